@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   srecord python3 python3-pandas
+  fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
 )
 missing=()

@@ -6,8 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  srecord python3 python3-pandas
+  srecord
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
 )

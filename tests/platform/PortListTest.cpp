@@ -1,0 +1,95 @@
+#include "platform/PortList.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A small sysfs look-alike: class/tty entries are links into devices/, as
+// the kernel lays them out.
+class FakeSysfs {
+public:
+    FakeSysfs() {
+        std::string pattern = (fs::temp_directory_path() / "vx-sysfs-XXXXXX").string();
+        root_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        fs::create_directories(root_ / "class" / "tty");
+    }
+    ~FakeSysfs() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    std::string root() const { return root_.string(); }
+
+    // A tty with no hardware behind it (virtual console, pty master).
+    void addVirtual(const std::string& name) { addEntry(name, "virtual/tty/" + name); }
+
+    // A tty on a device bound to driver; uartType, when given, is written to
+    // the tty's type file.
+    void addHardware(const std::string& name, const std::string& driver, int uartType = -1) {
+        const fs::path entry = addEntry(name, "platform/" + driver + "." + name + "/tty/" + name);
+        const fs::path device = root_ / "devices" / "platform" / (driver + "." + name);
+        const fs::path driverDir = root_ / "bus" / "drivers" / driver;
+        fs::create_directories(driverDir);
+        fs::create_symlink(driverDir, device / "driver");
+        fs::create_directory_symlink(device, entry / "device");
+        if (uartType >= 0) std::ofstream(entry / "type") << uartType << "\n";
+    }
+
+private:
+    fs::path addEntry(const std::string& name, const std::string& devicePath) {
+        const fs::path target = root_ / "devices" / devicePath;
+        fs::create_directories(target);
+        fs::create_directory_symlink(target, root_ / "class" / "tty" / name);
+        return target;
+    }
+
+    fs::path root_;
+};
+
+TEST(PortList, KeepsRealPortsInNaturalOrder) {
+    FakeSysfs sysfs;
+    sysfs.addVirtual("tty0");
+    sysfs.addVirtual("tty12");
+    sysfs.addVirtual("ptmx");
+    sysfs.addVirtual("console");
+    sysfs.addHardware("ttyS10", "serial8250", 4);
+    sysfs.addHardware("ttyS0", "serial8250", 4);
+    sysfs.addHardware("ttyS1", "serial8250", 0);  // slot without a chip
+    sysfs.addHardware("ttyS2", "serial8250", 4);
+    sysfs.addHardware("ttyS3", "serial8250", 0);
+    sysfs.addHardware("ttyUSB1", "ftdi_sio");
+    sysfs.addHardware("ttyUSB0", "pl2303", 0);  // type only matters for 8250 ports
+    sysfs.addHardware("ttyACM0", "cdc_acm");
+    sysfs.addHardware("ttyAMA0", "uart-pl011", 0);
+
+    const std::vector<std::string> expected = {
+        "/devices/ttyACM0", "/devices/ttyAMA0", "/devices/ttyS0",   "/devices/ttyS2",
+        "/devices/ttyS10",  "/devices/ttyUSB0", "/devices/ttyUSB1",
+    };
+    EXPECT_EQ(listSerialPorts(sysfs.root(), "/devices"), expected);
+}
+
+TEST(PortList, NaturalOrderComparesDigitRunsAsNumbers) {
+    FakeSysfs sysfs;
+    for (const char* name : {"ttyUSB100", "ttyUSB9", "ttyUSB10", "ttyUSB09x", "ttyUSB", "ttyS0"})
+        sysfs.addHardware(name, "usbserial");
+    const std::vector<std::string> expected = {
+        "/dev/ttyS0", "/dev/ttyUSB", "/dev/ttyUSB9", "/dev/ttyUSB09x", "/dev/ttyUSB10", "/dev/ttyUSB100",
+    };
+    EXPECT_EQ(listSerialPorts(sysfs.root()), expected);
+}
+
+TEST(PortList, MissingOrEmptyTreeListsNothing) {
+    FakeSysfs sysfs;
+    EXPECT_TRUE(listSerialPorts(sysfs.root()).empty());
+    EXPECT_TRUE(listSerialPorts(sysfs.root() + "/not-there").empty());
+    sysfs.addVirtual("tty1");
+    EXPECT_TRUE(listSerialPorts(sysfs.root()).empty());
+}
+
+}  // namespace

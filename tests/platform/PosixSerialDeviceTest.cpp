@@ -1,0 +1,284 @@
+#include "platform/PosixSerialDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The far end of a pseudo-terminal: what a test writes here arrives at the
+// device, and what the device sends can be read here.
+class PseudoTerminal {
+public:
+    PseudoTerminal() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+            deviceName_ = ptsname(master_);
+    }
+    ~PseudoTerminal() { closeMaster(); }
+
+    const std::string& deviceName() const { return deviceName_; }
+    void closeMaster() {
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
+
+    void send(const std::string& bytes) {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
+    // Reads until count bytes arrived; gives up when nothing comes for waitMs.
+    std::string receive(size_t count, int waitMs = 1000) {
+        std::string got;
+        char buffer[4096];
+        while (got.size() < count) {
+            pollfd p{master_, POLLIN, 0};
+            if (::poll(&p, 1, waitMs) <= 0) break;
+            const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - got.size()));
+            if (n <= 0) break;
+            got.append(buffer, size_t(n));
+        }
+        return got;
+    }
+
+private:
+    int master_ = -1;
+    std::string deviceName_;
+};
+
+// Everything waiting at the device, after giving the kernel a moment to move
+// it across the pseudo-terminal.
+std::string drain(PosixSerialDevice& device, size_t expected) {
+    std::string got;
+    char buffer[256];
+    while (got.size() < expected && device.waitForInput(1000)) {
+        const long n = device.read(buffer, sizeof buffer);
+        if (n <= 0) break;
+        got.append(buffer, size_t(n));
+    }
+    return got;
+}
+
+void expectError(const SerialDevice& device, int code) {
+    EXPECT_EQ(device.lastError().code, code);
+    EXPECT_EQ(device.lastError().text, std::strerror(code));
+}
+
+class PosixSerialDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(pty.deviceName().empty());
+        ASSERT_TRUE(device.open(pty.deviceName())) << device.lastError().text;
+    }
+    PseudoTerminal pty;
+    PosixSerialDevice device;
+};
+
+TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
+    for (uint32_t baud : {1200u, 2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u}) {
+        LineSettings wanted;
+        wanted.baud = baud;
+        ASSERT_TRUE(device.setSettings(wanted)) << baud;
+        LineSettings got;
+        got.baud = 0;
+        ASSERT_TRUE(device.getSettings(got));
+        EXPECT_EQ(got.baud, baud);
+        EXPECT_EQ(got.dataBits, 8);
+        EXPECT_EQ(got.parity, LineSettings::Parity::None);
+        EXPECT_EQ(got.stopBits, 1);
+        EXPECT_FALSE(got.ctsFlow);
+        EXPECT_FALSE(got.xonXoff);
+    }
+
+    LineSettings framed;
+    framed.baud = 9600;
+    framed.dataBits = 7;
+    framed.parity = LineSettings::Parity::Odd;
+    framed.stopBits = 2;
+    framed.ctsFlow = true;
+    framed.xonXoff = true;
+    ASSERT_TRUE(device.setSettings(framed));
+    LineSettings got;
+    ASSERT_TRUE(device.getSettings(got));
+    // A pseudo-terminal always keeps 8 data bits and no parity, so only the
+    // rest of the framing can be seen here.
+    EXPECT_EQ(got.stopBits, 2);
+    EXPECT_TRUE(got.ctsFlow);
+    EXPECT_TRUE(got.xonXoff);
+
+    for (uint32_t baud : {0u, 2u, 300u, 14400u, 230400u}) {
+        LineSettings bad;
+        bad.baud = baud;
+        EXPECT_FALSE(device.setSettings(bad)) << baud;
+        expectError(device, EINVAL);
+    }
+    LineSettings badFrame;
+    badFrame.dataBits = 9;
+    EXPECT_FALSE(device.setSettings(badFrame));
+    badFrame.dataBits = 8;
+    badFrame.stopBits = 3;
+    EXPECT_FALSE(device.setSettings(badFrame));
+    expectError(device, EINVAL);
+    ASSERT_TRUE(device.getSettings(got));
+    EXPECT_EQ(got.baud, 9600u) << "a refused setting leaves the line as it was";
+}
+
+TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWays) {
+    // NUL, 0xFF, line ends, the handshake characters and ^C must not be
+    // translated, swallowed or echoed.
+    const std::string bytes("A\0B\xff\r\n\x11\x13\x03\x7f z", 13);
+    ASSERT_EQ(device.write(bytes.data(), bytes.size()), long(bytes.size()));
+    EXPECT_EQ(pty.receive(bytes.size()), bytes);
+
+    pty.send(bytes);
+    EXPECT_EQ(drain(device, bytes.size()), bytes);
+    // An echo would have been queued before the input became readable.
+    EXPECT_EQ(pty.receive(1, 0), "") << "nothing echoed back";
+}
+
+TEST_F(PosixSerialDeviceTest, LongWriteIsCompletedWhileTheOtherEndCatchesUp) {
+    std::string block(256 * 1024, '\0');
+    for (size_t i = 0; i < block.size(); ++i) block[i] = char(i * 7 + i / 251);
+    std::string received;
+    std::thread reader([&] { received = pty.receive(block.size()); });
+    EXPECT_EQ(device.write(block.data(), block.size()), long(block.size()));
+    reader.join();
+    EXPECT_TRUE(received == block) << "received " << received.size() << " bytes";
+}
+
+TEST_F(PosixSerialDeviceTest, ReadWithNothingWaitingIsNotAnError) {
+    char buffer[8];
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
+    EXPECT_FALSE(device.gone());
+    EXPECT_EQ(device.lastError().code, 0);
+
+    pty.send("xy");
+    ASSERT_TRUE(device.waitForInput(1000));
+    EXPECT_EQ(device.read(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 'x');
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 1);
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
+}
+
+TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
+    pty.closeMaster();
+    EXPECT_TRUE(device.waitForInput(1000)) << "a hang-up wakes a waiting reader";
+    char buffer[8];
+    EXPECT_EQ(device.read(buffer, sizeof buffer), -1);
+    EXPECT_TRUE(device.gone());
+    expectError(device, EIO);
+    EXPECT_EQ(device.write("x", 1), -1);
+    EXPECT_TRUE(device.gone());
+
+    // Gone stays until a port opens again.
+    EXPECT_TRUE(device.close());
+    EXPECT_TRUE(device.gone());
+    PseudoTerminal other;
+    ASSERT_TRUE(device.open(other.deviceName()));
+    EXPECT_FALSE(device.gone());
+}
+
+TEST_F(PosixSerialDeviceTest, ModemLineCallsOnAPseudoTerminalReportTheIoctlError) {
+    // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
+    ModemLines lines;
+    EXPECT_FALSE(device.setRts(true));
+    expectError(device, ENOTTY);
+    EXPECT_FALSE(device.setDtr(false));
+    expectError(device, ENOTTY);
+    EXPECT_FALSE(device.getModemLines(lines));
+    expectError(device, ENOTTY);
+    EXPECT_EQ(device.lastError().text, "Inappropriate ioctl for device");
+    EXPECT_FALSE(device.gone());
+}
+
+TEST_F(PosixSerialDeviceTest, AbortKeepsQueuedInputAndClearDiscardsIt) {
+    pty.send("abc");
+    ASSERT_TRUE(device.waitForInput(1000));
+    ASSERT_TRUE(device.purge(PurgeTxAbort | PurgeRxAbort));
+    char buffer[8];
+    ASSERT_EQ(device.read(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 'a');
+    ASSERT_TRUE(device.purge(PurgeRxClear | PurgeTxClear));
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
+}
+
+TEST_F(PosixSerialDeviceTest, SecondOpenOfTheSameDeviceIsBusyUntilTheFirstCloses) {
+    PosixSerialDevice second;
+    EXPECT_FALSE(second.open(pty.deviceName()));
+    expectError(second, EBUSY);
+    EXPECT_FALSE(second.isOpen());
+
+    EXPECT_FALSE(device.open(pty.deviceName())) << "already open";
+    expectError(device, EBUSY);
+    EXPECT_TRUE(device.isOpen());
+
+    EXPECT_TRUE(device.close());
+    EXPECT_TRUE(second.open(pty.deviceName())) << second.lastError().text;
+}
+
+TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {
+    ASSERT_TRUE(device.close());
+    VirtualClock clock;
+    PosixSerialDevice timed(clock);
+    ASSERT_TRUE(timed.open(pty.deviceName()));
+
+    EXPECT_FALSE(timed.waitForInput(3000));
+    EXPECT_EQ(clock.ticks(), 3000u);
+
+    pty.send("k");
+    // The kernel may need a moment to pass the byte across; each wait that
+    // finds nothing costs only virtual time.
+    bool arrived = false;
+    for (int i = 0; i < 1000 && !arrived; ++i) arrived = timed.waitForInput(1);
+    EXPECT_TRUE(arrived);
+
+    // A write that can make no progress (nobody reads the other end) gives up
+    // after the stall limit instead of hanging.
+    const uint32_t before = clock.ticks();
+    const std::string block(1 << 20, 'w');
+    EXPECT_EQ(timed.write(block.data(), block.size()), -1);
+    expectError(timed, ETIMEDOUT);
+    EXPECT_EQ(clock.ticks() - before, PosixSerialDevice::kWriteStallMs);
+    EXPECT_FALSE(timed.gone());
+}
+
+TEST(PosixSerialDevice, MissingDeviceGivesTheSystemsCodeAndText) {
+    PosixSerialDevice device;
+    EXPECT_FALSE(device.open("/dev/no-such-serial-port"));
+    EXPECT_EQ(device.lastError().code, 2);
+    EXPECT_EQ(device.lastError().text, "No such file or directory");
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_FALSE(device.gone());
+}
+
+TEST(PosixSerialDevice, NotATerminalIsRefused) {
+    PosixSerialDevice device;
+    EXPECT_FALSE(device.open("/dev/null"));
+    expectError(device, ENOTTY);
+    EXPECT_FALSE(device.isOpen());
+}
+
+TEST(PosixSerialDevice, ClosedDeviceRefusesEverythingButClose) {
+    PosixSerialDevice device;
+    char buffer[4];
+    LineSettings settings;
+    ModemLines lines;
+    EXPECT_TRUE(device.close());
+    EXPECT_EQ(device.read(buffer, sizeof buffer), -1);
+    expectError(device, EBADF);
+    EXPECT_EQ(device.write("x", 1), -1);
+    EXPECT_FALSE(device.waitForInput(0));
+    EXPECT_FALSE(device.getSettings(settings));
+    EXPECT_FALSE(device.setSettings(settings));
+    EXPECT_FALSE(device.setRts(true));
+    EXPECT_FALSE(device.getModemLines(lines));
+    EXPECT_FALSE(device.purge(PurgeRxClear));
+    expectError(device, EBADF);
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include "link/SerialPortLayer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/Misc.h"
+
+namespace {
+constexpr std::string_view CrMarker = "{0x0D}";
+// Longest rest taken after the first and after each later carriage return.
+constexpr size_t FirstRestLength = 99;
+constexpr size_t LaterRestLength = 100;
+}  // namespace
+
+std::string VisibleChar(unsigned char c) {
+    if (c >= 0x20 && c <= 0x7E) return std::string(1, char(c));
+    // Always "0x" here, whatever HexPrefix other readers of hex text have set.
+    return std::string{'{', '0', 'x', NibbleToHexChar(uint8_t(c >> 4)), NibbleToHexChar(uint8_t(c & 0x0F)), '}'};
+}
+
+std::string VisibleString(std::string_view text) {
+    std::string visible;
+    for (char c : text) visible += VisibleChar(static_cast<unsigned char>(c));
+    return visible;
+}
+
+SerialPortLayer::SerialPortLayer(SerialDevice& device, Clock& clock)
+    : device_(device), clock_(clock) {}
+
+bool SerialPortLayer::reportFailure(const std::string& what) {
+    const SysError& error = device_.lastError();
+    LastError = uint32_t(error.code);
+    MemoHistory.addLine("Error " + std::to_string(error.code) + ": " + what + ": " + error.text);
+    return false;
+}
+
+bool SerialPortLayer::DoOpenPort() {
+    if (portOpen_) return true;
+    const std::string name = cbxHwPort;
+    if (name.empty()) {
+        MemoHistory.addLine("Error: DoOpenPort was called without a port name");
+        return false;
+    }
+    if (!device_.open(name)) return reportFailure("Cannot open " + name);
+    portOpen_ = true;
+    MemoHistory.addLine("Connected to serial port " + name);
+    // Time-outs and queue sizes need no call here: reads never block and
+    // the device keeps its own queues.
+    DoGetBaud();
+    if (!device_.purge(PurgeTxAbort)) return reportFailure("PurgeComm failed");
+    if (!device_.purge(PurgeRxAbort)) return reportFailure("PurgeComm failed");
+    PortDcb.baud = 1200;
+    PortDcb.dataBits = 8;
+    PortDcb.parity = LineSettings::Parity::None;
+    PortDcb.stopBits = 1;
+    PortDcb.ctsFlow = false;
+    PortDcb.xonXoff = false;
+    if (!SetCommState()) return false;
+    if (observer_) observer_->portOpened(device_);
+    return true;
+}
+
+bool SerialPortLayer::DoClosePort() {
+    if (observer_) observer_->portClosed();
+    if (!portOpen_) return true;
+    if (!device_.close()) return reportFailure("CloseHandle failed");
+    MemoHistory.addLine("Closed serial port");
+    LabelStatus = "Disconnected.";
+    portOpen_ = false;
+    ConnState = 0;
+    return true;
+}
+
+uint32_t SerialPortLayer::DoGetBaud() {
+    if (!portOpen_) return 0;
+    if (!device_.getSettings(PortDcb)) {
+        reportFailure("GetCommState failed in DoGetBaud");
+        return 0;
+    }
+    const std::string rate = std::to_string(PortDcb.baud);
+    auto& items = cbxHwBaud.items;
+    if (std::find(items.begin(), items.end(), rate) == items.end()) items.push_back(rate);
+    cbxHwBaud.text = rate;
+    return PortDcb.baud;
+}
+
+bool SerialPortLayer::SetCommState() {
+    if (!portOpen_) return false;
+    if (!device_.setSettings(PortDcb)) return reportFailure("SetCommState failed");
+    return true;
+}
+
+bool SerialPortLayer::DoHwSetBaud(uint32_t rate) {
+    if (!portOpen_) return false;
+    if (rate == PortDcb.baud) return true;
+    if (int32_t(rate) < 2) return false;
+    PortDcb.baud = rate;
+    if (!SetCommState()) return false;
+    DoGetBaud();
+    return true;
+}
+
+SerialPortLayer::ReadResult SerialPortLayer::readInto(char* buffer, size_t size) {
+    if (!portOpen_ || buffer == nullptr || size == 0) return ReadResult::Nothing;
+    const long count = device_.read(buffer, size - 1);
+    if (count < 0) {
+        buffer[0] = '\0';
+        reportFailure("ReadFile failed");
+        return ReadResult::Failed;
+    }
+    buffer[count] = '\0';
+    if (count == 0) return ReadResult::Nothing;
+
+    removeNulls(buffer, size_t(count), size);
+    const std::string visible = VisibleString(buffer);
+    EditHwRecv = visible;
+    if (menuCaptureRx && ConnState != LoadingState) captureReceived(visible);
+    return ReadResult::Data;
+}
+
+bool SerialPortLayer::ReadString(char* buffer, size_t size) {
+    return readInto(buffer, size) == ReadResult::Data;
+}
+
+// NULs would end the text early: show them as "^", or drop them. The last
+// byte of a full buffer is left as it is.
+void SerialPortLayer::removeNulls(char* buffer, size_t count, size_t size) {
+    const size_t scanned = std::min(count, size - 2);
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (i < scanned && buffer[i] == '\0') {
+            if (cbSkipNulls) continue;
+            buffer[i] = '^';
+        }
+        buffer[kept++] = buffer[i];
+    }
+    buffer[kept] = '\0';
+}
+
+// Received text continues the last line; each carriage return starts a new one.
+void SerialPortLayer::captureReceived(const std::string& visible) {
+    size_t marker = visible.find(CrMarker);
+    if (marker == std::string::npos) {
+        MemoHistory.appendToLast(visible);
+        return;
+    }
+    MemoHistory.appendToLast(std::string_view(visible).substr(0, marker));
+    std::string rest = visible.substr(marker + CrMarker.size(), FirstRestLength);
+    while ((marker = rest.find(CrMarker)) != std::string::npos) {
+        MemoHistory.addLine(std::string_view(rest).substr(0, marker));
+        rest = rest.substr(marker + CrMarker.size(), LaterRestLength);
+    }
+    MemoHistory.addLine(rest);
+}
+
+bool SerialPortLayer::writeOne(char c) {
+    if (c == '\0') return false;  // a NUL is the end of the text: nothing to send
+    const long written = device_.write(&c, 1);
+    if (written < 0) return reportFailure("WriteFile failed");
+    return written == 1;
+}
+
+bool SerialPortLayer::WriteCharNoEcho(char c) {
+    if (!portOpen_) return false;
+    if (!writeOne(c)) return false;
+    if (menuCaptureTx) MemoHistory.addLine(std::string(1, c));
+    return true;
+}
+
+bool SerialPortLayer::WriteStringNoEcho(const char* text) {
+    if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
+    const size_t length = std::strlen(text);
+    const long written = device_.write(text, length);
+    if (written < 0) return reportFailure("WriteFile failed");
+    // A text sent in part is a failed send, not a success.
+    if (size_t(written) != length) return false;
+    if (menuCaptureTx) MemoHistory.addLine(text);
+    return true;
+}
+
+bool SerialPortLayer::WriteStringWaitForEcho(const char* text) {
+    if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
+    for (const char* next = text; *next != '\0'; ++next) {
+        if (!writeOne(*next)) return false;
+        const uint32_t start = clock_.ticks();
+        bool echoed = false;
+        for (uint32_t waited = 0; waited < EchoTimeoutMs; waited = clock_.ticks() - start) {
+            device_.waitForInput(EchoTimeoutMs - waited);
+            char echo[2];
+            const ReadResult result = readInto(echo, sizeof echo);
+            // A failed read is not retried: the line is gone or broken.
+            if (result == ReadResult::Failed) return false;
+            if (result == ReadResult::Data && echo[0] == *next) {
+                echoed = true;
+                break;
+            }
+        }
+        if (!echoed) return false;
+    }
+    return true;
+}
+
+bool SerialPortLayer::RtsCtsLoopbackPresent() {
+    if (!portOpen_) return false;
+    ModemLines lines;
+    if (!device_.setRts(false)) return reportFailure("EscapeCommFunction failed");
+    if (!device_.getModemLines(lines)) return reportFailure("GetCommModemStatus failed");
+    if (lines.cts) return false;
+    if (!device_.setRts(true)) return reportFailure("EscapeCommFunction failed");
+    if (!device_.getModemLines(lines)) return reportFailure("GetCommModemStatus failed");
+    return lines.cts;
+}

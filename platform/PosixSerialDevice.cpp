@@ -1,6 +1,8 @@
 #include "platform/PosixSerialDevice.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -246,7 +248,7 @@ int PosixSerialDevice::waitFor(short events, uint32_t timeoutMs) {
     const uint64_t deadline = clock_.micros() + uint64_t(timeoutMs) * 1000;
     for (;;) {
         const uint64_t now = clock_.micros();
-        const int leftMs = now >= deadline ? 0 : int((deadline - now + 999) / 1000);
+        const int leftMs = now >= deadline ? 0 : int(std::min<uint64_t>((deadline - now + 999) / 1000, INT_MAX));
         const int r = pollFor(leftMs);
         if (r != 0 || leftMs == 0) return r;
         // A signal cut the wait short (or poll rounded down): wait out the rest.

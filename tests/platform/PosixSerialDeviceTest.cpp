@@ -263,22 +263,4 @@ TEST(PosixSerialDevice, NotATerminalIsRefused) {
     EXPECT_FALSE(device.isOpen());
 }
 
-TEST(PosixSerialDevice, ClosedDeviceRefusesEverythingButClose) {
-    PosixSerialDevice device;
-    char buffer[4];
-    LineSettings settings;
-    ModemLines lines;
-    EXPECT_TRUE(device.close());
-    EXPECT_EQ(device.read(buffer, sizeof buffer), -1);
-    expectError(device, EBADF);
-    EXPECT_EQ(device.write("x", 1), -1);
-    EXPECT_FALSE(device.waitForInput(0));
-    EXPECT_FALSE(device.getSettings(settings));
-    EXPECT_FALSE(device.setSettings(settings));
-    EXPECT_FALSE(device.setRts(true));
-    EXPECT_FALSE(device.getModemLines(lines));
-    EXPECT_FALSE(device.purge(PurgeRxClear));
-    expectError(device, EBADF);
-}
-
 }  // namespace

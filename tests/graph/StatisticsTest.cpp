@@ -1,0 +1,177 @@
+#include <cmath>
+#include <initializer_list>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include "graph/Statistics.h"
+
+namespace {
+
+void Store(GraphChannel& ch, std::initializer_list<int> codes, int firstRecord = 0)
+{
+    int r = firstRecord;
+    for (int code : codes)
+        ch.Data[r++] = code;
+    ch.Enabled = true;
+}
+
+GraphChannel Channel(std::initializer_list<int> codes)
+{
+    GraphChannel ch;
+    Store(ch, codes);
+    return ch;
+}
+
+void ComputeAll(GraphChannel& ch)
+{
+    ComputeMinMax(ch);
+    ComputeStats(ch);
+}
+
+}  // namespace
+
+TEST(ChannelStatistics, PlainCodes)
+{
+    GraphChannel ch = Channel({1, 2, 3, 4});
+    ComputeAll(ch);
+    EXPECT_EQ(ch.Min, 1);
+    EXPECT_EQ(ch.Max, 4);
+    EXPECT_EQ(ch.Sum, 10);
+    EXPECT_EQ(ch.SumSq, 30);
+    EXPECT_EQ(ch.Mean, 2.5);
+    EXPECT_NEAR(ch.StdDev, std::sqrt(5.0 / 3.0), 1e-12) << "sample deviation, n - 1";
+    EXPECT_NEAR(ch.Rms, std::sqrt(7.5), 1e-12);
+
+    GraphChannel single = Channel({7});
+    ComputeAll(single);
+    EXPECT_EQ(single.Mean, 7);
+    EXPECT_EQ(single.StdDev, 0);
+    EXPECT_EQ(single.Rms, 7);
+
+    GraphChannel zeros = Channel({0, 0, 0});
+    ComputeAll(zeros);
+    EXPECT_EQ(zeros.Rms, 0);
+    EXPECT_EQ(zeros.StdDev, 0);
+
+    GraphChannel signedCodes;
+    Store(signedCodes, {-3, 5}, 10);  // records need not start at 0
+    ComputeAll(signedCodes);
+    EXPECT_EQ(signedCodes.Min, -3);
+    EXPECT_EQ(signedCodes.Max, 5);
+    EXPECT_EQ(signedCodes.Mean, 1);
+    EXPECT_NEAR(signedCodes.Rms, std::sqrt(17.0), 1e-12);
+}
+
+TEST(ChannelStatistics, EmptyChannelGivesZerosAndClearsOldResults)
+{
+    GraphChannel ch;
+    ch.Min = ch.Max = ch.Sum = ch.SumSq = ch.Mean = ch.StdDev = ch.Rms = 5;
+    ComputeAll(ch);
+    for (double v : {ch.Min, ch.Max, ch.Sum, ch.SumSq, ch.Mean, ch.StdDev, ch.Rms})
+        EXPECT_EQ(v, 0);
+
+    ch.Data.ReserveRight(64);  // storage without records in use
+    ch.Data.Fill(9);
+    ComputeAll(ch);
+    EXPECT_EQ(ch.Max, 0);
+    EXPECT_EQ(ch.Rms, 0);
+}
+
+TEST(ChannelStatistics, SubLsbCodesAreFixedPoint)
+{
+    GraphChannel ch = Channel({10, 14});
+    ch.SetSubLsbs(2);
+    ComputeAll(ch);
+    EXPECT_EQ(ch.Min, 2.5);
+    EXPECT_EQ(ch.Max, 3.5);
+    EXPECT_EQ(ch.Sum, 6);
+    EXPECT_EQ(ch.SumSq, 18.5);
+    EXPECT_EQ(ch.Mean, 3);
+    EXPECT_NEAR(ch.StdDev, std::sqrt(0.5), 1e-12);
+    EXPECT_NEAR(ch.Rms, std::sqrt(18.5 / 2), 1e-12);
+
+    ch.SetSubLsbs(17);  // out of range: no scaling
+    ComputeAll(ch);
+    EXPECT_EQ(ch.Max, 14);
+    EXPECT_EQ(ch.Mean, 12);
+}
+
+TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread)
+{
+    // Codes this large have squares beyond double precision. From Sum and
+    // SumSq the variance of a flat signal would come out negative for one
+    // set and positive for the other; both have no spread at all.
+    for (auto [code, n, textbookSign] : {std::tuple{99999999, 3, -1}, std::tuple{123456789, 10, +1}}) {
+        GraphChannel ch;
+        for (int r = 0; r < n; ++r)
+            ch.Data[r] = code;
+        ComputeStats(ch);
+        const double textbook = (n * ch.SumSq - ch.Sum * ch.Sum) / (n * (n - 1));
+        ASSERT_EQ(textbook > 0 ? 1 : -1, textbookSign) << "the data must provoke the rounding";
+        EXPECT_EQ(ch.StdDev, 0) << code;
+        EXPECT_EQ(ch.Mean, code);
+    }
+
+    // A real spread of 1 on top of such codes is still measured.
+    GraphChannel ch;
+    for (int r = 0; r < 10; ++r)
+        ch.Data[r] = 123456789 + (r % 2) * 2;
+    ComputeStats(ch);
+    EXPECT_NEAR(ch.StdDev, std::sqrt(10.0 / 9.0), 1e-9);
+}
+
+TEST(OverallStatistics, PoolsAllPointsOfTheEnabledChannels)
+{
+    OffsetArray<GraphChannel> channels;
+    Store(channels[0], {1, 3});
+    Store(channels[1], {5});
+    Store(channels[2], {1000, -1000});
+    channels[2].Enabled = false;
+    channels[3].Enabled = true;  // enabled, no data: not part of the statistics
+
+    OverallStatistics overall;
+    overall.ComputeOverallStats(channels);
+    EXPECT_EQ(overall.OverallMean, 3);
+    EXPECT_NEAR(overall.OverallStdDev, 2, 1e-12);
+    EXPECT_NEAR(overall.OverallRms, std::sqrt(35.0 / 3.0), 1e-12);
+    EXPECT_EQ(channels[0].Mean, 2) << "channel statistics are refreshed on the way";
+
+    // Each channel's points count in its own display units.
+    channels[1].SetSubLsbs(1);
+    channels[1].Data[0] = 10;
+    overall.ComputeOverallStats(channels);
+    EXPECT_EQ(overall.OverallMean, 3);
+
+    OffsetArray<GraphChannel> none;
+    overall.ComputeOverallStats(none);
+    EXPECT_EQ(overall.OverallMean, 0);
+    EXPECT_EQ(overall.OverallStdDev, 0);
+    EXPECT_EQ(overall.OverallRms, 0);
+}
+
+TEST(OverallStatistics, RangeCoversEnabledChannelsAndKeepsItsValuesWhenNoneIs)
+{
+    OffsetArray<GraphChannel> channels;
+    channels[0].Enabled = true;  // no data: counts as 0..0
+    Store(channels[1], {5, 6, 7, 8, 9});
+    Store(channels[2], {-50, 50});
+    channels[2].Enabled = false;
+
+    OverallStatistics overall;
+    overall.ComputeOverallMinMax(channels);
+    EXPECT_EQ(overall.OverallMin, 0);
+    EXPECT_EQ(overall.OverallMax, 9);
+    EXPECT_EQ(channels[1].Min, 5);
+
+    channels[0].Enabled = false;
+    channels[1].SetSubLsbs(1);
+    overall.ComputeOverallMinMax(channels);
+    EXPECT_EQ(overall.OverallMin, 2.5);
+    EXPECT_EQ(overall.OverallMax, 4.5);
+
+    channels[1].Enabled = false;
+    overall.ComputeOverallMinMax(channels);
+    EXPECT_EQ(overall.OverallMin, 2.5);
+    EXPECT_EQ(overall.OverallMax, 4.5);
+}

@@ -1,0 +1,117 @@
+// The time-domain view: each enabled channel's codes against record number,
+// drawn in full on a redraw and one strip at a time for live readings.
+#include <QCoreApplication>
+#include <QPainter>
+
+#include "graph/ZrGraphPainter.h"
+#include "support/Exceptions.h"
+
+namespace {
+
+// A record the channel never reached reads as 0, like an untouched slot.
+int codeAt(const OffsetArray<int>& data, int r)
+{
+    return data.IsAllocated(r) ? data[r] : 0;
+}
+
+}  // namespace
+
+int ZrGraphPainter::yOf(std::int32_t code) const
+{
+    if (subLsbs_ == 0) return scale_.YOfCode(code);
+    return scale_.YOfValue(code / subLsbDivisor_);
+}
+
+// A short flat stub at the record's own value, then the line to the next one:
+// a lone step stays visible even when records are less than a pixel apart.
+void ZrGraphPainter::drawSegment(QPainter& trace, QPainter& mask, const GraphChannel& ch, int r, int x2)
+{
+    const int x1 = scale_.XOf(r);
+    const int y1 = yOf(codeAt(ch.Data, r));
+    const QPoint points[3] = {{x1, y1}, {x1 + 1, y1}, {x2, yOf(codeAt(ch.Data, r + 1))}};
+    trace.drawPolyline(points, 3);
+    mask.drawPolyline(points, 3);
+}
+
+bool ZrGraphPainter::drawChannelTrace(QPainter& trace, QPainter& mask, const GraphChannel& ch,
+                                      std::uint32_t& since)
+{
+    if (ch.Data.Count() == 0) return true;
+    scale();
+    for (int r = ch.Data.Low(); r < ch.Data.High(); ++r) {
+        const int x1 = scale_.XOf(r);
+        const int x2 = truncToInt(x1 + scale_.XPixelsPerUnit());
+        if (x1 >= 0 && x2 >= 0) drawSegment(trace, mask, ch, r, x2);
+        if (!yieldIfDue(since)) return false;
+    }
+    return true;
+}
+
+// Threshold and minimum/maximum lines lie under the traces.
+void ZrGraphPainter::paintTimeDomainLines(QPainter& p)
+{
+    const int w = width();
+    if (ShowAutoScaleThreshold) {
+        p.setPen(QPen(toQColor(foreColor_), 1, Qt::DashDotDotLine));
+        int y = scale_.YOfCode(scale_.RescaleThresholdYBottom);
+        p.drawLine(0, y, w, y);
+        y = scale_.YOfCode(scale_.RescaleThresholdYTop);
+        p.drawLine(0, y, w, y);
+    }
+    if (ShowMinMax) {
+        p.setPen(QPen(toQColor(minMaxColor_), 1, Qt::DotLine));
+        int y = scale_.YOfValue(OverallMax);
+        p.drawLine(0, y, w, y);
+        y = scale_.YOfValue(OverallMin);
+        p.drawLine(0, y, w, y);
+    }
+}
+
+void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
+{
+    if (!tape_) throw Exception("ZrGraphPainter::DataPointCh FZorTape is NULL!");
+    tape_->DataPointCh(channel, code);
+    if (viewMode_ == 1) {
+        update();
+        return;
+    }
+    if (viewMode_ == 2) return;
+    if (scale_.AutoScale &&
+        (scale_.RescaleThresholdYBottom >= OverallMin || scale_.RescaleThresholdYTop <= OverallMax))
+        DoAutoScale();
+    if (tape_->ThisRecord() == 0) return;
+
+    const int r = int(tape_->ThisRecord() - 1);
+    const PainterScale& s = scale();
+    const int x1 = s.XOf(r);
+    const int x2 = truncToInt(x1 + s.XPixelsPerUnit() + 1.0);
+    const int h = height();
+    // The pen reaches a little past the strip's edges.
+    const int pen = int(penWidth_);
+    update(QRect(x1 - pen, 0, x2 - x1 + 2 * pen + 1, h));
+
+    if (drawing_) {
+        // A full redraw is paused in a yield: let it start over with this reading.
+        restartDrawing_ = true;
+    } else if (TraceBitmap.size() == size() && TraceMask.size() == size()) {
+        QPainter trace(&TraceBitmap);
+        QPainter mask(&TraceMask);
+        const QRect strip(x1, 0, x2 - x1, h);
+        trace.fillRect(strip, Qt::black);
+        mask.fillRect(strip, Qt::white);
+        auto& channels = tape_->Channels;
+        if (channels.Count() > 0) {
+            for (int i = channels.Low(); i <= channels.High(); ++i) {
+                const GraphChannel& ch = channels[i];
+                if (!ch.Enabled || ch.Data.Count() < 2 || !ch.PointInRecord) continue;
+                trace.setPen(QPen(toQColor(ch.PlotColor), qreal(penWidth_), Qt::SolidLine, Qt::RoundCap,
+                                  Qt::RoundJoin));
+                mask.setPen(QPen(Qt::black, qreal(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                drawSegment(trace, mask, ch, r, x2);
+            }
+        }
+    }
+    // The strip walks every channel in use; the cursor channel ends on the last.
+    if (tape_->Channels.Count() > 0) tape_->SetThisChannel(std::uint32_t(tape_->Channels.High()));
+    QCoreApplication::processEvents();
+}

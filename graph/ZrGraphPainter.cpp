@@ -1,0 +1,426 @@
+#include "graph/ZrGraphPainter.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/Clock.h"
+#include "support/Exceptions.h"
+
+namespace {
+
+// Watches the application for its quit request, so that long drawing loops
+// can stop in the middle of a yield.
+class QuitWatcher : public QObject {
+public:
+    bool seen = false;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) seen = true;
+        return false;
+    }
+};
+
+QuitWatcher* quitWatcher()
+{
+    static QuitWatcher* watcher = [] {
+        auto* w = new QuitWatcher;
+        if (auto* app = QCoreApplication::instance()) {
+            w->setParent(app);
+            app->installEventFilter(w);
+        }
+        return w;
+    }();
+    return watcher;
+}
+
+// Channel numbers are never negative in practice; keep the index in range anyway.
+std::size_t colourSlot(int channel)
+{
+    return std::size_t((channel % 10 + 10) % 10);
+}
+
+}  // namespace
+
+bool AppTerminating()
+{
+    return QCoreApplication::closingDown() || quitWatcher()->seen;
+}
+
+QColor toQColor(TColor c)
+{
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b)
+    : ZrGraphPainter(parent, a, b, realClock())
+{
+}
+
+ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& clock)
+    : QWidget(parent), clock_(clock), ownTape_(std::make_unique<TZorTape>(a, b)), tape_(ownTape_.get())
+{
+    quitWatcher();
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    resize(150, 150);
+    BuildBackground();
+    DrawTraces();
+}
+
+ZrGraphPainter::~ZrGraphPainter() = default;
+
+PainterScale& ZrGraphPainter::scale() const
+{
+    scale_.Width = width();
+    scale_.Height = height();
+    return scale_;
+}
+
+void ZrGraphPainter::apply(unsigned effects)
+{
+    if (effects & ScaleAutoScale) DoAutoScale();
+    if (effects & ScaleBackground) BuildBackground();
+    if (effects & ScaleRedraw)
+        redrawTraces();
+    else if (effects & ScaleInvalidate)
+        update();
+}
+
+void ZrGraphPainter::redrawTraces()
+{
+    DrawTraces();
+    update();
+}
+
+// --- view
+
+void ZrGraphPainter::ShowTimeDomain()
+{
+    if (viewMode_ != 0) {
+        viewMode_ = 0;
+        DrawTraces();
+    }
+    update();
+}
+
+void ZrGraphPainter::ShowTable()
+{
+    viewMode_ = 1;
+    update();
+}
+
+void ZrGraphPainter::Redraw()
+{
+    redrawTraces();
+    if (scale_.AutoScaled && OnScaleChange) OnScaleChange(this);
+}
+
+// --- tape
+
+void ZrGraphPainter::SetDisplayZorTape(TZorTape* tape)
+{
+    if (tape == tape_) return;
+    tape_ = tape;
+    redrawTraces();
+}
+
+int ZrGraphPainter::GetNumChannels() const
+{
+    return tape_ ? tape_->GetNumChannels() : 0;
+}
+
+void ZrGraphPainter::SetNumChannels(int n)
+{
+    if (!tape_ || tape_->Channels.Capacity() >= n) return;
+    auto& channels = tape_->Channels;
+    tape_->SetNumChannels(n);
+    int first = channels.Low();
+    for (int i = first; i < first + n; ++i) {
+        GraphChannel& ch = channels[i];
+        if (ch.Data.Count() == 0) {
+            ch.Data.ReserveRight(int(tape_->NumRecords()));
+            ch.PlotColor = DefaultPlotColors[colourSlot(i)];
+        }
+    }
+}
+
+std::uint32_t ZrGraphPainter::NumRecords() const
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::GetNumRecords no ZorTape");
+    return tape_->NumRecords();
+}
+
+void ZrGraphPainter::SetNumRecords(std::uint32_t n)
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::SetNumRecords no ZorTape");
+    tape_->SetNumRecords(n);
+}
+
+std::uint32_t ZrGraphPainter::ThisChannel() const
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::GetThisChannel no ZorTape");
+    return tape_->ThisChannel();
+}
+
+void ZrGraphPainter::SetThisChannel(std::uint32_t n)
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::SetThisChannel no ZorTape");
+    tape_->SetThisChannel(n);
+}
+
+std::uint32_t ZrGraphPainter::ThisRecord() const
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::GetThisRecord no ZorTape");
+    return tape_->ThisRecord();
+}
+
+void ZrGraphPainter::SetThisRecord(std::uint32_t n)
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::SetThisRecord no ZorTape");
+    tape_->SetThisRecord(n);
+}
+
+TColor ZrGraphPainter::GetThisPlotColor() const
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::GetThisPlotColor no ZorTape");
+    return tape_->GetPlotColor();
+}
+
+void ZrGraphPainter::SetThisPlotColor(TColor c)
+{
+    if (!tape_) throw PlainTextError("ZrGraphPainter::SetThisPlotColor no ZorTape");
+    tape_->SetPlotColor(c);
+}
+
+void ZrGraphPainter::ResetPlotColors()
+{
+    if (!tape_) return;
+    auto& channels = tape_->Channels;
+    if (channels.Count() == 0) return;
+    for (int i = channels.Low(); i <= channels.High(); ++i)
+        channels[i].PlotColor = DefaultPlotColors[colourSlot(i)];
+}
+
+void ZrGraphPainter::ClearData()
+{
+    if (!tape_) return;
+    tape_->ResetCursor();
+    auto& channels = tape_->Channels;
+    if (channels.Count() > 0) {
+        for (int i = channels.Low(); i <= channels.High(); ++i) {
+            GraphChannel& ch = channels[i];
+            ch.Data.Reset();
+            ch.Histogram.Reset();
+            ch.PointInRecord = false;
+            ch.Min = ch.Max = ch.Sum = ch.SumSq = ch.Mean = ch.StdDev = ch.Rms = 0;
+        }
+    }
+    Redraw();
+}
+
+void ZrGraphPainter::ComputeOverallMinMax()
+{
+    if (tape_) OverallStatistics::ComputeOverallMinMax(tape_->Channels);
+}
+
+void ZrGraphPainter::ComputeOverallStats()
+{
+    if (tape_) OverallStatistics::ComputeOverallStats(tape_->Channels);
+}
+
+// --- scales
+
+void ZrGraphPainter::SetGridSize(int v) { apply(scale().SetGridSize(v)); }
+void ZrGraphPainter::SetXScale(int v) { apply(scale().SetXScale(v)); }
+void ZrGraphPainter::SetYScale(int v) { apply(scale().SetYScale(v)); }
+void ZrGraphPainter::SetXLeft(int v) { apply(scale().SetXLeft(v)); }
+void ZrGraphPainter::SetYBottom(int v) { apply(scale().SetYBottom(v)); }
+void ZrGraphPainter::SetXRight(int v) { apply(scale().SetXRight(v)); }
+void ZrGraphPainter::SetYTop(int v) { apply(scale().SetYTop(v)); }
+void ZrGraphPainter::SetAutoScale(bool on) { apply(scale().SetAutoScale(on)); }
+
+void ZrGraphPainter::DoAutoScale()
+{
+    if (!tape_) return;
+    ComputeOverallMinMax();
+    scale().DoAutoScale(OverallMin, OverallMax, tape_->RecordsUsed());
+    Redraw();
+}
+
+// --- colours, pen, sub-LSB display
+
+void ZrGraphPainter::SetForeColor(TColor c)
+{
+    if (c == foreColor_) return;
+    foreColor_ = c;
+    BuildBackground();
+    redrawTraces();
+}
+
+void ZrGraphPainter::SetBackColor(TColor c)
+{
+    if (c == backColor_) return;
+    backColor_ = c;
+    BuildBackground();
+    redrawTraces();
+}
+
+void ZrGraphPainter::SetMinMaxColor(TColor c)
+{
+    if (c == minMaxColor_) return;
+    minMaxColor_ = c;
+    if (ShowMinMax) {
+        BuildBackground();
+        redrawTraces();
+    }
+}
+
+void ZrGraphPainter::SetPenWidth(long w)
+{
+    if (w == penWidth_) return;
+    penWidth_ = w;
+    redrawTraces();
+}
+
+void ZrGraphPainter::SetSubLsbs(int n)
+{
+    subLsbs_ = n;
+    subLsbDivisor_ = SubLsbDivisorFor(n);
+    if (!tape_) return;
+    auto& channels = tape_->Channels;
+    if (channels.Count() == 0) return;
+    for (int i = channels.Low(); i <= channels.High(); ++i) channels[i].SetSubLsbs(n);
+}
+
+void ZrGraphPainter::SetFirstVisibleTableRow(int row)
+{
+    firstVisibleTableRow_ = row;
+    if (viewMode_ == 1) update();
+}
+
+// --- drawing
+
+// The grid is anchored at the bottom-left corner: it does not move when the
+// plot is panned.
+void ZrGraphPainter::BuildBackground()
+{
+    const int w = width(), h = height();
+    if (BackgroundBitmap.size() != size()) BackgroundBitmap = QImage(size(), QImage::Format_RGB32);
+    if (w <= 0 || h <= 0) return;
+    BackgroundBitmap.fill(toQColor(backColor_));
+    QPainter p(&BackgroundBitmap);
+    p.setPen(QPen(toQColor(foreColor_), 1));
+    p.drawRect(0, 0, w - 1, h - 1);
+    const int grid = scale().GridSize();
+    for (int y = h; y >= 0; y -= grid) p.drawLine(0, y, w, y);
+    for (int x = 0; x < w; x += grid) p.drawLine(x, 0, x, h);
+}
+
+void ZrGraphPainter::DrawTraces()
+{
+    if (drawing_) {
+        // Called from inside a yield of a pass under way: that pass starts over.
+        restartDrawing_ = true;
+        return;
+    }
+    drawing_ = true;
+    do {
+        restartDrawing_ = false;
+    } while (!drawTracePass() && restartDrawing_ && !AppTerminating());
+    drawing_ = false;
+}
+
+bool ZrGraphPainter::drawTracePass()
+{
+    if (TraceBitmap.size() != size()) TraceBitmap = QImage(size(), QImage::Format_RGB32);
+    if (TraceMask.size() != size()) TraceMask = QImage(size(), QImage::Format_RGB32);
+    TraceBitmap.fill(Qt::black);
+    TraceMask.fill(Qt::white);
+    if (!tape_ || width() <= 0 || height() <= 0) return true;
+
+    QPainter trace(&TraceBitmap);
+    QPainter mask(&TraceMask);
+    std::uint32_t since = clock_.ticks();
+    auto& channels = tape_->Channels;
+    if (channels.Count() == 0) return true;
+    for (int i = channels.Low(); i <= channels.High(); ++i) {
+        const GraphChannel& ch = channels[i];
+        if (!ch.Enabled) continue;
+        const QColor color = toQColor(ch.PlotColor);
+        trace.setPen(QPen(color, qreal(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        trace.setBrush(color);
+        mask.setPen(QPen(Qt::black, qreal(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        mask.setBrush(Qt::black);
+        bool done = true;
+        if (viewMode_ == 0)
+            done = drawChannelTrace(trace, mask, ch, since);
+        else if (viewMode_ == 2)
+            done = drawChannelBars(trace, mask, ch, since);
+        if (!done) return false;
+    }
+    return true;
+}
+
+bool ZrGraphPainter::yieldIfDue(std::uint32_t& since)
+{
+    if (clock_.ticks() - since <= 1000) return true;
+    QCoreApplication::processEvents();
+    if (AppTerminating() || restartDrawing_) return false;
+    since = clock_.ticks();
+    return true;
+}
+
+void ZrGraphPainter::Compose(QPainter& p)
+{
+    if (BackgroundBitmap.size() != size()) BuildBackground();
+    if (TraceBitmap.size() != size() || TraceMask.size() != size()) {
+        if (scale_.AutoScale) DoAutoScale();
+        DrawTraces();
+    }
+    const PainterScale& s = scale();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, BackgroundBitmap);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setPen(QPen(toQColor(foreColor_), qreal(penWidth_ + 1)));
+    const int x0 = s.XOf(0), y0 = s.YOfCode(0);
+    p.drawLine(x0, 0, x0, height());
+    p.drawLine(0, y0, width(), y0);
+    if (viewMode_ == 0) paintTimeDomainLines(p);
+    p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    p.drawImage(0, 0, TraceMask);
+    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    p.drawImage(0, 0, TraceBitmap);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void ZrGraphPainter::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    switch (viewMode_) {
+    case 0:
+    case 2: Compose(p); break;
+    case 1: paintTable(p); break;
+    default: break;
+    }
+    if (!progressText_.isEmpty()) {
+        const QFontMetrics fm(font());
+        const int tw = fm.horizontalAdvance(progressText_), th = fm.height();
+        const QRect r((width() - tw) / 2, (height() - th) / 2, tw, th);
+        p.fillRect(r, toQColor(clBtnFace));
+        p.setPen(Qt::black);
+        p.drawText(r, Qt::AlignLeft | Qt::AlignTop, progressText_);
+    }
+}
+
+void ZrGraphPainter::mousePressEvent(QMouseEvent* e)
+{
+    e->accept();
+}
+
+void ZrGraphPainter::mouseReleaseEvent(QMouseEvent* e)
+{
+    const QPoint pos = e->position().toPoint();
+    emit mouseUp(e->button(), e->modifiers(), pos.x(), pos.y());
+    if (rect().contains(pos)) emit clicked();
+}

@@ -1,0 +1,193 @@
+#pragma once
+// The drawing surface of a graph window. It owns a record tape and shows it as
+// a time-domain plot (view 0), a table with statistics (view 1) or a histogram
+// (view 2). Plot and histogram are composed from three off-screen images: the
+// grid background, the coloured traces on black, and a mask that is black
+// under the traces and white elsewhere.
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "graph/PainterScale.h"
+#include "graph/Statistics.h"
+#include "graph/ZorTape.h"
+
+class Clock;
+class QPainter;
+
+// One text of the table view, with its top-left corner.
+struct TableCell {
+    int x;
+    int y;
+    QString text;
+    TColor color;
+};
+
+struct TableLayout {
+    int columnWidth = 0;
+    int rowHeight = 0;
+    int labelWidth = 0;
+    std::vector<TableCell> cells;
+    std::vector<int> separatorYs;  // rows are underlined across the whole table
+};
+
+QColor toQColor(TColor c);
+
+class ZrGraphPainter : public QWidget, public OverallStatistics {
+    Q_OBJECT
+public:
+    // Fixed stand-ins for the desktop's button face and grey-text colours.
+    static constexpr TColor clBtnFace = 0xF0F0F0;
+    static constexpr TColor clGrayText = 0x6D6D6D;
+
+    // The tape is created with (a, b): b records long. The clock paces the
+    // yields of long drawing loops and the histogram's progress texts.
+    ZrGraphPainter(QWidget* parent, int a, std::uint32_t b);
+    ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& clock);
+    ~ZrGraphPainter() override;
+
+    // --- view
+    int ViewMode() const { return viewMode_; }
+    void ShowTimeDomain();
+    void ShowTable();
+    void ShowHistogram();
+    void Redraw();
+
+    // --- tape
+    TZorTape* DisplayZorTape() const { return tape_; }
+    // The painter deletes only the tape it created itself.
+    void SetDisplayZorTape(TZorTape* tape);
+    int GetNumChannels() const;
+    void SetNumChannels(int n);
+    std::uint32_t NumRecords() const;
+    void SetNumRecords(std::uint32_t n);
+    std::uint32_t ThisChannel() const;
+    void SetThisChannel(std::uint32_t n);
+    std::uint32_t ThisRecord() const;
+    void SetThisRecord(std::uint32_t n);
+    TColor GetThisPlotColor() const;
+    void SetThisPlotColor(TColor c);
+    void ResetPlotColors();
+    void ClearData();
+    // Stores a reading and draws its segment (time domain) or repaints (table).
+    void DataPointCh(std::uint32_t channel, std::int32_t code);
+
+    void ComputeOverallMinMax();
+    void ComputeOverallStats();
+
+    // --- scales
+    int GridSize() const { return scale().GridSize(); }
+    int XScale() const { return scale().XScale(); }
+    int YScale() const { return scale().YScale(); }
+    int XLeft() const { return scale().XLeft(); }
+    int YBottom() const { return scale().YBottom(); }
+    int XRight() const { return scale().XRight(); }
+    int YTop() const { return scale().YTop(); }
+    double XPixelsPerUnit() const { return scale().XPixelsPerUnit(); }
+    double YPixelsPerUnit() const { return scale().YPixelsPerUnit(); }
+    bool AutoScale() const { return scale_.AutoScale; }
+    bool AutoScaled() const { return scale_.AutoScaled; }
+    int RescaleThresholdYTop() const { return scale_.RescaleThresholdYTop; }
+    int RescaleThresholdYBottom() const { return scale_.RescaleThresholdYBottom; }
+    void SetRescaleThresholdYTop(int v) { scale_.RescaleThresholdYTop = v; }
+    void SetRescaleThresholdYBottom(int v) { scale_.RescaleThresholdYBottom = v; }
+    void SetGridSize(int v);
+    void SetXScale(int v);
+    void SetYScale(int v);
+    void SetXLeft(int v);
+    void SetYBottom(int v);
+    void SetXRight(int v);
+    void SetYTop(int v);
+    void SetAutoScale(bool on);
+    void DoAutoScale();
+    // Raised by Redraw after an automatic rescale.
+    std::function<void(ZrGraphPainter*)> OnScaleChange;
+
+    // --- colours, pen, sub-LSB display
+    TColor ForeColor() const { return foreColor_; }
+    TColor BackColor() const { return backColor_; }
+    TColor MinMaxColor() const { return minMaxColor_; }
+    long PenWidth() const { return penWidth_; }
+    void SetForeColor(TColor c);
+    void SetBackColor(TColor c);
+    void SetMinMaxColor(TColor c);
+    void SetPenWidth(long w);
+    int SubLsbs() const { return subLsbs_; }
+    double SubLsbDivisor() const { return subLsbDivisor_; }
+    // Applies to every channel too; callers rescale afterwards.
+    void SetSubLsbs(int n);
+
+    bool ShowAutoScaleThreshold = false;
+    bool ShowMinMax = true;
+
+    // --- table view
+    bool ShowMin = false, ShowMax = false, ShowSpan = true, ShowSum = false, ShowSumSq = false,
+         ShowN = true, ShowMean = true, ShowStdDev = true, ShowRms = false;
+    int FirstVisibleTableRow() const { return firstVisibleTableRow_; }
+    void SetFirstVisibleTableRow(int row);
+    // Texts and row lines of the table for the current font and size.
+    TableLayout LayOutTable();
+
+    QImage BackgroundBitmap;
+    QImage TraceBitmap;
+    QImage TraceMask;
+
+    // The grid background and the traces, rebuilt from the current state.
+    void BuildBackground();
+    void DrawTraces();
+    // The plot or histogram as the paint handler lays it out.
+    void Compose(QPainter& p);
+
+signals:
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    // A click on the plot; the window treats it as a click on the panel behind.
+    void clicked();
+    // Each progress text the histogram build shows.
+    void progress(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    PainterScale& scale() const;
+    void apply(unsigned effects);
+    void redrawTraces();
+
+    // One pass of the trace drawing; false when it was cut short.
+    bool drawTracePass();
+    // Lets pending events run once a second; false to stop drawing.
+    bool yieldIfDue(std::uint32_t& since);
+    int yOf(std::int32_t code) const;
+    void drawSegment(QPainter& trace, QPainter& mask, const GraphChannel& ch, int r, int x2);
+    bool drawChannelTrace(QPainter& trace, QPainter& mask, const GraphChannel& ch, std::uint32_t& since);
+    bool drawChannelBars(QPainter& trace, QPainter& mask, const GraphChannel& ch, std::uint32_t& since);
+    void paintTimeDomainLines(QPainter& p);
+    void paintTable(QPainter& p);
+    // Shows a build step's text at most every 50 ms; false when the program is closing.
+    bool histogramProgress(std::uint32_t& since, const std::function<QString()>& text);
+
+    Clock& clock_;
+    std::unique_ptr<TZorTape> ownTape_;
+    TZorTape* tape_;
+    mutable PainterScale scale_;
+    int viewMode_ = 0;
+    TColor foreColor_ = clGrayText;
+    TColor backColor_ = clBtnFace;
+    TColor minMaxColor_ = 0xFFFFFF;
+    long penWidth_ = 2;
+    int firstVisibleTableRow_ = 0;
+    int subLsbs_ = 0;
+    double subLsbDivisor_ = 1.0;
+    QString progressText_;
+
+    bool drawing_ = false;       // a trace pass is under way (it may yield)
+    bool restartDrawing_ = false;  // something changed during a yield
+};
+
+// True once the application has been asked to quit.
+bool AppTerminating();

@@ -1,0 +1,1 @@
+#include "PainterFixture.h"

@@ -1,0 +1,210 @@
+#pragma once
+// The connection sequence: from the user's Ok to a running module
+// application, one step per timer tick. Finds the port, checks the cable's
+// loopback, awaits the beacon, reads and identifies the banner, moves the
+// firmware to its fastest rate, downloads the loader file line by line,
+// jumps to it and hands over to the query protocol.
+//
+// Holds every piece of window state the sequence reads and writes, named
+// after the control that shows it; the serial window binds to these fields,
+// forwards its buttons, menus and timer to the operations below and redraws
+// whenever the change callback fires. No widget code here.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/SerialPortLayer.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+class AppQueryProtocol;
+
+struct ProgressBar {
+    int Min = 0;
+    int Max = 100;
+    int Position = 0;
+    int Step = 1;
+};
+
+// What closing the modal window reports to the one that showed it.
+enum class FormResult { None, Ok, Cancel };
+
+class ConnectionSequence {
+public:
+    // Connection states (ConnState).
+    enum State : uint8_t {
+        Idle = 0,
+        OpenPort = 1,
+        WrongPort = 2,
+        Loopback = 3,
+        Beacon = 4,
+        Banner = 5,
+        FirmwareCommand = 6,
+        Loading = 7,
+        Jump = 8,
+        Running = 9,
+    };
+    // Module kinds (ModuleKind).
+    enum Kind : uint8_t { KindUnknown = 0, KindBrant = 1, KindArbord = 2, KindCobalt = 3, KindCobalt16Wide = 4 };
+
+    static constexpr const char* MessageCaption = "VX7318 Evaluation Kit";
+    static constexpr const char* AutomaticPort = "Automatic";
+    static constexpr char Esc = 0x1B;
+    static constexpr uint8_t Beacon0xAA = 0xAA;
+    static constexpr uint32_t BeaconPromptMs = 3000;
+    static constexpr uint32_t JumpReadMs = 1000;
+    static constexpr uint32_t RateCommandWaitMs = 2000;
+    static constexpr uint32_t RateProbeMs = 10000;
+    static constexpr size_t HistoryKeepLines = 200;
+    static constexpr size_t HistoryClearLines = 202;
+
+    ConnectionSequence(SerialPortLayer& port, AppQueryProtocol& query, Dialogs& dialogs);
+
+    // Called after every change the window should show (step and status
+    // texts at once, even in the middle of a long tick).
+    void setOnChange(std::function<void()> callback) { onChange_ = std::move(callback); }
+
+    // The ports the Hardware box lists, in order; the friendly box gets
+    // "Automatic" in front of them. The first entries stay selected.
+    void setPortList(const std::vector<std::string>& ports);
+
+    // --- Friendly panel and the timer ---
+    void btnOkClick();
+    void btnStopClick();
+    void btnCancelClick();
+    void Timer1Timer();
+
+    // --- Firmware panel ---
+    void btnFwResetClick();
+    void btnFwSetBaudClick();
+    // True when both ends run at rate and the firmware answered there.
+    bool ChangeFirmwareBaud(uint32_t rate);
+    // BRANT takes its ESC commands unechoed; everything else waits for echoes.
+    void SendFirmwareCommand(const std::string& command);
+
+    // --- Loader panel ---
+    void SelectFilename(const std::string& name);
+    void DoDownload();
+    void btnDownloadClick() { DoDownload(); }
+    void btnDLfilenameClick();
+
+    // --- Advanced menu ---
+    // "No Load": the module's application already runs.
+    void menuAdvNoDownloadClick();
+
+    // The module kind a banner names (the first keyword found decides).
+    static Kind IdentifyModule(const std::string& banner);
+    // The name of the loader file to open: as the user gave or chose it,
+    // while EditDLfilename shows it upper-cased.
+    std::string loaderPath() const;
+
+    SerialPortLayer& port() { return port_; }
+    bool cbAppEnabled() const;
+
+    // --- State, named after the controls that show it ---
+    uint8_t& ConnState;        // shared with the port layer (closing resets it)
+    std::string& LabelStatus;  // shared with the port layer
+    bool& cbSkipNulls;         // the port layer's null handling
+    uint8_t ModuleKind = KindUnknown;
+    std::string BannerText;
+    uint32_t BeaconStartTick = 0;
+    uint32_t LastRxTick = 0;
+    uint32_t BannerQuietMs = 2000;
+    uint32_t StartTick = 0;
+    uint32_t SetupTimeMs = 0;
+
+    std::string LabelState = "select which port is the Vanto evaluation kit:";
+    std::string LabelFirmware = "module type and ROM version will be listed here";
+    ProgressBar MainProgressBar{0, 9, 0, 1};
+
+    TextChoice cbxFriendlyPort{{AutomaticPort}, AutomaticPort};
+    std::vector<std::string> cbxHwPortItems;  // the Hardware port box's list
+    int cbxHwPortIndex = -1;                  // its selected entry
+    // Ports "Automatic" passes over (e.g. the simulated kit, so that a missing
+    // board is never silently replaced by the simulation).
+    std::vector<std::string> ExcludedFromAutomatic;
+
+    TextChoice cbxFwBaud{{"1200", "4800", "9600", "19200"}, "1200"};
+    std::string EditDLfilename;
+    std::deque<std::string> DownloadMemo;
+    ProgressBar LoaderProgressBar;
+    bool cbDLbusy = false;
+    bool cbDLrunning = false;
+    bool cbDLerror = false;
+    bool cbCTS = false;
+    bool cbDSR = false;
+
+    bool menuAdvExpectBeacon = true;
+    bool menuAdvFastestBaud = true;
+    bool menuAdvAutoDownload = true;
+    bool menuAdvAllow115200baud = true;
+    bool menuAdvAllow115200baudEnabled = true;
+
+    bool PanelFriendly = true;
+    bool PanelFirmware = false;
+    bool PanelHardware = false;
+    bool PanelDownloader = false;
+    bool PanelApplication = false;
+    bool MemoHistoryVisible = true;
+
+    bool btnOkEnabled = true;
+    bool btnOkDefault = true;
+    bool cbxFriendlyPortEnabled = true;
+    bool btnFwResetEnabled = false;
+    bool btnFwSetBaudEnabled = false;
+    bool btnDownloadEnabled = false;
+    bool btnAppQueryEnabled = false;
+    bool cbPreESCEnabled = false;
+    bool cbPostCREnabled = false;
+    bool cbxAppQueryEnabled = false;
+    // The Hardware panel follows the port: with it open, btnHwClose, cbRTS,
+    // cbDTR, cbxHwBaud, cbHwESC, EditHwSend, cbHwCR, btnHwSend, btnHwRecv and
+    // EditHwRecv are enabled and cbxHwPort and btnHwOpen disabled; closed,
+    // the reverse. btnHwSendwEcho is left as it is.
+    bool HwPortControlsEnabled = false;
+    bool HwOpenControlsEnabled = true;
+    // Idle with no loader name: the browse button should take the focus.
+    bool btnDLfilenameFocus = false;
+
+    bool Timer1Enabled = true;
+    uint32_t Timer1Interval = 200;
+    FormResult ModalResult = FormResult::None;
+
+private:
+    void setState(const std::string& text);
+    void setStatus(const std::string& text);
+    void changed();
+
+    void idle();
+    void openPort();
+    void wrongPort();
+    void checkLoopback();
+    void awaitBeacon();
+    void collectBanner();
+    bool identify();
+    void firmwareCommand();
+    void sendNextLine();
+    void startApplication();
+    void running();
+    void commonTail();
+
+    bool automatic() const;
+    int nextSearchIndex(int after) const;
+    void selectHwPort(int index);
+    void upperCaseLoaderName();
+    bool loaderMissing();
+    MsgAnswer messageWithTimerStopped(const MessageRequest& request);
+    // Reads whatever arrives for ms, blocking on the device between pieces.
+    void readFor(uint32_t ms);
+    bool rateCommand(uint32_t rate, std::string& command);
+
+    SerialPortLayer& port_;
+    AppQueryProtocol& query_;
+    Dialogs& dialogs_;
+    Clock& clock_;
+    std::function<void()> onChange_;
+    std::string loaderName_;  // the loader name as given, before upper-casing
+};

@@ -1,0 +1,588 @@
+#include "link/ConnectionSequence.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "link/AppQuery.h"
+
+namespace {
+
+std::string upperCase(std::string text) {
+    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
+
+// The number a box shows, 0 when its text is not one.
+uint32_t rateFromText(const std::string& text) {
+    uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+int indexOf(const std::vector<std::string>& items, const std::string& text) {
+    const auto found = std::find(items.begin(), items.end(), text);
+    return found == items.end() ? -1 : int(found - items.begin());
+}
+
+bool fileExists(const std::string& name) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(name, error);
+}
+
+std::deque<std::string> readLines(const std::string& name) {
+    std::deque<std::string> lines;
+    std::ifstream file(name, std::ios::binary);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The COBALT firmware reaches 115200 baud only through this small program.
+constexpr const char* PatchDataLine = "S2160100007577177AFA0437350004377AFC087A000204C8\r";
+constexpr const char* PatchEndLine = "S9030000FC\r";
+
+struct KindRow {
+    const char* keyword;
+    const char* extension;
+    const char* warning;
+};
+
+const char* kindName(uint8_t kind) {
+    switch (kind) {
+    case ConnectionSequence::KindBrant: return "BRANT";
+    case ConnectionSequence::KindArbord: return "ARBORD";
+    case ConnectionSequence::KindCobalt: return "COBALT";
+    case ConnectionSequence::KindCobalt16Wide: return "COBALT-16WIDE";
+    default: return "";
+    }
+}
+
+const char* loaderExtension(uint8_t kind) {
+    switch (kind) {
+    case ConnectionSequence::KindBrant: return ".BRT";
+    case ConnectionSequence::KindArbord: return ".ARB";
+    case ConnectionSequence::KindCobalt: return ".COB";
+    case ConnectionSequence::KindCobalt16Wide: return ".CWD";
+    default: return "";
+    }
+}
+
+}  // namespace
+
+ConnectionSequence::ConnectionSequence(SerialPortLayer& port, AppQueryProtocol& query, Dialogs& dialogs)
+    : ConnState(port.ConnState),
+      LabelStatus(port.LabelStatus),
+      cbSkipNulls(port.cbSkipNulls),
+      port_(port),
+      query_(query),
+      dialogs_(dialogs),
+      clock_(port.clock()) {
+    if (LabelStatus.empty()) LabelStatus = "click the Ok button to begin ";
+}
+
+bool ConnectionSequence::cbAppEnabled() const { return query_.cbAppEnabled(); }
+
+void ConnectionSequence::changed() {
+    if (onChange_) onChange_();
+}
+
+void ConnectionSequence::setState(const std::string& text) {
+    LabelState = text;
+    changed();
+}
+
+void ConnectionSequence::setStatus(const std::string& text) {
+    LabelStatus = text;
+    changed();
+}
+
+void ConnectionSequence::setPortList(const std::vector<std::string>& ports) {
+    cbxHwPortItems = ports;
+    cbxFriendlyPort.items = {AutomaticPort};
+    cbxFriendlyPort.items.insert(cbxFriendlyPort.items.end(), ports.begin(), ports.end());
+    if (indexOf(cbxFriendlyPort.items, cbxFriendlyPort.text) < 0) cbxFriendlyPort.text = AutomaticPort;
+    selectHwPort(ports.empty() ? -1 : 0);
+    changed();
+}
+
+void ConnectionSequence::selectHwPort(int index) {
+    cbxHwPortIndex = index;
+    port_.cbxHwPort = index >= 0 && size_t(index) < cbxHwPortItems.size() ? cbxHwPortItems[size_t(index)] : "";
+}
+
+bool ConnectionSequence::automatic() const { return indexOf(cbxFriendlyPort.items, cbxFriendlyPort.text) == 0; }
+
+// The next port after `after` that "Automatic" tries, -1 when none is left.
+int ConnectionSequence::nextSearchIndex(int after) const {
+    for (size_t i = size_t(after + 1); i < cbxHwPortItems.size(); ++i)
+        if (indexOf(ExcludedFromAutomatic, cbxHwPortItems[i]) < 0) return int(i);
+    return -1;
+}
+
+// ---------------------------------------------------------------------------
+// Buttons
+
+void ConnectionSequence::btnOkClick() {
+    StartTick = clock_.ticks();
+    if (cbxFriendlyPort.text.empty()) {
+        cbxFriendlyPort.text = AutomaticPort;
+        changed();
+        return;
+    }
+    int selected = indexOf(cbxFriendlyPort.items, cbxFriendlyPort.text);
+    if (selected < 0) {  // a typed port name
+        cbxFriendlyPort.items.push_back(cbxFriendlyPort.text);
+        cbxHwPortItems.push_back(cbxFriendlyPort.text);
+        selected = int(cbxFriendlyPort.items.size()) - 1;
+    }
+    selectHwPort(selected > 0 ? selected - 1 : nextSearchIndex(-1));
+    ConnState = OpenPort;
+    Timer1Timer();
+}
+
+void ConnectionSequence::btnStopClick() {
+    if (cbAppEnabled()) SendFirmwareCommand(std::string{Esc, 'R'});
+    port_.DoClosePort();
+    Timer1Timer();
+}
+
+void ConnectionSequence::btnCancelClick() {
+    ModalResult = FormResult::Cancel;
+    changed();
+}
+
+void ConnectionSequence::btnFwResetClick() {
+    SendFirmwareCommand(std::string{Esc, 'R'});
+    port_.DoClosePort();
+    Timer1Timer();
+}
+
+void ConnectionSequence::menuAdvNoDownloadClick() {
+    menuAdvAutoDownload = false;
+    PanelFriendly = PanelFirmware = PanelDownloader = false;
+    PanelHardware = PanelApplication = MemoHistoryVisible = true;
+    cbDLrunning = true;
+    cbDLbusy = cbDLerror = false;
+    query_.setAppEnabled(true);
+    cbPreESCEnabled = cbPostCREnabled = cbxAppQueryEnabled = btnAppQueryEnabled = true;
+    ConnState = Running;
+    changed();
+}
+
+// ---------------------------------------------------------------------------
+// The machine
+
+void ConnectionSequence::Timer1Timer() {
+    MainProgressBar.Position = ConnState;
+    switch (ConnState) {
+    case Idle: idle(); break;
+    case OpenPort: openPort(); break;
+    case WrongPort: wrongPort(); break;
+    case Loopback: checkLoopback(); break;
+    case Beacon: awaitBeacon(); break;
+    case Banner: collectBanner(); break;
+    case FirmwareCommand: firmwareCommand(); break;
+    case Loading: sendNextLine(); break;
+    case Jump: startApplication(); break;
+    case Running: running(); break;
+    default: setState("unknown state"); break;
+    }
+    commonTail();
+    changed();
+}
+
+void ConnectionSequence::idle() {
+    setState("select which port is the Vanto evaluation kit:");
+    PanelFriendly = true;
+    btnOkDefault = btnOkEnabled = true;
+    cbxFriendlyPortEnabled = true;
+    LabelFirmware = "firmware unknown; no communication";
+    BannerText.clear();
+    if (!cbxFwBaud.items.empty()) cbxFwBaud.text = cbxFwBaud.items.front();
+    btnFwResetEnabled = btnFwSetBaudEnabled = false;
+    cbSkipNulls = false;
+    query_.setAppEnabled(false);
+    btnAppQueryEnabled = false;
+    cbDLrunning = cbDLbusy = cbDLerror = false;
+    btnDownloadEnabled = false;
+    btnDLfilenameFocus = EditDLfilename.empty();
+    if (btnDLfilenameFocus) PanelDownloader = true;
+}
+
+void ConnectionSequence::openPort() {
+    setState("attempting to locate the correct port");
+    btnOkDefault = btnOkEnabled = false;
+    cbxFriendlyPortEnabled = false;
+    if (port_.DoOpenPort()) {
+        setStatus("Connected...");
+        ConnState = Loopback;
+    } else {
+        ConnState = WrongPort;
+    }
+}
+
+void ConnectionSequence::wrongPort() {
+    setState("this is not the right port.");
+    if (!automatic()) {
+        setStatus("Not found on specified port. Check connections.");
+        ConnState = Idle;
+        return;
+    }
+    const int next = nextSearchIndex(cbxHwPortIndex);
+    if (next < 0) {
+        setStatus("Not found on any port. Check connections.");
+        ConnState = Idle;
+        return;
+    }
+    selectHwPort(next);
+    ConnState = OpenPort;
+}
+
+void ConnectionSequence::checkLoopback() {
+    setState("we have opened a port; need to check RTS-CTS");
+    if (port_.RtsCtsLoopbackPresent()) {
+        port_.DoGetBaud();
+        port_.DoHwSetBaud(1200);
+        BeaconStartTick = clock_.ticks();
+        ConnState = Beacon;
+        return;
+    }
+    setStatus("Rejected; no RTS-CTS loopback");
+    port_.MemoHistory.addLine("Rejected; no RTS-CTS loopback.");
+    port_.DoClosePort();
+    ConnState = WrongPort;
+}
+
+void ConnectionSequence::awaitBeacon() {
+    setState("expecting module to send 0xAA");
+    if (clock_.ticks() - BeaconStartTick > BeaconPromptMs)
+        setStatus("Please press and release the module's reset button.");
+    char* buffer = port_.RxBuffer;
+    if (!port_.ReadString(buffer, SerialPortLayer::RxBufferSize)) return;
+    if (std::strchr(buffer, char(Beacon0xAA)) == nullptr) return;
+    // Whatever came with the beacon is dropped: the banner follows the space.
+    port_.WriteCharNoEcho(' ');
+    setStatus("");
+    LastRxTick = clock_.ticks();
+    ConnState = Banner;
+}
+
+void ConnectionSequence::collectBanner() {
+    setState("expecting module to send firmware banner");
+    upperCaseLoaderName();
+    if (port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
+        BannerText += port_.RxBuffer;
+        LastRxTick = clock_.ticks();
+    }
+    if (clock_.ticks() - LastRxTick > BannerQuietMs && identify()) ConnState = FirmwareCommand;
+}
+
+ConnectionSequence::Kind ConnectionSequence::IdentifyModule(const std::string& banner) {
+    if (contains(banner, "ARBOR")) return KindArbord;
+    if (contains(banner, "BRANT")) return KindBrant;
+    if (contains(banner, "COBALT")) return contains(banner, "16 BIT BUS") ? KindCobalt16Wide : KindCobalt;
+    return KindUnknown;
+}
+
+// False when the user turned down the loader name.
+bool ConnectionSequence::identify() {
+    const size_t vanto = BannerText.find("VANTO");
+    if (vanto != std::string::npos) BannerText.erase(0, vanto);
+    LabelFirmware = BannerText;
+    ModuleKind = IdentifyModule(BannerText);
+    switch (ModuleKind) {
+    case KindArbord:
+    case KindBrant: cbxFwBaud.items = {"1200", "2400", "4800", "9600"}; break;
+    case KindCobalt:
+    case KindCobalt16Wide:
+        cbxFwBaud.items = {"1200", "4800", "9600", "19200"};
+        if (menuAdvAllow115200baud) cbxFwBaud.items.push_back("115200");
+        break;
+    default: break;
+    }
+    changed();
+    if (ModuleKind != KindUnknown && !contains(EditDLfilename, loaderExtension(ModuleKind))) {
+        MessageRequest warning;
+        warning.text = std::string("Warning: this software is not for the ") + kindName(ModuleKind) + " module.";
+        warning.caption = MessageCaption;
+        warning.buttons = MsgButtons::OkCancel;
+        warning.icon = MsgIcon::Stop;
+        warning.defaultAnswer = MsgAnswer::Cancel;
+        if (messageWithTimerStopped(warning) != MsgAnswer::Ok) {
+            ConnState = Idle;
+            return false;
+        }
+    }
+    btnFwResetEnabled = btnFwSetBaudEnabled = btnDownloadEnabled = true;
+    PanelFirmware = PanelDownloader = true;
+    return true;
+}
+
+void ConnectionSequence::firmwareCommand() {
+    setState("module is expecting a firmware command");
+    const bool fastestSelected = cbxFwBaud.items.empty() || cbxFwBaud.text == cbxFwBaud.items.back();
+    if (menuAdvFastestBaud && !fastestSelected) {
+        setState("module is expecting a firmware command (baud rate)");
+        cbxFwBaud.text = cbxFwBaud.items.back();
+        changed();
+        btnFwSetBaudClick();
+        return;
+    }
+    if (menuAdvAutoDownload) {
+        setState("module is expecting a firmware command (loader)");
+        DoDownload();
+    }
+}
+
+void ConnectionSequence::running() {
+    setState("module application is running");
+    ModalResult = FormResult::Ok;
+    History& history = port_.MemoHistory;
+    if (history.count() > HistoryClearLines)
+        history.clear();
+    else if (history.count() > HistoryKeepLines)
+        history.deleteFirstLine();
+}
+
+void ConnectionSequence::commonTail() {
+    const bool open = port_.isPortOpen();
+    HwPortControlsEnabled = open;
+    HwOpenControlsEnabled = !open;
+    if (!open) return;
+    ModemLines lines;
+    if (port_.device().getModemLines(lines)) {
+        cbCTS = lines.cts;
+        cbDSR = lines.dsr;
+    }
+}
+
+void ConnectionSequence::SendFirmwareCommand(const std::string& command) {
+    if (ModuleKind == KindBrant && !command.empty() && command.front() == Esc)
+        port_.WriteStringNoEcho(command.c_str());
+    else
+        port_.WriteStringWaitForEcho(command.c_str());
+}
+
+MsgAnswer ConnectionSequence::messageWithTimerStopped(const MessageRequest& request) {
+    Timer1Enabled = false;
+    changed();
+    const MsgAnswer answer = dialogs_.message(request);
+    Timer1Enabled = true;
+    changed();
+    return answer;
+}
+
+void ConnectionSequence::readFor(uint32_t ms) {
+    const uint32_t start = clock_.ticks();
+    for (uint32_t waited = 0; waited < ms; waited = clock_.ticks() - start) {
+        // A closed or vanished port has nothing more to say.
+        if (!port_.isPortOpen() || port_.deviceGone() || !port_.device().waitForInput(ms - waited)) return;
+        port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Loader
+
+// The box shows the name upper-cased; the file is opened by the name as the
+// user gave it, since file names here are case-sensitive.
+void ConnectionSequence::upperCaseLoaderName() {
+    if (upperCase(loaderName_) != EditDLfilename) loaderName_ = EditDLfilename;
+    EditDLfilename = upperCase(EditDLfilename);
+}
+
+std::string ConnectionSequence::loaderPath() const {
+    return upperCase(loaderName_) == EditDLfilename ? loaderName_ : EditDLfilename;
+}
+
+// Reports a missing loader file; true when it is missing.
+bool ConnectionSequence::loaderMissing() {
+    if (fileExists(loaderPath())) return false;
+    cbDLerror = true;
+    ConnState = Idle;
+    port_.MemoHistory.addLine("Loader cannot read file.");
+    MessageRequest error;
+    error.text = "Error: Cannot find required file " + EditDLfilename;
+    error.caption = MessageCaption;
+    error.icon = MsgIcon::Stop;
+    messageWithTimerStopped(error);
+    return true;
+}
+
+void ConnectionSequence::SelectFilename(const std::string& name) {
+    cbDLrunning = cbDLerror = false;
+    cbDLbusy = true;
+    loaderName_ = name;
+    EditDLfilename = upperCase(name);
+    changed();
+    if (name.empty()) {
+        cbDLerror = true;
+        ConnState = Idle;
+        port_.MemoHistory.addLine("No Loader file specified.");
+        changed();
+        return;
+    }
+    loaderMissing();
+}
+
+void ConnectionSequence::btnDLfilenameClick() {
+    FileRequest request;
+    request.title = "Select code to download...";
+    request.filter =
+        "COBALT module program (*.COB *.cob);;"
+        "COBALT-16WIDE module program (*.CWD *.cwd);;"
+        "BRANT module program (*.BRT *.brt);;"
+        "ARBORD module program (*.ARB *.arb);;"
+        "Any module program (*.COB *.CWD *.BRT *.ARB *.cob *.cwd *.brt *.arb)";
+    request.filterIndex = 4;
+    request.initialName = loaderPath();
+    if (const auto choice = dialogs_.openFile(request)) {
+        EditDLfilename = choice->path;
+        changed();
+    }
+}
+
+void ConnectionSequence::DoDownload() {
+    if (ConnState != FirmwareCommand) {
+        port_.MemoHistory.addLine("DoDownload called before module ready.");
+        cbDLerror = true;
+        changed();
+        return;
+    }
+    if (loaderMissing()) return;
+    DownloadMemo = readLines(loaderPath());
+    LoaderProgressBar = ProgressBar{0, int(DownloadMemo.size()), 0, 1};
+    SendFirmwareCommand(std::string{Esc, 'L'});
+    // A download asked for while the last one ran has now started afresh;
+    // without this its error mark would send every download round again.
+    cbDLerror = false;
+    ConnState = Loading;
+    changed();
+}
+
+void ConnectionSequence::sendNextLine() {
+    setState("module is receiving a hex file");
+    setStatus("Loading software... " + std::to_string(DownloadMemo.size()));
+    if (DownloadMemo.empty()) {
+        ConnState = Jump;
+        return;
+    }
+    LoaderProgressBar.Position = std::min(LoaderProgressBar.Position + LoaderProgressBar.Step, LoaderProgressBar.Max);
+    const std::string line = DownloadMemo.front() + '\r';
+    port_.WriteStringWaitForEcho(line.c_str());
+    DownloadMemo.pop_front();
+}
+
+void ConnectionSequence::startApplication() {
+    setState("module is expecting jump command");
+    setStatus(EditDLfilename + " running...");
+    if (cbDLerror) {
+        ConnState = FirmwareCommand;
+        return;
+    }
+    SendFirmwareCommand(std::string{Esc, 'J'});
+    readFor(JumpReadMs);
+    PanelFirmware = PanelDownloader = false;
+    cbDLrunning = true;
+    cbDLbusy = false;
+    query_.setAppEnabled(true);
+    cbPreESCEnabled = cbPostCREnabled = cbxAppQueryEnabled = btnAppQueryEnabled = true;
+    PanelApplication = true;
+    cbSkipNulls = true;
+    SetupTimeMs = clock_.ticks() - StartTick;
+    char text[64];
+    std::snprintf(text, sizeof text, "total setup time: %1.1f seconds", SetupTimeMs * 0.001);
+    setStatus(text);
+    ConnState = Running;
+}
+
+// ---------------------------------------------------------------------------
+// Firmware rate
+
+void ConnectionSequence::btnFwSetBaudClick() {
+    btnFwSetBaudEnabled = false;
+    changed();
+    ChangeFirmwareBaud(rateFromText(cbxFwBaud.text));
+    port_.DoGetBaud();
+    btnFwSetBaudEnabled = true;
+    changed();
+}
+
+// The three-byte rate command for this kind; false when the kind has no
+// such rate.
+bool ConnectionSequence::rateCommand(uint32_t rate, std::string& command) {
+    char code = 0;
+    switch (ModuleKind) {
+    case KindArbord:
+        code = rate == 1200 ? '1' : rate == 2400 ? '2' : rate == 4800 ? '4' : rate == 9600 ? '9' : 0;
+        command = {Esc, 'B', code};
+        break;
+    case KindCobalt:
+    case KindCobalt16Wide:
+        code = rate == 1200 ? '1' : rate == 4800 ? '4' : rate == 9600 ? '9' : rate == 19200 ? '2' : 0;
+        command = {Esc, 'B', code};
+        break;
+    case KindBrant:
+        code = char(rate == 1200   ? 0xE8
+                    : rate == 2400 ? 0xF4
+                    : rate == 4800 ? 0xFA
+                    : rate == 9600 ? 0xFD
+                                   : 0);
+        command = {Esc, 'Q', code};
+        break;
+    default: return true;
+    }
+    return code != 0;
+}
+
+bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
+    if (!port_.isPortOpen()) return false;
+    setStatus("Changing firmware baud rate...");
+    const bool cobalt = ModuleKind == KindCobalt || ModuleKind == KindCobalt16Wide;
+    if (cobalt && rate == 115200) {
+        if (!menuAdvAllow115200baud) return false;
+        SendFirmwareCommand(std::string{Esc, 'L'});
+        port_.WriteStringWaitForEcho(PatchDataLine);
+        port_.WriteStringWaitForEcho(PatchEndLine);
+        SendFirmwareCommand(std::string{Esc, 'J'});
+    } else if (ModuleKind != KindUnknown) {
+        std::string command;
+        if (!rateCommand(rate, command)) {
+            const char* kind = cobalt ? "COBALT" : kindName(ModuleKind);
+            port_.MemoHistory.addLine("Baud rate " + std::to_string(rate) + " not legal for " + kind + " module");
+            setStatus("Could not set hardware baud rate.");
+            return false;
+        }
+        SendFirmwareCommand(command);
+    }
+    clock_.sleep(RateCommandWaitMs);
+    if (!port_.DoHwSetBaud(rate)) {
+        port_.MemoHistory.addLine("Could not set hardware baud rate.");
+        setStatus("Could not set hardware baud rate.");
+        return false;
+    }
+    const uint32_t start = clock_.ticks();
+    port_.WriteStringWaitForEcho("   ");
+    while (clock_.ticks() - start < RateProbeMs) {
+        port_.LastError = 0;
+        if (port_.WriteStringWaitForEcho(">")) {
+            setStatus("Firmware baud rate set.");
+            return true;
+        }
+        // A failing port fails at once, every time: retrying it would only
+        // spin and fill the history.
+        if (port_.LastError != 0) break;
+    }
+    setStatus("Could not set hardware baud rate.");
+    return false;
+}

@@ -4,7 +4,7 @@
 #include <cmath>
 
 ControlWord ControlWord::withChannel(int channel) const {
-    const uint8_t bits = uint8_t((channel & 1) << 6 | (channel >> 1 & 1) << 5 | (channel >> 2 & 1) << 4);
+    const uint8_t bits = uint8_t((channel & 1) << 6 | (channel >> 1 & 1) << 4 | (channel >> 2 & 1) << 5);
     return ControlWord{uint8_t((value & 0x8F) | bits)};
 }
 

@@ -5,14 +5,15 @@
 
 #include <cstdint>
 
-// Bit 7 start; bits 6-4 channel select, wired in reverse (bit 6 is the
-// channel's bit 0: "100" selects channel 1, "001" channel 2); bit 3 unipolar;
+// Bit 7 start; bits 6-4 channel select in the converter's own order: bit 6
+// is the channel's bit 0, bit 4 its bit 1, bit 5 its bit 2 ("100" selects
+// channel 1, "001" channel 2, "010" channel 4); bit 3 unipolar;
 // bit 2 single-ended; bits 1-0 power mode (00 full power-down).
 struct ControlWord {
     uint8_t value = 0x8F;
 
     bool start() const { return value & 0x80; }
-    int channel() const { return (value >> 6 & 1) | (value >> 5 & 1) << 1 | (value >> 4 & 1) << 2; }
+    int channel() const { return (value >> 6 & 1) | (value >> 4 & 1) << 1 | (value >> 5 & 1) << 2; }
     bool unipolar() const { return value & 0x08; }
     bool singleEnded() const { return value & 0x04; }
     bool poweredDown() const { return (value & 0x03) == 0; }

@@ -1,0 +1,217 @@
+// The downloaded application's queries and the converter behind them.
+#include "KitDriver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A kit whose board runs the application at 9600 baud.
+struct AppDriver : KitDriver {
+    explicit AppDriver(ModuleKind kind = ModuleKind::Arbord) : KitDriver(kind) {
+        kit.open(SimulatedKit::PortName);
+        readFor(100);
+        sendEscape(kind == ModuleKind::Brant ? "Q\xFD" : "B9");
+        setBaud(9600);
+        kit.runApplication();
+    }
+    // Control word as the program sends it.
+    void control(const char* hex) { query(std::string("XX") + hex); }
+};
+
+uint16_t word(const std::string& reply) { return uint16_t(std::stoul(reply, nullptr, 16)); }
+int code12(const std::string& reply) { return word(reply) >> 4; }
+
+}  // namespace
+
+TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
+    AppDriver pc;
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Application);
+    pc.send("R");
+    EXPECT_EQ(pc.readUntilQuiet(), "R0000>");
+    pc.send("XX8F");
+    EXPECT_EQ(pc.readUntilQuiet(), "XX8F>");
+    pc.send("Z0010");
+    EXPECT_EQ(pc.readUntilQuiet(), "Z0010>");
+    EXPECT_EQ(pc.kit.sampleCount(), 16);
+    pc.send(">");
+    EXPECT_EQ(pc.readUntilQuiet(), ">>");
+    pc.send("\r\n ");
+    EXPECT_EQ(pc.readUntilQuiet(), "\r\n ") << "line ends and spaces only echo";
+    pc.send("XA");
+    EXPECT_EQ(pc.readUntilQuiet(), "XA?>") << "unknown text";
+    pc.send("Z12\r");
+    EXPECT_EQ(pc.readUntilQuiet(), "Z12\r?>") << "a cut-off query";
+    pc.send("w");
+    EXPECT_EQ(pc.readUntilQuiet(), "w?>");
+    const std::string help = pc.query("?");
+    EXPECT_NE(help.find("XXhh"), std::string::npos);
+    EXPECT_EQ(help.find('>'), std::string::npos) << "only the final prompt";
+}
+
+TEST(Application, ControlWordSelectsChannelsInTheirWiredOrder) {
+    AppDriver pc;
+    for (int ch = 0; ch < 8; ++ch) pc.kit.inputs().setLevel(ch, 0.1005 + 0.5 * ch);  // codes 100, 600, ...
+    const char* words[] = {"8F", "CF", "9F", "DF", "AF", "EF", "BF", "FF"};  // "000", "100", "001", ...
+    for (int ch = 0; ch < 8; ++ch) {
+        pc.control(words[ch]);
+        EXPECT_EQ(pc.kit.controlWord().channel(), ch);
+        const std::string reply = pc.query("R");
+        ASSERT_EQ(reply.size(), 4u);
+        EXPECT_EQ(code12(reply), 100 + 500 * ch) << words[ch];
+        EXPECT_EQ(word(reply) & 0xF, 0) << "12-bit code left-justified";
+    }
+    pc.control("0F");  // no start bit: the converter keeps its word
+    EXPECT_EQ(pc.kit.controlWord().value, 0xFF);
+    pc.control("FC");  // full power-down reads 0
+    EXPECT_EQ(pc.query("R"), "0000");
+    pc.control("FD");  // fast power-down converts
+    EXPECT_EQ(code12(pc.query("R")), 3600);
+}
+
+TEST(Application, UnipolarAndBipolarCodesSingleEndedAndDifferential) {
+    AppDriver pc;
+    auto& in = pc.kit.inputs();
+    in.setLevel(0, 1.0);
+    in.setLevel(1, 3.0);
+    in.setLevel(2, 5.0);   // above Vref
+    in.setLevel(3, -0.5);  // below ground
+
+    pc.control("8F");  // ch0 unipolar single-ended
+    EXPECT_EQ(pc.query("R"), "3E80");  // 1000
+    pc.control("9F");  // ch2
+    EXPECT_EQ(pc.query("R"), "FFF0") << "clamped at 4095";
+    pc.control("DF");  // ch3
+    EXPECT_EQ(pc.query("R"), "0000") << "clamped at 0";
+
+    pc.control("87");  // ch0 bipolar single-ended: 1000
+    EXPECT_EQ(pc.query("R"), "3E80");
+    pc.control("DF" /*ch3 unipolar*/);
+    pc.control("D7");  // ch3 bipolar: -500 as 12-bit two's complement
+    EXPECT_EQ(pc.query("R"), "E0C0");
+    pc.control("C7");  // ch1 bipolar: 3000 clamps to 2047
+    EXPECT_EQ(pc.query("R"), "7FF0");
+
+    pc.control("83");  // ch0 bipolar differential: 1.0 - 3.0 = -2.0 V -> -2000
+    EXPECT_EQ(code12(pc.query("R")), 4096 - 2000);
+    pc.control("C3");  // ch1 against ch0: +2.0 V
+    EXPECT_EQ(code12(pc.query("R")), 2000);
+    pc.control("8B");  // ch0 unipolar differential: negative clamps to 0
+    EXPECT_EQ(pc.query("R"), "0000");
+    pc.control("93");  // ch2 - ch3 = 5.5 V bipolar: clamps to 2047
+    EXPECT_EQ(pc.query("R"), "7FF0");
+}
+
+TEST(Application, ReadAllGivesEightGroupsInChannelOrder) {
+    AppDriver pc;
+    for (int ch = 0; ch < 8; ++ch) pc.kit.inputs().setLevel(ch, 0.2505 * (ch + 1));
+    pc.control("EF");  // channel 5: A ignores the selected channel
+    const std::string reply = pc.query("A");
+    ASSERT_EQ(reply.size(), 40u) << reply;
+    for (int ch = 0; ch < 8; ++ch) {
+        EXPECT_EQ(code12(reply.substr(5 * ch, 4)), int(250.5 * (ch + 1))) << ch;
+        EXPECT_EQ(reply[5 * ch + 4], ' ');
+    }
+}
+
+TEST(Application, SignalsFollowBoardTime) {
+    AppDriver pc;
+    auto& in = pc.kit.inputs();
+    in[0] = InputSignal{0.0, 1.0};  // 1 V per second
+    in[1] = InputSignal{2.0, 0, 1.0, 1.0};
+    pc.clock.advance(2000);
+    const uint64_t asked = pc.clock.micros();
+    EXPECT_NEAR(code12(pc.query("R")), double(asked) / 1000, 3);  // volts = seconds
+    pc.control("CF");
+    pc.clock.sleepUntil(3'250'000);  // sine at its crest: 3 V
+    EXPECT_NEAR(code12(pc.query("R")), 3000, 30);
+
+    in[2] = InputSignal{1.0, 0, 0, 0, 0.01};
+    pc.control("9F");
+    int low = 4095, high = 0;
+    double sum = 0;
+    for (int i = 0; i < 100; ++i) {
+        const int c = code12(pc.query("R"));
+        low = std::min(low, c);
+        high = std::max(high, c);
+        sum += c;
+    }
+    EXPECT_LT(low, high) << "noise";
+    EXPECT_NEAR(sum / 100, 1000, 5);
+
+    KitDriver other;  // same seed, same time: the same noise
+    other.kit.inputs()[2] = in[2];
+    EXPECT_EQ(other.kit.inputs().volts(2, 12345), in.volts(2, 12345));
+}
+
+TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadsWithWrappingAddresses) {
+    AppDriver pc;
+    pc.kit.inputs()[0] = InputSignal{0.0, 6.0};  // 1 mV per sample
+    pc.query("Z0082");                           // 130 samples
+    const uint64_t start = pc.clock.micros();
+    pc.send("C");
+    EXPECT_EQ(pc.readFor(5), "C");
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Acquiring);
+    const std::string end = pc.readUntilQuiet(50);
+    EXPECT_EQ(end, ">");
+    const double took = double(pc.clock.micros() - 50'000 - start) / 1e6;
+    EXPECT_NEAR(took, 130.0 / 6000, 0.003);
+
+    const auto samples = pc.kit.storedSamples();
+    ASSERT_EQ(samples.size(), 130u);
+    int previous = -1;
+    for (size_t i = 0; i < 130; ++i) {
+        const std::string reply = pc.query("U");
+        ASSERT_EQ(reply.size(), 6u) << i;
+        EXPECT_EQ(std::stoul(reply.substr(0, 2), nullptr, 16), (2 * i) % 256) << i;
+        const int code = code12(reply.substr(2));
+        EXPECT_EQ(word(reply.substr(2)), samples[i]);
+        EXPECT_GE(code, previous);
+        previous = code;
+    }
+    EXPECT_NEAR(previous, int(pc.kit.storedSamples()[0] >> 4) + 129, 2);
+    EXPECT_EQ(pc.query("U"), ".");
+    EXPECT_EQ(pc.query("U"), ".");
+
+    EXPECT_EQ(pc.query("-"), "");
+    EXPECT_EQ(pc.query("-"), "");
+    EXPECT_EQ(pc.query("U").substr(0, 2), "00") << "sample 128 again, address wrapped";
+    EXPECT_EQ(pc.query("U").substr(0, 2), "02");
+    EXPECT_EQ(pc.query("U"), ".");
+}
+
+TEST(Application, PromptCancelsAnAcquisitionAndKeepsTheSamplesTaken) {
+    AppDriver pc;
+    pc.query("Z1000");  // 4096 samples: 683 ms
+    pc.send("C");
+    pc.readFor(100);
+    pc.send("R");  // ignored while sampling
+    pc.readFor(20);
+    const uint64_t cancel = pc.clock.micros();
+    pc.send(">");
+    EXPECT_EQ(pc.readUntilQuiet(), ">") << "no echo, only the end prompt";
+    EXPECT_LT(pc.clock.micros() - cancel, 50'000u + 3000u);
+    const size_t kept = pc.kit.storedSamples().size();
+    EXPECT_NEAR(double(kept), 0.121 * 6000, 10);
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Application);
+    EXPECT_EQ(pc.query("U").size(), 6u);
+
+    pc.query("Z0000");  // none: the prompt at once
+    pc.send("C");
+    EXPECT_EQ(pc.readUntilQuiet(), "C>");
+    EXPECT_EQ(pc.query("U"), ".");
+}
+
+TEST(Application, EscapeResetReturnsToTheFirmware) {
+    AppDriver pc;
+    pc.send("XX\x1BR");
+    EXPECT_EQ(pc.readFor(20), "XX\x1BR");
+    pc.setBaud(1200);
+    EXPECT_EQ(pc.readFor(100), "\xAA");
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
+
+    AppDriver brant(ModuleKind::Brant);
+    brant.send("\x1BR");
+    EXPECT_EQ(brant.readFor(20), "");
+    brant.setBaud(1200);
+    EXPECT_EQ(brant.readFor(100), "\xAA");
+}

@@ -1,0 +1,228 @@
+// The resident firmware as the PC sees it: beacon, banner, echo, rate
+// commands, download and jump.
+#include "KitDriver.h"
+#include "sim/LoaderImage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(Firmware, BeaconComesAfterPowerOnAndAfterEveryResetButNotOnReopen) {
+    KitDriver pc;
+    ASSERT_TRUE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_EQ(pc.readFor(49), "");  // still booting
+    EXPECT_EQ(pc.readFor(20), "\xAA");
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
+
+    // The board stays powered: closing and opening again brings no beacon.
+    pc.kit.close();
+    pc.kit.open(SimulatedKit::PortName);
+    EXPECT_EQ(pc.readFor(500), "");
+
+    pc.kit.resetModule();
+    EXPECT_EQ(pc.readFor(100), "\xAA");
+    pc.sendEscape("R");  // the firmware's own reset command
+    EXPECT_EQ(pc.readFor(100), "\xAA");
+    EXPECT_EQ(pc.kit.moduleBaud(), 1200u);
+}
+
+TEST(Firmware, BytesSentWhileThePortIsClosedAreLost) {
+    KitDriver pc;
+    pc.kit.open(SimulatedKit::PortName);
+    pc.kit.close();
+    pc.clock.advance(100);  // the beacon goes out now
+    pc.kit.open(SimulatedKit::PortName);
+    EXPECT_EQ(pc.readFor(100), "");
+}
+
+TEST(Firmware, BannerNamesTheKindAndIsFollowedBySilence) {
+    struct Case {
+        ModuleKind kind;
+        const char* keyword;
+        std::vector<const char*> absent;
+    };
+    const Case cases[] = {
+        {ModuleKind::Arbord, "ARBOR", {"BRANT", "COBALT"}},
+        {ModuleKind::Brant, "BRANT", {"ARBOR", "COBALT"}},
+        {ModuleKind::Cobalt, "COBALT", {"ARBOR", "BRANT", "16 BIT BUS"}},
+        {ModuleKind::Cobalt16Wide, "16 BIT BUS", {"ARBOR", "BRANT"}},
+    };
+    for (const Case& c : cases) {
+        KitDriver pc(c.kind);
+        const std::string text = pc.openToBanner();
+        EXPECT_EQ(text.substr(0, 2), "\xAA ") << "beacon, then the echoed space";
+        EXPECT_TRUE(contains(text, "VANTO")) << text;
+        EXPECT_TRUE(contains(text, c.keyword)) << text;
+        if (c.kind == ModuleKind::Cobalt16Wide) {
+            EXPECT_TRUE(contains(text, "COBALT"));
+        }
+        for (const char* word : c.absent) EXPECT_FALSE(contains(text, word)) << word << " in " << text;
+        EXPECT_EQ(pc.readFor(5000), "");
+        // A second space is only echoed.
+        pc.send(" ");
+        EXPECT_EQ(pc.readFor(100), " ");
+    }
+}
+
+TEST(Firmware, EchoesEveryCharacterButBrantLeavesItsCommandsUnechoed) {
+    KitDriver arbord(ModuleKind::Arbord);
+    arbord.openToBanner();
+    arbord.send("hello\r\x1BZ");
+    EXPECT_EQ(arbord.readFor(200), "hello\r\x1BZ");
+
+    KitDriver brant(ModuleKind::Brant);
+    brant.openToBanner();
+    brant.send("ab\x1BL");
+    EXPECT_EQ(brant.readFor(200), "ab") << "ESC L is not echoed";
+    brant.send("S9030000FC\r");
+    EXPECT_EQ(brant.readFor(200), "S9030000FC\r") << "download lines are echoed";
+    brant.send("\x1BQ\xFD");
+    EXPECT_EQ(brant.readFor(200), "");
+    EXPECT_EQ(brant.kit.moduleBaud(), 9600u);
+}
+
+TEST(Firmware, RateCommandsPerKind) {
+    struct Case {
+        ModuleKind kind;
+        std::string command;
+        uint32_t baud;
+    };
+    const Case cases[] = {
+        {ModuleKind::Arbord, "B1", 1200},       {ModuleKind::Arbord, "B2", 2400},
+        {ModuleKind::Arbord, "B4", 4800},       {ModuleKind::Arbord, "B9", 9600},
+        {ModuleKind::Arbord, "B7", 1200},       {ModuleKind::Arbord, "Q\xFD", 1200},
+        {ModuleKind::Cobalt, "B2", 19200},      {ModuleKind::Cobalt, "B9", 9600},
+        {ModuleKind::Cobalt, "B4", 4800},       {ModuleKind::Cobalt16Wide, "B2", 19200},
+        {ModuleKind::Brant, "Q\xE8", 1200},     {ModuleKind::Brant, "Q\xF4", 2400},
+        {ModuleKind::Brant, "Q\xFA", 4800},     {ModuleKind::Brant, "Q\xFD", 9600},
+        {ModuleKind::Brant, "B9", 1200},
+    };
+    for (const Case& c : cases) {
+        KitDriver pc(c.kind);
+        pc.openToBanner();
+        pc.sendEscape(c.command);
+        pc.readFor(50);
+        EXPECT_EQ(pc.kit.moduleBaud(), c.baud) << int(c.kind) << " " << c.command;
+    }
+}
+
+TEST(Firmware, RateChangeLetsTheEchoOutFirstAndGarblesUntilThePcFollows) {
+    KitDriver pc;
+    pc.openToBanner();
+    pc.send("\x1B" "B9");
+    EXPECT_EQ(pc.readFor(100), "\x1B" "B9") << "the digit's echo still at 1200";
+    EXPECT_EQ(pc.kit.moduleBaud(), 9600u);
+
+    // The PC still at 1200: both directions garble, never into the sent byte.
+    pc.send(">");
+    const std::string garbled = pc.readFor(100);
+    ASSERT_EQ(garbled.size(), 1u);
+    EXPECT_NE(garbled[0], '>');
+    EXPECT_NE(uint8_t(garbled[0]), 0xAA);
+    pc.send(">");
+    EXPECT_EQ(pc.readFor(100), garbled) << "garbling is a fixed function of byte and rates";
+
+    pc.setBaud(9600);
+    EXPECT_TRUE(pc.sendWithEcho("   >"));
+
+    // A PC side not at 8N1 garbles too.
+    LineSettings settings;
+    pc.kit.getSettings(settings);
+    settings.parity = LineSettings::Parity::Even;
+    pc.kit.setSettings(settings);
+    EXPECT_FALSE(pc.sendWithEcho(">"));
+}
+
+TEST(Firmware, CobaltClockPatchMovesTheBoardTo115200) {
+    KitDriver pc(ModuleKind::Cobalt);
+    pc.openToBanner();
+    pc.sendEscape("L");
+    EXPECT_TRUE(pc.sendWithEcho(std::string(ResidentFirmware::PatchLine) + "\r"));
+    EXPECT_TRUE(pc.sendWithEcho("S9030000FC\r"));
+    pc.sendEscape("J");
+    pc.readFor(50);
+    EXPECT_EQ(pc.kit.moduleBaud(), 115200u);
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
+    pc.setBaud(115200);
+    EXPECT_TRUE(pc.sendWithEcho("   >"));
+
+    // The patch means nothing to an ARBORD board: it runs into garbage.
+    KitDriver arbord(ModuleKind::Arbord);
+    arbord.openToBanner();
+    arbord.download({ResidentFirmware::PatchLine, "S9030000FC"});
+    EXPECT_EQ(arbord.kit.moduleState(), ModuleState::Halted);
+    EXPECT_EQ(arbord.kit.moduleBaud(), 1200u);
+}
+
+TEST(Firmware, ShippedLoaderDownloadsWithEchoesAndJumpStartsTheApplication) {
+    for (ModuleKind kind : {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::Cobalt, ModuleKind::Cobalt16Wide}) {
+        KitDriver pc(kind);
+        pc.openToBanner();
+        const auto lines = KitDriver::loaderLines(loaderFileName(kind));
+        ASSERT_GE(lines.size(), 20u);
+        pc.sendEscape("L");
+        for (const std::string& line : lines) ASSERT_TRUE(pc.sendWithEcho(line + "\r")) << line;
+        EXPECT_EQ(pc.kit.moduleState(), ModuleState::Loading);
+        pc.sendEscape("J");
+        EXPECT_TRUE(contains(pc.readUntilQuiet(200), "READY")) << int(kind);
+        EXPECT_EQ(pc.kit.moduleState(), ModuleState::Application);
+
+        const auto loaded = pc.kit.loadedLines();
+        ASSERT_EQ(loaded.size(), lines.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(loaded[i].text, lines[i]);
+            EXPECT_TRUE(loaded[i].valid);
+        }
+        EXPECT_EQ(pc.query("R").size(), 4u);
+    }
+}
+
+TEST(Firmware, BadChecksumIsRecordedAndTheProgramDoesNotRun) {
+    KitDriver pc;
+    pc.openToBanner();
+    auto lines = KitDriver::loaderLines("KIT7318.ARB");
+    std::string& line = lines[5];
+    line.back() = line.back() == '0' ? '1' : '0';  // spoil the checksum
+    lines.insert(lines.begin() + 3, "");             // empty lines are skipped
+    EXPECT_EQ(pc.download(lines), "");
+    const auto loaded = pc.kit.loadedLines();
+    ASSERT_EQ(loaded.size(), lines.size() - 1);
+    for (size_t i = 0; i < loaded.size(); ++i) EXPECT_EQ(loaded[i].valid, i != 5) << i;
+    EXPECT_FALSE(pc.kit.programValid());
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted);
+    pc.send("R");
+    EXPECT_EQ(pc.readFor(1000), "") << "a halted board is silent until reset";
+    pc.kit.resetModule();
+    EXPECT_EQ(pc.readFor(100), "\xAA");
+}
+
+TEST(Firmware, WrongKindLoaderLoadsButDoesNotRun) {
+    KitDriver pc(ModuleKind::Cobalt);
+    pc.openToBanner();
+    EXPECT_EQ(pc.download(KitDriver::loaderLines("KIT7318.CWD")), "");
+    for (const LoadedLine& line : pc.kit.loadedLines()) EXPECT_TRUE(line.valid);
+    EXPECT_FALSE(pc.kit.programValid());
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted);
+
+    // Jump with nothing loaded is no better.
+    KitDriver fresh;
+    fresh.openToBanner();
+    fresh.sendEscape("J");
+    EXPECT_EQ(fresh.kit.moduleState(), ModuleState::Halted);
+}
+
+TEST(Firmware, LinesWithBadRecordTypesOrTextAreBad) {
+    KitDriver pc;
+    pc.openToBanner();
+    pc.sendEscape("L");
+    for (const char* line : {"S9030000FC", "S4030000FC", "S1030000FD", "X9030000FC", "S90300G0FC", "S9030000F"})
+        pc.sendWithEcho(std::string(line) + "\r");
+    const auto loaded = pc.kit.loadedLines();
+    ASSERT_EQ(loaded.size(), 6u);
+    EXPECT_TRUE(loaded[0].valid);
+    for (size_t i = 1; i < loaded.size(); ++i) EXPECT_FALSE(loaded[i].valid) << loaded[i].text;
+}

@@ -1,0 +1,215 @@
+// The line, the cable, the device calls and the faults, seen from the PC.
+#include "KitDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+// Counts how often the kit sleeps: a wait must jump from event to event.
+class CountingClock : public VirtualClock {
+public:
+    void sleepUntil(uint64_t deadline) override {
+        ++sleeps;
+        VirtualClock::sleepUntil(deadline);
+    }
+    int sleeps = 0;
+};
+
+}  // namespace
+
+TEST(Line, EchoedCharacterCostsTwentyBitTimes) {
+    for (uint32_t baud : {1200u, 9600u}) {
+        KitDriver pc;
+        pc.openToBanner();
+        if (baud != 1200) {
+            pc.sendEscape("B9");
+            pc.setBaud(baud);
+        }
+        pc.readFor(10);
+        const uint64_t start = pc.clock.micros();
+        pc.send("x");
+        ASSERT_TRUE(pc.kit.waitForInput(1000));
+        EXPECT_NEAR(double(pc.clock.micros() - start), 20e6 / baud, 2) << baud;
+        EXPECT_EQ(pc.drain(), "x");
+
+        // Characters queue back to back: five echoes end six byte times later.
+        const uint64_t burst = pc.clock.micros();
+        pc.send("abcde");
+        std::string got;
+        while (got.size() < 5 && pc.kit.waitForInput(1000)) got += pc.drain();
+        EXPECT_EQ(got, "abcde");
+        EXPECT_NEAR(double(pc.clock.micros() - burst), 60e6 / baud, 5) << baud;
+    }
+}
+
+TEST(Line, WaitingSleepsFromEventToEventWithoutSpinning) {
+    CountingClock clock;
+    SimulatedKit kit(clock);
+    kit.open(SimulatedKit::PortName);
+    EXPECT_TRUE(kit.waitForInput(1000));  // boot timer, then the beacon
+    EXPECT_EQ(clock.micros(), 50'000u + 8'333u);
+    EXPECT_LE(clock.sleeps, 2);
+    char c;
+    kit.read(&c, 1);
+    clock.sleeps = 0;
+    EXPECT_FALSE(kit.waitForInput(3000));  // nothing due: straight to the time-out
+    EXPECT_EQ(clock.sleeps, 1);
+}
+
+TEST(Line, DeviceCallsReportErrnoCodes) {
+    KitDriver pc;
+    char buffer[8];
+    LineSettings settings;
+    ModemLines lines;
+    EXPECT_FALSE(pc.kit.open("/dev/ttyS0"));
+    EXPECT_EQ(pc.kit.lastError().code, ENOENT);
+    EXPECT_EQ(pc.kit.read(buffer, 8), -1);
+    EXPECT_EQ(pc.kit.lastError().code, EBADF);
+    EXPECT_EQ(pc.kit.write("x", 1), -1);
+    EXPECT_FALSE(pc.kit.waitForInput(10));
+    EXPECT_FALSE(pc.kit.getSettings(settings));
+    EXPECT_FALSE(pc.kit.getModemLines(lines));
+    EXPECT_FALSE(pc.kit.close());
+    EXPECT_EQ(pc.kit.lastError().code, EBADF);
+    EXPECT_FALSE(pc.kit.lastError().text.empty());
+
+    ASSERT_TRUE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_TRUE(pc.kit.isOpen());
+    EXPECT_FALSE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_EQ(pc.kit.lastError().code, EBUSY);
+    settings.baud = 0;
+    EXPECT_FALSE(pc.kit.setSettings(settings));
+    EXPECT_EQ(pc.kit.lastError().code, EINVAL);
+    EXPECT_EQ(pc.kit.read(buffer, 8), 0);
+    EXPECT_TRUE(pc.kit.close());
+    EXPECT_FALSE(pc.kit.isOpen());
+}
+
+TEST(Line, CableLoopsRtsToCtsUnlessFaultyAndDsrFollowsDtr) {
+    KitDriver pc;
+    pc.kit.open(SimulatedKit::PortName);
+    ModemLines lines;
+    auto cts = [&] {
+        pc.kit.getModemLines(lines);
+        return lines.cts;
+    };
+    EXPECT_TRUE(cts()) << "RTS is raised on open";
+    pc.kit.setRts(false);
+    EXPECT_FALSE(cts());
+    pc.kit.setRts(true);
+    EXPECT_TRUE(cts());
+
+    pc.kit.setCable(Cable::NoLoopback);
+    EXPECT_FALSE(cts());
+    pc.kit.setCable(Cable::CtsStuckHigh);
+    pc.kit.setRts(false);
+    EXPECT_TRUE(cts());
+
+    pc.kit.setDtr(false);
+    pc.kit.getModemLines(lines);
+    EXPECT_FALSE(lines.dsr);
+    pc.kit.setDtr(true);
+    pc.kit.getModemLines(lines);
+    EXPECT_TRUE(lines.dsr);
+}
+
+TEST(Line, ReceiveBufferHoldsFourKilobytesAndPurgeClearsIt) {
+    KitDriver pc;
+    pc.openToBanner();
+    pc.kit.sendFromModule(std::string(5000, 'x'));
+    pc.clock.advance(10'000);  // 5000 bytes at 1200 baud take 41.7 s
+    pc.clock.advance(40'000);
+    EXPECT_EQ(pc.drain().size(), SimulatedKit::ReceiveBufferSize);
+
+    pc.kit.sendFromModule("abc");
+    pc.clock.advance(100);
+    pc.kit.purge(PurgeRxClear);
+    EXPECT_EQ(pc.drain(), "");
+
+    // Clearing the transmit queue drops what has not started yet.
+    pc.send("12345");
+    pc.clock.sleepMicros(1000);
+    pc.kit.purge(PurgeTxAbort | PurgeTxClear);
+    EXPECT_EQ(pc.readFor(100), "1");
+}
+
+TEST(Line, SendFromModuleQueuesBehindTheBoardsOutput) {
+    KitDriver pc;
+    pc.openToBanner();
+    pc.send("ab");
+    pc.clock.sleepMicros(17'000);  // both arrived; echo of "a" on the line
+    pc.kit.sendFromModule("!");
+    EXPECT_EQ(pc.readFor(100), "ab!");
+}
+
+TEST(Faults, LostAndWrongEchoes) {
+    KitDriver pc;
+    pc.openToBanner();
+    pc.kit.faults().echoesLeft = 2;
+    EXPECT_FALSE(pc.sendWithEcho("abc"));
+    pc.kit.faults().echoesLeft = -1;
+    EXPECT_TRUE(pc.sendWithEcho("abc"));
+
+    pc.kit.faults().wrongEchoes = 1;
+    pc.send("ab");
+    EXPECT_EQ(pc.readFor(100), "bb");
+}
+
+TEST(Faults, SilentBoardAndGarbledBytes) {
+    KitDriver pc;
+    pc.kit.faults().silent = true;
+    pc.kit.open(SimulatedKit::PortName);
+    EXPECT_EQ(pc.readFor(1000), "") << "no beacon";
+    pc.kit.faults().silent = false;
+    pc.send("ok");
+    EXPECT_EQ(pc.readFor(100), "ok");
+
+    pc.kit.faults().garbledFromModule = 1;
+    pc.send("ok");
+    const std::string got = pc.readFor(100);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_NE(got[0], 'o');
+    EXPECT_EQ(got[1], 'k');
+}
+
+TEST(Faults, ResetInTheMiddleOfAQueryOrAnUpload) {
+    KitDriver pc;
+    pc.kit.open(SimulatedKit::PortName);
+    pc.readFor(100);
+    pc.kit.runApplication();
+    pc.kit.faults().resetAfterReceived = 3;
+    pc.send("XX8F");
+    EXPECT_EQ(pc.readFor(200), "XX\xAA") << "two echoes, then the reset's beacon";
+    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
+
+    pc.kit.runApplication();
+    pc.query("Z0004");
+    pc.query("C");
+    pc.readFor(10);
+    EXPECT_EQ(pc.query("U").size(), 6u);
+    pc.send("U");
+    pc.clock.sleepMicros(17'000);  // the reply is on its way
+    pc.kit.resetModule();
+    EXPECT_EQ(pc.readFor(200), "U\xAA") << "the reply is cut off";
+}
+
+TEST(Faults, UnpluggedAdapterFailsWithEioAndReportsGone) {
+    KitDriver pc;
+    pc.kit.open(SimulatedKit::PortName);
+    pc.kit.faults().unplugged = true;
+    char buffer[4];
+    EXPECT_TRUE(pc.kit.waitForInput(100)) << "so that the read reports it";
+    EXPECT_EQ(pc.kit.read(buffer, 4), -1);
+    EXPECT_EQ(pc.kit.lastError().code, EIO);
+    EXPECT_TRUE(pc.kit.gone());
+    EXPECT_EQ(pc.kit.write("x", 1), -1);
+    EXPECT_TRUE(pc.kit.close());
+    EXPECT_FALSE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_EQ(pc.kit.lastError().code, ENOENT);
+
+    pc.kit.faults().unplugged = false;
+    EXPECT_TRUE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_FALSE(pc.kit.gone());
+}

@@ -1,5 +1,6 @@
-#include "PainterFixture.h"
+#include <string>
 
+#include "PainterFixture.h"
 #include "support/Exceptions.h"
 
 using PainterTest = PainterFixture;
@@ -19,7 +20,223 @@ TEST_F(PainterTest, NewPainterHasDefaultsAndAnEmptyTape)
     EXPECT_EQ(p.PenWidth(), 2);
     EXPECT_TRUE(p.ShowMinMax);
     EXPECT_FALSE(p.ShowAutoScaleThreshold);
+    EXPECT_TRUE(p.ShowSpan && p.ShowN && p.ShowMean && p.ShowStdDev);
+    EXPECT_FALSE(p.ShowMin || p.ShowMax || p.ShowSum || p.ShowSumSq || p.ShowRms);
     EXPECT_EQ(p.TraceBitmap.size(), QSize(150, 150));
     EXPECT_EQ(p.TraceMask.size(), QSize(150, 150));
     EXPECT_EQ(p.BackgroundBitmap.size(), QSize(150, 150));
+}
+
+TEST_F(PainterTest, ForwardingWithoutTapeThrowsNamedTexts)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.SetThisChannel(3);
+    EXPECT_EQ(p.ThisChannel(), 3u);
+    EXPECT_EQ(p.GetThisPlotColor(), clRed);  // creates channel 3
+    EXPECT_EQ(p.GetNumChannels(), 1);
+
+    p.SetDisplayZorTape(nullptr);
+    auto text = [](auto f) {
+        try {
+            f();
+        } catch (const PlainTextError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no throw");
+    };
+    EXPECT_EQ(text([&] { p.NumRecords(); }), "ZrGraphPainter::GetNumRecords no ZorTape");
+    EXPECT_EQ(text([&] { p.SetNumRecords(16); }), "ZrGraphPainter::SetNumRecords no ZorTape");
+    EXPECT_EQ(text([&] { p.ThisChannel(); }), "ZrGraphPainter::GetThisChannel no ZorTape");
+    EXPECT_EQ(text([&] { p.SetThisChannel(1); }), "ZrGraphPainter::SetThisChannel no ZorTape");
+    EXPECT_EQ(text([&] { p.ThisRecord(); }), "ZrGraphPainter::GetThisRecord no ZorTape");
+    EXPECT_EQ(text([&] { p.SetThisRecord(1); }), "ZrGraphPainter::SetThisRecord no ZorTape");
+    EXPECT_EQ(text([&] { p.GetThisPlotColor(); }), "ZrGraphPainter::GetThisPlotColor no ZorTape");
+    EXPECT_EQ(text([&] { p.SetThisPlotColor(0); }), "ZrGraphPainter::SetThisPlotColor no ZorTape");
+    try {
+        p.DataPointCh(0, 1);
+        ADD_FAILURE() << "no throw";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "ZrGraphPainter::DataPointCh FZorTape is NULL!");
+    }
+    // The views and the rest of the painter stay usable without a tape.
+    p.SetNumChannels(4);
+    p.ClearData();
+    p.DoAutoScale();
+    p.ShowHistogram();
+    p.ShowTable();
+    EXPECT_EQ(composed(p).size(), QSize(150, 150));
+    EXPECT_EQ(p.GetNumChannels(), 0);
+}
+
+TEST_F(PainterTest, NumChannelsPreparesChannelsOnce)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.SetNumChannels(8);
+    auto& channels = p.DisplayZorTape()->Channels;
+    ASSERT_EQ(p.GetNumChannels(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(channels[i].PlotColor, DefaultPlotColors[i]) << i;
+        EXPECT_EQ(channels[i].Data.Capacity(), 64) << i;
+        EXPECT_FALSE(channels[i].Enabled);
+    }
+    channels[2].PlotColor = 0x123456;
+    p.SetNumChannels(4);
+    EXPECT_EQ(channels[2].PlotColor, 0x123456u);
+    p.ResetPlotColors();
+    EXPECT_EQ(channels[2].PlotColor, DefaultPlotColors[2]);
+}
+
+TEST_F(PainterTest, ClearDataEmptiesChannelsButKeepsTheirSettings)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.SetNumChannels(2);
+    for (int k = 0; k < 5; ++k) {
+        p.DataPointCh(0, k);
+        p.DataPointCh(1, 10 + k);
+    }
+    p.ShowHistogram();
+    p.SetSubLsbs(3);
+    p.ClearData();
+    auto* tape = p.DisplayZorTape();
+    EXPECT_EQ(tape->ThisRecord(), 0u);
+    EXPECT_EQ(tape->RecordsUsed(), 0u);
+    for (int i = 0; i < 2; ++i) {
+        const GraphChannel& ch = tape->Channels[i];
+        EXPECT_EQ(ch.Data.Count(), 0);
+        EXPECT_EQ(ch.Histogram.Count(), 0);
+        EXPECT_FALSE(ch.PointInRecord);
+        EXPECT_EQ(ch.Max, 0);
+        EXPECT_TRUE(ch.Enabled);
+        EXPECT_EQ(ch.PlotColor, DefaultPlotColors[i]);
+        EXPECT_EQ(ch.SubLsbs, 3);
+        EXPECT_DOUBLE_EQ(ch.SubLsbDivisor, 8.0);
+    }
+    EXPECT_DOUBLE_EQ(p.SubLsbDivisor(), 8.0);
+    p.SetSubLsbs(17);
+    EXPECT_DOUBLE_EQ(p.SubLsbDivisor(), 1.0);
+    EXPECT_EQ(p.SubLsbs(), 17);
+}
+
+TEST_F(PainterTest, DoAutoScaleFitsTheDataAndReportsTheChange)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.resize(300, 200);
+    int changes = 0;
+    p.OnScaleChange = [&](ZrGraphPainter* sender) {
+        EXPECT_EQ(sender, &p);
+        ++changes;
+    };
+    p.DataPointCh(0, 1000);
+    p.DataPointCh(0, 1100);
+    p.DataPointCh(0, 1050);
+
+    p.SetAutoScale(true);  // switching on rescales at once
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(p.AutoScaled());
+    EXPECT_DOUBLE_EQ(p.OverallMin, 1000);
+    EXPECT_DOUBLE_EQ(p.OverallMax, 1100);
+    EXPECT_EQ(p.YScale(), 10);
+    EXPECT_EQ(p.YBottom(), 950);
+    EXPECT_EQ(p.YTop(), 1150);
+    EXPECT_EQ(p.RescaleThresholdYBottom(), 950);
+    EXPECT_EQ(p.RescaleThresholdYTop(), 1150);
+    EXPECT_EQ(p.XLeft(), 0);
+    EXPECT_EQ(p.XScale(), 1);  // 2 records used: trunc(2 * 10 / 300 + 1.0)
+
+    p.SetAutoScale(true);
+    EXPECT_EQ(changes, 1);
+    p.SetYScale(20);  // a manual change is not reported and ends the automatic state
+    p.Redraw();
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(p.AutoScaled());
+    EXPECT_EQ(p.YScale(), 20);
+}
+
+TEST_F(PainterTest, GridSizeRebuildsTheBackgroundAnchoredBottomLeft)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.resize(95, 155);
+    p.SetGridSize(4);
+    EXPECT_EQ(p.GridSize(), 10);
+    p.SetGridSize(20);
+    p.SetGridSize(10);  // rebuilt at the new size
+    const QImage& bg = p.BackgroundBitmap;
+    ASSERT_EQ(bg.size(), QSize(95, 155));
+    const QRgb fore = rgb(p.ForeColor()), back = rgb(p.BackColor());
+    // Horizontal lines count up from the bottom edge: 145, 135, ..., 5.
+    EXPECT_EQ(bg.pixel(15, 145), fore);
+    EXPECT_EQ(bg.pixel(15, 5), fore);
+    EXPECT_EQ(bg.pixel(15, 150), back);
+    EXPECT_EQ(bg.pixel(15, 140), back);
+    // Vertical lines from the left edge: 0, 10, ..., 90; frame on the right.
+    EXPECT_EQ(bg.pixel(10, 7), fore);
+    EXPECT_EQ(bg.pixel(90, 7), fore);
+    EXPECT_EQ(bg.pixel(94, 7), fore);
+    EXPECT_EQ(bg.pixel(93, 7), back);
+    // Panning does not move the grid.
+    p.SetXLeft(3);
+    p.SetYBottom(7);
+    EXPECT_EQ(composed(p).pixel(15, 140), back);
+
+    p.SetBackColor(0x00FF00);
+    EXPECT_EQ(p.BackgroundBitmap.pixel(15, 140), qRgb(0, 255, 0));
+}
+
+TEST_F(PainterTest, CollapsedPainterNeverDividesByZero)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.DataPointCh(0, 5);
+    p.DataPointCh(0, 9);
+    p.resize(0, 0);
+    p.SetXRight(100);
+    p.SetYTop(100);
+    p.SetAutoScale(true);
+    p.DataPointCh(0, 7);
+    p.ShowHistogram();
+    EXPECT_GE(p.XScale(), 1);
+    EXPECT_GE(p.YScale(), 1);
+    p.resize(120, 80);  // the next paint sizes the bitmaps again
+    const QImage img = composed(p);
+    EXPECT_EQ(img.size(), QSize(120, 80));
+    EXPECT_EQ(p.TraceBitmap.size(), QSize(120, 80));
+}
+
+TEST_F(PainterTest, TracesLieOverGridAxesAndLines)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    p.resize(200, 100);
+    p.SetPenWidth(1);
+    p.SetYBottom(-11);  // code 0 at y 45, code 6 at y 15
+    p.SetXLeft(-3);     // record 0 at x 15
+    p.SetMinMaxColor(0x0000FF);
+    p.ShowAutoScaleThreshold = true;
+    p.SetRescaleThresholdYBottom(2);  // y 35
+    p.SetRescaleThresholdYTop(-6);    // y 75
+    p.DisplayZorTape()->Channels[0].PlotColor = 0xFF0000;  // blue
+    for (int k = 0; k < 20; ++k) p.DataPointCh(0, 6);      // records 0..19, x 15..110
+    p.OverallMin = p.OverallMax = 6;                       // min/max line under the trace
+    p.Redraw();
+    const QImage img = composed(p);
+
+    const QRgb trace = qRgb(0, 0, 255), fore = rgb(p.ForeColor());
+    auto countRow = [&](int y, int x0, int x1, QRgb c) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x) n += img.pixel(x, y) == c;
+        return n;
+    };
+    // The trace covers the grid line at x 20 and the y axis at x 15.
+    EXPECT_EQ(img.pixel(20, 15), trace);
+    EXPECT_EQ(img.pixel(15, 15), trace);
+    EXPECT_EQ(img.pixel(100, 15), trace);
+    // Axes one pixel wider than the pen, in the grid colour.
+    EXPECT_EQ(countRow(65, 12, 19, fore), 2);
+    int axisRows = 0;
+    for (int y = 42; y < 49; ++y) axisRows += img.pixel(153, y) == fore;
+    EXPECT_EQ(axisRows, 2);
+    // Past the trace's end the dotted min/max line shows.
+    EXPECT_GT(countRow(15, 120, 200, qRgb(255, 0, 0)), 20);
+    // Dash-dot-dot threshold lines in the grid colour (grid crossings give 20).
+    EXPECT_GT(countRow(35, 0, 200, fore), 50);
+    EXPECT_GT(countRow(75, 0, 200, fore), 50);
+    EXPECT_EQ(img.pixel(47, 57), rgb(p.BackColor()));
 }

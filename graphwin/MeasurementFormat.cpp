@@ -1,0 +1,152 @@
+#include "graphwin/MeasurementFormat.h"
+
+#include <charconv>
+#include <cstdint>
+
+std::string DefaultFileName(std::string_view caption)
+{
+    std::string name(caption);
+    for (char& c : name) {
+        switch (c) {
+        case ' ': case '\\': case '/': case '.': case ':': case '?': case '*':
+            c = '_';
+            break;
+        default:
+            break;
+        }
+    }
+    return name;
+}
+
+char SeparatorForFilter(int filterIndex)
+{
+    return filterIndex == 1 ? ',' : '\t';
+}
+
+std::string_view TrimSpaces(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<int> ParseInteger(std::string_view text)
+{
+    // An explicit plus sign is a number too; from_chars takes only the minus.
+    if (text.size() >= 2 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+int CodeLimits::HomeYBottom() const
+{
+    const double span = double(MaxCode) - double(MinCode);
+    return int(double(MinCode) - span * 0.02);
+}
+
+int CodeLimits::HomeYTop() const
+{
+    const double span = double(MaxCode) - double(MinCode);
+    return int(double(MaxCode) + span * 0.02);
+}
+
+void MeasurementMetadata::ApplyTo(CodeLimits& limits) const
+{
+    if (MaxPossibleCode)
+        limits.MaxCode = *MaxPossibleCode;
+    if (MinPossibleCode)
+        limits.MinCode = *MinPossibleCode;
+}
+
+std::string FormatMetadataLine(int subLsbs, const CodeLimits& limits)
+{
+    std::string line = ";~ ";
+    if (subLsbs != 0)
+        line += "SubLsbs=" + std::to_string(subLsbs) + " ";
+    line += "MaxPossibleCode=" + std::to_string(limits.MaxCode);
+    line += " MinPossibleCode=" + std::to_string(limits.MinCode);
+    return line;
+}
+
+MeasurementMetadata ParseMetadata(std::string_view text)
+{
+    MeasurementMetadata meta;
+    text = TrimSpaces(text);
+    while (text.find('=') != std::string_view::npos) {
+        const std::size_t p = text.find('=');
+        const std::string_view key = text.substr(0, p);
+        const std::size_t s = text.find(' ');
+        std::string_view value;
+        if (s != std::string_view::npos) {
+            // A space before the "=" leaves the key without a value.
+            if (s > p)
+                value = text.substr(p + 1, s - p - 1);
+            text = text.substr(s + 1);
+        } else {
+            value = text.substr(p + 1);
+            text = {};
+        }
+        const std::optional<int> number = ParseInteger(value);
+        if (key == "SubLsbs")
+            meta.SubLsbs = number.value_or(0);
+        else if (key == "MaxPossibleCode" && number)
+            meta.MaxPossibleCode = number;
+        else if (key == "MinPossibleCode" && number)
+            meta.MinPossibleCode = number;
+    }
+    return meta;
+}
+
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t maxFields)
+{
+    fields.clear();
+    // Whether the rest still holds a comma (or a space) can only change from
+    // yes to no as the rest shrinks, so each kind of separator is searched
+    // forward once: the whole line costs one pass, however many fields it has.
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* rest = begin;
+    const char* nextComma = begin;
+    const char* nextSpace = begin;
+    const char* nextTab = begin;
+    auto seek = [end](const char*& next, const char* from, char c) {
+        if (next == end)
+            return;  // none left in the rest either
+        if (next < from)
+            next = from;
+        while (next != end && *next != c)
+            ++next;
+    };
+    for (;;) {
+        if (fields.size() > maxFields)
+            return;
+        seek(nextComma, rest, ',');
+        const char* sep = nextComma;
+        if (sep == end) {
+            seek(nextSpace, rest, ' ');
+            sep = nextSpace;
+        }
+        if (sep == end) {
+            seek(nextTab, rest, '\t');
+            sep = nextTab;
+        }
+        if (sep == end) {
+            fields.push_back(TrimSpaces(std::string_view(rest, std::size_t(end - rest))));
+            return;
+        }
+        fields.push_back(TrimSpaces(std::string_view(rest, std::size_t(sep - rest))));
+        const std::string_view after = TrimSpaces(std::string_view(sep + 1, std::size_t(end - sep - 1)));
+        rest = after.empty() ? end : after.data();
+        // An empty rest after a separator is still one more (empty) field.
+        if (after.empty()) {
+            fields.push_back({});
+            return;
+        }
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The pieces of the measurement file format that writer and reader share:
+// the fixed texts, default names, separators, the metadata line, the field
+// splitting rules and the code limits that the metadata carries.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::string_view HeaderLineText = "Measurements from Vanto Evaluation Kit";
+inline constexpr std::string_view kLineEnd = "\r\n";
+
+// The caption with every space, \, /, ., :, ? and * made an underscore.
+std::string DefaultFileName(std::string_view caption);
+
+// The save dialog's second file type is comma-separated; the others use TAB.
+char SeparatorForFilter(int filterIndex);
+
+// Removes spaces (only spaces: a TAB is a separator) from both ends.
+std::string_view TrimSpaces(std::string_view text);
+
+// A signed decimal integer that fits 32 bits, or nothing.
+std::optional<int> ParseInteger(std::string_view text);
+// Fields that are not integers load as 0.
+inline int FieldValue(std::string_view field) { return ParseInteger(field).value_or(0); }
+
+// The main window's code limits: 4095 and 0 unipolar, 2047 and -2048 bipolar.
+struct CodeLimits {
+    int MaxCode = 4095;
+    int MinCode = 0;
+
+    // Where the "home" scale puts the bottom and top edges: 2 % beyond the limits.
+    int HomeYBottom() const;
+    int HomeYTop() const;
+};
+
+// What a metadata line says. Absent keys and values that are not integers
+// leave the limits as they are and the Sub-LSBs setting at 0.
+struct MeasurementMetadata {
+    int SubLsbs = 0;
+    std::optional<int> MaxPossibleCode;
+    std::optional<int> MinPossibleCode;
+
+    void ApplyTo(CodeLimits& limits) const;
+};
+
+// ";~ SubLsbs=3 MaxPossibleCode=4095 MinPossibleCode=0" (SubLsbs only when not 0).
+std::string FormatMetadataLine(int subLsbs, const CodeLimits& limits);
+// Parses the text after ";~ ".
+MeasurementMetadata ParseMetadata(std::string_view text);
+
+// Splits one line into fields: at the first comma, else the first space, else
+// the first TAB, again and again on the trimmed rest. Every line has at least
+// one field. Stops once more than maxFields fields are found.
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t maxFields);

@@ -1,0 +1,219 @@
+#include "graphwin/MeasurementReader.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "graphwin/MyFile.h"
+#include "platform/Clock.h"
+
+namespace {
+
+// Walks the lines of a text: CR LF, a lone CR and a lone LF each end a line;
+// a NUL ends the text. A line end at the very end adds no empty line.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+
+    bool Next(std::string_view& line)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        const std::size_t end = text_.find_first_of("\r\n", pos_);
+        ++number_;
+        if (end == std::string_view::npos) {
+            line = text_.substr(pos_);
+            pos_ = text_.size();
+            return true;
+        }
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
+            ++pos_;
+        return true;
+    }
+
+    // 1-based number of the line last returned.
+    std::size_t Number() const { return number_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t number_ = 0;
+};
+
+bool IsBlank(std::string_view line)
+{
+    return TrimSpaces(line).empty();
+}
+
+std::string LineTooLong(std::size_t number)
+{
+    return "line " + std::to_string(number) + " is longer than " + std::to_string(kMaxLineLength) +
+           " characters";
+}
+
+}  // namespace
+
+LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadProgress& progress)
+{
+    LoadResult result;
+    LoadedMeasurements& out = result.Data;
+    LineReader reader(content);
+    std::string_view line;
+
+    // Title: a first line with a ";" anywhere in it.
+    if (!reader.Next(line)) {
+        result.Error = "it is empty";
+        return result;
+    }
+    bool pending = true;  // line still waits to be used
+    if (line.find(';') != std::string_view::npos) {
+        if (line.size() > kMaxLineLength) {
+            result.Error = LineTooLong(reader.Number());
+            return result;
+        }
+        out.Title = std::string(TrimSpaces(line.substr(1)));
+        pending = reader.Next(line);
+        if (!pending) {
+            result.Error = "it holds a title line and no data";
+            return result;
+        }
+    }
+    // Metadata: the next line, if it holds ";~ " anywhere.
+    if (line.find(";~ ") != std::string_view::npos) {
+        if (line.size() > kMaxLineLength) {
+            result.Error = LineTooLong(reader.Number());
+            return result;
+        }
+        out.HasMetadata = true;
+        out.Metadata = ParseMetadata(TrimSpaces(line.substr(std::min<std::size_t>(3, line.size()))));
+        pending = false;
+    }
+
+    // First pass: count the data lines, which fixes the tape's length, and
+    // refuse overlong lines before any memory is taken for them.
+    const LineReader dataStart = reader;
+    const bool firstPending = pending;
+    std::size_t records = 0;
+    for (bool have = pending || reader.Next(line); have; have = reader.Next(line)) {
+        if (line.size() > kMaxLineLength) {
+            result.Error = LineTooLong(reader.Number());
+            return result;
+        }
+        if (!IsBlank(line))
+            ++records;
+    }
+    if (records > kMaxValues) {
+        result.Error = "its " + std::to_string(records) + " data lines are more than the " +
+                       std::to_string(kMaxValues) + " records a graph holds";
+        return result;
+    }
+
+    // Second pass: every field becomes one reading of its channel.
+    TZorTape& tape = out.Tape;
+    tape.SetNumRecords(std::uint32_t(records));
+    tape.SetThisChannel(0);
+    tape.SetThisRecord(0);
+    out.Records = records;
+    reader = dataStart;
+    pending = firstPending;
+    std::vector<std::string_view> fields;
+    std::uint32_t noted = clock.ticks();
+    std::size_t r = 0;
+    for (bool have = pending || reader.Next(line); have; have = reader.Next(line)) {
+        if (IsBlank(line))
+            continue;
+        SplitFields(line, fields, kMaxColumns);
+        if (fields.size() > kMaxColumns) {
+            result.Error = "line " + std::to_string(reader.Number()) + " has more than " +
+                           std::to_string(kMaxColumns) + " columns";
+            return result;
+        }
+        if (fields.size() > out.Columns) {
+            if (fields.size() * records > kMaxValues) {
+                result.Error = "line " + std::to_string(reader.Number()) + " makes " +
+                               std::to_string(fields.size()) + " channels of " + std::to_string(records) +
+                               " records, more than the " + std::to_string(kMaxValues) +
+                               " values a graph holds";
+                return result;
+            }
+            out.Columns = fields.size();
+        }
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            tape.DataPointCh(std::uint32_t(k), FieldValue(fields[k]));
+            // A channel first met in the middle of the file gets full storage.
+            if (tape.Channels[int(k)].Data.Capacity() < int(records))
+                tape.SetNumRecords(std::uint32_t(records));
+        }
+        if (progress && std::uint32_t(clock.ticks() - noted) > 1000) {
+            progress(int(r * 100 / records));
+            noted = clock.ticks();
+        }
+        ++r;
+    }
+
+    // As the new window shows it: Sub-LSBs from the file, default colours.
+    if (tape.Channels.Count() > 0) {
+        for (int c = tape.Channels.Low(); c <= tape.Channels.High(); ++c) {
+            tape.Channels[c].SetSubLsbs(out.Metadata.SubLsbs);
+            tape.Channels[c].PlotColor = DefaultPlotColors[std::size_t(c) % DefaultPlotColors.size()];
+        }
+    }
+    return result;
+}
+
+LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const LoadProgress& progress)
+{
+    auto failed = [&path](const std::string& why) {
+        LoadResult result;
+        result.Error = "The file " + path + " could not be loaded: " + why + ".";
+        return result;
+    };
+    auto systemError = [&](const char* call) { return failed(FileError::FromErrno(call, errno).Describe()); };
+    const std::string tooLarge = "it is larger than " + std::to_string(kMaxFileBytes >> 20) +
+                                 " MiB, the most a measurement file may hold";
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError("open");
+    std::string content;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (std::size_t(st.st_size) > kMaxFileBytes) {
+            ::close(fd);
+            return failed(tooLarge);
+        }
+        content.reserve(std::size_t(st.st_size));
+    }
+    // The size can change while we read, and pipes have none: read at most
+    // one byte past the limit.
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            LoadResult result = systemError("read");
+            ::close(fd);
+            return result;
+        }
+        if (n == 0)
+            break;
+        content.append(chunk, std::size_t(n));
+        if (content.size() > kMaxFileBytes) {
+            ::close(fd);
+            return failed(tooLarge);
+        }
+    }
+    ::close(fd);
+
+    LoadResult result = ParseMeasurements(content, clock, progress);
+    if (!result.Ok())
+        result = failed(result.Error);
+    return result;
+}

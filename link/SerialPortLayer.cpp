@@ -7,9 +7,9 @@
 
 namespace {
 constexpr std::string_view CrMarker = "{0x0D}";
-// Longest rest taken after the first and after each later carriage return.
-constexpr size_t FirstRestLength = 99;
-constexpr size_t LaterRestLength = 100;
+// At most this much of the text after the first carriage return is kept; the
+// lines after later carriage returns are cut from that rest.
+constexpr size_t RestLength = 99;
 }  // namespace
 
 std::string VisibleChar(unsigned char c) {
@@ -145,10 +145,10 @@ void SerialPortLayer::captureReceived(const std::string& visible) {
         return;
     }
     MemoHistory.appendToLast(std::string_view(visible).substr(0, marker));
-    std::string rest = visible.substr(marker + CrMarker.size(), FirstRestLength);
+    std::string rest = visible.substr(marker + CrMarker.size(), RestLength);
     while ((marker = rest.find(CrMarker)) != std::string::npos) {
         MemoHistory.addLine(std::string_view(rest).substr(0, marker));
-        rest = rest.substr(marker + CrMarker.size(), LaterRestLength);
+        rest.erase(0, marker + CrMarker.size());
     }
     MemoHistory.addLine(rest);
 }

@@ -1,0 +1,57 @@
+#pragma once
+// Application queries: once the module's application runs, the PC sends a
+// short text, the module echoes it and answers, usually ending with the
+// prompt ">". A reply is complete after AppQueryTimeoutMs of silence.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "link/SerialPortLayer.h"
+
+// What the conversion control and the sampling tool send their queries
+// through: the protocol itself, or the window in front of it.
+class QuerySender {
+public:
+    virtual ~QuerySender() = default;
+    // The reply, or "FAILURE".
+    virtual std::string AppQuery(const std::string& query) = 0;
+};
+
+// The quiet times the App Query Timeout menu offers, in menu order; each
+// item's caption is AppQueryTimeoutCaption of its value.
+inline constexpr std::array<uint32_t, 10> AppQueryTimeoutChoicesMs = {10,  20,   50,   100,  200,
+                                                                      500, 1000, 2000, 5000, 10000};
+std::string AppQueryTimeoutCaption(uint32_t ms);  // "50 msec"
+
+class AppQueryProtocol : public QuerySender {
+public:
+    static constexpr const char* Failure = "FAILURE";
+    static constexpr size_t ReplyBufferSize = 512;
+    static constexpr uint32_t DefaultTimeoutMs = 50;
+
+    explicit AppQueryProtocol(SerialPortLayer& port);
+
+    std::string AppQuery(const std::string& query) override;
+    // Points into ReplyBuffer (overwritten by the next query) or at Failure.
+    const char* AppQuery(const char* query);
+
+    bool cbAppEnabled() const { return appEnabled_; }
+    // Every setting is passed on, also one that changes nothing: the idle
+    // connection state repeats "disabled" on each tick.
+    void setAppEnabled(bool on);
+    void setEnableObserver(std::function<void(bool)> observer) { enableObserver_ = std::move(observer); }
+
+    uint32_t AppQueryTimeoutMs = DefaultTimeoutMs;
+    char ReplyBuffer[ReplyBufferSize] = {};
+
+private:
+    void collectReply();
+    void append(const char* text);
+
+    SerialPortLayer& port_;
+    size_t replyLength_ = 0;
+    bool appEnabled_ = false;
+    std::function<void(bool)> enableObserver_;
+};

@@ -1,0 +1,630 @@
+#include "link/SerialForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/PortList.h"
+#include "platform/QtDialogs.h"
+#include "support/Misc.h"
+
+TSerialForm* SerialForm = nullptr;
+
+namespace {
+
+constexpr char Esc = 0x1B;
+constexpr char Cr = 0x0D;
+
+Dialogs* warningDialogs = nullptr;
+
+Dialogs& dialogsForWarnings() {
+    if (warningDialogs) return *warningDialogs;
+    static QtDialogs fallback;
+    return fallback;
+}
+
+MsgAnswer warn(const std::string& text, MsgButtons buttons = MsgButtons::Ok,
+               MsgAnswer defaultAnswer = MsgAnswer::Ok) {
+    return dialogsForWarnings().message(
+        {text, ConnectionSequence::MessageCaption, buttons, MsgIcon::Stop, defaultAnswer});
+}
+
+// False (or 0) after the warning when the window does not exist yet.
+bool formMissing(const char* operation, const char* returning) {
+    if (SerialForm) return false;
+    warn(std::string("Software Developer Warning: TSerialForm::") + operation +
+         " was called before SerialForm was created. Returning " + returning + ".");
+    return true;
+}
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+std::string text(const QString& text) { return text.toStdString(); }
+// Typed text as the bytes the line carries, one per character.
+std::string lineBytes(const QString& text) { return text.toLatin1().toStdString(); }
+
+QStringList qtList(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const std::string& item : items) list << qt(item);
+    return list;
+}
+
+void showChoice(QComboBox* box, const QStringList& items, const QString& current) {
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
+    if (shown != items) {
+        box->clear();
+        box->addItems(items);
+    }
+    const int index = box->findText(current, Qt::MatchExactly);
+    if (index >= 0) box->setCurrentIndex(index);
+    if (box->currentText() != current) box->setEditText(current);
+}
+
+void showProgress(QProgressBar* bar, const ProgressBar& state) {
+    if (bar->minimum() != state.Min || bar->maximum() != state.Max) bar->setRange(state.Min, state.Max);
+    bar->setValue(std::clamp(state.Position, state.Min, std::max(state.Min, state.Max)));
+}
+
+void setText(QLabel* label, const std::string& value) {
+    if (label->text() != qt(value)) label->setText(qt(value));
+}
+
+void setText(QLineEdit* edit, const std::string& value) {
+    if (edit->text() != qt(value)) edit->setText(qt(value));
+}
+
+class GuardedQuerySender : public QuerySender {
+public:
+    std::string AppQuery(const std::string& query) override { return TSerialForm::AppQuery(query); }
+};
+
+}  // namespace
+
+TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, const PortChoices& ports,
+                         QWidget* parent)
+    : QDialog(parent),
+      clock_(clock),
+      dialogs_(dialogs),
+      port_(device, clock),
+      query_(port_),
+      sequence_(port_, query_, dialogs) {
+    setWindowTitle(Caption);
+    resize(410, 411);
+    buildPanels();
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(int(sequence_.Timer1Interval));
+
+    sequence_.setPortList(ports.ports);
+    sequence_.ExcludedFromAutomatic = ports.excludedFromAutomatic;
+
+    connectHandlers();
+    showState();
+    Timer1->start();
+    if (!SerialForm) SerialForm = this;
+}
+
+TSerialForm::~TSerialForm() {
+    port_.MemoHistory.setOnChange(nullptr);
+    sequence_.setOnChange(nullptr);
+    if (SerialForm == this) SerialForm = nullptr;
+}
+
+PortChoices TSerialForm::machinePorts(const std::string& simulatedPort) {
+    PortChoices choices{listSerialPorts(), {simulatedPort}};
+    choices.ports.push_back(simulatedPort);
+    return choices;
+}
+
+void TSerialForm::setWarningDialogs(Dialogs* dialogs) { warningDialogs = dialogs; }
+
+void TSerialForm::attachDebugger(const DebuggerHooks& hooks) {
+    debugger_ = hooks;
+    port_.setObserver(hooks.ports);
+    query_.setEnableObserver(hooks.setEnable);
+    menuAdvancedDebugger->setEnabled(bool(hooks.show));
+}
+
+void TSerialForm::connectHandlers() {
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
+    connect(btnStop, &QPushButton::clicked, this, [this] { btnStopClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    connect(btnFwReset, &QPushButton::clicked, this, [this] { btnFwResetClick(); });
+    connect(btnFwSetBaud, &QPushButton::clicked, this, [this] { btnFwSetBaudClick(); });
+    connect(btnHwOpen, &QPushButton::clicked, this, [this] { btnHwOpenClick(); });
+    connect(btnHwClose, &QPushButton::clicked, this, [this] { btnHwCloseClick(); });
+    connect(cbxHwBaud, &QComboBox::textActivated, this, [this] { cbxHwBaudChange(); });
+    connect(cbxHwBaud->lineEdit(), &QLineEdit::editingFinished, this, [this] { cbxHwBaudChange(); });
+    connect(cbRTS, &QCheckBox::clicked, this, [this] { cbRTSClick(); });
+    connect(cbDTR, &QCheckBox::clicked, this, [this] { cbDTRClick(); });
+    connect(cbSkipNulls, &QCheckBox::clicked, this, [this](bool on) { port_.cbSkipNulls = on; });
+    connect(btnHwSend, &QPushButton::clicked, this, [this] { btnHwSendClick(); });
+    connect(btnHwSendwEcho, &QPushButton::clicked, this, [this] { btnHwSendwEchoClick(); });
+    connect(btnHwRecv, &QPushButton::clicked, this, [this] { btnHwRecvClick(); });
+    connect(btnAppQuery, &QPushButton::clicked, this, [this] { btnAppQueryClick(); });
+    connect(btnDownload, &QPushButton::clicked, this, [this] { btnDownloadClick(); });
+    connect(btnDLfilename, &QPushButton::clicked, this, [this] { btnDLfilenameClick(); });
+
+    connect(menuView, &QMenu::aboutToShow, this, [this] { menuViewClick(); });
+    connect(menuViewFriendly, &QAction::triggered, this,
+            [this] { toggleView(menuViewFriendly, sequence_.PanelFriendly); });
+    connect(menuViewHardware, &QAction::triggered, this,
+            [this] { toggleView(menuViewHardware, sequence_.PanelHardware); });
+    connect(menuViewFirmware, &QAction::triggered, this,
+            [this] { toggleView(menuViewFirmware, sequence_.PanelFirmware); });
+    connect(menuViewDownloader, &QAction::triggered, this,
+            [this] { toggleView(menuViewDownloader, sequence_.PanelDownloader); });
+    connect(menuViewApplication, &QAction::triggered, this,
+            [this] { toggleView(menuViewApplication, sequence_.PanelApplication); });
+    connect(menuViewHistory, &QAction::triggered, this,
+            [this] { toggleView(menuViewHistory, sequence_.MemoHistoryVisible); });
+
+    connect(menuCaptureTx, &QAction::toggled, this, [this](bool on) { port_.menuCaptureTx = on; });
+    connect(menuCaptureRx, &QAction::toggled, this, [this](bool on) { port_.menuCaptureRx = on; });
+    // The beacon is always awaited: the item only says so.
+    connect(menuAdvExpectBeacon, &QAction::triggered, this, [this] { menuAdvExpectBeacon->setChecked(true); });
+    connect(menuAdvAutoDownload, &QAction::toggled, this, [this](bool on) { sequence_.menuAdvAutoDownload = on; });
+    connect(menuAdvFastestBaud, &QAction::toggled, this, [this](bool on) { sequence_.menuAdvFastestBaud = on; });
+    connect(menuAdvAllow115200baud, &QAction::toggled, this,
+            [this](bool on) { sequence_.menuAdvAllow115200baud = on; });
+    connect(menuAdvNoDownload, &QAction::triggered, this, [this] { menuAdvNoDownloadClick(); });
+    connect(menuAdvancedDebugger, &QAction::triggered, this, [this] { menuAdvancedDebuggerClick(); });
+
+    connect(menuTimer, &QMenu::aboutToShow, this, [this] { menuTimerClick(); });
+    for (QAction* item : menuTimer->actions()) {
+        connect(item, &QAction::triggered, this, [this, item] {
+            sequence_.Timer1Interval = item->data().toUInt();
+            showState();
+        });
+    }
+    connect(menuAppQueryTimeout, &QMenu::aboutToShow, this, [this] { menuAppQueryTimeoutClick(); });
+    for (QAction* item : menuAppQueryTimeout->actions()) {
+        connect(item, &QAction::triggered, this, [this, item] { query_.AppQueryTimeoutMs = item->data().toUInt(); });
+    }
+
+    port_.MemoHistory.setOnChange([this](History::Change change) { showHistory(change); });
+    sequence_.setOnChange([this] {
+        showState();
+        // Long steps block the event loop: show their texts now.
+        if (isVisible()) {
+            LabelState->repaint();
+            LabelStatus->repaint();
+            MainProgressBar->repaint();
+        }
+    });
+}
+
+// --- Widgets and state ---
+
+void TSerialForm::takeInput() {
+    sequence_.cbxFriendlyPort.text = text(cbxFriendlyPort->currentText());
+    port_.cbxHwPort = text(cbxHwPort->currentText());
+    sequence_.cbxHwPortIndex = cbxHwPort->findText(cbxHwPort->currentText(), Qt::MatchExactly);
+    port_.cbxHwBaud.text = text(cbxHwBaud->currentText());
+    port_.cbSkipNulls = cbSkipNulls->isChecked();
+    sequence_.cbxFwBaud.text = text(cbxFwBaud->currentText());
+    sequence_.EditDLfilename = text(EditDLfilename->text());
+}
+
+void TSerialForm::showState() {
+    if (showing_) return;  // a change reported while the state is being shown
+    showing_ = true;
+    const QList<QWidget*> widgets = findChildren<QWidget*>();
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QWidget* widget : widgets) quiet.push_back(std::make_unique<QSignalBlocker>(widget));
+
+    // Friendly panel.
+    setText(LabelState, sequence_.LabelState);
+    setText(LabelStatus, sequence_.LabelStatus);
+    showProgress(MainProgressBar, sequence_.MainProgressBar);
+    showChoice(cbxFriendlyPort, qtList(sequence_.cbxFriendlyPort.items), qt(sequence_.cbxFriendlyPort.text));
+    cbxFriendlyPort->setEnabled(sequence_.cbxFriendlyPortEnabled);
+    btnOk->setEnabled(sequence_.btnOkEnabled);
+    btnOk->setDefault(sequence_.btnOkDefault);
+
+    // Firmware panel.
+    setText(LabelFirmware, sequence_.LabelFirmware);
+    showChoice(cbxFwBaud, qtList(sequence_.cbxFwBaud.items), qt(sequence_.cbxFwBaud.text));
+    btnFwReset->setEnabled(sequence_.btnFwResetEnabled);
+    btnFwSetBaud->setEnabled(sequence_.btnFwSetBaudEnabled);
+
+    // Hardware panel: the port controls follow the port.
+    showChoice(cbxHwPort, qtList(sequence_.cbxHwPortItems), qt(port_.cbxHwPort));
+    cbxHwPort->setEnabled(sequence_.HwOpenControlsEnabled);
+    btnHwOpen->setEnabled(sequence_.HwOpenControlsEnabled);
+    for (QWidget* control : std::initializer_list<QWidget*>{btnHwClose, cbRTS, cbDTR, cbxHwBaud, cbHwESC,
+                                                            EditHwSend, cbHwCR, btnHwSend, btnHwRecv, EditHwRecv})
+        control->setEnabled(sequence_.HwPortControlsEnabled);
+    cbCTS->setChecked(sequence_.cbCTS);
+    cbDSR->setChecked(sequence_.cbDSR);
+    showChoice(cbxHwBaud, qtList(port_.cbxHwBaud.items), qt(port_.cbxHwBaud.text));
+    cbSkipNulls->setChecked(port_.cbSkipNulls);
+    setText(EditHwRecv, port_.EditHwRecv);
+
+    // Application panel.
+    cbAppEnabled->setChecked(query_.cbAppEnabled());
+    cbPreESC->setEnabled(sequence_.cbPreESCEnabled);
+    cbPostCR->setEnabled(sequence_.cbPostCREnabled);
+    cbxAppQuery->setEnabled(sequence_.cbxAppQueryEnabled);
+    btnAppQuery->setEnabled(sequence_.btnAppQueryEnabled);
+
+    // Loader panel.
+    btnDownload->setEnabled(sequence_.btnDownloadEnabled);
+    setText(EditDLfilename, sequence_.EditDLfilename);
+    showProgress(LoaderProgressBar, sequence_.LoaderProgressBar);
+    const auto& memo = sequence_.DownloadMemo;
+    if (size_t(DownloadMemo->blockCount()) != std::max<size_t>(memo.size(), 1) ||
+        DownloadMemo->document()->firstBlock().text() != qt(memo.empty() ? std::string() : memo.front())) {
+        std::string lines;
+        for (const std::string& line : memo) (lines += line) += '\n';
+        if (!lines.empty()) lines.pop_back();
+        DownloadMemo->setPlainText(qt(lines));
+    }
+    cbDLbusy->setChecked(sequence_.cbDLbusy);
+    cbDLrunning->setChecked(sequence_.cbDLrunning);
+    cbDLerror->setChecked(sequence_.cbDLerror);
+    if (sequence_.btnDLfilenameFocus && sequence_.PanelDownloader) btnDLfilename->setFocus();
+
+    // Panels.
+    PanelFriendly->setVisible(sequence_.PanelFriendly);
+    PanelFirmware->setVisible(sequence_.PanelFirmware);
+    PanelHardware->setVisible(sequence_.PanelHardware);
+    PanelApplication->setVisible(sequence_.PanelApplication);
+    PanelDownloader->setVisible(sequence_.PanelDownloader);
+    MemoHistory->setVisible(sequence_.MemoHistoryVisible);
+
+    // Menus.
+    menuCaptureTx->setChecked(port_.menuCaptureTx);
+    menuCaptureRx->setChecked(port_.menuCaptureRx);
+    menuAdvExpectBeacon->setChecked(sequence_.menuAdvExpectBeacon);
+    menuAdvAutoDownload->setChecked(sequence_.menuAdvAutoDownload);
+    menuAdvFastestBaud->setChecked(sequence_.menuAdvFastestBaud);
+    menuAdvAllow115200baud->setChecked(sequence_.menuAdvAllow115200baud);
+    menuAdvAllow115200baud->setEnabled(sequence_.menuAdvAllow115200baudEnabled);
+
+    // Timer.
+    if (Timer1->interval() != int(sequence_.Timer1Interval)) Timer1->setInterval(int(sequence_.Timer1Interval));
+    const bool timerWanted = sequence_.Timer1Enabled && !manualTicks_;
+    if (timerWanted != Timer1->isActive()) timerWanted ? Timer1->start() : Timer1->stop();
+
+    quiet.clear();
+    showing_ = false;
+    applyModalResult();
+}
+
+void TSerialForm::showHistory(History::Change change) {
+    const History& history = port_.MemoHistory;
+    switch (change) {
+    case History::Change::LineAdded:
+        MemoHistory->addItem(qt(history.lastLine()));
+        break;
+    case History::Change::LastLineExtended:
+        if (MemoHistory->count() > 0) MemoHistory->item(MemoHistory->count() - 1)->setText(qt(history.lastLine()));
+        break;
+    case History::Change::FirstLineDeleted:
+        delete MemoHistory->takeItem(0);
+        break;
+    case History::Change::Cleared:
+        MemoHistory->clear();
+        break;
+    }
+    MemoHistory->scrollToBottom();
+}
+
+// OK ends a modal display; a window shown without exec() only keeps the
+// result for whoever asks.
+void TSerialForm::applyModalResult() {
+    const ModalResult wanted = sequence_.ModalResult;
+    if (wanted == ModalResult::None) return;
+    sequence_.ModalResult = ModalResult::None;
+    const int code = wanted == ModalResult::Ok ? QDialog::Accepted : QDialog::Rejected;
+    if (inModalLoop_)
+        done(code);
+    else
+        setResult(code);
+}
+
+int TSerialForm::exec() {
+    inModalLoop_ = true;
+    const int code = QDialog::exec();
+    inModalLoop_ = false;
+    return code;
+}
+
+void TSerialForm::driveTimerManually() {
+    manualTicks_ = true;
+    Timer1->stop();
+}
+
+int TSerialForm::runSequence(int maxTicks) {
+    for (int tick = 0; tick < maxTicks; ++tick) {
+        clock_.sleep(sequence_.Timer1Interval);
+        Timer1Timer();
+        const uint8_t state = sequence_.ConnState;
+        if (state == ConnectionSequence::Running || state == ConnectionSequence::Idle) break;
+    }
+    return result();
+}
+
+// --- Handlers ---
+
+void TSerialForm::Timer1Timer() {
+    takeInput();
+    sequence_.Timer1Timer();
+    showState();
+}
+
+void TSerialForm::btnOkClick() {
+    takeInput();
+    setResult(0);
+    sequence_.btnOkClick();
+    showState();
+}
+
+void TSerialForm::btnStopClick() {
+    takeInput();
+    sequence_.btnStopClick();
+    showState();
+}
+
+void TSerialForm::btnCancelClick() {
+    takeInput();
+    sequence_.btnCancelClick();
+    showState();
+}
+
+void TSerialForm::btnFwResetClick() {
+    takeInput();
+    sequence_.btnFwResetClick();
+    showState();
+}
+
+void TSerialForm::btnFwSetBaudClick() {
+    takeInput();
+    sequence_.btnFwSetBaudClick();
+    showState();
+}
+
+void TSerialForm::btnHwOpenClick() {
+    takeInput();
+    port_.DoOpenPort();
+    sequence_.Timer1Timer();
+    showState();
+}
+
+void TSerialForm::btnHwCloseClick() {
+    takeInput();
+    port_.DoClosePort();
+    sequence_.Timer1Timer();
+    showState();
+}
+
+void TSerialForm::cbxHwBaudChange() {
+    bool number = false;
+    const uint32_t rate = cbxHwBaud->currentText().trimmed().toUInt(&number);
+    port_.DoHwSetBaud(number ? rate : 0);
+    showState();
+}
+
+void TSerialForm::setModemLine(bool rts, bool on) {
+    if (!port_.isPortOpen()) return;
+    SerialDevice& device = port_.device();
+    if (rts ? device.setRts(on) : device.setDtr(on)) return;
+    const SysError& error = device.lastError();
+    port_.LastError = uint32_t(error.code);
+    port_.MemoHistory.addLine("Error " + std::to_string(error.code) + ": EscapeCommFunction failed: " + error.text);
+}
+
+void TSerialForm::cbRTSClick() { setModemLine(true, cbRTS->isChecked()); }
+void TSerialForm::cbDTRClick() { setModemLine(false, cbDTR->isChecked()); }
+
+void TSerialForm::btnHwSendClick() { sendManually(false); }
+void TSerialForm::btnHwSendwEchoClick() { sendManually(true); }
+
+void TSerialForm::sendManually(bool waitForEcho) {
+    takeInput();
+    std::string bytes = lineBytes(EditHwSend->text());
+    if (cbHwESC->isChecked()) bytes.insert(bytes.begin(), Esc);
+    if (cbHwCR->isChecked()) bytes += Cr;
+    if (waitForEcho)
+        port_.WriteStringWaitForEcho(bytes.c_str());
+    else
+        port_.WriteStringNoEcho(bytes.c_str());
+    collectQuietly();
+    showState();
+}
+
+// Reads until nothing has arrived for the query quiet time.
+void TSerialForm::collectQuietly() {
+    const uint32_t quietMs = query_.AppQueryTimeoutMs;
+    uint32_t lastTick = clock_.ticks();
+    for (;;) {
+        const uint32_t quiet = clock_.ticks() - lastTick;
+        if (quiet >= quietMs) break;
+        const uint64_t deadline = clock_.micros() + uint64_t(quietMs - quiet) * 1000;
+        const bool waiting = port_.isPortOpen() && port_.device().waitForInput(quietMs - quiet);
+        if (waiting && port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
+            lastTick = clock_.ticks();
+            continue;
+        }
+        // Nothing came (or the read failed): the rest of the quiet time passes.
+        clock_.sleepUntil(deadline);
+    }
+}
+
+void TSerialForm::btnHwRecvClick() {
+    port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize);
+    showState();
+}
+
+void TSerialForm::btnAppQueryClick() {
+    const QString typed = cbxAppQuery->currentText();
+    if (cbxAppQuery->findText(typed, Qt::MatchExactly) < 0) cbxAppQuery->addItem(typed);
+    std::string query = lineBytes(typed);
+    if (cbPreESC->isChecked()) query.insert(query.begin(), Esc);
+    if (cbPostCR->isChecked()) query += Cr;
+    query_.AppQuery(query);
+    showState();
+}
+
+void TSerialForm::btnDownloadClick() {
+    takeInput();
+    sequence_.btnDownloadClick();
+    showState();
+}
+
+void TSerialForm::btnDLfilenameClick() {
+    takeInput();
+    sequence_.btnDLfilenameClick();
+    showState();
+}
+
+void TSerialForm::menuViewClick() {
+    menuViewFriendly->setChecked(sequence_.PanelFriendly);
+    menuViewHardware->setChecked(sequence_.PanelHardware);
+    menuViewFirmware->setChecked(sequence_.PanelFirmware);
+    menuViewDownloader->setChecked(sequence_.PanelDownloader);
+    menuViewApplication->setChecked(sequence_.PanelApplication);
+    menuViewHistory->setChecked(sequence_.MemoHistoryVisible);
+}
+
+// The action has toggled its own check mark; the panel follows it.
+void TSerialForm::toggleView(QAction* item, bool& panel) {
+    panel = item->isChecked();
+    showState();
+}
+
+void TSerialForm::menuTimerClick() {
+    for (QAction* item : menuTimer->actions()) item->setChecked(item->data().toUInt() == sequence_.Timer1Interval);
+}
+
+void TSerialForm::menuAppQueryTimeoutClick() {
+    for (QAction* item : menuAppQueryTimeout->actions())
+        item->setChecked(item->data().toUInt() == query_.AppQueryTimeoutMs);
+}
+
+void TSerialForm::menuAdvNoDownloadClick() {
+    takeInput();
+    sequence_.menuAdvNoDownloadClick();
+    showState();
+}
+
+void TSerialForm::menuAdvancedDebuggerClick() {
+    if (debugger_.show) debugger_.show();
+}
+
+// --- Guarded operations for other windows ---
+
+bool TSerialForm::DoOpenPort() {
+    if (formMissing("DoOpenPort", "false")) return false;
+    const bool opened = SerialForm->port_.DoOpenPort();
+    SerialForm->showState();
+    return opened;
+}
+
+bool TSerialForm::DoClosePort() {
+    if (formMissing("DoClosePort", "false")) return false;
+    const bool closed = SerialForm->port_.DoClosePort();
+    SerialForm->showState();
+    return closed;
+}
+
+uint32_t TSerialForm::DoGetBaud() {
+    if (formMissing("DoGetBaud", "0")) return 0;
+    const uint32_t rate = SerialForm->port_.DoGetBaud();
+    SerialForm->showState();
+    return rate;
+}
+
+bool TSerialForm::SetCommState() {
+    if (formMissing("SetCommState", "0")) return false;
+    return SerialForm->port_.SetCommState();
+}
+
+bool TSerialForm::DoHwSetBaud(uint32_t rate) {
+    if (formMissing("DoHwSetBaud", "false")) return false;
+    const bool set = SerialForm->port_.DoHwSetBaud(rate);
+    SerialForm->showState();
+    return set;
+}
+
+bool TSerialForm::ReadString(char* buffer, size_t size) {
+    if (formMissing("ReadString", "false")) return false;
+    const bool read = SerialForm->port_.ReadString(buffer, size);
+    SerialForm->showState();
+    return read;
+}
+
+bool TSerialForm::WriteCharNoEcho(char c) {
+    if (formMissing("WriteCharNoEcho", "false")) return false;
+    return SerialForm->port_.WriteCharNoEcho(c);
+}
+
+bool TSerialForm::WriteStringNoEcho(const char* text) {
+    if (formMissing("WriteStringNoEcho", "false")) return false;
+    return SerialForm->port_.WriteStringNoEcho(text);
+}
+
+bool TSerialForm::WriteStringWaitForEcho(const char* text) {
+    if (formMissing("WriteStringWaitForEcho", "false")) return false;
+    const bool echoed = SerialForm->port_.WriteStringWaitForEcho(text);
+    SerialForm->showState();
+    return echoed;
+}
+
+bool TSerialForm::RtsCtsLoopbackPresent() {
+    if (formMissing("RtsCtsLoopbackPresent", "false")) return false;
+    return SerialForm->port_.RtsCtsLoopbackPresent();
+}
+
+const char* TSerialForm::AppQuery(const char* query) {
+    if (!SerialForm) {
+        // Yes ignores the call; No cannot go on without a window either.
+        warn(std::string("Software Developer Warning: TSerialForm::AppQuery(\"") + (query ? query : "") +
+                 "\") was called before SerialForm was created. Ignore?",
+             MsgButtons::YesNo, MsgAnswer::Yes);
+        return AppQueryProtocol::Failure;
+    }
+    const char* reply = SerialForm->query_.AppQuery(query ? query : "");
+    SerialForm->showState();
+    return reply;
+}
+
+std::string TSerialForm::AppQuery(const std::string& query) { return AppQuery(query.c_str()); }
+
+void TSerialForm::SelectFilename(const std::string& name) {
+    if (!SerialForm) {
+        warn("Software Developer Error: TSerialForm::SelectFilename was called before SerialForm was created. "
+             "Loader filename will be wrong.");
+        return;
+    }
+    SerialForm->takeInput();
+    SerialForm->sequence_.SelectFilename(name);
+    SerialForm->showState();
+}
+
+void TSerialForm::DoDownload() {
+    if (!SerialForm) {
+        warn("Software Developer Error: TSerialForm::DoDownload was called before SerialForm was created.");
+        return;
+    }
+    SerialForm->takeInput();
+    SerialForm->sequence_.DoDownload();
+    SerialForm->showState();
+}
+
+QuerySender& TSerialForm::querySender() {
+    static GuardedQuerySender sender;
+    return sender;
+}

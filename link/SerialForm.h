@@ -1,0 +1,238 @@
+#pragma once
+// The serial interface window: connects to the module (the friendly panel),
+// shows the firmware, the PC's port, the loader and the running application,
+// and logs every link event and the line traffic in its history.
+//
+// The window owns the port layer, the query protocol and the connection
+// sequence; it forwards the user's actions to them and shows their state
+// after every action, every tick and every change they report. The 200 ms
+// timer drives Timer1Timer in the running program; tests call Timer1Timer
+// (or runSequence) themselves on a virtual clock.
+//
+// Other windows reach the module through the static operations below. Each
+// first checks that the one window, SerialForm, exists, and warns through
+// the Dialogs seam when it does not.
+#include <QDialog>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/AppQuery.h"
+#include "link/ConnectionSequence.h"
+#include "link/SerialPortLayer.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SerialDevice.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+// The ports the window offers, in list order, and those "Automatic" passes
+// over.
+struct PortChoices {
+    std::vector<std::string> ports;
+    std::vector<std::string> excludedFromAutomatic;
+};
+
+// The optional debugger the window reports to and can show.
+struct DebuggerHooks {
+    PortObserver* ports = nullptr;
+    std::function<void(bool)> setEnable;
+    std::function<void()> show;  // empty: the Debugger item stays disabled
+};
+
+class TSerialForm : public QDialog {
+public:
+    static constexpr const char* Caption = "Vanto Evalution Kit Serial Interface [05/29/2003]";
+    static constexpr int TimerIntervals[] = {200, 1000, 5000};
+
+    TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, const PortChoices& ports,
+                QWidget* parent = nullptr);
+    ~TSerialForm() override;
+
+    // The serial ports of this machine, then simulatedPort, which "Automatic"
+    // leaves out so that a missing board is never silently replaced by the
+    // simulation.
+    static PortChoices machinePorts(const std::string& simulatedPort);
+
+    // Where the guards' warnings go (the program's dialogs; tests script them).
+    static void setWarningDialogs(Dialogs* dialogs);
+
+    // --- Operations for other windows, each guarded ---
+    static bool DoOpenPort();
+    static bool DoClosePort();
+    static uint32_t DoGetBaud();
+    static bool SetCommState();
+    static bool DoHwSetBaud(uint32_t rate);
+    static bool ReadString(char* buffer, size_t size);
+    static bool WriteCharNoEcho(char c);
+    static bool WriteStringNoEcho(const char* text);
+    static bool WriteStringWaitForEcho(const char* text);
+    static bool RtsCtsLoopbackPresent();
+    // The reply or "FAILURE". Without the window the user is asked whether
+    // to ignore the call; either answer gives "FAILURE", since nothing can
+    // be sent.
+    static const char* AppQuery(const char* query);
+    static std::string AppQuery(const std::string& query);
+    static void SelectFilename(const std::string& name);
+    static void DoDownload();
+    // AppQuery as a QuerySender, for the conversion control and sampling.
+    static QuerySender& querySender();
+
+    // The debugger, when one is present.
+    void attachDebugger(const DebuggerHooks& hooks);
+
+    // Shown modally: the sequence's OK ends the modal display.
+    int exec() override;
+    // Runs timer ticks on the clock, each after the timer's interval, until
+    // the application runs, the sequence is idle again or maxTicks have
+    // passed. Returns the modal result (QDialog::Accepted when running).
+    int runSequence(int maxTicks = 100000);
+    // Tests tick the window themselves, on their own clock: the real-time
+    // timer stays off.
+    void driveTimerManually();
+
+    SerialPortLayer& port() { return port_; }
+    AppQueryProtocol& query() { return query_; }
+    ConnectionSequence& sequence() { return sequence_; }
+
+    // --- Handlers, named after control and event ---
+    void Timer1Timer();
+    void btnOkClick();
+    void btnStopClick();
+    void btnCancelClick();
+    void btnFwResetClick();
+    void btnFwSetBaudClick();
+    void btnHwOpenClick();
+    void btnHwCloseClick();
+    void cbxHwBaudChange();
+    void cbRTSClick();
+    void cbDTRClick();
+    void btnHwSendClick();
+    void btnHwSendwEchoClick();
+    void btnHwRecvClick();
+    void btnAppQueryClick();
+    void btnDownloadClick();
+    void btnDLfilenameClick();
+    void menuViewClick();
+    void menuTimerClick();
+    void menuAppQueryTimeoutClick();
+    void menuAdvNoDownloadClick();
+    void menuAdvancedDebuggerClick();
+
+    // --- Panels and controls ---
+    QFrame* PanelFriendly;
+    QLabel* LabelState;
+    QLabel* LabelStatus;
+    QComboBox* cbxFriendlyPort;
+    QPushButton* btnOk;
+    QPushButton* btnStop;
+    QPushButton* btnCancel;
+    QProgressBar* MainProgressBar;
+
+    QFrame* PanelFirmware;
+    QLabel* LabelFirmware;
+    QPushButton* btnFwReset;
+    QPushButton* btnFwSetBaud;
+    QComboBox* cbxFwBaud;
+
+    QFrame* PanelHardware;
+    QComboBox* cbxHwPort;
+    QPushButton* btnHwOpen;
+    QPushButton* btnHwClose;
+    QCheckBox* cbRTS;
+    QCheckBox* cbDTR;
+    QCheckBox* cbCTS;
+    QCheckBox* cbDSR;
+    QComboBox* cbxHwBaud;
+    QCheckBox* cbSkipNulls;
+    QCheckBox* cbHwESC;
+    QLineEdit* EditHwSend;
+    QCheckBox* cbHwCR;
+    QPushButton* btnHwSend;
+    QPushButton* btnHwSendwEcho;
+    QPushButton* btnHwRecv;
+    QLineEdit* EditHwRecv;
+
+    QFrame* PanelApplication;
+    QCheckBox* cbAppEnabled;
+    QCheckBox* cbPreESC;
+    QComboBox* cbxAppQuery;
+    QCheckBox* cbPostCR;
+    QPushButton* btnAppQuery;
+
+    QFrame* PanelDownloader;
+    QPushButton* btnDownload;
+    QLineEdit* EditDLfilename;
+    QPushButton* btnDLfilename;
+    QProgressBar* LoaderProgressBar;
+    QPlainTextEdit* DownloadMemo;
+    QCheckBox* cbDLrunning;
+    QCheckBox* cbDLbusy;
+    QCheckBox* cbDLerror;
+
+    QListWidget* MemoHistory;
+
+    QMenu* menuView;
+    QAction* menuViewFriendly;
+    QAction* menuViewHardware;
+    QAction* menuViewFirmware;
+    QAction* menuViewDownloader;
+    QAction* menuViewApplication;
+    QAction* menuViewHistory;
+    QAction* menuCaptureTx;
+    QAction* menuCaptureRx;
+    QAction* menuAdvExpectBeacon;
+    QAction* menuAdvAutoDownload;
+    QAction* menuAdvNoDownload;
+    QAction* menuAdvFastestBaud;
+    QAction* menuAdvAllow115200baud;
+    QMenu* menuTimer;
+    QMenu* menuAppQueryTimeout;
+    QAction* menuAdvancedDebugger;
+
+    QTimer* Timer1;
+
+private:
+    void buildPanels();
+    QMenuBar* buildMenus();
+    void connectHandlers();
+
+    // Widgets -> state: what the user may have typed or chosen.
+    void takeInput();
+    // State -> widgets.
+    void showState();
+    void showHistory(History::Change change);
+    void applyModalResult();
+    void toggleView(QAction* item, bool& panel);
+    void sendManually(bool waitForEcho);
+    void collectQuietly();
+    void setModemLine(bool rts, bool on);
+
+    Clock& clock_;
+    Dialogs& dialogs_;
+    SerialPortLayer port_;
+    AppQueryProtocol query_;
+    ConnectionSequence sequence_;
+    DebuggerHooks debugger_;
+    bool inModalLoop_ = false;
+    bool manualTicks_ = false;
+    bool showing_ = false;
+};
+
+// The one serial window, or null before it is created.
+extern TSerialForm* SerialForm;

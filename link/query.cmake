@@ -1,0 +1,1 @@
+target_sources(vx_link PRIVATE ${CMAKE_CURRENT_LIST_DIR}/AppQuery.cpp)

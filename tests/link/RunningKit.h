@@ -1,0 +1,58 @@
+#pragma once
+// The simulated module running its application, the port open at the given
+// rate and the query protocol enabled, all on a virtual clock.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "link/AppQuery.h"
+#include "link/SerialPortLayer.h"
+#include "sim/ResidentFirmware.h"
+#include "sim/SimulatedKit.h"
+
+// Runs an action once, when time first reaches a given moment.
+class AlarmClock : public VirtualClock {
+public:
+    void at(uint64_t micros, std::function<void()> action) {
+        alarmAt_ = micros;
+        alarm_ = std::move(action);
+    }
+    void sleepUntil(uint64_t deadline) override {
+        if (alarm_ && deadline >= alarmAt_) {
+            VirtualClock::sleepUntil(alarmAt_);
+            auto action = std::move(alarm_);
+            alarm_ = nullptr;
+            action();
+        }
+        VirtualClock::sleepUntil(deadline);
+    }
+
+private:
+    uint64_t alarmAt_ = 0;
+    std::function<void()> alarm_;
+};
+
+struct RunningKit {
+    AlarmClock clock;
+    SimulatedKit kit{clock};
+    SerialPortLayer port{kit, clock};
+    AppQueryProtocol protocol{port};
+
+    explicit RunningKit(uint32_t baud = 9600) {
+        port.cbxHwPort = SimulatedKit::PortName;
+        port.DoOpenPort();
+        clock.sleep(100);  // the firmware's beacon
+        if (baud != port.PortDcb.baud) {
+            const char command[] = {char(ResidentFirmware::Esc), 'B', baud == 9600 ? '9' : '4', '\0'};
+            port.WriteStringNoEcho(command);
+            clock.sleep(100);  // the echo goes out at the old rate
+            port.DoHwSetBaud(baud);
+        }
+        kit.runApplication();
+        char drain[SerialPortLayer::RxBufferSize];
+        while (port.ReadString(drain, sizeof drain)) {
+        }
+        port.MemoHistory.clear();
+        protocol.setAppEnabled(true);
+    }
+};

@@ -1,0 +1,359 @@
+#include "link/SerialPortLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "link/SpyDevice.h"
+#include "sim/SimulatedKit.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct CountingObserver : PortObserver {
+    int opened = 0;
+    int closed = 0;
+    SerialDevice* lastPort = nullptr;
+    void portOpened(SerialDevice& port) override {
+        ++opened;
+        lastPort = &port;
+    }
+    void portClosed() override { ++closed; }
+};
+
+// The port layer on the simulated kit, seen through a spy, in virtual time.
+class PortOnKit : public ::testing::Test {
+protected:
+    explicit PortOnKit(uint64_t startMicros = 0) : clock(startMicros) {
+        port.setObserver(&observer);
+    }
+
+    // Opens the kit's port, lets the board boot and throws away its beacon.
+    void openKit() {
+        port.cbxHwPort = SimulatedKit::PortName;
+        ASSERT_TRUE(port.DoOpenPort());
+        clock.advance(100);
+        while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
+        }
+        port.MemoHistory.clear();
+        spy.forget();
+    }
+    // Lets the board's bytes arrive, then reads them in one go.
+    std::string receive(const std::string& bytes, size_t size = SerialPortLayer::RxBufferSize) {
+        kit.sendFromModule(bytes);
+        clock.advance(uint32_t(bytes.size() * 10 + 10));  // 1200 baud: 8.3 ms a byte
+        buffer.assign(size, '\x7F');
+        if (!port.ReadString(buffer.data(), size)) return "(nothing)";
+        return buffer.data();
+    }
+
+    VirtualClock clock;
+    SimulatedKit kit{clock};
+    SpyDevice spy{kit};
+    SerialPortLayer port{spy, clock};
+    CountingObserver observer;
+    std::vector<char> buffer;
+};
+
+class PortOnKitNearTickWrap : public PortOnKit {
+protected:
+    PortOnKitNearTickWrap() : PortOnKit(uint64_t(0xFFFFFFFFu - 1000) * 1000) {}
+};
+
+}  // namespace
+
+TEST_F(PortOnKit, OpenConfiguresInOrderAndASecondOpenChangesNothing) {
+    port.cbxHwPort = SimulatedKit::PortName;
+    ASSERT_TRUE(port.DoOpenPort());
+    EXPECT_EQ(spy.calls, (Lines{"open", "getSettings", "purge 1", "purge 2", "setSettings 1200"}));
+    EXPECT_EQ(port.MemoHistory.lines(), Lines{"Connected to serial port Simulated kit"});
+    EXPECT_EQ(port.PortDcb.baud, 1200u);
+    EXPECT_EQ(port.PortDcb.dataBits, 8);
+    EXPECT_EQ(port.PortDcb.parity, LineSettings::Parity::None);
+    EXPECT_EQ(port.PortDcb.stopBits, 1);
+    EXPECT_FALSE(port.PortDcb.ctsFlow || port.PortDcb.xonXoff);
+    EXPECT_EQ(observer.opened, 1);
+    EXPECT_EQ(observer.lastPort, &spy);
+
+    spy.forget();
+    port.cbxHwPort = "elsewhere";
+    EXPECT_TRUE(port.DoOpenPort());
+    EXPECT_TRUE(spy.calls.empty());
+    EXPECT_EQ(port.MemoHistory.count(), 1u);
+    EXPECT_EQ(observer.opened, 1);
+}
+
+TEST_F(PortOnKit, OpenShowsThePortsPreviousRateInTheBaudBox) {
+    openKit();
+    ASSERT_TRUE(port.DoHwSetBaud(38400));
+    EXPECT_EQ(port.cbxHwBaud.items, (Lines{"1200", "4800", "9600", "19200", "38400"}));
+    ASSERT_TRUE(port.DoClosePort());
+    ASSERT_TRUE(port.DoOpenPort());
+    EXPECT_EQ(port.cbxHwBaud.text, "38400");  // read before the port is set to 1200
+    EXPECT_EQ(port.DoGetBaud(), 1200u);
+    EXPECT_EQ(port.cbxHwBaud.text, "1200");
+    EXPECT_EQ(port.cbxHwBaud.items.size(), 5u);
+}
+
+TEST_F(PortOnKit, OpenFailuresAreLoggedWithCodeNameAndSystemText) {
+    EXPECT_FALSE(port.DoOpenPort());
+    port.cbxHwPort = "nowhere";
+    EXPECT_FALSE(port.DoOpenPort());
+    EXPECT_EQ(port.MemoHistory.lines(),
+              (Lines{"Error: DoOpenPort was called without a port name",
+                     "Error 2: Cannot open nowhere: No such file or directory"}));
+    EXPECT_EQ(port.LastError, 2u);
+    EXPECT_FALSE(port.isPortOpen());
+    EXPECT_EQ(observer.opened, 0);
+}
+
+TEST_F(PortOnKit, AFailedSetupStepLeavesThePortOpen) {
+    port.cbxHwPort = SimulatedKit::PortName;
+    spy.failNext("purge 2", EIO);
+    EXPECT_FALSE(port.DoOpenPort());
+    spy.failNext("setSettings 1200", EINVAL);
+    EXPECT_TRUE(port.DoOpenPort());  // already open: not tried again
+    EXPECT_TRUE(port.isPortOpen());
+    EXPECT_EQ(port.MemoHistory.lines(),
+              (Lines{"Connected to serial port Simulated kit", "Error 5: PurgeComm failed: Input/output error"}));
+    EXPECT_EQ(observer.opened, 0);
+
+    ASSERT_TRUE(port.DoClosePort());
+    EXPECT_FALSE(port.DoOpenPort());
+    EXPECT_EQ(port.MemoHistory.lastLine(), "Error 22: SetCommState failed: Invalid argument");
+    EXPECT_TRUE(port.isPortOpen());
+}
+
+TEST_F(PortOnKit, CloseResetsTheSequenceAndAlwaysTellsTheObserver) {
+    EXPECT_TRUE(port.DoClosePort());  // nothing open
+    EXPECT_EQ(observer.closed, 1);
+    EXPECT_TRUE(port.MemoHistory.empty());
+
+    openKit();
+    port.ConnState = 5;
+    spy.failNext("close", EIO);
+    EXPECT_FALSE(port.DoClosePort());
+    EXPECT_EQ(port.MemoHistory.lastLine(), "Error 5: CloseHandle failed: Input/output error");
+    EXPECT_TRUE(port.isPortOpen());
+    EXPECT_EQ(port.ConnState, 5);
+
+    EXPECT_TRUE(port.DoClosePort());
+    EXPECT_EQ(port.MemoHistory.lastLine(), "Closed serial port");
+    EXPECT_EQ(port.LabelStatus, "Disconnected.");
+    EXPECT_EQ(port.ConnState, 0);
+    EXPECT_FALSE(port.isPortOpen());
+    EXPECT_FALSE(kit.isOpen());
+    EXPECT_EQ(observer.closed, 3);
+}
+
+TEST_F(PortOnKit, EveryOtherOperationRefusesAClosedPortSilently) {
+    char two[2];
+    EXPECT_EQ(port.DoGetBaud(), 0u);
+    EXPECT_FALSE(port.SetCommState());
+    EXPECT_FALSE(port.DoHwSetBaud(9600));
+    EXPECT_FALSE(port.ReadString(two, sizeof two));
+    EXPECT_FALSE(port.WriteCharNoEcho('A'));
+    EXPECT_FALSE(port.WriteStringNoEcho("A"));
+    EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
+    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
+    EXPECT_TRUE(spy.calls.empty());
+    EXPECT_TRUE(port.MemoHistory.empty());
+}
+
+TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
+    openKit();
+    EXPECT_TRUE(port.RtsCtsLoopbackPresent());
+    EXPECT_EQ(spy.calls, (Lines{"setRts 0", "getModemLines", "setRts 1", "getModemLines"}));
+
+    spy.forget();
+    kit.setCable(Cable::NoLoopback);
+    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
+    EXPECT_EQ(spy.calls, (Lines{"setRts 0", "getModemLines", "setRts 1", "getModemLines"}));  // RTS left up
+
+    spy.forget();
+    kit.setCable(Cable::CtsStuckHigh);
+    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
+    EXPECT_EQ(spy.calls, (Lines{"setRts 0", "getModemLines"}));  // RTS left down
+    EXPECT_TRUE(port.MemoHistory.empty());
+
+    spy.failNext("setRts 0", EIO);
+    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
+    spy.failNext("getModemLines", EIO);
+    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: EscapeCommFunction failed: Input/output error",
+                                               "Error 5: GetCommModemStatus failed: Input/output error"}));
+}
+
+TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
+    openKit();
+    EXPECT_TRUE(port.DoHwSetBaud(1200));
+    EXPECT_FALSE(port.DoHwSetBaud(0));
+    EXPECT_FALSE(port.DoHwSetBaud(1));
+    EXPECT_FALSE(port.DoHwSetBaud(0x80000000u));  // negative as a signed rate
+    EXPECT_TRUE(spy.calls.empty());
+
+    EXPECT_TRUE(port.DoHwSetBaud(9600));
+    EXPECT_EQ(spy.calls, (Lines{"setSettings 9600", "getSettings"}));
+    EXPECT_EQ(port.cbxHwBaud.text, "9600");
+    LineSettings actual;
+    ASSERT_TRUE(kit.getSettings(actual));
+    EXPECT_EQ(actual.baud, 9600u);
+
+    spy.failNext("setSettings 4800", EIO);
+    EXPECT_FALSE(port.DoHwSetBaud(4800));
+    EXPECT_EQ(port.PortDcb.baud, 4800u);  // the rate asked for stays
+    EXPECT_EQ(port.cbxHwBaud.text, "9600");
+    spy.failNext("getSettings", EIO);
+    EXPECT_EQ(port.DoGetBaud(), 0u);
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: SetCommState failed: Input/output error",
+                                               "Error 5: GetCommState failed in DoGetBaud: Input/output error"}));
+}
+
+TEST_F(PortOnKit, NulsShowAsCaretsOrAreSkipped) {
+    openKit();
+    EXPECT_EQ(receive(std::string("A\0B", 3)), "A^B");
+    EXPECT_EQ(port.EditHwRecv, "A^B");
+    port.cbSkipNulls = true;
+    EXPECT_EQ(receive(std::string("A\0B\0\0C", 6)), "ABC");
+    EXPECT_EQ(receive(std::string("\0", 1)), "");  // a character came, even if none is kept
+    EXPECT_EQ(port.MemoHistory.lines(), Lines{"A^BABC"});
+
+    EXPECT_EQ(receive(""), "(nothing)");
+    EXPECT_EQ(buffer[0], '\0');
+}
+
+TEST_F(PortOnKit, ReceivedTextContinuesTheLastLineAndBreaksAtCarriageReturns) {
+    openKit();
+    port.MemoHistory.addLine("x");
+    EXPECT_EQ(receive("OK\r\n>"), "OK\r\n>");
+    EXPECT_EQ(port.EditHwRecv, "OK{0x0D}{0x0A}>");
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"xOK", "{0x0A}>"}));
+
+    port.MemoHistory.clear();
+    receive("\x1b\xAA" "a\rb\r\r");
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"{0x1B}{0xAA}a", "b", "", ""}));
+
+    port.menuCaptureRx = false;
+    receive("off");
+    port.menuCaptureRx = true;
+    port.ConnState = SerialPortLayer::LoadingState;
+    receive("loading");
+    EXPECT_EQ(port.EditHwRecv, "loading");
+    EXPECT_EQ(port.MemoHistory.count(), 4u);
+    EXPECT_EQ(port.MemoHistory.lastLine(), "");
+}
+
+TEST_F(PortOnKit, TextAfterTheFirstCarriageReturnIsCutTo99Characters) {
+    openKit();
+    const std::string a(150, 'a'), b(150, 'b'), c(150, 'c');
+    receive("\r" + a, 256);
+    EXPECT_EQ(port.MemoHistory.lastLine(), a.substr(0, 99));
+
+    // Later pieces come out of that first rest, so its 99 characters bound
+    // everything after the first carriage return.
+    port.MemoHistory.clear();
+    receive("\r" + a.substr(0, 40) + "\r" + b, 256);
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"", a.substr(0, 40), b.substr(0, 99 - 40 - 6)}));
+
+    // The first cut can split a later marker, which then stays as text.
+    port.MemoHistory.clear();
+    receive("\r" + a.substr(0, 95) + "\r" + c, 256);
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"", a.substr(0, 95) + "{0x0"}));
+}
+
+TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextUnchanged) {
+    openKit();
+    EXPECT_TRUE(port.WriteCharNoEcho('\x1b'));
+    EXPECT_TRUE(port.WriteStringNoEcho("R\r"));
+    EXPECT_FALSE(port.WriteCharNoEcho('\0'));  // the end of a text: nothing to send
+    EXPECT_FALSE(port.WriteStringNoEcho(""));
+    EXPECT_FALSE(port.WriteStringNoEcho(nullptr));
+    EXPECT_EQ(spy.written, "\x1bR\r");
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"\x1b", "R\r"}));
+
+    port.menuCaptureTx = false;
+    EXPECT_TRUE(port.WriteStringNoEcho("quiet"));
+    EXPECT_TRUE(port.WriteCharNoEcho('q'));
+    EXPECT_EQ(port.MemoHistory.count(), 2u);
+}
+
+TEST_F(PortOnKit, AWriteThatFailsOrStopsShortIsNoSuccess) {
+    openKit();
+    spy.shortenNextWrite(2);
+    EXPECT_FALSE(port.WriteStringNoEcho("ABCD"));
+    EXPECT_TRUE(port.MemoHistory.empty());  // nothing claims the text went out
+
+    spy.failNext("write", EIO);
+    EXPECT_FALSE(port.WriteCharNoEcho('A'));
+    spy.failNext("write", EIO);
+    EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: WriteFile failed: Input/output error",
+                                               "Error 5: WriteFile failed: Input/output error"}));
+    EXPECT_EQ(port.LastError, 5u);
+}
+
+TEST_F(PortOnKit, EchoedTextShowsOnlyItsEchoesInTheHistory) {
+    openKit();
+    kit.sendFromModule("x");  // arrives first and is passed over
+    const uint32_t start = clock.ticks();
+    EXPECT_TRUE(port.WriteStringWaitForEcho("AB"));
+    EXPECT_LT(clock.ticks() - start, 100u);
+    EXPECT_EQ(spy.written, "AB");
+    EXPECT_EQ(port.MemoHistory.lines(), Lines{"xAB"});
+}
+
+TEST_F(PortOnKit, AMissingEchoStopsTheTextAfterThreeSeconds) {
+    openKit();
+    kit.faults().echoesLeft = 1;
+    const uint32_t start = clock.ticks();
+    EXPECT_FALSE(port.WriteStringWaitForEcho("ABC"));
+    EXPECT_EQ(spy.written, "AB");
+    const uint32_t elapsed = clock.ticks() - start;
+    EXPECT_GE(elapsed, 3000u);
+    EXPECT_LT(elapsed, 3040u);  // one echoed character, then the wait
+    EXPECT_EQ(port.MemoHistory.lines(), Lines{"A"});
+
+    spy.forget();
+    kit.faults().wrongEchoes = 1;
+    kit.faults().echoesLeft = -1;
+    EXPECT_FALSE(port.WriteStringWaitForEcho("D"));
+    EXPECT_EQ(spy.written, "D");
+}
+
+TEST_F(PortOnKitNearTickWrap, TheEchoWaitSurvivesTheTickCountWrapping) {
+    openKit();
+    kit.faults().echoesLeft = 0;
+    const uint32_t start = clock.ticks();
+    EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
+    EXPECT_LT(clock.ticks(), start);  // wrapped meanwhile
+    EXPECT_EQ(clock.ticks() - start, 3000u);
+}
+
+TEST_F(PortOnKit, AnUnpluggedAdapterFailsOnceAndIsReportedGone) {
+    openKit();
+    EXPECT_FALSE(port.deviceGone());
+    spy.failNext("read", EIO);
+    const uint32_t start = clock.ticks();
+    EXPECT_FALSE(port.WriteStringWaitForEcho("AB"));  // no retrying for three seconds
+    EXPECT_LT(clock.ticks() - start, 100u);
+    EXPECT_EQ(port.MemoHistory.lines(), Lines{"Error 5: ReadFile failed: Input/output error"});
+
+    port.MemoHistory.clear();
+    kit.faults().unplugged = true;
+    char two[2] = {'x', 'x'};
+    EXPECT_FALSE(port.ReadString(two, sizeof two));
+    EXPECT_EQ(two[0], '\0');
+    EXPECT_TRUE(port.deviceGone());
+    EXPECT_EQ(port.MemoHistory.lines(), Lines{"Error 5: ReadFile failed: Input/output error"});
+
+    ASSERT_TRUE(port.DoClosePort());
+    EXPECT_FALSE(port.DoOpenPort());
+    EXPECT_EQ(port.MemoHistory.lastLine(), "Error 2: Cannot open Simulated kit: No such file or directory");
+}
+
+TEST(VisibleString, PrintableAsciiStaysAndEveryOtherByteShowsInHex) {
+    EXPECT_EQ(VisibleString(std::string("Az ~\r\x1b\x7f\x80\xAA\xff\0", 11)),
+              "Az ~{0x0D}{0x1B}{0x7F}{0x80}{0xAA}{0xFF}{0x00}");
+    EXPECT_EQ(VisibleChar(0x1F), "{0x1F}");
+}

@@ -1,1 +1,165 @@
+#include <QStringList>
+
 #include "PainterFixture.h"
+
+namespace {
+
+// A clock that moves 60 ms whenever it is read, so every build step is due
+// for a progress text.
+class SteppingClock : public Clock {
+public:
+    uint64_t micros() override { return now_ += 60000; }
+    void sleepUntil(uint64_t deadline) override { now_ = deadline > now_ ? deadline : now_; }
+
+private:
+    uint64_t now_ = 0;
+};
+
+}  // namespace
+
+class HistogramTest : public PainterFixture {
+protected:
+    HistogramTest() : p(nullptr, 1, 64, clock) {}
+    void feed(int channel, std::initializer_list<int> codes)
+    {
+        auto& ch = p.DisplayZorTape()->Channels[channel];
+        int r = 0;
+        for (int c : codes) ch.Data[r++] = c;
+        ch.Enabled = true;
+    }
+    const OffsetArray<int>& bins(int channel) { return p.DisplayZorTape()->Channels[channel].Histogram; }
+    ZrGraphPainter p;
+};
+
+TEST_F(HistogramTest, CountsEveryCodeOfTheRangeAndFitsTheScales)
+{
+    feed(0, {5, 5, 7});
+    p.ShowHistogram();
+    EXPECT_EQ(p.ViewMode(), 2);
+    ASSERT_EQ(bins(0).Low(), 5);
+    ASSERT_EQ(bins(0).High(), 7);
+    EXPECT_EQ(bins(0)[5], 2);
+    EXPECT_EQ(bins(0)[6], 0);
+    EXPECT_EQ(bins(0)[7], 1);
+    EXPECT_EQ(p.XLeft(), 5);
+    EXPECT_EQ(p.XScale(), 1);  // trunc(2 * 10 / 150 + 1.0)
+    EXPECT_EQ(p.YBottom(), 0);
+    EXPECT_EQ(p.YScale(), 1);  // highest count 2
+}
+
+TEST_F(HistogramTest, BinsSpanAllChannelsWhileOverallRangeIsTheFirstChannels)
+{
+    feed(0, {10, 20});
+    feed(1, {0, 5});
+    p.ShowHistogram();
+    EXPECT_EQ(p.XLeft(), 0);
+    EXPECT_EQ(p.XRight(), 30);  // 20 bins asked for; XScale trunc(20 * 10 / 150 + 1) = 2
+    EXPECT_DOUBLE_EQ(p.OverallMin, 10);
+    EXPECT_DOUBLE_EQ(p.OverallMax, 20);
+}
+
+TEST_F(HistogramTest, SubLsbCodesFallIntoTruncatedBins)
+{
+    feed(0, {8, 9, 11, 12});
+    feed(1, {-5, -5});
+    p.SetSubLsbs(2);
+    p.DisplayZorTape()->Channels[1].SetSubLsbs(1);
+    // Painter divisor 4 for the bins; channel 1's own divisor 2 sets its range.
+    p.ShowHistogram();
+    EXPECT_EQ(bins(0)[2], 3);
+    EXPECT_EQ(bins(0)[3], 1);
+    EXPECT_EQ(bins(1)[-1], 2);  // trunc(-5 / 4)
+
+    p.SetSubLsbs(1);
+    p.ShowHistogram();
+    EXPECT_EQ(bins(1)[-2], 2);  // trunc(-2.5), toward zero
+    EXPECT_EQ(bins(1).Low(), -2);
+}
+
+TEST_F(HistogramTest, NarrowBinsAreStillOnePixelWide)
+{
+    p.SetPenWidth(1);
+    auto& ch = p.DisplayZorTape()->Channels[0];
+    for (int r = 0; r < 1500; ++r) ch.Data[r] = r;  // 1500 bins on 150 pixels
+    ch.Data[1500] = 1499;
+    ch.Enabled = true;
+    ch.PlotColor = 0x00FF00;
+    p.ShowHistogram();
+    ASSERT_LT(p.XPixelsPerUnit(), 1.0);
+    // Every column holds a bar: count 1 or 2 reaches above the bottom row.
+    const int bottom = p.height() - 1;
+    for (int x = 0; x < 150; ++x) {
+        EXPECT_EQ(p.TraceBitmap.pixel(x, bottom), qRgb(0, 255, 0)) << x;
+        EXPECT_EQ(p.TraceMask.pixel(x, bottom), qRgb(0, 0, 0)) << x;
+    }
+    EXPECT_EQ(p.TraceBitmap.pixel(50, 0), qRgb(0, 0, 0));
+}
+
+TEST_F(HistogramTest, BarsRiseFromZeroInChannelOrder)
+{
+    p.SetPenWidth(1);
+    feed(0, {1, 1, 1, 2});
+    feed(1, {2, 2});
+    auto& tape = *p.DisplayZorTape();
+    tape.Channels[0].PlotColor = 0xFF0000;
+    tape.Channels[1].PlotColor = 0x00FF00;
+    p.ShowHistogram();
+    // Bins 1 and 2 at 10 pixels each, 10 pixels per count, counting up from y 150.
+    ASSERT_EQ(p.XLeft(), 1);
+    ASSERT_DOUBLE_EQ(p.XPixelsPerUnit(), 10.0);
+    ASSERT_DOUBLE_EQ(p.YPixelsPerUnit(), 10.0);
+    const QImage img = composed(p);
+    const QRgb blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0);
+    EXPECT_EQ(img.pixel(1, 120), blue);  // bin 1, count 3: rows 120..149
+    EXPECT_EQ(img.pixel(1, 148), blue);
+    EXPECT_NE(img.pixel(5, 119), blue);
+    EXPECT_EQ(img.pixel(15, 130), green);  // bin 2: channel 1 (2) covers channel 0 (1)
+    EXPECT_EQ(img.pixel(15, 145), green);
+    EXPECT_NE(img.pixel(15, 129), green);
+    EXPECT_NE(img.pixel(25, 145), green);
+}
+
+TEST_F(HistogramTest, NoDataGivesUnitScalesAndEmptyBars)
+{
+    p.DisplayZorTape()->Channels[0].Enabled = true;  // enabled but empty
+    p.SetXScale(7);
+    p.SetXLeft(40);
+    p.ShowHistogram();
+    EXPECT_EQ(p.XLeft(), 0);
+    EXPECT_EQ(p.YBottom(), 0);
+    EXPECT_EQ(p.XScale(), 1);
+    EXPECT_EQ(p.YScale(), 1);
+    EXPECT_EQ(p.TraceBitmap.pixel(5, 145), qRgb(0, 0, 0));
+}
+
+TEST_F(HistogramTest, ProgressTextsEveryFiftyMilliseconds)
+{
+    SteppingClock stepping;
+    ZrGraphPainter q(nullptr, 1, 64, stepping);
+    auto& ch = q.DisplayZorTape()->Channels[3];
+    for (int r = 0; r < 5; ++r) ch.Data[r] = 5 + r;
+    ch.Enabled = true;
+    QStringList texts;
+    QObject::connect(&q, &ZrGraphPainter::progress, [&](const QString& t) { texts << t; });
+    q.ShowHistogram();
+    ASSERT_EQ(texts.size(), 10);
+    EXPECT_EQ(texts[0], "Histogram (init channel 3: 0/4 0%)...");
+    EXPECT_EQ(texts[3], "Histogram (init channel 3: 3/4 75%)...");
+    EXPECT_EQ(texts[5], "Histogram (counting channel 3: 0/5 0%)...");
+    EXPECT_EQ(texts[9], "Histogram (counting channel 3: 4/5 80%)...");
+
+    // A virtual clock that stands still shows nothing.
+    int shown = 0;
+    QObject::connect(&p, &ZrGraphPainter::progress, [&] { ++shown; });
+    feed(0, {1, 2, 3});
+    p.ShowHistogram();
+    EXPECT_EQ(shown, 0);
+
+    // A flat channel has nothing to divide by: its one init step reads 100%.
+    texts.clear();
+    ch.Data.Reset();
+    ch.Data[0] = 9;
+    q.ShowHistogram();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_EQ(texts[0], "Histogram (init channel 3: 0/0 100%)...");
+}

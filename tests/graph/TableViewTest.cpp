@@ -1,1 +1,149 @@
+#include <QFontMetrics>
+
 #include "PainterFixture.h"
+
+namespace {
+
+// The text at a position, or "" when nothing is drawn there.
+QString textAt(const TableLayout& t, int x, int y)
+{
+    for (const TableCell& c : t.cells)
+        if (c.x == x && c.y == y) return c.text;
+    return {};
+}
+
+}  // namespace
+
+class TableViewTest : public PainterFixture {
+protected:
+    TableViewTest() : p(nullptr, 1, 64, clock)
+    {
+        p.resize(600, 400);
+        p.ShowTable();
+    }
+    void feed(int channel, std::initializer_list<int> codes, int first = 0)
+    {
+        auto& ch = p.DisplayZorTape()->Channels[channel];
+        int r = first;
+        for (int c : codes) ch.Data[r++] = c;
+        ch.Enabled = true;
+    }
+    ZrGraphPainter p;
+};
+
+TEST_F(TableViewTest, MeasuresComeFromTheFont)
+{
+    const QFontMetrics fm(p.font());
+    const TableLayout t = p.LayOutTable();
+    EXPECT_EQ(t.columnWidth, fm.horizontalAdvance("+4888888888") + 2);
+    EXPECT_EQ(t.rowHeight, fm.height() + 2);
+    EXPECT_EQ(t.labelWidth, fm.horizontalAdvance("Data[8192] "));
+    EXPECT_TRUE(t.cells.empty());
+}
+
+TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
+{
+    feed(0, {100, 102, 104});
+    p.DisplayZorTape()->Channels[0].PlotColor = 0x00FF00;
+    const TableLayout t = p.LayOutTable();
+    const int x = t.labelWidth, h = t.rowHeight;
+    ASSERT_EQ(t.cells.size(), 1u + 4 + 3 + 4 + 3);
+    EXPECT_EQ(t.cells[0].text, "Channel 0");
+    EXPECT_EQ(t.cells[0].color, 0x00FF00u);
+    EXPECT_EQ(t.cells[0].x, x);
+    EXPECT_EQ(t.cells[0].y, 0);
+    EXPECT_EQ(textAt(t, x, h), "4");  // Span
+    EXPECT_EQ(textAt(t, x, 2 * h), "3");  // N
+    EXPECT_EQ(textAt(t, x, 3 * h), "102.000000");
+    EXPECT_EQ(textAt(t, x, 4 * h), "2.000000");
+    EXPECT_EQ(textAt(t, x, 5 * h), "100");
+    EXPECT_EQ(textAt(t, x, 7 * h), "104");
+    EXPECT_EQ(textAt(t, 0, h), "Span");
+    EXPECT_EQ(textAt(t, 0, 2 * h), "N");
+    EXPECT_EQ(textAt(t, 0, 3 * h), "Mean");
+    EXPECT_EQ(textAt(t, 0, 4 * h), "StdDev");
+    EXPECT_EQ(textAt(t, 0, 5 * h), "Data[0]");
+    EXPECT_EQ(textAt(t, 0, 7 * h), "Data[2]");
+    EXPECT_EQ(t.cells[1].color, 0u);
+    ASSERT_EQ(t.separatorYs.size(), 3u);
+    EXPECT_EQ(t.separatorYs[0], 5 * h - 1);
+
+    // Every row on: the nine in their order.
+    p.ShowMin = p.ShowMax = p.ShowSum = p.ShowSumSq = p.ShowRms = true;
+    const TableLayout all = p.LayOutTable();
+    const char* labels[] = {"Min", "Max", "Span", "Sum", "Sum(x*x)", "N", "Mean", "StdDev", "Rms"};
+    const char* values[] = {"100", "104", "4", "306.0", "31220.0", "3", "102.000000", "2.000000", "102.013071"};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(textAt(all, 0, (i + 1) * h), labels[i]);
+        EXPECT_EQ(textAt(all, x, (i + 1) * h), values[i]);
+    }
+}
+
+TEST_F(TableViewTest, RowSwitchesAndFirstVisibleRowMoveTheData)
+{
+    feed(0, {100, 102, 104});
+    p.ShowSpan = p.ShowN = p.ShowMean = p.ShowStdDev = false;
+    TableLayout t = p.LayOutTable();
+    const int x = t.labelWidth, h = t.rowHeight;
+    EXPECT_EQ(textAt(t, x, h), "100");  // directly under the heading
+    EXPECT_EQ(textAt(t, 0, h), "Data[0]");
+
+    p.ShowSpan = p.ShowN = p.ShowMean = p.ShowStdDev = true;
+    p.SetFirstVisibleTableRow(2);
+    t = p.LayOutTable();
+    EXPECT_EQ(textAt(t, x, 5 * h), "104");
+    EXPECT_EQ(textAt(t, 0, 5 * h), "Data[2]");
+    EXPECT_EQ(textAt(t, x, 6 * h), "");
+}
+
+TEST_F(TableViewTest, SubLsbDisplayShowsFractions)
+{
+    feed(0, {40, 40});
+    p.SetSubLsbs(4);
+    p.ShowMin = true;
+    const TableLayout t = p.LayOutTable();
+    const int x = t.labelWidth, h = t.rowHeight;
+    EXPECT_EQ(textAt(t, x, 0), "Ch0/16.000000");
+    EXPECT_EQ(textAt(t, x, h), "2.500000");  // Min
+    EXPECT_EQ(textAt(t, x, 2 * h), "0.000000");  // Span
+    EXPECT_EQ(textAt(t, x, 6 * h), "2.500000");  // the first record
+}
+
+TEST_F(TableViewTest, ColumnsSkipChannelsWithoutDataAndStopAtTheBottom)
+{
+    feed(1, {7, 8});
+    feed(2, {}, 0);  // enabled, empty
+    p.DisplayZorTape()->Channels[0].Enabled = false;
+    feed(3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, 4);
+    TableLayout t = p.LayOutTable();
+    const int x = t.labelWidth, h = t.rowHeight;
+    EXPECT_EQ(textAt(t, x, 0), "Channel 1");
+    EXPECT_EQ(textAt(t, x + t.columnWidth, 0), "Channel 3");
+    // Labels follow the first channel shown: records 0 and 1.
+    EXPECT_EQ(textAt(t, 0, 5 * h), "Data[0]");
+    EXPECT_EQ(textAt(t, 0, 7 * h), "");
+
+    // A short window keeps each column to the rows whose top lies inside.
+    p.resize(600, 8 * h);
+    t = p.LayOutTable();
+    EXPECT_EQ(textAt(t, x + t.columnWidth, 8 * h), "4");
+    EXPECT_EQ(textAt(t, x + t.columnWidth, 9 * h), "");
+}
+
+TEST_F(TableViewTest, PaintsOnButtonFaceWithRowLines)
+{
+    feed(0, {100, 102, 104});
+    p.SetBackColor(0x0000FF);  // the table ignores the plot background
+    const TableLayout t = p.LayOutTable();
+    const QImage img = composed(p);
+    const int lastColumn = p.width() - 1;
+    EXPECT_EQ(img.pixel(lastColumn, 2), rgb(ZrGraphPainter::clBtnFace));
+    EXPECT_EQ(img.pixel(lastColumn, t.separatorYs[0]), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(0, t.separatorYs[2]), qRgb(0, 0, 0));
+    // Some ink where the heading and the labels are.
+    int ink = 0;
+    for (int y = 0; y < t.rowHeight; ++y)
+        for (int x = t.labelWidth; x < t.labelWidth + t.columnWidth; ++x)
+            ink += img.pixel(x, y) != rgb(ZrGraphPainter::clBtnFace);
+    EXPECT_GT(ink, 10);
+}

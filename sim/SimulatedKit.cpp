@@ -23,6 +23,7 @@ struct SimulatedKit::Model {
     bool dtr = false;
     Cable cable = Cable::Loopback;
     std::deque<char> received;
+    std::string receivedByModule;
 
     bool pcIs8N1() const {
         return settings.dataBits == 8 && settings.parity == LineSettings::Parity::None &&
@@ -48,7 +49,10 @@ struct SimulatedKit::Model {
             } else if (toModule.nextArrival() == next) {
                 const WireByte b = toModule.take();
                 const bool clean = !b.garbled && b.senderBaud == board.rate();
-                board.receive(clean ? b.value : Wire::garble(b.value, b.senderBaud, board.rate()), b.arrival);
+                const uint8_t value = clean ? b.value : Wire::garble(b.value, b.senderBaud, board.rate());
+                if (receivedByModule.size() >= 65536) receivedByModule.erase(0, 4096);
+                receivedByModule += char(value);
+                board.receive(value, b.arrival);
             } else {
                 deliverToPc(toPc.take());
             }
@@ -235,4 +239,9 @@ uint16_t SimulatedKit::sampleCount() const {
 std::vector<uint16_t> SimulatedKit::storedSamples() const {
     catchUp();
     return model_->board.application().samples();
+}
+
+std::string SimulatedKit::receivedByModule() const {
+    catchUp();
+    return model_->receivedByModule;
 }

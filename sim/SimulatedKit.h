@@ -16,7 +16,9 @@
 // Cable: RTS is looped to CTS (or, faulty, not looped or CTS stuck high); DSR
 // follows DTR, which the kit's cable loops as well. Opening raises RTS and DTR
 // like a tty. Hardware and software flow control settings are accepted but
-// have no effect.
+// have no effect. The line settings start as LineSettings' defaults (1200 8N1).
+//
+// Single-threaded: call it from one thread, like the port it stands for.
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 #include "sim/AnalogInputs.h"
@@ -78,6 +80,9 @@ public:
     ControlWord controlWord() const;
     uint16_t sampleCount() const;
     std::vector<uint16_t> storedSamples() const;
+    // The last bytes that reached the board (up to 64 KiB), as it read them:
+    // garbled where the rates differed, and including what it ignored.
+    std::string receivedByModule() const;
 
 private:
     struct Model;

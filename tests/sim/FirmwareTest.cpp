@@ -83,6 +83,8 @@ TEST(Firmware, EchoesEveryCharacterButBrantLeavesItsCommandsUnechoed) {
     brant.send("\x1BQ\xFD");
     EXPECT_EQ(brant.readFor(200), "");
     EXPECT_EQ(brant.kit.moduleBaud(), 9600u);
+    const std::string received = brant.kit.receivedByModule();
+    EXPECT_EQ(received.substr(received.size() - 3), "\x1BQ\xFD");
 }
 
 TEST(Firmware, RateCommandsPerKind) {

@@ -146,6 +146,7 @@ bool SimulatedKit::waitForInput(uint32_t timeoutMs) {
         if (clock.micros() >= deadline) return false;
         const auto next = model_->nextEvent();
         clock.sleepUntil(next ? std::min(*next, deadline) : deadline);
+        if (model_->faults.unplugged) return true;
         catchUp();
     }
     return true;

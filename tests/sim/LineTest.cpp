@@ -213,3 +213,21 @@ TEST(Faults, UnpluggedAdapterFailsWithEioAndReportsGone) {
     EXPECT_TRUE(pc.kit.open(SimulatedKit::PortName));
     EXPECT_FALSE(pc.kit.gone());
 }
+
+TEST(Faults, UnplugDuringAWaitEndsTheWait) {
+    struct UnpluggingClock : VirtualClock {
+        SimFaults* faults = nullptr;
+        void sleepUntil(uint64_t deadline) override {
+            VirtualClock::sleepUntil(std::min<uint64_t>(deadline, 10'000));
+            faults->unplugged = true;
+        }
+    } clock;
+    SimulatedKit kit(clock);
+    clock.faults = &kit.faults();
+    kit.open(SimulatedKit::PortName);
+    EXPECT_TRUE(kit.waitForInput(3000));
+    EXPECT_EQ(clock.micros(), 10'000u);
+    char c;
+    EXPECT_EQ(kit.read(&c, 1), -1);
+    EXPECT_TRUE(kit.gone());
+}

@@ -99,6 +99,7 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     // refuse overlong lines before any memory is taken for them.
     const LineReader dataStart = reader;
     const bool firstPending = pending;
+    const std::string_view firstLine = line;
     std::size_t records = 0;
     for (bool have = pending || reader.Next(line); have; have = reader.Next(line)) {
         if (line.size() > kMaxLineLength) {
@@ -122,6 +123,7 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     out.Records = records;
     reader = dataStart;
     pending = firstPending;
+    line = firstLine;
     std::vector<std::string_view> fields;
     std::uint32_t noted = clock.ticks();
     std::size_t r = 0;

@@ -1,0 +1,73 @@
+// links: vx_link vx_sim
+// An echoed line on the simulated kit in real time at 9600 baud, against the
+// line's own limit: every character goes out and comes back, 20 bit times.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "link/SerialPortLayer.h"
+#include "sim/SimulatedKit.h"
+
+namespace {
+
+constexpr uint32_t Baud = 9600;
+constexpr const char* Line = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcd";  // 40, no space (banner)
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+void drain(SerialPortLayer& port) {
+    while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
+    }
+}
+
+// Opens the kit, lets it boot and moves board and PC to 9600 baud.
+bool prepareAt9600(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
+    port.cbxHwPort = SimulatedKit::PortName;
+    if (!port.DoOpenPort()) return false;
+    clock.sleep(100);  // boot and beacon
+    drain(port);
+    if (!port.WriteStringNoEcho("\x1b" "B9")) return false;
+    clock.sleep(100);  // the echo of the digit goes out at 1200 first
+    if (!port.DoHwSetBaud(Baud)) return false;
+    drain(port);
+    return kit.moduleBaud() == Baud;
+}
+
+void BM_EchoedLineAt9600(benchmark::State& state) {
+    RealClock clock;
+    SimulatedKit kit(clock, ModuleKind::Arbord);
+    SerialPortLayer port(kit, clock);
+    if (!prepareAt9600(port, kit, clock)) {
+        state.SkipWithError("could not bring the kit to 9600 baud");
+        return;
+    }
+    const double limit = double(std::strlen(Line)) * 20.0 / Baud;
+    double wall = 0, cpu = 0;
+    for (auto _ : state) {
+        port.MemoHistory.clear();
+        const uint64_t wall0 = clock.micros();
+        const double cpu0 = processCpuSeconds();
+        if (!port.WriteStringWaitForEcho(Line)) {
+            state.SkipWithError("echo lost");
+            return;
+        }
+        const double seconds = double(clock.micros() - wall0) * 1e-6;
+        cpu += processCpuSeconds() - cpu0;
+        wall += seconds;
+        state.SetIterationTime(seconds);
+    }
+    const double lines = double(state.iterations());
+    state.counters["wall_vs_limit"] = wall / (lines * limit);
+    state.counters["cpu_vs_wall"] = cpu / wall;
+    state.counters["limit_ms"] = limit * 1e3;
+}
+BENCHMARK(BM_EchoedLineAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(24);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -34,6 +34,7 @@ public:
     bool setDtr(bool on) override;
     bool getModemLines(ModemLines& out) override;
     bool purge(unsigned flags) override;
+    int nativeHandle() const override { return fd_; }
 
     // How long a write may make no progress before it fails.
     static constexpr uint32_t kWriteStallMs = 2000;

@@ -67,6 +67,9 @@ public:
     virtual bool setDtr(bool on) = 0;
     virtual bool getModemLines(ModemLines& out) = 0;
     virtual bool purge(unsigned flags) = 0;
+    // The operating system's handle of the open line (a file descriptor),
+    // or -1 when there is none, as for a simulated line.
+    virtual int nativeHandle() const { return -1; }
 
     const SysError& lastError() const { return error_; }
     // Sticky until the next successful open.

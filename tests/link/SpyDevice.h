@@ -31,6 +31,7 @@ public:
     }
     bool close() override { return pass("close", [&] { return inner_.close(); }); }
     bool isOpen() const override { return inner_.isOpen(); }
+    int nativeHandle() const override { return inner_.nativeHandle(); }
     bool getSettings(LineSettings& out) override {
         return pass("getSettings", [&] { return inner_.getSettings(out); });
     }

@@ -2,6 +2,7 @@
 
 #include "sim/SRecord.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {

@@ -4,7 +4,6 @@
 #include "sim/SimulatedKit.h"
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 

@@ -1,0 +1,3 @@
+#pragma once
+// The program's title; it also captions every message box.
+inline constexpr const char* ApplicationTitle = "VX7318 Evaluation Kit";

@@ -1,0 +1,90 @@
+// links: vx_link vx_sim
+// Continuous "R" queries against the simulated kit running its application,
+// in real time at 9600 baud with the default 50 ms quiet time. The protocol's
+// own limit per reading is the line time of the query character, its echo,
+// four digits and the prompt (seven characters of ten bit times) plus the
+// quiet time. Baseline from the same run: plain sleeps of that length on the
+// same clock, which show what the machine's timer wake-ups cost by themselves.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "link/AppQuery.h"
+#include "link/SerialPortLayer.h"
+#include "sim/SimulatedKit.h"
+
+namespace {
+
+constexpr uint32_t Baud = 9600;
+constexpr unsigned LineCharacters = 7;  // "R", its echo, "3E80", ">"
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+void drain(SerialPortLayer& port) {
+    while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
+    }
+}
+
+// Opens the kit, moves board and PC to 9600 baud and starts the application.
+bool startApplicationAt9600(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
+    port.cbxHwPort = SimulatedKit::PortName;
+    if (!port.DoOpenPort()) return false;
+    clock.sleep(100);  // boot and beacon
+    drain(port);
+    if (!port.WriteStringNoEcho("\x1b" "B9")) return false;
+    clock.sleep(100);  // the echo of the digit goes out at 1200 first
+    if (!port.DoHwSetBaud(Baud)) return false;
+    kit.runApplication();
+    drain(port);
+    return kit.moduleBaud() == Baud;
+}
+
+void BM_AppQueryReadingsAt9600(benchmark::State& state) {
+    RealClock clock;
+    SimulatedKit kit(clock, ModuleKind::Arbord);
+    kit.inputs().setLevel(0, 1.0);
+    SerialPortLayer port(kit, clock);
+    AppQueryProtocol protocol(port);
+    if (!startApplicationAt9600(port, kit, clock)) {
+        state.SkipWithError("could not start the application at 9600 baud");
+        return;
+    }
+    protocol.setAppEnabled(true);
+
+    const uint64_t limitMicros = LineCharacters * 10'000'000ull / Baud + protocol.AppQueryTimeoutMs * 1000ull;
+    double wall = 0, cpu = 0, sleeps = 0;
+    for (auto _ : state) {
+        const uint64_t sleep0 = clock.micros();
+        clock.sleepMicros(limitMicros);
+        sleeps += double(clock.micros() - sleep0) * 1e-6;
+
+        port.MemoHistory.clear();
+        const uint64_t wall0 = clock.micros();
+        const double cpu0 = processCpuSeconds();
+        if (std::strcmp(protocol.AppQuery("R"), "3E80") != 0) {
+            state.SkipWithError("wrong reply");
+            return;
+        }
+        const double seconds = double(clock.micros() - wall0) * 1e-6;
+        cpu += processCpuSeconds() - cpu0;
+        wall += seconds;
+        state.SetIterationTime(seconds);
+    }
+    const double readings = double(state.iterations());
+    const double limitPerSecond = 1e6 / double(limitMicros);
+    state.counters["readings_per_s"] = readings / wall;
+    state.counters["limit_per_s"] = limitPerSecond;
+    state.counters["vs_limit"] = readings / wall / limitPerSecond;
+    state.counters["vs_sleeps"] = sleeps / wall;
+    state.counters["cpu_vs_wall"] = cpu / wall;
+}
+BENCHMARK(BM_AppQueryReadingsAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+}  // namespace
+
+BENCHMARK_MAIN();

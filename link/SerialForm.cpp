@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
 
@@ -92,13 +93,14 @@ public:
 }  // namespace
 
 TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, const PortChoices& ports,
-                         QWidget* parent)
+                         const std::string& debuggerLibrary, QWidget* parent)
     : QDialog(parent),
       clock_(clock),
       dialogs_(dialogs),
       port_(device, clock),
       query_(port_),
-      sequence_(port_, query_, dialogs) {
+      sequence_(port_, query_, dialogs),
+      debugger_(debuggerLibrary) {
     setWindowTitle(Caption);
     resize(410, 411);
     buildPanels();
@@ -108,6 +110,11 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
     sequence_.setPortList(ports.ports);
     sequence_.ExcludedFromAutomatic = ports.excludedFromAutomatic;
 
+    port_.setObserver(&debugger_);
+    query_.setEnableObserver([this](bool on) { debugger_.DebuggerSetEnable(on); });
+    menuAdvancedDebugger->setEnabled(debugger_.available());
+    debugger_.DebuggerSetTitle(ConnectionSequence::MessageCaption);
+
     connectHandlers();
     showState();
     Timer1->start();
@@ -115,8 +122,12 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
 }
 
 TSerialForm::~TSerialForm() {
+    // The controls outlive the members their handlers use.
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     port_.MemoHistory.setOnChange(nullptr);
     sequence_.setOnChange(nullptr);
+    port_.setObserver(nullptr);
+    query_.setEnableObserver(nullptr);
     if (SerialForm == this) SerialForm = nullptr;
 }
 
@@ -127,13 +138,6 @@ PortChoices TSerialForm::machinePorts(const std::string& simulatedPort) {
 }
 
 void TSerialForm::setWarningDialogs(Dialogs* dialogs) { warningDialogs = dialogs; }
-
-void TSerialForm::attachDebugger(const DebuggerHooks& hooks) {
-    debugger_ = hooks;
-    port_.setObserver(hooks.ports);
-    query_.setEnableObserver(hooks.setEnable);
-    menuAdvancedDebugger->setEnabled(bool(hooks.show));
-}
 
 void TSerialForm::connectHandlers() {
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
@@ -325,10 +329,10 @@ void TSerialForm::showHistory(History::Change change) {
 // OK ends a modal display; a window shown without exec() only keeps the
 // result for whoever asks.
 void TSerialForm::applyModalResult() {
-    const ModalResult wanted = sequence_.ModalResult;
-    if (wanted == ModalResult::None) return;
-    sequence_.ModalResult = ModalResult::None;
-    const int code = wanted == ModalResult::Ok ? QDialog::Accepted : QDialog::Rejected;
+    const FormResult wanted = sequence_.ModalResult;
+    if (wanted == FormResult::None) return;
+    sequence_.ModalResult = FormResult::None;
+    const int code = wanted == FormResult::Ok ? QDialog::Accepted : QDialog::Rejected;
     if (inModalLoop_)
         done(code);
     else
@@ -349,10 +353,12 @@ void TSerialForm::driveTimerManually() {
 
 int TSerialForm::runSequence(int maxTicks) {
     for (int tick = 0; tick < maxTicks; ++tick) {
-        clock_.sleep(sequence_.Timer1Interval);
+        // A tick that overran the interval is followed by the next at once.
+        clock_.sleepUntil(lastTickMicros_ + uint64_t(sequence_.Timer1Interval) * 1000);
+        const bool wasRunning = sequence_.ConnState == ConnectionSequence::Running;
         Timer1Timer();
-        const uint8_t state = sequence_.ConnState;
-        if (state == ConnectionSequence::Running || state == ConnectionSequence::Idle) break;
+        // A tick in the running state has given the modal result.
+        if (wasRunning || sequence_.ConnState == ConnectionSequence::Idle) break;
     }
     return result();
 }
@@ -360,6 +366,7 @@ int TSerialForm::runSequence(int maxTicks) {
 // --- Handlers ---
 
 void TSerialForm::Timer1Timer() {
+    lastTickMicros_ = clock_.micros();
     takeInput();
     sequence_.Timer1Timer();
     showState();
@@ -368,6 +375,7 @@ void TSerialForm::Timer1Timer() {
 void TSerialForm::btnOkClick() {
     takeInput();
     setResult(0);
+    lastTickMicros_ = clock_.micros();
     sequence_.btnOkClick();
     showState();
 }
@@ -447,15 +455,13 @@ void TSerialForm::sendManually(bool waitForEcho) {
 
 // Reads until nothing has arrived for the query quiet time.
 void TSerialForm::collectQuietly() {
-    const uint32_t quietMs = query_.AppQueryTimeoutMs;
-    uint32_t lastTick = clock_.ticks();
-    for (;;) {
-        const uint32_t quiet = clock_.ticks() - lastTick;
-        if (quiet >= quietMs) break;
-        const uint64_t deadline = clock_.micros() + uint64_t(quietMs - quiet) * 1000;
-        const bool waiting = port_.isPortOpen() && port_.device().waitForInput(quietMs - quiet);
+    const uint64_t quietMicros = uint64_t(query_.AppQueryTimeoutMs) * 1000;
+    uint64_t deadline = clock_.micros() + quietMicros;
+    while (clock_.micros() < deadline) {
+        const uint32_t leftMs = uint32_t((deadline - clock_.micros() + 999) / 1000);
+        const bool waiting = port_.isPortOpen() && port_.device().waitForInput(leftMs);
         if (waiting && port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
-            lastTick = clock_.ticks();
+            deadline = clock_.micros() + quietMicros;
             continue;
         }
         // Nothing came (or the read failed): the rest of the quiet time passes.
@@ -520,9 +526,7 @@ void TSerialForm::menuAdvNoDownloadClick() {
     showState();
 }
 
-void TSerialForm::menuAdvancedDebuggerClick() {
-    if (debugger_.show) debugger_.show();
-}
+void TSerialForm::menuAdvancedDebuggerClick() { debugger_.DebuggerShow(); }
 
 // --- Guarded operations for other windows ---
 

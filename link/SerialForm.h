@@ -15,13 +15,13 @@
 #include <QDialog>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "link/AppQuery.h"
 #include "link/ConnectionSequence.h"
+#include "link/DebuggerBridge.h"
 #include "link/SerialPortLayer.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -48,20 +48,15 @@ struct PortChoices {
     std::vector<std::string> excludedFromAutomatic;
 };
 
-// The optional debugger the window reports to and can show.
-struct DebuggerHooks {
-    PortObserver* ports = nullptr;
-    std::function<void(bool)> setEnable;
-    std::function<void()> show;  // empty: the Debugger item stays disabled
-};
-
 class TSerialForm : public QDialog {
 public:
     static constexpr const char* Caption = "Vanto Evalution Kit Serial Interface [05/29/2003]";
     static constexpr int TimerIntervals[] = {200, 1000, 5000};
 
+    // Loads the debugger library when it is there (debuggerLibrary: a name
+    // for the system's search, or a path).
     TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, const PortChoices& ports,
-                QWidget* parent = nullptr);
+                const std::string& debuggerLibrary = DebuggerBridge::LibraryName, QWidget* parent = nullptr);
     ~TSerialForm() override;
 
     // The serial ports of this machine, then simulatedPort, which "Automatic"
@@ -92,9 +87,6 @@ public:
     static void DoDownload();
     // AppQuery as a QuerySender, for the conversion control and sampling.
     static QuerySender& querySender();
-
-    // The debugger, when one is present.
-    void attachDebugger(const DebuggerHooks& hooks);
 
     // Shown modally: the sequence's OK ends the modal display.
     int exec() override;
@@ -228,9 +220,10 @@ private:
     SerialPortLayer port_;
     AppQueryProtocol query_;
     ConnectionSequence sequence_;
-    DebuggerHooks debugger_;
+    DebuggerBridge debugger_;
     bool inModalLoop_ = false;
     bool manualTicks_ = false;
+    uint64_t lastTickMicros_ = 0;
     bool showing_ = false;
 };
 

@@ -110,13 +110,14 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields, s
     // yes to no as the rest shrinks, so each kind of separator is searched
     // forward once: the whole line costs one pass, however many fields it has.
     const char* const begin = line.data();
-    const char* const end = begin + line.size();
+    const char* end = begin + line.size();
     const char* rest = begin;
     const char* nextComma = begin;
     const char* nextSpace = begin;
     const char* nextTab = begin;
-    auto seek = [end](const char*& next, const char* from, char c) {
-        if (next == end)
+    // next is the first c at or after from, or end when there is none.
+    auto seek = [&end](const char*& next, const char* from, char c) {
+        if (next >= end)
             return;  // none left in the rest either
         if (next < from)
             next = from;
@@ -128,25 +129,27 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields, s
             return;
         seek(nextComma, rest, ',');
         const char* sep = nextComma;
-        if (sep == end) {
+        if (sep >= end) {
             seek(nextSpace, rest, ' ');
             sep = nextSpace;
         }
-        if (sep == end) {
+        if (sep >= end) {
             seek(nextTab, rest, '\t');
             sep = nextTab;
         }
-        if (sep == end) {
+        if (sep >= end) {
             fields.push_back(TrimSpaces(std::string_view(rest, std::size_t(end - rest))));
             return;
         }
         fields.push_back(TrimSpaces(std::string_view(rest, std::size_t(sep - rest))));
+        // The rest is trimmed at both ends; its end is the line's, so trimming
+        // it once for good is the same as trimming every rest.
         const std::string_view after = TrimSpaces(std::string_view(sep + 1, std::size_t(end - sep - 1)));
-        rest = after.empty() ? end : after.data();
-        // An empty rest after a separator is still one more (empty) field.
         if (after.empty()) {
-            fields.push_back({});
+            fields.push_back({});  // a separator at the end: one more, empty field
             return;
         }
+        rest = after.data();
+        end = after.data() + after.size();
     }
 }

@@ -1,0 +1,106 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "graphwin/MeasurementFormat.h"
+
+namespace {
+
+std::vector<std::string> Fields(std::string_view line, std::size_t maxFields = 64)
+{
+    std::vector<std::string_view> views;
+    SplitFields(line, views, maxFields);
+    return {views.begin(), views.end()};
+}
+
+using Strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST(MeasurementFormat, DefaultNamesAndSeparators)
+{
+    EXPECT_EQ(DefaultFileName("Real Time Data"), "Real_Time_Data");
+    EXPECT_EQ(DefaultFileName("a\\b/c.d:e?f*g-h"), "a_b_c_d_e_f_g-h");
+    EXPECT_EQ(SeparatorForFilter(0), '\t');
+    EXPECT_EQ(SeparatorForFilter(1), ',');
+    EXPECT_EQ(SeparatorForFilter(2), '\t');
+}
+
+TEST(MeasurementFormat, IntegersAreSignedDecimalsThatFit32Bits)
+{
+    EXPECT_EQ(ParseInteger("12"), 12);
+    EXPECT_EQ(ParseInteger("-2048"), -2048);
+    EXPECT_EQ(ParseInteger("+7"), 7);
+    EXPECT_EQ(ParseInteger("-2147483648"), -2147483648LL);
+    for (const char* bad : {"", "a", "1a", "1.5", "+", "-", "+-1", " 1", "2147483648", "0x10"})
+        EXPECT_FALSE(ParseInteger(bad)) << bad;
+    EXPECT_EQ(FieldValue("Line"), 0);
+}
+
+TEST(MeasurementFormat, FieldsSplitAtCommaThenSpaceThenTab)
+{
+    EXPECT_EQ(Fields("1 2 3"), (Strings{"1", "2", "3"}));
+    EXPECT_EQ(Fields("4,5,6"), (Strings{"4", "5", "6"}));
+    EXPECT_EQ(Fields("7\t8\t9"), (Strings{"7", "8", "9"}));
+    // The leading space is a separator before the value.
+    EXPECT_EQ(Fields("  12  "), (Strings{"", "12"}));
+    EXPECT_EQ(Fields("a,5"), (Strings{"a", "5"}));
+    // A trailing separator makes one more, empty field.
+    EXPECT_EQ(Fields("3\t"), (Strings{"3", ""}));
+    EXPECT_EQ(Fields("3,"), (Strings{"3", ""}));
+    // While a comma is left, spaces are not separators; then they are again.
+    EXPECT_EQ(Fields("1 2,3 4"), (Strings{"1 2", "3", "4"}));
+    EXPECT_EQ(Fields("1 , 2"), (Strings{"1", "2"}));
+    EXPECT_EQ(Fields("\t1\t2"), (Strings{"", "1", "2"}));
+    EXPECT_EQ(Fields("1\t2 3"), (Strings{"1\t2", "3"}));
+    EXPECT_EQ(Fields(""), (Strings{""}));
+    EXPECT_EQ(Fields(", ,"), (Strings{"", "", ""}));
+
+    // Splitting stops one field past the limit, so the caller can tell.
+    EXPECT_EQ(Fields("1,2,3,4,5,6", 3).size(), 4u);
+}
+
+TEST(MeasurementFormat, MetadataLineAndItsParsing)
+{
+    EXPECT_EQ(FormatMetadataLine(0, CodeLimits{}), ";~ MaxPossibleCode=4095 MinPossibleCode=0");
+    EXPECT_EQ(FormatMetadataLine(3, CodeLimits{2047, -2048}),
+              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048");
+
+    const MeasurementMetadata full = ParseMetadata("  SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 ");
+    EXPECT_EQ(full.SubLsbs, 3);
+    EXPECT_EQ(full.MaxPossibleCode, 2047);
+    EXPECT_EQ(full.MinPossibleCode, -2048);
+
+    // A value that is no integer keeps the limit; other keys and other cases are skipped.
+    const MeasurementMetadata odd = ParseMetadata("MaxPossibleCode=x MinPossibleCode=-2048 maxpossiblecode=5 Foo=1");
+    EXPECT_FALSE(odd.MaxPossibleCode);
+    EXPECT_EQ(odd.MinPossibleCode, -2048);
+    EXPECT_EQ(odd.SubLsbs, 0);
+    EXPECT_EQ(ParseMetadata("SubLsbs=x").SubLsbs, 0);
+
+    // A word before the first "=" has no value; the pairs after it still count.
+    EXPECT_EQ(ParseMetadata("foo MaxPossibleCode=12 =").MaxPossibleCode, 12);
+    EXPECT_EQ(ParseMetadata("x y MinPossibleCode=-3").MinPossibleCode, -3);
+    EXPECT_EQ(ParseMetadata("MaxPossibleCode=").MaxPossibleCode, std::nullopt);
+}
+
+TEST(MeasurementFormat, LimitsSetTheHomeScale)
+{
+    CodeLimits limits;
+    EXPECT_EQ(limits.HomeYBottom(), -81);
+    EXPECT_EQ(limits.HomeYTop(), 4176);
+
+    MeasurementMetadata bipolar;
+    bipolar.MaxPossibleCode = 2047;
+    bipolar.MinPossibleCode = -2048;
+    bipolar.ApplyTo(limits);
+    EXPECT_EQ(limits.HomeYBottom(), -2129);
+    EXPECT_EQ(limits.HomeYTop(), 2128);
+
+    MeasurementMetadata onlyMin;
+    onlyMin.MinPossibleCode = -5;
+    onlyMin.ApplyTo(limits);
+    EXPECT_EQ(limits.MaxCode, 2047);
+    EXPECT_EQ(limits.MinCode, -5);
+}

@@ -1,0 +1,159 @@
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "graphwin/MyFile.h"
+#include "graphwin/TempFolder.h"
+
+namespace {
+
+long long SizeOnDisk(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+}  // namespace
+
+TEST(OutputFile, WriteLineEndsLinesWithCrLfAndCountsThem)
+{
+    TempFolder dir;
+    const std::string path = dir / "lines.txt";
+    WriteWholeFile(path, "old content that must go\n");
+
+    OutputFile file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_TRUE(file.IsOpen);
+    EXPECT_EQ(file.FileName, path);
+    file.WriteLine("first");
+    file.WriteLine(std::string("second"));
+    EXPECT_EQ(file.LinesWritten, 2);
+    // Each line reaches the file at once, without waiting for Close.
+    EXPECT_EQ(ReadWholeFile(path), "first\r\nsecond\r\n");
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(file.LinesWritten, 0);
+    EXPECT_FALSE(file.IsOpen);
+    EXPECT_TRUE(file.FileName.empty());
+    EXPECT_FALSE(file.Failed());
+}
+
+TEST(OutputFile, WriteGathersTextUntilTheBufferLimit)
+{
+    TempFolder dir;
+    const std::string path = dir / "buffered.txt";
+    OutputFile file;
+    ASSERT_TRUE(file.Open(path));
+
+    file.Write(std::string(100, 'a'));
+    file.Write(std::string(100, 'b'));
+    EXPECT_EQ(file.Buffer.size(), 200u);
+    EXPECT_EQ(SizeOnDisk(path), 0);
+
+    file.Write(std::string(400, 'c'));  // 600 waiting: out they go
+    EXPECT_TRUE(file.Buffer.empty());
+    EXPECT_EQ(SizeOnDisk(path), 600);
+
+    file.Write("tail");
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(SizeOnDisk(path), 604);
+
+    // Text after a NUL in the buffer is not written.
+    OutputFile nul;
+    ASSERT_TRUE(nul.Open(path));
+    nul.Write(std::string("kept\0dropped", 12));
+    EXPECT_TRUE(nul.Close());
+    EXPECT_EQ(ReadWholeFile(path), "kept");
+}
+
+TEST(OutputFile, DestroyingWithoutCloseLosesOnlyTheBuffer)
+{
+    TempFolder dir;
+    const std::string path = dir / "unclosed.txt";
+    {
+        OutputFile file;
+        ASSERT_TRUE(file.Open(path));
+        file.WriteLine("written");
+        file.Write("buffered only");
+    }
+    EXPECT_EQ(ReadWholeFile(path), "written\r\n");
+}
+
+TEST(OutputFile, FlushAfterTheHandleWasReleasedAppends)
+{
+    TempFolder dir;
+    const std::string path = dir / "reopened.txt";
+    OutputFile file;
+    ASSERT_TRUE(file.Open(path));
+    file.WriteLine("one");
+    EXPECT_EQ(file.CreationMode, 0);  // any reopening appends from now on
+    file.ReleaseHandle();
+    file.WriteLine("two");
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadWholeFile(path), "one\r\ntwo\r\n");
+    EXPECT_NE(file.CreationMode, 0);  // Close sets it back to create afresh
+}
+
+TEST(OutputFile, AFileHeldByAnotherWriterIsRefusedUntouched)
+{
+    TempFolder dir;
+    const std::string path = dir / "held.txt";
+    OutputFile first;
+    ASSERT_TRUE(first.Open(path));
+    first.WriteLine("precious");
+
+    OutputFile second;
+    EXPECT_FALSE(second.Open(path));
+    ASSERT_TRUE(second.Error());
+    EXPECT_EQ(second.Error()->call, "flock");
+    EXPECT_EQ(second.Error()->code, EWOULDBLOCK);
+    EXPECT_EQ(ReadWholeFile(path), "precious\r\n");
+    EXPECT_FALSE(second.Close());
+
+    EXPECT_TRUE(first.Close());
+    OutputFile third;  // free again once the first is closed
+    EXPECT_TRUE(third.Open(path));
+    EXPECT_TRUE(third.Close());
+}
+
+TEST(OutputFile, FailuresCarryTheSystemReasonToTheCaller)
+{
+    TempFolder dir;
+
+    // A folder that does not exist: nothing is written, nothing is thrown,
+    // the lines are still counted, and Close says it failed.
+    OutputFile missing;
+    EXPECT_FALSE(missing.Open(dir / "no-such-folder/file.txt"));
+    missing.Write("x");
+    missing.WriteLine("y");
+    EXPECT_EQ(missing.LinesWritten, 1);
+    EXPECT_FALSE(missing.Close());
+    ASSERT_TRUE(missing.Error());
+    EXPECT_EQ(missing.Error()->Describe(), "open failed: No such file or directory (error 2)");
+
+    // A folder nobody may write in (root may write anywhere but in /sys).
+    ::chmod(dir.path().c_str(), 0555);
+    const std::string locked = ::access(dir.path().c_str(), W_OK) == 0 ? "/sys/vx-test.txt" : dir / "x.txt";
+    OutputFile unwritable;
+    EXPECT_FALSE(unwritable.Open(locked));
+    ASSERT_TRUE(unwritable.Error());
+    EXPECT_EQ(unwritable.Error()->code, EACCES);
+    EXPECT_EQ(unwritable.Error()->text, "Permission denied");
+
+    // A full device: the open works, the first write fails, and nothing
+    // later is appended behind the gap.
+    OutputFile full;
+    ASSERT_TRUE(full.Open("/dev/full"));
+    full.WriteLine("lost");
+    EXPECT_TRUE(full.Failed());
+    EXPECT_FALSE(full.Flush());
+    EXPECT_FALSE(full.Close());
+    EXPECT_EQ(full.Error()->Describe(), "write failed: No space left on device (error 28)");
+
+    // The next Open starts clean.
+    EXPECT_TRUE(full.Open("/dev/null"));
+    EXPECT_FALSE(full.Failed());
+    EXPECT_TRUE(full.Close());
+}

@@ -4,8 +4,13 @@
 // whether the module application takes queries, and its window can be shown.
 // When it is absent, or lacks an entry, those calls are skipped silently.
 //
-// The port's handle it is told is the open file descriptor of a real port,
-// and -1 for a port that has none (the simulated kit).
+// The entries, as C functions whose results are ignored:
+//   void Show(void); void SetTitle(const char* title);
+//   void OpenedSerialPort(int handle); void ClosedSerialPort(void);
+//   void SetEnable(unsigned char enabled);   /* 1 or 0 */
+// "GetEnable" and "Try_GDB_Command" are looked up but never called. The
+// port's handle is the open file descriptor of a real port, and -1 for a port
+// that has none (the simulated kit).
 #include <string>
 
 #include "link/SerialPortLayer.h"

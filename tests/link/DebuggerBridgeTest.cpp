@@ -42,15 +42,6 @@ TEST(DebuggerBridge, WithoutTheLibraryEveryCallIsSkipped) {
     missing.DebuggerOpenedPort(3);
     missing.DebuggerClosedPort();
     missing.DebuggerSetEnable(true);
-
-    // The port layer and the queries work as without an observer.
-    RunningKit k;
-    k.port.setObserver(&missing);
-    k.protocol.setEnableObserver([&](bool on) { missing.DebuggerSetEnable(on); });
-    k.kit.inputs().setLevel(0, 1.0);
-    EXPECT_STREQ(k.protocol.AppQuery("R"), "3E80");
-    EXPECT_TRUE(k.port.DoClosePort());
-    EXPECT_TRUE(k.port.DoOpenPort());
 }
 
 TEST(DebuggerBridge, FullLibraryHearsOfTitlePortsAndEnable) {

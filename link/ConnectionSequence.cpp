@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "link/AppQuery.h"
 
@@ -36,13 +37,20 @@ bool fileExists(const std::string& name) {
     return std::filesystem::is_regular_file(name, error);
 }
 
+// The file's lines without their ends, whether CR LF, LF or CR.
 std::deque<std::string> readLines(const std::string& name) {
-    std::deque<std::string> lines;
     std::ifstream file(name, std::ios::binary);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::deque<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
 }
@@ -50,12 +58,6 @@ std::deque<std::string> readLines(const std::string& name) {
 // The COBALT firmware reaches 115200 baud only through this small program.
 constexpr const char* PatchDataLine = "S2160100007577177AFA0437350004377AFC087A000204C8\r";
 constexpr const char* PatchEndLine = "S9030000FC\r";
-
-struct KindRow {
-    const char* keyword;
-    const char* extension;
-    const char* warning;
-};
 
 const char* kindName(uint8_t kind) {
     switch (kind) {
@@ -581,7 +583,7 @@ bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
         }
         // A failing port fails at once, every time: retrying it would only
         // spin and fill the history.
-        if (port_.LastError != 0) break;
+        if (port_.LastError != 0 || !port_.isPortOpen()) break;
     }
     setStatus("Could not set hardware baud rate.");
     return false;

@@ -511,3 +511,41 @@ TEST(ConnectionSequence, NoLoadRunsAtOnceAndTheRunningStateTrimsTheHistory) {
     EXPECT_FALSE(rig.seq.cbAppEnabled());
     EXPECT_FALSE(rig.seq.cbDLrunning);
 }
+
+TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
+    const std::string dir = testing::TempDir();
+    const std::string mixed = dir + "/vx-mixed.arb", empty = dir + "/vx-empty.arb";
+    std::ofstream(mixed, std::ios::binary) << "S0030000FC\r\n\nS9030000FC\rS5030000FC";
+    std::ofstream(empty, std::ios::binary) << "";
+
+    Rig rig;
+    rig.seq.menuAdvFastestBaud = false;
+    rig.seq.SelectFilename(mixed);
+    EXPECT_FALSE(rig.seq.cbDLerror);
+    rig.ok();
+    ASSERT_TRUE(rig.runToState(ConnectionSequence::Loading));
+    EXPECT_EQ(rig.seq.DownloadMemo, (std::deque<std::string>{"S0030000FC", "", "S9030000FC", "S5030000FC"}));
+    std::vector<std::string> countdown;
+    rig.spy.forget();
+    ASSERT_TRUE(rig.runUntil([&] {
+        if (countdown.empty() || countdown.back() != rig.seq.LabelStatus) countdown.push_back(rig.seq.LabelStatus);
+        return rig.seq.ConnState != ConnectionSequence::Loading;
+    }));
+    EXPECT_EQ(countdown, (std::vector<std::string>{"", "Loading software... 4", "Loading software... 3",
+                                                   "Loading software... 2", "Loading software... 1",
+                                                   "Loading software... 0"}));
+    EXPECT_EQ(rig.spy.written, "S0030000FC\r\rS9030000FC\rS5030000FC\r");
+    EXPECT_EQ(rig.seq.LoaderProgressBar.Position, 4);
+
+    // An empty file: Load, straight on to the jump, which is still sent.
+    Rig none;
+    none.seq.menuAdvFastestBaud = false;
+    none.seq.SelectFilename(empty);
+    none.ok();
+    ASSERT_TRUE(none.runToState(ConnectionSequence::Loading));
+    none.tick();
+    EXPECT_EQ(none.seq.ConnState, ConnectionSequence::Jump);
+    none.tick();
+    EXPECT_EQ(none.seq.ConnState, ConnectionSequence::Running);
+    EXPECT_EQ(countOf(none.spy.written, Esc + "L" + Esc + "J"), 1u);
+}

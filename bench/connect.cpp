@@ -1,0 +1,86 @@
+// links: vx_link vx_sim
+// A default ARBORD connection from Ok to the running application: Automatic
+// on the simulated kit, fastest rate, download of KIT7318.ARB on the 200 ms
+// timer. Baseline from the same run: the identical sequence in virtual time,
+// which is what the line, the timer and the fixed waits cost by themselves.
+// In real time the ratio shows the overhead of the machine's own work, and
+// CPU time against wall time shows that the waits block rather than spin.
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+
+#include "link/AppQuery.h"
+#include "link/ConnectionSequence.h"
+#include "link/PortSwitch.h"
+#include "sim/SimulatedKit.h"
+
+namespace {
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+// Every question gets its default answer; a default connection asks none.
+class DefaultDialogs : public Dialogs {
+public:
+    MsgAnswer message(const MessageRequest& request) override { return request.defaultAnswer; }
+    std::optional<FileChoice> openFile(const FileRequest&) override { return {}; }
+    std::optional<FileChoice> saveFile(const FileRequest&) override { return {}; }
+    std::optional<uint32_t> chooseColour(uint32_t) override { return {}; }
+};
+
+// Connects on `clock`, firing the timer as a window's timer would; returns
+// the setup time the sequence reports, 0 when it did not reach the running state.
+uint32_t connect(Clock& clock) {
+    SimulatedKit kit(clock, ModuleKind::Arbord);
+    PortSwitch ports(clock);
+    ports.add(SimulatedKit::PortName, kit);
+    SerialPortLayer port(ports, clock);
+    AppQueryProtocol query(port);
+    DefaultDialogs dialogs;
+    ConnectionSequence seq(port, query, dialogs);
+    seq.setPortList({SimulatedKit::PortName});
+    seq.SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
+    uint64_t lastTick = clock.micros();
+    seq.btnOkClick();
+    for (int i = 0; i < 1000 && seq.ModalResult != FormResult::Ok; ++i) {
+        clock.sleepUntil(lastTick + uint64_t(seq.Timer1Interval) * 1000);
+        lastTick = clock.micros();
+        seq.Timer1Timer();
+    }
+    return seq.ModalResult == FormResult::Ok ? seq.SetupTimeMs : 0;
+}
+
+uint32_t virtualSetupMs = 0;
+
+void VirtualTime(benchmark::State& state) {
+    for (auto _ : state) {
+        VirtualClock clock;
+        virtualSetupMs = connect(clock);
+    }
+    state.counters["setup_s"] = virtualSetupMs * 0.001;
+}
+
+void RealTime(benchmark::State& state) {
+    uint32_t setupMs = 0;
+    double cpu = 0, wall = 0;
+    for (auto _ : state) {
+        RealClock clock;
+        const double cpuStart = processCpuSeconds();
+        const uint64_t wallStart = clock.micros();
+        setupMs = connect(clock);
+        cpu = processCpuSeconds() - cpuStart;
+        wall = double(clock.micros() - wallStart) * 1e-6;
+    }
+    state.counters["setup_s"] = setupMs * 0.001;
+    state.counters["vs_virtual"] = virtualSetupMs ? double(setupMs) / virtualSetupMs : 0;
+    state.counters["cpu_of_wall"] = wall > 0 ? cpu / wall : 0;
+}
+
+}  // namespace
+
+BENCHMARK(VirtualTime)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(RealTime)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_MAIN();

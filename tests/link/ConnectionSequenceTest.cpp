@@ -39,10 +39,21 @@ size_t countOf(const std::string& text, const std::string& part) {
     return count;
 }
 
+// Notes whether the timer ran while a message box was up.
+struct TimerWatchingDialogs : ScriptedDialogs {
+    const ConnectionSequence* seq = nullptr;
+    std::vector<bool> timerDuringMessage;
+    MsgAnswer message(const MessageRequest& request) override {
+        timerDuringMessage.push_back(seq->Timer1Enabled);
+        return ScriptedDialogs::message(request);
+    }
+};
+
 struct Rig {
     explicit Rig(ModuleKind kind = ModuleKind::Arbord, std::vector<std::string> portList = {Kit})
         : kit(clock, kind), spy(kit) {
         ports.add(Kit, spy);
+        dialogs.seq = &seq;
         seq.setPortList(portList);
         seq.setOnChange([this] {
             const std::pair<int, std::string> step{seq.MainProgressBar.Position, seq.LabelState};
@@ -76,7 +87,7 @@ struct Rig {
     PortSwitch ports{clock};
     SerialPortLayer port{ports, clock};
     AppQueryProtocol query{port};
-    ScriptedDialogs dialogs;
+    TimerWatchingDialogs dialogs;
     ConnectionSequence seq{port, query, dialogs};
     std::vector<std::pair<int, std::string>> steps;
     uint64_t lastTickMicros = 0;
@@ -288,62 +299,28 @@ TEST(ConnectionSequence, BannerKeywordsDecideTheKind) {
     EXPECT_EQ(rig.seq.ConnState, ConnectionSequence::FirmwareCommand);  // waits for the user
 }
 
-namespace {
-// Notes whether the timer ran while a message box was up.
-struct TimerWatchingDialogs : ScriptedDialogs {
-    const ConnectionSequence* seq = nullptr;
-    std::vector<bool> timerDuringMessage;
-    MsgAnswer message(const MessageRequest& request) override {
-        timerDuringMessage.push_back(seq->Timer1Enabled);
-        return ScriptedDialogs::message(request);
-    }
-};
-}  // namespace
 
 TEST(ConnectionSequence, WrongLoaderWarningCancelStopsAndOkGoesOn) {
     for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
-        VirtualClock clock;
-        SimulatedKit kit(clock, ModuleKind::Cobalt16Wide);
-        PortSwitch ports(clock);
-        ports.add(Kit, kit);
-        SerialPortLayer port(ports, clock);
-        AppQueryProtocol query(port);
-        TimerWatchingDialogs dialogs;
-        ConnectionSequence seq(port, query, dialogs);
-        dialogs.seq = &seq;
-        seq.setPortList({Kit});
-        seq.SelectFilename(LoaderDir + "/kit7318.arb");  // no such file name on a case-sensitive system
-        seq.SelectFilename(LoaderDir + "/KIT7318.ARB");
-        dialogs.messages.clear();
-        dialogs.timerDuringMessage.clear();
-        dialogs.messageAnswers = {answer};
-        seq.menuAdvFastestBaud = false;
-        seq.menuAdvAutoDownload = false;
-
-        seq.btnOkClick();
-        for (int i = 0; i < 100 && seq.ConnState != 0 && seq.ConnState != 6; ++i) {
-            clock.advance(200);
-            seq.Timer1Timer();
-        }
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        const MessageRequest& warning = dialogs.messages[0];
+        Rig rig(ModuleKind::Cobalt16Wide);
+        rig.seq.SelectFilename(LoaderDir + "/KIT7318.ARB");
+        rig.seq.menuAdvFastestBaud = rig.seq.menuAdvAutoDownload = false;
+        rig.dialogs.messageAnswers = {answer};
+        rig.ok();
+        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState == 0 || rig.seq.ConnState == 6; }));
+        ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+        const MessageRequest& warning = rig.dialogs.messages[0];
         EXPECT_EQ(warning.text, "Warning: this software is not for the COBALT-16WIDE module.");
         EXPECT_EQ(warning.caption, "VX7318 Evaluation Kit");
         EXPECT_EQ(warning.buttons, MsgButtons::OkCancel);
         EXPECT_EQ(warning.icon, MsgIcon::Stop);
         EXPECT_EQ(warning.defaultAnswer, MsgAnswer::Cancel);
-        EXPECT_EQ(dialogs.timerDuringMessage, std::vector<bool>{false});
-        EXPECT_TRUE(seq.Timer1Enabled);
-        EXPECT_EQ(seq.ModuleKind, ConnectionSequence::KindCobalt16Wide);
-        EXPECT_TRUE(port.isPortOpen());
-        if (answer == MsgAnswer::Cancel) {
-            EXPECT_EQ(seq.ConnState, ConnectionSequence::Idle);
-            EXPECT_FALSE(seq.PanelFirmware);
-        } else {
-            EXPECT_EQ(seq.ConnState, ConnectionSequence::FirmwareCommand);
-            EXPECT_TRUE(seq.PanelFirmware);
-            EXPECT_TRUE(seq.btnFwSetBaudEnabled);
-        }
+        EXPECT_EQ(rig.dialogs.timerDuringMessage, std::vector<bool>{false});
+        EXPECT_TRUE(rig.seq.Timer1Enabled);
+        EXPECT_EQ(rig.seq.ModuleKind, ConnectionSequence::KindCobalt16Wide);
+        EXPECT_TRUE(rig.port.isPortOpen());
+        EXPECT_EQ(rig.seq.ConnState, answer == MsgAnswer::Ok ? 6 : 0);
+        EXPECT_EQ(rig.seq.PanelFirmware, answer == MsgAnswer::Ok);
     }
 }
 
@@ -362,6 +339,7 @@ TEST(ConnectionSequence, MissingLoaderFileIsReportedAndReturnsToIdle) {
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "Error: Cannot find required file /TMP/VX-NO-SUCH-DIR/KIT7318.ARB");
     EXPECT_EQ(rig.dialogs.messages[0].icon, MsgIcon::Stop);
+    EXPECT_EQ(rig.dialogs.timerDuringMessage, std::vector<bool>{false});
     EXPECT_TRUE(rig.seq.Timer1Enabled);
 
     // The sequence reaches the download and finds the file still missing.
@@ -409,21 +387,6 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     EXPECT_TRUE(std::any_of(brant.port.MemoHistory.lines().begin(), brant.port.MemoHistory.lines().end(),
                             [](const std::string& line) { return line.rfind(Esc + "Q\xF4", 0) == 0; }));
     EXPECT_EQ(brant.kit.moduleBaud(), 2400u);
-
-    Rig cobalt(ModuleKind::Cobalt);
-    cobalt.seq.SelectFilename(LoaderDir + "/KIT7318.COB");
-    cobalt.seq.menuAdvFastestBaud = cobalt.seq.menuAdvAutoDownload = false;
-    cobalt.ok();
-    ASSERT_TRUE(cobalt.runToState(ConnectionSequence::FirmwareCommand));
-    cobalt.seq.menuAdvAllow115200baud = false;
-    cobalt.spy.forget();
-    const size_t lines = cobalt.port.MemoHistory.count();
-    EXPECT_FALSE(cobalt.seq.ChangeFirmwareBaud(115200));
-    EXPECT_EQ(cobalt.spy.written, "");
-    EXPECT_EQ(cobalt.port.MemoHistory.count(), lines);
-    EXPECT_EQ(cobalt.seq.LabelStatus, "Changing firmware baud rate...");
-    EXPECT_FALSE(cobalt.seq.ChangeFirmwareBaud(2400));
-    EXPECT_EQ(cobalt.port.MemoHistory.lastLine(), "Baud rate 2400 not legal for COBALT module");
 }
 
 TEST(ConnectionSequence, RateProbeGivesUpAfterTenSecondsWithThePcAtTheNewRate) {

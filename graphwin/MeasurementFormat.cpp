@@ -1,7 +1,8 @@
 #include "graphwin/MeasurementFormat.h"
 
-#include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 
 std::string DefaultFileName(std::string_view caption)
 {
@@ -25,23 +26,40 @@ char SeparatorForFilter(int filterIndex)
 
 std::string_view TrimSpaces(std::string_view text)
 {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
+    const char* first = text.data();
+    const char* last = first + text.size();
+    while (first != last && *first == ' ')
+        ++first;
+    while (last != first && last[-1] == ' ')
+        --last;
+    return {first, std::size_t(last - first)};
 }
 
 std::optional<int> ParseInteger(std::string_view text)
 {
-    // An explicit plus sign is a number too; from_chars takes only the minus.
-    if (text.size() >= 2 && text[0] == '+' && text[1] != '-')
-        text.remove_prefix(1);
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool negative = false;
+    if (p != end && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p == end)
         return std::nullopt;
-    return value;
+    std::int64_t value = 0;
+    for (; p != end; ++p) {
+        const unsigned digit = unsigned(*p) - '0';
+        if (digit > 9)
+            return std::nullopt;
+        value = value * 10 + digit;
+        if (value > std::int64_t(1) << 31)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
 }
 
 int CodeLimits::HomeYBottom() const
@@ -121,8 +139,8 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields, s
             return;  // none left in the rest either
         if (next < from)
             next = from;
-        while (next != end && *next != c)
-            ++next;
+        const void* found = std::memchr(next, c, std::size_t(end - next));
+        next = found ? static_cast<const char*>(found) : end;
     };
     for (;;) {
         if (fields.size() > maxFields)

@@ -23,9 +23,11 @@ public:
     {
         if (pos_ >= text_.size())
             return false;
-        const std::size_t end = text_.find_first_of("\r\n", pos_);
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r')
+            ++end;
         ++number_;
-        if (end == std::string_view::npos) {
+        if (end == text_.size()) {
             line = text_.substr(pos_);
             pos_ = text_.size();
             return true;
@@ -127,6 +129,7 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     std::vector<std::string_view> fields;
     std::uint32_t noted = clock.ticks();
     std::size_t r = 0;
+    std::size_t knownChannels = 0;
     for (bool have = pending || reader.Next(line); have; have = reader.Next(line)) {
         if (IsBlank(line))
             continue;
@@ -144,13 +147,20 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
                                " values a graph holds";
                 return result;
             }
+            // Room for the new channels before they hold records: growing
+            // the channel array later would copy every record once more.
+            tape.SetNumChannels(int(fields.size()));
             out.Columns = fields.size();
         }
         for (std::size_t k = 0; k < fields.size(); ++k) {
             tape.DataPointCh(std::uint32_t(k), FieldValue(fields[k]));
-            // A channel first met in the middle of the file gets full storage.
-            if (tape.Channels[int(k)].Data.Capacity() < int(records))
-                tape.SetNumRecords(std::uint32_t(records));
+            // A channel first met in the middle of the file gets full storage
+            // (channels met before have it already).
+            if (k >= knownChannels) {
+                if (tape.Channels[int(k)].Data.Capacity() < int(records))
+                    tape.SetNumRecords(std::uint32_t(records));
+                knownChannels = k + 1;
+            }
         }
         if (progress && std::uint32_t(clock.ticks() - noted) > 1000) {
             progress(int(r * 100 / records));

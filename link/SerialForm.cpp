@@ -278,7 +278,10 @@ void TSerialForm::showState() {
     cbDLbusy->setChecked(sequence_.cbDLbusy);
     cbDLrunning->setChecked(sequence_.cbDLrunning);
     cbDLerror->setChecked(sequence_.cbDLerror);
-    if (sequence_.btnDLfilenameFocus && sequence_.PanelDownloader) btnDLfilename->setFocus();
+    // Idle without a loader name: point the user at the browse button, but
+    // leave the focus where a name is being typed.
+    if (sequence_.btnDLfilenameFocus && sequence_.PanelDownloader && !EditDLfilename->hasFocus())
+        btnDLfilename->setFocus();
 
     // Panels.
     PanelFriendly->setVisible(sequence_.PanelFriendly);

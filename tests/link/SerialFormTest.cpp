@@ -59,8 +59,11 @@ private:
 
 // Shots of the window for a person to look at, when VX_WINDOW_SHOTS names a folder.
 void shot(QWidget& window, const char* name) {
-    if (const char* dir = std::getenv("VX_WINDOW_SHOTS"))
-        window.grab().save(QString("%1/%2.png").arg(dir, name));
+    const char* dir = std::getenv("VX_WINDOW_SHOTS");
+    if (!dir) return;
+    window.show();
+    QApplication::processEvents();
+    window.grab().save(QString("%1/%2.png").arg(dir, name));
 }
 
 std::vector<std::string> historyRows(const QListWidget& list) {
@@ -177,8 +180,7 @@ TEST(SerialForm, OkWithAutomaticRunsTheApplicationAndEndsTheModalDisplay) {
     for (int tick = 0; tick < 5000 && f.sequence().ConnState != ConnectionSequence::Running; ++tick) {
         f.runSequence(1);
         if (progress.back() != f.MainProgressBar->value()) progress.push_back(f.MainProgressBar->value());
-        if (f.sequence().ConnState == ConnectionSequence::Loading && !f.PanelDownloader->isHidden())
-            shot(f, "loading");
+        if (f.sequence().DownloadMemo.size() == 20) shot(f, "loading");
     }
     EXPECT_EQ(progress, (std::vector<int>{1, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(f.runSequence(), QDialog::Accepted);
@@ -209,13 +211,13 @@ TEST(SerialForm, OkWithAutomaticRunsTheApplicationAndEndsTheModalDisplay) {
     EXPECT_NEAR(std::stoi(reply, nullptr, 16) >> 4, 1000, 1);
     EXPECT_EQ(f.EditHwRecv->text().toStdString().back(), '>');
 
+    shot(f, "running");
     // The list shows the history line for line, also across the trim.
     EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
     for (int i = 0; i < 250; ++i) f.port().MemoHistory.addLine("filler " + std::to_string(i));
     f.runSequence(1);
     EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
     EXPECT_TRUE(rig.dialogs.messages.empty());
-    shot(f, "running");
 
     // The View menu hides and shows panels.
     itemNamed(*f.menuView, "Hardware")->trigger();
@@ -248,6 +250,18 @@ TEST(SerialForm, NoLoadWithThePortClosedGivesEmptyRepliesUntilOpen) {
     for (QWidget* w : std::initializer_list<QWidget*>{f.cbPreESC, f.cbPostCR, f.cbxAppQuery, f.btnAppQuery})
         EXPECT_TRUE(w->isEnabled());
     EXPECT_FALSE(f.cbSkipNulls->isChecked()) << "left as it was";
+
+    // Shown modally, the first tick ends the display with OK; Cancel ends it
+    // with Cancel. Neither hides a window shown without exec().
+    QTimer::singleShot(0, &f, [&] { f.Timer1Timer(); });
+    EXPECT_EQ(f.exec(), QDialog::Accepted);
+    QTimer::singleShot(0, &f, [&] { f.btnCancel->click(); });
+    EXPECT_EQ(f.exec(), QDialog::Rejected);
+    f.show();
+    f.Timer1Timer();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    f.hide();
 
     const std::string reply = TSerialForm::AppQuery(std::string("R"));
     EXPECT_EQ(reply, "") << "nothing could be written, and it is not a failure";
@@ -295,6 +309,25 @@ TEST(SerialForm, ManualSendWaitsTheQueryQuietTimeAfterTheLastPiece) {
         EXPECT_LT(rig.clock.micros() - rig.timed.lastTextMicros, quietMs * 1000ull + 20000);
         EXPECT_TRUE(std::regex_search(f.port().MemoHistory.lastLine(), std::regex("R[0-9A-F]{4}>R[0-9A-F]{4}>$")));
     }
+
+    // The modal lines: the kit's cable loops RTS to CTS and DTR to DSR.
+    f.cbRTS->click();
+    f.cbDTR->click();
+    f.Timer1Timer();
+    EXPECT_FALSE(f.cbCTS->isChecked());
+    EXPECT_TRUE(f.cbDSR->isChecked());
+    f.cbRTS->click();
+    f.Timer1Timer();
+    EXPECT_TRUE(f.cbCTS->isChecked());
+
+    // The PC's rate box: a number sets the port, anything else is refused.
+    f.cbxHwBaud->setEditText("4800");
+    f.cbxHwBaudChange();
+    EXPECT_EQ(f.port().PortDcb.baud, 4800u);
+    f.cbxHwBaud->setEditText("fast");
+    f.cbxHwBaudChange();
+    EXPECT_EQ(f.port().PortDcb.baud, 4800u);
+    EXPECT_EQ(f.cbxHwBaud->currentText(), "4800");
 
     // With the port closed (and the buttons disabled) the handler still
     // waits the quiet time, and ends.

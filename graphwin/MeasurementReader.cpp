@@ -190,20 +190,27 @@ LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const Load
     const std::string tooLarge = "it is larger than " + std::to_string(kMaxFileBytes >> 20) +
                                  " MiB, the most a measurement file may hold";
 
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe would hold the program until someone writes to it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return systemError("open");
-    std::string content;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        if (std::size_t(st.st_size) > kMaxFileBytes) {
-            ::close(fd);
-            return failed(tooLarge);
-        }
-        content.reserve(std::size_t(st.st_size));
+    if (::fstat(fd, &st) != 0) {
+        LoadResult result = systemError("fstat");
+        ::close(fd);
+        return result;
     }
-    // The size can change while we read, and pipes have none: read at most
-    // one byte past the limit.
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed("it is not a plain file");
+    }
+    if (std::size_t(st.st_size) > kMaxFileBytes) {
+        ::close(fd);
+        return failed(tooLarge);
+    }
+    std::string content;
+    content.reserve(std::size_t(st.st_size));
+    // The file may grow while it is read: read at most one byte past the limit.
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);

@@ -234,6 +234,8 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
 
     EXPECT_EQ(LoadMeasurementFile(dir / "missing.txt", clock).Error,
               prefix + "missing.txt could not be loaded: open failed: No such file or directory (error 2).");
+    EXPECT_EQ(LoadMeasurementFile(dir.path().string(), clock).Error,
+              "The file " + dir.path().string() + " could not be loaded: it is not a plain file.");
     EXPECT_EQ(errorFor("empty.txt", ""), prefix + "empty.txt could not be loaded: it is empty.");
     EXPECT_EQ(errorFor("title.txt", "; just a title\r\n"),
               prefix + "title.txt could not be loaded: it holds a title line and no data.");

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QPainter>
 
+#include "graph/TraceRaster.h"
 #include "graph/ZrGraphPainter.h"
 #include "platform/Clock.h"
 
@@ -83,27 +84,21 @@ void ZrGraphPainter::ShowHistogram()
     update();
 }
 
-bool ZrGraphPainter::drawChannelBars(QPainter& trace, QPainter& mask, const GraphChannel& ch,
-                                     std::uint32_t& since)
+bool ZrGraphPainter::drawChannelBars(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since)
 {
     const OffsetArray<int>& bins = ch.Histogram;
     if (bins.Count() == 0) return true;
     const PainterScale& s = scale();
     const int base = s.YOfCode(0);
-    const QColor color = toQColor(ch.PlotColor);
     for (int b = bins.Low(); b <= bins.High(); ++b) {
         const int x1 = s.XOf(b);
         int x2 = truncToInt(x1 + s.XPixelsPerUnit());
         if (x1 >= 0 && x2 >= 0) {
             const int top = s.YOfCode(bins[b]);
             if (x2 == x1) x2 = x1 + 1;  // every bin at least one pixel wide
-            if (base > top) {
-                const QRect bar(x1, top, x2 - x1, base - top);
-                trace.fillRect(bar, color);
-                mask.fillRect(bar, Qt::black);
-            }
+            if (base > top) raster.fill(QRect(x1, top, x2 - x1, base - top));
         }
-        if (!yieldIfDue(since)) return false;
+        if (!yieldIfDue(since, raster)) return false;
     }
     return true;
 }

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QPainter>
 
+#include "graph/TraceRaster.h"
 #include "graph/ZrGraphPainter.h"
+#include "platform/Clock.h"
 #include "support/Exceptions.h"
 
 namespace {
@@ -24,25 +26,26 @@ int ZrGraphPainter::yOf(std::int32_t code) const
 
 // A short flat stub at the record's own value, then the line to the next one:
 // a lone step stays visible even when records are less than a pixel apart.
-void ZrGraphPainter::drawSegment(QPainter& trace, QPainter& mask, const GraphChannel& ch, int r, int x2)
+void ZrGraphPainter::drawSegment(TraceRaster& raster, const GraphChannel& ch, int r, int x2) const
 {
     const int x1 = scale_.XOf(r);
     const int y1 = yOf(codeAt(ch.Data, r));
-    const QPoint points[3] = {{x1, y1}, {x1 + 1, y1}, {x2, yOf(codeAt(ch.Data, r + 1))}};
-    trace.drawPolyline(points, 3);
-    mask.drawPolyline(points, 3);
+    raster.line(x1, y1, x1 + 1, y1);
+    raster.line(x1 + 1, y1, x2, yOf(codeAt(ch.Data, r + 1)));
 }
 
-bool ZrGraphPainter::drawChannelTrace(QPainter& trace, QPainter& mask, const GraphChannel& ch,
-                                      std::uint32_t& since)
+bool ZrGraphPainter::drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since)
 {
     if (ch.Data.Count() == 0) return true;
     scale();
+    const int beyondRight = width() + int(penWidth_);
     for (int r = ch.Data.Low(); r < ch.Data.High(); ++r) {
         const int x1 = scale_.XOf(r);
+        if (x1 > beyondRight) break;  // this and all later segments fall outside
         const int x2 = truncToInt(x1 + scale_.XPixelsPerUnit());
-        if (x1 >= 0 && x2 >= 0) drawSegment(trace, mask, ch, r, x2);
-        if (!yieldIfDue(since)) return false;
+        if (x1 >= 0 && x2 >= 0) drawSegment(raster, ch, r, x2);
+        // Reading the clock costs more than a segment: look every 64 records.
+        if ((r & 63) == 0 && !yieldIfDue(since, raster)) return false;
     }
     return true;
 }
@@ -94,21 +97,15 @@ void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
         // A full redraw is paused in a yield: let it start over with this reading.
         restartDrawing_ = true;
     } else if (TraceBitmap.size() == size() && TraceMask.size() == size()) {
-        QPainter trace(&TraceBitmap);
-        QPainter mask(&TraceMask);
-        const QRect strip(x1, 0, x2 - x1, h);
-        trace.fillRect(strip, Qt::black);
-        mask.fillRect(strip, Qt::white);
+        TraceRaster raster(TraceBitmap, TraceMask);
+        raster.clear(QRect(x1, 0, x2 - x1, h));
+        raster.setPenWidth(int(penWidth_));
         auto& channels = tape_->Channels;
-        if (channels.Count() > 0) {
-            for (int i = channels.Low(); i <= channels.High(); ++i) {
-                const GraphChannel& ch = channels[i];
-                if (!ch.Enabled || ch.Data.Count() < 2 || !ch.PointInRecord) continue;
-                trace.setPen(QPen(toQColor(ch.PlotColor), qreal(penWidth_), Qt::SolidLine, Qt::RoundCap,
-                                  Qt::RoundJoin));
-                mask.setPen(QPen(Qt::black, qreal(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                drawSegment(trace, mask, ch, r, x2);
-            }
+        for (int i = channels.Low(); channels.Count() > 0 && i <= channels.High(); ++i) {
+            const GraphChannel& ch = channels[i];
+            if (!ch.Enabled || ch.Data.Count() < 2 || !ch.PointInRecord) continue;
+            raster.setColor(toQColor(ch.PlotColor).rgb());
+            drawSegment(raster, ch, r, x2);
         }
     }
     // The strip walks every channel in use; the cursor channel ends on the last.

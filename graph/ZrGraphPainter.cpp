@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "graph/TraceRaster.h"
 #include "platform/Clock.h"
 #include "support/Exceptions.h"
 
@@ -339,34 +340,31 @@ bool ZrGraphPainter::drawTracePass()
     TraceMask.fill(Qt::white);
     if (!tape_ || width() <= 0 || height() <= 0) return true;
 
-    QPainter trace(&TraceBitmap);
-    QPainter mask(&TraceMask);
+    TraceRaster raster(TraceBitmap, TraceMask);
+    raster.setPenWidth(int(penWidth_));
     std::uint32_t since = clock_.ticks();
     auto& channels = tape_->Channels;
     if (channels.Count() == 0) return true;
     for (int i = channels.Low(); i <= channels.High(); ++i) {
         const GraphChannel& ch = channels[i];
         if (!ch.Enabled) continue;
-        const QColor color = toQColor(ch.PlotColor);
-        trace.setPen(QPen(color, qreal(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        trace.setBrush(color);
-        mask.setPen(QPen(Qt::black, qreal(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        mask.setBrush(Qt::black);
+        raster.setColor(toQColor(ch.PlotColor).rgb());
         bool done = true;
         if (viewMode_ == 0)
-            done = drawChannelTrace(trace, mask, ch, since);
+            done = drawChannelTrace(raster, ch, since);
         else if (viewMode_ == 2)
-            done = drawChannelBars(trace, mask, ch, since);
+            done = drawChannelBars(raster, ch, since);
         if (!done) return false;
     }
     return true;
 }
 
-bool ZrGraphPainter::yieldIfDue(std::uint32_t& since)
+bool ZrGraphPainter::yieldIfDue(std::uint32_t& since, TraceRaster& raster)
 {
     if (clock_.ticks() - since <= 1000) return true;
     QCoreApplication::processEvents();
     if (AppTerminating() || restartDrawing_) return false;
+    raster.attach();
     since = clock_.ticks();
     return true;
 }

@@ -17,6 +17,7 @@
 
 class Clock;
 class QPainter;
+class TraceRaster;
 
 // One text of the table view, with its top-left corner.
 struct TableCell {
@@ -161,11 +162,11 @@ private:
     // One pass of the trace drawing; false when it was cut short.
     bool drawTracePass();
     // Lets pending events run once a second; false to stop drawing.
-    bool yieldIfDue(std::uint32_t& since);
+    bool yieldIfDue(std::uint32_t& since, TraceRaster& raster);
     int yOf(std::int32_t code) const;
-    void drawSegment(QPainter& trace, QPainter& mask, const GraphChannel& ch, int r, int x2);
-    bool drawChannelTrace(QPainter& trace, QPainter& mask, const GraphChannel& ch, std::uint32_t& since);
-    bool drawChannelBars(QPainter& trace, QPainter& mask, const GraphChannel& ch, std::uint32_t& since);
+    void drawSegment(TraceRaster& raster, const GraphChannel& ch, int r, int x2) const;
+    bool drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
+    bool drawChannelBars(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
     void paintTimeDomainLines(QPainter& p);
     void paintTable(QPainter& p);
     // Shows a build step's text at most every 50 ms; false when the program is closing.

@@ -1,6 +1,7 @@
 # The painter and its three views: time-domain plot, histogram, table (Qt).
 add_library(vx_graph STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PainterScale.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TraceRaster.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZrGraphPainter.h
   ${CMAKE_CURRENT_LIST_DIR}/ZrGraphPainter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TimePlot.cpp

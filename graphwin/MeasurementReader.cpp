@@ -73,7 +73,7 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
         result.Error = "it is empty";
         return result;
     }
-    bool pending = true;  // line still waits to be used
+    bool pending = true;  // line is not yet used up as title or metadata
     if (line.find(';') != std::string_view::npos) {
         if (line.size() > kMaxLineLength) {
             result.Error = LineTooLong(reader.Number());
@@ -99,11 +99,11 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
 
     // First pass: count the data lines, which fixes the tape's length, and
     // refuse overlong lines before any memory is taken for them.
+    const bool haveData = pending || reader.Next(line);
     const LineReader dataStart = reader;
-    const bool firstPending = pending;
-    const std::string_view firstLine = line;
+    const std::string_view firstDataLine = line;
     std::size_t records = 0;
-    for (bool have = pending || reader.Next(line); have; have = reader.Next(line)) {
+    for (bool have = haveData; have; have = reader.Next(line)) {
         if (line.size() > kMaxLineLength) {
             result.Error = LineTooLong(reader.Number());
             return result;
@@ -124,13 +124,12 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     tape.SetThisRecord(0);
     out.Records = records;
     reader = dataStart;
-    pending = firstPending;
-    line = firstLine;
+    line = firstDataLine;
     std::vector<std::string_view> fields;
     std::uint32_t noted = clock.ticks();
     std::size_t r = 0;
     std::size_t knownChannels = 0;
-    for (bool have = pending || reader.Next(line); have; have = reader.Next(line)) {
+    for (bool have = haveData; have; have = reader.Next(line)) {
         if (IsBlank(line))
             continue;
         SplitFields(line, fields, kMaxColumns);

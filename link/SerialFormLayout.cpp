@@ -28,6 +28,14 @@ QFrame* newPanel(QWidget* parent, const char* name) {
     return panel;
 }
 
+// Panels sit tight, so that all of them fit the window's width.
+template <class Layout>
+Layout* tight(Layout* layout) {
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+    return layout;
+}
+
 QLabel* panelTitle(const char* text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
@@ -82,7 +90,7 @@ void TSerialForm::buildPanels() {
     MainProgressBar->setValue(0);
     MainProgressBar->setTextVisible(false);
     {
-        auto* grid = new QGridLayout(PanelFriendly);
+        auto* grid = tight(new QGridLayout(PanelFriendly));
         grid->addWidget(LabelState, 0, 0, 1, 4);
         grid->addWidget(LabelStatus, 1, 0, 1, 4);
         grid->addWidget(cbxFriendlyPort, 2, 0);
@@ -101,7 +109,7 @@ void TSerialForm::buildPanels() {
     btnFwSetBaud = new QPushButton("Change Baud Rate", PanelFirmware);
     cbxFwBaud = newCombo(PanelFirmware, {"1200", "4800", "9600", "19200"});
     {
-        auto* grid = new QGridLayout(PanelFirmware);
+        auto* grid = tight(new QGridLayout(PanelFirmware));
         grid->addWidget(panelTitle("Firmware", PanelFirmware), 0, 0);
         grid->addWidget(LabelFirmware, 0, 1, 1, 3);
         grid->addWidget(btnFwReset, 1, 1);
@@ -133,7 +141,7 @@ void TSerialForm::buildPanels() {
     EditHwRecv->setReadOnly(true);
     EditHwRecv->setEnabled(false);
     {
-        auto* grid = new QGridLayout(PanelHardware);
+        auto* grid = tight(new QGridLayout(PanelHardware));
         grid->addWidget(panelTitle("Hardware", PanelHardware), 0, 0);
         grid->addWidget(cbxHwPort, 0, 1, 1, 2);
         grid->addWidget(btnHwOpen, 0, 3);
@@ -166,7 +174,7 @@ void TSerialForm::buildPanels() {
     btnAppQuery = new QPushButton("Send Query", PanelApplication);
     btnAppQuery->setEnabled(false);
     {
-        auto* row = new QHBoxLayout(PanelApplication);
+        auto* row = tight(new QHBoxLayout(PanelApplication));
         row->addWidget(panelTitle("Application", PanelApplication));
         row->addWidget(cbAppEnabled);
         row->addWidget(cbPreESC);
@@ -199,7 +207,7 @@ void TSerialForm::buildPanels() {
     cbDLerror = newCheck("error", PanelDownloader, false, false);
     for (QCheckBox* flag : {cbDLrunning, cbDLbusy, cbDLerror}) flag->hide();
     {
-        auto* grid = new QGridLayout(PanelDownloader);
+        auto* grid = tight(new QGridLayout(PanelDownloader));
         grid->addWidget(panelTitle("Loader", PanelDownloader), 0, 0);
         grid->addWidget(btnDownload, 0, 1);
         grid->addWidget(EditDLfilename, 0, 2);

@@ -25,6 +25,7 @@
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
 #include "link/SpyDevice.h"
+#include "link/WidgetApp.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 
@@ -32,15 +33,6 @@ namespace {
 
 const std::string Kit = SimulatedKit::PortName;
 const std::string LoaderDir = VX_LOADER_DIR;
-
-QApplication& testApp() {
-    static int argc = 1;
-    static char name[] = "serial_form_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // Notes when each read brought text, on the test's clock.
 class TimedDevice : public SpyDevice {
@@ -89,7 +81,7 @@ QAction* itemNamed(QMenu& menu, const char* text) {
 struct Rig {
     explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{Kit}, {}})
         : kit(clock, kind), timed(kit, clock) {
-        testApp();
+        widgetApp();
         TSerialForm::setWarningDialogs(&dialogs);
         ports.add(Kit, timed);
         form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices);
@@ -361,7 +353,7 @@ TEST(SerialForm, AppQueryTimeoutAndTimerMenusCheckTheCurrentValue) {
 }
 
 TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {
-    testApp();
+    widgetApp();
     ASSERT_EQ(SerialForm, nullptr);
     ScriptedDialogs dialogs;
     TSerialForm::setWarningDialogs(&dialogs);

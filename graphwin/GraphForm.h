@@ -1,0 +1,213 @@
+#pragma once
+// The graph window: one record tape shown through one painter, with tool bars
+// to pan and zoom, switch views, choose channels and read statistics, and the
+// data feed by which live readings reach it.
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "graphwin/MeasurementFormat.h"
+
+class Clock;
+class Dialogs;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPrinter;
+class QPushButton;
+class QScrollBar;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class ZrGraphPainter;
+
+// What every graph window borrows from the rest of the program. The program
+// fills it before it creates the first window; tests fill it with fakes.
+struct GraphWindowHost {
+    Dialogs* dialogs = nullptr;
+    // The main window's MaxCode and MinCode. A loaded file may change them,
+    // which moves the home scale of every graph.
+    CodeLimits* limits = nullptr;
+    // Paces the painter's long loops and the loader's progress caption.
+    Clock* clock = nullptr;
+    // The main window's reading timer: views, the close question, saving and
+    // loading stop it while they run and restore it afterwards.
+    std::function<bool()> readingTimerEnabled;
+    std::function<void(bool)> setReadingTimerEnabled;
+};
+GraphWindowHost& GraphHost();
+
+class TGraphForm : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int NumChannelButtons = 20;
+    static constexpr std::array<std::uint32_t, 10> LengthChoices{16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192};
+    static constexpr int MaxSubLsbs = 16;
+
+    explicit TGraphForm(QWidget* parent = nullptr);
+    ~TGraphForm() override;
+
+    ZrGraphPainter* Painter() const { return painter_; }
+
+    // Closing asks "Do you want to save this Graph?" while this is set.
+    bool DataUnsaved = false;
+    int SubLsbs() const { return subLsbs_; }
+    // Window and painter; no redraw.
+    void SetSubLsbs(int n);
+
+    // --- tool bars
+    QToolBar* ToolBarTopScale;
+    QToolBar* ToolBarActions;
+    QToolBar* ToolBarChannels;
+    QToolBar* ToolBarEnableStats;
+    QToolBar* ToolBarLeft;
+    QWidget* Panel4;
+    QToolButton* ToolButtonXpanL;
+    QToolButton* ToolButtonXexpand;
+    QToolButton* ToolButtonXcontract;
+    QToolButton* ToolButtonXpanR;
+    QToolButton* ToolButtonHome;
+    QToolButton* ToolButtonXYexpand;
+    QToolButton* ToolButtonLoad;
+    QToolButton* ToolButtonSave;
+    QToolButton* ToolButtonHeaderLine;
+    QToolButton* ToolButtonLineNumbers;
+    QToolButton* ToolButtonTimeDomain;
+    QToolButton* ToolButtonHistogram;
+    QToolButton* ToolButtonTable;
+    QToolButton* ToolButtonYpanU;
+    QToolButton* ToolButtonYexpand;
+    QToolButton* ToolButtonYcontract;
+    QToolButton* ToolButtonYpanD;
+    std::array<QToolButton*, NumChannelButtons> ToolButtonChannel{};
+    QToolButton* ToolButtonMin;
+    QToolButton* ToolButtonMax;
+    QToolButton* ToolButtonSpan;
+    QToolButton* ToolButtonN;
+    QToolButton* ToolButtonSx;
+    QToolButton* ToolButtonSxx;
+    QToolButton* ToolButtonMean;
+    QToolButton* ToolButtonStdDev;
+    QToolButton* ToolButtonRms;
+
+    // --- read-outs
+    QPushButton* btnMinCode;
+    QPushButton* btnMaxCode;
+    QPushButton* btnMeanCode;
+    QPushButton* btnStdDevCode;
+    QLineEdit* EditMinCode;
+    QLineEdit* EditMaxCode;
+    QLineEdit* EditMeanCode;
+    QLineEdit* EditStdDevCode;
+    QLabel* LabelTopLeft;
+    QLabel* LabelTopRight;
+    QLabel* LabelBottomLeft;
+    QLabel* LabelBottomRight;
+    QWidget* Panel1;
+    QScrollBar* ScrollBar1;
+
+    // --- menus
+    QMenu* menuFile;
+    QMenu* MenuOptions;
+    QMenu* menuSubLsbs;
+    QMenu* menuLength;
+    QAction* MenuOptionsClearData;
+    QAction* menuFileLoad;
+    QAction* menuFileSave;
+    QAction* menuFilePrint;
+    QAction* MenuOptionsAutoScale;
+    QAction* MenuOptionsShowMinMax;
+    QAction* MenuOptionsResetMinMax;
+    QAction* MenuOptionsShowAllChannelButtons;
+    QAction* MenuOptionsHideUnusedChannelButtons;
+    QAction* MenuOptionsLargerGridSquares;
+    QAction* MenuOptionsSmallerGridSquares;
+    std::array<QAction*, MaxSubLsbs + 1> menuSubLsbsItem{};
+    std::array<QAction*, LengthChoices.size()> menuLengthItem{};
+
+    // --- handlers
+    void ToolButtonXpanLClick();
+    void ToolButtonXpanRClick();
+    void ToolButtonXexpandClick();
+    void ToolButtonXcontractClick();
+    void ToolButtonYpanUClick();
+    void ToolButtonYpanDClick();
+    void ToolButtonYexpandClick();
+    void ToolButtonYcontractClick();
+    void ToolButtonHomeClick();
+    void ToolButtonXYexpandClick();
+    void ToolButtonLoadClick();
+    void ToolButtonSaveClick();
+    void ToolButtonHeaderLineClick();
+    void ToolButtonLineNumbersClick();
+    void ToolButtonTimeDomainClick();
+    void ToolButtonHistogramClick();
+    void ToolButtonTableClick();
+    void ToolButtonChannelClick(int n);
+    void StatisticsToggleClick();
+    void ScrollBar1Change(int position);
+    void MenuOptionsClearDataClick();
+    void menuFileLoadClick();
+    void menuFileSaveClick();
+    void menuFilePrintClick();
+    void MenuOptionsClick();
+    void MenuOptionsAutoScaleClick();
+    void MenuOptionsShowMinMaxClick();
+    void MenuOptionsResetMinMaxClick();
+    void MenuOptionsShowAllChannelButtonsClick();
+    void MenuOptionsHideUnusedChannelButtonsClick();
+    void MenuOptionsLargerGridSquaresClick();
+    void MenuOptionsSmallerGridSquaresClick();
+    void menuSubLsbsClick();
+    void menuSubLsbsItemClick(int n);
+    void menuLengthClick();
+    void menuLengthItemClick(std::uint32_t records);
+    void PaintBox1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // True when the window may close.
+    bool FormCloseQuery();
+
+    // Scale labels, then the min/max and mean refreshes.
+    void ScaleChange();
+    void btnMinCodeClick();  // min/max refresh
+    void btnMeanCodeClick();  // mean refresh
+
+    // Asks for a file and writes the tape to it; false when cancelled or failed.
+    bool SaveMeasurements();
+    // Writes the tape to path with the separator of the chosen file type.
+    bool WriteMeasurements(const std::string& path, int filterIndex);
+    // Reads a measurement file into a new graph window (owned by this one);
+    // nullptr when the file could not be read.
+    TGraphForm* LoadMeasurements(const std::string& path);
+
+    // The window's image, scaled to the printer's page.
+    void PrintTo(QPrinter& printer);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolBars();
+    void buildMenus();
+    void buildCentre();
+    void afterScaleCommand(QToolButton* button);
+    void showView(int view);
+
+    ZrGraphPainter* painter_ = nullptr;
+    int subLsbs_ = 0;
+};
+
+// The real-time graph, and the graph of uploaded samples (created by the program).
+extern TGraphForm* GraphForm;
+extern TGraphForm* UploadGraphForm;
+// While true, readings go to UploadGraphForm instead of GraphForm.
+extern bool UseUploadGraph;
+// Save options shared by every graph window.
+extern bool SaveHeaderLine;
+extern bool SaveLineNumbers;
+
+// Hands one reading to the selected graph and refreshes its read-outs.
+// Throws "null Target graph in Graph_Data_Point" when that window does not exist.
+void Graph_Data_Point(int channel, std::int32_t code);

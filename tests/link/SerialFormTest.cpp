@@ -26,6 +26,7 @@
 #include "link/SerialForm.h"
 #include "link/SpyDevice.h"
 #include "link/WidgetApp.h"
+#include "platform/LibraryLoader.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 
@@ -79,12 +80,13 @@ QAction* itemNamed(QMenu& menu, const char* text) {
 }
 
 struct Rig {
-    explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{Kit}, {}})
+    explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{Kit}, {}},
+                 const std::string& debuggerLibrary = "/nonexistent/libLinkProbe.so")
         : kit(clock, kind), timed(kit, clock) {
         widgetApp();
         TSerialForm::setWarningDialogs(&dialogs);
         ports.add(Kit, timed);
-        form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices);
+        form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices, debuggerLibrary);
         form->driveTimerManually();
     }
     ~Rig() { TSerialForm::setWarningDialogs(nullptr); }
@@ -448,4 +450,38 @@ TEST(SerialForm, PseudoTerminalIsRejectedForWantOfTheLoopback) {
     EXPECT_EQ(f.sequence().ConnState, ConnectionSequence::Idle);
     EXPECT_EQ(rig.kit.moduleState(), ModuleState::Off);
     close(master);
+}
+
+TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
+    // The test library notes its calls; its own entries read them back.
+    LibraryLoader probe;
+    ASSERT_TRUE(probe.load(PROBE_FULL));
+    const auto log = reinterpret_cast<const char* (*)()>(probe.symbol("probe_log"));
+    const auto clear = reinterpret_cast<void (*)()>(probe.symbol("probe_clear"));
+    const auto take = [&] {
+        std::string calls = log();
+        clear();
+        return calls;
+    };
+    clear();
+
+    Rig rig(ModuleKind::Arbord, {{Kit}, {}}, PROBE_FULL);
+    TSerialForm& f = *rig.form;
+    EXPECT_TRUE(f.menuAdvancedDebugger->isEnabled());
+    EXPECT_EQ(take(), "SetTitle VX7318 Evaluation Kit;");
+
+    f.Timer1Timer();
+    EXPECT_EQ(take(), "SetEnable 0;") << "every idle tick";
+    f.menuAdvancedDebugger->trigger();
+    EXPECT_EQ(take(), "Show;");
+
+    f.cbxHwPort->setEditText(QString::fromStdString(Kit));
+    f.btnHwOpen->click();
+    EXPECT_EQ(take(), "OpenedSerialPort -1;SetEnable 0;") << "the kit has no file descriptor";
+    f.menuAdvNoDownload->trigger();
+    EXPECT_EQ(take(), "SetEnable 1;");
+    f.btnHwClose->click();
+    EXPECT_EQ(take(), "ClosedSerialPort;SetEnable 0;") << "closing returned the sequence to idle";
+    f.btnStop->click();
+    EXPECT_EQ(take(), "ClosedSerialPort;SetEnable 0;") << "also with no port open";
 }

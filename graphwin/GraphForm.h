@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "graphwin/MeasurementFormat.h"
 
@@ -21,6 +22,7 @@ class QScrollBar;
 class QToolBar;
 class QToolButton;
 class QWidget;
+class TZorTape;
 class ZrGraphPainter;
 
 // What every graph window borrows from the rest of the program. The program
@@ -82,6 +84,9 @@ public:
     QToolButton* ToolButtonYcontract;
     QToolButton* ToolButtonYpanD;
     std::array<QToolButton*, NumChannelButtons> ToolButtonChannel{};
+    // Tool bars show and hide their buttons through these, not the buttons.
+    bool ChannelButtonVisible(int n) const;
+    void SetChannelButtonVisible(int n, bool visible);
     QToolButton* ToolButtonMin;
     QToolButton* ToolButtonMax;
     QToolButton* ToolButtonSpan;
@@ -187,6 +192,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBars();
@@ -194,8 +200,13 @@ private:
     void buildCentre();
     void afterScaleCommand(QToolButton* button);
     void showView(int view);
+    void updateChannelSeparators();
+    void setCaption(const QString& text);
 
     ZrGraphPainter* painter_ = nullptr;
+    std::array<QAction*, NumChannelButtons> channelActions_{};
+    std::array<QAction*, 4> channelSeparators_{};
+    std::unique_ptr<TZorTape> loadedTape_;  // a loaded window's tape, shown by the painter
     int subLsbs_ = 0;
 };
 

@@ -1,0 +1,465 @@
+#include "graphwin/GraphForm.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "graph/Statistics.h"
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphViewCommands.h"
+#include "graphwin/ReadingTimerPause.h"
+#include "platform/Clock.h"
+#include "platform/QtDialogs.h"
+#include "support/Exceptions.h"
+
+TGraphForm* GraphForm = nullptr;
+TGraphForm* UploadGraphForm = nullptr;
+bool UseUploadGraph = false;
+bool SaveHeaderLine = false;
+bool SaveLineNumbers = false;
+
+GraphWindowHost& GraphHost()
+{
+    // A window made before the program fills these in still works on its own.
+    static QtDialogs dialogs;
+    static CodeLimits limits;
+    static GraphWindowHost host{&dialogs, &limits, &realClock(), {}, {}};
+    return host;
+}
+
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
+{
+    if (parent) setWindowFlag(Qt::Window);
+    setWindowTitle(QStringLiteral("Real Time Data"));
+    resize(640, 420);
+    buildMenus();
+    buildToolBars();
+    buildCentre();
+
+    auto command = [this](QToolButton* button, void (TGraphForm::*handler)()) {
+        connect(button, &QToolButton::clicked, this, handler);
+    };
+    command(ToolButtonXpanL, &TGraphForm::ToolButtonXpanLClick);
+    command(ToolButtonXexpand, &TGraphForm::ToolButtonXexpandClick);
+    command(ToolButtonXcontract, &TGraphForm::ToolButtonXcontractClick);
+    command(ToolButtonXpanR, &TGraphForm::ToolButtonXpanRClick);
+    command(ToolButtonHome, &TGraphForm::ToolButtonHomeClick);
+    command(ToolButtonXYexpand, &TGraphForm::ToolButtonXYexpandClick);
+    command(ToolButtonLoad, &TGraphForm::ToolButtonLoadClick);
+    command(ToolButtonSave, &TGraphForm::ToolButtonSaveClick);
+    command(ToolButtonHeaderLine, &TGraphForm::ToolButtonHeaderLineClick);
+    command(ToolButtonLineNumbers, &TGraphForm::ToolButtonLineNumbersClick);
+    command(ToolButtonTimeDomain, &TGraphForm::ToolButtonTimeDomainClick);
+    command(ToolButtonHistogram, &TGraphForm::ToolButtonHistogramClick);
+    command(ToolButtonTable, &TGraphForm::ToolButtonTableClick);
+    command(ToolButtonYpanU, &TGraphForm::ToolButtonYpanUClick);
+    command(ToolButtonYexpand, &TGraphForm::ToolButtonYexpandClick);
+    command(ToolButtonYcontract, &TGraphForm::ToolButtonYcontractClick);
+    command(ToolButtonYpanD, &TGraphForm::ToolButtonYpanDClick);
+    for (int n = 0; n < NumChannelButtons; ++n)
+        connect(ToolButtonChannel[n], &QToolButton::clicked, this, [this, n] { ToolButtonChannelClick(n); });
+    for (QToolButton* b : {ToolButtonMin, ToolButtonMax, ToolButtonSpan, ToolButtonN, ToolButtonSx, ToolButtonSxx,
+                           ToolButtonMean, ToolButtonStdDev, ToolButtonRms})
+        command(b, &TGraphForm::StatisticsToggleClick);
+    connect(btnMinCode, &QPushButton::clicked, this, &TGraphForm::btnMinCodeClick);
+    connect(btnMaxCode, &QPushButton::clicked, this, &TGraphForm::btnMinCodeClick);
+    connect(btnMeanCode, &QPushButton::clicked, this, &TGraphForm::btnMeanCodeClick);
+    connect(btnStdDevCode, &QPushButton::clicked, this, &TGraphForm::btnMeanCodeClick);
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, &TGraphForm::ScrollBar1Change);
+
+    auto item = [this](QAction* action, void (TGraphForm::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    item(MenuOptionsClearData, &TGraphForm::MenuOptionsClearDataClick);
+    item(menuFileLoad, &TGraphForm::menuFileLoadClick);
+    item(menuFileSave, &TGraphForm::menuFileSaveClick);
+    item(menuFilePrint, &TGraphForm::menuFilePrintClick);
+    item(MenuOptionsAutoScale, &TGraphForm::MenuOptionsAutoScaleClick);
+    item(MenuOptionsShowMinMax, &TGraphForm::MenuOptionsShowMinMaxClick);
+    item(MenuOptionsResetMinMax, &TGraphForm::MenuOptionsResetMinMaxClick);
+    item(MenuOptionsShowAllChannelButtons, &TGraphForm::MenuOptionsShowAllChannelButtonsClick);
+    item(MenuOptionsHideUnusedChannelButtons, &TGraphForm::MenuOptionsHideUnusedChannelButtonsClick);
+    item(MenuOptionsLargerGridSquares, &TGraphForm::MenuOptionsLargerGridSquaresClick);
+    item(MenuOptionsSmallerGridSquares, &TGraphForm::MenuOptionsSmallerGridSquaresClick);
+    for (int n = 0; n <= MaxSubLsbs; ++n)
+        connect(menuSubLsbsItem[n], &QAction::triggered, this, [this, n] { menuSubLsbsItemClick(n); });
+    for (std::size_t i = 0; i < LengthChoices.size(); ++i) {
+        const std::uint32_t records = LengthChoices[i];
+        connect(menuLengthItem[i], &QAction::triggered, this, [this, records] { menuLengthItemClick(records); });
+    }
+    connect(MenuOptions, &QMenu::aboutToShow, this, &TGraphForm::MenuOptionsClick);
+    connect(menuSubLsbs, &QMenu::aboutToShow, this, &TGraphForm::menuSubLsbsClick);
+    connect(menuLength, &QMenu::aboutToShow, this, &TGraphForm::menuLengthClick);
+
+    connect(painter_, &ZrGraphPainter::mouseUp, this, &TGraphForm::PaintBox1MouseUp);
+    Panel1->installEventFilter(this);
+
+    view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    DataUnsaved = false;
+    ToolButtonHeaderLine->setChecked(SaveHeaderLine);
+    ToolButtonLineNumbers->setChecked(SaveLineNumbers);
+    move(3, 3);
+}
+
+TGraphForm::~TGraphForm()
+{
+    // The painter may still show the loaded tape while it goes.
+    painter_->SetDisplayZorTape(nullptr);
+    if (GraphForm == this) GraphForm = nullptr;
+    if (UploadGraphForm == this) UploadGraphForm = nullptr;
+}
+
+bool TGraphForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel1 && event->type() == QEvent::Resize) ScaleChange();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TGraphForm::SetSubLsbs(int n)
+{
+    subLsbs_ = n;
+    painter_->SetSubLsbs(n);
+}
+
+bool TGraphForm::ChannelButtonVisible(int n) const
+{
+    return n >= 0 && n < NumChannelButtons && channelActions_[n]->isVisible();
+}
+
+void TGraphForm::SetChannelButtonVisible(int n, bool visible)
+{
+    if (n < 0 || n >= NumChannelButtons || channelActions_[n]->isVisible() == visible) return;
+    channelActions_[n]->setVisible(visible);
+    updateChannelSeparators();
+}
+
+// A group's separator shows when some button of a later group does.
+void TGraphForm::updateChannelSeparators()
+{
+    for (std::size_t g = 0; g < channelSeparators_.size(); ++g) {
+        bool later = false;
+        for (int n = int(g + 1) * 4; n < NumChannelButtons; ++n) later = later || channelActions_[n]->isVisible();
+        channelSeparators_[g]->setVisible(later);
+    }
+}
+
+void TGraphForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous()) return;
+    ToolButtonMin->setChecked(painter_->ShowMin);
+    ToolButtonMax->setChecked(painter_->ShowMax);
+    ToolButtonSpan->setChecked(painter_->ShowSpan);
+    ToolButtonMean->setChecked(painter_->ShowMean);
+    ToolButtonStdDev->setChecked(painter_->ShowStdDev);
+    ToolButtonRms->setChecked(painter_->ShowRms);
+    ToolButtonN->setChecked(painter_->ShowN);
+    ToolButtonSx->setChecked(painter_->ShowSum);
+    ToolButtonSxx->setChecked(painter_->ShowSumSq);
+    ScaleChange();
+}
+
+void TGraphForm::closeEvent(QCloseEvent* event)
+{
+    if (FormCloseQuery())
+        event->accept();  // hides; the window and its data stay
+    else
+        event->ignore();
+}
+
+bool TGraphForm::FormCloseQuery()
+{
+    if (!DataUnsaved) return true;
+    MsgAnswer answer;
+    {
+        ReadingTimerPause pause;
+        answer = GraphHost().dialogs->message({"Do you want to save this Graph?", windowTitle().toStdString(),
+                                               MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
+    }
+    switch (answer) {
+    case MsgAnswer::Yes: SaveMeasurements(); return !DataUnsaved;
+    case MsgAnswer::No: return true;
+    default: return false;
+    }
+}
+
+// --- pan and zoom
+
+void TGraphForm::afterScaleCommand(QToolButton* button)
+{
+    painter_->Redraw();
+    ScaleChange();
+    button->setChecked(false);
+}
+
+void TGraphForm::ToolButtonXpanLClick()
+{
+    view::PanLeft(*painter_);
+    afterScaleCommand(ToolButtonXpanL);
+}
+
+void TGraphForm::ToolButtonXpanRClick()
+{
+    view::PanRight(*painter_);
+    afterScaleCommand(ToolButtonXpanR);
+}
+
+void TGraphForm::ToolButtonXexpandClick()
+{
+    view::ExpandX(*painter_);
+    afterScaleCommand(ToolButtonXexpand);
+}
+
+void TGraphForm::ToolButtonXcontractClick()
+{
+    view::ContractX(*painter_);
+    afterScaleCommand(ToolButtonXcontract);
+}
+
+void TGraphForm::ToolButtonYpanUClick()
+{
+    view::PanUp(*painter_);
+    afterScaleCommand(ToolButtonYpanU);
+}
+
+void TGraphForm::ToolButtonYpanDClick()
+{
+    view::PanDown(*painter_);
+    afterScaleCommand(ToolButtonYpanD);
+}
+
+void TGraphForm::ToolButtonYexpandClick()
+{
+    view::ExpandY(*painter_);
+    afterScaleCommand(ToolButtonYexpand);
+}
+
+void TGraphForm::ToolButtonYcontractClick()
+{
+    view::ContractY(*painter_);
+    afterScaleCommand(ToolButtonYcontract);
+}
+
+void TGraphForm::ToolButtonHomeClick()
+{
+    view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    afterScaleCommand(ToolButtonHome);
+}
+
+void TGraphForm::ToolButtonXYexpandClick()
+{
+    painter_->DoAutoScale();
+    ScaleChange();
+    ToolButtonXYexpand->setChecked(false);
+}
+
+void TGraphForm::ToolButtonHeaderLineClick() { SaveHeaderLine = ToolButtonHeaderLine->isChecked(); }
+void TGraphForm::ToolButtonLineNumbersClick() { SaveLineNumbers = ToolButtonLineNumbers->isChecked(); }
+
+// --- views
+
+void TGraphForm::showView(int view)
+{
+    ReadingTimerPause pause;
+    ToolButtonTimeDomain->setChecked(false);
+    ToolButtonTable->setChecked(false);
+    ToolButtonHistogram->setChecked(false);
+    for (QToolButton* b : {ToolButtonXpanL, ToolButtonXexpand, ToolButtonXcontract, ToolButtonXpanR, ToolButtonYpanU,
+                           ToolButtonYexpand, ToolButtonYcontract, ToolButtonYpanD})
+        b->setEnabled(view != 1);
+    if (view == 1) {
+        ScrollBar1->setRange(0, int(painter_->NumRecords()) - 1);
+        ScrollBar1->setSingleStep(1);
+        ScrollBar1->setPageStep(10);
+        ScrollBar1->setValue(painter_->FirstVisibleTableRow());
+        ScrollBar1->show();
+        painter_->ShowTable();
+    } else {
+        ScrollBar1->hide();
+        if (view == 0) {
+            painter_->ShowTimeDomain();
+            painter_->DoAutoScale();
+        } else {
+            painter_->ShowHistogram();
+        }
+    }
+    ScaleChange();
+}
+
+void TGraphForm::ToolButtonTimeDomainClick() { showView(0); }
+void TGraphForm::ToolButtonTableClick() { showView(1); }
+void TGraphForm::ToolButtonHistogramClick() { showView(2); }
+
+void TGraphForm::ScrollBar1Change(int position) { painter_->SetFirstVisibleTableRow(position); }
+
+// --- channels and statistics
+
+void TGraphForm::ToolButtonChannelClick(int n)
+{
+    TZorTape* tape = painter_->DisplayZorTape();
+    if (tape) tape->Channels[n].Enabled = ToolButtonChannel[n]->isChecked();
+    painter_->Redraw();
+    ScaleChange();
+}
+
+void TGraphForm::MenuOptionsShowAllChannelButtonsClick()
+{
+    const int channels = painter_->GetNumChannels();
+    SetChannelButtonVisible(0, true);
+    for (int n = 1; n < NumChannelButtons; ++n) SetChannelButtonVisible(n, channels > n);
+}
+
+void TGraphForm::MenuOptionsHideUnusedChannelButtonsClick()
+{
+    for (int n = 0; n < NumChannelButtons; ++n) SetChannelButtonVisible(n, ToolButtonChannel[n]->isChecked());
+}
+
+void TGraphForm::MenuOptionsClearDataClick()
+{
+    painter_->ClearData();
+    for (QToolButton* b : ToolButtonChannel) b->setChecked(false);
+}
+
+void TGraphForm::StatisticsToggleClick()
+{
+    painter_->ShowMin = ToolButtonMin->isChecked();
+    painter_->ShowMax = ToolButtonMax->isChecked();
+    painter_->ShowSpan = ToolButtonSpan->isChecked();
+    painter_->ShowN = ToolButtonN->isChecked();
+    painter_->ShowSum = ToolButtonSx->isChecked();
+    painter_->ShowSumSq = ToolButtonSxx->isChecked();
+    painter_->ShowMean = ToolButtonMean->isChecked();
+    painter_->ShowStdDev = ToolButtonStdDev->isChecked();
+    painter_->ShowRms = ToolButtonRms->isChecked();
+    painter_->update();  // the table's rows follow the flags
+    ScaleChange();
+}
+
+// --- menus
+
+void TGraphForm::MenuOptionsClick()
+{
+    MenuOptionsAutoScale->setChecked(painter_->AutoScale());
+    MenuOptionsShowMinMax->setChecked(painter_->ShowMinMax);
+}
+
+void TGraphForm::MenuOptionsAutoScaleClick()
+{
+    painter_->SetAutoScale(!painter_->AutoScale());
+    MenuOptionsAutoScale->setChecked(painter_->AutoScale());
+}
+
+// The check mark and the painter agree, so inverting the painter's flag
+// inverts the check whether or not the menu has already flipped it.
+void TGraphForm::MenuOptionsShowMinMaxClick()
+{
+    painter_->ShowMinMax = !painter_->ShowMinMax;
+    MenuOptionsShowMinMax->setChecked(painter_->ShowMinMax);
+    painter_->update();
+}
+
+void TGraphForm::MenuOptionsResetMinMaxClick() { painter_->ComputeOverallMinMax(); }
+
+void TGraphForm::MenuOptionsLargerGridSquaresClick()
+{
+    painter_->SetGridSize(view::LargerGridSize(painter_->GridSize()));
+}
+
+void TGraphForm::MenuOptionsSmallerGridSquaresClick()
+{
+    painter_->SetGridSize(view::SmallerGridSize(painter_->GridSize()));
+}
+
+void TGraphForm::menuSubLsbsClick()
+{
+    for (int n = 0; n <= MaxSubLsbs; ++n) menuSubLsbsItem[n]->setChecked(n == subLsbs_);
+}
+
+void TGraphForm::menuSubLsbsItemClick(int n)
+{
+    SetSubLsbs(n);
+    painter_->DoAutoScale();
+    ScaleChange();
+}
+
+void TGraphForm::menuLengthClick()
+{
+    for (std::size_t i = 0; i < LengthChoices.size(); ++i)
+        menuLengthItem[i]->setChecked(LengthChoices[i] == painter_->NumRecords());
+}
+
+void TGraphForm::menuLengthItemClick(std::uint32_t records)
+{
+    painter_->SetNumRecords(records);
+    painter_->SetThisRecord(0);
+    painter_->SetXRight(int(records));
+    MenuOptionsClearDataClick();
+}
+
+// --- read-outs
+
+void TGraphForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
+{
+    const auto readout = view::ReadoutAt(x, y, painter_->GridSize(), painter_->XScale(), painter_->YScale(),
+                                         painter_->XLeft(), painter_->YTop());
+    LabelTopRight->setText(qs(readout.Text()));
+}
+
+void TGraphForm::ScaleChange()
+{
+    LabelTopLeft->setText(qs(view::TopLeftText(painter_->YTop(), painter_->YScale())));
+    LabelTopRight->clear();
+    LabelBottomLeft->setText(qs(view::BottomLeftText(painter_->YBottom(), painter_->XLeft())));
+    LabelBottomRight->setText(qs(view::BottomRightText(painter_->XScale(), painter_->XRight())));
+    btnMinCodeClick();
+    btnMeanCodeClick();
+}
+
+void TGraphForm::btnMinCodeClick()
+{
+    painter_->ComputeOverallMinMax();
+    EditMinCode->setText(qs(view::CodeText(painter_->OverallMin)));
+    EditMaxCode->setText(qs(view::CodeText(painter_->OverallMax)));
+}
+
+void TGraphForm::btnMeanCodeClick()
+{
+    painter_->ComputeOverallStats();
+    EditMeanCode->setText(qs(view::StatText(painter_->OverallMean)));
+    EditStdDevCode->setText(qs(view::StatText(painter_->OverallStdDev)));
+}
+
+// --- the data feed
+
+void Graph_Data_Point(int channel, std::int32_t code)
+{
+    TGraphForm* target = UseUploadGraph ? UploadGraphForm : GraphForm;
+    if (!target) throw PlainTextError("null Target graph in Graph_Data_Point");
+    if (channel < 0) return;  // no such channel; the tape would grow to the left
+    ZrGraphPainter& painter = *target->Painter();
+    painter.DataPointCh(std::uint32_t(channel), code);
+    if (channel < TGraphForm::NumChannelButtons) {
+        target->ToolButtonChannel[channel]->setChecked(true);
+        target->SetChannelButtonVisible(channel, true);
+    }
+    TZorTape* tape = painter.DisplayZorTape();
+    if (!tape) return;
+    GraphChannel& ch = tape->Channels[channel];
+    ComputeMinMax(ch);
+    if (painter.OverallMin > ch.Min) painter.OverallMin = ch.Min;
+    if (painter.OverallMax < ch.Max) painter.OverallMax = ch.Max;
+    target->EditMinCode->setText(qs(view::CodeText(painter.OverallMin)));
+    target->EditMaxCode->setText(qs(view::CodeText(painter.OverallMax)));
+    target->btnMeanCodeClick();
+}

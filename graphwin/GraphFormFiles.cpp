@@ -1,0 +1,163 @@
+// Saving, loading and printing a graph window.
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QToolButton>
+#include <filesystem>
+
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+#include "graphwin/MeasurementReader.h"
+#include "graphwin/MeasurementWriter.h"
+#include "graphwin/ReadingTimerPause.h"
+#include "platform/Dialogs.h"
+
+namespace {
+
+const char* const kSaveFilter = "Text Files (*.TXT *.txt);;Comma-Spaced Values (*.CSV *.csv);;All Files (*)";
+const char* const kLoadFilter = "Text files (*.txt *.TXT);;Comma-Spaced Values (*.CSV *.csv)";
+
+std::string applicationTitle() { return QGuiApplication::applicationDisplayName().toStdString(); }
+
+void reportError(const std::string& text)
+{
+    GraphHost().dialogs->message({text, applicationTitle(), MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
+}
+
+// A name typed without an extension gets the one of the chosen file type.
+std::string withDefaultExtension(const std::string& path, int filterIndex)
+{
+    if (std::filesystem::path(path).has_extension()) return path;
+    return path + (filterIndex == 1 ? ".CSV" : ".TXT");
+}
+
+}  // namespace
+
+void TGraphForm::ToolButtonSaveClick()
+{
+    SaveMeasurements();
+    ToolButtonSave->setChecked(false);
+}
+
+void TGraphForm::menuFileSaveClick()
+{
+    ToolButtonSave->setChecked(true);
+    ToolButtonSaveClick();
+}
+
+bool TGraphForm::SaveMeasurements()
+{
+    Dialogs& dialogs = *GraphHost().dialogs;
+    const auto choice =
+        dialogs.saveFile({"Save Measurements to File", kSaveFilter, DefaultFileName(windowTitle().toStdString()), 0});
+    if (!choice) return false;
+    const std::string path = withDefaultExtension(choice->path, choice->filterIndex);
+    // The dialog asked about the name as typed; the completed name may exist too.
+    if (path != choice->path && std::filesystem::exists(path)) {
+        const MsgAnswer answer = dialogs.message({path + " already exists.\nDo you want to replace it?",
+                                                  applicationTitle(), MsgButtons::YesNo, MsgIcon::Warning,
+                                                  MsgAnswer::No});
+        if (answer != MsgAnswer::Yes) return false;
+    }
+    return WriteMeasurements(path, choice->filterIndex);
+}
+
+bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex)
+{
+    ReadingTimerPause pause;
+    SaveSettings settings;
+    settings.Caption = windowTitle().toStdString();
+    settings.SubLsbs = subLsbs_;
+    settings.Limits = *GraphHost().limits;
+    settings.Separator = SeparatorForFilter(filterIndex);
+    settings.SaveHeaderLine = SaveHeaderLine;
+    settings.SaveLineNumbers = SaveLineNumbers;
+    const SaveResult result = ::WriteMeasurements(path, *painter_->DisplayZorTape(), settings);
+    if (!result.Ok()) {
+        // Unsaved data must not look saved: the close question keeps asking.
+        reportError(result.Error);
+        return false;
+    }
+    DataUnsaved = false;
+    return true;
+}
+
+void TGraphForm::menuFileLoadClick()
+{
+    ToolButtonLoad->setChecked(true);
+    ToolButtonLoadClick();
+}
+
+void TGraphForm::ToolButtonLoadClick()
+{
+    ReadingTimerPause pause;
+    const auto choice = GraphHost().dialogs->openFile(
+        {"Load Measurements from File", kLoadFilter, DefaultFileName(windowTitle().toStdString()), 0});
+    ToolButtonLoad->setChecked(false);
+    if (choice) LoadMeasurements(choice->path);
+}
+
+TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
+{
+    ReadingTimerPause pause;
+    const QString qpath = QString::fromStdString(path);
+    auto* form = new TGraphForm(this);
+    form->ToolButtonLoad->setChecked(true);
+    form->move(pos() + QPoint(20, 20));
+    form->show();
+    ZrGraphPainter& painter = *form->painter_;
+    painter.SetAutoScale(false);
+    painter.OnScaleChange = [form](ZrGraphPainter*) { form->ScaleChange(); };
+    form->DataUnsaved = false;
+    painter.ShowTable();
+    form->setWindowTitle(QStringLiteral("Loading file %1...").arg(qpath));
+
+    LoadResult result = LoadMeasurementFile(path, *GraphHost().clock, [form, &qpath](int percent) {
+        form->setWindowTitle(QStringLiteral("Loading (%1%) file %2...").arg(percent).arg(qpath));
+    });
+    if (!result.Ok()) {
+        // Nothing was read, so the new window has nothing to show.
+        delete form;
+        reportError(result.Error);
+        return nullptr;
+    }
+
+    LoadedMeasurements& data = result.Data;
+    form->loadedTape_ = std::make_unique<TZorTape>(std::move(data.Tape));
+    painter.SetDisplayZorTape(form->loadedTape_.get());
+    if (data.HasMetadata) {
+        data.Metadata.ApplyTo(*GraphHost().limits);
+        form->SetSubLsbs(data.Metadata.SubLsbs);
+    }
+    painter.ResetPlotColors();
+    painter.ShowTimeDomain();
+    painter.DoAutoScale();
+    form->ScaleChange();
+    form->setWindowTitle(data.Title.empty() ? QStringLiteral("File %1").arg(qpath) : QString::fromStdString(data.Title));
+
+    const int channels = painter.GetNumChannels();
+    for (int n = 0; n < NumChannelButtons; ++n) form->ToolButtonChannel[n]->setChecked(n == 0 || channels > n);
+    form->MenuOptionsShowAllChannelButtonsClick();
+    form->DataUnsaved = false;
+    form->ToolButtonLoad->setChecked(false);
+    return form;
+}
+
+void TGraphForm::menuFilePrintClick()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
+}
+
+void TGraphForm::PrintTo(QPrinter& printer)
+{
+    const QPixmap image = grab();
+    QPainter p(&printer);
+    const QRect page = p.viewport();
+    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+    p.setViewport(page.x(), page.y(), size.width(), size.height());
+    p.setWindow(image.rect());
+    p.drawPixmap(0, 0, image);
+}

@@ -1,0 +1,208 @@
+// The graph window's controls: tool bars, read-outs, labels, plot and menus.
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+
+namespace {
+
+QToolBar* makeBar(QMainWindow* window, const char* name, Qt::ToolBarArea area)
+{
+    auto* bar = new QToolBar(QString::fromLatin1(name), window);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setIconSize(QSize(16, 16));
+    window->addToolBar(area, bar);
+    return bar;
+}
+
+// Every tool button is a two-state button; command buttons release themselves.
+QToolButton* addButton(QToolBar* bar, const QString& caption, const QString& hint, QAction** action = nullptr)
+{
+    auto* button = new QToolButton(bar);
+    button->setCheckable(true);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QAction* a = bar->addWidget(button);
+    if (action) *action = a;
+    return button;
+}
+
+QLabel* makeLabel(QWidget* parent, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(parent);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    return label;
+}
+
+// A strip 15 pixels high with one label at each end.
+QWidget* labelStrip(QWidget* parent, QLabel*& left, QLabel*& right)
+{
+    auto* strip = new QWidget(parent);
+    strip->setFixedHeight(15);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(2, 0, 2, 0);
+    left = makeLabel(strip, Qt::AlignLeft);
+    right = makeLabel(strip, Qt::AlignRight);
+    row->addWidget(left);
+    row->addStretch();
+    row->addWidget(right);
+    return strip;
+}
+
+}  // namespace
+
+void TGraphForm::buildToolBars()
+{
+    ToolBarTopScale = makeBar(this, "ToolBarTopScale", Qt::TopToolBarArea);
+    ToolButtonXpanL = addButton(ToolBarTopScale, QStringLiteral("\u25C0"), QStringLiteral("Pan Left"));
+    ToolButtonXexpand = addButton(ToolBarTopScale, QStringLiteral("X+"), QStringLiteral("Expand X"));
+    ToolButtonXcontract = addButton(ToolBarTopScale, QStringLiteral("X\u2212"), QStringLiteral("Contract X"));
+    ToolButtonXpanR = addButton(ToolBarTopScale, QStringLiteral("\u25B6"), QStringLiteral("Pan Right"));
+    ToolButtonHome = addButton(ToolBarTopScale, QStringLiteral("Home"),
+                               QStringLiteral("Set X and Y scales to \"home\" position"));
+    ToolButtonXYexpand = addButton(ToolBarTopScale, QStringLiteral("Fill"), QStringLiteral("Expand to fill window"));
+
+    ToolBarActions = makeBar(this, "ToolBarActions", Qt::TopToolBarArea);
+    ToolButtonLoad = addButton(ToolBarActions, QStringLiteral("Load"), QStringLiteral("Load"));
+    ToolButtonSave = addButton(ToolBarActions, QStringLiteral("Save"), QStringLiteral("Save"));
+    ToolButtonHeaderLine =
+        addButton(ToolBarActions, QStringLiteral("Hdr"), QStringLiteral("When saving, include a header line"));
+    ToolButtonLineNumbers =
+        addButton(ToolBarActions, QStringLiteral("#"), QStringLiteral("When saving, include line numbers"));
+    ToolBarActions->addSeparator();
+    ToolButtonTimeDomain = addButton(ToolBarActions, QStringLiteral("Time"), QStringLiteral("View plot of code vs time"));
+    ToolButtonHistogram = addButton(ToolBarActions, QStringLiteral("Hist"),
+                                    QStringLiteral("View Histogram plot, cumulative frequency of each code"));
+    ToolButtonTable = addButton(ToolBarActions, QStringLiteral("Table"), QStringLiteral("View data as a table"));
+
+    addToolBarBreak(Qt::TopToolBarArea);
+    ToolBarChannels = makeBar(this, "ToolBarChannels", Qt::TopToolBarArea);
+    for (int n = 0; n < NumChannelButtons; ++n) {
+        ToolButtonChannel[n] = addButton(ToolBarChannels, QString::number(n),
+                                         QStringLiteral("Enable data channel %1").arg(n), &channelActions_[n]);
+        ToolButtonChannel[n]->setObjectName(QStringLiteral("ToolButtonChannel%1").arg(n));
+        channelActions_[n]->setVisible(n == 0);
+        if (n % 4 == 3 && n / 4 < int(channelSeparators_.size())) {
+            channelSeparators_[n / 4] = ToolBarChannels->addSeparator();
+            channelSeparators_[n / 4]->setVisible(false);
+        }
+    }
+
+    auto* readouts = makeBar(this, "ToolBarReadouts", Qt::TopToolBarArea);
+    Panel4 = new QWidget(readouts);
+    auto* row = new QHBoxLayout(Panel4);
+    row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(2);
+    auto readout = [&](QPushButton*& button, QLineEdit*& edit, const char* caption) {
+        button = new QPushButton(QString::fromLatin1(caption), Panel4);
+        button->setFlat(true);
+        edit = new QLineEdit(QStringLiteral("channel?"), Panel4);
+        edit->setReadOnly(true);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-0000.000000")) + 8);
+        row->addWidget(button);
+        row->addWidget(edit);
+    };
+    readout(btnMinCode, EditMinCode, "Min");
+    readout(btnMaxCode, EditMaxCode, "Max");
+    readout(btnMeanCode, EditMeanCode, "Mean");
+    readout(btnStdDevCode, EditStdDevCode, "StdDev");
+    readouts->addWidget(Panel4);
+
+    addToolBarBreak(Qt::TopToolBarArea);
+    ToolBarEnableStats = makeBar(this, "ToolBarEnableStats", Qt::TopToolBarArea);
+    auto toggle = [&](const char* caption) {
+        const QString text = QString::fromLatin1(caption);
+        return addButton(ToolBarEnableStats, text, QStringLiteral("Show %1 in the table").arg(text));
+    };
+    ToolButtonMin = toggle("Min");
+    ToolButtonMax = toggle("Max");
+    ToolButtonSpan = toggle("Span");
+    ToolButtonN = toggle("N");
+    ToolButtonSx = toggle("Sum(x)");
+    ToolButtonSxx = toggle("Sum(x*x)");
+    ToolButtonMean = toggle("Mean");
+    ToolButtonStdDev = toggle("StdDev");
+    ToolButtonRms = toggle("Rms");
+
+    ToolBarLeft = makeBar(this, "ToolBarLeft", Qt::LeftToolBarArea);
+    ToolBarLeft->setFixedWidth(32);
+    ToolButtonYpanU = addButton(ToolBarLeft, QStringLiteral("\u25B2"), QStringLiteral("Pan Up"));
+    ToolButtonYexpand = addButton(ToolBarLeft, QStringLiteral("Y+"), QStringLiteral("Expand Y"));
+    ToolButtonYcontract = addButton(ToolBarLeft, QStringLiteral("Y\u2212"), QStringLiteral("Contract Y"));
+    ToolButtonYpanD = addButton(ToolBarLeft, QStringLiteral("\u25BC"), QStringLiteral("Pan Down"));
+}
+
+void TGraphForm::buildCentre()
+{
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(labelStrip(centre, LabelTopLeft, LabelTopRight));
+
+    Panel1 = new QWidget(centre);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* plotRow = new QHBoxLayout(Panel1);
+    plotRow->setContentsMargins(0, 0, 0, 0);
+    plotRow->setSpacing(0);
+    painter_ = new ZrGraphPainter(Panel1, 1, 64, *GraphHost().clock);
+    ScrollBar1 = new QScrollBar(Qt::Vertical, Panel1);
+    ScrollBar1->hide();
+    plotRow->addWidget(painter_, 1);
+    plotRow->addWidget(ScrollBar1);
+    column->addWidget(Panel1, 1);
+
+    column->addWidget(labelStrip(centre, LabelBottomLeft, LabelBottomRight));
+    setCentralWidget(centre);
+}
+
+void TGraphForm::buildMenus()
+{
+    menuFile = menuBar()->addMenu(QStringLiteral("File"));
+    MenuOptionsClearData = menuFile->addAction(QStringLiteral("&Clear Data"));
+    menuFileLoad = menuFile->addAction(QStringLiteral("Load data from file"));
+    menuFileSave = menuFile->addAction(QStringLiteral("Save data to file"));
+    menuFilePrint = menuFile->addAction(QStringLiteral("Print"));
+
+    MenuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
+    MenuOptionsAutoScale = MenuOptions->addAction(QStringLiteral("&Auto Scale"));
+    MenuOptionsAutoScale->setCheckable(true);
+    QMenu* statistics = MenuOptions->addMenu(QStringLiteral("Statistics"));
+    MenuOptionsShowMinMax = statistics->addAction(QStringLiteral("Show Min/Max"));
+    MenuOptionsShowMinMax->setCheckable(true);
+    MenuOptionsShowMinMax->setChecked(true);
+    MenuOptionsResetMinMax = statistics->addAction(QStringLiteral("&Reset Min/Max"));
+    QMenu* buttons = MenuOptions->addMenu(QStringLiteral("Channel buttons"));
+    MenuOptionsShowAllChannelButtons = buttons->addAction(QStringLiteral("Show all channel buttons"));
+    MenuOptionsHideUnusedChannelButtons = buttons->addAction(QStringLiteral("Hide unused channel buttons"));
+    QMenu* grid = MenuOptions->addMenu(QStringLiteral("Grid Squares"));
+    MenuOptionsLargerGridSquares = grid->addAction(QStringLiteral("Larger Grid Squares"));
+    MenuOptionsSmallerGridSquares = grid->addAction(QStringLiteral("Smaller Grid Squares"));
+    menuSubLsbs = MenuOptions->addMenu(QStringLiteral("Sub-LSBs"));
+    auto* subLsbGroup = new QActionGroup(this);
+    for (int n = 0; n <= MaxSubLsbs; ++n) {
+        menuSubLsbsItem[n] = menuSubLsbs->addAction(QString::number(n));
+        menuSubLsbsItem[n]->setCheckable(true);
+        subLsbGroup->addAction(menuSubLsbsItem[n]);
+    }
+
+    menuLength = menuBar()->addMenu(QStringLiteral("&Length"));
+    auto* lengthGroup = new QActionGroup(this);
+    for (std::size_t i = 0; i < LengthChoices.size(); ++i) {
+        menuLengthItem[i] = menuLength->addAction(QStringLiteral("%1 records").arg(LengthChoices[i]));
+        menuLengthItem[i]->setCheckable(true);
+        lengthGroup->addAction(menuLengthItem[i]);
+    }
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Stops the main window's reading timer for a scope and then puts it back as
+// it was, so that no live reading lands in a graph in the middle of a command.
+#include "graphwin/GraphForm.h"
+
+class ReadingTimerPause {
+public:
+    ReadingTimerPause()
+    {
+        const GraphWindowHost& host = GraphHost();
+        wasEnabled_ = host.readingTimerEnabled && host.readingTimerEnabled();
+        if (wasEnabled_ && host.setReadingTimerEnabled) host.setReadingTimerEnabled(false);
+    }
+    ~ReadingTimerPause()
+    {
+        const GraphWindowHost& host = GraphHost();
+        if (wasEnabled_ && host.setReadingTimerEnabled) host.setReadingTimerEnabled(true);
+    }
+    ReadingTimerPause(const ReadingTimerPause&) = delete;
+    ReadingTimerPause& operator=(const ReadingTimerPause&) = delete;
+
+private:
+    bool wasEnabled_ = false;
+};

@@ -12,13 +12,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
 
 #include "platform/PortList.h"
 #include "platform/QtDialogs.h"
-#include "support/Misc.h"
 
 TSerialForm* SerialForm = nullptr;
 
@@ -50,7 +48,7 @@ bool formMissing(const char* operation, const char* returning) {
 }
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
-std::string text(const QString& text) { return text.toStdString(); }
+std::string utf8(const QString& text) { return text.toStdString(); }
 // Typed text as the bytes the line carries, one per character.
 std::string lineBytes(const QString& text) { return text.toLatin1().toStdString(); }
 
@@ -96,7 +94,6 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
                          const std::string& debuggerLibrary, QWidget* parent)
     : QDialog(parent),
       clock_(clock),
-      dialogs_(dialogs),
       port_(device, clock),
       query_(port_),
       sequence_(port_, query_, dialogs),
@@ -116,8 +113,7 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
     debugger_.DebuggerSetTitle(ConnectionSequence::MessageCaption);
 
     connectHandlers();
-    showState();
-    Timer1->start();
+    showState();  // also starts the timer
     if (!SerialForm) SerialForm = this;
 }
 
@@ -212,21 +208,22 @@ void TSerialForm::connectHandlers() {
 // --- Widgets and state ---
 
 void TSerialForm::takeInput() {
-    sequence_.cbxFriendlyPort.text = text(cbxFriendlyPort->currentText());
-    port_.cbxHwPort = text(cbxHwPort->currentText());
+    sequence_.cbxFriendlyPort.text = utf8(cbxFriendlyPort->currentText());
+    port_.cbxHwPort = utf8(cbxHwPort->currentText());
     sequence_.cbxHwPortIndex = cbxHwPort->findText(cbxHwPort->currentText(), Qt::MatchExactly);
-    port_.cbxHwBaud.text = text(cbxHwBaud->currentText());
+    port_.cbxHwBaud.text = utf8(cbxHwBaud->currentText());
     port_.cbSkipNulls = cbSkipNulls->isChecked();
-    sequence_.cbxFwBaud.text = text(cbxFwBaud->currentText());
-    sequence_.EditDLfilename = text(EditDLfilename->text());
+    sequence_.cbxFwBaud.text = utf8(cbxFwBaud->currentText());
+    sequence_.EditDLfilename = utf8(EditDLfilename->text());
 }
 
 void TSerialForm::showState() {
     if (showing_) return;  // a change reported while the state is being shown
     showing_ = true;
     const QList<QWidget*> widgets = findChildren<QWidget*>();
-    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
-    for (QWidget* widget : widgets) quiet.push_back(std::make_unique<QSignalBlocker>(widget));
+    std::vector<QSignalBlocker> quiet;  // the handlers hear the user, not this
+    quiet.reserve(size_t(widgets.size()));
+    for (QWidget* widget : widgets) quiet.emplace_back(widget);
 
     // Friendly panel.
     setText(LabelState, sequence_.LabelState);
@@ -267,11 +264,10 @@ void TSerialForm::showState() {
     btnDownload->setEnabled(sequence_.btnDownloadEnabled);
     setText(EditDLfilename, sequence_.EditDLfilename);
     showProgress(LoaderProgressBar, sequence_.LoaderProgressBar);
-    const auto& memo = sequence_.DownloadMemo;
-    if (size_t(DownloadMemo->blockCount()) != std::max<size_t>(memo.size(), 1) ||
-        DownloadMemo->document()->firstBlock().text() != qt(memo.empty() ? std::string() : memo.front())) {
+    if (shownMemo_ != sequence_.DownloadMemo) {
+        shownMemo_ = sequence_.DownloadMemo;
         std::string lines;
-        for (const std::string& line : memo) (lines += line) += '\n';
+        for (const std::string& line : shownMemo_) (lines += line) += '\n';
         if (!lines.empty()) lines.pop_back();
         DownloadMemo->setPlainText(qt(lines));
     }

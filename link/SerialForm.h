@@ -15,7 +15,7 @@
 #include <QDialog>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -216,11 +216,11 @@ private:
     void setModemLine(bool rts, bool on);
 
     Clock& clock_;
-    Dialogs& dialogs_;
     SerialPortLayer port_;
     AppQueryProtocol query_;
     ConnectionSequence sequence_;
     DebuggerBridge debugger_;
+    std::deque<std::string> shownMemo_;
     bool inModalLoop_ = false;
     bool manualTicks_ = false;
     uint64_t lastTickMicros_ = 0;

@@ -20,11 +20,13 @@ int sample(int channel, int k)
     return 300 + 450 * channel + int(200 * std::sin(k * 0.01 * (channel + 1))) + (k * 7919 + channel * 31) % 41;
 }
 
+bool visible = true;  // shown painters repaint each live strip at once
+
 std::unique_ptr<ZrGraphPainter> fullPainter(std::uint32_t records)
 {
     auto p = std::make_unique<ZrGraphPainter>(nullptr, 1, records);
     p->resize(1600, 900);
-    p->show();
+    if (visible) p->show();
     p->SetNumChannels(8);
     for (std::uint32_t k = 0; k < records + 1; ++k)
         for (int ch = 0; ch < 8; ++ch) p->DisplayZorTape()->DataPointCh(ch, sample(ch, int(k)));
@@ -64,6 +66,14 @@ void LivePointTimeDomain(benchmark::State& state)
     compare(state, [&](ZrGraphPainter& p) { p.DataPointCh(std::uint32_t(k % 8), sample(k % 8, k)), ++k; }, 2000);
 }
 
+// The same without a screen: the painter's own work only.
+void LivePointHidden(benchmark::State& state)
+{
+    visible = false;
+    LivePointTimeDomain(state);
+    visible = true;
+}
+
 void FullRedraw(benchmark::State& state)
 {
     compare(state, [](ZrGraphPainter& p) { p.Redraw(); }, 50);
@@ -87,6 +97,7 @@ void TablePaint(benchmark::State& state)
 }
 
 BENCHMARK(LivePointTimeDomain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(LivePointHidden)->Unit(benchmark::kMicrosecond);
 BENCHMARK(FullRedraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(HistogramBuild)->Unit(benchmark::kMillisecond);
 BENCHMARK(TablePaint)->Unit(benchmark::kMillisecond);

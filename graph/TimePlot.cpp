@@ -2,6 +2,7 @@
 // drawn in full on a redraw and one strip at a time for live readings.
 #include <QCoreApplication>
 #include <QPainter>
+#include <algorithm>
 
 #include "graph/TraceRaster.h"
 #include "graph/ZrGraphPainter.h"
@@ -50,23 +51,28 @@ bool ZrGraphPainter::drawChannelTrace(TraceRaster& raster, const GraphChannel& c
     return true;
 }
 
-// Threshold and minimum/maximum lines lie under the traces.
-void ZrGraphPainter::paintTimeDomainLines(QPainter& p)
+// Threshold and minimum/maximum lines lie under the traces. They are drawn
+// only across the area being painted (dashing a full-width line costs more
+// than the rest of a strip repaint), starting on a whole number of dash
+// periods so that the pattern stays put from one repaint to the next.
+void ZrGraphPainter::paintTimeDomainLines(QPainter& p, const QRect& area)
 {
-    const int w = width();
+    constexpr int period = 12;  // dash-dot-dot pattern; the dots' 3 divides it
+    const int x0 = std::max(area.left() - area.left() % period, 0);
+    const int x1 = std::min(area.right() + 1, width());
     if (ShowAutoScaleThreshold) {
         p.setPen(QPen(toQColor(foreColor_), 1, Qt::DashDotDotLine));
         int y = scale_.YOfCode(scale_.RescaleThresholdYBottom);
-        p.drawLine(0, y, w, y);
+        p.drawLine(x0, y, x1, y);
         y = scale_.YOfCode(scale_.RescaleThresholdYTop);
-        p.drawLine(0, y, w, y);
+        p.drawLine(x0, y, x1, y);
     }
     if (ShowMinMax) {
         p.setPen(QPen(toQColor(minMaxColor_), 1, Qt::DotLine));
         int y = scale_.YOfValue(OverallMax);
-        p.drawLine(0, y, w, y);
+        p.drawLine(x0, y, x1, y);
         y = scale_.YOfValue(OverallMin);
-        p.drawLine(0, y, w, y);
+        p.drawLine(x0, y, x1, y);
     }
 }
 

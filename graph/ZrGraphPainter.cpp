@@ -1,7 +1,9 @@
 #include "graph/ZrGraphPainter.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "graph/TraceRaster.h"
@@ -39,6 +41,18 @@ QuitWatcher* quitWatcher()
 std::size_t colourSlot(int channel)
 {
     return std::size_t((channel % 10 + 10) % 10);
+}
+
+// Qt hands raster-op blends of more than 95 rows to its thread pool; for the
+// narrow strip of a live reading the hand-over costs a hundred times the
+// blend itself. Bands of 64 rows stay on this thread.
+void drawInBands(QPainter& p, const QRect& area, const QImage& image)
+{
+    constexpr int band = 64;
+    for (int y = area.top(); y <= area.bottom(); y += band) {
+        const QRect part(area.left(), y, area.width(), std::min(band, area.bottom() + 1 - y));
+        p.drawImage(part, image, part);
+    }
 }
 
 }  // namespace
@@ -369,7 +383,8 @@ bool ZrGraphPainter::yieldIfDue(std::uint32_t& since, TraceRaster& raster)
     return true;
 }
 
-void ZrGraphPainter::Compose(QPainter& p)
+// Only the area asked for is copied: a live reading repaints a narrow strip.
+void ZrGraphPainter::Compose(QPainter& p, const QRect& area)
 {
     if (BackgroundBitmap.size() != size()) BuildBackground();
     if (TraceBitmap.size() != size() || TraceMask.size() != size()) {
@@ -378,26 +393,26 @@ void ZrGraphPainter::Compose(QPainter& p)
     }
     const PainterScale& s = scale();
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, BackgroundBitmap);
+    p.drawImage(area, BackgroundBitmap, area);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.setPen(QPen(toQColor(foreColor_), qreal(penWidth_ + 1)));
     const int x0 = s.XOf(0), y0 = s.YOfCode(0);
     p.drawLine(x0, 0, x0, height());
-    p.drawLine(0, y0, width(), y0);
-    if (viewMode_ == 0) paintTimeDomainLines(p);
+    p.drawLine(std::max(area.left() - 2, 0), y0, std::min(area.right() + 2, width()), y0);
+    if (viewMode_ == 0) paintTimeDomainLines(p, area);
     p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-    p.drawImage(0, 0, TraceMask);
+    drawInBands(p, area, TraceMask);
     p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-    p.drawImage(0, 0, TraceBitmap);
+    drawInBands(p, area, TraceBitmap);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void ZrGraphPainter::paintEvent(QPaintEvent*)
+void ZrGraphPainter::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     switch (viewMode_) {
     case 0:
-    case 2: Compose(p); break;
+    case 2: Compose(p, event->rect()); break;
     case 1: paintTable(p); break;
     default: break;
     }

@@ -139,8 +139,8 @@ public:
     // The grid background and the traces, rebuilt from the current state.
     void BuildBackground();
     void DrawTraces();
-    // The plot or histogram as the paint handler lays it out.
-    void Compose(QPainter& p);
+    // The plot or histogram as the paint handler lays it out, within area.
+    void Compose(QPainter& p, const QRect& area);
 
 signals:
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
@@ -167,7 +167,7 @@ private:
     void drawSegment(TraceRaster& raster, const GraphChannel& ch, int r, int x2) const;
     bool drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
     bool drawChannelBars(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
-    void paintTimeDomainLines(QPainter& p);
+    void paintTimeDomainLines(QPainter& p, const QRect& area);
     void paintTable(QPainter& p);
     // Shows a build step's text at most every 50 ms; false when the program is closing.
     bool histogramProgress(std::uint32_t& since, const std::function<QString()>& text);

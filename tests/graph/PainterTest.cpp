@@ -1,3 +1,4 @@
+#include <QMouseEvent>
 #include <string>
 
 #include "PainterFixture.h"
@@ -239,4 +240,86 @@ TEST_F(PainterTest, TracesLieOverGridAxesAndLines)
     EXPECT_GT(countRow(35, 0, 200, fore), 50);
     EXPECT_GT(countRow(75, 0, 200, fore), 50);
     EXPECT_EQ(img.pixel(47, 57), rgb(p.BackColor()));
+}
+
+namespace {
+
+// Moves 100 ms whenever it is read: every check of a drawing loop finds a
+// second gone by soon.
+class FastClock : public Clock {
+public:
+    uint64_t micros() override { return now_ += 100000; }
+    void sleepUntil(uint64_t deadline) override { now_ = deadline > now_ ? deadline : now_; }
+
+private:
+    uint64_t now_ = 0;
+};
+
+void fill(ZrGraphPainter& p, int records)
+{
+    auto& ch = p.DisplayZorTape()->Channels[0];
+    for (int r = 0; r < records; ++r) ch.Data[r] = r % 25;
+    ch.Enabled = true;
+    p.SetXRight(records);  // every record inside the plot
+}
+
+}  // namespace
+
+TEST_F(PainterTest, LongRedrawLetsEventsRunEverySecond)
+{
+    int ran = 0;
+    {
+        ZrGraphPainter p(nullptr, 1, 4096, clock);  // virtual time stands still
+        fill(p, 4096);
+        QMetaObject::invokeMethod(qApp, [&] { ++ran; }, Qt::QueuedConnection);
+        p.Redraw();
+        EXPECT_EQ(ran, 0);
+        QCoreApplication::processEvents();
+        ran = 0;
+    }
+    FastClock fast;
+    ZrGraphPainter p(nullptr, 1, 4096, fast);
+    fill(p, 4096);
+    QMetaObject::invokeMethod(qApp, [&] { ++ran; }, Qt::QueuedConnection);
+    p.Redraw();
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(PainterTest, ChangeDuringAYieldRestartsTheRedraw)
+{
+    FastClock fast;
+    ZrGraphPainter p(nullptr, 1, 4096, fast);
+    fill(p, 4096);
+    // While the redraw is paused, a command changes the pen and data arrive.
+    QMetaObject::invokeMethod(qApp, [&] {
+        p.SetPenWidth(1);
+        p.DataPointCh(1, 3);
+        p.ClearData();
+    }, Qt::QueuedConnection);
+    p.Redraw();
+
+    ZrGraphPainter same(nullptr, 1, 4096, clock);
+    same.SetPenWidth(1);
+    same.DataPointCh(1, 3);
+    same.ClearData();
+    same.SetXRight(4096);
+    same.DisplayZorTape()->Channels[0].Enabled = true;
+    same.Redraw();
+    EXPECT_EQ(p.TraceBitmap, same.TraceBitmap);
+    EXPECT_EQ(p.TraceMask, same.TraceMask);
+}
+
+TEST_F(PainterTest, ReleasingTheMouseReportsPositionAndClick)
+{
+    ZrGraphPainter p(nullptr, 1, 64, clock);
+    int clicks = 0, upX = -1, upY = -1;
+    QObject::connect(&p, &ZrGraphPainter::clicked, [&] { ++clicks; });
+    QObject::connect(&p, &ZrGraphPainter::mouseUp,
+                     [&](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) { upX = x, upY = y; });
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(12, 34), QPointF(12, 34), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&p, &release);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(upX, 12);
+    EXPECT_EQ(upY, 34);
 }

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "graphwin/MeasurementFormat.h"
+
 class Dialogs;
 class QuerySender;
 
@@ -58,8 +60,10 @@ public:
     int32_t CurrentChannel = 0;
     bool Bipolar = false;
     bool ScanAll = false;
-    int32_t MaxCode = 4095;
-    int32_t MinCode = 0;
+    // Shared with every graph window: a loaded file may change them.
+    CodeLimits Limits;
+    int32_t& MaxCode = Limits.MaxCode;
+    int32_t& MinCode = Limits.MinCode;
     double Vref = 4.096;
     int32_t TareOffset = 0;
     uint8_t RawHigh = 0;

@@ -1,0 +1,54 @@
+#include "app/CommandLine.h"
+
+#include <filesystem>
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    static const std::pair<const char*, ModuleKind> kinds[] = {{"ARBORD", ModuleKind::Arbord},
+                                                               {"BRANT", ModuleKind::Brant},
+                                                               {"COBALT", ModuleKind::Cobalt},
+                                                               {"COBALT-16WIDE", ModuleKind::Cobalt16Wide}};
+    CommandLine line;
+    const std::string option = "--simulate";
+    for (const std::string& argument : arguments) {
+        if (argument == option) {
+            line.simulate = true;
+            continue;
+        }
+        if (argument.rfind(option + "=", 0) == 0) {
+            const std::string kind = argument.substr(option.size() + 1);
+            bool known = false;
+            for (const auto& [name, value] : kinds)
+                if (kind == name) {
+                    line.kind = value;
+                    known = true;
+                }
+            if (!known) {
+                line.error = "Unknown module kind \"" + kind + "\": use ARBORD, BRANT, COBALT or COBALT-16WIDE.";
+                return line;
+            }
+            line.simulate = true;
+            continue;
+        }
+        line.error = "Unknown argument \"" + argument + "\". Usage: vx7318kit [--simulate[=KIND]]";
+        return line;
+    }
+    return line;
+}
+
+std::string LoaderFileFor(ModuleKind kind) {
+    switch (kind) {
+    case ModuleKind::Brant: return "KIT7318.BRT";
+    case ModuleKind::Cobalt: return "KIT7318.COB";
+    case ModuleKind::Cobalt16Wide: return "KIT7318.CWD";
+    default: return "KIT7318.ARB";
+    }
+}
+
+std::string FindLoaderFile(const std::string& name, const std::string& executablePath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_regular_file(name, error)) return name;
+    const fs::path beside = fs::path(executablePath).parent_path() / name;
+    if (fs::is_regular_file(beside, error)) return beside.string();
+    return name;
+}

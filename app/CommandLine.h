@@ -1,0 +1,25 @@
+#pragma once
+// The program's one option, --simulate[=KIND]: connect to the simulated kit
+// (ARBORD unless KIND says BRANT, COBALT or COBALT-16WIDE) as if the user had
+// chosen it in the serial window and pressed Ok.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/ModuleKind.h"
+
+struct CommandLine {
+    bool simulate = false;
+    ModuleKind kind = ModuleKind::Arbord;
+    std::string error;  // not empty when the arguments are not understood
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The loader file of a module kind: "KIT7318.ARB" and its siblings.
+std::string LoaderFileFor(ModuleKind kind);
+
+// The loader file as the program opens it: the name in the current folder
+// when it is there, else beside the executable when it is there, else the
+// name as it is (the connection then reports it missing).
+std::string FindLoaderFile(const std::string& name, const std::string& executablePath);

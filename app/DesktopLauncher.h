@@ -1,0 +1,10 @@
+#pragma once
+// Starts documents and programs on the desktop: the document through the
+// desktop's handler, programs with an argument vector and no shell.
+#include "app/HelpIndex.h"
+
+class DesktopLauncher : public Launcher {
+public:
+    int openDocument(const std::string& path) override;
+    int start(const std::vector<std::string>& argv) override;
+};

@@ -1,0 +1,60 @@
+#include "app/HelpIndex.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/ApplicationTitle.h"
+#include "platform/Dialogs.h"
+
+std::string HelpIndex::helpFilePath(const std::string& executablePath) {
+    const size_t slash = executablePath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : executablePath.substr(0, slash);
+    return folder + "/" + FileName;
+}
+
+std::vector<std::string> HelpIndex::commandLine(int attempt, const std::string& helpFile) {
+    switch (attempt) {
+    case 0: return {helpFile};
+    case 1: return {"xdg-open", helpFile};
+    default: return {"x-www-browser", helpFile};
+    }
+}
+
+bool HelpIndex::open(const std::string& helpFile, Launcher& launcher, Dialogs& dialogs) {
+    constexpr int Tries = 3;
+    std::vector<std::string> tried;
+    int error = 0;
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        tried = commandLine(attempt, helpFile);
+        error = attempt == 0 ? launcher.openDocument(helpFile) : launcher.start(tried);
+        if (error == 0) return true;
+        // No file: no other program will find it either.
+        if (attempt == 0 && error == ENOENT) break;
+    }
+    std::string shown;
+    for (const std::string& word : tried) shown += (shown.empty() ? "" : " ") + word;
+    char reason[256];
+    const std::string text = shown + "\nError " + std::to_string(error) + ": " +
+                             strerror_r(error, reason, sizeof reason);
+    dialogs.message({text, ApplicationTitle, MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
+    return false;
+}
+
+namespace {
+
+std::string compilerName() {
+#if defined(__clang__)
+    return "clang " __clang_version__;
+#elif defined(__GNUC__)
+    return "GCC " __VERSION__;
+#else
+    return "an unknown compiler";
+#endif
+}
+
+}  // namespace
+
+std::string AboutText() {
+    return std::string("VX7318 Evaluation Software\nLast compiled ") + __DATE__ + " " + __TIME__ + " under " +
+           compilerName();
+}

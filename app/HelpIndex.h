@@ -1,0 +1,36 @@
+#pragma once
+// Opening the help file, "HELPFILE.HTM" beside the executable, in the user's
+// browser. Three tries in turn: the desktop's handler for the file, then
+// "xdg-open FILE", then "x-www-browser FILE"; each program is started with an
+// argument vector, never through a shell. A missing file is reported at once;
+// other failures fall through to the next try, and the last is reported.
+#include <string>
+#include <vector>
+
+class Dialogs;
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // 0 when the desktop took the document, else an errno-style code.
+    virtual int openDocument(const std::string& path) = 0;
+    // 0 when the program started, else an errno-style code.
+    virtual int start(const std::vector<std::string>& argv) = 0;
+};
+
+class HelpIndex {
+public:
+    static constexpr const char* FileName = "HELPFILE.HTM";
+
+    // The help file's path: the executable's folder and FileName.
+    static std::string helpFilePath(const std::string& executablePath);
+
+    // The command lines tried, as the failure report names them.
+    static std::vector<std::string> commandLine(int attempt, const std::string& helpFile);
+
+    // Opens the help file; returns true when a try succeeded.
+    static bool open(const std::string& helpFile, Launcher& launcher, Dialogs& dialogs);
+};
+
+// "VX7318 Evaluation Software" and the build's date, time and compiler.
+std::string AboutText();

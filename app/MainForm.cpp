@@ -1,0 +1,527 @@
+#include "app/MainForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/ApplicationTitle.h"
+#include "app/HelpIndex.h"
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+#include "link/SerialForm.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+TMainForm* MainForm = nullptr;
+QDialog* SampleForm = nullptr;
+
+namespace {
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+QLabel* label(const char* text, QWidget* parent) { return new QLabel(text, parent); }
+
+void setPixelFont(QWidget* widget, int pixels, bool bold) {
+    QFont font = widget->font();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+void setText(QLabel* label, const std::string& text) {
+    if (label->text() != qt(text)) label->setText(qt(text));
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// One of the rounded boxes that group the window's areas.
+QFrame* box(QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName("box");
+    frame->setStyleSheet("QFrame#box { border: 1px solid palette(mid); border-radius: 6px; }");
+    return frame;
+}
+
+void showSelector(QComboBox* box, const Selector& selector) {
+    const QSignalBlocker quiet(box);
+    if (box->count() == 0)
+        for (const std::string& item : selector.items) box->addItem(qt(item));
+    const int index = selector.selectedIndex();
+    if (index >= 0) box->setCurrentIndex(index);
+    if (box->currentText() != qt(selector.text)) box->setEditText(qt(selector.text));
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const std::string& executablePath)
+    : clock_(clock),
+      dialogs_(dialogs),
+      launcher_(launcher),
+      executablePath_(executablePath),
+      control_(TSerialForm::querySender(), dialogs),
+      loop_(control_, TSerialForm::querySender(), *this, clock) {
+    setWindowTitle(NotConnectedCaption);
+    showModal = [](QDialog& window) { return window.exec(); };
+    realTimer_ = new QTimer(this);
+    realTimer_->setSingleShot(true);
+    realTimer_->setTimerType(Qt::PreciseTimer);
+    buildControls();
+    buildMenus();
+    FormCreate();
+    connectHandlers();
+    showSelectors();
+    showReadings();
+    loop_.Timer1.onChange = [this] { armTimer(); };
+    if (!MainForm) MainForm = this;
+}
+
+TMainForm::~TMainForm() {
+    loop_.Timer1.onChange = nullptr;
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::buildControls() {
+    auto* centre = new QWidget(this);
+    setCentralWidget(centre);
+    auto* whole = new QVBoxLayout(centre);
+    whole->setContentsMargins(6, 6, 6, 6);
+
+    auto* selectors = new QHBoxLayout;
+    for (QComboBox** list : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4, &ComboBox5}) {
+        *list = new QComboBox(centre);
+        (*list)->setEditable(true);
+        (*list)->setInsertPolicy(QComboBox::NoInsert);
+        // Wide enough to read every item, "11 normal operation" too.
+        (*list)->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        selectors->addWidget(*list);
+    }
+    ComboBox2->setMaxVisibleItems(9);
+    whole->addLayout(selectors);
+
+    auto* panels = new QHBoxLayout;
+    whole->addLayout(panels);
+
+    QFrame* channels = box(centre);
+    auto* rows = new QGridLayout(channels);
+    rows->setVerticalSpacing(2);
+    for (int c = 0; c < ReadingLoop::Channels; ++c) {
+        LabelCH[c] = new QLabel(QString("CH%1").arg(c), channels);
+        Vin[c] = new QLabel(ReadingLoop::UnknownVolts, channels);
+        setPixelFont(Vin[c], 13, true);
+        Vin[c]->setMinimumWidth(Vin[c]->fontMetrics().horizontalAdvance(">-2.0480V") + 4);
+        Vin[c]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Code[c] = new QLabel(ReadingLoop::UnknownCode, channels);
+        Code[c]->setMinimumWidth(Code[c]->fontMetrics().horizontalAdvance("-2048") + 4);
+        Code[c]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        rows->addWidget(LabelCH[c], c, 0);
+        rows->addWidget(Vin[c], c, 1);
+        rows->addWidget(Code[c], c, 2);
+    }
+    panels->addWidget(channels);
+
+    auto* right = new QVBoxLayout;
+    panels->addLayout(right);
+
+    QFrame* reading = box(centre);
+    auto* readingRows = new QGridLayout(reading);
+    UpdateButton = new QPushButton("&Read", reading);
+    StatusLabel = new QLabel("*", reading);
+    setPixelFont(StatusLabel, 32, true);
+    setTextColour(StatusLabel, Qt::red);
+    StatusLabel->setMinimumWidth(StatusLabel->fontMetrics().horizontalAdvance("^") + 8);
+    StatusLabel->setAlignment(Qt::AlignCenter);
+    AUTOREADcheckbox = new QCheckBox("Read Every", reading);
+    UpdateRateComboBox = new QComboBox(reading);
+    UpdateRateComboBox->setEditable(true);
+    UpdateRateComboBox->setInsertPolicy(QComboBox::NoInsert);
+    UpdateRateComboBox->addItems(
+        {"60", "100", "200", "500", "1000", "2000", "5000", "10000", "20000", "30000", "60000"});
+    UpdateRateComboBox->setCurrentText("500");
+    Label1 = new QLabel("msec", reading);
+    readingRows->addWidget(UpdateButton, 0, 0);
+    readingRows->addWidget(StatusLabel, 0, 1, 2, 1);
+    readingRows->addWidget(AUTOREADcheckbox, 1, 0);
+    auto* rate = new QHBoxLayout;
+    rate->addWidget(UpdateRateComboBox);
+    rate->addWidget(Label1);
+    readingRows->addLayout(rate, 2, 0, 1, 2);
+    right->addWidget(reading);
+
+    QFrame* reference = box(centre);
+    auto* referenceRows = new QGridLayout(reference);
+    LabelSampleRate = new QLabel("Sample rate: 6 ksps", reference);
+    SetVrefButton = new QPushButton("Set Vref", reference);
+    VrefEdit = new QLineEdit(ConversionControl::DefaultVrefText, reference);
+    VrefEdit->setMaximumWidth(VrefEdit->fontMetrics().horizontalAdvance("00.0000V") + 12);
+    referenceRows->addWidget(LabelSampleRate, 0, 0, 1, 2);
+    referenceRows->addWidget(SetVrefButton, 1, 0);
+    referenceRows->addWidget(VrefEdit, 1, 1);
+    right->addWidget(reference);
+    right->addStretch();
+
+    QFrame* statistics = box(centre);
+    auto* statRows = new QGridLayout(statistics);
+    statRows->setVerticalSpacing(2);
+    Label6 = label("Average", statistics);
+    Label3 = label("Rms", statistics);
+    Label7 = label("Minimum", statistics);
+    Label8 = label("Maximum", statistics);
+    VAvg = label(ReadingLoop::UnknownVolts, statistics);
+    CodeRms = label(ReadingLoop::UnknownVolts, statistics);
+    VMin = label(ReadingLoop::UnknownVolts, statistics);
+    VMax = label(ReadingLoop::UnknownVolts, statistics);
+    CodeAvg = label(ReadingLoop::UnknownCode, statistics);
+    CodeMin = label(ReadingLoop::UnknownCode, statistics);
+    CodeMax = label(ReadingLoop::UnknownCode, statistics);
+    QLabel* names[] = {Label6, Label3, Label7, Label8};
+    QLabel* volts[] = {VAvg, CodeRms, VMin, VMax};
+    QLabel* codes[] = {CodeAvg, nullptr, CodeMin, CodeMax};
+    for (int row = 0; row < 4; ++row) {
+        statRows->addWidget(names[row], row, 0);
+        QFont bold = volts[row]->font();
+        bold.setBold(true);
+        volts[row]->setFont(bold);
+        volts[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        volts[row]->setMinimumWidth(volts[row]->fontMetrics().horizontalAdvance(">-2.0480V") + 4);
+        statRows->addWidget(volts[row], row, 1);
+        if (codes[row]) {
+            codes[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            codes[row]->setMinimumWidth(codes[row]->fontMetrics().horizontalAdvance("-2048") + 4);
+            statRows->addWidget(codes[row], row, 2);
+        }
+    }
+    TareCheckBox = new QCheckBox("Tare Offset = 0", statistics);
+    ClearStatisticsButton = new QPushButton("Clear Statistics", statistics);
+    statRows->addWidget(TareCheckBox, 4, 0, 1, 2);
+    statRows->addWidget(ClearStatisticsButton, 4, 2);
+    whole->addWidget(statistics);
+
+    resize(std::max(442, sizeHint().width()), std::max(321, sizeHint().height()));
+}
+
+void TMainForm::buildMenus() {
+    QMenuBar* bar = menuBar();
+    menuInput = bar->addMenu("&Input");
+    for (int c = 0; c < ReadingLoop::Channels; ++c) menuInputCH[c] = menuInput->addAction(QString("CH&%1").arg(c));
+    menuInputScanAll1 = menuInput->addAction("&Scan All inputs");
+
+    menuView1 = bar->addMenu("&View");
+    menuViewRealtimeGraph1 = menuView1->addAction("&Real time graph");
+    menuViewCOMPortDebug1 = menuView1->addAction("&COM Port Debug");
+    menuViewRealtimeGraph1->setCheckable(true);
+    menuViewCOMPortDebug1->setCheckable(true);
+
+    menuColors = bar->addMenu("&Colors");
+    menuColorsStandard1 = menuColors->addAction("&Standard Colors");
+    for (int c = 0; c < ReadingLoop::Channels; ++c)
+        menuColorCH[c] = menuColors->addAction(QString("Color CH&%1").arg(c));
+
+    menuSample1 = bar->addAction("&Sample!");
+
+    menuHelp = bar->addMenu("&Help");
+    menuHelpIndex = menuHelp->addAction("Index");
+    menuHelpAbout = menuHelp->addAction("About...");
+}
+
+void TMainForm::connectHandlers() {
+    for (QComboBox* list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        connect(list, &QComboBox::currentTextChanged, this, [this] { CtrlWordComboBoxChange(); });
+    connect(UpdateButton, &QPushButton::clicked, this, [this] { UpdateButtonClick(); });
+    connect(AUTOREADcheckbox, &QCheckBox::clicked, this, [this] { AUTOREADcheckboxClick(); });
+    connect(UpdateRateComboBox, &QComboBox::currentTextChanged, this, [this] { UpdateRateComboBoxChange(); });
+    connect(SetVrefButton, &QPushButton::clicked, this, [this] { SetVrefButtonClick(); });
+    connect(TareCheckBox, &QCheckBox::clicked, this, [this] { TareCheckBoxClick(); });
+    connect(ClearStatisticsButton, &QPushButton::clicked, this, [this] { ClearStatisticsButtonClick(); });
+    connect(realTimer_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    for (int c = 0; c < ReadingLoop::Channels; ++c) {
+        connect(menuInputCH[c], &QAction::triggered, this, [this, c] { menuInputChannelClick(c); });
+        connect(menuColorCH[c], &QAction::triggered, this, [this, c] { menuColorChannelClick(c); });
+    }
+    connect(menuInputScanAll1, &QAction::triggered, this, [this] { menuInputScanAll1Click(); });
+    connect(menuView1, &QMenu::aboutToShow, this, [this] { menuView1Click(); });
+    connect(menuViewRealtimeGraph1, &QAction::triggered, this, [this] { menuViewRealtimeGraph1Click(); });
+    connect(menuViewCOMPortDebug1, &QAction::triggered, this, [this] { menuViewCOMPortDebug1Click(); });
+    connect(menuColorsStandard1, &QAction::triggered, this, [this] { menuColorsStandard1Click(); });
+    connect(menuSample1, &QAction::triggered, this, [this] { menuSample1Click(); });
+    connect(menuHelpIndex, &QAction::triggered, this, [this] { menuHelpIndexClick(); });
+    connect(menuHelpAbout, &QAction::triggered, this, [this] { menuHelpAboutClick(); });
+}
+
+void TMainForm::driveTimerManually() {
+    manualTicks_ = true;
+    realTimer_->stop();
+}
+
+// The real timer fires when the reading timer's next tick is due.
+void TMainForm::armTimer() {
+    if (manualTicks_ || !loop_.Timer1.Enabled()) {
+        realTimer_->stop();
+        return;
+    }
+    const uint64_t now = clock_.micros();
+    const uint64_t due = loop_.Timer1.dueMicros();
+    const uint64_t waitMs = due > now ? (due - now + 999) / 1000 : 0;
+    realTimer_->start(int(std::min<uint64_t>(waitMs, uint64_t(INT32_MAX))));
+}
+
+void TMainForm::withTimerPaused(const std::function<void()>& f) {
+    const bool wasEnabled = loop_.Timer1.Enabled();
+    loop_.Timer1.SetEnabled(false);
+    f();
+    loop_.Timer1.SetEnabled(wasEnabled);
+}
+
+// --- Showing state ---
+
+void TMainForm::takeSelectors() {
+    control_.ComboBox1.text = ComboBox1->currentText().toStdString();
+    control_.ComboBox2.text = ComboBox2->currentText().toStdString();
+    control_.ComboBox3.text = ComboBox3->currentText().toStdString();
+    control_.ComboBox4.text = ComboBox4->currentText().toStdString();
+    control_.ComboBox5.text = ComboBox5->currentText().toStdString();
+}
+
+void TMainForm::showSelectors() {
+    showSelector(ComboBox1, control_.ComboBox1);
+    showSelector(ComboBox2, control_.ComboBox2);
+    showSelector(ComboBox3, control_.ComboBox3);
+    showSelector(ComboBox4, control_.ComboBox4);
+    showSelector(ComboBox5, control_.ComboBox5);
+}
+
+void TMainForm::showReadings() {
+    for (int c = 0; c < ReadingLoop::Channels; ++c) {
+        setText(Vin[c], loop_.Vin[c]);
+        setText(Code[c], loop_.Code[c]);
+    }
+    setText(StatusLabel, loop_.StatusLabel);
+    StatusLabel->setVisible(loop_.StatusVisible);
+    setText(VAvg, loop_.VAvg);
+    setText(CodeRms, loop_.CodeRms);
+    setText(VMin, loop_.VMin);
+    setText(VMax, loop_.VMax);
+    setText(CodeAvg, loop_.CodeAvg);
+    setText(CodeMin, loop_.CodeMin);
+    setText(CodeMax, loop_.CodeMax);
+    AUTOREADcheckbox->setChecked(loop_.AUTOREADcheckbox);
+    TareCheckBox->setChecked(loop_.TareCheckBox);
+    if (TareCheckBox->text() != qt(loop_.TareCheckBoxCaption)) TareCheckBox->setText(qt(loop_.TareCheckBoxCaption));
+    if (UpdateRateComboBox->currentText() != qt(loop_.UpdateRateComboBox)) {
+        const QSignalBlocker quiet(UpdateRateComboBox);
+        UpdateRateComboBox->setCurrentText(qt(loop_.UpdateRateComboBox));
+    }
+}
+
+// --- ReadingTarget ---
+
+void TMainForm::showStatus(const std::string& status) {
+    setText(StatusLabel, status);
+    StatusLabel->setVisible(true);
+    // The query that follows blocks: draw the status before it starts.
+    if (isVisible()) StatusLabel->repaint();
+}
+
+void TMainForm::Graph_Data_Point(int channel, int32_t code) { ::Graph_Data_Point(channel, code); }
+
+namespace {
+TGraphForm* fedGraph() { return UseUploadGraph ? UploadGraphForm : GraphForm; }
+}  // namespace
+
+bool TMainForm::AutoScale() {
+    TGraphForm* graph = fedGraph();
+    return graph && graph->Painter()->AutoScale();
+}
+
+void TMainForm::SetAutoScale(bool on) {
+    if (TGraphForm* graph = fedGraph()) graph->Painter()->SetAutoScale(on);
+}
+
+// --- Handlers ---
+
+void TMainForm::FormCreate() {
+    // The label arrays are filled as the rows are built, in channel order.
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    // After the window is on the screen, so the serial window opens over it.
+    QTimer::singleShot(0, this, [this] { FormShow(); });
+}
+
+void TMainForm::FormShow() {
+    loop_.Timer1.SetEnabled(false);
+    TSerialForm::SelectFilename(loaderFileName);
+    if (SerialForm && showModal(*SerialForm) == QDialog::Accepted) {
+        setWindowTitle(QString("Vanto VX7318 on %1").arg(SerialForm->cbxHwPort->currentText()));
+        loop_.AUTOREADcheckboxClick(true);
+    }
+    control_.ComboBox1.select(0);
+    control_.ComboBox2.select(0);
+    control_.ComboBox3.select(1);
+    control_.ComboBox4.select(1);
+    control_.ComboBox5.select(3);
+    showSelectors();
+    loop_.UpdateRateComboBoxChange("100");
+    showReadings();
+    UpdateButtonClick();
+    control_.FillVrefEdit();
+    VrefEdit->setText(qt(control_.VrefEdit));
+    if (GraphForm) GraphForm->show();
+    ApplyChannelColours();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+    // The main window's close ends the program, whatever else is open.
+    QCoreApplication::quit();
+}
+
+void TMainForm::FormClose() {
+    loop_.Timer1.SetEnabled(false);
+    if (SerialForm) SerialForm->btnStopClick();
+}
+
+void TMainForm::CtrlWordComboBoxChange() {
+    takeSelectors();
+    control_.CtrlWordComboBoxChange();
+}
+
+void TMainForm::UpdateButtonClick() {
+    loop_.UpdateButtonClick();
+    showReadings();
+}
+
+void TMainForm::Timer1Timer() {
+    loop_.Timer1Timer();
+    showReadings();
+}
+
+void TMainForm::AUTOREADcheckboxClick() {
+    loop_.AUTOREADcheckboxClick(AUTOREADcheckbox->isChecked());
+    showReadings();
+}
+
+void TMainForm::UpdateRateComboBoxChange() {
+    loop_.UpdateRateComboBoxChange(UpdateRateComboBox->currentText().trimmed().toStdString());
+}
+
+void TMainForm::SetVrefButtonClick() {
+    control_.VrefEdit = VrefEdit->text().toStdString();
+    control_.SetVrefButtonClick();
+    VrefEdit->setText(qt(control_.VrefEdit));
+}
+
+void TMainForm::TareCheckBoxClick() {
+    loop_.TareCheckBoxClick(TareCheckBox->isChecked());
+    showReadings();
+}
+
+void TMainForm::ClearStatisticsButtonClick() {
+    loop_.ClearStatisticsButtonClick();
+    showReadings();
+}
+
+void TMainForm::menuInputChannelClick(int channel) {
+    takeSelectors();
+    control_.menuInputChannelClick(channel);
+    showSelectors();
+}
+
+void TMainForm::menuInputScanAll1Click() {
+    takeSelectors();
+    control_.menuInputScanAll1Click();
+    showSelectors();
+}
+
+void TMainForm::menuView1Click() {
+    menuViewRealtimeGraph1->setChecked(GraphForm && GraphForm->isVisible());
+    menuViewCOMPortDebug1->setChecked(SerialForm && SerialForm->isVisible());
+}
+
+namespace {
+void toggleWindow(QWidget* window) {
+    if (!window) return;
+    if (window->isVisible()) {
+        window->hide();
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+}  // namespace
+
+void TMainForm::menuViewRealtimeGraph1Click() { toggleWindow(GraphForm); }
+
+void TMainForm::menuViewCOMPortDebug1Click() { toggleWindow(SerialForm); }
+
+void TMainForm::ApplyChannelColours() {
+    if (!GraphForm) return;
+    ZrGraphPainter* painter = GraphForm->Painter();
+    for (int c = 0; c < ReadingLoop::Channels; ++c) {
+        if (painter->GetNumChannels() > c) painter->SetThisChannel(uint32_t(c));
+        const QColor colour = toQColor(painter->GetThisPlotColor());
+        const uint32_t channel = painter->ThisChannel();
+        if (channel >= uint32_t(ReadingLoop::Channels)) continue;
+        for (QLabel* row : {LabelCH[channel], Vin[channel], Code[channel]}) setTextColour(row, colour);
+    }
+}
+
+void TMainForm::menuColorsStandard1Click() {
+    if (!GraphForm) return;
+    GraphForm->Painter()->ResetPlotColors();
+    ApplyChannelColours();
+}
+
+void TMainForm::menuColorChannelClick(int channel) {
+    if (!GraphForm) return;
+    withTimerPaused([&] {
+        ZrGraphPainter* painter = GraphForm->Painter();
+        painter->SetThisChannel(uint32_t(channel));
+        if (const auto chosen = dialogs_.chooseColour(painter->GetThisPlotColor())) {
+            painter->SetThisPlotColor(*chosen);
+            painter->Redraw();
+        }
+        ApplyChannelColours();
+    });
+}
+
+void TMainForm::menuSample1Click() {
+    withTimerPaused([&] {
+        if (control_.ScanAll)
+            dialogs_.message({SamplingScanAllRefusal, "Vanto", MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
+        else if (SampleForm)
+            showModal(*SampleForm);
+    });
+}
+
+void TMainForm::menuHelpIndexClick() {
+    HelpIndex::open(HelpIndex::helpFilePath(executablePath_), launcher_, dialogs_);
+}
+
+void TMainForm::menuHelpAboutClick() {
+    dialogs_.message({AboutText(), ApplicationTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
+}

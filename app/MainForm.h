@@ -1,0 +1,158 @@
+#pragma once
+// The main window: the control word's selector lists, one row per channel
+// with its voltage and code, the reading box, the reference voltage, the
+// statistics, and the menus that reach the other windows.
+//
+// The window shows the state of the conversion control and the reading loop
+// and forwards the user's actions to them. Its reading timer runs on the
+// Clock (see ReadingTimer); tests fire Timer1Timer themselves.
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "app/ConversionControl.h"
+#include "app/ReadingLoop.h"
+
+class Clock;
+class Dialogs;
+class Launcher;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+// The sampling tool's window (an empty tool window for now).
+extern QDialog* SampleForm;
+
+class TMainForm : public QMainWindow, private ReadingTarget {
+public:
+    static constexpr const char* NotConnectedCaption = "VX7318 Evaluation Kit - Not Connected";
+    static constexpr const char* LoaderFileName = "KIT7318.ARB";
+    static constexpr const char* SamplingScanAllRefusal = "Sampling supports only one channel at a time.";
+
+    TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const std::string& executablePath);
+    ~TMainForm() override;
+
+    // How modal windows are shown: exec() in the program; tests run the
+    // window's work to its end in virtual time and return the result.
+    std::function<int(QDialog&)> showModal;
+    // The loader file handed to the serial window when the window is shown.
+    std::string loaderFileName = LoaderFileName;
+    // Tests fire Timer1Timer themselves: the real timer stays off.
+    void driveTimerManually();
+
+    ConversionControl& control() { return control_; }
+    ReadingLoop& readings() { return loop_; }
+    // Timer1 as the window's state (the reading loop owns it).
+    ReadingTimer& Timer1() { return loop_.Timer1; }
+
+    // --- Handlers, named after control and event ---
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void CtrlWordComboBoxChange();
+    void UpdateButtonClick();
+    void Timer1Timer();
+    void AUTOREADcheckboxClick();
+    void UpdateRateComboBoxChange();
+    void SetVrefButtonClick();
+    void TareCheckBoxClick();
+    void ClearStatisticsButtonClick();
+    void menuInputChannelClick(int channel);
+    void menuInputScanAll1Click();
+    void menuView1Click();
+    void menuViewRealtimeGraph1Click();
+    void menuViewCOMPortDebug1Click();
+    void menuColorsStandard1Click();
+    void menuColorChannelClick(int channel);
+    void ApplyChannelColours();
+    void menuSample1Click();
+    void menuHelpIndexClick();
+    void menuHelpAboutClick();
+
+    // --- Controls ---
+    QComboBox* ComboBox1;
+    QComboBox* ComboBox2;
+    QComboBox* ComboBox3;
+    QComboBox* ComboBox4;
+    QComboBox* ComboBox5;
+    std::array<QLabel*, ReadingLoop::Channels> LabelCH{};
+    std::array<QLabel*, ReadingLoop::Channels> Vin{};
+    std::array<QLabel*, ReadingLoop::Channels> Code{};
+    QPushButton* UpdateButton;
+    QCheckBox* AUTOREADcheckbox;
+    QComboBox* UpdateRateComboBox;
+    QLabel* Label1;
+    QLabel* StatusLabel;
+    QLabel* LabelSampleRate;
+    QPushButton* SetVrefButton;
+    QLineEdit* VrefEdit;
+    QLabel* Label6;
+    QLabel* Label3;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* VAvg;
+    QLabel* CodeRms;
+    QLabel* VMin;
+    QLabel* VMax;
+    QLabel* CodeAvg;
+    QLabel* CodeMin;
+    QLabel* CodeMax;
+    QCheckBox* TareCheckBox;
+    QPushButton* ClearStatisticsButton;
+
+    QMenu* menuInput;
+    std::array<QAction*, ReadingLoop::Channels> menuInputCH{};
+    QAction* menuInputScanAll1;
+    QMenu* menuView1;
+    QAction* menuViewRealtimeGraph1;
+    QAction* menuViewCOMPortDebug1;
+    QMenu* menuColors;
+    QAction* menuColorsStandard1;
+    std::array<QAction*, ReadingLoop::Channels> menuColorCH{};
+    QAction* menuSample1;
+    QMenu* menuHelp;
+    QAction* menuHelpIndex;
+    QAction* menuHelpAbout;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ReadingTarget
+    void showStatus(const std::string& status) override;
+    void Graph_Data_Point(int channel, int32_t code) override;
+    bool AutoScale() override;
+    void SetAutoScale(bool on) override;
+
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    // Widgets -> state, and back.
+    void takeSelectors();
+    void showSelectors();
+    void showReadings();
+    void armTimer();
+    // Runs f with the reading timer off, then gives it back its state.
+    void withTimerPaused(const std::function<void()>& f);
+
+    Clock& clock_;
+    Dialogs& dialogs_;
+    Launcher& launcher_;
+    std::string executablePath_;
+    ConversionControl control_;
+    ReadingLoop loop_;
+    QTimer* realTimer_;
+    bool manualTicks_ = false;
+    bool shown_ = false;
+};
+
+// The one main window, or null before it is created.
+extern TMainForm* MainForm;

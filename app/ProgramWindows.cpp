@@ -1,0 +1,45 @@
+#include "app/ProgramWindows.h"
+
+#include <QDialog>
+
+#include "app/MainForm.h"
+#include "graphwin/GraphForm.h"
+
+ProgramWindows::ProgramWindows(const ProgramServices& s) {
+    TSerialForm::setWarningDialogs(&s.dialogs);
+    main = std::make_unique<TMainForm>(s.clock, s.dialogs, s.launcher, s.executablePath);
+
+    GraphWindowHost& host = GraphHost();
+    host.dialogs = &s.dialogs;
+    host.limits = &main->control().Limits;
+    host.clock = &s.clock;
+    TMainForm* window = main.get();
+    host.readingTimerEnabled = [window] { return window->Timer1().Enabled(); };
+    host.setReadingTimerEnabled = [window](bool on) { window->Timer1().SetEnabled(on); };
+
+    graph = std::make_unique<TGraphForm>();
+    graph->setWindowTitle(GraphCaption);
+    GraphForm = graph.get();
+
+    // The sampling tool's place: a tool window of its own, shown modally.
+    sample = std::make_unique<QDialog>(nullptr, Qt::Tool);
+    sample->setWindowTitle(SamplingCaption);
+    sample->resize(320, 200);
+    SampleForm = sample.get();
+
+    serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);
+}
+
+ProgramWindows::~ProgramWindows() {
+    serial.reset();
+    SampleForm = nullptr;
+    sample.reset();
+    if (GraphForm == graph.get()) GraphForm = nullptr;
+    graph.reset();
+    GraphWindowHost& host = GraphHost();
+    host.readingTimerEnabled = nullptr;
+    host.setReadingTimerEnabled = nullptr;
+    host.limits = nullptr;
+    main.reset();
+    TSerialForm::setWarningDialogs(nullptr);
+}

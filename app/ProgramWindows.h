@@ -1,0 +1,39 @@
+#pragma once
+// The program's four windows, created in their order: the main window, the
+// real-time graph, the sampling tool and the serial window. The first is the
+// main window; closing it ends the program. Destroyed in reverse order.
+#include <memory>
+#include <string>
+
+#include "link/SerialForm.h"
+
+class Clock;
+class Dialogs;
+class Launcher;
+class QDialog;
+class SerialDevice;
+class TGraphForm;
+class TMainForm;
+
+struct ProgramServices {
+    Clock& clock;
+    Dialogs& dialogs;
+    Launcher& launcher;
+    SerialDevice& ports;
+    PortChoices portChoices;
+    std::string executablePath;
+};
+
+class ProgramWindows {
+public:
+    static constexpr const char* GraphCaption = "Real Time Data";
+    static constexpr const char* SamplingCaption = "Sampling Tool";
+
+    explicit ProgramWindows(const ProgramServices& services);
+    ~ProgramWindows();
+
+    std::unique_ptr<TMainForm> main;
+    std::unique_ptr<TGraphForm> graph;
+    std::unique_ptr<QDialog> sample;
+    std::unique_ptr<TSerialForm> serial;
+};

@@ -1,0 +1,88 @@
+#pragma once
+// Reading the converter: one "R" (or, scanning all channels, one "A") per
+// reading, each result shown in its channel's row, fed to the real-time
+// graph and passed through the statistics: the mean and rms of the last ten
+// voltages, the lowest and highest codes, and a filtered code that also
+// serves as the tare offset.
+//
+// The texts the main window shows live here, under the names of the labels
+// that show them; the window copies them after every operation.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/ConversionControl.h"
+#include "app/ReadingTimer.h"
+#include "support/ZrQueue.h"
+
+class QuerySender;
+
+// Where readings go besides the window's texts.
+class ReadingTarget {
+public:
+    virtual ~ReadingTarget() = default;
+    // The status changed: draw it now, the query that follows blocks.
+    virtual void showStatus(const std::string& status) = 0;
+    // One result for the graph that is being fed.
+    virtual void Graph_Data_Point(int channel, int32_t code) = 0;
+    // The automatic rescale of the graph that is being fed.
+    virtual bool AutoScale() = 0;
+    virtual void SetAutoScale(bool on) = 0;
+};
+
+class ReadingLoop {
+public:
+    static constexpr int Channels = 8;
+    static constexpr size_t ScanReplyLength = 40;
+    static constexpr double FilterWeight = 0.95;
+    static constexpr int FallbackInterval = 100;
+    static constexpr const char* UnknownVolts = "+?.??? V";
+    static constexpr const char* ClearedVolts = "+?.???V";
+    static constexpr const char* UnknownCode = "???";
+
+    ReadingLoop(ConversionControl& control, QuerySender& link, ReadingTarget& target, Clock& clock);
+
+    // One reading: the "&Read" button, the timer and the window's first show.
+    void UpdateButtonClick();
+    void Timer1Timer();
+    void AUTOREADcheckboxClick(bool ticked);
+    // The rate list's text as milliseconds; text that is no number, and an
+    // interval of 0 or below (which would never fire), give 100 ms.
+    void UpdateRateComboBoxChange(const std::string& text);
+    void StopAutoRead();
+    // The last decoded result of channel CurrentChannel, everywhere.
+    void ShowConversion();
+    void TareCheckBoxClick(bool ticked);
+    void ClearStatisticsButtonClick();
+
+    static int IntervalFromText(const std::string& text);
+
+    ReadingTimer Timer1;
+
+    // --- What the window shows ---
+    std::string StatusLabel = "*";
+    bool StatusVisible = true;
+    bool AUTOREADcheckbox = false;
+    std::string UpdateRateComboBox = "500";
+    std::array<std::string, Channels> Vin;
+    std::array<std::string, Channels> Code;
+    std::string VAvg = UnknownVolts, CodeRms = UnknownVolts, VMin = UnknownVolts, VMax = UnknownVolts;
+    std::string CodeAvg = UnknownCode, CodeMin = UnknownCode, CodeMax = UnknownCode;
+    bool TareCheckBox = false;
+    std::string TareCheckBoxCaption = "Tare Offset = 0";
+
+    // --- Statistics ---
+    TZrQueue Queue;
+    int32_t MinCodeSeen = 4095;
+    int32_t MaxCodeSeen = 0;
+    int32_t FilteredCode = 0;
+
+private:
+    void setStatus(const char* status);
+    void readAllChannels(const std::string& reply);
+    void fail();
+
+    ConversionControl& control_;
+    QuerySender& link_;
+    ReadingTarget& target_;
+};

@@ -485,3 +485,36 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
     f.btnStop->click();
     EXPECT_EQ(take(), "ClosedSerialPort;SetEnable 0;") << "also with no port open";
 }
+
+TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
+    // Notes whether the window's timer ran while the box was up.
+    struct WatchingDialogs : ScriptedDialogs {
+        QTimer* timer = nullptr;
+        std::vector<bool> timerActive;
+        MsgAnswer message(const MessageRequest& request) override {
+            timerActive.push_back(timer->isActive());
+            return ScriptedDialogs::message(request);
+        }
+    };
+    widgetApp();
+    VirtualClock clock;
+    SimulatedKit kit(clock, ModuleKind::Cobalt);
+    PortSwitch ports(clock);
+    ports.add(Kit, kit);
+    WatchingDialogs dialogs;
+    TSerialForm f(ports, clock, dialogs, {{Kit}, {}}, "/nonexistent/libLinkProbe.so");
+    dialogs.timer = f.Timer1;
+    ASSERT_TRUE(f.Timer1->isActive()) << "running from creation (no event loop runs here)";
+
+    // The ARBORD loader for a COBALT board: the warning, answered Cancel.
+    TSerialForm::SelectFilename(LoaderDir + "/KIT7318.ARB");
+    dialogs.messageAnswers = {MsgAnswer::Cancel};
+    f.btnOk->click();
+    f.runSequence();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Warning: this software is not for the COBALT module.");
+    EXPECT_EQ(dialogs.timerActive, std::vector<bool>{false});
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.sequence().ConnState, ConnectionSequence::Idle);
+    EXPECT_TRUE(f.btnHwClose->isEnabled()) << "Cancel leaves the port open";
+}

@@ -42,7 +42,7 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
 {
     if (parent) setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Real Time Data"));
-    resize(640, 420);
+    resize(1040, 480);  // both tool bar rows fit
     buildMenus();
     buildToolBars();
     buildCentre();

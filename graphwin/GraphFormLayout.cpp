@@ -87,7 +87,6 @@ void TGraphForm::buildToolBars()
                                     QStringLiteral("View Histogram plot, cumulative frequency of each code"));
     ToolButtonTable = addButton(ToolBarActions, QStringLiteral("Table"), QStringLiteral("View data as a table"));
 
-    addToolBarBreak(Qt::TopToolBarArea);
     ToolBarChannels = makeBar(this, "ToolBarChannels", Qt::TopToolBarArea);
     for (int n = 0; n < NumChannelButtons; ++n) {
         ToolButtonChannel[n] = addButton(ToolBarChannels, QString::number(n),
@@ -100,17 +99,19 @@ void TGraphForm::buildToolBars()
         }
     }
 
+    addToolBarBreak(Qt::TopToolBarArea);
     auto* readouts = makeBar(this, "ToolBarReadouts", Qt::TopToolBarArea);
     Panel4 = new QWidget(readouts);
     auto* row = new QHBoxLayout(Panel4);
     row->setContentsMargins(2, 0, 2, 0);
-    row->setSpacing(2);
+    row->setSpacing(1);
     auto readout = [&](QPushButton*& button, QLineEdit*& edit, const char* caption) {
         button = new QPushButton(QString::fromLatin1(caption), Panel4);
         button->setFlat(true);
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 14);
         edit = new QLineEdit(QStringLiteral("channel?"), Panel4);
         edit->setReadOnly(true);
-        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-0000.000000")) + 8);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.000000")) + 6);
         row->addWidget(button);
         row->addWidget(edit);
     };
@@ -120,7 +121,6 @@ void TGraphForm::buildToolBars()
     readout(btnStdDevCode, EditStdDevCode, "StdDev");
     readouts->addWidget(Panel4);
 
-    addToolBarBreak(Qt::TopToolBarArea);
     ToolBarEnableStats = makeBar(this, "ToolBarEnableStats", Qt::TopToolBarArea);
     auto toggle = [&](const char* caption) {
         const QString text = QString::fromLatin1(caption);

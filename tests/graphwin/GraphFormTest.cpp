@@ -1,0 +1,477 @@
+// The graph window driven through its controls on the offscreen platform,
+// with scripted dialogs and a virtual clock.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QToolButton>
+#include <cstdlib>
+
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+#include "graphwin/TempFolder.h"
+#include "platform/Clock.h"
+#include "support/Exceptions.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+QApplication& widgetApp()
+{
+    static int argc = 1;
+    static char name[] = "graphwin_window_tests";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class GraphFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        widgetApp();
+        saved_ = GraphHost();
+        GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; },
+                       [this](bool on) {
+                           timerOn = on;
+                           timerChanges.push_back(on);
+                       }};
+        UseUploadGraph = false;
+        SaveHeaderLine = SaveLineNumbers = false;
+    }
+    void TearDown() override
+    {
+        GraphForm = UploadGraphForm = nullptr;
+        UseUploadGraph = false;
+        GraphHost() = saved_;
+    }
+
+    ScriptedDialogs dialogs;
+    CodeLimits limits;
+    VirtualClock clock;
+    bool timerOn = true;
+    std::vector<bool> timerChanges;
+
+private:
+    GraphWindowHost saved_;
+};
+
+std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string text(const QLabel* label) { return label->text().toStdString(); }
+
+}  // namespace
+
+TEST_F(GraphFormTest, StartsHomedWithOneChannelButtonAndEveryHint)
+{
+    TGraphForm form;
+    ZrGraphPainter& p = *form.Painter();
+    EXPECT_EQ(form.windowTitle(), "Real Time Data");
+    EXPECT_EQ(p.NumRecords(), 64u);
+    EXPECT_EQ(p.YBottom(), -81);
+    EXPECT_EQ(p.XLeft(), 0);
+    EXPECT_FALSE(form.DataUnsaved);
+    EXPECT_EQ(text(form.EditMinCode), "channel?");
+    EXPECT_EQ(text(form.EditStdDevCode), "channel?");
+    EXPECT_TRUE(form.ChannelButtonVisible(0));
+    for (int n = 1; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(form.ChannelButtonVisible(n)) << n;
+    EXPECT_EQ(form.ToolButtonChannel[19]->toolTip(), "Enable data channel 19");
+    EXPECT_EQ(form.ToolButtonHome->toolTip(), "Set X and Y scales to \"home\" position");
+    EXPECT_EQ(form.ToolButtonHistogram->toolTip(), "View Histogram plot, cumulative frequency of each code");
+    EXPECT_EQ(form.ToolButtonLineNumbers->toolTip(), "When saving, include line numbers");
+    EXPECT_EQ(form.ToolButtonSxx->text(), "Sum(x*x)");
+    EXPECT_FALSE(form.ScrollBar1->isVisibleTo(&form));
+
+    // A window made later shows the shared save options as they are now.
+    form.ToolButtonHeaderLine->click();
+    EXPECT_TRUE(SaveHeaderLine);
+    TGraphForm later;
+    EXPECT_TRUE(later.ToolButtonHeaderLine->isChecked());
+    EXPECT_FALSE(later.ToolButtonLineNumbers->isChecked());
+}
+
+TEST_F(GraphFormTest, DataFeedGoesToTheUploadGraphOnlyWhileAsked)
+{
+    EXPECT_THROW(Graph_Data_Point(0, 1), PlainTextError);
+    try {
+        Graph_Data_Point(0, 1);
+    } catch (const PlainTextError& e) {
+        EXPECT_STREQ(e.what(), "null Target graph in Graph_Data_Point");
+    }
+
+    TGraphForm live, upload;
+    GraphForm = &live;
+    UploadGraphForm = &upload;
+    UseUploadGraph = true;
+    Graph_Data_Point(0, 100);
+    Graph_Data_Point(0, 200);
+    EXPECT_EQ(upload.Painter()->DisplayZorTape()->Channels[0].Data[1], 200);
+    EXPECT_EQ(live.Painter()->GetNumChannels(), 0);
+    EXPECT_EQ(text(live.EditMaxCode), "channel?");
+
+    UseUploadGraph = false;
+    Graph_Data_Point(0, 300);
+    EXPECT_EQ(live.Painter()->DisplayZorTape()->Channels[0].Data[0], 300);
+    EXPECT_EQ(upload.Painter()->ThisRecord(), 1u);
+
+    UploadGraphForm = nullptr;
+    UseUploadGraph = true;
+    EXPECT_THROW(Graph_Data_Point(0, 1), PlainTextError) << "no upload graph yet";
+}
+
+TEST_F(GraphFormTest, ReadingPressesAndShowsItsChannelButton)
+{
+    TGraphForm form;
+    GraphForm = &form;
+    Graph_Data_Point(5, 1000);
+    EXPECT_TRUE(form.ToolButtonChannel[5]->isChecked());
+    EXPECT_TRUE(form.ChannelButtonVisible(5));
+    EXPECT_FALSE(form.ChannelButtonVisible(4));
+    EXPECT_TRUE(form.Painter()->DisplayZorTape()->Channels[5].Enabled);
+
+    Graph_Data_Point(20, 7);
+    EXPECT_EQ(form.Painter()->DisplayZorTape()->Channels[20].Data[0], 7) << "stored without a button";
+    for (int n = 6; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(form.ChannelButtonVisible(n)) << n;
+
+    const int channels = form.Painter()->GetNumChannels();
+    Graph_Data_Point(-1, 7);
+    EXPECT_EQ(form.Painter()->GetNumChannels(), channels) << "a negative channel is no channel";
+}
+
+TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointAndNarrowOnRefresh)
+{
+    TGraphForm form;
+    GraphForm = &form;
+    Graph_Data_Point(0, 10);
+    EXPECT_EQ(text(form.EditMeanCode), "10.000000");
+    Graph_Data_Point(0, 7);
+    Graph_Data_Point(0, 12);
+    EXPECT_EQ(text(form.EditMinCode), "0") << "the overall range starts at 0 and only widens";
+    EXPECT_EQ(text(form.EditMaxCode), "12");
+    EXPECT_EQ(text(form.EditMeanCode), "9.666667");
+    EXPECT_EQ(text(form.EditStdDevCode), "2.516611");
+
+    form.ScaleChange();
+    EXPECT_EQ(text(form.EditMinCode), "7");
+    EXPECT_EQ(text(form.EditMaxCode), "12");
+    const ZrGraphPainter& p = *form.Painter();
+    EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=" + std::to_string(p.YScale()));
+    EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=0");
+    EXPECT_EQ(text(form.LabelBottomRight),
+              "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight()));
+
+    // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
+    form.Painter()->OverallMin = -3.75;
+    Graph_Data_Point(0, 12);
+    EXPECT_EQ(text(form.EditMinCode), "-3");
+}
+
+TEST_F(GraphFormTest, MouseReadoutUntilTheNextScaleChange)
+{
+    TGraphForm form;
+    ZrGraphPainter& p = *form.Painter();
+    p.SetGridSize(10);
+    p.SetXScale(2);
+    p.SetXLeft(0);
+    p.SetYScale(2);
+    p.SetYBottom(100 - (p.YTop() - p.YBottom()));
+    ASSERT_EQ(p.YTop(), 100);
+    emit p.mouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
+    EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
+    form.ScaleChange();
+    EXPECT_EQ(text(form.LabelTopRight), "");
+}
+
+TEST_F(GraphFormTest, ScaleButtonsChangeThePainterAndReleaseThemselves)
+{
+    TGraphForm form;
+    ZrGraphPainter& p = *form.Painter();
+    const int width = p.XRight() - p.XLeft();
+    form.ToolButtonXpanL->click();
+    EXPECT_EQ(p.XLeft(), -width / 3);
+    EXPECT_FALSE(form.ToolButtonXpanL->isChecked());
+    EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
+
+    const int xScale = p.XScale();
+    form.ToolButtonXcontract->click();
+    EXPECT_EQ(p.XScale(), xScale * 5);
+    form.ToolButtonYexpand->click();
+    EXPECT_FALSE(form.ToolButtonYexpand->isChecked());
+
+    // Home follows the code limits as they are now, for example after a bipolar file.
+    limits = {2047, -2048};
+    form.ToolButtonHome->click();
+    EXPECT_EQ(p.YBottom(), -2129);
+    EXPECT_EQ(p.XLeft(), 0);
+    EXPECT_FALSE(form.ToolButtonHome->isChecked());
+
+    form.MenuOptionsLargerGridSquares->trigger();
+    EXPECT_EQ(p.GridSize(), 40);
+    form.MenuOptionsSmallerGridSquares->trigger();
+    EXPECT_EQ(p.GridSize(), 20);
+    EXPECT_TRUE(timerChanges.empty()) << "pan, zoom and grid leave the reading timer alone";
+}
+
+TEST_F(GraphFormTest, ViewsSwitchButtonsScrollBarAndPauseTheTimer)
+{
+    TGraphForm form;
+    GraphForm = &form;
+    for (int i = 0; i < 30; ++i) Graph_Data_Point(0, i);
+
+    form.ToolButtonTable->click();
+    EXPECT_EQ(form.Painter()->ViewMode(), 1);
+    EXPECT_TRUE(form.ScrollBar1->isVisibleTo(&form));
+    EXPECT_EQ(form.ScrollBar1->maximum(), 63);
+    EXPECT_EQ(form.ScrollBar1->pageStep(), 10);
+    EXPECT_FALSE(form.ToolButtonXpanL->isEnabled());
+    EXPECT_FALSE(form.ToolButtonYpanD->isEnabled());
+    EXPECT_FALSE(form.ToolButtonTable->isChecked());
+    form.ScrollBar1->setValue(12);
+    EXPECT_EQ(form.Painter()->FirstVisibleTableRow(), 12);
+    EXPECT_EQ(timerChanges, (std::vector<bool>{false, true}));
+
+    form.ToolButtonHistogram->click();
+    EXPECT_EQ(form.Painter()->ViewMode(), 2);
+    EXPECT_FALSE(form.ScrollBar1->isVisibleTo(&form));
+    EXPECT_TRUE(form.ToolButtonXpanL->isEnabled());
+
+    form.ToolButtonTimeDomain->click();
+    EXPECT_EQ(form.Painter()->ViewMode(), 0);
+    EXPECT_TRUE(form.Painter()->AutoScaled());
+    EXPECT_TRUE(timerOn);
+
+    timerOn = false;
+    timerChanges.clear();
+    form.ToolButtonTable->click();
+    EXPECT_TRUE(timerChanges.empty()) << "a stopped timer stays stopped";
+}
+
+TEST_F(GraphFormTest, ChannelButtonsSwitchChannelsAndShowOrHide)
+{
+    TGraphForm form;
+    GraphForm = &form;
+    for (int ch = 0; ch < 3; ++ch) Graph_Data_Point(ch, 100 * ch);
+    TZorTape& tape = *form.Painter()->DisplayZorTape();
+
+    form.ToolButtonChannel[2]->click();
+    EXPECT_FALSE(tape.Channels[2].Enabled);
+    form.MenuOptionsHideUnusedChannelButtons->trigger();
+    EXPECT_FALSE(form.ChannelButtonVisible(2));
+    EXPECT_TRUE(form.ChannelButtonVisible(1));
+
+    form.MenuOptionsShowAllChannelButtons->trigger();
+    EXPECT_TRUE(form.ChannelButtonVisible(2));
+    EXPECT_FALSE(form.ChannelButtonVisible(3));
+
+    Graph_Data_Point(9, 5);
+    EXPECT_TRUE(form.ChannelButtonVisible(9));
+    form.MenuOptionsShowAllChannelButtons->trigger();
+    for (int n = 0; n < 10; ++n) EXPECT_TRUE(form.ChannelButtonVisible(n)) << n;
+
+    // Clearing releases the buttons; the channels stay as they were switched.
+    form.MenuOptionsClearData->trigger();
+    for (QToolButton* b : form.ToolButtonChannel) EXPECT_FALSE(b->isChecked());
+    EXPECT_TRUE(tape.Channels[0].Enabled);
+    EXPECT_EQ(tape.RecordsUsed(), 0u);
+}
+
+TEST_F(GraphFormTest, MenusShowTheirCheckMarks)
+{
+    TGraphForm form;
+    ZrGraphPainter& p = *form.Painter();
+    emit form.MenuOptions->aboutToShow();
+    EXPECT_FALSE(form.MenuOptionsAutoScale->isChecked());
+    EXPECT_TRUE(form.MenuOptionsShowMinMax->isChecked());
+    form.MenuOptionsAutoScale->trigger();
+    EXPECT_TRUE(p.AutoScale());
+    form.MenuOptionsShowMinMax->trigger();
+    EXPECT_FALSE(p.ShowMinMax);
+    emit form.MenuOptions->aboutToShow();
+    EXPECT_TRUE(form.MenuOptionsAutoScale->isChecked());
+    EXPECT_FALSE(form.MenuOptionsShowMinMax->isChecked());
+
+    form.menuSubLsbsItem[3]->trigger();
+    EXPECT_EQ(form.SubLsbs(), 3);
+    EXPECT_EQ(p.SubLsbs(), 3);
+    EXPECT_EQ(p.SubLsbDivisor(), 8.0);
+    form.menuSubLsbsItem[0]->setChecked(true);  // a stale mark the opening must correct
+    emit form.menuSubLsbs->aboutToShow();
+    for (int n = 0; n <= TGraphForm::MaxSubLsbs; ++n) EXPECT_EQ(form.menuSubLsbsItem[n]->isChecked(), n == 3) << n;
+    form.menuSubLsbsItem[0]->trigger();
+    EXPECT_EQ(p.SubLsbDivisor(), 1.0);
+
+    emit form.menuLength->aboutToShow();
+    EXPECT_TRUE(form.menuLengthItem[2]->isChecked()) << "64 records";
+    EXPECT_EQ(form.menuLengthItem[9]->text(), "8192 records");
+}
+
+TEST_F(GraphFormTest, ShorterTapeEmptiesTheGraphAndStartsAtRecordZero)
+{
+    TGraphForm form;
+    GraphForm = &form;
+    for (int i = 0; i < 64; ++i) Graph_Data_Point(0, i);
+    form.menuLengthItem[0]->trigger();
+    ZrGraphPainter& p = *form.Painter();
+    EXPECT_EQ(p.NumRecords(), 16u);
+    EXPECT_GE(p.XRight(), 16) << "the whole tape in view, as far as whole scales allow";
+    EXPECT_LT(p.XRight(), 64);
+    EXPECT_FALSE(form.ToolButtonChannel[0]->isChecked());
+    EXPECT_EQ(p.DisplayZorTape()->RecordsUsed(), 0u);
+    Graph_Data_Point(0, 555);
+    EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);
+    EXPECT_EQ(p.ThisRecord(), 0u);
+    emit form.menuLength->aboutToShow();
+    EXPECT_TRUE(form.menuLengthItem[0]->isChecked());
+    EXPECT_FALSE(form.menuLengthItem[2]->isChecked());
+}
+
+TEST_F(GraphFormTest, CloseAsksOnlyForUnsavedDataAndHonoursTheAnswer)
+{
+    TempFolder folder;
+    TGraphForm form;
+    form.setWindowTitle("Upload");
+    form.show();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    form.show();
+    form.DataUnsaved = true;
+    dialogs.messageAnswers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(form.close());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Do you want to save this Graph?");
+    EXPECT_EQ(dialogs.messages[0].caption, "Upload");
+    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(timerChanges, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(form.isVisible());
+
+    // Yes, then the file dialog cancelled: still open, still unsaved.
+    dialogs.messageAnswers = {MsgAnswer::Yes};
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.DataUnsaved);
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].title, "Save Measurements to File");
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, "Upload");
+
+    // Yes and a file: saved, then closed.
+    dialogs.messageAnswers = {MsgAnswer::Yes};
+    dialogs.fileAnswers = {FileChoice{folder / "up", 1}};
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.DataUnsaved);
+    EXPECT_TRUE(std::filesystem::exists(folder / "up.CSV")) << "the chosen type's extension is added";
+
+    form.show();
+    form.DataUnsaved = true;
+    dialogs.messageAnswers = {MsgAnswer::No};
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(form.DataUnsaved) << "No closes without a file";
+}
+
+TEST_F(GraphFormTest, SaveWritesTheTapeOrSaysWhyNot)
+{
+    TempFolder folder;
+    TGraphForm form;
+    GraphForm = &form;
+    form.menuLengthItem[0]->trigger();  // 16 records
+    for (int i = 0; i < 16; ++i) {
+        Graph_Data_Point(0, i);
+        Graph_Data_Point(1, 100 + i);
+    }
+    form.DataUnsaved = true;
+    dialogs.fileAnswers = {FileChoice{folder / "rt.txt", 0}};
+    form.menuFileSave->trigger();
+    EXPECT_FALSE(form.ToolButtonSave->isChecked());
+    EXPECT_FALSE(form.DataUnsaved);
+    const std::string file = ReadWholeFile(folder / "rt.txt");
+    EXPECT_EQ(file.rfind("; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n0\t100\r\n1\t101\r\n", 0), 0u)
+        << file;
+
+    form.DataUnsaved = true;
+    dialogs.fileAnswers = {FileChoice{folder / "missing/rt.txt", 0}};
+    EXPECT_FALSE(form.SaveMeasurements());
+    EXPECT_TRUE(form.DataUnsaved);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos)
+        << dialogs.messages[0].text;
+    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Stop);
+}
+
+TEST_F(GraphFormTest, LoadFillsANewWindowAndKeepsTheOldOne)
+{
+    TempFolder folder;
+    WriteWholeFile(folder / "m.txt",
+                   "; Bench run\r\n;~ SubLsbs=2 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n1 2 3\r\n4,5,6\r\n\r\n"
+                   "7\t8\t9\r\n");
+    TGraphForm form;
+    form.move(100, 50);
+    dialogs.fileAnswers = {FileChoice{folder / "m.txt", 0}};
+    form.menuFileLoad->trigger();
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].title, "Load Measurements from File");
+    EXPECT_EQ(dialogs.openRequests[0].initialName, "Real_Time_Data");
+    EXPECT_FALSE(form.ToolButtonLoad->isChecked());
+
+    const auto loaded = form.findChildren<TGraphForm*>();
+    ASSERT_EQ(loaded.size(), 1);
+    TGraphForm& window = *loaded[0];
+    EXPECT_EQ(window.windowTitle(), "Bench run");
+    EXPECT_EQ(window.pos(), form.pos() + QPoint(20, 20));
+    EXPECT_EQ(window.Painter()->NumRecords(), 3u);
+    EXPECT_EQ(window.Painter()->DisplayZorTape()->Channels[2].Data[1], 6);
+    EXPECT_EQ(window.SubLsbs(), 2);
+    EXPECT_EQ(limits.MinCode, -2048);
+    for (int n = 0; n < 3; ++n) EXPECT_TRUE(window.ToolButtonChannel[n]->isChecked() && window.ChannelButtonVisible(n));
+    EXPECT_FALSE(window.ChannelButtonVisible(3));
+    EXPECT_FALSE(window.DataUnsaved);
+    EXPECT_FALSE(window.ToolButtonLoad->isChecked());
+    EXPECT_EQ(window.Painter()->ViewMode(), 0);
+    EXPECT_EQ(form.Painter()->GetNumChannels(), 0) << "the loading window keeps its own tape";
+
+    EXPECT_EQ(form.LoadMeasurements(folder / "absent.txt"), nullptr);
+    EXPECT_EQ(form.findChildren<TGraphForm*>().size(), 1) << "no empty window is left behind";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("absent.txt"), std::string::npos) << dialogs.messages[0].text;
+}
+
+TEST_F(GraphFormTest, PrintsTheWindowImageOntoThePage)
+{
+    TempFolder folder;
+    TGraphForm form;
+    GraphForm = &form;
+    for (int i = 0; i < 40; ++i) Graph_Data_Point(0, 2000 + 50 * (i % 7));
+    form.show();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));
+    form.PrintTo(printer);
+    EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
+}
+
+// With VX_SCREENSHOTS set to a folder, grabs the window in each view there.
+TEST_F(GraphFormTest, Screenshots)
+{
+    const char* where = std::getenv("VX_SCREENSHOTS");
+    if (!where) GTEST_SKIP() << "set VX_SCREENSHOTS to a folder to take them";
+    TGraphForm form;
+    GraphForm = &form;
+    form.show();
+    form.menuLengthItem[3]->trigger();  // 128 records
+    for (int r = 0; r < 100; ++r)
+        for (int ch = 0; ch < 8; ++ch) Graph_Data_Point(ch, 400 + 450 * ch + ((r * (ch + 3) * 37) % 90) - (r * ch) % 60);
+    form.Painter()->ResetPlotColors();  // the program gives the traces their colours
+    QApplication::processEvents();
+    const QString folder = QString::fromLocal8Bit(where);
+    form.ToolButtonTimeDomain->click();
+    QApplication::processEvents();
+    form.grab().save(folder + "/graph-time.png");
+    form.ToolButtonHistogram->click();
+    QApplication::processEvents();
+    form.grab().save(folder + "/graph-histogram.png");
+    form.ToolButtonTable->click();
+    QApplication::processEvents();
+    form.grab().save(folder + "/graph-table.png");
+}

@@ -1,0 +1,143 @@
+// Pan, zoom, home, grid and mouse arithmetic of the graph window, on the
+// painter's scale object alone: no widgets, no pixels.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "graph/PainterScale.h"
+#include "graphwin/GraphViewCommands.h"
+
+namespace {
+
+// 64 records across at XScale 2 and the default grid of 10.
+PainterScale Scale64()
+{
+    PainterScale s;
+    s.Width = 320;
+    s.Height = 200;
+    return s;
+}
+
+// Remembers every request, to see what Home asks for before the setters derive scales.
+struct RecordingView {
+    std::vector<std::pair<char, int>> calls;
+    void SetXLeft(int v) { calls.push_back({'L', v}); }
+    void SetXRight(int v) { calls.push_back({'R', v}); }
+    void SetYBottom(int v) { calls.push_back({'B', v}); }
+    void SetYTop(int v) { calls.push_back({'T', v}); }
+};
+
+}  // namespace
+
+TEST(GraphViewCommands, PanMovesByAThirdOfTheWidthAndBack)
+{
+    PainterScale s = Scale64();
+    ASSERT_EQ(s.XRight(), 64);
+    view::PanLeft(s);
+    EXPECT_EQ(s.XLeft(), -21);
+    view::PanRight(s);
+    EXPECT_EQ(s.XLeft(), 0);
+
+    s.SetYBottom(0);
+    const int height = s.YTop() - s.YBottom();  // 40 codes
+    view::PanUp(s);
+    EXPECT_EQ(s.YBottom(), height / 3);
+    view::PanDown(s);
+    view::PanDown(s);
+    EXPECT_EQ(s.YBottom(), -height / 3);
+}
+
+TEST(GraphViewCommands, ZoomDividesOrMultipliesByFiveAroundTheCentre)
+{
+    PainterScale s = Scale64();
+    s.SetXScale(4);
+    view::ExpandX(s);
+    EXPECT_EQ(s.XScale(), 1);
+    s.SetXScale(50);
+    view::ExpandX(s);
+    EXPECT_EQ(s.XScale(), 10);
+    view::ContractX(s);
+    EXPECT_EQ(s.XScale(), 50);
+
+    // From records 0..320 at XScale 10 to 64 records wide, still centred on 160.
+    s.SetXScale(10);
+    s.SetXLeft(0);
+    view::ExpandX(s);
+    EXPECT_EQ(s.XLeft(), 128);
+    EXPECT_EQ(s.XRight(), 192);
+
+    s.SetYScale(7);
+    view::ExpandY(s);
+    EXPECT_EQ(s.YScale(), 1) << "7 / 5 in integers is 1, and 5 or less goes to 1";
+    s.SetYScale(2);
+    s.SetYBottom(0);
+    view::ContractY(s);
+    EXPECT_EQ(s.YScale(), 10);
+    EXPECT_EQ(s.YBottom(), -80) << "half height 20 became 100";
+}
+
+TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)
+{
+    RecordingView v;
+    view::Home(v, CodeLimits{4095, 0}, 64);
+    const std::vector<std::pair<char, int>> unipolar{{'B', -81}, {'T', 4176}, {'L', 0}, {'R', 64}};
+    EXPECT_EQ(v.calls, unipolar);
+
+    v.calls.clear();
+    view::Home(v, CodeLimits{2047, -2048}, 8192);
+    const std::vector<std::pair<char, int>> bipolar{{'B', -2129}, {'T', 2128}, {'L', 0}, {'R', 8192}};
+    EXPECT_EQ(v.calls, bipolar);
+
+    PainterScale s = Scale64();
+    view::Home(s, CodeLimits{}, 64);
+    EXPECT_EQ(s.YBottom(), -81);
+    EXPECT_GE(s.YTop(), 4176);
+    EXPECT_EQ(s.XLeft(), 0);
+    EXPECT_GE(s.XRight(), 64);
+}
+
+TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToSix)
+{
+    PainterScale s;
+    std::vector<int> larger;
+    for (int i = 0; i < 4; ++i) {
+        s.SetGridSize(view::LargerGridSize(s.GridSize()));
+        larger.push_back(s.GridSize());
+    }
+    EXPECT_EQ(larger, (std::vector<int>{40, 160, 200, 200}));
+
+    std::vector<int> smaller;
+    for (int i = 0; i < 6; ++i) {
+        s.SetGridSize(view::SmallerGridSize(s.GridSize()));
+        smaller.push_back(s.GridSize());
+    }
+    EXPECT_EQ(smaller, (std::vector<int>{100, 50, 25, 12, 6, 6})) << "3 is below what the painter takes";
+    EXPECT_EQ(view::SmallerGridSize(5), 5);
+}
+
+TEST(GraphViewCommands, MouseReadoutNamesRecordAndCodeUnderThePixel)
+{
+    const auto r = view::ReadoutAt(0, 0, 10, 2, 2, 0, 100);
+    EXPECT_EQ(r.record, 0);
+    EXPECT_EQ(r.code, 99) << "trunc(99.5)";
+    EXPECT_EQ(r.Text(), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
+
+    const auto far = view::ReadoutAt(52, 33, 10, 4, 3, -21, -5);
+    EXPECT_EQ(far.record, 0) << "trunc((52 + 1.25) / 2.5 - 21) = trunc(0.3)";
+    EXPECT_EQ(far.code, -15) << "trunc(-5 - (33 + 1.6667) / 3.3333) = trunc(-15.4)";
+    EXPECT_EQ(far.Text(), "(X=0,Y=-15) 2.50000pix/X, 3.33333pix/Y");
+
+    // A scale that would give no pixels per unit counts as one pixel.
+    const auto flat = view::ReadoutAt(3, 4, 0, 2, 2, 0, 10);
+    EXPECT_EQ(flat.Text(), "(X=3,Y=5) 1.00000pix/X, 1.00000pix/Y");
+}
+
+TEST(GraphViewCommands, ReadoutTextsTruncateCodesAndGiveStatisticsSixDecimals)
+{
+    EXPECT_EQ(view::CodeText(-3.75), "-3");
+    EXPECT_EQ(view::CodeText(12.9), "12");
+    EXPECT_EQ(view::StatText(9.0 + 2.0 / 3.0), "9.666667");
+    EXPECT_EQ(view::TopLeftText(4176, 20), "YTop=4176, YScale=20");
+    EXPECT_EQ(view::BottomLeftText(-81, 0), "YBottom=-81, XLeft=0");
+    EXPECT_EQ(view::BottomRightText(2, 64), "XScale=2, XRight=64");
+}

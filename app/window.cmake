@@ -1,6 +1,5 @@
 # The main window (Qt) and the program.
 add_library(vx_app STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DesktopLauncher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainForm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramWindows.cpp

@@ -1,0 +1,284 @@
+// The program's windows end to end on the offscreen platform, against the
+// simulated kit, in virtual time: start-up and connection, readings into the
+// rows, the statistics and the real-time graph, scan of all channels, tare,
+// an unplugged adapter, colours, menus and help.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <cerrno>
+#include <memory>
+
+#include "app/HelpIndex.h"
+#include "app/MainForm.h"
+#include "app/ProgramWindows.h"
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+#include "link/PortSwitch.h"
+#include "link/SerialForm.h"
+#include "link/WidgetApp.h"
+#include "sim/SimulatedKit.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+const QString Kit = SimulatedKit::PortName;
+
+class RecordingLauncher : public Launcher {
+public:
+    int openDocument(const std::string& path) override {
+        tried.push_back(path);
+        return access(path.c_str(), F_OK) == 0 ? 0 : ENOENT;
+    }
+    int start(const std::vector<std::string>& argv) override {
+        tried.push_back(argv.front());
+        return ENOENT;
+    }
+    std::vector<std::string> tried;
+};
+
+QColor textColour(QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
+
+// The program as main() builds it, with the user's part played by the test:
+// the kit chosen and Ok pressed in the serial window, the other modal windows
+// noted and closed at once.
+struct Program {
+    explicit Program(bool connect = true) {
+        widgetApp();
+        kit.inputs().setLevel(0, 1.0);   // code 1000
+        kit.inputs().setLevel(3, 2.0);   // code 2000
+        ports.add(Kit.toStdString(), kit);
+        windows = std::make_unique<ProgramWindows>(
+            ProgramServices{clock, dialogs, launcher, ports, {{Kit.toStdString()}, {}}, "/nowhere/vx7318kit"});
+        main().driveTimerManually();
+        SerialForm->driveTimerManually();
+        main().loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
+        main().showModal = [this, connect](QDialog& window) {
+            modalShown.push_back(&window);
+            if (&window != SerialForm || !connect) return int(QDialog::Rejected);
+            SerialForm->cbxFriendlyPort->setEditText(Kit);
+            SerialForm->btnOkClick();
+            return SerialForm->runSequence();
+        };
+        main().show();
+        QApplication::processEvents();  // the first show's work
+    }
+
+    TMainForm& main() { return *windows->main; }
+    ZrGraphPainter& painter() { return *GraphForm->Painter(); }
+
+    // Runs the reading timer for ms of virtual time; the times of its ticks.
+    std::vector<uint64_t> readFor(uint32_t ms) {
+        const uint64_t end = clock.micros() + uint64_t(ms) * 1000;
+        std::vector<uint64_t> ticks;
+        while (main().Timer1().Enabled() && main().Timer1().dueMicros() <= end) {
+            clock.sleepUntil(main().Timer1().dueMicros());
+            ticks.push_back(clock.micros());
+            main().Timer1Timer();
+        }
+        clock.sleepUntil(end);
+        return ticks;
+    }
+
+    VirtualClock clock;
+    SimulatedKit kit{clock};
+    PortSwitch ports{clock};
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    std::unique_ptr<ProgramWindows> windows;
+    std::vector<QDialog*> modalShown;
+};
+
+TEST(MainForm, StartsConnectsAndReadsEvery100ms) {
+    Program p;
+    TMainForm& f = p.main();
+    EXPECT_EQ(MainForm, &f);
+    EXPECT_EQ(p.modalShown, std::vector<QDialog*>{SerialForm});
+    EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
+    EXPECT_TRUE(f.AUTOREADcheckbox->isChecked());
+    EXPECT_EQ(f.UpdateRateComboBox->currentText(), "100");
+    EXPECT_EQ(f.Timer1().Interval(), 100);
+    EXPECT_TRUE(f.Timer1().Enabled());
+    EXPECT_EQ(f.VrefEdit->text(), "4.096");
+    EXPECT_EQ(f.ComboBox5->currentText(), "11 normal operation");
+    EXPECT_TRUE(GraphForm->isVisible());
+    EXPECT_EQ(GraphForm->windowTitle(), "Real Time Data");
+    // The first reading, taken at show time.
+    EXPECT_EQ(f.StatusLabel->text(), " ");
+    EXPECT_EQ(f.Code[0]->text(), "1000");
+    EXPECT_EQ(f.Vin[0]->text(), "  1.0000V");
+    // Only channel 0 is in the graph yet: its row alone took the graph's colour.
+    p.painter().SetThisChannel(0);
+    p.painter().SetThisPlotColor(0x0000FF);
+    f.ApplyChannelColours();
+    EXPECT_EQ(textColour(f.Vin[0]), QColor(255, 0, 0));
+    EXPECT_EQ(textColour(f.Vin[1]), f.palette().color(QPalette::WindowText));
+
+    const std::vector<uint64_t> ticks = p.readFor(1000);
+    ASSERT_EQ(ticks.size(), 10u);
+    for (size_t i = 1; i < ticks.size(); ++i) EXPECT_EQ(ticks[i] - ticks[i - 1], 100'000u);
+    EXPECT_EQ(f.CodeMin->text(), "1000");
+    EXPECT_EQ(f.CodeMax->text(), "1000");
+    EXPECT_EQ(f.VAvg->text(), " 1.0000V") << "eleven readings fill the queue of ten";
+    EXPECT_EQ(f.CodeRms->text(), " 1.0000V");
+    // Eleven points on channel 0 of the real-time graph.
+    TZorTape& tape = *p.painter().DisplayZorTape();
+    EXPECT_EQ(tape.ThisRecord(), 10u);
+    EXPECT_TRUE(GraphForm->ToolButtonChannel[0]->isChecked());
+    EXPECT_EQ(GraphForm->EditMaxCode->text(), "1000");
+
+    // Another channel through the Input menu.
+    f.menuInputCH[3]->trigger();
+    EXPECT_EQ(f.ComboBox2->currentText(), "101 ch3");
+    p.readFor(100);
+    EXPECT_EQ(f.Code[3]->text(), "2000");
+    EXPECT_EQ(f.CodeMax->text(), "2000");
+    EXPECT_EQ(f.VMax->text(), "  2.0000V");
+
+    // The rate list: typed values, and text that is no number.
+    f.UpdateRateComboBox->setEditText("250");
+    EXPECT_EQ(f.Timer1().Interval(), 250);
+    f.UpdateRateComboBox->setEditText("soon");
+    EXPECT_EQ(f.Timer1().Interval(), 100);
+
+    // Closing stops the module application and closes the port.
+    f.close();
+    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Idle);
+    EXPECT_FALSE(f.Timer1().Enabled());
+}
+
+TEST(MainForm, ScanAllFillsEveryRowAndRescalesOnce) {
+    Program p;
+    TMainForm& f = p.main();
+    p.painter().SetAutoScale(true);
+    f.menuInputScanAll1->trigger();
+    EXPECT_EQ(f.ComboBox2->currentText(), "000 scan");
+    p.readFor(100);
+    // Suspended for the eight points, then rescaled to take them all in
+    // (once per scan: the reading loop's own test counts it).
+    EXPECT_TRUE(p.painter().AutoScale());
+    EXPECT_LE(p.painter().YBottom(), 0);
+    EXPECT_GE(p.painter().YTop(), 2000);
+    EXPECT_EQ(f.control().CurrentChannel, 7);
+    EXPECT_EQ(f.Code[0]->text(), "1000");
+    EXPECT_EQ(f.Code[3]->text(), "2000");
+    for (QLabel* code : f.Code) EXPECT_NE(code->text(), "???");
+    EXPECT_EQ(p.painter().GetNumChannels(), 8);
+    EXPECT_EQ(f.StatusLabel->text(), " ");
+
+    // "&Sample!" refuses a scan and leaves the timer as it was.
+    f.menuSample1->trigger();
+    ASSERT_EQ(p.dialogs.messages.size(), 1u);
+    EXPECT_EQ(p.dialogs.messages[0].text, "Sampling supports only one channel at a time.");
+    EXPECT_EQ(p.dialogs.messages[0].caption, "Vanto");
+    EXPECT_TRUE(f.Timer1().Enabled());
+
+    // Standard colours after readings on every channel reach rows and traces.
+    f.menuColorsStandard1->trigger();
+    const QColor standard[] = {QColor(0, 0, 0),     QColor(128, 128, 0), QColor(255, 0, 0), QColor(255, 127, 0),
+                               QColor(255, 255, 0), QColor(0, 128, 0),   QColor(0, 0, 255), QColor(128, 0, 128)};
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(textColour(f.LabelCH[c]), standard[c]) << c;
+        EXPECT_EQ(textColour(f.Vin[c]), standard[c]) << c;
+    }
+    // One channel's colour through the dialog, cancelled first.
+    p.dialogs.colourAnswers = {std::nullopt, 0x00FF00u};
+    f.menuColorCH[5]->trigger();
+    EXPECT_EQ(textColour(f.Code[5]), QColor(0, 128, 0));
+    f.menuColorCH[5]->trigger();
+    EXPECT_EQ(p.dialogs.colourRequests, (std::vector<uint32_t>{0x008000, 0x008000}));
+    EXPECT_EQ(textColour(f.Code[5]), QColor(0, 255, 0));
+    p.painter().SetThisChannel(5);
+    EXPECT_EQ(p.painter().GetThisPlotColor(), 0x00FF00u);
+    EXPECT_TRUE(f.Timer1().Enabled()) << "given back after the dialog";
+}
+
+TEST(MainForm, TareAndClearStatistics) {
+    Program p;
+    TMainForm& f = p.main();
+    p.readFor(10'000);
+    EXPECT_EQ(f.CodeAvg->text(), "981") << "from below the filter settles short of 1000";
+    f.ClearStatisticsButton->click();
+    EXPECT_EQ(f.CodeAvg->text(), "???");
+    EXPECT_EQ(f.VMin->text(), "+?.???V");
+    p.readFor(100);
+    EXPECT_EQ(f.CodeAvg->text(), "1000");
+    EXPECT_EQ(f.VAvg->text(), " 1.0000V") << "ten copies of the last voltage";
+    EXPECT_EQ(f.CodeMin->text(), "1000");
+
+    f.TareCheckBox->click();
+    EXPECT_EQ(f.TareCheckBox->text(), "Tare Offset = 1000");
+    p.readFor(100);
+    EXPECT_EQ(f.Vin[0]->text(), "  0.0000V");
+    EXPECT_EQ(f.Code[0]->text(), "1000");
+    f.TareCheckBox->click();
+    EXPECT_EQ(f.TareCheckBox->text(), "Tare Offset = 0");
+}
+
+TEST(MainForm, UnpluggedAdapterStopsReading) {
+    Program p;
+    TMainForm& f = p.main();
+    p.readFor(300);
+    p.kit.faults().unplugged = true;
+    p.readFor(300);
+    EXPECT_EQ(f.StatusLabel->text(), "!");
+    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked());
+    EXPECT_FALSE(f.Timer1().Enabled());
+    EXPECT_EQ(f.Code[0]->text(), "1000") << "the row keeps its last reading";
+    EXPECT_TRUE(p.readFor(1000).empty());
+}
+
+TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
+    Program p(false);
+    TMainForm& f = p.main();
+    EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
+    EXPECT_EQ(f.StatusLabel->text(), "!");
+    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked());
+    EXPECT_FALSE(f.Timer1().Enabled());
+    EXPECT_EQ(f.UpdateRateComboBox->currentText(), "100");
+
+    // View menu: ticks follow the windows; the items show and hide them.
+    emit f.menuView1->aboutToShow();
+    EXPECT_TRUE(f.menuViewRealtimeGraph1->isChecked());
+    EXPECT_FALSE(f.menuViewCOMPortDebug1->isChecked());
+    f.menuViewCOMPortDebug1->trigger();
+    f.menuViewRealtimeGraph1->trigger();
+    emit f.menuView1->aboutToShow();
+    EXPECT_FALSE(f.menuViewRealtimeGraph1->isChecked());
+    EXPECT_TRUE(f.menuViewCOMPortDebug1->isChecked());
+    EXPECT_TRUE(SerialForm->isVisible());
+    EXPECT_FALSE(SerialForm->isModal());
+
+    // "&Sample!" opens the sampling tool modally with the timer paused, and
+    // gives the timer back its state.
+    f.AUTOREADcheckbox->click();
+    EXPECT_TRUE(f.Timer1().Enabled());
+    bool pausedWhileOpen = false;
+    f.showModal = [&](QDialog& window) {
+        EXPECT_EQ(&window, SampleForm);
+        pausedWhileOpen = !f.Timer1().Enabled();
+        return int(QDialog::Rejected);
+    };
+    f.menuSample1->trigger();
+    EXPECT_TRUE(pausedWhileOpen);
+    EXPECT_TRUE(f.Timer1().Enabled());
+
+    // Help with no help file beside the program: reported at once.
+    f.menuHelpIndex->trigger();
+    EXPECT_EQ(p.launcher.tried, std::vector<std::string>{"/nowhere/HELPFILE.HTM"});
+    ASSERT_FALSE(p.dialogs.messages.empty());
+    EXPECT_EQ(p.dialogs.messages.back().text, "/nowhere/HELPFILE.HTM\nError 2: No such file or directory");
+    f.menuHelpAbout->trigger();
+    EXPECT_EQ(p.dialogs.messages.back().text.rfind("VX7318 Evaluation Software\nLast compiled ", 0), 0u);
+    EXPECT_EQ(p.dialogs.messages.back().caption, "VX7318 Evaluation Kit");
+}
+
+}  // namespace

@@ -1,4 +1,5 @@
 #include <QMouseEvent>
+#include <QPointingDevice>
 #include <string>
 
 #include "PainterFixture.h"
@@ -316,8 +317,11 @@ TEST_F(PainterTest, ReleasingTheMouseReportsPositionAndClick)
     QObject::connect(&p, &ZrGraphPainter::clicked, [&] { ++clicks; });
     QObject::connect(&p, &ZrGraphPainter::mouseUp,
                      [&](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) { upX = x, upY = y; });
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(12, 34), QPointF(12, 34), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    // A device of the test's own: Qt's default one outlives the application at exit.
+    QPointingDevice mouse("test mouse", 1, QInputDevice::DeviceType::Mouse, QPointingDevice::PointerType::Generic,
+                          QInputDevice::Capability::Position, 1, 3);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(12, 34), QPointF(12, 34), QPointF(12, 34),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier, &mouse);
     QCoreApplication::sendEvent(&p, &release);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(upX, 12);

@@ -24,44 +24,6 @@ char SeparatorForFilter(int filterIndex)
     return filterIndex == 1 ? ',' : '\t';
 }
 
-std::string_view TrimSpaces(std::string_view text)
-{
-    const char* first = text.data();
-    const char* last = first + text.size();
-    while (first != last && *first == ' ')
-        ++first;
-    while (last != first && last[-1] == ' ')
-        --last;
-    return {first, std::size_t(last - first)};
-}
-
-std::optional<int> ParseInteger(std::string_view text)
-{
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    bool negative = false;
-    if (p != end && (*p == '-' || *p == '+')) {
-        negative = *p == '-';
-        ++p;
-    }
-    if (p == end)
-        return std::nullopt;
-    std::int64_t value = 0;
-    for (; p != end; ++p) {
-        const unsigned digit = unsigned(*p) - '0';
-        if (digit > 9)
-            return std::nullopt;
-        value = value * 10 + digit;
-        if (value > std::int64_t(1) << 31)
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
-}
-
 int CodeLimits::HomeYBottom() const
 {
     const double span = double(MaxCode) - double(MinCode);

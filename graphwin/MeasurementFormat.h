@@ -2,6 +2,8 @@
 // The pieces of the measurement file format that writer and reader share:
 // the fixed texts, default names, separators, the metadata line, the field
 // splitting rules and the code limits that the metadata carries.
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,10 +19,46 @@ std::string DefaultFileName(std::string_view caption);
 char SeparatorForFilter(int filterIndex);
 
 // Removes spaces (only spaces: a TAB is a separator) from both ends.
-std::string_view TrimSpaces(std::string_view text);
+// Inline, with ParseInteger: the loader calls both for every value.
+inline std::string_view TrimSpaces(std::string_view text)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    while (first != last && *first == ' ')
+        ++first;
+    while (last != first && last[-1] == ' ')
+        --last;
+    return {first, std::size_t(last - first)};
+}
 
 // A signed decimal integer that fits 32 bits, or nothing.
-std::optional<int> ParseInteger(std::string_view text);
+inline std::optional<int> ParseInteger(std::string_view text)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool negative = false;
+    if (p != end && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p == end)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (; p != end; ++p) {
+        const unsigned digit = unsigned(*p) - '0';
+        if (digit > 9)
+            return std::nullopt;
+        value = value * 10 + digit;
+        if (value > std::int64_t(1) << 31)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
 // Fields that are not integers load as 0.
 inline int FieldValue(std::string_view field) { return ParseInteger(field).value_or(0); }
 

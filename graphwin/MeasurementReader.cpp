@@ -1,6 +1,7 @@
 #include "graphwin/MeasurementReader.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,24 +18,20 @@ namespace {
 // a NUL ends the text. A line end at the very end adds no empty line.
 class LineReader {
 public:
-    explicit LineReader(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+    explicit LineReader(std::string_view text)
+        : text_(text.substr(0, text.find('\0'))), nextCr_(Find('\r')), nextLf_(Find('\n'))
+    {
+    }
 
     bool Next(std::string_view& line)
     {
         if (pos_ >= text_.size())
             return false;
-        std::size_t end = pos_;
-        while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r')
-            ++end;
+        const std::size_t end = std::min(Seek(nextCr_, '\r'), Seek(nextLf_, '\n'));
         ++number_;
-        if (end == text_.size()) {
-            line = text_.substr(pos_);
-            pos_ = text_.size();
-            return true;
-        }
         line = text_.substr(pos_, end - pos_);
         pos_ = end + 1;
-        if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
+        if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
             ++pos_;
         return true;
     }
@@ -43,9 +40,26 @@ public:
     std::size_t Number() const { return number_; }
 
 private:
+    // The first c at or after pos_, or the text's size.
+    std::size_t Find(char c) const
+    {
+        const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+        return found ? std::size_t(static_cast<const char*>(found) - text_.data()) : text_.size();
+    }
+
+    // Each kind of line end is searched forward once over the whole text.
+    std::size_t Seek(std::size_t& next, char c) const
+    {
+        if (next < pos_)
+            next = Find(c);
+        return next;
+    }
+
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t number_ = 0;
+    std::size_t nextCr_;  // stale while before pos_
+    std::size_t nextLf_;
 };
 
 bool IsBlank(std::string_view line)

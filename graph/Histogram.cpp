@@ -1,7 +1,7 @@
 // The histogram view: how often each code occurs per enabled channel, built
 // on request, one bar per code rising from count 0.
 #include <QCoreApplication>
-#include <QPainter>
+#include <QFontMetrics>
 
 #include "graph/TraceRaster.h"
 #include "graph/ZrGraphPainter.h"

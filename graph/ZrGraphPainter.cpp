@@ -1,10 +1,11 @@
 #include "graph/ZrGraphPainter.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
+#include <algorithm>
 
 #include "graph/TraceRaster.h"
 #include "platform/Clock.h"
@@ -13,29 +14,17 @@
 namespace {
 
 // Watches the application for its quit request, so that long drawing loops
-// can stop in the middle of a yield.
+// can stop in the middle of a yield. It lives and dies with the application.
 class QuitWatcher : public QObject {
 public:
+    explicit QuitWatcher(QObject* app) : QObject(app) { app->installEventFilter(this); }
     bool seen = false;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) seen = true;
+        if (watched == parent() && event->type() == QEvent::Quit) seen = true;
         return false;
     }
 };
-
-QuitWatcher* quitWatcher()
-{
-    static QuitWatcher* watcher = [] {
-        auto* w = new QuitWatcher;
-        if (auto* app = QCoreApplication::instance()) {
-            w->setParent(app);
-            app->installEventFilter(w);
-        }
-        return w;
-    }();
-    return watcher;
-}
 
 // Channel numbers are never negative in practice; keep the index in range anyway.
 std::size_t colourSlot(int channel)
@@ -59,7 +48,11 @@ void drawInBands(QPainter& p, const QRect& area, const QImage& image)
 
 bool AppTerminating()
 {
-    return QCoreApplication::closingDown() || quitWatcher()->seen;
+    static QPointer<QuitWatcher> watcher;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QCoreApplication::closingDown()) return true;
+    if (!watcher) watcher = new QuitWatcher(app);
+    return watcher->seen;
 }
 
 QColor toQColor(TColor c)
@@ -75,7 +68,7 @@ ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b)
 ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& clock)
     : QWidget(parent), clock_(clock), ownTape_(std::make_unique<TZorTape>(a, b)), tape_(ownTape_.get())
 {
-    quitWatcher();
+    AppTerminating();  // starts watching for the quit request
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     resize(150, 150);

@@ -38,7 +38,7 @@ void ZrGraphPainter::drawSegment(TraceRaster& raster, const GraphChannel& ch, in
 bool ZrGraphPainter::drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since)
 {
     if (ch.Data.Count() == 0) return true;
-    scale();
+    scale();  // brings the scale up to the current size
     const int beyondRight = width() + int(penWidth_);
     for (int r = ch.Data.Low(); r < ch.Data.High(); ++r) {
         const int x1 = scale_.XOf(r);

@@ -36,6 +36,13 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
+// Read-outs change on every reading; repaint only those whose text did.
+void showText(QLineEdit* edit, const std::string& text)
+{
+    const QString value = qs(text);
+    if (edit->text() != value) edit->setText(value);
+}
+
 }  // namespace
 
 TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
@@ -103,7 +110,7 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
     connect(menuLength, &QMenu::aboutToShow, this, &TGraphForm::menuLengthClick);
 
     connect(painter_, &ZrGraphPainter::mouseUp, this, &TGraphForm::PaintBox1MouseUp);
-    Panel1->installEventFilter(this);
+    painter_->installEventFilter(this);  // the panel's layout has resized it by then
 
     view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
     DataUnsaved = false;
@@ -122,8 +129,13 @@ TGraphForm::~TGraphForm()
 
 bool TGraphForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Panel1 && event->type() == QEvent::Resize) ScaleChange();
+    if (watched == painter_ && event->type() == QEvent::Resize) ScaleChange();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TGraphForm::ReportAutomaticRescales()
+{
+    painter_->OnScaleChange = [this](ZrGraphPainter*) { ScaleChange(); };
 }
 
 void TGraphForm::SetSubLsbs(int n)
@@ -429,15 +441,15 @@ void TGraphForm::ScaleChange()
 void TGraphForm::btnMinCodeClick()
 {
     painter_->ComputeOverallMinMax();
-    EditMinCode->setText(qs(view::CodeText(painter_->OverallMin)));
-    EditMaxCode->setText(qs(view::CodeText(painter_->OverallMax)));
+    showText(EditMinCode, view::CodeText(painter_->OverallMin));
+    showText(EditMaxCode, view::CodeText(painter_->OverallMax));
 }
 
 void TGraphForm::btnMeanCodeClick()
 {
     painter_->ComputeOverallStats();
-    EditMeanCode->setText(qs(view::StatText(painter_->OverallMean)));
-    EditStdDevCode->setText(qs(view::StatText(painter_->OverallStdDev)));
+    showText(EditMeanCode, view::StatText(painter_->OverallMean));
+    showText(EditStdDevCode, view::StatText(painter_->OverallStdDev));
 }
 
 // --- the data feed
@@ -459,7 +471,7 @@ void Graph_Data_Point(int channel, std::int32_t code)
     ComputeMinMax(ch);
     if (painter.OverallMin > ch.Min) painter.OverallMin = ch.Min;
     if (painter.OverallMax < ch.Max) painter.OverallMax = ch.Max;
-    target->EditMinCode->setText(qs(view::CodeText(painter.OverallMin)));
-    target->EditMaxCode->setText(qs(view::CodeText(painter.OverallMax)));
+    showText(target->EditMinCode, view::CodeText(painter.OverallMin));
+    showText(target->EditMaxCode, view::CodeText(painter.OverallMax));
     target->btnMeanCodeClick();
 }

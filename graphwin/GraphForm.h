@@ -175,6 +175,9 @@ public:
 
     // Scale labels, then the min/max and mean refreshes.
     void ScaleChange();
+    // Makes ScaleChange the painter's OnScaleChange, so that automatic rescales
+    // show in the labels (loaded and uploaded graphs; not the real-time one).
+    void ReportAutomaticRescales();
     void btnMinCodeClick();  // min/max refresh
     void btnMeanCodeClick();  // mean refresh
 

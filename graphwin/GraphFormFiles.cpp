@@ -108,7 +108,7 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     form->show();
     ZrGraphPainter& painter = *form->painter_;
     painter.SetAutoScale(false);
-    painter.OnScaleChange = [form](ZrGraphPainter*) { form->ScaleChange(); };
+    form->ReportAutomaticRescales();
     form->DataUnsaved = false;
     painter.ShowTable();
     form->setWindowTitle(QStringLiteral("Loading file %1...").arg(qpath));

@@ -214,6 +214,13 @@ TEST_F(GraphFormTest, ScaleButtonsChangeThePainterAndReleaseThemselves)
     form.MenuOptionsSmallerGridSquares->trigger();
     EXPECT_EQ(p.GridSize(), 20);
     EXPECT_TRUE(timerChanges.empty()) << "pan, zoom and grid leave the reading timer alone";
+
+    // A new size shows in the labels at once.
+    form.show();
+    form.resize(900, 500);
+    QApplication::processEvents();
+    EXPECT_EQ(text(form.LabelBottomRight),
+              "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight()));
 }
 
 TEST_F(GraphFormTest, ViewsSwitchButtonsScrollBarAndPauseTheTimer)

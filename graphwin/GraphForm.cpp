@@ -121,8 +121,8 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
 
 TGraphForm::~TGraphForm()
 {
-    // The painter may still show the loaded tape while it goes.
-    painter_->SetDisplayZorTape(nullptr);
+    // The loaded tape goes before the painter, which must not draw it then.
+    if (loadedTape_) painter_->SetDisplayZorTape(nullptr);
     if (GraphForm == this) GraphForm = nullptr;
     if (UploadGraphForm == this) UploadGraphForm = nullptr;
 }

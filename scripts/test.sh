@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once plainly, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Installs missing packages first.
+# UndefinedBehaviorSanitizer, with a minute of fuzzing of the measurement-file
+# reader in between. Installs missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -10,6 +11,8 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"

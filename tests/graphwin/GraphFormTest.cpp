@@ -20,15 +20,28 @@
 
 namespace {
 
+QApplication* app = nullptr;
+
 QApplication& widgetApp()
 {
     static int argc = 1;
     static char name[] = "graphwin_window_tests";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    if (!app) app = new QApplication(argc, argv);
+    return *app;
 }
+
+// The application goes when the tests end, before the program's statics do.
+class WidgetAppEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        delete app;
+        app = nullptr;
+    }
+};
+const auto* const widgetAppEnvironment = ::testing::AddGlobalTestEnvironment(new WidgetAppEnvironment);
 
 class GraphFormTest : public ::testing::Test {
 protected:

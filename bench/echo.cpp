@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <ctime>
 
 #include "link/SerialPortLayer.h"
+#include "bench/KitAt9600.h"
 #include "sim/SimulatedKit.h"
 
 namespace {
@@ -16,35 +16,12 @@ namespace {
 constexpr uint32_t Baud = 9600;
 constexpr const char* Line = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcd";  // 40, no space (banner)
 
-double processCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-void drain(SerialPortLayer& port) {
-    while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
-    }
-}
-
-// Opens the kit, lets it boot and moves board and PC to 9600 baud.
-bool prepareAt9600(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
-    port.cbxHwPort = SimulatedKit::PortName;
-    if (!port.DoOpenPort()) return false;
-    clock.sleep(100);  // boot and beacon
-    drain(port);
-    if (!port.WriteStringNoEcho("\x1b" "B9")) return false;
-    clock.sleep(100);  // the echo of the digit goes out at 1200 first
-    if (!port.DoHwSetBaud(Baud)) return false;
-    drain(port);
-    return kit.moduleBaud() == Baud;
-}
 
 void BM_EchoedLineAt9600(benchmark::State& state) {
     RealClock clock;
     SimulatedKit kit(clock, ModuleKind::Arbord);
     SerialPortLayer port(kit, clock);
-    if (!prepareAt9600(port, kit, clock)) {
+    if (!openKitAt9600(port, kit, clock)) {
         state.SkipWithError("could not bring the kit to 9600 baud");
         return;
     }

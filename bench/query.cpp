@@ -8,10 +8,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <ctime>
 
 #include "link/AppQuery.h"
 #include "link/SerialPortLayer.h"
+#include "bench/KitAt9600.h"
 #include "sim/SimulatedKit.h"
 
 namespace {
@@ -19,29 +19,12 @@ namespace {
 constexpr uint32_t Baud = 9600;
 constexpr unsigned LineCharacters = 7;  // "R", its echo, "3E80", ">"
 
-double processCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-void drain(SerialPortLayer& port) {
-    while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
-    }
-}
-
-// Opens the kit, moves board and PC to 9600 baud and starts the application.
+// Opens the kit at 9600 baud and starts the application.
 bool startApplicationAt9600(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
-    port.cbxHwPort = SimulatedKit::PortName;
-    if (!port.DoOpenPort()) return false;
-    clock.sleep(100);  // boot and beacon
-    drain(port);
-    if (!port.WriteStringNoEcho("\x1b" "B9")) return false;
-    clock.sleep(100);  // the echo of the digit goes out at 1200 first
-    if (!port.DoHwSetBaud(Baud)) return false;
+    if (!openKitAt9600(port, kit, clock)) return false;
     kit.runApplication();
     drain(port);
-    return kit.moduleBaud() == Baud;
+    return true;
 }
 
 void BM_AppQueryReadingsAt9600(benchmark::State& state) {

@@ -1,0 +1,30 @@
+#pragma once
+// Shared set-up of the real-time benchmarks against the simulated kit.
+#include <ctime>
+
+#include "link/SerialPortLayer.h"
+#include "sim/SimulatedKit.h"
+
+inline double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+inline void drain(SerialPortLayer& port) {
+    while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
+    }
+}
+
+// Opens the kit, lets it boot and moves board and PC to 9600 baud.
+inline bool openKitAt9600(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
+    port.cbxHwPort = SimulatedKit::PortName;
+    if (!port.DoOpenPort()) return false;
+    clock.sleep(100);  // boot and beacon
+    drain(port);
+    if (!port.WriteStringNoEcho("\x1b" "B9")) return false;
+    clock.sleep(100);  // the echo of the digit goes out at 1200 first
+    if (!port.DoHwSetBaud(9600)) return false;
+    drain(port);
+    return kit.moduleBaud() == 9600;
+}

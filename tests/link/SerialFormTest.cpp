@@ -518,3 +518,32 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     EXPECT_EQ(f.sequence().ConnState, ConnectionSequence::Idle);
     EXPECT_TRUE(f.btnHwClose->isEnabled()) << "Cancel leaves the port open";
 }
+
+TEST(SerialForm, EveryModuleKindReachesItsApplicationAtItsFastestRate) {
+    struct Case {
+        ModuleKind kind;
+        const char* loader;
+        uint32_t fastest;
+    };
+    for (const Case& c : {Case{ModuleKind::Brant, "KIT7318.BRT", 9600},
+                          Case{ModuleKind::Cobalt, "KIT7318.COB", 115200},
+                          Case{ModuleKind::Cobalt16Wide, "KIT7318.CWD", 115200}}) {
+        SCOPED_TRACE(c.loader);
+        Rig rig(c.kind);
+        rig.kit.inputs().setLevel(0, 2.0);
+        TSerialForm& f = *rig.form;
+        TSerialForm::SelectFilename(LoaderDir + "/" + c.loader);
+        f.btnOk->click();
+        EXPECT_EQ(f.runSequence(), QDialog::Accepted);
+        EXPECT_EQ(f.LabelState->text(), "module application is running");
+        EXPECT_TRUE(rig.dialogs.messages.empty()) << "no wrong-loader warning";
+        EXPECT_EQ(rig.kit.moduleBaud(), c.fastest);
+        EXPECT_EQ(f.cbxHwBaud->currentText().toUInt(), c.fastest);
+        EXPECT_GE(rig.kit.loadedLines().size(), 30u);
+        for (const auto& line : rig.kit.loadedLines()) EXPECT_TRUE(line.valid) << line.text;
+
+        const std::string reply = TSerialForm::AppQuery(std::string("R"));
+        ASSERT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
+        EXPECT_NEAR(std::stoi(reply, nullptr, 16) >> 4, 2000, 1);
+    }
+}

@@ -1,0 +1,150 @@
+#pragma once
+// The sampling tool's run: the module converts one channel SampleSize times
+// at full speed into its memory ("Z" sets the count, "C" acquires), then
+// every stored sample is fetched with "U", checked against the memory
+// address it must carry, and shown like a live reading, into a graph window
+// of the run's own.
+//
+// The texts and states the tool's window shows live here under the names of
+// the controls that show them; the window copies them on every Refresh.
+// The window's modal result doubles as the cancel flag of a running loop:
+// HaltButtonClick sets Cancel, the acquisition answers with OK once it has
+// passed the stop on to the module, and a loop that sees either puts it
+// back to 0 so the window stays open.
+#include <cstdint>
+#include <string>
+
+class Clock;
+class ConversionControl;
+class ReadingLoop;
+class SampleLink;
+
+// What the run needs from its window and the graph windows.
+class SampleScreen {
+public:
+    virtual ~SampleScreen() = default;
+    // The state changed; with drawNow it is on the screen before the run goes on.
+    virtual void Refresh(bool drawNow) = 0;
+    // Lets pending user input run: this is where "Cancel" is noticed.
+    virtual void ProcessMessages() = 0;
+    // A new upload graph for the run: caption, painter prepared for
+    // sampleSize records with channel's colour from the real-time graph,
+    // unsaved; the tool back in front. The feed is not switched yet.
+    virtual void OpenUploadGraph(const std::string& caption, uint16_t sampleSize, int channel) = 0;
+    // Routes the reading feed to the upload graph (UseUploadGraph).
+    virtual void FeedUploadGraph(bool on) = 0;
+    // The upload graph's automatic scaling switched on (which rescales it).
+    virtual void AutoScaleUploadGraph() = 0;
+    // The upload graph rescaled once, its setting left as it is.
+    virtual void RescaleUploadGraph() = 0;
+    virtual void ShowSummary(const std::string& text) = 0;
+    // The date and time for a caption, in the locale's short date and long time.
+    virtual std::string DateTimeText() = 0;
+};
+
+struct ProgressBar {
+    int Min = 0;
+    int Max = 100;
+    int Position = 0;
+    // The position stays within the range, as a progress bar keeps it.
+    void SetPosition(int position);
+    void SetRange(int min, int max);
+};
+
+class SamplingTool {
+public:
+    enum ModalResult { None = 0, Ok = 1, Cancel = 2 };
+
+    static constexpr int BytesPerSample = 2;
+    static constexpr size_t AcquisitionReplyLength = 511;
+    static constexpr size_t ReadBufferSize = 256;
+    static constexpr uint32_t RefreshMs = 500;
+    static constexpr size_t HistoryLimit = 50;
+
+    static constexpr const char* Idle = "Sampling Tool: Idle";
+    static constexpr const char* Acquiring = "Sampling Tool: Acquiring Data...";
+    static constexpr const char* Transferring = "Sampling Tool: Transferring Data...";
+    static constexpr const char* Cancelling = "Sampling Tool: Cancelling, please wait...";
+    static constexpr const char* Ready = "Sampling Tool: Ready";
+    static constexpr const char* Canceled = "Sampling Tool: Canceled";
+    static constexpr const char* SamplingNotice = "*** Sampling, please wait... ***";
+
+    SamplingTool(SampleLink& link, SampleScreen& screen, ConversionControl& control, ReadingLoop& readings,
+                 Clock& clock);
+
+    // The list's text as a sample count: decimal digits, kept in 16 bits; 0
+    // (no run) for anything else.
+    static uint16_t SampleSizeFromText(const std::string& text);
+    // "%4.3f seconds worth of data, plus approx. %4.1f seconds to transfer data".
+    std::string SampleTimeText() const;
+    // "(Sample Run 3)", after the title when there is one.
+    std::string RunText() const;
+    // "6.000000 ksps", "500.000000 sps" or "(unknown sample rate)".
+    std::string RateText() const;
+
+    // --- Handlers ---
+    void FormShow();
+    void SampleSizeComboBoxChange(const std::string& text);
+    // A whole run: acquisition, upload and its end.
+    void SampleButtonClick();
+    void HaltButtonClick();
+    // One upload step (also ">>" and the tool's timer).
+    void UploadButtonClick();
+    // "<<": the module steps back one sample.
+    void BacktrackButtonClick();
+    void Timer1Timer() { UploadButtonClick(); }
+    // A run's loops are under way (a click on "Cancel" then only asks them to stop).
+    bool running() const { return running_; }
+
+    // --- State that outlives an opening of the window ---
+    uint16_t SampleSize = 0;
+    double SampleRateKsps = 6.0;
+    double TransferSecondsPerSample = 0.065;
+    bool SavedMainTimerEnabled = false;
+    std::string AcquisitionReply;
+    uint8_t NextAddress = 0;
+    uint16_t SampleRunNumber = 0;
+    int modalResult = None;
+
+    // --- What the window shows ---
+    std::string Caption = "Sampling Tool [04/30/2003]";
+    std::string LabelSampleTime;
+    bool SampleButtonEnabled = true;
+    bool HaltButtonEnabled = false;
+    bool Timer1Enabled = false;
+    bool Data3Visible = false;
+    ProgressBar ProgressBarSample{0, 1000, 0};
+    ProgressBar ProgressBarUpload{0, 0, 0};
+    std::string QueryLabel = "##";
+    std::string ReplyLabel = "##";
+    std::string AddrLabel = "??";
+    std::string Addr = "##";
+    std::string DataLabel = "??????";
+    std::string Data1 = "##", Data2 = "##", Data3 = "##";
+    std::string NextAddrLabel = "##";
+    // Set by the user.
+    bool cbSummary = false;
+    bool cbTimeStamp = true;
+    std::string EditSampleTitle;
+
+private:
+    // False when a cancel ended it.
+    bool acquire();
+    void prepareUpload();
+    // False when a cancel or a halted step ended it.
+    bool uploadAll();
+    void finishRun();
+    // What a cancelled loop leaves behind: the caption, the window open.
+    void endCancelled(const char* caption);
+    void show(bool drawNow = false);
+    static std::string addressText(uint8_t address);
+
+    SampleLink& link_;
+    SampleScreen& screen_;
+    ConversionControl& control_;
+    ReadingLoop& readings_;
+    Clock& clock_;
+    bool running_ = false;
+    uint32_t t0_ = 0;
+    uint32_t tUp0_ = 0;
+};

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -89,6 +90,8 @@ TMainForm::TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const s
     connectHandlers();
     showSelectors();
     showReadings();
+    // Wide enough for every selector's text.
+    resize(std::max(442, sizeHint().width()), std::max(321, sizeHint().height()));
     loop_.Timer1.onChange = [this] { armTimer(); };
     if (!MainForm) MainForm = this;
 }
@@ -214,8 +217,6 @@ void TMainForm::buildControls() {
     statRows->addWidget(TareCheckBox, 4, 0, 1, 2);
     statRows->addWidget(ClearStatisticsButton, 4, 2);
     whole->addWidget(statistics);
-
-    resize(std::max(442, sizeHint().width()), std::max(321, sizeHint().height()));
 }
 
 void TMainForm::buildMenus() {
@@ -388,8 +389,25 @@ void TMainForm::FormShow() {
     UpdateButtonClick();
     control_.FillVrefEdit();
     VrefEdit->setText(qt(control_.VrefEdit));
-    if (GraphForm) GraphForm->show();
+    if (GraphForm) {
+        placeBeside(*GraphForm);
+        GraphForm->show();
+    }
     ApplyChannelColours();
+}
+
+// The graph opens to the right of the main window, or below it when the
+// screen is too narrow, rather than on top of it.
+void TMainForm::placeBeside(QWidget& window) {
+    const QRect frame = frameGeometry();
+    const QScreen* display = screen();
+    if (!display) return;
+    const QRect room = display->availableGeometry();
+    const QSize size = window.frameGeometry().size();
+    if (frame.right() + 8 + size.width() <= room.right())
+        window.move(frame.right() + 8, frame.top());
+    else
+        window.move(frame.left(), std::min(frame.bottom() + 8, std::max(room.top(), room.bottom() - size.height())));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -140,6 +140,7 @@ private:
     void showSelectors();
     void showReadings();
     void armTimer();
+    void placeBeside(QWidget& window);
     // Runs f with the reading timer off, then gives it back its state.
     void withTimerPaused(const std::function<void()>& f);
 

@@ -59,7 +59,7 @@ void ReadingLoop::UpdateButtonClick() {
         ShowConversion();
     }
     setStatus(" ");
-    Timer1.SetEnabled(wasEnabled);
+    Timer1.Restore(wasEnabled);
 }
 
 // Eight groups of five characters, the first four of each the 16-bit word;

@@ -2,15 +2,18 @@
 
 void ReadingTimer::SetEnabled(bool on) {
     if (on == enabled_) return;
-    const uint64_t now = clock_.micros();
     enabled_ = on;
-    if (!on) {
-        pausedAtMicros_ = now;
-    } else if (!runningPeriod_ || pausedAtMicros_ >= dueMicros_) {
-        // Off for a whole period or longer: start afresh.
-        dueMicros_ = now + uint64_t(interval_) * 1000;
+    if (on) {
+        dueMicros_ = clock_.micros() + uint64_t(interval_) * 1000;
         runningPeriod_ = true;
     }
+    changed();
+}
+
+void ReadingTimer::Restore(bool wasEnabled) {
+    if (wasEnabled == enabled_) return;
+    if (!wasEnabled || !runningPeriod_) return SetEnabled(wasEnabled);
+    enabled_ = true;
     changed();
 }
 
@@ -21,8 +24,12 @@ void ReadingTimer::SetInterval(int ms) {
     changed();
 }
 
+// A tick that comes a little late does not shift the ones after it; after a
+// stall of a whole period or more the rhythm starts again from now.
 void ReadingTimer::fired() {
-    dueMicros_ = clock_.micros() + uint64_t(interval_) * 1000;
+    const uint64_t now = clock_.micros();
+    const uint64_t period = uint64_t(interval_) * 1000;
+    dueMicros_ = runningPeriod_ && dueMicros_ + period > now ? dueMicros_ + period : now + period;
     runningPeriod_ = true;
     changed();
 }

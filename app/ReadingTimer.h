@@ -3,9 +3,10 @@
 // virtual time. The window mirrors it with a single-shot QTimer armed for
 // dueMicros(); a test sleeps to dueMicros() and calls the tick handler itself.
 //
-// Switching it off and on again within one period keeps its rhythm: a reading
-// pauses the timer while its query blocks, and the next reading is still due
-// one interval after the last one began, not one interval after it ended.
+// Switched on, it starts a fresh period, as a toolkit timer does. A reading
+// switches it off while its query blocks and then restores it in its rhythm:
+// the next reading is due one interval after the last one began, not one
+// interval after it ended, and at once when the reading took longer.
 #include <cstdint>
 #include <functional>
 
@@ -17,6 +18,8 @@ public:
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
+    // Back to wasEnabled after a reading, keeping the rhythm.
+    void Restore(bool wasEnabled);
     int Interval() const { return interval_; }
     // A new interval restarts the period, as a running toolkit timer does.
     void SetInterval(int ms);
@@ -38,6 +41,5 @@ private:
     bool enabled_ = false;
     int interval_ = 1000;
     uint64_t dueMicros_ = 0;
-    uint64_t pausedAtMicros_ = 0;
     bool runningPeriod_ = false;  // dueMicros_ belongs to a period that has begun
 };

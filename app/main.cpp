@@ -56,7 +56,6 @@ void connectToSimulatedKit(TSerialForm& serial) {
 int run(int argc, char** argv) {
     Application app(argc, argv);
     app.setApplicationName(ApplicationTitle);
-    app.setApplicationDisplayName(ApplicationTitle);
 
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {

@@ -214,7 +214,7 @@ TEST(ReadingLoop, RateListAndTimerRhythm) {
     timer.fired();
     timer.SetEnabled(false);
     rig.clock.advance(60);
-    timer.SetEnabled(true);
+    timer.Restore(true);
     EXPECT_EQ(timer.dueMicros(), 200'000u);
 
     // One that overruns the interval is followed at once.
@@ -222,12 +222,17 @@ TEST(ReadingLoop, RateListAndTimerRhythm) {
     timer.fired();
     timer.SetEnabled(false);
     rig.clock.advance(130);
-    timer.SetEnabled(true);
+    timer.Restore(true);
     EXPECT_EQ(timer.dueMicros(), 300'000u);
 
-    // Off for longer than a period: a fresh start.
+    // A tick that comes late keeps the rhythm.
+    rig.clock.sleepUntil(timer.dueMicros() + 3000);
+    timer.fired();
+    EXPECT_EQ(timer.dueMicros(), 400'000u);
+
+    // Switched off and on again: a fresh period.
     timer.SetEnabled(false);
-    rig.clock.advance(1000);
+    rig.clock.advance(10);
     timer.SetEnabled(true);
     EXPECT_EQ(timer.dueMicros(), rig.clock.micros() + 100'000u);
 }

@@ -28,13 +28,7 @@ uint8_t byteAt(const std::string& reply, size_t position) { return StringToByte(
 
 }  // namespace
 
-void ProgressBar::SetPosition(int position) { Position = std::clamp(position, Min, std::max(Min, Max)); }
-
-void ProgressBar::SetRange(int min, int max) {
-    Min = min;
-    Max = max;
-    SetPosition(Position);
-}
+void SampleProgress::SetPosition(int position) { Position = std::clamp(position, Min, std::max(Min, Max)); }
 
 SamplingTool::SamplingTool(SampleLink& link, SampleScreen& screen, ConversionControl& control, ReadingLoop& readings,
                            Clock& clock)

@@ -42,13 +42,12 @@ public:
     virtual std::string DateTimeText() = 0;
 };
 
-struct ProgressBar {
+struct SampleProgress {
     int Min = 0;
     int Max = 100;
     int Position = 0;
     // The position stays within the range, as a progress bar keeps it.
     void SetPosition(int position);
-    void SetRange(int min, int max);
 };
 
 class SamplingTool {
@@ -113,8 +112,8 @@ public:
     bool HaltButtonEnabled = false;
     bool Timer1Enabled = false;
     bool Data3Visible = false;
-    ProgressBar ProgressBarSample{0, 1000, 0};
-    ProgressBar ProgressBarUpload{0, 0, 0};
+    SampleProgress ProgressBarSample{0, 1000, 0};
+    SampleProgress ProgressBarUpload{0, 0, 0};
     std::string QueryLabel = "##";
     std::string ReplyLabel = "##";
     std::string AddrLabel = "??";

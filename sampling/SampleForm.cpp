@@ -1,0 +1,340 @@
+#include "sampling/SampleForm.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/ApplicationTitle.h"
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+#include "link/SerialForm.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "sampling/SampleLink.h"
+
+namespace {
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+void setText(QLabel* label, const std::string& text) {
+    if (label->text() != qt(text)) label->setText(qt(text));
+}
+
+void showBar(QProgressBar* bar, const SampleProgress& state) {
+    if (bar->minimum() != state.Min || bar->maximum() != state.Max) bar->setRange(state.Min, state.Max);
+    if (bar->value() != state.Position) bar->setValue(state.Position);
+}
+
+// The module through the serial window's guarded operations.
+class SerialFormLink : public SampleLink {
+public:
+    explicit SerialFormLink(Clock& clock) : clock_(clock) {}
+
+    std::string AppQuery(const std::string& query) override { return TSerialForm::AppQuery(query); }
+    bool WriteStringWaitForEcho(const char* text) override { return TSerialForm::WriteStringWaitForEcho(text); }
+    bool WriteStringNoEcho(const char* text) override { return TSerialForm::WriteStringNoEcho(text); }
+    bool ReadString(char* buffer, size_t size) override { return TSerialForm::ReadString(buffer, size); }
+    void WaitForInput(uint32_t ms) override {
+        if (SerialForm) {
+            PortSampleLink(SerialForm->port(), SerialForm->query()).WaitForInput(ms);
+        } else {
+            clock_.sleep(ms);
+        }
+    }
+    uint32_t AppQueryTimeoutMs() override {
+        return SerialForm ? SerialForm->query().AppQueryTimeoutMs : AppQueryProtocol::DefaultTimeoutMs;
+    }
+    size_t HistoryLines() override { return SerialForm ? SerialForm->port().MemoHistory.count() : 0; }
+    void ClearHistory() override {
+        if (SerialForm) SerialForm->port().MemoHistory.clear();
+    }
+
+private:
+    Clock& clock_;
+};
+
+}  // namespace
+
+TSampleForm::TSampleForm(const SamplingServices& services, QWidget* parent)
+    : TSampleForm(services, std::make_unique<SerialFormLink>(services.clock), nullptr, parent) {}
+
+TSampleForm::TSampleForm(const SamplingServices& services, SampleLink& link, QWidget* parent)
+    : TSampleForm(services, nullptr, &link, parent) {}
+
+TSampleForm::TSampleForm(const SamplingServices& services, std::unique_ptr<SampleLink> ownLink, SampleLink* link,
+                         QWidget* parent)
+    : QDialog(parent, Qt::Tool), dialogs_(services.dialogs), ownLink_(std::move(ownLink)) {
+    tool_ = std::make_unique<SamplingTool>(link ? *link : *ownLink_, static_cast<SampleScreen&>(*this), services.control, services.readings,
+                                           services.clock);
+    setWindowTitle(DesignCaption);
+    buildControls();
+    connectHandlers();
+    Refresh(false);
+    setWindowTitle(DesignCaption);
+}
+
+TSampleForm::~TSampleForm() {
+    if (UploadGraphForm)
+        for (const auto& graph : uploadGraphs_)
+            if (graph.get() == UploadGraphForm) UseUploadGraph = false;
+}
+
+void TSampleForm::buildControls() {
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(6, 6, 6, 6);
+    whole->setSpacing(4);
+
+    auto* top = new QHBoxLayout;
+    Label1 = new QLabel("Sample Size:", this);
+    SampleSizeComboBox = new QComboBox(this);
+    SampleSizeComboBox->setEditable(true);
+    SampleSizeComboBox->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* size : {"1", "2", "4", "8", "16", "32", "64", "128", "256", "512", "1024", "2048", "4096", "8192"})
+        SampleSizeComboBox->addItem(size);
+    SampleSizeComboBox->setCurrentIndex(-1);
+    SampleSizeComboBox->setEditText("?");
+    SampleButton = new QPushButton("Begin Sampling", this);
+    BacktrackButton = new QPushButton("<<", this);
+    UploadButton = new QPushButton(">>", this);
+    BacktrackButton->hide();
+    UploadButton->hide();
+    HaltButton = new QPushButton("Cancel", this);
+    cbSummary = new QCheckBox("Summary", this);
+    top->addWidget(Label1);
+    top->addWidget(SampleSizeComboBox);
+    top->addWidget(SampleButton);
+    top->addWidget(BacktrackButton);
+    top->addWidget(UploadButton);
+    top->addWidget(HaltButton);
+    top->addWidget(cbSummary);
+    top->addStretch();
+    whole->addLayout(top);
+    LabelSampleTime = new QLabel(this);
+    whole->addWidget(LabelSampleTime);
+
+    auto* progress = new QGridLayout;
+    Label6 = new QLabel("Sample Progress:", this);
+    ProgressBarSample = new QProgressBar(this);
+    Label4 = new QLabel("Transfer Progress:", this);
+    ProgressBarUpload = new QProgressBar(this);
+    progress->addWidget(Label6, 0, 0);
+    progress->addWidget(ProgressBarSample, 0, 1);
+    progress->addWidget(Label4, 1, 0);
+    progress->addWidget(ProgressBarUpload, 1, 1);
+    whole->addLayout(progress);
+
+    auto* title = new QHBoxLayout;
+    LabelSampleTitle = new QLabel("Title:", this);
+    EditSampleTitle = new QLineEdit(this);
+    cbTimeStamp = new QCheckBox("Time Stamp", this);
+    cbTimeStamp->setChecked(true);
+    title->addWidget(LabelSampleTitle);
+    title->addWidget(EditSampleTitle, 1);
+    title->addWidget(cbTimeStamp);
+    whole->addLayout(title);
+
+    GroupDiagnostic = new QGroupBox("Diagnostic Information", this);
+    auto* diagnostic = new QGridLayout(GroupDiagnostic);
+    diagnostic->setContentsMargins(6, 2, 6, 4);
+    diagnostic->setVerticalSpacing(2);
+    QueryLabel = new QLabel(GroupDiagnostic);
+    ReplyLabel = new QLabel(GroupDiagnostic);
+    ReplyLabel->setMinimumWidth(1);  // a long acquisition text must not widen the window
+    Label3 = new QLabel("Address:", GroupDiagnostic);
+    AddrLabel = new QLabel(GroupDiagnostic);
+    Addr = new QLabel(GroupDiagnostic);
+    Label5 = new QLabel("Data:", GroupDiagnostic);
+    DataLabel = new QLabel(GroupDiagnostic);
+    Data1 = new QLabel(GroupDiagnostic);
+    Data2 = new QLabel(GroupDiagnostic);
+    Data3 = new QLabel(GroupDiagnostic);
+    Label2 = new QLabel("Next Address:", GroupDiagnostic);
+    NextAddrLabel = new QLabel(GroupDiagnostic);
+    diagnostic->addWidget(QueryLabel, 0, 0);
+    diagnostic->addWidget(ReplyLabel, 0, 1, 1, 6);
+    diagnostic->addWidget(Label3, 1, 0);
+    diagnostic->addWidget(AddrLabel, 1, 1);
+    diagnostic->addWidget(Addr, 1, 2);
+    diagnostic->addWidget(Label2, 1, 3);
+    diagnostic->addWidget(NextAddrLabel, 1, 4);
+    diagnostic->addWidget(Label5, 2, 0);
+    diagnostic->addWidget(DataLabel, 2, 1);
+    diagnostic->addWidget(Data1, 2, 2);
+    diagnostic->addWidget(Data2, 2, 3);
+    diagnostic->addWidget(Data3, 2, 4);
+    diagnostic->setColumnStretch(6, 1);
+    whole->addWidget(GroupDiagnostic);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(55);
+    resize(std::max(434, sizeHint().width()), std::max(212, sizeHint().height()));
+}
+
+void TSampleForm::connectHandlers() {
+    connect(SampleSizeComboBox, &QComboBox::currentTextChanged, this, [this] { SampleSizeComboBoxChange(); });
+    connect(SampleButton, &QPushButton::clicked, this, [this] { SampleButtonClick(); });
+    connect(HaltButton, &QPushButton::clicked, this, [this] { HaltButtonClick(); });
+    connect(UploadButton, &QPushButton::clicked, this, [this] { UploadButtonClick(); });
+    connect(BacktrackButton, &QPushButton::clicked, this, [this] { BacktrackButtonClick(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+}
+
+// --- Handlers ---
+
+void TSampleForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TSampleForm::FormShow() {
+    tool_->FormShow();
+    // Centred on the screen, as the tool always opens.
+    if (const QScreen* display = screen()) move(display->availableGeometry().center() - rect().center());
+}
+
+void TSampleForm::SampleSizeComboBoxChange() {
+    takeInput();
+    tool_->SampleSizeComboBoxChange(SampleSizeComboBox->currentText().toStdString());
+}
+
+void TSampleForm::SampleButtonClick() {
+    takeInput();
+    tool_->SampleButtonClick();
+    closeIfDone();
+}
+
+void TSampleForm::HaltButtonClick() {
+    tool_->HaltButtonClick();
+    closeIfDone();
+}
+
+void TSampleForm::UploadButtonClick() {
+    tool_->UploadButtonClick();
+    closeIfDone();
+}
+
+void TSampleForm::BacktrackButtonClick() { tool_->BacktrackButtonClick(); }
+
+void TSampleForm::Timer1Timer() {
+    tool_->Timer1Timer();
+    closeIfDone();
+}
+
+void TSampleForm::reject() {
+    if (tool_->running()) return HaltButtonClick();
+    QDialog::reject();
+}
+
+void TSampleForm::takeInput() {
+    tool_->cbSummary = cbSummary->isChecked();
+    tool_->cbTimeStamp = cbTimeStamp->isChecked();
+    tool_->EditSampleTitle = EditSampleTitle->text().toStdString();
+}
+
+void TSampleForm::closeIfDone() {
+    // A loop that is still running decides for itself when it sees the cancel.
+    if (tool_->running()) return;
+    const int result = tool_->modalResult;
+    if (result == SamplingTool::None) return;
+    tool_->modalResult = SamplingTool::None;
+    done(result == SamplingTool::Ok ? QDialog::Accepted : QDialog::Rejected);
+}
+
+// --- SampleScreen ---
+
+void TSampleForm::Refresh(bool drawNow) {
+    const SamplingTool& t = *tool_;
+    if (windowTitle() != qt(t.Caption)) setWindowTitle(qt(t.Caption));
+    setText(LabelSampleTime, t.LabelSampleTime);
+    SampleButton->setEnabled(t.SampleButtonEnabled);
+    HaltButton->setEnabled(t.HaltButtonEnabled);
+    Data3->setVisible(t.Data3Visible);
+    showBar(ProgressBarSample, t.ProgressBarSample);
+    showBar(ProgressBarUpload, t.ProgressBarUpload);
+    setText(QueryLabel, t.QueryLabel);
+    setText(ReplyLabel, t.ReplyLabel);
+    setText(AddrLabel, t.AddrLabel);
+    setText(Addr, t.Addr);
+    setText(DataLabel, t.DataLabel);
+    setText(Data1, t.Data1);
+    setText(Data2, t.Data2);
+    setText(Data3, t.Data3);
+    setText(NextAddrLabel, t.NextAddrLabel);
+    if (t.Timer1Enabled != Timer1->isActive()) {
+        if (t.Timer1Enabled)
+            Timer1->start();
+        else
+            Timer1->stop();
+    }
+    if (drawNow && isVisible()) repaint();
+}
+
+void TSampleForm::ProcessMessages() {
+    QCoreApplication::processEvents();
+    if (onProcessMessages) onProcessMessages();
+}
+
+void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSize, int channel) {
+    uploadGraphs_.push_back(std::make_unique<TGraphForm>());
+    TGraphForm& graph = *uploadGraphs_.back();
+    UploadGraphForm = &graph;
+    graph.setWindowTitle(qt(caption));
+    graph.move(graph.x(), 20);
+    graph.show();
+
+    ZrGraphPainter& painter = *graph.Painter();
+    painter.SetNumRecords(sampleSize);
+    TColor colour = DefaultPlotColors[size_t(channel) % DefaultPlotColors.size()];
+    if (GraphForm) {
+        ZrGraphPainter& live = *GraphForm->Painter();
+        painter.SetNumChannels(live.GetNumChannels());
+        graph.SetSubLsbs(GraphForm->SubLsbs());
+        const uint32_t selected = live.ThisChannel();
+        live.SetThisChannel(uint32_t(channel));
+        colour = live.GetThisPlotColor();
+        live.SetThisChannel(selected);
+    }
+    painter.SetThisChannel(uint32_t(channel));
+    painter.SetThisPlotColor(colour);
+    painter.SetAutoScale(false);
+    graph.ReportAutomaticRescales();
+    painter.SetXRight(sampleSize);
+    graph.DataUnsaved = true;
+
+    raise();
+    activateWindow();
+}
+
+void TSampleForm::FeedUploadGraph(bool on) { UseUploadGraph = on; }
+
+void TSampleForm::AutoScaleUploadGraph() {
+    if (UploadGraphForm) UploadGraphForm->Painter()->SetAutoScale(true);
+}
+
+void TSampleForm::RescaleUploadGraph() {
+    if (UploadGraphForm) UploadGraphForm->Painter()->DoAutoScale();
+}
+
+void TSampleForm::ShowSummary(const std::string& text) {
+    dialogs_.message({text, ApplicationTitle, MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
+}
+
+std::string TSampleForm::DateTimeText() {
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    return (locale.toString(now.date(), QLocale::ShortFormat) + " " + locale.toString(now.time(), QLocale::LongFormat))
+        .toStdString();
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The sampling tool's window: the sample size with its time estimate, the
+// run's buttons and progress, the upload graph's title, and the last query
+// and reply for diagnosis. The run itself is SamplingTool's; the window
+// forwards the user's actions to it, shows its state, and makes the graph
+// window of each run.
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "sampling/SamplingTool.h"
+
+class Clock;
+class ConversionControl;
+class Dialogs;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class ReadingLoop;
+class SampleLink;
+class TGraphForm;
+
+// What the tool borrows from the main window and the program.
+struct SamplingServices {
+    ConversionControl& control;
+    ReadingLoop& readings;
+    Clock& clock;
+    Dialogs& dialogs;
+};
+
+class TSampleForm : public QDialog, private SampleScreen {
+public:
+    static constexpr const char* DesignCaption = "Sampling Tool [04/30/2003]";
+
+    // Reaches the module through the serial window's operations.
+    explicit TSampleForm(const SamplingServices& services, QWidget* parent = nullptr);
+    // Through the given link instead (tests, benchmarks).
+    TSampleForm(const SamplingServices& services, SampleLink& link, QWidget* parent = nullptr);
+    ~TSampleForm() override;
+
+    SamplingTool& tool() { return *tool_; }
+    // The graph windows of the runs so far, oldest first; the tool owns them.
+    const std::vector<std::unique_ptr<TGraphForm>>& uploadGraphs() const { return uploadGraphs_; }
+    // Called whenever a loop lets pending input run; tests click "Cancel" here.
+    std::function<void()> onProcessMessages;
+
+    // --- Handlers, named after control and event ---
+    void FormShow();
+    void SampleSizeComboBoxChange();
+    void SampleButtonClick();
+    void HaltButtonClick();
+    void UploadButtonClick();
+    void BacktrackButtonClick();
+    void Timer1Timer();
+
+    // --- Controls ---
+    QLabel* Label1;
+    QComboBox* SampleSizeComboBox;
+    QLabel* LabelSampleTime;
+    QPushButton* SampleButton;
+    QPushButton* BacktrackButton;
+    QPushButton* UploadButton;
+    QPushButton* HaltButton;
+    QCheckBox* cbSummary;
+    QLabel* Label6;
+    QProgressBar* ProgressBarSample;
+    QLabel* Label4;
+    QProgressBar* ProgressBarUpload;
+    QLabel* LabelSampleTitle;
+    QLineEdit* EditSampleTitle;
+    QCheckBox* cbTimeStamp;
+    QGroupBox* GroupDiagnostic;
+    QLabel* QueryLabel;
+    QLabel* ReplyLabel;
+    QLabel* Label3;
+    QLabel* AddrLabel;
+    QLabel* Addr;
+    QLabel* Label5;
+    QLabel* DataLabel;
+    QLabel* Data1;
+    QLabel* Data2;
+    QLabel* Data3;
+    QLabel* Label2;
+    QLabel* NextAddrLabel;
+    QTimer* Timer1;
+
+    // Escape and the close box cancel a running run instead of hiding the window.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TSampleForm(const SamplingServices& services, std::unique_ptr<SampleLink> ownLink, SampleLink* link,
+                QWidget* parent);
+
+    // SampleScreen
+    void Refresh(bool drawNow) override;
+    void ProcessMessages() override;
+    void OpenUploadGraph(const std::string& caption, uint16_t sampleSize, int channel) override;
+    void FeedUploadGraph(bool on) override;
+    void AutoScaleUploadGraph() override;
+    void RescaleUploadGraph() override;
+    void ShowSummary(const std::string& text) override;
+    std::string DateTimeText() override;
+
+    void buildControls();
+    void connectHandlers();
+    // The user's settings into the tool.
+    void takeInput();
+    // A modal result left by a handler closes the window.
+    void closeIfDone();
+
+    Dialogs& dialogs_;
+    std::unique_ptr<SampleLink> ownLink_;
+    std::unique_ptr<SamplingTool> tool_;
+    std::vector<std::unique_ptr<TGraphForm>> uploadGraphs_;
+};

@@ -24,7 +24,6 @@
 #include "graphwin/GraphForm.h"
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
-#include "link/WidgetApp.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 
@@ -52,7 +51,6 @@ QColor textColour(QWidget* widget) { return widget->palette().color(QPalette::Wi
 // noted and closed at once.
 struct Program {
     explicit Program(bool connect = true) {
-        widgetApp();
         kit.inputs().setLevel(0, 1.0);   // code 1000
         kit.inputs().setLevel(3, 2.0);   // code 2000
         ports.add(Kit.toStdString(), kit);
@@ -282,3 +280,12 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
 }
 
 }  // namespace
+
+// The one QApplication, on the offscreen platform unless the environment
+// names another, torn down before the program's exit handlers run.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -53,10 +53,7 @@ void connectToSimulatedKit(TSerialForm& serial) {
     serial.btnOkClick();
 }
 
-int run(int argc, char** argv) {
-    Application app(argc, argv);
-    app.setApplicationName(ApplicationTitle);
-
+int run(Application& app, int argc, char** argv) {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
         std::fprintf(stderr, "%s\n", line.error.c_str());
@@ -88,8 +85,11 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Outside the try, so the display still has its application.
+    Application app(argc, argv);
+    app.setApplicationName(ApplicationTitle);
     try {
-        return run(argc, argv);
+        return run(app, argc, argv);
     } catch (const std::exception& error) {
         showException(error.what());
     } catch (...) {

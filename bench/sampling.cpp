@@ -1,0 +1,193 @@
+// links: vx_sampling vx_sim
+// Sample upload in real time against the simulated kit at 9600 baud with the
+// default 50 ms quiet time. The protocol's own limit per sample is one "U"
+// exchange: the query character, its echo, six digits and the prompt (nine
+// characters of ten bit times) plus the quiet time. Baseline from the same
+// run: plain sleeps of that length on the same clock, which show what the
+// machine's timer wake-ups cost by themselves.
+//
+// Two paths: the run alone (samples counted, nothing drawn), and the tool's
+// window with the upload graph drawing every sample, on whatever display
+// QT_QPA_PLATFORM names (offscreen when unset).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <memory>
+
+#include "app/ReadingLoop.h"
+#include "bench/KitAt9600.h"
+#include "graph/ZrGraphPainter.h"
+#include "graphwin/GraphForm.h"
+#include "link/AppQuery.h"
+#include "platform/Dialogs.h"
+#include "sampling/SampleForm.h"
+#include "sampling/SampleLink.h"
+#include "sampling/SamplingTool.h"
+
+namespace {
+
+constexpr uint32_t Baud = 9600;
+constexpr unsigned LineCharacters = 9;  // "U", its echo, "003E80", ">"
+constexpr uint16_t SamplesPerRun = 50;
+
+class NoDialogs : public Dialogs {
+public:
+    MsgAnswer message(const MessageRequest& request) override { return request.defaultAnswer; }
+    std::optional<FileChoice> openFile(const FileRequest&) override { return {}; }
+    std::optional<FileChoice> saveFile(const FileRequest&) override { return {}; }
+    std::optional<uint32_t> chooseColour(uint32_t) override { return {}; }
+};
+
+class CountingTarget : public ReadingTarget {
+public:
+    void showStatus(const std::string&) override {}
+    void Graph_Data_Point(int, int32_t) override { ++points; }
+    bool AutoScale() override { return false; }
+    void SetAutoScale(bool) override {}
+    size_t points = 0;
+};
+
+class GraphTarget : public ReadingTarget {
+public:
+    void showStatus(const std::string&) override {}
+    void Graph_Data_Point(int channel, int32_t code) override { ::Graph_Data_Point(channel, code); }
+    bool AutoScale() override { return false; }
+    void SetAutoScale(bool) override {}
+};
+
+// Notes when the upload begins and ends; everything else is not shown.
+class TimingScreen : public SampleScreen {
+public:
+    explicit TimingScreen(Clock& clock) : clock_(clock) {}
+    void Refresh(bool) override {}
+    void ProcessMessages() override {}
+    void OpenUploadGraph(const std::string&, uint16_t, int) override {}
+    void FeedUploadGraph(bool on) override {
+        if (on) began = clock_.micros();
+    }
+    void AutoScaleUploadGraph() override {}
+    void RescaleUploadGraph() override { ended = clock_.micros(); }
+    void ShowSummary(const std::string&) override {}
+    std::string DateTimeText() override { return {}; }
+    uint64_t began = 0, ended = 0;
+
+private:
+    Clock& clock_;
+};
+
+// The kit running its application at 9600 baud, on channel 5.
+struct Kit {
+    RealClock clock;
+    SimulatedKit kit{clock, ModuleKind::Arbord};
+    SerialPortLayer port{kit, clock};
+    AppQueryProtocol protocol{port};
+    PortSampleLink link{port, protocol};
+    NoDialogs dialogs;
+    bool ready = false;
+
+    Kit() {
+        kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
+        ready = openKitAt9600(port, kit, clock);
+        kit.runApplication();
+        drain(port);
+        protocol.setAppEnabled(true);
+    }
+    uint64_t limitMicros() const {
+        return LineCharacters * 10'000'000ull / Baud + protocol.AppQueryTimeoutMs * 1000ull;
+    }
+};
+
+void report(benchmark::State& state, double samples, double wall, double sleeps, uint64_t limitMicros) {
+    const double limitPerSecond = 1e6 / double(limitMicros);
+    state.counters["samples_per_s"] = samples / wall;
+    state.counters["limit_per_s"] = limitPerSecond;
+    state.counters["vs_limit"] = samples / wall / limitPerSecond;
+    state.counters["vs_sleeps"] = sleeps / wall;
+}
+
+void BM_UploadAt9600(benchmark::State& state) {
+    Kit k;
+    if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
+    ConversionControl control(k.protocol, k.dialogs);
+    CountingTarget target;
+    ReadingLoop readings(control, k.protocol, target, k.clock);
+    control.menuInputChannelClick(5);
+    TimingScreen screen(k.clock);
+    SamplingTool tool(k.link, screen, control, readings, k.clock);
+    tool.SampleSizeComboBoxChange(std::to_string(SamplesPerRun));
+
+    double wall = 0, sleeps = 0, samples = 0;
+    for (auto _ : state) {
+        const uint64_t sleep0 = k.clock.micros();
+        k.clock.sleepMicros(k.limitMicros() * SamplesPerRun);
+        sleeps += double(k.clock.micros() - sleep0) * 1e-6;
+
+        const size_t before = target.points;
+        tool.SampleButtonClick();
+        if (target.points - before != SamplesPerRun) return state.SkipWithError("upload incomplete");
+        const double seconds = double(screen.ended - screen.began) * 1e-6;
+        wall += seconds;
+        samples += SamplesPerRun;
+        state.SetIterationTime(seconds);
+    }
+    report(state, samples, wall, sleeps, k.limitMicros());
+}
+BENCHMARK(BM_UploadAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// The same through the tool's window, each sample drawn into its upload graph.
+void BM_UploadIntoGraphAt9600(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "bench_sampling";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+
+    Kit k;
+    if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
+    ConversionControl control(k.protocol, k.dialogs);
+    GraphTarget target;
+    ReadingLoop readings(control, k.protocol, target, k.clock);
+    GraphWindowHost& host = GraphHost();
+    host.dialogs = &k.dialogs;
+    host.clock = &k.clock;
+    host.limits = &control.Limits;
+    control.menuInputChannelClick(5);
+    auto live = std::make_unique<TGraphForm>();
+    GraphForm = live.get();
+    auto form = std::make_unique<TSampleForm>(SamplingServices{control, readings, k.clock, k.dialogs}, k.link);
+    form->show();
+    form->tool().SampleSizeComboBoxChange(std::to_string(SamplesPerRun));
+
+    double wall = 0, sleeps = 0, samples = 0;
+    uint64_t began = 0;
+    form->onProcessMessages = [&] {
+        if (!began && UseUploadGraph) began = k.clock.micros();
+    };
+    for (auto _ : state) {
+        const uint64_t sleep0 = k.clock.micros();
+        k.clock.sleepMicros(k.limitMicros() * SamplesPerRun);
+        sleeps += double(k.clock.micros() - sleep0) * 1e-6;
+
+        form->show();
+        began = 0;
+        form->SampleButtonClick();
+        const uint64_t ended = k.clock.micros();
+        if (form->uploadGraphs().back()->Painter()->DisplayZorTape()->ThisRecord() + 1 != SamplesPerRun)
+            return state.SkipWithError("upload incomplete");
+        // The first sample's exchange came before the first message round.
+        const double seconds = double(ended - began) * 1e-6 * SamplesPerRun / (SamplesPerRun - 1);
+        wall += seconds;
+        samples += SamplesPerRun;
+        state.SetIterationTime(seconds);
+    }
+    form.reset();
+    GraphForm = nullptr;
+    live.reset();
+    host.limits = nullptr;
+    report(state, samples, wall, sleeps, k.limitMicros());
+}
+BENCHMARK(BM_UploadIntoGraphAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+
+}  // namespace
+
+BENCHMARK_MAIN();

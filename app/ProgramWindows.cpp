@@ -4,6 +4,7 @@
 
 #include "app/MainForm.h"
 #include "graphwin/GraphForm.h"
+#include "sampling/SampleForm.h"
 
 ProgramWindows::ProgramWindows(const ProgramServices& s) {
     TSerialForm::setWarningDialogs(&s.dialogs);
@@ -21,10 +22,8 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) {
     graph->setWindowTitle(GraphCaption);
     GraphForm = graph.get();
 
-    // The sampling tool's place: a tool window of its own, shown modally.
-    sample = std::make_unique<QDialog>(nullptr, Qt::Tool);
-    sample->setWindowTitle(SamplingCaption);
-    sample->resize(320, 200);
+    // The sampling tool: a tool window of its own, shown modally.
+    sample = std::make_unique<TSampleForm>(SamplingServices{main->control(), main->readings(), s.clock, s.dialogs});
     SampleForm = sample.get();
 
     serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);

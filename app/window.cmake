@@ -2,10 +2,11 @@
 add_library(vx_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DesktopLauncher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainForm.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProgramApplication.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProgramWindows.cpp
 )
 target_include_directories(vx_app PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vx_app PUBLIC vx_appcore vx_graphwin vx_linkwin vx_sim Qt6::Widgets Qt6::Gui)
+target_link_libraries(vx_app PUBLIC vx_appcore vx_graphwin vx_linkwin vx_sampling vx_sim Qt6::Widgets Qt6::Gui)
 
 add_executable(vx7318kit ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(vx7318kit PRIVATE vx_app)

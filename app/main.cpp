@@ -1,7 +1,6 @@
 // The program: the application object, its four windows, the message loop.
 // Whatever a handler throws is shown by the standard exception display and
 // the program goes on.
-#include <QApplication>
 #include <QComboBox>
 #include <cstdio>
 #include <exception>
@@ -12,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/DesktopLauncher.h"
 #include "app/MainForm.h"
+#include "app/ProgramApplication.h"
 #include "app/ProgramWindows.h"
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
@@ -20,27 +20,6 @@
 #include "sim/SimulatedKit.h"
 
 namespace {
-
-void showException(const char* text) {
-    QtDialogs dialogs;
-    dialogs.message({text, ApplicationTitle, MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
-}
-
-class Application : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            showException(error.what());
-        } catch (...) {
-            showException("Unknown exception");
-        }
-        return false;
-    }
-};
 
 // Chooses the simulated kit in the serial window and presses Ok for the user.
 void connectToSimulatedKit(TSerialForm& serial) {
@@ -53,7 +32,7 @@ void connectToSimulatedKit(TSerialForm& serial) {
     serial.btnOkClick();
 }
 
-int run(Application& app, int argc, char** argv) {
+int run(int argc, char** argv) {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
         std::fprintf(stderr, "%s\n", line.error.c_str());
@@ -79,21 +58,20 @@ int run(Application& app, int argc, char** argv) {
             return window.exec();
         };
     main.show();
-    return app.exec();
+    return QApplication::exec();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // Outside the try, so the display still has its application.
-    Application app(argc, argv);
-    app.setApplicationName(ApplicationTitle);
+    ProgramApplication app(argc, argv);
     try {
-        return run(app, argc, argv);
+        return run(argc, argv);
     } catch (const std::exception& error) {
-        showException(error.what());
+        app.showException(error.what());
     } catch (...) {
-        showException("Unknown exception");
+        app.showException("Unknown exception");
     }
     return 0;
 }

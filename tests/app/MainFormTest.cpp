@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QPushButton>
 #include <QToolButton>
 #include <cerrno>
@@ -19,6 +20,7 @@
 
 #include "app/HelpIndex.h"
 #include "app/MainForm.h"
+#include "app/ProgramApplication.h"
 #include "app/ProgramWindows.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
@@ -279,13 +281,36 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     EXPECT_EQ(p.dialogs.messages.back().caption, "VX7318 Evaluation Kit");
 }
 
+TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
+    Program p;
+    TMainForm& f = p.main();
+    auto& app = static_cast<ProgramApplication&>(*QApplication::instance());
+    app.setExceptionDialogs(&p.dialogs);
+    TGraphForm* graph = GraphForm;
+    GraphForm = nullptr;  // the reading has no graph to go to
+    bool later = false;
+    QTimer::singleShot(0, &f, [&] { f.UpdateButton->click(); });
+    QTimer::singleShot(0, &f, [&] { later = true; });
+    QApplication::processEvents();
+    GraphForm = graph;
+    app.setExceptionDialogs(nullptr);
+
+    ASSERT_EQ(p.dialogs.messages.size(), 1u);
+    EXPECT_EQ(p.dialogs.messages[0].text, "null Target graph in Graph_Data_Point");
+    EXPECT_EQ(p.dialogs.messages[0].caption, "VX7318 Evaluation Kit");
+    EXPECT_EQ(p.dialogs.messages[0].icon, MsgIcon::Stop);
+    EXPECT_TRUE(later);
+    f.UpdateButton->click();
+    EXPECT_EQ(f.StatusLabel->text(), " ");
+}
+
 }  // namespace
 
 // The one QApplication, on the offscreen platform unless the environment
 // names another, torn down before the program's exit handlers run.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    ProgramApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -289,7 +289,7 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
     TGraphForm* graph = GraphForm;
     GraphForm = nullptr;  // the reading has no graph to go to
     bool later = false;
-    QTimer::singleShot(0, &f, [&] { f.UpdateButton->click(); });
+    QTimer::singleShot(0, &f, [&] { f.UpdateButtonClick(); });
     QTimer::singleShot(0, &f, [&] { later = true; });
     QApplication::processEvents();
     GraphForm = graph;

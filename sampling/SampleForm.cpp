@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ApplicationTitle.h"
 #include "graph/ZrGraphPainter.h"
@@ -34,7 +35,9 @@ void setText(QLabel* label, const std::string& text) {
 }
 
 void showBar(QProgressBar* bar, const SampleProgress& state) {
-    if (bar->minimum() != state.Min || bar->maximum() != state.Max) bar->setRange(state.Min, state.Max);
+    // An empty range would show the toolkit's busy animation; nothing is busy.
+    const int max = std::max(state.Max, state.Min + 1);
+    if (bar->minimum() != state.Min || bar->maximum() != max) bar->setRange(state.Min, max);
     if (bar->value() != state.Position) bar->setValue(state.Position);
 }
 

@@ -137,8 +137,11 @@ TEST(SampleForm, RunFillsANewUploadWindowInTheChannelsColour) {
     r.graph->Painter()->SetThisPlotColor(0x00C0FF);
     r.graph->Painter()->SetThisChannel(0);
 
+    r.sample->show();
+    EXPECT_EQ(r.sample->windowTitle(), "Sampling Tool: Idle");
+    EXPECT_LT(r.sample->ProgressBarUpload->minimum(), r.sample->ProgressBarUpload->maximum())
+        << "no size yet, and no busy animation either";
     TSampleForm& f = r.open("1024");
-    EXPECT_EQ(f.windowTitle(), "Sampling Tool: Idle");
     EXPECT_EQ(r.kit.sampleCount(), 1024);
     EXPECT_EQ(f.QueryLabel->text(), "Z0400");
     EXPECT_EQ(f.LabelSampleTime->text(), "0.171 seconds worth of data, plus approx. 66.6 seconds to transfer data");

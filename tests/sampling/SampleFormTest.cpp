@@ -21,7 +21,7 @@
 #include "graphwin/GraphForm.h"
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
-#include "link/WidgetApp.h"
+#include "sampling/SamplingApp.h"
 #include "sampling/SampleForm.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"

@@ -221,34 +221,6 @@ TEST(SamplingTool, CancelDuringAcquisitionStopsTheModuleOnceAndStaysOpen) {
     EXPECT_TRUE(r.readings.Timer1.Enabled());
 }
 
-TEST(SamplingTool, CancelOrABoardResetDuringUploadKeepWhatCame) {
-    KitRig r;
-    r.tool.SampleSizeComboBoxChange("300");
-    r.screen.onMessages = [&] {
-        if (r.shownCodes(5).size() == 40) r.tool.HaltButtonClick();
-    };
-    r.tool.SampleButtonClick();
-    std::vector<int32_t> stored = r.storedCodes();
-    stored.resize(40);
-    EXPECT_EQ(r.shownCodes(5), stored);
-    EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled");
-    EXPECT_EQ(r.tool.modalResult, SamplingTool::None);
-    EXPECT_TRUE(r.tool.SampleButtonEnabled);
-    EXPECT_FALSE(r.screen.feeding);
-
-    // The board resets in the middle of a "U": its replies stop making sense.
-    r.target.points.clear();
-    r.screen.onMessages = [&] {
-        if (r.shownCodes(5).size() == 25 && r.kit.kit.faults().resetAfterReceived < 0)
-            r.kit.kit.faults().resetAfterReceived = 1;
-    };
-    r.tool.SampleButtonClick();
-    EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled");
-    EXPECT_EQ(r.screen.graphs.size(), 2u);
-    EXPECT_EQ(r.shownCodes(5).size(), 25u);
-    EXPECT_EQ(r.tool.SampleRunNumber, 2);
-}
-
 // Replies from a script; "-" steps the script back like the module.
 class ScriptedLink : public SampleLink {
 public:

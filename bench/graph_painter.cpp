@@ -2,7 +2,7 @@
 // The painter's costs on a full 8192-record tape of 8 channels in a 1600 x 900
 // plot, each against the same operation on a 64-record tape measured in the
 // same run ("vs_64" is the ratio, so growth with the tape length shows).
-#include <QApplication>
+#include "bench/QtBenchmarkMain.h"
 #include <QImage>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -104,12 +104,4 @@ BENCHMARK(TablePaint)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VX_QT_BENCHMARK_MAIN()

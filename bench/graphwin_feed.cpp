@@ -4,7 +4,7 @@
 // whose tape is full, against the painter's own store-and-draw of the same
 // point measured in the same run ("vs_painter"). "pct_of_100ms" is the share
 // of the 100 ms reading interval that a scan of all eight channels takes.
-#include <QApplication>
+#include "bench/QtBenchmarkMain.h"
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
@@ -65,12 +65,4 @@ BENCHMARK(LiveReading)->Arg(64)->Arg(8192)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VX_QT_BENCHMARK_MAIN()

@@ -3,7 +3,7 @@
 // shown graph window, first paint included, against parsing and storing the
 // same file without a window in the same run ("vs_parse": what the window
 // adds on top of the reader).
-#include <QApplication>
+#include "bench/QtBenchmarkMain.h"
 #include <QImage>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -74,12 +74,4 @@ BENCHMARK(LoadIntoShownWindow)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VX_QT_BENCHMARK_MAIN()

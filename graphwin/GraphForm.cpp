@@ -113,6 +113,7 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
     painter_->installEventFilter(this);  // the panel's layout has resized it by then
 
     view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
     DataUnsaved = false;
     ToolButtonHeaderLine->setChecked(SaveHeaderLine);
     ToolButtonLineNumbers->setChecked(SaveLineNumbers);
@@ -129,8 +130,23 @@ TGraphForm::~TGraphForm()
 
 bool TGraphForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == painter_ && event->type() == QEvent::Resize) ScaleChange();
+    if (watched == painter_ && event->type() == QEvent::Resize) {
+        homeAgainWhileUntouched();
+        ScaleChange();
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The window is built before it is laid out and placed, so the home scale of
+// construction was derived from a plot of the wrong size: the data would sit
+// squeezed at the bottom. Redo it for the real size while nothing has changed it.
+void TGraphForm::homeAgainWhileUntouched()
+{
+    const TZorTape* tape = painter_->DisplayZorTape();
+    const std::array<int, 4> now{painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
+    if (!tape || tape->RecordsUsed() != 0 || now != builtScale_) return;
+    view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
 }
 
 void TGraphForm::ReportAutomaticRescales()

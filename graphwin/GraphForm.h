@@ -205,8 +205,12 @@ private:
     void showView(int view);
     void updateChannelSeparators();
     void setCaption(const QString& text);
+    void homeAgainWhileUntouched();
 
     ZrGraphPainter* painter_ = nullptr;
+    // The scale the window was built with: until something else sets a scale
+    // or data arrives, the home scale follows the plot's laid-out size.
+    std::array<int, 4> builtScale_{};
     std::array<QAction*, NumChannelButtons> channelActions_{};
     std::array<QAction*, 4> channelSeparators_{};
     std::unique_ptr<TZorTape> loadedTape_;  // a loaded window's tape, shown by the painter

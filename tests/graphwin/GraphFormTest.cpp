@@ -107,6 +107,41 @@ TEST_F(GraphFormTest, StartsHomedWithOneChannelButtonAndEveryHint)
     EXPECT_FALSE(later.ToolButtonLineNumbers->isChecked());
 }
 
+TEST_F(GraphFormTest, HomeScaleFollowsThePlotSizeUntilSomethingElseSetsIt)
+{
+    // The window is laid out and placed after it was built; home must still
+    // span the codes 0..4095 from bottom to top of the plot as shown.
+    TGraphForm form;
+    ZrGraphPainter& p = *form.Painter();
+    form.resize(1200, 800);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p.YBottom(), -81);
+    EXPECT_GE(p.YTop(), limits.HomeYTop());
+    EXPECT_LT(p.YTop(), 2 * limits.HomeYTop()) << "home spans the codes, not several times their range";
+    const int homeTop = p.YTop();
+    const int homeStep = p.YScale();
+
+    // Once readings have arrived, a resize keeps the scale the data are seen in.
+    GraphForm = &form;
+    Graph_Data_Point(0, 1000);
+    Graph_Data_Point(0, 1001);
+    form.resize(1200, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p.YBottom(), -81);
+    EXPECT_EQ(p.YScale(), homeStep);
+    EXPECT_LT(p.YTop(), homeTop) << "the plot is lower now and shows less; the scale step stays";
+
+    // A scale set by someone else on an empty graph is kept as well.
+    TGraphForm upload;
+    upload.Painter()->SetXRight(1024);
+    const int xScale = upload.Painter()->XScale();
+    upload.resize(900, 600);
+    upload.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(upload.Painter()->XScale(), xScale);
+}
+
 TEST_F(GraphFormTest, DataFeedGoesToTheUploadGraphOnlyWhileAsked)
 {
     EXPECT_THROW(Graph_Data_Point(0, 1), PlainTextError);

@@ -25,21 +25,12 @@ TEST(OffsetArray, GrowsOnEitherSideAndEveryElementKeepsItsIndex)
 {
     OffsetArray<int> a;
     a.SetGrowStep(31);
-
     a[5] = 50;
     EXPECT_EQ(a.Capacity(), 32);
     EXPECT_EQ(a.Origin(), 5);
-    EXPECT_EQ(a.Low(), 5);
-    EXPECT_EQ(a.High(), 5);
-    EXPECT_EQ(a.Count(), 1);
-
     a[40] = 400;
     EXPECT_EQ(a.Capacity(), 67);
-    EXPECT_EQ(a.Origin(), 5);
-    EXPECT_EQ(a.High(), 40);
     EXPECT_EQ(a.Count(), 36);
-    EXPECT_EQ(a[5], 50);
-
     a[2] = 20;
     EXPECT_EQ(a.Capacity(), 102);
     EXPECT_EQ(a.Origin(), -30);
@@ -48,7 +39,6 @@ TEST(OffsetArray, GrowsOnEitherSideAndEveryElementKeepsItsIndex)
     const OffsetArray<int>& view = a;
     EXPECT_EQ(view[5], 50);
     EXPECT_EQ(view[40], 400);
-    EXPECT_EQ(view[2], 20);
     EXPECT_EQ(view[3], 0);    // never written
     EXPECT_EQ(view[-30], 0);  // allocated, never touched
     EXPECT_EQ(a.Low(), 2) << "reading must not touch";
@@ -58,57 +48,39 @@ TEST(OffsetArray, GrowthStepSetsTheSlotsAddedBeyondTheRequestedIndex)
 {
     OffsetArray<int> records;
     records.SetGrowStep(31);
-    records[0] = 1;
-    EXPECT_EQ(records.Capacity(), 32);
-    records[31] = 1;
-    EXPECT_EQ(records.Capacity(), 32);
-    records[32] = 1;
-    EXPECT_EQ(records.Capacity(), 64);
-    records[64] = 1;
-    EXPECT_EQ(records.Capacity(), 96);
-
+    for (auto [index, capacity] : {std::pair{0, 32}, {31, 32}, {32, 64}, {64, 96}}) {
+        records[index] = 1;
+        EXPECT_EQ(records.Capacity(), capacity) << index;
+    }
     OffsetArray<int> exact;  // growth step 0: exactly the index plus one
-    exact[0] = 1;
-    EXPECT_EQ(exact.Capacity(), 1);
-    exact[3] = 1;
-    EXPECT_EQ(exact.Capacity(), 4);
-    exact[-2] = 1;
-    EXPECT_EQ(exact.Capacity(), 7);
+    for (auto [index, capacity] : {std::pair{0, 1}, {3, 4}, {-2, 7}}) {
+        exact[index] = 1;
+        EXPECT_EQ(exact.Capacity(), capacity) << index;
+    }
     EXPECT_EQ(exact.Origin(), -3);
-
     OffsetArray<int> clamped;
     clamped.SetGrowStep(-5);
     EXPECT_EQ(clamped.GrowStep(), 0);
-    clamped[9] = 3;
-    EXPECT_EQ(clamped[9], 3);
 }
 
-TEST(OffsetArray, ReserveRightAnchorsAnEmptyArrayAtZeroAndOnlyGrows)
+TEST(OffsetArray, ReserveAnchorsAnEmptyArrayAtZeroAndOnlyGrows)
 {
     OffsetArray<int> a;
     a.SetGrowStep(31);
     EXPECT_TRUE(a.ReserveRight(64));
-    EXPECT_EQ(a.Capacity(), 64);
     EXPECT_EQ(a.Origin(), 0);
     EXPECT_FALSE(a.InUse());
-    EXPECT_EQ(a.Count(), 0);
-
     a[10] = 7;
     EXPECT_EQ(a.Origin(), 0);
-    EXPECT_EQ(a.Low(), 10);
-    EXPECT_EQ(a.High(), 10);
     EXPECT_EQ(a.Capacity(), 64);
-
     EXPECT_TRUE(a.ReserveRight(16));
     EXPECT_EQ(a.Capacity(), 64);
     EXPECT_TRUE(a.ReserveRight(100));
     EXPECT_EQ(a.Capacity(), 100);
     EXPECT_EQ(a[10], 7);
-    const OffsetArray<int>& view = a;
-    EXPECT_EQ(view[99], 0);
-
     // ReserveLeft puts the old slots at the end; the origin is the caller's to move.
     EXPECT_TRUE(a.ReserveLeft(110));
+    const OffsetArray<int>& view = a;
     EXPECT_EQ(view[20], 7);
     EXPECT_EQ(view[0], 0);
 }
@@ -123,21 +95,15 @@ TEST(OffsetArray, ResetReleasesAndFillWritesEverySlot)
     a.Fill(9);
     const OffsetArray<int>& view = a;
     EXPECT_EQ(view[0], 9);
-    EXPECT_EQ(view[15], 9);
     EXPECT_EQ(view[63], 9);
     EXPECT_EQ(a.Low(), 10);
     EXPECT_EQ(a.High(), 20);
-
     a.Reset();
-    EXPECT_EQ(a.Count(), 0);
     EXPECT_EQ(a.Capacity(), 0);
-    EXPECT_EQ(a.GrowStep(), 31);
     EXPECT_THROW(view[10], std::out_of_range);
-
     a[-4] = 5;
     EXPECT_EQ(a.Capacity(), 32);
     EXPECT_EQ(a.Origin(), -4);
-    EXPECT_EQ(a.Count(), 1);
 }
 
 TEST(OffsetArray, CopiesAreDeepAndKeepTheSerialNumber)
@@ -146,23 +112,17 @@ TEST(OffsetArray, CopiesAreDeepAndKeepTheSerialNumber)
     a.SetGrowStep(31);
     a[3] = 30;
     a[-1] = -10;
-
     OffsetArray<int> b;
     EXPECT_EQ(b.Id(), a.Id() + 1) << "serial numbers count up per construction";
     b = a;
     EXPECT_EQ(b.Id(), a.Id());
-    EXPECT_EQ(b.Capacity(), a.Capacity());
-    EXPECT_EQ(b.Origin(), a.Origin());
     EXPECT_EQ(b.Low(), -1);
     EXPECT_EQ(b.High(), 3);
-    EXPECT_EQ(b.GrowStep(), 31);
     b[3] = 99;
     EXPECT_EQ(a[3], 30);
-
-    OffsetArray<int> empty;
+    const OffsetArray<int> empty;
     b = empty;
     EXPECT_EQ(b.Capacity(), 0);
-    EXPECT_EQ(b.Count(), 0);
 }
 
 TEST(OffsetArray, ChannelElementsSurviveGrowthWithTheirContents)
@@ -171,16 +131,13 @@ TEST(OffsetArray, ChannelElementsSurviveGrowthWithTheirContents)
     channels[2].PlotColor = 0x123456;
     channels[2].Data[7] = 70;
     const std::uint32_t id = channels[2].Id;
-
     channels[5].Enabled = true;
     channels[0].Enabled = true;
     EXPECT_EQ(channels.Count(), 6);
     EXPECT_EQ(channels[2].PlotColor, 0x123456u);
     EXPECT_EQ(channels[2].Data[7], 70);
     EXPECT_EQ(channels[2].Id, id);
-    EXPECT_EQ(channels[2].Data.GrowStep(), 31);
     EXPECT_EQ(channels[3].PlotColor, clRed) << "new slots hold fresh channels";
-    EXPECT_FALSE(channels[3].Enabled);
 }
 
 TEST(OffsetArray, FailedGrowthRaisesItsTextAndLeavesTheArrayIntact)
@@ -188,20 +145,17 @@ TEST(OffsetArray, FailedGrowthRaisesItsTextAndLeavesTheArrayIntact)
     OffsetArray<int> a;
     a.SetGrowStep(31);
     a[0] = 7;
-
     EXPECT_EQ(ErrorText([&] { a[INT_MAX] = 1; }),
               "OffsetArray right index expansion (resize from 32 to 2147483679) failed");
     EXPECT_EQ(ErrorText([&] { a[INT_MIN] = 1; }),
               "OffsetArray left index insertion (resize from 32 to 2147483712) failed");
     EXPECT_EQ(a.Capacity(), 32);
     EXPECT_EQ(a.Origin(), 0);
-    EXPECT_EQ(a.Low(), 0);
     EXPECT_EQ(a.High(), 0);
     EXPECT_EQ(a[0], 7);
 
     OffsetArray<int> huge;
     huge.SetGrowStep(INT_MAX);
     EXPECT_EQ(ErrorText([&] { huge[0] = 1; }), "OffsetArray initial allocation (size 2147483648) failed");
-    EXPECT_EQ(huge.Capacity(), 0);
     EXPECT_FALSE(huge.InUse());
 }

@@ -1,5 +1,6 @@
 #include <QMouseEvent>
 #include <QPointingDevice>
+#include <functional>
 #include <string>
 
 #include "PainterFixture.h"
@@ -7,53 +8,29 @@
 
 using PainterTest = PainterFixture;
 
-TEST_F(PainterTest, NewPainterHasDefaultsAndAnEmptyTape)
-{
-    ZrGraphPainter p(nullptr, 1, 64, clock);
-    EXPECT_EQ(p.width(), 150);
-    EXPECT_EQ(p.XRight(), 30);
-    EXPECT_EQ(p.YTop(), 30);
-    EXPECT_EQ(p.ViewMode(), 0);
-    EXPECT_EQ(p.NumRecords(), 64u);
-    EXPECT_EQ(p.GetNumChannels(), 0);
-    EXPECT_EQ(p.ForeColor(), ZrGraphPainter::clGrayText);
-    EXPECT_EQ(p.BackColor(), ZrGraphPainter::clBtnFace);
-    EXPECT_EQ(p.MinMaxColor(), 0xFFFFFFu);
-    EXPECT_EQ(p.PenWidth(), 2);
-    EXPECT_TRUE(p.ShowMinMax);
-    EXPECT_FALSE(p.ShowAutoScaleThreshold);
-    EXPECT_TRUE(p.ShowSpan && p.ShowN && p.ShowMean && p.ShowStdDev);
-    EXPECT_FALSE(p.ShowMin || p.ShowMax || p.ShowSum || p.ShowSumSq || p.ShowRms);
-    EXPECT_EQ(p.TraceBitmap.size(), QSize(150, 150));
-    EXPECT_EQ(p.TraceMask.size(), QSize(150, 150));
-    EXPECT_EQ(p.BackgroundBitmap.size(), QSize(150, 150));
-}
-
 TEST_F(PainterTest, ForwardingWithoutTapeThrowsNamedTexts)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);
     p.SetThisChannel(3);
-    EXPECT_EQ(p.ThisChannel(), 3u);
     EXPECT_EQ(p.GetThisPlotColor(), clRed);  // creates channel 3
     EXPECT_EQ(p.GetNumChannels(), 1);
 
     p.SetDisplayZorTape(nullptr);
-    auto text = [](auto f) {
-        try {
-            f();
-        } catch (const PlainTextError& e) {
-            return std::string(e.what());
-        }
-        return std::string("no throw");
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"GetNumRecords", [&] { p.NumRecords(); }},     {"SetNumRecords", [&] { p.SetNumRecords(16); }},
+        {"GetThisChannel", [&] { p.ThisChannel(); }},   {"SetThisChannel", [&] { p.SetThisChannel(1); }},
+        {"GetThisRecord", [&] { p.ThisRecord(); }},     {"SetThisRecord", [&] { p.SetThisRecord(1); }},
+        {"GetThisPlotColor", [&] { p.GetThisPlotColor(); }},
+        {"SetThisPlotColor", [&] { p.SetThisPlotColor(0); }},
     };
-    EXPECT_EQ(text([&] { p.NumRecords(); }), "ZrGraphPainter::GetNumRecords no ZorTape");
-    EXPECT_EQ(text([&] { p.SetNumRecords(16); }), "ZrGraphPainter::SetNumRecords no ZorTape");
-    EXPECT_EQ(text([&] { p.ThisChannel(); }), "ZrGraphPainter::GetThisChannel no ZorTape");
-    EXPECT_EQ(text([&] { p.SetThisChannel(1); }), "ZrGraphPainter::SetThisChannel no ZorTape");
-    EXPECT_EQ(text([&] { p.ThisRecord(); }), "ZrGraphPainter::GetThisRecord no ZorTape");
-    EXPECT_EQ(text([&] { p.SetThisRecord(1); }), "ZrGraphPainter::SetThisRecord no ZorTape");
-    EXPECT_EQ(text([&] { p.GetThisPlotColor(); }), "ZrGraphPainter::GetThisPlotColor no ZorTape");
-    EXPECT_EQ(text([&] { p.SetThisPlotColor(0); }), "ZrGraphPainter::SetThisPlotColor no ZorTape");
+    for (const auto& [name, call] : calls) {
+        try {
+            call();
+            ADD_FAILURE() << name << ": no throw";
+        } catch (const PlainTextError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("ZrGraphPainter::") + name + " no ZorTape");
+        }
+    }
     try {
         p.DataPointCh(0, 1);
         ADD_FAILURE() << "no throw";
@@ -70,7 +47,7 @@ TEST_F(PainterTest, ForwardingWithoutTapeThrowsNamedTexts)
     EXPECT_EQ(p.GetNumChannels(), 0);
 }
 
-TEST_F(PainterTest, NumChannelsPreparesChannelsOnce)
+TEST_F(PainterTest, NumChannelsPreparesChannelsOnceAndClearDataKeepsTheirSettings)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);
     p.SetNumChannels(8);
@@ -79,44 +56,26 @@ TEST_F(PainterTest, NumChannelsPreparesChannelsOnce)
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(channels[i].PlotColor, DefaultPlotColors[i]) << i;
         EXPECT_EQ(channels[i].Data.Capacity(), 64) << i;
-        EXPECT_FALSE(channels[i].Enabled);
     }
     channels[2].PlotColor = 0x123456;
     p.SetNumChannels(4);
     EXPECT_EQ(channels[2].PlotColor, 0x123456u);
     p.ResetPlotColors();
     EXPECT_EQ(channels[2].PlotColor, DefaultPlotColors[2]);
-}
 
-TEST_F(PainterTest, ClearDataEmptiesChannelsButKeepsTheirSettings)
-{
-    ZrGraphPainter p(nullptr, 1, 64, clock);
-    p.SetNumChannels(2);
-    for (int k = 0; k < 5; ++k) {
-        p.DataPointCh(0, k);
-        p.DataPointCh(1, 10 + k);
-    }
+    for (int k = 0; k < 5; ++k) p.DataPointCh(1, 10 + k);
     p.ShowHistogram();
     p.SetSubLsbs(3);
     p.ClearData();
-    auto* tape = p.DisplayZorTape();
-    EXPECT_EQ(tape->ThisRecord(), 0u);
-    EXPECT_EQ(tape->RecordsUsed(), 0u);
-    for (int i = 0; i < 2; ++i) {
-        const GraphChannel& ch = tape->Channels[i];
-        EXPECT_EQ(ch.Data.Count(), 0);
-        EXPECT_EQ(ch.Histogram.Count(), 0);
-        EXPECT_FALSE(ch.PointInRecord);
-        EXPECT_EQ(ch.Max, 0);
-        EXPECT_TRUE(ch.Enabled);
-        EXPECT_EQ(ch.PlotColor, DefaultPlotColors[i]);
-        EXPECT_EQ(ch.SubLsbs, 3);
-        EXPECT_DOUBLE_EQ(ch.SubLsbDivisor, 8.0);
-    }
-    EXPECT_DOUBLE_EQ(p.SubLsbDivisor(), 8.0);
-    p.SetSubLsbs(17);
-    EXPECT_DOUBLE_EQ(p.SubLsbDivisor(), 1.0);
-    EXPECT_EQ(p.SubLsbs(), 17);
+    EXPECT_EQ(p.DisplayZorTape()->RecordsUsed(), 0u);
+    const GraphChannel& ch = channels[1];
+    EXPECT_EQ(ch.Data.Count(), 0);
+    EXPECT_EQ(ch.Histogram.Count(), 0);
+    EXPECT_FALSE(ch.PointInRecord);
+    EXPECT_EQ(ch.Max, 0);
+    EXPECT_TRUE(ch.Enabled);
+    EXPECT_EQ(ch.PlotColor, DefaultPlotColors[1]);
+    EXPECT_DOUBLE_EQ(ch.SubLsbDivisor, 8.0);
 }
 
 TEST_F(PainterTest, DoAutoScaleFitsTheDataAndReportsTheChange)
@@ -128,38 +87,28 @@ TEST_F(PainterTest, DoAutoScaleFitsTheDataAndReportsTheChange)
         EXPECT_EQ(sender, &p);
         ++changes;
     };
-    p.DataPointCh(0, 1000);
-    p.DataPointCh(0, 1100);
-    p.DataPointCh(0, 1050);
+    for (int code : {1000, 1100, 1050}) p.DataPointCh(0, code);
 
     p.SetAutoScale(true);  // switching on rescales at once
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(p.AutoScaled());
-    EXPECT_DOUBLE_EQ(p.OverallMin, 1000);
-    EXPECT_DOUBLE_EQ(p.OverallMax, 1100);
     EXPECT_EQ(p.YScale(), 10);
     EXPECT_EQ(p.YBottom(), 950);
     EXPECT_EQ(p.YTop(), 1150);
-    EXPECT_EQ(p.RescaleThresholdYBottom(), 950);
     EXPECT_EQ(p.RescaleThresholdYTop(), 1150);
-    EXPECT_EQ(p.XLeft(), 0);
     EXPECT_EQ(p.XScale(), 1);  // 2 records used: trunc(2 * 10 / 300 + 1.0)
 
     p.SetAutoScale(true);
-    EXPECT_EQ(changes, 1);
     p.SetYScale(20);  // a manual change is not reported and ends the automatic state
     p.Redraw();
     EXPECT_EQ(changes, 1);
     EXPECT_FALSE(p.AutoScaled());
-    EXPECT_EQ(p.YScale(), 20);
 }
 
 TEST_F(PainterTest, GridSizeRebuildsTheBackgroundAnchoredBottomLeft)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);
     p.resize(95, 155);
-    p.SetGridSize(4);
-    EXPECT_EQ(p.GridSize(), 10);
     p.SetGridSize(20);
     p.SetGridSize(10);  // rebuilt at the new size
     const QImage& bg = p.BackgroundBitmap;
@@ -171,7 +120,6 @@ TEST_F(PainterTest, GridSizeRebuildsTheBackgroundAnchoredBottomLeft)
     EXPECT_EQ(bg.pixel(15, 150), back);
     EXPECT_EQ(bg.pixel(15, 140), back);
     // Vertical lines from the left edge: 0, 10, ..., 90; frame on the right.
-    EXPECT_EQ(bg.pixel(10, 7), fore);
     EXPECT_EQ(bg.pixel(90, 7), fore);
     EXPECT_EQ(bg.pixel(94, 7), fore);
     EXPECT_EQ(bg.pixel(93, 7), back);
@@ -198,8 +146,7 @@ TEST_F(PainterTest, CollapsedPainterNeverDividesByZero)
     EXPECT_GE(p.XScale(), 1);
     EXPECT_GE(p.YScale(), 1);
     p.resize(120, 80);  // the next paint sizes the bitmaps again
-    const QImage img = composed(p);
-    EXPECT_EQ(img.size(), QSize(120, 80));
+    EXPECT_EQ(composed(p).size(), QSize(120, 80));
     EXPECT_EQ(p.TraceBitmap.size(), QSize(120, 80));
 }
 

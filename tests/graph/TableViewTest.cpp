@@ -52,19 +52,13 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
     EXPECT_EQ(t.cells[0].color, 0x00FF00u);
     EXPECT_EQ(t.cells[0].x, x);
     EXPECT_EQ(t.cells[0].y, 0);
-    EXPECT_EQ(textAt(t, x, h), "4");  // Span
-    EXPECT_EQ(textAt(t, x, 2 * h), "3");  // N
-    EXPECT_EQ(textAt(t, x, 3 * h), "102.000000");
-    EXPECT_EQ(textAt(t, x, 4 * h), "2.000000");
-    EXPECT_EQ(textAt(t, x, 5 * h), "100");
-    EXPECT_EQ(textAt(t, x, 7 * h), "104");
-    EXPECT_EQ(textAt(t, 0, h), "Span");
-    EXPECT_EQ(textAt(t, 0, 2 * h), "N");
-    EXPECT_EQ(textAt(t, 0, 3 * h), "Mean");
-    EXPECT_EQ(textAt(t, 0, 4 * h), "StdDev");
-    EXPECT_EQ(textAt(t, 0, 5 * h), "Data[0]");
-    EXPECT_EQ(textAt(t, 0, 7 * h), "Data[2]");
     EXPECT_EQ(t.cells[1].color, 0u);
+    const char* shown[][2] = {{"Span", "4"},      {"N", "3"},         {"Mean", "102.000000"}, {"StdDev", "2.000000"},
+                              {"Data[0]", "100"}, {"Data[1]", "102"}, {"Data[2]", "104"}};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(textAt(t, 0, (i + 1) * h), shown[i][0]);
+        EXPECT_EQ(textAt(t, x, (i + 1) * h), shown[i][1]);
+    }
     ASSERT_EQ(t.separatorYs.size(), 3u);
     EXPECT_EQ(t.separatorYs[0], 5 * h - 1);
 
@@ -136,14 +130,14 @@ TEST_F(TableViewTest, PaintsOnButtonFaceWithRowLines)
     p.SetBackColor(0x0000FF);  // the table ignores the plot background
     const TableLayout t = p.LayOutTable();
     const QImage img = composed(p);
-    const int lastColumn = p.width() - 1;
-    EXPECT_EQ(img.pixel(lastColumn, 2), rgb(ZrGraphPainter::clBtnFace));
-    EXPECT_EQ(img.pixel(lastColumn, t.separatorYs[0]), qRgb(0, 0, 0));
+    const QRgb face = rgb(ZrGraphPainter::clBtnFace);
+    EXPECT_EQ(img.pixel(p.width() - 1, 2), face);
+    EXPECT_EQ(img.pixel(p.width() - 1, t.separatorYs[0]), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(0, t.separatorYs[2]), qRgb(0, 0, 0));
     // Some ink where the heading and the labels are.
     int ink = 0;
     for (int y = 0; y < t.rowHeight; ++y)
         for (int x = t.labelWidth; x < t.labelWidth + t.columnWidth; ++x)
-            ink += img.pixel(x, y) != rgb(ZrGraphPainter::clBtnFace);
+            ink += img.pixel(x, y) != face;
     EXPECT_GT(ink, 10);
 }

@@ -73,9 +73,8 @@ TEST_F(TimePlotTest, LiveReadingInScanDrawsEveryChannelOfTheRecord)
 TEST_F(TimePlotTest, RecordZeroAndOtherViewsDrawNothingNew)
 {
     p.DataPointCh(0, 20);
-    EXPECT_TRUE(clear(p, 0, 50));  // one record: nothing to join
     p.Redraw();
-    EXPECT_TRUE(clear(p, 0, 50));
+    EXPECT_TRUE(clear(p, 0, 50));  // one record: nothing to join
 
     p.DataPointCh(0, 20);
     p.ShowTable();
@@ -88,17 +87,13 @@ TEST_F(TimePlotTest, RecordZeroAndOtherViewsDrawNothingNew)
     EXPECT_EQ(p.DisplayZorTape()->ThisRecord(), 3u);
     p.ShowTimeDomain();
     EXPECT_NE(p.TraceBitmap, before);
-}
 
-TEST_F(TimePlotTest, WrappedTapeRestartsAtRecordZeroWithoutDrawing)
-{
     ZrGraphPainter q(nullptr, 1, 4, clock);
-    q.SetPenWidth(1);
     for (int k = 0; k < 4; ++k) q.DataPointCh(0, 10);
-    const QImage before = q.TraceBitmap;
-    q.DataPointCh(0, 20);  // wraps to record 0
+    const QImage full = q.TraceBitmap;
+    q.DataPointCh(0, 20);  // a wrapped tape restarts at record 0 without drawing
     EXPECT_EQ(q.DisplayZorTape()->ThisRecord(), 0u);
-    EXPECT_EQ(q.TraceBitmap, before);
+    EXPECT_EQ(q.TraceBitmap, full);
 }
 
 TEST_F(TimePlotTest, SubLsbCodesAreScaledDownForDisplay)

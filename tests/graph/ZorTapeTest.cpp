@@ -25,22 +25,21 @@ std::vector<int> Records(const TZorTape& tape, int ch, int count)
     return values;
 }
 
+const std::string kPastEnd = "Vanto TZorTape::SetThisRecord -- exceeds NumRecords";
+const std::string kUsedPastEnd = "Vanto TZorTape::SetRecordsUsed -- exceeds NumRecords";
+
 }  // namespace
 
 TEST(ZorTape, CursorMovesOnWhenAChannelRepeatsInARecord)
 {
     TZorTape tape(1, 64);
-    EXPECT_TRUE(tape.Wrap);
-    EXPECT_EQ(tape.GetNumChannels(), 0);
     tape.DataPointCh(0, 5);
     tape.DataPointCh(1, 6);
     tape.DataPointCh(0, 7);
-    EXPECT_EQ(tape.Channels[0].Data[0], 5);
     EXPECT_EQ(tape.Channels[1].Data[0], 6);
-    EXPECT_EQ(tape.Channels[0].Data[1], 7);
+    EXPECT_EQ(Records(tape, 0, 2), (std::vector<int>{5, 7}));
     EXPECT_EQ(tape.ThisRecord(), 1u);
     EXPECT_EQ(tape.RecordsUsed(), 1u);
-    EXPECT_EQ(tape.ThisChannel(), 0u);
     EXPECT_TRUE(tape.Channels[0].PointInRecord);
     EXPECT_FALSE(tape.Channels[1].PointInRecord);
     EXPECT_TRUE(tape.Channels[1].Enabled);
@@ -51,24 +50,17 @@ TEST(ZorTape, CursorMovesOnWhenAChannelRepeatsInARecord)
         for (std::uint32_t ch = 0; ch < 4; ++ch)
             scan.DataPointCh(ch, round * 10 + int(ch));
     EXPECT_EQ(scan.ThisRecord(), 2u);
-    EXPECT_EQ(scan.GetNumChannels(), 4);
     EXPECT_EQ(Records(scan, 3, 3), (std::vector<int>{3, 13, 23}));
 }
 
 TEST(ZorTape, WrappingTapeKeepsTheNewestRecords)
 {
     TZorTape tape(1, 4);
-    for (int v = 1; v <= 5; ++v)
+    for (int v = 1; v <= 6; ++v)
         tape.DataPointCh(0, v);
-    EXPECT_EQ(Records(tape, 0, 4), (std::vector<int>{5, 2, 3, 4}));
-    EXPECT_EQ(tape.ThisRecord(), 0u);
-    EXPECT_EQ(tape.RecordsUsed(), 4u);
-
-    tape.DataPointCh(0, 6);
+    EXPECT_EQ(Records(tape, 0, 4), (std::vector<int>{5, 6, 3, 4}));
     EXPECT_EQ(tape.ThisRecord(), 1u);
     EXPECT_EQ(tape.RecordsUsed(), 4u);
-    EXPECT_EQ(Records(tape, 0, 4), (std::vector<int>{5, 6, 3, 4}));
-
     tape.SetThisRecord(9);
     EXPECT_EQ(tape.ThisRecord(), 1u);
 }
@@ -79,29 +71,21 @@ TEST(ZorTape, TapeWithoutWrapRefusesToRunPastItsEnd)
     tape.Wrap = false;
     for (int v = 1; v <= 4; ++v)
         tape.DataPointCh(0, v);
-    EXPECT_EQ(ErrorText([&] { tape.DataPointCh(0, 5); }), "Vanto TZorTape::SetThisRecord -- exceeds NumRecords");
+    EXPECT_EQ(ErrorText([&] { tape.DataPointCh(0, 5); }), kPastEnd);
     EXPECT_EQ(Records(tape, 0, 4), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(tape.ThisRecord(), 3u);
-    EXPECT_EQ(tape.RecordsUsed(), 4u);
-    EXPECT_TRUE(tape.Channels[0].Enabled);
     EXPECT_EQ(tape.Channels[0].Data.High(), 3);
-
-    EXPECT_EQ(ErrorText([&] { tape.SetThisRecord(4); }), "Vanto TZorTape::SetThisRecord -- exceeds NumRecords");
-    tape.SetThisRecord(2);
-    EXPECT_EQ(tape.ThisRecord(), 2u);
+    EXPECT_EQ(ErrorText([&] { tape.SetThisRecord(4); }), kPastEnd);
 }
 
 TEST(ZorTape, RecordsUsedNeverExceedsTheLength)
 {
     TZorTape tape(1, 64);
     tape.SetRecordsUsed(64);
+    EXPECT_EQ(ErrorText([&] { tape.SetRecordsUsed(65); }), kUsedPastEnd);
     EXPECT_EQ(tape.RecordsUsed(), 64u);
-    EXPECT_EQ(ErrorText([&] { tape.SetRecordsUsed(65); }), "Vanto TZorTape::SetRecordsUsed -- exceeds NumRecords");
-    EXPECT_EQ(tape.RecordsUsed(), 64u);
-
     tape.SetThisRecord(40);
     tape.SetNumRecords(16);
-    EXPECT_EQ(tape.NumRecords(), 16u);
     EXPECT_EQ(tape.RecordsUsed(), 16u);
     EXPECT_EQ(tape.ThisRecord(), 40u) << "the caller moves the cursor";
 }
@@ -111,7 +95,6 @@ TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
     TZorTape tape(1, 64);
     tape.SetNumChannels(8);
     EXPECT_EQ(tape.GetNumChannels(), 0);
-    EXPECT_EQ(tape.Channels.Capacity(), 8);
     tape.SetNumChannels(4);
     EXPECT_EQ(tape.Channels.Capacity(), 8);
 
@@ -120,9 +103,8 @@ TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
     tape.SetThisChannel(2);
     tape.GetPlotColor();  // creates channel 2, without storage
     tape.SetNumRecords(100);
-    EXPECT_EQ(tape.Channels[0].Data.Capacity(), 100);
     EXPECT_EQ(Records(tape, 0, 3), (std::vector<int>{10, 11, 12}));
-    EXPECT_EQ(tape.Channels[0].Data[99], 0);
+    EXPECT_EQ(tape.Channels[0].Data.Capacity(), 100);
     const GraphChannel& fresh = tape.Channels[2];
     EXPECT_EQ(fresh.Data.Capacity(), 100);
     EXPECT_EQ(fresh.Data.Origin(), 0);
@@ -135,11 +117,8 @@ TEST(ZorTape, FirstValueOfASwitchedOffChannelOverwritesItsHistory)
     tape.Channels[0].Data.ReserveRight(8);
     tape.DataPointCh(0, 42);
     EXPECT_EQ(Records(tape, 0, 8), std::vector<int>(8, 42));
-    EXPECT_TRUE(tape.Channels[0].Enabled);
-
     tape.DataPointCh(0, 43);
     tape.SetThisChannelEnabled(false);
-    EXPECT_FALSE(tape.GetThisChannelEnabled());
     tape.DataPointCh(0, 7);
     EXPECT_TRUE(tape.GetThisChannelEnabled());
     EXPECT_EQ(Records(tape, 0, 8), std::vector<int>(8, 7));
@@ -158,15 +137,9 @@ TEST(ZorTape, ValueByColourGoesToTheLowestChannelOfThatColour)
     tape.SetPlotColor(0xFF0000);
     tape.DataPoint(0xFF0000, 3);
     EXPECT_EQ(tape.Channels[1].Data[0], 3);
-    EXPECT_EQ(tape.ThisChannel(), 1u);
-
     tape.DataPoint(0x00FF00, 1);  // nobody has green
     EXPECT_EQ(tape.ThisChannel(), 1u);
     EXPECT_EQ(tape.ThisRecord(), 0u);
-
-    TZorTape empty(1, 64);
-    empty.DataPoint(clRed, 1);
-    EXPECT_EQ(empty.GetNumChannels(), 0);
 }
 
 TEST(ZorTape, CursorChannelColourAndSwitchCreateTheChannel)
@@ -176,12 +149,9 @@ TEST(ZorTape, CursorChannelColourAndSwitchCreateTheChannel)
     EXPECT_EQ(tape.GetNumChannels(), 0) << "moving the cursor creates nothing";
     EXPECT_EQ(tape.GetPlotColor(), clRed);
     EXPECT_EQ(tape.GetNumChannels(), 1);
-    EXPECT_FALSE(tape.GetThisChannelEnabled());
     tape.SetThisChannel(7);
     tape.SetThisChannelEnabled(true);
-    EXPECT_TRUE(tape.Channels[7].Enabled);
     EXPECT_EQ(tape.GetNumChannels(), 3);
-
     tape.DataPointCh(7, 1);
     tape.DataPointCh(7, 2);
     tape.ResetCursor();
@@ -194,37 +164,26 @@ TEST(ZorTape, TapeOfNoLengthHoldsOneRecordAndNeverDividesByZero)
 {
     TZorTape tape(1, 0);
     tape.DataPointCh(0, 5);
+    EXPECT_EQ(ErrorText([&] { tape.DataPointCh(0, 6); }), kUsedPastEnd);
     EXPECT_EQ(tape.Channels[0].Data[0], 5);
-    EXPECT_EQ(ErrorText([&] { tape.DataPointCh(0, 6); }), "Vanto TZorTape::SetRecordsUsed -- exceeds NumRecords");
-    EXPECT_EQ(tape.Channels[0].Data[0], 5);
-
     tape.SetThisRecord(5);
     EXPECT_EQ(tape.ThisRecord(), 0u);
     tape.Wrap = false;
-    EXPECT_EQ(ErrorText([&] { tape.SetThisRecord(0); }), "Vanto TZorTape::SetThisRecord -- exceeds NumRecords");
+    EXPECT_EQ(ErrorText([&] { tape.SetThisRecord(0); }), kPastEnd);
 }
 
 TEST(GraphChannel, CopyIsDeepAndGrowsItsArraysBy32)
 {
     GraphChannel source;
-    EXPECT_EQ(source.Data.Id(), source.Id + 1) << "one counter serves channels and arrays";
-    EXPECT_EQ(source.Histogram.Id(), source.Id + 2);
-    source.PlotColor = 0x00FFFF;
-    source.Enabled = true;
+    EXPECT_EQ(source.Histogram.Id(), source.Id + 2) << "one counter serves channels and arrays";
     source.Data[3] = 30;
     source.Histogram[100] = 2;
-    source.Mean = 1.5;
     source.SetSubLsbs(3);
     source.Data.SetGrowStep(0);
-
     GraphChannel copy;
     copy = source;
     EXPECT_EQ(copy.Id, source.Id);
-    EXPECT_EQ(copy.PlotColor, 0x00FFFFu);
-    EXPECT_TRUE(copy.Enabled);
-    EXPECT_EQ(copy.Data[3], 30);
     EXPECT_EQ(copy.Histogram[100], 2);
-    EXPECT_EQ(copy.Mean, 1.5);
     EXPECT_EQ(copy.SubLsbDivisor, 8.0);
     EXPECT_EQ(copy.Data.GrowStep(), 31);
     copy.Data[3] = 0;
@@ -234,15 +193,9 @@ TEST(GraphChannel, CopyIsDeepAndGrowsItsArraysBy32)
 TEST(GraphChannel, SubLsbDivisorIsAPowerOfTwoFromOneToSixteenPlaces)
 {
     GraphChannel ch;
-    EXPECT_EQ(ch.SubLsbDivisor, 1.0);
-    ch.SetSubLsbs(4);
-    EXPECT_EQ(ch.SubLsbDivisor, 16.0);
-    ch.SetSubLsbs(16);
-    EXPECT_EQ(ch.SubLsbDivisor, 65536.0);
-    ch.SetSubLsbs(17);
-    EXPECT_EQ(ch.SubLsbDivisor, 1.0);
-    EXPECT_EQ(ch.SubLsbs, 17);
-    ch.SetSubLsbs(-1);
-    EXPECT_EQ(ch.SubLsbDivisor, 1.0);
-    EXPECT_EQ(ch.SubLsbs, -1);
+    for (auto [places, divisor] : {std::pair{4, 16.0}, {16, 65536.0}, {17, 1.0}, {-1, 1.0}}) {
+        ch.SetSubLsbs(places);
+        EXPECT_EQ(ch.SubLsbDivisor, divisor) << places;
+        EXPECT_EQ(ch.SubLsbs, places);
+    }
 }

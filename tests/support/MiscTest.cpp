@@ -21,25 +21,20 @@ std::string ThrownText(void (*action)())
 
 TEST(HexDigits, ValuesAndCharacters)
 {
-    EXPECT_EQ(HexCharToValue('0'), 0);
     EXPECT_EQ(HexCharToValue('9'), 9);
     EXPECT_EQ(HexCharToValue('A'), 10);
     EXPECT_EQ(HexCharToValue('f'), 15);
     EXPECT_EQ(HexCharToValue('G'), 0);
-    EXPECT_EQ(HexCharToValue(' '), 0);
     EXPECT_EQ(HexPairToByte('F', 'f'), 255);
-    EXPECT_EQ(HexPairToByte('0', 'D'), 13);
     EXPECT_EQ(HexPairToByte('x', '7'), 7);
-    EXPECT_EQ(NibbleToHexChar(0), '0');
-    EXPECT_EQ(NibbleToHexChar(9), '9');
+    for (int n = 0; n < 16; ++n)
+        EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
     EXPECT_EQ(NibbleToHexChar(10), 'A');
-    EXPECT_EQ(NibbleToHexChar(15), 'F');
 }
 
 TEST(HexStringToInt, CountsOtherCharactersAsZeroAndWraps)
 {
     EXPECT_EQ(HexStringToInt(""), 0);
-    EXPECT_EQ(HexStringToInt("1f"), 31);
     EXPECT_EQ(HexStringToInt("1g"), 16);
     EXPECT_EQ(HexStringToInt("0x10"), 16);  // no prefix: 'x' is a zero digit
     EXPECT_EQ(HexStringToInt("FFFFFFFF"), -1);
@@ -51,18 +46,13 @@ TEST(BinaryText, RoundTripAndErrors)
     EXPECT_EQ(BinaryStringToByte(""), 0);
     EXPECT_EQ(BinaryStringToByte("101"), 5);
     EXPECT_EQ(BinaryStringToByte("111100001"), 225);  // only the last eight count
-    EXPECT_EQ(BinaryStringToByte("10100101"), 0xA5);
-
     char buffer[9] = "xxxxxxxx";
     ByteToBinaryString(buffer, 1);
     EXPECT_STREQ(buffer, "00000001");
-    ByteToBinaryString(buffer, 0xA5);
-    EXPECT_STREQ(buffer, "10100101");
     for (int value = 0; value < 256; ++value) {
         ByteToBinaryString(buffer, static_cast<std::uint8_t>(value));
         EXPECT_EQ(BinaryStringToByte(buffer), value);
     }
-
     EXPECT_EQ(ThrownText([] { BinaryStringToByte(nullptr); }), "null string in call to BinaryStringToByte");
     EXPECT_EQ(ThrownText([] { BinaryStringToByte("102"); }), "Expected only 1's and 0's in this string");
 }
@@ -70,7 +60,6 @@ TEST(BinaryText, RoundTripAndErrors)
 TEST(ByteToHexString, UsesTheModulePrefix)
 {
     const std::string saved = HexPrefix;
-    EXPECT_EQ(saved, "0x");
     std::string out = "old";
     ByteToHexString(out, 13);
     EXPECT_EQ(out, "0x0D");
@@ -80,14 +69,12 @@ TEST(ByteToHexString, UsesTheModulePrefix)
     HexPrefix = saved;
 }
 
-struct ByteCase {
-    const char* text;
-    int expected;
-};
-
 TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
 {
-    const ByteCase cases[] = {
+    const struct {
+        const char* text;
+        int expected;
+    } cases[] = {
         {"12", 12},
         {"-1", 255},
         {"300", 44},              // low 8 bits
@@ -95,35 +82,33 @@ TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
         {"$ff", 255},
         {"11110000", 240},        // exactly 8 characters: binary
         {"-11110000", 16},        // the sign is removed before the length test
-        {"0X1f", 31},
         {"-0x01", 255},
         {"0x1$", 0x10},           // "0x" wins over "$", which is a zero digit here
         {"ab$34", 0x34},
         {"  7z", 7},              // leading space skipped, stops at the first non-digit
-        {"+9", 9},
         {"--2", 2},               // one sign removed, the other read as a decimal sign
-        {"", 0},
         {"abc", 0},
         {"0x1F ", 0xF0},          // trailing characters are zero digits
         {"99999999999", 99999999999 % 256},  // wraps instead of overflowing
         {"-99999999999", (256 - 99999999999 % 256) % 256},
     };
-    for (const ByteCase& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(StringToByte(c.text), c.expected) << '"' << c.text << '"';
-}
 
-TEST(StringToByte, HexDigitsAfterThePrefixAreLimited)
-{
     // 100 digits after "$": the last one is beyond the limit and does not count.
-    const std::string text = "$" + std::string(98, '0') + "12";
-    EXPECT_EQ(StringToByte(text), 1);
+    EXPECT_EQ(StringToByte("$" + std::string(98, '0') + "12"), 1);
 }
 
 TEST(StringToByte, EightCharacterTextMustBeBinary)
 {
-    EXPECT_EQ(ThrownText([] { StringToByte("$1234567"); }), "Expected only 1's and 0's in this string");
-    EXPECT_EQ(ThrownText([] { StringToByte("0x0000FF"); }), "Expected only 1's and 0's in this string");
-    EXPECT_EQ(ThrownText([] { StringToByte("-1234567a"); }), "Expected only 1's and 0's in this string");
+    for (const char* text : {"$1234567", "0x0000FF", "-1234567a"}) {
+        try {
+            StringToByte(text);
+            ADD_FAILURE() << text;
+        } catch (const PlainTextError& e) {
+            EXPECT_STREQ(e.what(), "Expected only 1's and 0's in this string") << text;
+        }
+    }
 }
 
 }  // namespace

@@ -57,16 +57,6 @@ TEST(PainterScale, YScaleFollows125SeriesUnderAutoScale)
     EXPECT_EQ(roundUp125(5000000), 5000000);
 }
 
-TEST(PainterScale, GridSizeAcceptsFiveAndUpAndAsksForBackground)
-{
-    PainterScale s;
-    EXPECT_EQ(s.SetGridSize(4), ScaleNone);
-    EXPECT_EQ(s.SetGridSize(5), ScaleBackground | ScaleRedraw);
-    EXPECT_DOUBLE_EQ(s.YPixelsPerUnit(), 2.5);
-    s.AutoScale = true;
-    EXPECT_EQ(s.SetGridSize(20), ScaleAutoScale | ScaleBackground | ScaleRedraw);
-}
-
 TEST(PainterScale, RightAndTopDeriveScaleRoundedUp)
 {
     PainterScale s;

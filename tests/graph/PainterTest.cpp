@@ -110,6 +110,8 @@ TEST_F(PainterTest, GridSizeRebuildsTheBackgroundAnchoredBottomLeft)
     ZrGraphPainter p(nullptr, 1, 64, clock);
     p.resize(95, 155);
     p.SetGridSize(20);
+    p.SetGridSize(4);
+    EXPECT_EQ(p.GridSize(), 20) << "below 5 is refused";
     p.SetGridSize(10);  // rebuilt at the new size
     const QImage& bg = p.BackgroundBitmap;
     ASSERT_EQ(bg.size(), QSize(95, 155));

@@ -152,12 +152,6 @@ TEST(ZorTape, CursorChannelColourAndSwitchCreateTheChannel)
     tape.SetThisChannel(7);
     tape.SetThisChannelEnabled(true);
     EXPECT_EQ(tape.GetNumChannels(), 3);
-    tape.DataPointCh(7, 1);
-    tape.DataPointCh(7, 2);
-    tape.ResetCursor();
-    EXPECT_EQ(tape.ThisChannel(), 0u);
-    EXPECT_EQ(tape.ThisRecord(), 0u);
-    EXPECT_EQ(tape.RecordsUsed(), 0u);
 }
 
 TEST(ZorTape, TapeOfNoLengthHoldsOneRecordAndNeverDividesByZero)

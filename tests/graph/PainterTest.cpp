@@ -94,7 +94,6 @@ TEST_F(PainterTest, DoAutoScaleFitsTheDataAndReportsTheChange)
     EXPECT_TRUE(p.AutoScaled());
     EXPECT_EQ(p.YScale(), 10);
     EXPECT_EQ(p.YBottom(), 950);
-    EXPECT_EQ(p.YTop(), 1150);
     EXPECT_EQ(p.RescaleThresholdYTop(), 1150);
     EXPECT_EQ(p.XScale(), 1);  // 2 records used: trunc(2 * 10 / 300 + 1.0)
 

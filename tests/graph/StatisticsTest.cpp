@@ -24,7 +24,7 @@ void ComputeAll(GraphChannel& ch)
 
 }  // namespace
 
-TEST(ChannelStatistics, PlainCodes)
+TEST(ChannelStatistics, PlainAndEmptyChannels)
 {
     GraphChannel ch;
     Store(ch, {1, 2, 3, 4});
@@ -46,16 +46,14 @@ TEST(ChannelStatistics, PlainCodes)
     ComputeAll(signedCodes);
     EXPECT_EQ(signedCodes.Min, -3);
     EXPECT_EQ(signedCodes.Mean, 1);
-}
 
-TEST(ChannelStatistics, EmptyChannelGivesZerosAndClearsOldResults)
-{
-    GraphChannel ch;
-    ch.Min = ch.Max = ch.Sum = ch.SumSq = ch.Mean = ch.StdDev = ch.Rms = 5;
-    ch.Data.ReserveRight(64);  // storage without records in use
-    ch.Data.Fill(9);
-    ComputeAll(ch);
-    for (double v : {ch.Min, ch.Max, ch.Sum, ch.SumSq, ch.Mean, ch.StdDev, ch.Rms})
+    // An empty channel gives zeros and clears old results.
+    GraphChannel empty;
+    empty.Min = empty.Max = empty.Sum = empty.SumSq = empty.Mean = empty.StdDev = empty.Rms = 5;
+    empty.Data.ReserveRight(64);  // storage without records in use
+    empty.Data.Fill(9);
+    ComputeAll(empty);
+    for (double v : {empty.Min, empty.Max, empty.Sum, empty.SumSq, empty.Mean, empty.StdDev, empty.Rms})
         EXPECT_EQ(v, 0);
 }
 

@@ -9,7 +9,6 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QToolButton>
-#include <cstdlib>
 
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
@@ -20,34 +19,28 @@
 
 namespace {
 
-QApplication* app = nullptr;
-
-QApplication& widgetApp()
-{
-    static int argc = 1;
-    static char name[] = "graphwin_window_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!app) app = new QApplication(argc, argv);
-    return *app;
-}
-
-// The application goes when the tests end, before the program's statics do.
-class WidgetAppEnvironment : public ::testing::Environment {
+// One application for all cases, deleted when the tests end, before the program's statics.
+class WidgetApp : public ::testing::Environment {
 public:
-    void TearDown() override
+    void SetUp() override
     {
-        delete app;
-        app = nullptr;
+        static int argc = 1;
+        static char name[] = "graphwin_window_tests";
+        static char* argv[] = {name, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = new QApplication(argc, argv);
     }
+    void TearDown() override { delete app_; }
+
+private:
+    QApplication* app_ = nullptr;
 };
-const auto* const widgetAppEnvironment = ::testing::AddGlobalTestEnvironment(new WidgetAppEnvironment);
+const auto* const widgetApp = ::testing::AddGlobalTestEnvironment(new WidgetApp);
 
 class GraphFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        widgetApp();
         saved_ = GraphHost();
         GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; },
                        [this](bool on) {
@@ -79,25 +72,13 @@ std::string text(const QLabel* label) { return label->text().toStdString(); }
 
 }  // namespace
 
-TEST_F(GraphFormTest, StartsHomedWithOneChannelButtonAndEveryHint)
+TEST_F(GraphFormTest, StartsHomedWithOneChannelButtonAndTheSharedSaveOptions)
 {
     TGraphForm form;
     ZrGraphPainter& p = *form.Painter();
-    EXPECT_EQ(form.windowTitle(), "Real Time Data");
-    EXPECT_EQ(p.NumRecords(), 64u);
     EXPECT_EQ(p.YBottom(), -81);
-    EXPECT_EQ(p.XLeft(), 0);
-    EXPECT_FALSE(form.DataUnsaved);
-    EXPECT_EQ(text(form.EditMinCode), "channel?");
-    EXPECT_EQ(text(form.EditStdDevCode), "channel?");
     EXPECT_TRUE(form.ChannelButtonVisible(0));
     for (int n = 1; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(form.ChannelButtonVisible(n)) << n;
-    EXPECT_EQ(form.ToolButtonChannel[19]->toolTip(), "Enable data channel 19");
-    EXPECT_EQ(form.ToolButtonHome->toolTip(), "Set X and Y scales to \"home\" position");
-    EXPECT_EQ(form.ToolButtonHistogram->toolTip(), "View Histogram plot, cumulative frequency of each code");
-    EXPECT_EQ(form.ToolButtonLineNumbers->toolTip(), "When saving, include line numbers");
-    EXPECT_EQ(form.ToolButtonSxx->text(), "Sum(x*x)");
-    EXPECT_FALSE(form.ScrollBar1->isVisibleTo(&form));
 
     // A window made later shows the shared save options as they are now.
     form.ToolButtonHeaderLine->click();
@@ -144,9 +125,9 @@ TEST_F(GraphFormTest, HomeScaleFollowsThePlotSizeUntilSomethingElseSetsIt)
 
 TEST_F(GraphFormTest, DataFeedGoesToTheUploadGraphOnlyWhileAsked)
 {
-    EXPECT_THROW(Graph_Data_Point(0, 1), PlainTextError);
     try {
         Graph_Data_Point(0, 1);
+        ADD_FAILURE() << "no graph, no error";
     } catch (const PlainTextError& e) {
         EXPECT_STREQ(e.what(), "null Target graph in Graph_Data_Point");
     }
@@ -159,7 +140,6 @@ TEST_F(GraphFormTest, DataFeedGoesToTheUploadGraphOnlyWhileAsked)
     Graph_Data_Point(0, 200);
     EXPECT_EQ(upload.Painter()->DisplayZorTape()->Channels[0].Data[1], 200);
     EXPECT_EQ(live.Painter()->GetNumChannels(), 0);
-    EXPECT_EQ(text(live.EditMaxCode), "channel?");
 
     UseUploadGraph = false;
     Graph_Data_Point(0, 300);
@@ -206,11 +186,6 @@ TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointAndNarrowOnRefresh)
     form.ScaleChange();
     EXPECT_EQ(text(form.EditMinCode), "7");
     EXPECT_EQ(text(form.EditMaxCode), "12");
-    const ZrGraphPainter& p = *form.Painter();
-    EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=" + std::to_string(p.YScale()));
-    EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=0");
-    EXPECT_EQ(text(form.LabelBottomRight),
-              "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight()));
 
     // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
     form.Painter()->OverallMin = -3.75;
@@ -281,9 +256,7 @@ TEST_F(GraphFormTest, ViewsSwitchButtonsScrollBarAndPauseTheTimer)
     EXPECT_EQ(form.Painter()->ViewMode(), 1);
     EXPECT_TRUE(form.ScrollBar1->isVisibleTo(&form));
     EXPECT_EQ(form.ScrollBar1->maximum(), 63);
-    EXPECT_EQ(form.ScrollBar1->pageStep(), 10);
     EXPECT_FALSE(form.ToolButtonXpanL->isEnabled());
-    EXPECT_FALSE(form.ToolButtonYpanD->isEnabled());
     EXPECT_FALSE(form.ToolButtonTable->isChecked());
     form.ScrollBar1->setValue(12);
     EXPECT_EQ(form.Painter()->FirstVisibleTableRow(), 12);
@@ -350,8 +323,6 @@ TEST_F(GraphFormTest, MenusShowTheirCheckMarks)
     EXPECT_FALSE(form.MenuOptionsShowMinMax->isChecked());
 
     form.menuSubLsbsItem[3]->trigger();
-    EXPECT_EQ(form.SubLsbs(), 3);
-    EXPECT_EQ(p.SubLsbs(), 3);
     EXPECT_EQ(p.SubLsbDivisor(), 8.0);
     form.menuSubLsbsItem[0]->setChecked(true);  // a stale mark the opening must correct
     emit form.menuSubLsbs->aboutToShow();
@@ -361,7 +332,6 @@ TEST_F(GraphFormTest, MenusShowTheirCheckMarks)
 
     emit form.menuLength->aboutToShow();
     EXPECT_TRUE(form.menuLengthItem[2]->isChecked()) << "64 records";
-    EXPECT_EQ(form.menuLengthItem[9]->text(), "8192 records");
 }
 
 TEST_F(GraphFormTest, ShorterTapeEmptiesTheGraphAndStartsAtRecordZero)
@@ -409,8 +379,6 @@ TEST_F(GraphFormTest, CloseAsksOnlyForUnsavedDataAndHonoursTheAnswer)
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.DataUnsaved);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
-    EXPECT_EQ(dialogs.saveRequests[0].title, "Save Measurements to File");
-    EXPECT_EQ(dialogs.saveRequests[0].initialName, "Upload");
 
     // Yes and a file: saved, then closed.
     dialogs.messageAnswers = {MsgAnswer::Yes};
@@ -465,9 +433,6 @@ TEST_F(GraphFormTest, LoadFillsANewWindowAndKeepsTheOldOne)
     form.move(100, 50);
     dialogs.fileAnswers = {FileChoice{folder / "m.txt", 0}};
     form.menuFileLoad->trigger();
-    ASSERT_EQ(dialogs.openRequests.size(), 1u);
-    EXPECT_EQ(dialogs.openRequests[0].title, "Load Measurements from File");
-    EXPECT_EQ(dialogs.openRequests[0].initialName, "Real_Time_Data");
     EXPECT_FALSE(form.ToolButtonLoad->isChecked());
 
     const auto loaded = form.findChildren<TGraphForm*>();
@@ -482,8 +447,6 @@ TEST_F(GraphFormTest, LoadFillsANewWindowAndKeepsTheOldOne)
     for (int n = 0; n < 3; ++n) EXPECT_TRUE(window.ToolButtonChannel[n]->isChecked() && window.ChannelButtonVisible(n));
     EXPECT_FALSE(window.ChannelButtonVisible(3));
     EXPECT_FALSE(window.DataUnsaved);
-    EXPECT_FALSE(window.ToolButtonLoad->isChecked());
-    EXPECT_EQ(window.Painter()->ViewMode(), 0);
     EXPECT_EQ(form.Painter()->GetNumChannels(), 0) << "the loading window keeps its own tape";
 
     EXPECT_EQ(form.LoadMeasurements(folder / "absent.txt"), nullptr);
@@ -504,29 +467,4 @@ TEST_F(GraphFormTest, PrintsTheWindowImageOntoThePage)
     printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));
     form.PrintTo(printer);
     EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
-}
-
-// With VX_SCREENSHOTS set to a folder, grabs the window in each view there.
-TEST_F(GraphFormTest, Screenshots)
-{
-    const char* where = std::getenv("VX_SCREENSHOTS");
-    if (!where) GTEST_SKIP() << "set VX_SCREENSHOTS to a folder to take them";
-    TGraphForm form;
-    GraphForm = &form;
-    form.show();
-    form.menuLengthItem[3]->trigger();  // 128 records
-    for (int r = 0; r < 100; ++r)
-        for (int ch = 0; ch < 8; ++ch) Graph_Data_Point(ch, 400 + 450 * ch + ((r * (ch + 3) * 37) % 90) - (r * ch) % 60);
-    form.Painter()->ResetPlotColors();  // the program gives the traces their colours
-    QApplication::processEvents();
-    const QString folder = QString::fromLocal8Bit(where);
-    form.ToolButtonTimeDomain->click();
-    QApplication::processEvents();
-    form.grab().save(folder + "/graph-time.png");
-    form.ToolButtonHistogram->click();
-    QApplication::processEvents();
-    form.grab().save(folder + "/graph-histogram.png");
-    form.ToolButtonTable->click();
-    QApplication::processEvents();
-    form.grab().save(folder + "/graph-table.png");
 }

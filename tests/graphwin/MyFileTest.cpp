@@ -8,16 +8,6 @@
 #include "graphwin/MyFile.h"
 #include "graphwin/TempFolder.h"
 
-namespace {
-
-long long SizeOnDisk(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
-}
-
-}  // namespace
-
 TEST(OutputFile, LinesEndInCrLfAndReachTheFileAtOnce)
 {
     TempFolder dir;
@@ -60,14 +50,14 @@ TEST(OutputFile, WriteGathersTextUntilTheBufferLimit)
     ASSERT_TRUE(file.Open(path));
 
     file.Write(std::string(200, 'a'));
-    EXPECT_EQ(SizeOnDisk(path), 0);
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
 
     file.Write(std::string(400, 'c'));  // 600 waiting: out they go
-    EXPECT_EQ(SizeOnDisk(path), 600);
+    EXPECT_EQ(std::filesystem::file_size(path), 600u);
 
     file.Write("tail");
     EXPECT_TRUE(file.Close());
-    EXPECT_EQ(SizeOnDisk(path), 604);
+    EXPECT_EQ(std::filesystem::file_size(path), 604u);
 
     // Text after a NUL in the buffer is not written.
     OutputFile nul;

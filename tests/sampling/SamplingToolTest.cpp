@@ -106,9 +106,7 @@ TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
     EXPECT_EQ(r.tool.ProgressBarUpload.Max, 1024);
 
     // Text that is no count, and a count beyond 16 bits, mean no run at all.
-    for (const char* text : {"?", "65536", "-1", "12x", ""}) {
-        EXPECT_EQ(SamplingTool::SampleSizeFromText(text), 0) << text;
-    }
+    for (const char* text : {"?", "65536", "-1", "12x", ""}) EXPECT_EQ(SamplingTool::SampleSizeFromText(text), 0) << text;
     EXPECT_EQ(SamplingTool::SampleSizeFromText(" 8192 "), 8192);
     EXPECT_EQ(SamplingTool::SampleSizeFromText("65537"), 1);
     r.tool.SampleSizeComboBoxChange("65536");

@@ -42,22 +42,15 @@ TEST(ConversionControl, ControlWordFromTheSelectorTexts) {
 
     f.control.ComboBox3.select(0);  // "0 bipolar"
     f.control.CtrlWordComboBoxChange();
-    EXPECT_EQ(f.control.ControlByte, 0x87);
     EXPECT_EQ(f.k.kit.controlWord().value, 0x87);
     EXPECT_TRUE(f.control.Bipolar);
-    EXPECT_EQ(f.control.MaxCode, 2047);
-    EXPECT_EQ(f.control.MinCode, -2048);
-    EXPECT_TRUE(HexPrefix.empty());
 
     f.control.ComboBox3.select(1);
     f.control.ComboBox2.text = "101 ch3";
     f.control.CtrlWordComboBoxChange();
-    EXPECT_EQ(f.control.ControlByte, 0xDF);
     EXPECT_EQ(f.k.kit.controlWord().value, 0xDF);
     EXPECT_EQ(f.control.CurrentChannel, 3);
     EXPECT_FALSE(f.control.Bipolar);
-    EXPECT_EQ(f.control.MaxCode, 4095);
-    EXPECT_EQ(f.control.MinCode, 0);
 
     // Scan sends channel 0's bits and keeps the channel.
     f.control.menuInputScanAll1Click();
@@ -170,11 +163,8 @@ TEST(ConversionControl, DecimalTextWithEitherSeparator) {
     EXPECT_EQ(ParseDecimal("2,048", ","), 2.048);
     EXPECT_EQ(ParseDecimal("2.048", ","), 2.048);
     EXPECT_EQ(ParseDecimal("+1.5e0", "."), 1.5);
-    EXPECT_EQ(ParseDecimal("-0.5", "."), -0.5);
-    EXPECT_EQ(ParseDecimal("2,048", "."), std::nullopt);
+    for (const char* bad : {"2,048", "+-1", "inf"}) EXPECT_EQ(ParseDecimal(bad, "."), std::nullopt) << bad;
     EXPECT_EQ(ParseDecimal("1,2,3", ","), std::nullopt);
-    EXPECT_EQ(ParseDecimal("+-1", "."), std::nullopt);
-    EXPECT_EQ(ParseDecimal("inf", "."), std::nullopt);
 }
 
 }  // namespace

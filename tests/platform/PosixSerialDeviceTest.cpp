@@ -117,13 +117,13 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
         EXPECT_FALSE(device.setSettings(bad)) << baud;
         expectError(device, EINVAL);
     }
-    LineSettings badFrame;
-    badFrame.dataBits = 9;
-    EXPECT_FALSE(device.setSettings(badFrame));
-    badFrame.dataBits = 8;
-    badFrame.stopBits = 3;
-    EXPECT_FALSE(device.setSettings(badFrame));
-    expectError(device, EINVAL);
+    for (auto [dataBits, stopBits] : {std::pair{9, 1}, std::pair{8, 3}}) {
+        LineSettings bad;
+        bad.dataBits = dataBits;
+        bad.stopBits = stopBits;
+        EXPECT_FALSE(device.setSettings(bad)) << dataBits << stopBits;
+        expectError(device, EINVAL);
+    }
     ASSERT_TRUE(device.getSettings(got));
     EXPECT_EQ(got.baud, 9600u) << "a refused setting leaves the line as it was";
 }
@@ -186,11 +186,7 @@ TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
 TEST_F(PosixSerialDeviceTest, ModemLineCallsOnAPseudoTerminalReportTheIoctlError) {
     // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
     ModemLines lines;
-    EXPECT_FALSE(device.setRts(true));
-    expectError(device, ENOTTY);
-    EXPECT_FALSE(device.setDtr(false));
-    expectError(device, ENOTTY);
-    EXPECT_FALSE(device.getModemLines(lines));
+    for (bool ok : {device.setRts(true), device.setDtr(false), device.getModemLines(lines)}) EXPECT_FALSE(ok);
     expectError(device, ENOTTY);
     EXPECT_EQ(device.lastError().text, "Inappropriate ioctl for device");
     EXPECT_FALSE(device.gone());
@@ -247,20 +243,15 @@ TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {
     EXPECT_FALSE(timed.gone());
 }
 
-TEST(PosixSerialDevice, MissingDeviceGivesTheSystemsCodeAndText) {
-    PosixSerialDevice device;
-    EXPECT_FALSE(device.open("/dev/no-such-serial-port"));
-    EXPECT_EQ(device.lastError().code, 2);
-    EXPECT_EQ(device.lastError().text, "No such file or directory");
-    EXPECT_FALSE(device.isOpen());
-    EXPECT_FALSE(device.gone());
-}
-
-TEST(PosixSerialDevice, NotATerminalIsRefused) {
-    PosixSerialDevice device;
-    EXPECT_FALSE(device.open("/dev/null"));
-    expectError(device, ENOTTY);
-    EXPECT_FALSE(device.isOpen());
+TEST(PosixSerialDevice, MissingDeviceOrNotATerminalIsRefusedWithTheSystemsCodeAndText) {
+    for (auto [path, code] : {std::pair{"/dev/no-such-serial-port", ENOENT}, std::pair{"/dev/null", ENOTTY}}) {
+        PosixSerialDevice device;
+        EXPECT_FALSE(device.open(path));
+        expectError(device, code);
+        EXPECT_FALSE(device.isOpen());
+        EXPECT_FALSE(device.gone());
+    }
+    EXPECT_EQ(std::string(std::strerror(ENOENT)), "No such file or directory");
 }
 
 }  // namespace

@@ -26,23 +26,15 @@ int code12(const std::string& reply) { return word(reply) >> 4; }
 TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
     AppDriver pc;
     EXPECT_EQ(pc.kit.moduleState(), ModuleState::Application);
-    pc.send("R");
-    EXPECT_EQ(pc.readUntilQuiet(), "R0000>");
-    pc.send("XX8F");
-    EXPECT_EQ(pc.readUntilQuiet(), "XX8F>");
-    pc.send("Z0010");
-    EXPECT_EQ(pc.readUntilQuiet(), "Z0010>");
+    // Line ends and spaces only echo; unknown text and a cut-off query get "?".
+    const std::pair<const char*, const char*> exchanges[] = {
+        {"R", "R0000>"}, {"XX8F", "XX8F>"}, {"Z0010", "Z0010>"}, {">", ">>"},
+        {"\r\n ", "\r\n "}, {"XA", "XA?>"}, {"Z12\r", "Z12\r?>"}, {"w", "w?>"}};
+    for (const auto& [sent, answer] : exchanges) {
+        pc.send(sent);
+        EXPECT_EQ(pc.readUntilQuiet(), answer) << sent;
+    }
     EXPECT_EQ(pc.kit.sampleCount(), 16);
-    pc.send(">");
-    EXPECT_EQ(pc.readUntilQuiet(), ">>");
-    pc.send("\r\n ");
-    EXPECT_EQ(pc.readUntilQuiet(), "\r\n ") << "line ends and spaces only echo";
-    pc.send("XA");
-    EXPECT_EQ(pc.readUntilQuiet(), "XA?>") << "unknown text";
-    pc.send("Z12\r");
-    EXPECT_EQ(pc.readUntilQuiet(), "Z12\r?>") << "a cut-off query";
-    pc.send("w");
-    EXPECT_EQ(pc.readUntilQuiet(), "w?>");
     const std::string help = pc.query("?");
     EXPECT_NE(help.find("XXhh"), std::string::npos);
     EXPECT_EQ(help.find('>'), std::string::npos) << "only the final prompt";

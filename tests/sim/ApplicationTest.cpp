@@ -68,29 +68,22 @@ TEST(Application, UnipolarAndBipolarCodesSingleEndedAndDifferential) {
     in.setLevel(2, 5.0);   // above Vref
     in.setLevel(3, -0.5);  // below ground
 
-    pc.control("8F");  // ch0 unipolar single-ended
-    EXPECT_EQ(pc.query("R"), "3E80");  // 1000
-    pc.control("9F");  // ch2
-    EXPECT_EQ(pc.query("R"), "FFF0") << "clamped at 4095";
-    pc.control("DF");  // ch3
-    EXPECT_EQ(pc.query("R"), "0000") << "clamped at 0";
-
-    pc.control("87");  // ch0 bipolar single-ended: 1000
-    EXPECT_EQ(pc.query("R"), "3E80");
-    pc.control("DF" /*ch3 unipolar*/);
-    pc.control("D7");  // ch3 bipolar: -500 as 12-bit two's complement
-    EXPECT_EQ(pc.query("R"), "E0C0");
-    pc.control("C7");  // ch1 bipolar: 3000 clamps to 2047
-    EXPECT_EQ(pc.query("R"), "7FF0");
-
-    pc.control("83");  // ch0 bipolar differential: 1.0 - 3.0 = -2.0 V -> -2000
-    EXPECT_EQ(code12(pc.query("R")), 4096 - 2000);
-    pc.control("C3");  // ch1 against ch0: +2.0 V
-    EXPECT_EQ(code12(pc.query("R")), 2000);
-    pc.control("8B");  // ch0 unipolar differential: negative clamps to 0
-    EXPECT_EQ(pc.query("R"), "0000");
-    pc.control("93");  // ch2 - ch3 = 5.5 V bipolar: clamps to 2047
-    EXPECT_EQ(pc.query("R"), "7FF0");
+    const std::pair<const char*, const char*> cases[] = {
+        {"8F", "3E80"},  // ch0 unipolar single-ended: 1000
+        {"9F", "FFF0"},  // ch2 above Vref: clamped at 4095
+        {"DF", "0000"},  // ch3 below ground: clamped at 0
+        {"87", "3E80"},  // ch0 bipolar single-ended: 1000
+        {"D7", "E0C0"},  // ch3 bipolar: -500 as 12-bit two's complement
+        {"C7", "7FF0"},  // ch1 bipolar: 3000 clamps to 2047
+        {"83", "8300"},  // ch0 bipolar differential: 1.0 - 3.0 V -> -2000
+        {"C3", "7D00"},  // ch1 against ch0: +2000
+        {"8B", "0000"},  // ch0 unipolar differential: negative clamps to 0
+        {"93", "7FF0"},  // ch2 - ch3 = 5.5 V bipolar: clamps to 2047
+    };
+    for (const auto& [control, reply] : cases) {
+        pc.control(control);
+        EXPECT_EQ(pc.query("R"), reply) << control;
+    }
 }
 
 TEST(Application, ReadAllGivesEightGroupsInChannelOrder) {

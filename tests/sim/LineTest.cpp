@@ -107,12 +107,11 @@ TEST(Line, CableLoopsRtsToCtsUnlessFaultyAndDsrFollowsDtr) {
     pc.kit.setRts(false);
     EXPECT_TRUE(cts());
 
-    pc.kit.setDtr(false);
-    pc.kit.getModemLines(lines);
-    EXPECT_FALSE(lines.dsr);
-    pc.kit.setDtr(true);
-    pc.kit.getModemLines(lines);
-    EXPECT_TRUE(lines.dsr);
+    for (bool dtr : {false, true}) {
+        pc.kit.setDtr(dtr);
+        pc.kit.getModemLines(lines);
+        EXPECT_EQ(lines.dsr, dtr);
+    }
 }
 
 TEST(Line, ReceiveBufferHoldsFourKilobytesAndPurgeClearsIt) {

@@ -75,6 +75,14 @@ struct Rig {
     bool runToState(uint8_t state, int maxTicks = 2000) {
         return runUntil([&] { return seq.ConnState == state; }, maxTicks);
     }
+    // Up to the firmware prompt, the user choosing rate and load.
+    void toFirmwareCommand(const std::string& loader) {
+        seq.SelectFilename(LoaderDir + "/" + loader);
+        seq.menuAdvFastestBaud = seq.menuAdvAutoDownload = false;
+        ok();
+        ASSERT_TRUE(runToState(ConnectionSequence::FirmwareCommand));
+        spy.forget();
+    }
     void ok() {
         steps.clear();
         lastTickMicros = clock.micros();
@@ -260,12 +268,8 @@ TEST(ConnectionSequence, BannerKeywordsDecideTheKind) {
 
     // A banner without a keyword: unknown kind, rate list kept, no warning.
     Rig rig(ModuleKind::Unknown);
-    rig.seq.SelectFilename(LoaderDir + "/KIT7318.ARB");
-    rig.seq.menuAdvFastestBaud = false;
-    rig.seq.menuAdvAutoDownload = false;
     rig.kit.sendFromModule("noise before the banner ");
-    rig.ok();
-    ASSERT_TRUE(rig.runToState(ConnectionSequence::FirmwareCommand));
+    rig.toFirmwareCommand("KIT7318.ARB");
     EXPECT_EQ(rig.seq.ModuleKind, ConnectionSequence::KindUnknown);
     EXPECT_EQ(rig.seq.LabelFirmware.rfind("VANTO VX7318", 0), 0u) << rig.seq.LabelFirmware;
     EXPECT_EQ(rig.seq.cbxFwBaud.items, (std::vector<std::string>{"1200", "4800", "9600", "19200"}));
@@ -327,11 +331,7 @@ TEST(ConnectionSequence, MissingLoaderFileIsReportedAndReturnsToIdle) {
 
 TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     Rig arbord;
-    arbord.seq.SelectFilename(LoaderDir + "/KIT7318.ARB");
-    arbord.seq.menuAdvFastestBaud = arbord.seq.menuAdvAutoDownload = false;
-    arbord.ok();
-    ASSERT_TRUE(arbord.runToState(ConnectionSequence::FirmwareCommand));
-    arbord.spy.forget();
+    arbord.toFirmwareCommand("KIT7318.ARB");
     EXPECT_FALSE(arbord.seq.ChangeFirmwareBaud(19200));
     EXPECT_EQ(arbord.port.MemoHistory.lastLine(), "Baud rate 19200 not legal for ARBORD module");
     EXPECT_EQ(arbord.seq.LabelStatus, "Could not set hardware baud rate.");
@@ -344,11 +344,7 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     EXPECT_EQ(arbord.kit.moduleBaud(), 4800u);
 
     Rig brant(ModuleKind::Brant);
-    brant.seq.SelectFilename(LoaderDir + "/KIT7318.BRT");
-    brant.seq.menuAdvFastestBaud = brant.seq.menuAdvAutoDownload = false;
-    brant.ok();
-    ASSERT_TRUE(brant.runToState(ConnectionSequence::FirmwareCommand));
-    brant.spy.forget();
+    brant.toFirmwareCommand("KIT7318.BRT");
     EXPECT_TRUE(brant.seq.ChangeFirmwareBaud(2400));
     EXPECT_EQ(brant.spy.written, Esc + "Q\xF4" + "   >");
     // Sent in one piece without waiting; the history line carries the echoes that followed.

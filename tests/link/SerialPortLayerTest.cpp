@@ -144,14 +144,9 @@ TEST_F(PortOnKit, CloseResetsTheSequenceAndAlwaysTellsTheObserver) {
 
 TEST_F(PortOnKit, EveryOtherOperationRefusesAClosedPortSilently) {
     char two[2];
-    EXPECT_EQ(port.DoGetBaud(), 0u);
-    EXPECT_FALSE(port.SetCommState());
-    EXPECT_FALSE(port.DoHwSetBaud(9600));
-    EXPECT_FALSE(port.ReadString(two, sizeof two));
-    EXPECT_FALSE(port.WriteCharNoEcho('A'));
-    EXPECT_FALSE(port.WriteStringNoEcho("A"));
-    EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
-    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
+    EXPECT_FALSE(port.DoGetBaud() || port.SetCommState() || port.DoHwSetBaud(9600) ||
+                 port.ReadString(two, sizeof two) || port.WriteCharNoEcho('A') || port.WriteStringNoEcho("A") ||
+                 port.WriteStringWaitForEcho("A") || port.RtsCtsLoopbackPresent());
     EXPECT_TRUE(spy.calls.empty());
     EXPECT_TRUE(port.MemoHistory.empty());
 }

@@ -37,40 +37,31 @@ TEST(HelpIndex, ThreeTriesAndTheReport) {
     EXPECT_EQ(HelpIndex::helpFilePath("/opt/kit/vx7318kit"), "/opt/kit/HELPFILE.HTM");
     const std::string help = "/opt/kit/HELPFILE.HTM";
 
-    {  // The desktop opens it: one try.
+    // The desktop opens it in one try; a missing file is reported at once;
+    // other failures fall through to xdg-open and x-www-browser, each an
+    // argument vector, and the last one is reported; a try that works ends it.
+    const std::string missing = "\nError 2: No such file or directory";
+    using Tries = std::vector<std::vector<std::string>>;
+    const struct {
+        std::vector<int> results;
+        Tries tried;
+        std::string message;
+    } cases[] = {
+        {{}, {{help}}, ""},
+        {{ENOENT}, {{help}}, help + missing},
+        {{ENOEXEC, ENOENT, ENOENT}, {{help}, {"xdg-open", help}, {"x-www-browser", help}}, "x-www-browser " + help + missing},
+        {{ENOEXEC, 0}, {{help}, {"xdg-open", help}}, ""},
+    };
+    for (const auto& c : cases) {
         FakeLauncher launcher;
+        launcher.results = c.results;
         ScriptedDialogs dialogs;
-        EXPECT_TRUE(HelpIndex::open(help, launcher, dialogs));
-        EXPECT_EQ(launcher.tried.size(), 1u);
-        EXPECT_TRUE(dialogs.messages.empty());
-    }
-    {  // A missing file is reported at once.
-        FakeLauncher launcher;
-        launcher.results = {ENOENT};
-        ScriptedDialogs dialogs;
-        EXPECT_FALSE(HelpIndex::open(help, launcher, dialogs));
-        EXPECT_EQ(launcher.tried, (std::vector<std::vector<std::string>>{{help}}));
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, help + "\nError 2: No such file or directory");
+        EXPECT_EQ(HelpIndex::open(help, launcher, dialogs), c.message.empty()) << c.message;
+        EXPECT_EQ(launcher.tried, c.tried);
+        ASSERT_EQ(dialogs.messages.size(), c.message.empty() ? 0u : 1u);
+        if (c.message.empty()) continue;
+        EXPECT_EQ(dialogs.messages[0].text, c.message);
         EXPECT_EQ(dialogs.messages[0].caption, "VX7318 Evaluation Kit");
-    }
-    {  // Other failures fall through to xdg-open and x-www-browser, each an
-       // argument vector; the last one is reported.
-        FakeLauncher launcher;
-        launcher.results = {ENOEXEC, ENOENT, ENOENT};
-        ScriptedDialogs dialogs;
-        EXPECT_FALSE(HelpIndex::open(help, launcher, dialogs));
-        EXPECT_EQ(launcher.tried,
-                  (std::vector<std::vector<std::string>>{{help}, {"xdg-open", help}, {"x-www-browser", help}}));
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, "x-www-browser " + help + "\nError 2: No such file or directory");
-    }
-    {  // A second try that works ends the search.
-        FakeLauncher launcher;
-        launcher.results = {ENOEXEC, 0};
-        ScriptedDialogs dialogs;
-        EXPECT_TRUE(HelpIndex::open(help, launcher, dialogs));
-        EXPECT_EQ(launcher.tried.size(), 2u);
     }
 }
 

@@ -3,8 +3,6 @@
 // pandas read_csv of the same file (timed inside Python, in this same run), and
 // saving 8192 records of 20 channels against one plain write of the same bytes.
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
@@ -20,8 +18,7 @@
 #include "graphwin/MeasurementReader.h"
 #include "graphwin/MeasurementWriter.h"
 #include "platform/Clock.h"
-
-extern char** environ;
+#include "platform/ProcessOutput.h"
 
 namespace {
 
@@ -73,37 +70,6 @@ const std::string& LoadFilePath()
     return path;
 }
 
-// Runs a program by its argument vector and returns what it printed.
-std::string Output(const std::vector<std::string>& args)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    std::string out;
-    if (rc == 0) {
-        char buf[4096];
-        ssize_t n;
-        while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
-            out.append(buf, std::size_t(n));
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-    }
-    ::close(fds[0]);
-    return out;
-}
-
 // Seconds per read_csv of the load file (the best of several), or 0 when
 // no python3 with pandas is at hand.
 double PandasSeconds()
@@ -123,7 +89,7 @@ assert frame.shape == (100000, 8)
 print(best)
 )";
         for (const char* python : {"/usr/bin/python3", "python3"}) {
-            const std::string out = Output({python, "-c", script, LoadFilePath()});
+            const std::string out = RunForOutput({python, "-c", script, LoadFilePath()}).output;
             if (!out.empty())
                 return std::atof(out.c_str());
         }

@@ -1,8 +1,5 @@
 // Files the program writes must read correctly in readers no one here wrote:
 // Python's csv module and pandas.
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -10,58 +7,20 @@
 #include <gtest/gtest.h>
 
 #include "graphwin/MeasurementWriter.h"
+#include "platform/ProcessOutput.h"
 #include "TapeHelpers.h"
 #include "TempFolder.h"
 
-extern char** environ;
-
 namespace {
 
-struct ProcessResult {
-    bool started = false;
-    int exitCode = -1;
-    std::string output;  // standard output and standard error together
-};
-
-// Runs a program by its argument vector (no shell) and collects what it prints.
-ProcessResult Run(const std::vector<std::string>& args)
-{
-    ProcessResult result;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return result;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
-    if (rc == 0) {
-        char buf[4096];
-        ssize_t n;
-        while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0)
-            result.output.append(buf, std::size_t(n));
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.started = true;
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    ::close(pipeFds[0]);
-    return result;
-}
+// Standard output and standard error together.
+ProcessOutput Run(const std::vector<std::string>& args) { return RunForOutput(args, true); }
 
 // Debian's python3 first (python3-pandas installs there), then the one on PATH.
 std::string FindPython(const char* needModule)
 {
     for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-        const ProcessResult r = Run({candidate, "-c", std::string("import ") + needModule});
+        const ProcessOutput r = Run({candidate, "-c", std::string("import ") + needModule});
         if (r.started && r.exitCode == 0)
             return candidate;
     }
@@ -132,7 +91,7 @@ void CheckReader(const char* reader, const char* module)
         args.insert(args.end(), {path, c.separator == ',' ? "comma" : "tab", c.header ? "3" : "2"});
         expected += std::string(c.expected) + "--\n";
     }
-    const ProcessResult r = Run(args);
+    const ProcessOutput r = Run(args);
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(r.output, expected);
 }

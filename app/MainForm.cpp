@@ -26,13 +26,12 @@
 #include "link/SerialForm.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/ShowText.h"
 
 TMainForm* MainForm = nullptr;
 QDialog* SampleForm = nullptr;
 
 namespace {
-
-QString qt(const std::string& text) { return QString::fromStdString(text); }
 
 QLabel* label(const char* text, QWidget* parent) { return new QLabel(text, parent); }
 
@@ -41,10 +40,6 @@ void setPixelFont(QWidget* widget, int pixels, bool bold) {
     font.setPixelSize(pixels);
     font.setBold(bold);
     widget->setFont(font);
-}
-
-void setText(QLabel* label, const std::string& text) {
-    if (label->text() != qt(text)) label->setText(qt(text));
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {

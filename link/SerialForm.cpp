@@ -17,6 +17,7 @@
 
 #include "platform/PortList.h"
 #include "platform/QtDialogs.h"
+#include "platform/ShowText.h"
 
 TSerialForm* SerialForm = nullptr;
 
@@ -47,7 +48,6 @@ bool formMissing(const char* operation, const char* returning) {
     return true;
 }
 
-QString qt(const std::string& text) { return QString::fromStdString(text); }
 std::string utf8(const QString& text) { return text.toStdString(); }
 // Typed text as the bytes the line carries, one per character.
 std::string lineBytes(const QString& text) { return text.toLatin1().toStdString(); }
@@ -73,14 +73,6 @@ void showChoice(QComboBox* box, const QStringList& items, const QString& current
 void showProgress(QProgressBar* bar, const ProgressBar& state) {
     if (bar->minimum() != state.Min || bar->maximum() != state.Max) bar->setRange(state.Min, state.Max);
     bar->setValue(std::clamp(state.Position, state.Min, std::max(state.Min, state.Max)));
-}
-
-void setText(QLabel* label, const std::string& value) {
-    if (label->text() != qt(value)) label->setText(qt(value));
-}
-
-void setText(QLineEdit* edit, const std::string& value) {
-    if (edit->text() != qt(value)) edit->setText(qt(value));
 }
 
 class GuardedQuerySender : public QuerySender {

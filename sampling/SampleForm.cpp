@@ -25,14 +25,9 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "sampling/SampleLink.h"
+#include "platform/ShowText.h"
 
 namespace {
-
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-void setText(QLabel* label, const std::string& text) {
-    if (label->text() != qt(text)) label->setText(qt(text));
-}
 
 void showBar(QProgressBar* bar, const SampleProgress& state) {
     // An empty range would show the toolkit's busy animation; nothing is busy.

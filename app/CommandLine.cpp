@@ -50,5 +50,11 @@ std::string FindLoaderFile(const std::string& name, const std::string& executabl
     if (fs::is_regular_file(name, error)) return name;
     const fs::path beside = fs::path(executablePath).parent_path() / name;
     if (fs::is_regular_file(beside, error)) return beside.string();
+    const fs::path installed = DataFolder(executablePath) / name;
+    if (fs::is_regular_file(installed, error)) return installed.string();
     return name;
+}
+
+std::filesystem::path DataFolder(const std::string& executablePath) {
+    return std::filesystem::path(executablePath).parent_path().parent_path() / "share" / "vx7318kit";
 }

@@ -2,6 +2,7 @@
 // The program's one option, --simulate[=KIND]: connect to the simulated kit
 // (ARBORD unless KIND says BRANT, COBALT or COBALT-16WIDE) as if the user had
 // chosen it in the serial window and pressed Ok.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 std::string LoaderFileFor(ModuleKind kind);
 
 // The loader file as the program opens it: the name in the current folder
-// when it is there, else beside the executable when it is there, else the
-// name as it is (the connection then reports it missing).
+// when it is there, else beside the executable, else in the installed data
+// folder, else the name as it is (the connection then reports it missing).
 std::string FindLoaderFile(const std::string& name, const std::string& executablePath);
+
+// Where an installed program keeps its loader and help files: share/vx7318kit
+// beside the bin/ folder that holds the executable.
+std::filesystem::path DataFolder(const std::string& executablePath);

@@ -4,11 +4,16 @@
 #include <cstring>
 
 #include "app/ApplicationTitle.h"
+#include "app/CommandLine.h"
 #include "platform/Dialogs.h"
 
 std::string HelpIndex::helpFilePath(const std::string& executablePath) {
     const size_t slash = executablePath.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : executablePath.substr(0, slash);
+    const std::string installed = (DataFolder(executablePath) / FileName).string();
+    std::error_code error;
+    if (!std::filesystem::exists(folder + "/" + FileName, error) && std::filesystem::exists(installed, error))
+        return installed;
     return folder + "/" + FileName;
 }
 

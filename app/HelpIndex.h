@@ -22,7 +22,8 @@ class HelpIndex {
 public:
     static constexpr const char* FileName = "HELPFILE.HTM";
 
-    // The help file's path: the executable's folder and FileName.
+    // The help file's path: the executable's folder and FileName, or the
+    // installed data folder's when only that one has it.
     static std::string helpFilePath(const std::string& executablePath);
 
     // The command lines tried, as the failure report names them.

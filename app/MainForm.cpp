@@ -21,6 +21,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/HelpIndex.h"
+#include "vx_version.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "link/SerialForm.h"
@@ -536,5 +537,5 @@ void TMainForm::menuHelpIndexClick() {
 }
 
 void TMainForm::menuHelpAboutClick() {
-    dialogs_.message({AboutText(), ApplicationTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
+    dialogs_.message({AboutText() + "\nVersion " VX_VERSION, ApplicationTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
 }

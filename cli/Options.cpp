@@ -1,0 +1,169 @@
+#include "cli/Options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+#include "app/ConversionControl.h"
+
+namespace {
+
+const std::map<std::string, ModuleKind> Kinds{{"ARBORD", ModuleKind::Arbord},
+                                              {"BRANT", ModuleKind::Brant},
+                                              {"COBALT", ModuleKind::Cobalt},
+                                              {"COBALT-16WIDE", ModuleKind::Cobalt16Wide}};
+
+const char* const Subcommands[] = {"ports", "connect", "read", "sample"};
+
+template <typename Number>
+std::optional<Number> wholeNumber(const std::string& text) {
+    Number value{};
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (result.ec != std::errc{} || result.ptr != end) return std::nullopt;
+    return value;
+}
+
+// A message of CLI11's, or ours, as one line.
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> ParseChannelList(const std::string& text) {
+    std::vector<int> channels;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        const size_t dash = item.find('-');
+        const auto first = wholeNumber<int>(item.substr(0, dash));
+        const auto last = dash == std::string::npos ? first : wholeNumber<int>(item.substr(dash + 1));
+        if (!first || !last || *first < 0 || *last > 7 || *first > *last) return std::nullopt;
+        for (int c = *first; c <= *last; ++c) {
+            if (std::find(channels.begin(), channels.end(), c) != channels.end()) return std::nullopt;
+            channels.push_back(c);
+        }
+        start = comma + 1;
+    }
+    return channels;
+}
+
+std::optional<uint64_t> ParseDuration(const std::string& text) {
+    static const std::pair<const char*, uint64_t> units[] = {
+        {"ms", 1}, {"s", 1000}, {"m", 60'000}, {"h", 3'600'000}, {"d", 86'400'000}, {"", 1000}};
+    for (const auto& [unit, ms] : units) {
+        const std::string suffix = unit;
+        if (text.size() <= suffix.size() || text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const auto value = wholeNumber<uint64_t>(text.substr(0, text.size() - suffix.size()));
+        if (!value) continue;  // "5ms" is no number of minutes: try the next unit
+        if (*value == 0 || *value > UINT64_MAX / ms / 1000) return std::nullopt;
+        return *value * ms;
+    }
+    return std::nullopt;
+}
+
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
+    ParsedOptions parsed;
+    Options& o = parsed.options;
+
+    CLI::App app{"Measurements with the VX7318 evaluation kit from the command line.", "vx7318"};
+    app.fallthrough();
+    app.require_subcommand(0, 1);
+    std::string simulate;
+    app.add_flag("--simulate{ARBORD}", simulate,
+                 "Use the simulated kit instead of a port: ARBORD (the default), BRANT, COBALT or COBALT-16WIDE");
+    app.add_flag("--version", o.version, "Print the version and exit");
+    // Simulated inputs (--sim-input) join the options here.
+
+    CLI::App* ports = app.add_subcommand("ports", "List the serial ports and whether each can be opened");
+    CLI::App* connect = app.add_subcommand("connect", "Connect, start the kit's application and report");
+    CLI::App* read = app.add_subcommand("read", "Take readings of one or more channels");
+    CLI::App* sample = app.add_subcommand("sample", "Sample one channel at full speed and upload the samples");
+    // The analysis of a measurement file (analyze) joins the subcommands here.
+
+    for (CLI::App* command : {connect, read, sample}) {
+        command->add_option("--port", o.port, "The port of the kit (default: search every port)");
+        command->add_option("--loader", o.loader, "The loader file to download (default: the shipped one)");
+    }
+    std::string channels = "0-7", every = "1000", forText, coding = "unipolar", input = "single", vref = "4.096";
+    CLI::Option* count = read->add_option("--count", o.count, "How many readings (default 1)");
+    read->add_option("--channels", channels, "Channels to read: 0-7, or a list such as 0,2,5 or 1-3,6");
+    read->add_option("--every", every, "Milliseconds from one reading to the next (default 1000)");
+    read->add_option("--for", forText, "Read for a time instead of a count: 90s, 15m, 12h, 1d")->excludes(count);
+    for (CLI::App* command : {read, sample}) {
+        command->add_option("--coding", coding, "unipolar or bipolar")
+            ->check(CLI::IsMember({"unipolar", "bipolar"}));
+        command->add_option("--input", input, "single or differential")
+            ->check(CLI::IsMember({"single", "differential"}));
+        command->add_option("--vref", vref, "Reference voltage in volts (default 4.096)");
+        command->add_option("--out", o.out, "Measurement file to write (.csv comma-separated, else TAB)");
+    }
+    sample->add_option("--channel", o.channel, "The channel to sample, 0 to 7")->required()->check(CLI::Range(0, 7));
+    sample->add_option("--size", o.size, "How many samples, 1 to 65535")->required()->check(CLI::Range(1, 65535));
+
+    // CLI11 reports a word it does not know as a missing subcommand.
+    if (!arguments.empty() && arguments.front().rfind("-", 0) != 0 &&
+        std::find(std::begin(Subcommands), std::end(Subcommands), arguments.front()) == std::end(Subcommands)) {
+        parsed.error = "unknown subcommand \"" + arguments.front() + "\"";
+        parsed.usage = app.help();
+        return parsed;
+    }
+
+    CLI::App* failing = &app;
+    try {
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        app.parse(reversed);
+        for (CLI::App* command : {ports, connect, read, sample})
+            if (command->parsed()) failing = command;
+        if (!simulate.empty()) {
+            const auto kind = Kinds.find(simulate);
+            if (kind == Kinds.end())
+                throw CLI::ValidationError("--simulate", "unknown module kind \"" + simulate +
+                                                             "\": use ARBORD, BRANT, COBALT or COBALT-16WIDE");
+            o.simulate = kind->second;
+        }
+        if (o.version) return parsed;
+        if (app.get_subcommands().empty()) throw CLI::ValidationError("a subcommand is needed");
+
+        o.command = ports->parsed()     ? Subcommand::Ports
+                    : connect->parsed() ? Subcommand::Connect
+                    : read->parsed()    ? Subcommand::Read
+                                        : Subcommand::Sample;
+        const auto list = ParseChannelList(channels);
+        if (!list) throw CLI::ValidationError("--channels", "\"" + channels + "\" is no list of channels 0 to 7");
+        o.channels = *list;
+        const auto ms = wholeNumber<uint32_t>(every);
+        if (!ms || *ms == 0) throw CLI::ValidationError("--every", "\"" + every + "\" is no number of milliseconds above 0");
+        o.everyMs = *ms;
+        if (o.count == 0) throw CLI::ValidationError("--count", "at least one reading");
+        if (!forText.empty()) {
+            o.forMs = ParseDuration(forText);
+            if (!o.forMs) throw CLI::ValidationError("--for", "\"" + forText + "\" is no duration such as 90s, 15m or 12h");
+        }
+        const auto volts = ParseDecimal(vref, ".");
+        if (!volts || *volts <= 0) throw CLI::ValidationError("--vref", "\"" + vref + "\" is no positive number of volts");
+        o.vref = *volts;
+        o.bipolar = coding == "bipolar";
+        o.differential = input == "differential";
+    } catch (const CLI::CallForHelp&) {
+        parsed.help = failing->help();
+        for (CLI::App* command : {ports, connect, read, sample})
+            if (command->parsed()) parsed.help = command->help();
+    } catch (const CLI::ParseError& error) {
+        parsed.error = oneLine(error.what());
+        parsed.usage = failing->help();
+    }
+    // A subcommand's help names only the subcommand.
+    for (std::string* text : {&parsed.usage, &parsed.help})
+        if (text->find("Usage: vx7318") == std::string::npos) {
+            const size_t at = text->find("Usage: ");
+            if (at != std::string::npos) text->insert(at + 7, "vx7318 ");
+        }
+    return parsed;
+}

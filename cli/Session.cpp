@@ -1,0 +1,72 @@
+#include "cli/Session.h"
+
+#include <charconv>
+
+#include "app/CommandLine.h"
+#include "cli/ExitCode.h"
+#include "platform/PortList.h"
+
+Session::Session(const Options& o, ToolEnvironment& env)
+    : options(o),
+      environment(env),
+      dialogs(env.err),
+      progress(env.err, env.terminal),
+      kit(env.clock, dialogs),
+      control(kit.query(), dialogs) {
+    if (!o.simulate) return;
+    simulated = std::make_unique<SimulatedKit>(env.clock, *o.simulate);
+    if (env.simulatedInputs)
+        env.simulatedInputs(simulated->inputs());
+    else
+        simulated->inputs().useDemoSignals();
+    kit.addDevice(SimulatedKit::PortName, *simulated);
+}
+
+int Session::connect() {
+    std::vector<std::string> ports;
+    std::string port = options.port;
+    if (simulated) {
+        ports.push_back(SimulatedKit::PortName);
+        if (port.empty()) port = SimulatedKit::PortName;
+    } else if (port.empty()) {
+        ports = environment.listPorts ? environment.listPorts() : listSerialPorts();
+        port = ConnectionSequence::AutomaticPort;
+    }
+    const ModuleKind kind = options.simulate.value_or(ModuleKind::Arbord);
+    const std::string loader =
+        options.loader.empty() ? FindLoaderFile(LoaderFileFor(kind), environment.executable) : options.loader;
+
+    ConnectionSequence& sequence = kit.sequence();
+    const auto result = kit.connect(port, ports, loader, [this] { return stopAsked(); }, [&] {
+        if (sequence.ConnState == ConnectionSequence::Loading)
+            progress.show("Downloading", uint64_t(sequence.LoaderProgressBar.Position),
+                          uint64_t(sequence.LoaderProgressBar.Max));
+    });
+    progress.finish();
+    switch (result.outcome) {
+    case Kit::Outcome::Running: break;
+    case Kit::Outcome::Stopped: return ExitInterrupted;
+    case Kit::Outcome::NotFound:
+        environment.err << "vx7318: " << result.message << '\n';
+        return ExitNoKit;
+    case Kit::Outcome::LoaderMissing: return ExitFileError;  // the sequence has said which file
+    case Kit::Outcome::LinkFailed:
+        environment.err << "vx7318: " << result.message << '\n';
+        return ExitLinkFailure;
+    }
+    control.Vref = options.vref;
+    control.ComboBox3.select(options.bipolar ? 0 : 1);
+    control.ComboBox4.select(options.differential ? 0 : 1);
+    return ExitSuccess;
+}
+
+void Session::setControlWord(int channel, bool scanAll) {
+    control.ComboBox2.select(scanAll ? 8 : size_t(channel));
+    control.CtrlWordComboBoxChange();
+}
+
+std::string Session::voltsText(double volts, int decimals) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, volts, std::chars_format::fixed, decimals).ptr;
+    return std::string(text, end);
+}

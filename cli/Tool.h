@@ -1,0 +1,27 @@
+#pragma once
+// The command-line tool without its process: parses the arguments, connects
+// to a kit and runs the subcommand, writing to the given streams. main()
+// hands in the real clock and streams; tests hand in a virtual clock and
+// string streams, so a whole run takes no real time.
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+
+class AnalogInputs;
+
+struct ToolEnvironment {
+    Clock& clock;
+    std::ostream& out;
+    std::ostream& err;
+    bool terminal = false;               // standard error is a terminal: show progress
+    std::function<bool()> stopAsked;     // Ctrl-C was pressed
+    std::string executable;              // where the loader files are looked for
+    std::function<std::vector<std::string>()> listPorts;  // the machine's serial ports
+    std::function<void(AnalogInputs&)> simulatedInputs;   // default: the demo signals
+};
+
+// The process's exit status (see ExitCode.h).
+int RunTool(const std::vector<std::string>& arguments, ToolEnvironment& environment);

@@ -1,0 +1,47 @@
+#include "link/Kit.h"
+
+Kit::Kit(Clock& clock, Dialogs& dialogs)
+    : clock_(clock), devices_(clock), port_(devices_, clock), query_(port_), sequence_(port_, query_, dialogs) {}
+
+Kit::~Kit() { disconnect(); }
+
+Kit::ConnectResult Kit::connect(const std::string& port, const std::vector<std::string>& searched,
+                                const std::string& loaderPath, const std::function<bool()>& stopAsked,
+                                const std::function<void()>& onTick) {
+    using S = ConnectionSequence;
+    sequence_.setPortList(searched);
+    sequence_.cbxFriendlyPort.text = port;
+    sequence_.SelectFilename(loaderPath);
+    if (sequence_.cbDLerror) return {Outcome::LoaderMissing, "Cannot find the loader file " + loaderPath + "."};
+
+    sequence_.btnOkClick();
+    while (sequence_.ConnState != S::Idle && sequence_.ConnState != S::Running) {
+        if (stopAsked && stopAsked()) {
+            disconnect();
+            return {Outcome::Stopped, "Stopped."};
+        }
+        if (sequence_.ConnState == S::Beacon &&
+            clock_.ticks() - sequence_.BeaconStartTick > S::BeaconPromptMs + BeaconGiveUpMs) {
+            const std::string where = port_.cbxHwPort;
+            disconnect();
+            return {Outcome::LinkFailed, "No beacon from the module on " + where +
+                                             ": press and release the module's reset button and try again."};
+        }
+        if (onTick) onTick();
+        // The window sends one loader line per timer tick to stay responsive;
+        // without a window the next line goes as soon as the last is echoed.
+        if (sequence_.ConnState != S::Loading) clock_.sleep(sequence_.Timer1Interval);
+        sequence_.Timer1Timer();
+    }
+    if (running()) return {Outcome::Running, sequence_.LabelStatus};
+    const std::string why = sequence_.LabelStatus;
+    disconnect();
+    if (why.rfind("Not found", 0) == 0) return {Outcome::NotFound, why};
+    if (sequence_.cbDLerror) return {Outcome::LoaderMissing, "Cannot read the loader file " + loaderPath + "."};
+    return {Outcome::LinkFailed, why.empty() ? "The connection sequence stopped." : why};
+}
+
+void Kit::disconnect() {
+    if (!port_.isPortOpen()) return;
+    sequence_.btnStopClick();
+}

@@ -1,8 +1,9 @@
-// "read": readings of the listed channels at a steady interval, through the
-// program's own reading logic, into a measurement file line by line (so an
+// "read": readings of the listed channels at a steady interval, decoded by
+// the program's own conversion logic, into a measurement file line by line (so an
 // interrupted or crashed run keeps every reading taken) or as CSV on
 // standard output.
 #include <array>
+#include <cctype>
 #include <ctime>
 #include <optional>
 
@@ -11,30 +12,47 @@
 #include "cli/OutputCheck.h"
 #include "cli/Session.h"
 #include "graphwin/MyFile.h"
+#include "link/AppQuery.h"
+#include "support/Misc.h"
 
 namespace {
 
-// What one reading delivers per channel: the code and its voltage.
-class ChannelValues : public ReadingTarget {
-public:
-    explicit ChannelValues(const ConversionControl& control) : control_(control) {}
+// A few replies lost on the line are skipped; this many in a row mean the
+// kit has stopped answering.
+constexpr int MaxIncompleteInARow = 3;
 
-    struct Value {
-        int32_t code;
-        double volts;
-    };
-    std::array<std::optional<Value>, ReadingLoop::Channels> values;
-
-    void showStatus(const std::string&) override {}
-    void Graph_Data_Point(int channel, int32_t code) override {
-        if (channel >= 0 && channel < ReadingLoop::Channels) values[size_t(channel)] = Value{code, control_.CodeToVolts()};
-    }
-    bool AutoScale() override { return false; }
-    void SetAutoScale(bool) override {}
-
-private:
-    const ConversionControl& control_;
+struct Value {
+    int32_t code;
+    double volts;
 };
+using Values = std::array<std::optional<Value>, 8>;
+
+bool hexDigits(const std::string& text, size_t at) {
+    for (size_t i = at; i < at + 4; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+    return true;
+}
+
+// One "R" for a single channel or one "A" for a scan of all eight. Only
+// whole, well-formed results count: a reply cut short or garbled on the
+// line leaves its channels empty rather than passing an old or made-up
+// value for a new one. False when the query failed outright.
+bool readOnce(ConversionControl& control, QuerySender& link, bool scanAll, Values& values) {
+    values = {};
+    const std::string reply = link.AppQuery(scanAll ? "A" : "R");
+    if (reply == AppQueryProtocol::Failure) return false;
+    const size_t groups = scanAll ? 8 : 1;
+    if (reply.size() != (scanAll ? ReadingLoop::ScanReplyLength : 4)) return true;
+    for (size_t g = 0; g < groups; ++g) {
+        const size_t at = 5 * g;
+        if (!hexDigits(reply, at)) continue;
+        control.RawHigh = HexPairToByte(reply[at], reply[at + 1]);
+        control.RawLow = HexPairToByte(reply[at + 2], reply[at + 3]);
+        control.DecodeConversion();
+        values[scanAll ? g : size_t(control.CurrentChannel)] = Value{control.CodeValue, control.CodeToVolts()};
+    }
+    return true;
+}
 
 std::string localTime() {
     const std::time_t now = std::time(nullptr);
@@ -71,8 +89,8 @@ int TakeReadings(Session& session) {
     ConversionControl& control = session.control;
     const bool scanAll = o.channels.size() > 1;
     session.setControlWord(o.channels.front(), scanAll);
-    ChannelValues values(control);
-    ReadingLoop loop(control, session.kit.query(), values, env.clock);
+    Values values;
+    int incompleteInARow = 0;
 
     const char separator = o.out.empty() ? ',' : SeparatorFor(o.out);
     OutputFile file;
@@ -103,9 +121,7 @@ int TakeReadings(Session& session) {
             break;
         }
         const uint64_t taken = clock.micros();
-        values.values = {};
-        loop.UpdateButtonClick();
-        if (loop.StatusLabel == "!") {
+        if (!readOnce(control, session.kit.query(), scanAll, values)) {
             env.err << "vx7318: the kit did not answer reading " << n + 1 << " (" << AppQueryProtocol::Failure
                     << ")\n";
             status = ExitLinkFailure;
@@ -114,11 +130,17 @@ int TakeReadings(Session& session) {
         std::string line = o.out.empty() ? Session::voltsText((taken - start) / 1e6, 3) : "";
         bool complete = true;
         for (size_t k = 0; k < o.channels.size(); ++k) {
-            const auto& value = values.values[size_t(o.channels[k])];
+            const auto& value = values[size_t(o.channels[k])];
             complete = complete && value.has_value();
             if (!value) break;
             if (k > 0 || o.out.empty()) line += (o.out.empty() ? ',' : separator);
             line += o.out.empty() ? Session::voltsText(value->volts) : std::to_string(value->code);
+        }
+        incompleteInARow = complete ? 0 : incompleteInARow + 1;
+        if (incompleteInARow == MaxIncompleteInARow) {
+            env.err << "vx7318: the kit stopped answering after reading " << n + 1 - MaxIncompleteInARow << '\n';
+            status = ExitLinkFailure;
+            break;
         }
         if (!complete) {
             env.err << "vx7318: reading " << n + 1 << " came back incomplete and is left out\n";

@@ -15,10 +15,8 @@ Session::Session(const Options& o, ToolEnvironment& env)
       control(kit.query(), dialogs) {
     if (!o.simulate) return;
     simulated = std::make_unique<SimulatedKit>(env.clock, *o.simulate);
-    if (env.simulatedInputs)
-        env.simulatedInputs(simulated->inputs());
-    else
-        simulated->inputs().useDemoSignals();
+    simulated->inputs().useDemoSignals();
+    if (env.prepareSimulatedKit) env.prepareSimulatedKit(*simulated);
     kit.addDevice(SimulatedKit::PortName, *simulated);
 }
 

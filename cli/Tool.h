@@ -10,7 +10,7 @@
 
 #include "platform/Clock.h"
 
-class AnalogInputs;
+class SimulatedKit;
 
 struct ToolEnvironment {
     Clock& clock;
@@ -20,7 +20,8 @@ struct ToolEnvironment {
     std::function<bool()> stopAsked;     // Ctrl-C was pressed
     std::string executable;              // where the loader files are looked for
     std::function<std::vector<std::string>()> listPorts;  // the machine's serial ports
-    std::function<void(AnalogInputs&)> simulatedInputs;   // default: the demo signals
+    // Sets up the simulated kit (inputs, faults); by default it shows the demo signals.
+    std::function<void(SimulatedKit&)> prepareSimulatedKit;
 };
 
 // The process's exit status (see ExitCode.h).

@@ -36,7 +36,13 @@ Kit::ConnectResult Kit::connect(const std::string& port, const std::vector<std::
     if (running()) return {Outcome::Running, sequence_.LabelStatus};
     const std::string why = sequence_.LabelStatus;
     disconnect();
-    if (why.rfind("Not found", 0) == 0) return {Outcome::NotFound, why};
+    if (why.rfind("Not found", 0) == 0) {
+        // The history says why the last port tried would not open.
+        const auto& lines = port_.MemoHistory.lines();
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+            if (line->rfind("Error", 0) == 0 || line->rfind("Rejected", 0) == 0) return {Outcome::NotFound, why + " " + *line};
+        return {Outcome::NotFound, why};
+    }
     if (sequence_.cbDLerror) return {Outcome::LoaderMissing, "Cannot read the loader file " + loaderPath + "."};
     return {Outcome::LinkFailed, why.empty() ? "The connection sequence stopped." : why};
 }

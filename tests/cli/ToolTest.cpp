@@ -1,0 +1,203 @@
+// The tool end to end against the simulated kit, in virtual time.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "cli/ExitCode.h"
+#include "cli/Options.h"
+#include "cli/Tool.h"
+#include "graphwin/MeasurementReader.h"
+#include "graphwin/TempFolder.h"
+#include "link/RunningKit.h"
+#include "sim/SimulatedKit.h"
+
+namespace {
+
+constexpr double Levels[8] = {0.5, 1.0, 2.0, 3.0, 1.25, 0.25, 3.5, 4.0};
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+// The tool on a virtual clock; the simulated kit's inputs at Levels.
+struct Tool {
+    AlarmClock clock;
+    std::ostringstream out, err;
+    std::function<void(SimulatedKit&)> prepare;
+    std::function<bool()> stop;
+
+    Outcome run(std::vector<std::string> arguments) {
+        ToolEnvironment env{clock, out, err, false, stop, std::string(VX_LOADER_DIR) + "/vx7318",
+                            [] { return std::vector<std::string>{"/dev/vx-no-such-port"}; },
+                            [this](SimulatedKit& kit) {
+                                for (int c = 0; c < 8; ++c) kit.inputs().setLevel(c, Levels[c]);
+                                if (prepare) prepare(kit);
+                            }};
+        const int code = RunTool(arguments, env);
+        return {code, out.str(), err.str()};
+    }
+};
+
+int expectedCode(int channel) { return int(std::lround(Levels[channel] / 4.096 * 4096)); }
+
+// Every value of every column within one code of its channel's input.
+void expectLevels(const LoadedMeasurements& data, const std::vector<int>& channels) {
+    for (size_t k = 0; k < channels.size(); ++k)
+        for (uint32_t r = 0; r < data.Records; ++r)
+            EXPECT_NEAR(data.Tape.Channels[int(k)].Data[int(r)], expectedCode(channels[k]), 1) << k << "," << r;
+}
+
+TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"measure"}, "unknown subcommand \"measure\""},
+        {{"read", "--channels", "0-9"}, "\"0-9\" is no list of channels"},
+        {{"read", "--channels", "2,2"}, "\"2,2\" is no list of channels"},
+        {{"read", "--every", "0"}, "\"0\" is no number of milliseconds"},
+        {{"read", "--count", "3", "--for", "1h"}, "excludes"},
+        {{"read", "--for", "soon"}, "\"soon\" is no duration"},
+        {{"read", "--vref", "-2.5"}, "\"-2.5\" is no positive number"},
+        {{"--simulate=ZINC", "ports"}, "unknown module kind \"ZINC\""},
+        {{"sample", "--size", "256"}, "--channel is required"},
+        {{}, "a subcommand is needed"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = Tool{}.run(c.args);
+        EXPECT_EQ(run.code, ExitBadArguments) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Usage: vx7318"), std::string::npos) << c.message;
+        EXPECT_TRUE(run.out.empty());
+    }
+}
+
+TEST(Tool, ChannelListsAndDurations) {
+    EXPECT_EQ(ParseChannelList("1-3,6"), (std::vector<int>{1, 2, 3, 6}));
+    EXPECT_EQ(ParseChannelList("7,0"), (std::vector<int>{7, 0}));
+    for (const char* bad : {"", "8", "3-1", "1,", "-1", "a"}) EXPECT_FALSE(ParseChannelList(bad)) << bad;
+    EXPECT_EQ(ParseDuration("90"), 90'000u);
+    EXPECT_EQ(ParseDuration("500ms"), 500u);
+    EXPECT_EQ(ParseDuration("15m"), 900'000u);
+    EXPECT_EQ(ParseDuration("12h"), 43'200'000u);
+    for (const char* bad : {"0s", "h", "1.5h", "-3s"}) EXPECT_FALSE(ParseDuration(bad)) << bad;
+}
+
+// The desktop program's reader loads what read writes, TAB or comma-separated.
+TEST(Tool, ReadWritesAFileTheProgramLoads) {
+    for (const char* name : {"r.txt", "r.CSV"}) {
+        TempFolder folder;
+        Tool tool;
+        const Outcome run = tool.run({"--simulate", "read", "--count", "5", "--channels", "0-3", "--every", "100",
+                                  "--out", folder / name});
+        ASSERT_EQ(run.code, ExitSuccess) << run.err;
+        const LoadResult loaded = LoadMeasurementFile(folder / name, tool.clock);
+        ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+        EXPECT_EQ(loaded.Data.Columns, 4u);
+        EXPECT_EQ(loaded.Data.Records, 5u);
+        EXPECT_TRUE(loaded.Data.HasMetadata);
+        expectLevels(loaded.Data, {0, 1, 2, 3});
+    }
+}
+
+TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
+    Tool tool;
+    const Outcome run = tool.run({"--simulate", "read", "--count", "3", "--channels", "5,1", "--every", "250"});
+    ASSERT_EQ(run.code, ExitSuccess) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "time_s,CH5,CH1");
+    std::istringstream lines(run.out.substr(run.out.find('\n') + 1));
+    std::string line;
+    for (const char* time : {"0.000", "0.250", "0.500"}) {
+        ASSERT_TRUE(std::getline(lines, line));
+        double ch5 = 0, ch1 = 0;
+        char t[16] = {};
+        ASSERT_EQ(std::sscanf(line.c_str(), "%15[^,],%lf,%lf", t, &ch5, &ch1), 3) << line;
+        EXPECT_STREQ(t, time);
+        EXPECT_NEAR(ch5, Levels[5], 0.002);
+        EXPECT_NEAR(ch1, Levels[1], 0.002);
+    }
+    EXPECT_FALSE(std::getline(lines, line));
+}
+
+TEST(Tool, SampleWritesEveryUploadedSample) {
+    TempFolder folder;
+    Tool tool;
+    const Outcome run = tool.run({"--simulate=COBALT", "sample", "--channel", "4", "--size", "256", "--out", folder / "s.txt"});
+    ASSERT_EQ(run.code, ExitSuccess) << run.err;
+    const LoadResult loaded = LoadMeasurementFile(folder / "s.txt", tool.clock);
+    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+    EXPECT_EQ(loaded.Data.Records, 256u);
+    EXPECT_EQ(loaded.Data.Columns, 1u);
+    expectLevels(loaded.Data, {4});
+}
+
+TEST(Tool, ConnectReportsKindRateAndSetupTime) {
+    const struct {
+        const char* simulate;
+        const char* module;
+        const char* rate;
+    } cases[] = {{"--simulate", "module: ARBORD", "rate: 9600 baud"},
+                 {"--simulate=COBALT", "module: COBALT", "rate: 115200 baud"}};
+    for (const auto& c : cases) {
+        const Outcome run = Tool{}.run({c.simulate, "connect"});
+        ASSERT_EQ(run.code, ExitSuccess) << run.err;
+        EXPECT_NE(run.out.find(c.module), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(c.rate), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("setup time: "), std::string::npos) << run.out;
+    }
+}
+
+// Failures: the code, the reason, and no file left that was not written.
+TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
+    TempFolder folder;
+    const std::string out = folder / "f.txt";
+    const struct {
+        std::vector<std::string> args;
+        std::function<void(SimulatedKit&)> prepare;
+        int code;
+        const char* message;
+    } cases[] = {
+        {{"read", "--port", "/dev/vx-no-such-port", "--out", out}, {}, ExitNoKit, "No such file or directory"},
+        {{"read", "--out", out}, {}, ExitNoKit, "Not found on any port"},
+        {{"--simulate", "read", "--out", folder / "missing/f.txt"}, {}, ExitFileError, "cannot write"},
+        {{"--simulate", "read", "--out", folder.path().string()}, {}, ExitFileError, "cannot write"},
+        {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, ExitFileError, "NONE.ARB"},
+        {{"--simulate", "sample", "--channel", "1", "--size", "8", "--out", out},
+         [](SimulatedKit& kit) { kit.faults().silent = true; }, ExitLinkFailure, "reset button"},
+    };
+    for (const auto& c : cases) {
+        Tool tool;
+        tool.prepare = c.prepare;
+        const Outcome run = tool.run(c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
+    }
+}
+
+// A kit that stops answering, or Ctrl-C, in the middle of a long read: every
+// reading taken before stays in the file, which loads whole.
+TEST(Tool, AnInterruptedReadKeepsItsReadings) {
+    const uint64_t stopAt = 60'000'000;  // well after the connection
+    for (const int expected : {ExitLinkFailure, ExitInterrupted}) {
+        TempFolder folder;
+        Tool tool;
+        if (expected == ExitLinkFailure)
+            tool.prepare = [&](SimulatedKit& kit) { tool.clock.at(stopAt, [&kit] { kit.faults().silent = true; }); };
+        else
+            tool.stop = [&] { return tool.clock.micros() >= stopAt; };
+        const Outcome run = tool.run({"--simulate", "read", "--for", "1h", "--every", "1000", "--channels", "0-7",
+                                  "--out", folder / "long.txt"});
+        EXPECT_EQ(run.code, expected) << run.err;
+        const LoadResult loaded = LoadMeasurementFile(folder / "long.txt", tool.clock);
+        ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+        EXPECT_EQ(loaded.Data.Columns, 8u);
+        EXPECT_GT(loaded.Data.Records, 30u);  // about 45 s of readings
+        EXPECT_LT(loaded.Data.Records, 60u);
+        expectLevels(loaded.Data, {0, 1, 2, 3, 4, 5, 6, 7});
+    }
+}
+
+}  // namespace

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   srecord
+  libcli11-dev dpkg-dev file
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
   python3-pandas clang libclang-rt-14-dev

@@ -12,6 +12,15 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+# The Debian package: built, unpacked into a scratch root, and run from there
+# (from a folder without loader files, so the installed ones are found).
+rm -f build/vx7318kit_*.deb
+(cd build && cpack -G DEB >/dev/null)
+package_root=$(mktemp -d)
+trap 'rm -rf "$package_root"' EXIT
+dpkg -x build/vx7318kit_*.deb "$package_root"
+(cd "$package_root" && usr/bin/vx7318 --version && usr/bin/vx7318 read --simulate --count 3)
+
 scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=ON >/dev/null

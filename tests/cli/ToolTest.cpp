@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
+#include "app/HelpIndex.h"
 #include "cli/ExitCode.h"
 #include "cli/Options.h"
 #include "cli/Tool.h"
@@ -147,6 +150,22 @@ TEST(Tool, ConnectReportsKindRateAndSetupTime) {
         EXPECT_NE(run.out.find(c.rate), std::string::npos) << run.out;
         EXPECT_NE(run.out.find("setup time: "), std::string::npos) << run.out;
     }
+}
+
+// Installed, the programs find their files in share/vx7318kit beside bin/.
+TEST(Tool, InstalledProgramsFindTheirDataFolder) {
+    TempFolder root;
+    const auto data = root.path() / "share" / "vx7318kit";
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(root.path() / "bin");
+    std::filesystem::copy_file(std::string(VX_LOADER_DIR) + "/KIT7318.COB", data / "KIT7318.COB");
+    std::ofstream(data / "HELPFILE.HTM") << "<html></html>";
+
+    EXPECT_EQ(HelpIndex::helpFilePath(root / "bin/vx7318kit"), (data / "HELPFILE.HTM").string());
+    AlarmClock clock;
+    std::ostringstream out, err;
+    ToolEnvironment env{clock, out, err, false, {}, root / "bin/vx7318", {}, {}};
+    EXPECT_EQ(RunTool({"--simulate=COBALT", "connect"}, env), ExitSuccess) << err.str();
 }
 
 // Failures: the code, the reason, and no file left that was not written.

@@ -107,10 +107,13 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     sample->add_option("--channel", o.channel, "The channel to sample, 0 to 7")->required()->check(CLI::Range(0, 7));
     sample->add_option("--size", o.size, "How many samples, 1 to 65535")->required()->check(CLI::Range(1, 65535));
 
-    // CLI11 reports a word it does not know as a missing subcommand.
-    if (!arguments.empty() && arguments.front().rfind("-", 0) != 0 &&
-        std::find(std::begin(Subcommands), std::end(Subcommands), arguments.front()) == std::end(Subcommands)) {
-        parsed.error = "unknown subcommand \"" + arguments.front() + "\"";
+    // CLI11 reports a word it does not know as a missing subcommand. The
+    // options before the subcommand are flags, so the first word is it.
+    const auto word = std::find_if(arguments.begin(), arguments.end(),
+                                   [](const std::string& argument) { return argument.rfind("-", 0) != 0; });
+    if (word != arguments.end() &&
+        std::find(std::begin(Subcommands), std::end(Subcommands), *word) == std::end(Subcommands)) {
+        parsed.error = "unknown subcommand \"" + *word + "\"";
         parsed.usage = app.help();
         return parsed;
     }

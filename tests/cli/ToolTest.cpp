@@ -30,9 +30,10 @@ struct Tool {
     std::ostringstream out, err;
     std::function<void(SimulatedKit&)> prepare;
     std::function<bool()> stop;
+    bool terminal = false;
 
     Outcome run(std::vector<std::string> arguments) {
-        ToolEnvironment env{clock, out, err, false, stop, std::string(VX_LOADER_DIR) + "/vx7318",
+        ToolEnvironment env{clock, out, err, terminal, stop, std::string(VX_LOADER_DIR) + "/vx7318",
                             [] { return std::vector<std::string>{"/dev/vx-no-such-port"}; },
                             [this](SimulatedKit& kit) {
                                 for (int c = 0; c < 8; ++c) kit.inputs().setLevel(c, Levels[c]);
@@ -57,7 +58,7 @@ TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
         std::vector<std::string> args;
         const char* message;
     } cases[] = {
-        {{"measure"}, "unknown subcommand \"measure\""},
+        {{"--simulate", "measure"}, "unknown subcommand \"measure\""},
         {{"read", "--channels", "0-9"}, "\"0-9\" is no list of channels"},
         {{"read", "--channels", "2,2"}, "\"2,2\" is no list of channels"},
         {{"read", "--every", "0"}, "\"0\" is no number of milliseconds"},
@@ -105,23 +106,52 @@ TEST(Tool, ReadWritesAFileTheProgramLoads) {
     }
 }
 
+// Without a file: CSV with a time column, volts per channel, on standard
+// output; on a terminal a progress bar on standard error, else nothing there.
 TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
-    Tool tool;
-    const Outcome run = tool.run({"--simulate", "read", "--count", "3", "--channels", "5,1", "--every", "250"});
-    ASSERT_EQ(run.code, ExitSuccess) << run.err;
-    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "time_s,CH5,CH1");
-    std::istringstream lines(run.out.substr(run.out.find('\n') + 1));
-    std::string line;
-    for (const char* time : {"0.000", "0.250", "0.500"}) {
-        ASSERT_TRUE(std::getline(lines, line));
-        double ch5 = 0, ch1 = 0;
-        char t[16] = {};
-        ASSERT_EQ(std::sscanf(line.c_str(), "%15[^,],%lf,%lf", t, &ch5, &ch1), 3) << line;
-        EXPECT_STREQ(t, time);
-        EXPECT_NEAR(ch5, Levels[5], 0.002);
-        EXPECT_NEAR(ch1, Levels[1], 0.002);
+    const struct {
+        const char* channels;
+        std::vector<int> expected;
+        bool terminal;
+    } cases[] = {{"5,1", {5, 1}, false}, {"6", {6}, true}};
+    for (const auto& c : cases) {
+        Tool tool;
+        tool.terminal = c.terminal;
+        const Outcome run = tool.run({"--simulate", "read", "--count", "3", "--channels", c.channels, "--every", "250"});
+        ASSERT_EQ(run.code, ExitSuccess) << run.err;
+        std::istringstream lines(run.out);
+        std::string line;
+        std::getline(lines, line);
+        std::string header = "time_s";
+        for (int channel : c.expected) header += ",CH" + std::to_string(channel);
+        EXPECT_EQ(line, header);
+        for (const char* time : {"0.000", "0.250", "0.500"}) {
+            ASSERT_TRUE(std::getline(lines, line));
+            std::istringstream fields(line);
+            std::string field;
+            std::getline(fields, field, ',');
+            EXPECT_EQ(field, time);
+            for (int channel : c.expected) {
+                std::getline(fields, field, ',');
+                EXPECT_NEAR(std::stod(field), Levels[channel], 0.002) << line;
+            }
+            EXPECT_FALSE(std::getline(fields, field)) << line;
+        }
+        EXPECT_FALSE(std::getline(lines, line));
+        if (c.terminal)
+            EXPECT_NE(run.err.find("\rDownloading [" + std::string(30, '#') + "] 100%"), std::string::npos);
+        else
+            EXPECT_EQ(run.err, "");
     }
-    EXPECT_FALSE(std::getline(lines, line));
+}
+
+TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
+    Tool tool;
+    const Outcome run = tool.run({"--simulate", "ports"});
+    EXPECT_EQ(run.code, ExitSuccess);
+    EXPECT_EQ(run.out,
+              "/dev/vx-no-such-port\tserial port\tcannot be opened: No such file or directory\n"
+              "Simulated kit\tsimulated evaluation kit\tcan be opened\n");
 }
 
 TEST(Tool, SampleWritesEveryUploadedSample) {
@@ -134,6 +164,21 @@ TEST(Tool, SampleWritesEveryUploadedSample) {
     EXPECT_EQ(loaded.Data.Records, 256u);
     EXPECT_EQ(loaded.Data.Columns, 1u);
     expectLevels(loaded.Data, {4});
+}
+
+// Ctrl-C during the upload keeps the samples uploaded so far.
+TEST(Tool, AnInterruptedSampleKeepsItsSamples) {
+    TempFolder folder;
+    Tool tool;
+    tool.stop = [&] { return tool.clock.micros() >= 30'000'000; };
+    const Outcome run =
+        tool.run({"--simulate=COBALT", "sample", "--channel", "2", "--size", "2000", "--out", folder / "s.csv"});
+    EXPECT_EQ(run.code, ExitInterrupted) << run.err;
+    const LoadResult loaded = LoadMeasurementFile(folder / "s.csv", tool.clock);
+    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+    EXPECT_GT(loaded.Data.Records, 10u);
+    EXPECT_LT(loaded.Data.Records, 2000u);
+    expectLevels(loaded.Data, {2});
 }
 
 TEST(Tool, ConnectReportsKindRateAndSetupTime) {

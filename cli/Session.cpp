@@ -35,7 +35,15 @@ int Session::connect() {
         options.loader.empty() ? FindLoaderFile(LoaderFileFor(kind), environment.executable) : options.loader;
 
     ConnectionSequence& sequence = kit.sequence();
+    bool prompted = false;
     const auto result = kit.connect(port, ports, loader, [this] { return stopAsked(); }, [&] {
+        // A board whose firmware is not fresh from a reset sends no beacon: ask for the button.
+        if (sequence.ConnState == ConnectionSequence::Beacon && !prompted &&
+            sequence.LabelStatus.rfind("Please press", 0) == 0) {
+            progress.finish();
+            environment.err << "vx7318: " << sequence.LabelStatus << '\n';
+            prompted = true;
+        }
         if (sequence.ConnState == ConnectionSequence::Loading)
             progress.show("Downloading", uint64_t(sequence.LoaderProgressBar.Position),
                           uint64_t(sequence.LoaderProgressBar.Max));

@@ -69,6 +69,73 @@ std::string channelNames(const std::vector<int>& channels, const char* separator
     return names;
 }
 
+
+// Where the readings go: a measurement file (codes, each line written out as
+// it is taken) or CSV on standard output (time and volts).
+class ReadingOutput {
+public:
+    explicit ReadingOutput(Session& session) : o_(session.options), env_(session.environment) {}
+
+    // False when the file cannot be opened; the reason is on standard error.
+    bool begin(const ConversionControl& control) {
+        if (o_.out.empty()) {
+            env_.out << "time_s," << channelNames(o_.channels, ",") << '\n' << std::flush;
+            return bool(env_.out);
+        }
+        const std::string coding = std::string(control.Bipolar ? "bipolar" : "unipolar") +
+                                   (o_.differential ? " differential" : " single-ended");
+        file_.Open(o_.out);
+        file_.WriteLine("; VX7318 " + channelNames(o_.channels, " ") + " every " + std::to_string(o_.everyMs) +
+                        " ms, Vref " + Session::voltsText(control.Vref, 3) + " V, " + coding + ", from " + localTime());
+        file_.WriteLine(FormatMetadataLine(0, control.Limits));
+        return !failed();
+    }
+    // False when the line could not be written.
+    bool write(uint64_t elapsedMicros, const Values& values) {
+        const bool toFile = !o_.out.empty();
+        const char separator = toFile ? SeparatorFor(o_.out) : ',';
+        std::string line = toFile ? "" : Session::voltsText(elapsedMicros / 1e6, 3);
+        for (size_t k = 0; k < o_.channels.size(); ++k) {
+            const Value& value = *values[size_t(o_.channels[k])];
+            if (k > 0 || !toFile) line += separator;
+            line += toFile ? std::to_string(value.code) : Session::voltsText(value.volts);
+        }
+        if (toFile) {
+            file_.WriteLine(line);
+            return !failed();
+        }
+        env_.out << line << '\n' << std::flush;
+        return bool(env_.out);  // false: the reader of our output went away
+    }
+    // False, with the reason on standard error, when the file is not whole.
+    bool finish() {
+        if (o_.out.empty() || file_.Close()) return true;
+        failed();
+        return false;
+    }
+
+private:
+    bool failed() {
+        if (!file_.Failed()) return false;
+        if (!reported_)
+            env_.err << "vx7318: the readings could not be written to " << o_.out << ": " << file_.Error()->Describe()
+                     << '\n';
+        reported_ = true;
+        return true;
+    }
+
+    const Options& o_;
+    ToolEnvironment& env_;
+    OutputFile file_;
+    bool reported_ = false;
+};
+
+bool complete(const Values& values, const std::vector<int>& channels) {
+    for (int c : channels)
+        if (!values[size_t(c)]) return false;
+    return true;
+}
+
 }  // namespace
 
 int TakeReadings(Session& session) {
@@ -85,35 +152,23 @@ int TakeReadings(Session& session) {
         check.discard();
         return connected;
     }
-
     ConversionControl& control = session.control;
     const bool scanAll = o.channels.size() > 1;
     session.setControlWord(o.channels.front(), scanAll);
-    Values values;
-    int incompleteInARow = 0;
 
-    const char separator = o.out.empty() ? ',' : SeparatorFor(o.out);
-    OutputFile file;
-    if (o.out.empty()) {
-        env.out << "time_s," << channelNames(o.channels, ",") << '\n' << std::flush;
-    } else {
-        file.Open(o.out);
-        const std::string coding = std::string(control.Bipolar ? "bipolar" : "unipolar") +
-                                   (o.differential ? " differential" : " single-ended");
-        file.WriteLine("; VX7318 " + channelNames(o.channels, " ") + " every " + std::to_string(o.everyMs) +
-                       " ms, Vref " + Session::voltsText(control.Vref, 3) + " V, " + coding + ", from " + localTime());
-        file.WriteLine(FormatMetadataLine(0, control.Limits));
-        check.keep();
+    ReadingOutput output(session);
+    if (!output.begin(control)) {
+        check.discard();
+        return ExitFileError;
     }
+    check.keep();
 
     Clock& clock = env.clock;
     const uint64_t start = clock.micros();
-    const uint64_t everyMicros = uint64_t(o.everyMs) * 1000;
-    const uint64_t total = o.forMs ? *o.forMs : o.count;
     uint64_t due = start;
+    int incompleteInARow = 0;
     int status = ExitSuccess;
-    for (uint64_t n = 0;; ++n) {
-        if (o.forMs ? due - start >= *o.forMs * 1000 : n >= o.count) break;
+    for (uint64_t n = 0; o.forMs ? due - start < *o.forMs * 1000 : n < o.count; ++n) {
         // Waits in short steps so that Ctrl-C is heard at once.
         while (!session.stopAsked() && clock.micros() < due) clock.sleepUntil(std::min(due, clock.micros() + 100'000));
         if (session.stopAsked()) {
@@ -121,48 +176,33 @@ int TakeReadings(Session& session) {
             break;
         }
         const uint64_t taken = clock.micros();
+        Values values;
         if (!readOnce(control, session.kit.query(), scanAll, values)) {
             env.err << "vx7318: the kit did not answer reading " << n + 1 << " (" << AppQueryProtocol::Failure
                     << ")\n";
             status = ExitLinkFailure;
             break;
         }
-        std::string line = o.out.empty() ? Session::voltsText((taken - start) / 1e6, 3) : "";
-        bool complete = true;
-        for (size_t k = 0; k < o.channels.size(); ++k) {
-            const auto& value = values[size_t(o.channels[k])];
-            complete = complete && value.has_value();
-            if (!value) break;
-            if (k > 0 || o.out.empty()) line += (o.out.empty() ? ',' : separator);
-            line += o.out.empty() ? Session::voltsText(value->volts) : std::to_string(value->code);
-        }
-        incompleteInARow = complete ? 0 : incompleteInARow + 1;
-        if (incompleteInARow == MaxIncompleteInARow) {
-            env.err << "vx7318: the kit stopped answering after reading " << n + 1 - MaxIncompleteInARow << '\n';
-            status = ExitLinkFailure;
-            break;
-        }
-        if (!complete) {
-            env.err << "vx7318: reading " << n + 1 << " came back incomplete and is left out\n";
-        } else if (o.out.empty()) {
-            env.out << line << '\n' << std::flush;
-            if (!env.out) {
-                status = ExitFileError;  // the reader of our output went away
+        if (!complete(values, o.channels)) {
+            if (++incompleteInARow == MaxIncompleteInARow) {
+                env.err << "vx7318: the kit stopped answering after reading " << n + 1 - MaxIncompleteInARow << '\n';
+                status = ExitLinkFailure;
                 break;
             }
+            env.err << "vx7318: reading " << n + 1 << " came back incomplete and is left out\n";
         } else {
-            file.WriteLine(line);
-            if (file.Failed()) break;
+            incompleteInARow = 0;
+            if (!output.write(taken - start, values)) {
+                status = ExitFileError;
+                break;
+            }
         }
-        session.progress.show("Reading", o.forMs ? (clock.micros() - start) / 1000 : n + 1, total);
-        due += everyMicros;
+        session.progress.show("Reading", o.forMs ? (clock.micros() - start) / 1000 : n + 1,
+                              o.forMs ? *o.forMs : o.count);
+        due += uint64_t(o.everyMs) * 1000;
         if (due < clock.micros()) due = clock.micros();  // late: the next reading at once, none made up
     }
     session.progress.finish();
-    if (!o.out.empty() && !file.Close() && status != ExitLinkFailure) {
-        env.err << "vx7318: the readings could not be written to " << o.out << ": "
-                << (file.Error() ? file.Error()->Describe() : "unknown error") << '\n';
-        return ExitFileError;
-    }
+    if (!output.finish() && status == ExitSuccess) status = ExitFileError;
     return status;
 }

@@ -227,6 +227,7 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
         {{"read", "--out", out}, {}, ExitNoKit, "Not found on any port"},
         {{"--simulate", "read", "--out", folder / "missing/f.txt"}, {}, ExitFileError, "cannot write"},
         {{"--simulate", "read", "--out", folder.path().string()}, {}, ExitFileError, "cannot write"},
+        {{"--simulate", "read", "--out", "/dev/full"}, {}, ExitFileError, "No space left on device"},
         {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, ExitFileError, "NONE.ARB"},
         {{"--simulate", "sample", "--channel", "1", "--size", "8", "--out", out},
          [](SimulatedKit& kit) { kit.faults().silent = true; }, ExitLinkFailure, "reset button"},

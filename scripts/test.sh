@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once plainly, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer, with a minute of fuzzing of the measurement-file
-# reader in between. Installs missing packages first.
+# UndefinedBehaviorSanitizer, with the Debian package and a minute of fuzzing
+# of the measurement-file reader in between. Installs missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh

@@ -54,8 +54,8 @@ std::optional<std::vector<int>> ParseChannelList(const std::string& text) {
 }
 
 std::optional<uint64_t> ParseDuration(const std::string& text) {
-    static const std::pair<const char*, uint64_t> units[] = {
-        {"ms", 1}, {"s", 1000}, {"m", 60'000}, {"h", 3'600'000}, {"d", 86'400'000}, {"", 1000}};
+    static const std::pair<const char*, uint64_t> units[] = {{"ms", 1},        {"s", 1000},       {"m", 60'000},
+                                                             {"h", 3'600'000}, {"d", 86'400'000}, {"", 1000}};
     for (const auto& [unit, ms] : units) {
         const std::string suffix = unit;
         if (text.size() <= suffix.size() || text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0)
@@ -97,8 +97,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     read->add_option("--every", every, "Milliseconds from one reading to the next (default 1000)");
     read->add_option("--for", forText, "Read for a time instead of a count: 90s, 15m, 12h, 1d")->excludes(count);
     for (CLI::App* command : {read, sample}) {
-        command->add_option("--coding", coding, "unipolar or bipolar")
-            ->check(CLI::IsMember({"unipolar", "bipolar"}));
+        command->add_option("--coding", coding, "unipolar or bipolar")->check(CLI::IsMember({"unipolar", "bipolar"}));
         command->add_option("--input", input, "single or differential")
             ->check(CLI::IsMember({"single", "differential"}));
         command->add_option("--vref", vref, "Reference voltage in volts (default 4.096)");
@@ -142,15 +141,18 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         if (!list) throw CLI::ValidationError("--channels", "\"" + channels + "\" is no list of channels 0 to 7");
         o.channels = *list;
         const auto ms = wholeNumber<uint32_t>(every);
-        if (!ms || *ms == 0) throw CLI::ValidationError("--every", "\"" + every + "\" is no number of milliseconds above 0");
+        if (!ms || *ms == 0)
+            throw CLI::ValidationError("--every", "\"" + every + "\" is no number of milliseconds above 0");
         o.everyMs = *ms;
         if (o.count == 0) throw CLI::ValidationError("--count", "at least one reading");
         if (!forText.empty()) {
             o.forMs = ParseDuration(forText);
-            if (!o.forMs) throw CLI::ValidationError("--for", "\"" + forText + "\" is no duration such as 90s, 15m or 12h");
+            if (!o.forMs)
+                throw CLI::ValidationError("--for", "\"" + forText + "\" is no duration such as 90s, 15m or 12h");
         }
         const auto volts = ParseDecimal(vref, ".");
-        if (!volts || *volts <= 0) throw CLI::ValidationError("--vref", "\"" + vref + "\" is no positive number of volts");
+        if (!volts || *volts <= 0)
+            throw CLI::ValidationError("--vref", "\"" + vref + "\" is no positive number of volts");
         o.vref = *volts;
         o.bipolar = coding == "bipolar";
         o.differential = input == "differential";

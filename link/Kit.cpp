@@ -40,7 +40,8 @@ Kit::ConnectResult Kit::connect(const std::string& port, const std::vector<std::
         // The history says why the last port tried would not open.
         const auto& lines = port_.MemoHistory.lines();
         for (auto line = lines.rbegin(); line != lines.rend(); ++line)
-            if (line->rfind("Error", 0) == 0 || line->rfind("Rejected", 0) == 0) return {Outcome::NotFound, why + " " + *line};
+            if (line->rfind("Error", 0) == 0 || line->rfind("Rejected", 0) == 0)
+                return {Outcome::NotFound, why + " " + *line};
         return {Outcome::NotFound, why};
     }
     if (sequence_.cbDLerror) return {Outcome::LoaderMissing, "Cannot read the loader file " + loaderPath + "."};

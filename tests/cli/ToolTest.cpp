@@ -94,8 +94,8 @@ TEST(Tool, ReadWritesAFileTheProgramLoads) {
     for (const char* name : {"r.txt", "r.CSV"}) {
         TempFolder folder;
         Tool tool;
-        const Outcome run = tool.run({"--simulate", "read", "--count", "5", "--channels", "0-3", "--every", "100",
-                                  "--out", folder / name});
+        const Outcome run = tool.run(
+            {"--simulate", "read", "--count", "5", "--channels", "0-3", "--every", "100", "--out", folder / name});
         ASSERT_EQ(run.code, ExitSuccess) << run.err;
         const LoadResult loaded = LoadMeasurementFile(folder / name, tool.clock);
         ASSERT_TRUE(loaded.Ok()) << loaded.Error;
@@ -117,7 +117,8 @@ TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
     for (const auto& c : cases) {
         Tool tool;
         tool.terminal = c.terminal;
-        const Outcome run = tool.run({"--simulate", "read", "--count", "3", "--channels", c.channels, "--every", "250"});
+        const Outcome run =
+            tool.run({"--simulate", "read", "--count", "3", "--channels", c.channels, "--every", "250"});
         ASSERT_EQ(run.code, ExitSuccess) << run.err;
         std::istringstream lines(run.out);
         std::string line;
@@ -157,7 +158,8 @@ TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
 TEST(Tool, SampleWritesEveryUploadedSample) {
     TempFolder folder;
     Tool tool;
-    const Outcome run = tool.run({"--simulate=COBALT", "sample", "--channel", "4", "--size", "256", "--out", folder / "s.txt"});
+    const Outcome run =
+        tool.run({"--simulate=COBALT", "sample", "--channel", "4", "--size", "256", "--out", folder / "s.txt"});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
     const LoadResult loaded = LoadMeasurementFile(folder / "s.txt", tool.clock);
     ASSERT_TRUE(loaded.Ok()) << loaded.Error;

@@ -11,8 +11,6 @@ public:
     std::string check(const std::string& path);
     // The run wrote nothing: remove the file the check made.
     void discard();
-    // Readings went into the file: keep it.
-    void keep() { created_.clear(); }
 
 private:
     std::string created_;

@@ -161,7 +161,6 @@ int TakeReadings(Session& session) {
         check.discard();
         return ExitFileError;
     }
-    check.keep();
 
     Clock& clock = env.clock;
     const uint64_t start = clock.micros();

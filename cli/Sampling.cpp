@@ -136,6 +136,5 @@ int SampleChannel(Session& session) {
         env.err << "vx7318: " << saved.Error << '\n';
         return ExitFileError;
     }
-    check.keep();
     return status;
 }

@@ -139,11 +139,30 @@ TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
             EXPECT_FALSE(std::getline(fields, field)) << line;
         }
         EXPECT_FALSE(std::getline(lines, line));
-        if (c.terminal)
+        if (c.terminal) {
             EXPECT_NE(run.err.find("\rDownloading [" + std::string(30, '#') + "] 100%"), std::string::npos);
-        else
+            EXPECT_NE(run.err.find("\rReading [" + std::string(30, '#') + "] 100%"), std::string::npos);
+        } else
             EXPECT_EQ(run.err, "");
     }
+}
+
+// A reply garbled on the line is left out, not passed off as a reading.
+TEST(Tool, AGarbledReadingIsLeftOut) {
+    Tool tool;
+    tool.prepare = [&](SimulatedKit& kit) { tool.clock.at(30'000'000, [&kit] { kit.faults().garbledFromModule = 4; }); };
+    const Outcome run = tool.run({"--simulate", "read", "--count", "40", "--channels", "2"});
+    EXPECT_EQ(run.code, ExitSuccess);
+    EXPECT_NE(run.err.find("came back incomplete and is left out"), std::string::npos) << run.err;
+    std::istringstream lines(run.out);
+    std::string line;
+    int count = 0;
+    for (std::getline(lines, line); std::getline(lines, line); ++count) {
+        double volts = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%*[^,],%lf", &volts), 1) << line;
+        EXPECT_NEAR(volts, Levels[2], 0.002) << line;
+    }
+    EXPECT_EQ(count, 39);
 }
 
 TEST(Tool, PortsListsEachPortAndWhetherItOpens) {

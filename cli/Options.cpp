@@ -74,10 +74,14 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
 
     CLI::App app{"Measurements with the VX7318 evaluation kit from the command line.", "vx7318"};
     app.fallthrough();
+    app.footer(
+        "Exit status: 0 success, 2 bad arguments, 3 no kit found, 4 link failure, 5 file error,\n"
+        "130 stopped by Ctrl-C (what was measured so far is kept). More in vx7318(1).");
     app.require_subcommand(0, 1);
     std::string simulate;
-    app.add_flag("--simulate{ARBORD}", simulate,
-                 "Use the simulated kit instead of a port: ARBORD (the default), BRANT, COBALT or COBALT-16WIDE");
+    app.add_flag("--simulate", simulate,
+                 "Use the simulated kit instead of a port: ARBORD (the default), BRANT, COBALT or COBALT-16WIDE")
+        ->option_text("[=KIND]");
     app.add_flag("--version", o.version, "Print the version and exit");
     // Simulated inputs (--sim-input) join the options here.
 
@@ -124,7 +128,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         for (CLI::App* command : {ports, connect, read, sample})
             if (command->parsed()) failing = command;
         if (!simulate.empty()) {
-            const auto kind = Kinds.find(simulate);
+            const auto kind = Kinds.find(simulate == "true" ? "ARBORD" : simulate);  // "true": no KIND given
             if (kind == Kinds.end())
                 throw CLI::ValidationError("--simulate", "unknown module kind \"" + simulate +
                                                              "\": use ARBORD, BRANT, COBALT or COBALT-16WIDE");

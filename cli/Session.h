@@ -23,7 +23,7 @@ public:
     // The control word for one channel, or for a scan of all eight.
     void setControlWord(int channel, bool scanAll);
     bool stopAsked() const { return environment.stopAsked && environment.stopAsked(); }
-    // " 1.2345" with "." in every locale.
+    // "1.2345" with "." in every locale.
     static std::string voltsText(double volts, int decimals = 4);
 
     const Options& options;

@@ -2,8 +2,9 @@
 // The link to one evaluation kit without any window: the serial device (a
 // switch between real ports and registered devices such as the simulated
 // kit), the port layer, the query protocol and the connection sequence,
-// wired as the serial window wires them. connect() walks the sequence tick
-// by tick on the clock until the module's application runs or it gives up.
+// wired as the serial window wires them (the debugger bridge stays with the
+// window). connect() walks the sequence tick by tick on the clock until the
+// module's application runs or it gives up.
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -1,6 +1,9 @@
 #include <QStringList>
 
+#include <utility>
+
 #include "PainterFixture.h"
+#include "graph/HistogramBins.h"
 
 namespace {
 
@@ -138,11 +141,9 @@ TEST_F(HistogramTest, ProgressTextsEveryFiftyMilliseconds)
     QStringList texts;
     QObject::connect(&q, &ZrGraphPainter::progress, [&](const QString& t) { texts << t; });
     q.ShowHistogram();
-    ASSERT_EQ(texts.size(), 10);
-    EXPECT_EQ(texts[0], "Histogram (init channel 3: 0/4 0%)...");
-    EXPECT_EQ(texts[3], "Histogram (init channel 3: 3/4 75%)...");
-    EXPECT_EQ(texts[5], "Histogram (counting channel 3: 0/5 0%)...");
-    EXPECT_EQ(texts[9], "Histogram (counting channel 3: 4/5 80%)...");
+    ASSERT_EQ(texts.size(), 5);
+    EXPECT_EQ(texts[0], "Histogram (counting channel 3: 0/5 0%)...");
+    EXPECT_EQ(texts[4], "Histogram (counting channel 3: 4/5 80%)...");
 
     // A virtual clock that stands still shows nothing.
     int shown = 0;
@@ -150,12 +151,53 @@ TEST_F(HistogramTest, ProgressTextsEveryFiftyMilliseconds)
     feed(p, 0, {1, 2, 3});
     p.ShowHistogram();
     EXPECT_EQ(shown, 0);
+}
 
-    // A flat channel has nothing to divide by: its one init step reads 100%.
-    texts.clear();
-    ch.Data.Reset();
-    ch.Data[0] = 9;
-    q.ShowHistogram();
-    ASSERT_FALSE(texts.isEmpty());
-    EXPECT_EQ(texts[0], "Histogram (init channel 3: 0/0 100%)...");
+// A view command given while a build yields has the last word, and the
+// histogram it leaves counts every record once.
+TEST_F(HistogramTest, ABuildGivesWayToACommandGivenDuringItsYield)
+{
+    SteppingClock stepping;
+    ZrGraphPainter q(nullptr, 1, 64, stepping);
+    auto& ch = q.DisplayZorTape()->Channels[0];
+    for (int r = 0; r < 10; ++r) ch.Data[r] = r % 2;
+    ch.Enabled = true;
+    for (int inner : {1, 2}) {
+        SCOPED_TRACE(inner);
+        q.ShowTimeDomain();
+        bool once = true;
+        auto c = QObject::connect(&q, &ZrGraphPainter::progress, [&] {
+            if (!std::exchange(once, false)) return;
+            if (inner == 1) q.ShowTable(); else q.ShowHistogram();
+        });
+        q.ShowHistogram();
+        QObject::disconnect(c);
+        EXPECT_EQ(q.ViewMode(), inner);
+        if (inner == 2) {
+            EXPECT_EQ(ch.Histogram[0] + ch.Histogram[1], 10);
+        }
+    }
+}
+
+// The bins of the whole range are made at once: a wide range builds quickly,
+// and one too wide to hold is refused with the view as it was.
+TEST_F(HistogramTest, WideRangesBuildAtOnceOrAreRefused)
+{
+    feed(p, 0, {0, 1000000, 1000000});
+    p.ShowHistogram();
+    EXPECT_EQ(bins(0).Capacity(), 1000001);
+    EXPECT_EQ(bins(0)[1000000], 2);
+    EXPECT_EQ(p.YScale(), 1);
+
+    p.ShowTimeDomain();
+    feed(p, 1, {-5, int(kMaxHistogramBins) - 5});
+    try {
+        p.ShowHistogram();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "The histogram of channel 1 cannot be shown: its codes span 4194305 values, "
+                               "more than the 4194304 a histogram holds.");
+    }
+    EXPECT_EQ(p.ViewMode(), 0);
+    EXPECT_EQ(bins(0)[1000000], 2);
 }

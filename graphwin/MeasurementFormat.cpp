@@ -1,5 +1,6 @@
 #include "graphwin/MeasurementFormat.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -24,16 +25,24 @@ char SeparatorForFilter(int filterIndex)
     return filterIndex == 1 ? ',' : '\t';
 }
 
+namespace {
+// Limits near the ends of the int range put the 2 % margin outside it.
+int clampedToInt(double v)
+{
+    return int(std::clamp(v, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+}
+}  // namespace
+
 int CodeLimits::HomeYBottom() const
 {
     const double span = double(MaxCode) - double(MinCode);
-    return int(double(MinCode) - span * 0.02);
+    return clampedToInt(double(MinCode) - span * 0.02);
 }
 
 int CodeLimits::HomeYTop() const
 {
     const double span = double(MaxCode) - double(MinCode);
-    return int(double(MaxCode) + span * 0.02);
+    return clampedToInt(double(MaxCode) + span * 0.02);
 }
 
 void MeasurementMetadata::ApplyTo(CodeLimits& limits) const

@@ -2,6 +2,9 @@
 // painter's scale object alone: no widgets, no pixels.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "graph/PainterScale.h"
@@ -74,6 +77,44 @@ TEST(GraphViewCommands, ZoomDividesOrMultipliesByFiveAroundTheCentre)
     view::ContractY(s);
     EXPECT_EQ(s.YScale(), 10);
     EXPECT_EQ(s.YBottom(), -80) << "half height 20 became 100";
+}
+
+// Scales and edges stop at the limits instead of wrapping, and the read-outs
+// stay exact for any code.
+TEST(GraphViewCommands, PanAndZoomStopAtTheLimits)
+{
+    using Command = void (*)(PainterScale&);
+    const struct {
+        Command zoom, pan;
+        bool horizontal;
+        int direction;
+    } cases[] = {{view::ContractX<PainterScale>, view::PanLeft<PainterScale>, true, -1},
+                 {view::ContractX<PainterScale>, view::PanRight<PainterScale>, true, 1},
+                 {view::ContractY<PainterScale>, view::PanUp<PainterScale>, false, 1},
+                 {view::ContractY<PainterScale>, view::PanDown<PainterScale>, false, -1}};
+    for (const auto& c : cases) {
+        PainterScale s = Scale64();
+        for (int i = 0; i < 20; ++i) c.zoom(s);
+        EXPECT_EQ(c.horizontal ? s.XScale() : s.YScale(), kMaxScale);
+        for (int i = 0; i < 8; ++i) {
+            const int before = c.horizontal ? s.XLeft() : s.YBottom();
+            c.pan(s);
+            const int after = c.horizontal ? s.XLeft() : s.YBottom();
+            // Each pan moves the same way, up to the limit and no further.
+            EXPECT_LE(std::abs(after), kMaxEdge);
+            EXPECT_GE((std::int64_t(after) - before) * c.direction, 0);
+        }
+        EXPECT_LE(s.XLeft(), s.XRight());
+        EXPECT_LE(s.YBottom(), s.YTop());
+    }
+
+    EXPECT_EQ(view::CodeText(2147483647.0), "2147483647");
+    EXPECT_EQ(view::CodeText(-2147483648.0), "-2147483648");
+    EXPECT_EQ(view::ReadoutAt(0, 0, 10, 1, 1, 0, 2147483647).code, 2147483646);
+    const std::vector<std::pair<char, int>> widest{{'B', INT_MIN}, {'T', INT_MAX}, {'L', 0}, {'R', 1}};
+    RecordingView v;
+    view::Home(v, CodeLimits{INT_MAX, INT_MIN}, 1);
+    EXPECT_EQ(v.calls, widest);
 }
 
 TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)

@@ -1,4 +1,11 @@
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -31,12 +38,6 @@ TZorTape FourRecordTape()
     TZorTape tape(1, 4);
     FillTape(tape, kFourRecords);
     return tape;
-}
-
-// What follows the title and metadata lines.
-std::string DataLines(const std::string& file)
-{
-    return file.substr(file.find('\n', file.find('\n') + 1) + 1);
 }
 
 LoadResult LoadText(const std::string& text)
@@ -98,69 +99,63 @@ TEST(MeasurementWriter, DisabledChannelsWriteNothingAndTheCursorStays)
 
     ASSERT_TRUE(WriteMeasurements(dir / "c.txt", tape, Settings('\t', false, true)).Ok());
     // Record 2 was never reached: its slots hold what the tape holds there.
-    EXPECT_EQ(DataLines(ReadWholeFile(dir / "c.txt")), "0\t\t2\t3\r\n1\t\t5\t6\r\n2\t\t0\t0\r\n");
+    // The metadata names the saved channels and the line-number column.
+    EXPECT_EQ(ReadWholeFile(dir / "c.txt"), "; Real Time Data\r\n"
+                                            ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,2 LineNumbers=1\r\n"
+                                            "0\t\t2\t3\r\n1\t\t5\t6\r\n2\t\t0\t0\r\n");
     // Saving must not move the cursor, or the next live reading would
     // overwrite records out of turn.
     EXPECT_EQ(tape.ThisRecord(), record);
     EXPECT_EQ(tape.ThisChannel(), channel);
-
-    // A tape whose only channel is 3 still saves its codes.
-    TZorTape single(1, 2);
-    FillTape(single, {{7}, {8}}, 3);
-    ASSERT_TRUE(WriteMeasurements(dir / "single.txt", single, Settings()).Ok());
-    EXPECT_EQ(DataLines(ReadWholeFile(dir / "single.txt")), "\t7\r\n\t8\r\n");
 }
 
-TEST(MeasurementFiles, RoundTripsThroughTheReader)
+// Every combination of the writer's options loads back into the same
+// channels, records and values, and saves again to the same bytes.
+TEST(MeasurementFiles, EveryCombinationOfOptionsRoundTrips)
 {
     TempFolder dir;
-    TZorTape tape(1, 5);
-    FillTape(tape, {{-2048, 0, 2047}, {5, -6, 7}, {100, 200, 300}, {1, 2, 3}, {-1, -2, -3}});
     VirtualClock clock;
+    const Rows rows{{-2048, 0, 2047, 9}, {5, -6, 7, 8}, {100, 200, 300, 400}};
+    for (const std::vector<int>& disabled : {std::vector<int>{}, {1}, {0}, {0, 2}})
+        for (const char sep : {'\t', ','})
+            for (const bool header : {false, true})
+                for (const bool numbers : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << "disabled " << disabled.size() << " sep " << int(sep)
+                                                    << " header " << header << " numbers " << numbers);
+                    TZorTape tape(1, 3);
+                    FillTape(tape, rows);
+                    for (int c : disabled)
+                        tape.Channels[c].Enabled = false;
+                    SaveSettings settings = Settings(sep, header, numbers);
+                    settings.SubLsbs = 3;
+                    settings.Limits = {2047, -2048};
+                    const std::string first = dir / "first.txt", second = dir / "second.txt";
+                    ASSERT_TRUE(WriteMeasurements(first, tape, settings).Ok());
 
-    for (const char sep : {'\t', ','}) {
-        SaveSettings settings = Settings(sep);
-        settings.Caption = "Upload: 6 ksps";
-        settings.SubLsbs = 3;
-        settings.Limits = {2047, -2048};
-        const std::string path = dir / "round.txt";
-        ASSERT_TRUE(WriteMeasurements(path, tape, settings).Ok());
+                    const LoadResult loaded = LoadMeasurementFile(first, clock);
+                    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+                    const TZorTape& back = loaded.Data.Tape;
+                    EXPECT_EQ(back.NumRecords(), 3u);
+                    for (int c = 0; c < 4; ++c) {
+                        const bool saved = tape.Channels[c].Enabled;
+                        ASSERT_EQ(back.Channels.IsAllocated(c) && back.Channels[c].Enabled, saved) << c;
+                        for (int r = 0; saved && r < 3; ++r)
+                            EXPECT_EQ(back.Channels[c].Data[r], rows[r][c]);
+                    }
+                    settings.Caption = loaded.Data.Title;
+                    ASSERT_TRUE(WriteMeasurements(second, back, settings).Ok());
+                    EXPECT_EQ(ReadWholeFile(second), ReadWholeFile(first));
+                }
+}
 
-        const LoadResult loaded = LoadMeasurementFile(path, clock);
-        ASSERT_TRUE(loaded.Ok()) << loaded.Error;
-        const LoadedMeasurements& m = loaded.Data;
-        EXPECT_EQ(m.Title, "Upload: 6 ksps");
-        EXPECT_EQ(m.Metadata.SubLsbs, 3);
-        EXPECT_EQ(m.Columns, 3u);
-        EXPECT_EQ(TapeRows(m.Tape), TapeRows(tape));
-        EXPECT_EQ(m.Tape.Channels[1].SubLsbDivisor, 8.0);
-        EXPECT_EQ(m.Tape.Channels[2].PlotColor, DefaultPlotColors[2]);
-
-        // Bipolar limits from the file move the home scale.
-        CodeLimits limits;
-        m.Metadata.ApplyTo(limits);
-        EXPECT_EQ(limits.HomeYBottom(), -2129);
-        EXPECT_EQ(limits.HomeYTop(), 2128);
-    }
-
-    // Header and line numbers are not recognised: the header's words load as
-    // a record of zeros and the line numbers as channel 0.
-    ASSERT_TRUE(WriteMeasurements(dir / "both.csv", FourRecordTape(), Settings(',', true, true)).Ok());
-    const LoadResult both = LoadMeasurementFile(dir / "both.csv", clock);
-    ASSERT_TRUE(both.Ok()) << both.Error;
-    EXPECT_EQ(TapeRows(both.Data.Tape), (Rows{{0, 0, 0, 0, 0, 0},
-                                                    {0, 10, 20, 0, 0, 0},
-                                                    {1, 11, 21, 0, 0, 0},
-                                                    {2, 12, 22, 0, 0, 0},
-                                                    {3, 13, 23, 0, 0, 0}}));
-
-    // A disabled channel 0 leaves an empty first column, which loads as 0.
-    TZorTape gap = FourRecordTape();
-    gap.Channels[0].Enabled = false;
-    ASSERT_TRUE(WriteMeasurements(dir / "gap.txt", gap, Settings()).Ok());
-    const LoadResult gapped = LoadMeasurementFile(dir / "gap.txt", clock);
-    ASSERT_TRUE(gapped.Ok());
-    EXPECT_EQ(TapeRows(gapped.Data.Tape), (Rows{{0, 20}, {0, 21}, {0, 22}, {0, 23}}));
+TEST(MeasurementFiles, ForeignFilesLoadAsTheSplittingRulesSay)
+{
+    // Without the writer's notes, a disabled channel 0 leaves an empty first
+    // column that loads as 0, and numbers in the first column are channel 0.
+    EXPECT_EQ(TapeRows(LoadText("; t\n;~ MaxPossibleCode=1\n\t20\n\t21\n").Data.Tape), (Rows{{0, 20}, {0, 21}}));
+    EXPECT_EQ(TapeRows(LoadText("0,5\n1,6\n").Data.Tape), (Rows{{0, 5}, {1, 6}}));
+    // A UTF-8 byte-order mark is no part of the first value.
+    EXPECT_EQ(TapeRows(LoadText("\xEF\xBB\xBF" "7,8\n").Data.Tape), (Rows{{7, 8}}));
 }
 
 TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
@@ -236,6 +231,16 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
     EXPECT_EQ(errorFor("empty.txt", ""), prefix + "empty.txt could not be loaded: it is empty.");
     EXPECT_EQ(errorFor("title.txt", "; just a title\r\n"),
               prefix + "title.txt could not be loaded: it holds a title line and no data.");
+    // UTF-16, with or without its byte-order mark.
+    for (const std::string& text : {std::string("\xFF\xFE" "1\0\n\0", 6), std::string("1\0,\0" "2\0", 6)})
+        EXPECT_EQ(errorFor("wide-text.txt", text),
+                  prefix + "wide-text.txt could not be loaded: it is not a text file the program reads (it looks "
+                           "like UTF-16; save it as UTF-8 or ASCII).");
+    // A file whose size is not what its reading gave (the kernel's files
+    // report size 0, as a file still being written would report less).
+    EXPECT_EQ(LoadMeasurementFile("/proc/self/status", clock).Error,
+              "The file /proc/self/status could not be loaded: it changed size while it was being read; load it "
+              "again once it is complete.");
 
     // A line of a million separators.
     EXPECT_EQ(errorFor("commas.csv", "; t\n1," + std::string(1'000'000, ',') + "\n"),
@@ -264,33 +269,73 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
               "The file " + huge + " could not be loaded: it is larger than 64 MiB, the most a measurement "
                                    "file may hold.");
 
-    // After all that, loading works as before.
+    // After all that, loading works as before. Limits that make no sense
+    // are ignored, and the user is told.
     EXPECT_EQ(errorFor("ok.txt", "; t\n1\t2\n"), "");
+    WriteWholeFile(dir / "limits.txt", "; t\n;~ MaxPossibleCode=1 MinPossibleCode=5\n1\n");
+    const LoadResult odd = LoadMeasurementFile(dir / "limits.txt", clock);
+    EXPECT_EQ(odd.Warning, prefix + "limits.txt was loaded, but its MaxPossibleCode 1 is below its MinPossibleCode 5, "
+                                    "so both are ignored.");
+    EXPECT_FALSE(odd.Data.Metadata.MaxPossibleCode || odd.Data.Metadata.MinPossibleCode);
 }
 
-TEST(MeasurementWriter, AFailedSaveSaysWhyAndLeavesTheTapeAlone)
+// A save that fails for any reason says why, keeps the earlier file as it
+// was, leaves nothing else in the folder and never waits.
+TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris)
 {
     TempFolder dir;
     const TZorTape tape = FourRecordTape();
-    const Rows before = TapeRows(tape);
+    const std::string old = dir / "old.txt";
+    WriteWholeFile(old, "earlier\r\n");
+    auto saveTo = [&](const std::string& path) { return WriteMeasurements(path, tape, Settings()).Error; };
+    auto folder = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::string prefix = "The measurements could not be saved to ";
 
-    const SaveResult full = WriteMeasurements("/dev/full", tape, Settings());
-    EXPECT_EQ(full.Error,
-              "The measurements could not be saved to /dev/full: write failed: No space left on device (error 28).");
+    {
+        // The disk fills up halfway through: the size limit makes the
+        // second write fail as a full disk would.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 40;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const std::string oldError = saveTo(old), newError = saveTo(dir / "new.txt");
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(oldError, prefix + old + ": write failed: File too large (error 27).");
+        EXPECT_EQ(newError, prefix + (dir / "new.txt") + ": write failed: File too large (error 27).");
+    }
+    EXPECT_EQ(ReadWholeFile(old), "earlier\r\n");
+    EXPECT_EQ(saveTo(dir / "gone/x.txt"),
+              prefix + (dir / "gone/x.txt") + ": open failed: No such file or directory (error 2).");
 
-    const SaveResult missing = WriteMeasurements(dir / "gone/x.txt", tape, Settings());
-    EXPECT_EQ(missing.Error, "The measurements could not be saved to " + (dir / "gone/x.txt") +
-                                 ": open failed: No such file or directory (error 2).");
+    // A named pipe with no reader, and a device, are refused at once.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(saveTo(dir / "pipe"), prefix + (dir / "pipe") + ": it is not a plain file.");
+    EXPECT_EQ(saveTo("/dev/null"), prefix + "/dev/null: it is not a plain file.");
 
-    // A file that another writer holds is neither truncated nor written.
-    const std::string held = dir / "held.txt";
-    OutputFile other;
-    ASSERT_TRUE(other.Open(held));
-    other.WriteLine("someone else's");
-    const SaveResult busy = WriteMeasurements(held, tape, Settings());
-    EXPECT_NE(busy.Error.find("flock failed: Resource temporarily unavailable"), std::string::npos) << busy.Error;
-    EXPECT_EQ(ReadWholeFile(held), "someone else's\r\n");
+    // A file that another program holds, with flock or with lockf, is left untouched.
+    {
+        InOutFile other(O_WRONLY, 0);
+        ASSERT_TRUE(other.Open(old));
+        EXPECT_EQ(saveTo(old), prefix + old + ": flock failed: Resource temporarily unavailable (error 11).");
+    }
+    const int fd = ::open(old.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::lockf(fd, F_TLOCK, 0), 0);
+    EXPECT_EQ(saveTo(old), prefix + old + ": fcntl failed: Resource temporarily unavailable (error 11).");
+    ::close(fd);
+    EXPECT_EQ(ReadWholeFile(old), "earlier\r\n");
+    EXPECT_EQ(folder(), (std::vector<std::string>{"old.txt", "pipe"}));
 
-    EXPECT_EQ(TapeRows(tape), before);
-    EXPECT_TRUE(WriteMeasurements(dir / "fine.txt", tape, Settings()).Ok());
+    // Free again, the save replaces the file and keeps its permissions.
+    ::chmod(old.c_str(), 0640);
+    EXPECT_EQ(saveTo(old), "");
+    EXPECT_EQ(ReadWholeFile(old).substr(0, 16), "; Real Time Data");
+    EXPECT_EQ(std::filesystem::status(old).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(folder(), (std::vector<std::string>{"old.txt", "pipe"}));
 }

@@ -111,7 +111,9 @@ TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
     EXPECT_EQ(fresh.Data.Count(), 0);
 }
 
-TEST(ZorTape, FirstValueOfASwitchedOffChannelOverwritesItsHistory)
+// A channel's first value draws it as a flat line; a channel that was hidden
+// and receives a value keeps its history.
+TEST(ZorTape, FirstValueFlattensAChannelButHidingKeepsItsHistory)
 {
     TZorTape tape(1, 8);
     tape.Channels[0].Data.ReserveRight(8);
@@ -121,7 +123,7 @@ TEST(ZorTape, FirstValueOfASwitchedOffChannelOverwritesItsHistory)
     tape.SetThisChannelEnabled(false);
     tape.DataPointCh(0, 7);
     EXPECT_TRUE(tape.GetThisChannelEnabled());
-    EXPECT_EQ(Records(tape, 0, 8), std::vector<int>(8, 7));
+    EXPECT_EQ(Records(tape, 0, 8), (std::vector<int>{42, 43, 7, 42, 42, 42, 42, 42}));
 }
 
 TEST(ZorTape, ValueByColourGoesToTheLowestChannelOfThatColour)

@@ -67,28 +67,6 @@ TEST(OutputFile, WriteGathersTextUntilTheBufferLimit)
     EXPECT_EQ(ReadWholeFile(path), "kept");
 }
 
-TEST(OutputFile, AFileHeldByAnotherWriterIsRefusedUntouched)
-{
-    TempFolder dir;
-    const std::string path = dir / "held.txt";
-    OutputFile first;
-    ASSERT_TRUE(first.Open(path));
-    first.WriteLine("precious");
-
-    OutputFile second;
-    EXPECT_FALSE(second.Open(path));
-    ASSERT_TRUE(second.Error());
-    EXPECT_EQ(second.Error()->call, "flock");
-    EXPECT_EQ(second.Error()->code, EWOULDBLOCK);
-    EXPECT_EQ(ReadWholeFile(path), "precious\r\n");
-    EXPECT_FALSE(second.Close());
-
-    EXPECT_TRUE(first.Close());
-    OutputFile third;  // free again once the first is closed
-    EXPECT_TRUE(third.Open(path));
-    EXPECT_TRUE(third.Close());
-}
-
 TEST(OutputFile, FailuresCarryTheSystemReasonToTheCaller)
 {
     TempFolder dir;

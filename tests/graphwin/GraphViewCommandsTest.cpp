@@ -32,51 +32,35 @@ struct RecordingView {
 
 }  // namespace
 
-TEST(GraphViewCommands, PanMovesByAThirdOfTheWidthAndBack)
+// Pans move by a third of the width or height; zooms divide or multiply the
+// scale by five (down to 1) and keep the centre where it was.
+TEST(GraphViewCommands, PanByAThirdAndZoomByFiveAroundTheCentre)
 {
-    PainterScale s = Scale64();
-    ASSERT_EQ(s.XRight(), 64);
-    view::PanLeft(s);
-    EXPECT_EQ(s.XLeft(), -21);
-    view::PanRight(s);
-    EXPECT_EQ(s.XLeft(), 0);
-
-    s.SetYBottom(0);
-    const int height = s.YTop() - s.YBottom();  // 40 codes
-    view::PanUp(s);
-    EXPECT_EQ(s.YBottom(), height / 3);
-    view::PanDown(s);
-    view::PanDown(s);
-    EXPECT_EQ(s.YBottom(), -height / 3);
-}
-
-TEST(GraphViewCommands, ZoomDividesOrMultipliesByFiveAroundTheCentre)
-{
-    PainterScale s = Scale64();
-    s.SetXScale(4);
-    view::ExpandX(s);
-    EXPECT_EQ(s.XScale(), 1);
-    s.SetXScale(50);
-    view::ExpandX(s);
-    EXPECT_EQ(s.XScale(), 10);
-    view::ContractX(s);
-    EXPECT_EQ(s.XScale(), 50);
-
-    // From records 0..320 at XScale 10 to 64 records wide, still centred on 160.
-    s.SetXScale(10);
-    s.SetXLeft(0);
-    view::ExpandX(s);
-    EXPECT_EQ(s.XLeft(), 128);
-    EXPECT_EQ(s.XRight(), 192);
-
-    s.SetYScale(7);
-    view::ExpandY(s);
-    EXPECT_EQ(s.YScale(), 1) << "7 / 5 in integers is 1, and 5 or less goes to 1";
-    s.SetYScale(2);
-    s.SetYBottom(0);
-    view::ContractY(s);
-    EXPECT_EQ(s.YScale(), 10);
-    EXPECT_EQ(s.YBottom(), -80) << "half height 20 became 100";
+    using Command = void (*)(PainterScale&);
+    const struct {
+        Command command;
+        int xScale, yScale;                      // before; edges at 0
+        int xLeft, xScaleAfter, yBottom, yScaleAfter;
+    } cases[] = {
+        {view::PanLeft<PainterScale>, 2, 2, -21, 2, 0, 2},   // 64 records wide
+        {view::PanRight<PainterScale>, 2, 2, 21, 2, 0, 2},
+        {view::PanUp<PainterScale>, 2, 2, 0, 2, 13, 2},      // 40 codes high
+        {view::PanDown<PainterScale>, 2, 2, 0, 2, -13, 2},
+        {view::ExpandX<PainterScale>, 4, 2, 48, 1, 0, 2},    // 4 / 5 in integers goes to 1
+        {view::ExpandX<PainterScale>, 10, 2, 128, 2, 0, 2},  // records 0..320 to 128..192
+        {view::ContractX<PainterScale>, 10, 2, -640, 50, 0, 2},
+        {view::ExpandY<PainterScale>, 2, 7, 0, 2, 60, 1},
+        {view::ContractY<PainterScale>, 2, 2, 0, 2, -80, 10},
+    };
+    for (const auto& c : cases) {
+        PainterScale s = Scale64();
+        s.SetXScale(c.xScale);
+        s.SetYScale(c.yScale);
+        c.command(s);
+        EXPECT_EQ((std::vector<int>{s.XLeft(), s.XScale(), s.YBottom(), s.YScale()}),
+                  (std::vector<int>{c.xLeft, c.xScaleAfter, c.yBottom, c.yScaleAfter}))
+            << &c - cases;
+    }
 }
 
 // Scales and edges stop at the limits instead of wrapping, and the read-outs

@@ -1,6 +1,7 @@
 #include "graphwin/MyFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -218,15 +219,22 @@ bool ReplacementFile::Begin(const std::string& target)
         return false;
     }
     // Non-blocking: a plain file that turned into a pipe since the check must not hang the save.
+    // A link is followed: the file it names gets the new version, the link stays.
+    if (exists) {
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            target_ = real;
+            std::free(real);
+        }
+    }
     targetLock_.AccessMode = O_WRONLY | O_NONBLOCK;
-    if (exists && !targetLock_.Open(target))
+    if (exists && !targetLock_.Open(target_))
         return false;
 
     // A fresh name in the same folder, so that the rename stays on one file system.
     static unsigned serial = 0;
     output_.CreationMode = O_CREAT | O_EXCL;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = FolderOf(target) + "/.vx-save-" + std::to_string(::getpid()) + "-" +
+        const std::string name = FolderOf(target_) + "/.vx-save-" + std::to_string(::getpid()) + "-" +
                                  std::to_string(++serial) + ".tmp";
         if (output_.Open(name)) {
             temporary_ = name;

@@ -98,10 +98,8 @@ TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
     tape.SetNumRecords(100);
     EXPECT_EQ(Records(tape, 0, 3), (std::vector<int>{10, 11, 12}));
     EXPECT_EQ(tape.Channels[0].Data.Capacity(), 100);
-    const GraphChannel& fresh = tape.Channels[2];
-    EXPECT_EQ(fresh.Data.Capacity(), 100);
-    EXPECT_EQ(fresh.Data.Origin(), 0);
-    EXPECT_EQ(fresh.Data.Count(), 0);
+    EXPECT_EQ(tape.Channels[2].Data.Capacity(), 100);
+    EXPECT_EQ(tape.Channels[2].Data.Count(), 0);
 }
 
 // A channel's first value draws it as a flat line; a channel that was hidden

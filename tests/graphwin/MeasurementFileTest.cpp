@@ -61,52 +61,40 @@ private:
 TEST(MeasurementWriter, WritesTitleMetadataAndOneLinePerRecord)
 {
     TempFolder dir;
-    const TZorTape tape = FourRecordTape();
-
-    ASSERT_TRUE(WriteMeasurements(dir / "tab.txt", tape, Settings()).Ok());
-    EXPECT_EQ(ReadWholeFile(dir / "tab.txt"),
-              "; Real Time Data\r\n"
-              ";~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
-              "10\t20\r\n11\t21\r\n12\t22\r\n13\t23\r\n");
-
-    ASSERT_TRUE(WriteMeasurements(dir / "both.csv", tape, Settings(',', true, true)).Ok());
-    EXPECT_EQ(ReadWholeFile(dir / "both.csv"),
-              "; Real Time Data\r\n"
-              ";~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
-              "Line,Measurements from Vanto Evaluation Kit\r\n"
-              "0,10,20\r\n1,11,21\r\n2,12,22\r\n3,13,23\r\n");
-
-    SaveSettings subLsbs = Settings(',', true, false);
-    subLsbs.SubLsbs = 3;
-    subLsbs.Limits = {2047, -2048};
-    subLsbs.Caption = "two\r\nlines";
-    ASSERT_TRUE(WriteMeasurements(dir / "sub.csv", tape, subLsbs).Ok());
-    EXPECT_EQ(ReadWholeFile(dir / "sub.csv"),
-              "; two  lines\r\n"
-              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n"
-              "Measurements from Vanto Evaluation Kit\r\n"
-              "10,20\r\n11,21\r\n12,22\r\n13,23\r\n");
-}
-
-TEST(MeasurementWriter, DisabledChannelsWriteNothingAndTheCursorStays)
-{
-    TempFolder dir;
-    TZorTape tape(1, 3);
-    FillTape(tape, {{1, 2, 3}, {4, 5, 6}});
-    tape.Channels[0].Enabled = false;
-    const std::uint32_t record = tape.ThisRecord();
-    const std::uint32_t channel = tape.ThisChannel();
-
-    ASSERT_TRUE(WriteMeasurements(dir / "c.txt", tape, Settings('\t', false, true)).Ok());
-    // Record 2 was never reached: its slots hold what the tape holds there.
-    // The metadata names the saved channels and the line-number column.
-    EXPECT_EQ(ReadWholeFile(dir / "c.txt"), "; Real Time Data\r\n"
-                                            ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,2 LineNumbers=1\r\n"
-                                            "0\t\t2\t3\r\n1\t\t5\t6\r\n2\t\t0\t0\r\n");
+    const TZorTape four = FourRecordTape();
+    TZorTape gap(1, 3);  // record 2 is never reached: its slots hold what the tape holds there
+    FillTape(gap, {{1, 2, 3}, {4, 5, 6}});
+    gap.Channels[0].Enabled = false;
+    const std::uint32_t record = gap.ThisRecord(), channel = gap.ThisChannel();
+    SaveSettings sub = Settings(',', true, false);
+    sub.SubLsbs = 3;
+    sub.Limits = {2047, -2048};
+    sub.Caption = "two\r\nlines";
+    const struct {
+        const TZorTape& tape;
+        SaveSettings settings;
+        const char* bytes;
+    } cases[] = {
+        {four, Settings(), "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
+                           "10\t20\r\n11\t21\r\n12\t22\r\n13\t23\r\n"},
+        {four, Settings(',', true, true), "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
+                                          "Line,Measurements from Vanto Evaluation Kit\r\n"
+                                          "0,10,20\r\n1,11,21\r\n2,12,22\r\n3,13,23\r\n"},
+        {four, sub, "; two  lines\r\n;~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n"
+                    "Measurements from Vanto Evaluation Kit\r\n10,20\r\n11,21\r\n12,22\r\n13,23\r\n"},
+        // The metadata names the saved channels and the line-number column.
+        {gap, Settings('\t', false, true), "; Real Time Data\r\n"
+                                           ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,2 LineNumbers=1\r\n"
+                                           "0\t\t2\t3\r\n1\t\t5\t6\r\n2\t\t0\t0\r\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteMeasurements(dir / "m.txt", c.tape, c.settings).Ok());
+        EXPECT_EQ(ReadWholeFile(dir / "m.txt"), c.bytes);
+    }
     // Saving must not move the cursor, or the next live reading would
     // overwrite records out of turn.
-    EXPECT_EQ(tape.ThisRecord(), record);
-    EXPECT_EQ(tape.ThisChannel(), channel);
+    EXPECT_EQ(gap.ThisRecord(), record);
+    EXPECT_EQ(gap.ThisChannel(), channel);
 }
 
 // Every combination of the writer's options loads back into the same
@@ -321,10 +309,13 @@ TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris)
     EXPECT_EQ(ReadWholeFile(old), "earlier\r\n");
     EXPECT_EQ(folder(), (std::vector<std::string>{"old.txt", "pipe"}));
 
-    // Free again, the save replaces the file and keeps its permissions.
+    // Free again, the save replaces the file, through a link to it, and
+    // keeps its permissions.
     ::chmod(old.c_str(), 0640);
-    EXPECT_EQ(saveTo(old), "");
+    std::filesystem::create_symlink(old, dir / "link");
+    EXPECT_EQ(saveTo(dir / "link"), "");
     EXPECT_EQ(ReadWholeFile(old).substr(0, 16), "; Real Time Data");
     EXPECT_EQ(std::filesystem::status(old).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(folder(), (std::vector<std::string>{"old.txt", "pipe"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    EXPECT_EQ(folder(), (std::vector<std::string>{"link", "old.txt", "pipe"}));
 }

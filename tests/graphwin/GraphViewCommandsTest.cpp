@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "graph/PainterScale.h"
@@ -114,23 +115,12 @@ TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)
     EXPECT_EQ(v.calls, bipolar);
 }
 
-TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToSix)
+TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToFive)
 {
-    PainterScale s;
-    std::vector<int> larger;
-    for (int i = 0; i < 4; ++i) {
-        s.SetGridSize(view::LargerGridSize(s.GridSize()));
-        larger.push_back(s.GridSize());
+    for (auto [size, larger, smaller] : {std::tuple{10, 40, 5}, {50, 200, 25}, {150, 200, 75}, {5, 20, 5}}) {
+        EXPECT_EQ(view::LargerGridSize(size), larger) << size;
+        EXPECT_EQ(view::SmallerGridSize(size), smaller) << size;
     }
-    EXPECT_EQ(larger, (std::vector<int>{40, 160, 200, 200}));
-
-    std::vector<int> smaller;
-    for (int i = 0; i < 6; ++i) {
-        s.SetGridSize(view::SmallerGridSize(s.GridSize()));
-        smaller.push_back(s.GridSize());
-    }
-    EXPECT_EQ(smaller, (std::vector<int>{100, 50, 25, 12, 6, 6})) << "3 is below what the painter takes";
-    EXPECT_EQ(view::SmallerGridSize(5), 5);
 }
 
 TEST(GraphViewCommands, MouseReadoutNamesRecordAndCodeUnderThePixel)

@@ -133,8 +133,9 @@ MeasurementMetadata ParseMetadata(std::string_view text)
             if (auto channels = ParseChannelList(value))
                 meta.Channels = std::move(*channels);
             else
-                Note(meta.Problem, "its channel list \"" + std::string(value) + "\" is not ascending channel numbers below " +
-                                       std::to_string(kMaxChannels) + " and is ignored");
+                Note(meta.Problem, "its channel list \"" + std::string(value) +
+                                       "\" is not ascending channel numbers below " + std::to_string(kMaxChannels) +
+                                       " and is ignored");
         }
     }
     if (meta.MaxPossibleCode && meta.MinPossibleCode && *meta.MaxPossibleCode < *meta.MinPossibleCode) {

@@ -81,8 +81,9 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     LoadedMeasurements& out = result.Data;
     // UTF-16 puts a NUL beside every ASCII character, which would end the text
     // after one digit; a UTF-8 byte-order mark is no part of the first value.
-    const bool utf16 = content.size() >= 2 && (content.substr(0, 2) == "\xFF\xFE" || content.substr(0, 2) == "\xFE\xFF" ||
-                                               (content[0] == '\0') != (content[1] == '\0'));
+    const std::string_view start = content.substr(0, 2);
+    const bool utf16 = start.size() == 2 && (start == "\xFF\xFE" || start == "\xFE\xFF" ||
+                                             (start[0] == '\0') != (start[1] == '\0'));
     if (utf16) {
         result.Error = "it is not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
         return result;

@@ -2,8 +2,9 @@
 // Reads a measurement file into a record tape, value by value, exactly as live
 // readings would arrive: column k of each line goes to channel k, and each
 // line becomes one record. The program's own header line, line-number column
-// and list of saved channels are recognised, so its files load back as saved. Hostile files cannot take unbounded memory: the
-// limits below give a clear message instead.
+// and list of saved channels are recognised, so its files load back as
+// saved. Hostile files cannot take unbounded memory: the limits below give a
+// clear message instead.
 #include <cstddef>
 #include <functional>
 #include <string>

@@ -195,64 +195,46 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
 {
     TempFolder dir;
     VirtualClock clock;
-    auto errorFor = [&](const std::string& name, const std::string& text) {
-        WriteWholeFile(dir / name, text);
-        return LoadMeasurementFile(dir / name, clock).Error;
-    };
-    const std::string prefix = "The file " + (dir / "");
-
-    EXPECT_EQ(LoadMeasurementFile(dir / "missing.txt", clock).Error,
-              prefix + "missing.txt could not be loaded: open failed: No such file or directory (error 2).");
-    EXPECT_EQ(LoadMeasurementFile(dir.path().string(), clock).Error,
-              "The file " + dir.path().string() + " could not be loaded: it is not a plain file.");
-    EXPECT_EQ(errorFor("empty.txt", ""), prefix + "empty.txt could not be loaded: it is empty.");
-    EXPECT_EQ(errorFor("title.txt", "; just a title\r\n"),
-              prefix + "title.txt could not be loaded: it holds a title line and no data.");
-    // UTF-16, with or without its byte-order mark.
-    for (const std::string& text : {std::string("\xFF\xFE" "1\0\n\0", 6), std::string("1\0,\0" "2\0", 6)})
-        EXPECT_EQ(errorFor("wide-text.txt", text),
-                  prefix + "wide-text.txt could not be loaded: it is not a text file the program reads (it looks "
-                           "like UTF-16; save it as UTF-8 or ASCII).");
-    // A file whose size is not what its reading gave (the kernel's files
-    // report size 0, as a file still being written would report less).
-    EXPECT_EQ(LoadMeasurementFile("/proc/self/status", clock).Error,
-              "The file /proc/self/status could not be loaded: it changed size while it was being read; load it "
-              "again once it is complete.");
-
-    // A line of a million separators.
-    EXPECT_EQ(errorFor("commas.csv", "; t\n1," + std::string(1'000'000, ',') + "\n"),
-              prefix + "commas.csv could not be loaded: line 2 is longer than 4096 characters.");
-    std::string wide = "; t\n1\n";
-    for (int i = 0; i < 100; ++i)
-        wide += "1,";
-    EXPECT_EQ(errorFor("wide.csv", wide), prefix + "wide.csv could not be loaded: line 3 has more than 64 columns.");
-
-    // Many short lines, then one as wide as allowed: too many values.
-    std::string tall = "; t\n";
+    std::string tall = "; t\n";  // many short lines, then one as wide as allowed
     for (int i = 0; i < 300'000; ++i)
         tall += "0\n";
-    for (int i = 0; i < 63; ++i)
-        tall += "1,";
-    tall += "1\n";
-    EXPECT_EQ(errorFor("tall.txt", tall),
-              prefix + "tall.txt could not be loaded: line 300002 makes 64 channels of 300001 records, "
-                       "more than the 16777216 values a graph holds.");
-
+    tall += "1" + std::string(63, ',') + "\n";
+    const std::string utf16 =
+        "not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "it is empty"},
+        {"; just a title\r\n", "it holds a title line and no data"},
+        {std::string("\xFF\xFE" "1\0\n\0", 6), "it is " + utf16},  // with its byte-order mark
+        {std::string("1\0,\0" "2\0", 6), "it is " + utf16},        // without
+        {"; t\n1," + std::string(1'000'000, ',') + "\n", "line 2 is longer than 4096 characters"},
+        {"; t\n1\n" + std::string(100, ','), "line 3 has more than 64 columns"},
+        {tall, "line 300002 makes 64 channels of 300001 records, more than the 16777216 values a graph holds"},
+        {"; t\n1\t2\n", ""},  // after all that, loading works as before
+    };
+    const std::string path = dir / "m.txt";
+    for (const auto& [text, why] : cases) {
+        WriteWholeFile(path, text);
+        const std::string expected = "The file " + path + " could not be loaded: " + why + ".";
+        EXPECT_EQ(LoadMeasurementFile(path, clock).Error, why.empty() ? "" : expected);
+    }
+    auto errorAt = [&](const std::string& where) { return LoadMeasurementFile(where, clock).Error; };
+    EXPECT_EQ(errorAt(dir / "missing.txt"), "The file " + (dir / "missing.txt") + " could not be loaded: open "
+                                                "failed: No such file or directory (error 2).");
+    EXPECT_EQ(errorAt(dir.path()), "The file " + dir.path().string() + " could not be loaded: it is not a plain file.");
+    // A file whose size is not what its reading gave (the kernel's files
+    // report size 0, as a file still being written would report less).
+    EXPECT_EQ(errorAt("/proc/self/status"), "The file /proc/self/status could not be loaded: it changed size while "
+                                            "it was being read; load it again once it is complete.");
     // A huge file is refused by its size, before anything is read.
-    const std::string huge = dir / "huge.txt";
-    WriteWholeFile(huge, "; t\n");
-    ASSERT_EQ(::truncate(huge.c_str(), off_t(kMaxFileBytes) + 1), 0);
-    EXPECT_EQ(LoadMeasurementFile(huge, clock).Error,
-              "The file " + huge + " could not be loaded: it is larger than 64 MiB, the most a measurement "
-                                   "file may hold.");
+    ASSERT_EQ(::truncate(path.c_str(), off_t(kMaxFileBytes) + 1), 0);
+    EXPECT_EQ(errorAt(path), "The file " + path + " could not be loaded: it is larger than 64 MiB, the most a "
+                                                  "measurement file may hold.");
 
-    // After all that, loading works as before. Limits that make no sense
-    // are ignored, and the user is told.
-    EXPECT_EQ(errorFor("ok.txt", "; t\n1\t2\n"), "");
-    WriteWholeFile(dir / "limits.txt", "; t\n;~ MaxPossibleCode=1 MinPossibleCode=5\n1\n");
-    const LoadResult odd = LoadMeasurementFile(dir / "limits.txt", clock);
-    EXPECT_EQ(odd.Warning, prefix + "limits.txt was loaded, but its MaxPossibleCode 1 is below its MinPossibleCode 5, "
-                                    "so both are ignored.");
+    // Limits that make no sense are ignored, and the user is told.
+    WriteWholeFile(path, "; t\n;~ MaxPossibleCode=1 MinPossibleCode=5\n1\n");
+    const LoadResult odd = LoadMeasurementFile(path, clock);
+    EXPECT_EQ(odd.Warning, "The file " + path + " was loaded, but its MaxPossibleCode 1 is below its "
+                                                "MinPossibleCode 5, so both are ignored.");
     EXPECT_FALSE(odd.Data.Metadata.MaxPossibleCode || odd.Data.Metadata.MinPossibleCode);
 }
 

@@ -83,8 +83,10 @@ TEST(MeasurementFormat, MetadataLineAndItsParsing)
         const char* text;
         const char* problem;
     } ignored[] = {
-        {"MaxPossibleCode=2147483648", "its MaxPossibleCode \"2147483648\" is not a 32-bit whole number and is ignored"},
-        {"MaxPossibleCode=-1 MinPossibleCode=0", "its MaxPossibleCode -1 is below its MinPossibleCode 0, so both are ignored"},
+        {"MaxPossibleCode=2147483648",
+         "its MaxPossibleCode \"2147483648\" is not a 32-bit whole number and is ignored"},
+        {"MaxPossibleCode=-1 MinPossibleCode=0",
+         "its MaxPossibleCode -1 is below its MinPossibleCode 0, so both are ignored"},
         {"Channels=2,1", "its channel list \"2,1\" is not ascending channel numbers below 64 and is ignored"},
         {"Channels=64", "its channel list \"64\" is not ascending channel numbers below 64 and is ignored"},
     };

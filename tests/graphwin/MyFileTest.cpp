@@ -53,6 +53,7 @@ TEST(OutputFile, WriteGathersTextUntilTheBufferLimit)
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
     file.Write("b");  // 512 waiting: out they go
     EXPECT_EQ(std::filesystem::file_size(path), 512u);
+    EXPECT_TRUE(file.Close());
 
     // Text after a NUL in the buffer is not written.
     OutputFile nul;

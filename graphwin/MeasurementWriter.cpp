@@ -48,7 +48,8 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
     }
 
     ReplacementFile replacement;
-    const bool begun = replacement.Begin(path);
+    if (!replacement.Begin(path))
+        return {"The measurements could not be saved to " + path + ": " + replacement.Describe() + "."};
     OutputFile& file = replacement.Output();
     file.WriteLine("; " + OneLine(settings.Caption));
     file.WriteLine(FormatMetadataLine(settings.SubLsbs, settings.Limits, layout));
@@ -79,7 +80,7 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
     }
 
     SaveResult result;
-    if (!begun || !replacement.Commit())
+    if (!replacement.Commit())
         result.Error = "The measurements could not be saved to " + path + ": " + replacement.Describe() + ".";
     return result;
 }

@@ -2,7 +2,10 @@
 // on request, one bar per code rising from count 0.
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <algorithm>
+#include <string>
 
+#include "graph/HistogramBins.h"
 #include "graph/TraceRaster.h"
 #include "graph/ZrGraphPainter.h"
 #include "platform/Clock.h"
@@ -24,50 +27,43 @@ bool ZrGraphPainter::histogramProgress(std::uint32_t& since, const std::function
 void ZrGraphPainter::ShowHistogram()
 {
     if (!tape_) return;
+    const unsigned command = ++viewCommands_;
+    auto& channels = tape_->Channels;
+    auto shown = [&](int i) { return channels[i].Enabled && channels[i].Data.Count() > 0; };
+    // A range too wide is refused before any channel's histogram is touched.
+    for (int i = channels.Low(); channels.Count() > 0 && i <= channels.High(); ++i) {
+        if (!shown(i)) continue;
+        const BinRange range = HistogramBinRange(channels[i], subLsbs_, subLsbDivisor_);
+        if (range.Count() > kMaxHistogramBins)
+            throw Exception("The histogram of channel " + std::to_string(i) + " cannot be shown: its codes span " +
+                            std::to_string(range.Count()) + " values, more than the " +
+                            std::to_string(kMaxHistogramBins) + " a histogram holds.");
+    }
+
     std::uint32_t since = clock_.ticks();
     int highestCount = 0, lowestBin = 0, highestBin = 0;
     bool first = true;
-    auto& channels = tape_->Channels;
     for (int i = channels.Low(); channels.Count() > 0 && i <= channels.High(); ++i) {
+        if (!shown(i)) continue;
         GraphChannel& ch = channels[i];
-        if (!ch.Enabled || ch.Data.Count() == 0) continue;
-        ch.Histogram.Reset();
         ComputeMinMax(ch);
         if (first) {
             OverallMin = ch.Min;
             OverallMax = ch.Max;
         }
-        const double min = ch.Min, max = ch.Max;
-        // Every bin of the range exists, so empty codes show as gaps.
-        for (std::int64_t b = std::int64_t(min); double(b) <= max; ++b) {
-            ch.Histogram[int(b)] = 0;
-            auto text = [&] {
-                // A flat channel has nothing left to initialise.
-                const int percent = max > min ? truncToInt((b - min) * 100.0 / (max - min)) : 100;
-                return QString::asprintf("Histogram (init channel %d: %d/%d %d%%)...", i, truncToInt(b - min),
-                                         truncToInt(max - min), percent);
-            };
-            if (!histogramProgress(since, text)) {
-                progressText_.clear();
-                return;
-            }
+        const int count = ch.Data.Count();
+        // Another view command given during a yield has the last word: this build gives way.
+        const int highest = CountHistogram(ch, subLsbs_, subLsbDivisor_, [&](int counted) {
+            return histogramProgress(since, [&] {
+                       return QString::asprintf("Histogram (counting channel %d: %d/%d %d%%)...", i, counted, count,
+                                                int(std::int64_t(counted) * 100 / count));
+                   }) && viewCommands_ == command;
+        });
+        if (highest < 0) {
+            progressText_.clear();
+            return;
         }
-        const OffsetArray<int>& data = ch.Data;
-        const int low = data.Low(), count = data.Count();
-        for (int r = low; r <= data.High(); ++r) {
-            const int code = data[r];
-            const int bin = subLsbs_ == 0 ? code : truncToInt(code / subLsbDivisor_);
-            const int n = ++ch.Histogram[bin];
-            if (n > highestCount) highestCount = n;
-            auto text = [&] {
-                return QString::asprintf("Histogram (counting channel %d: %d/%d %d%%)...", i, r - low, count,
-                                         int(std::int64_t(r - low) * 100 / count));
-            };
-            if (!histogramProgress(since, text)) {
-                progressText_.clear();
-                return;
-            }
-        }
+        highestCount = std::max(highestCount, highest);
         if (ch.Histogram.Low() < lowestBin || first) lowestBin = ch.Histogram.Low();
         if (ch.Histogram.High() > highestBin || first) highestBin = ch.Histogram.High();
         first = false;

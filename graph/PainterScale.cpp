@@ -1,5 +1,7 @@
 #include "graph/PainterScale.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 int truncToInt(double v)
@@ -9,6 +11,19 @@ int truncToInt(double v)
     if (v > limit) return 1 << 30;
     return static_cast<int>(std::trunc(v));
 }
+
+int truncToCode(double v)
+{
+    if (v != v) return 0;
+    if (v <= double(INT_MIN)) return INT_MIN;
+    if (v >= double(INT_MAX)) return INT_MAX;
+    return static_cast<int>(std::trunc(v));
+}
+
+namespace {
+int clampEdge(int v) { return std::clamp(v, -kMaxEdge, kMaxEdge); }
+int clampScale(int v) { return std::min(v, kMaxScale); }
+}  // namespace
 
 int roundUp125(int v)
 {
@@ -37,6 +52,7 @@ int PainterScale::YTop() const
 
 unsigned PainterScale::SetXLeft(int v)
 {
+    v = clampEdge(v);
     if (v == xLeft_) return ScaleNone;
     xLeft_ = v;
     AutoScaled = false;
@@ -45,6 +61,7 @@ unsigned PainterScale::SetXLeft(int v)
 
 unsigned PainterScale::SetYBottom(int v)
 {
+    v = clampEdge(v);
     if (v == yBottom_) return ScaleNone;
     yBottom_ = v;
     AutoScaled = false;
@@ -53,6 +70,7 @@ unsigned PainterScale::SetYBottom(int v)
 
 unsigned PainterScale::SetXScale(int v)
 {
+    v = clampScale(v);
     if (v < 1 || v == xScale_) return ScaleNone;
     xScale_ = v;
     recomputePixelsPerUnit();
@@ -64,6 +82,7 @@ unsigned PainterScale::SetYScale(int v)
 {
     if (v < 1 || v == yScale_) return ScaleNone;
     if (AutoScale) v = roundUp125(v);
+    v = clampScale(v);
     yScale_ = v;
     recomputePixelsPerUnit();
     AutoScaled = false;
@@ -87,7 +106,7 @@ unsigned PainterScale::SetXRight(int v)
 {
     if (Width > 0) {
         int s = truncToInt(double(int64_t(v) - xLeft_) * gridSize_ / Width + 1.0);
-        xScale_ = s < 1 ? 1 : s;
+        xScale_ = std::clamp(s, 1, kMaxScale);
         recomputePixelsPerUnit();
     }
     AutoScaled = false;
@@ -99,7 +118,7 @@ unsigned PainterScale::SetYTop(int v)
     unsigned effect = ScaleNone;
     if (Height > 0) {
         int s = truncToInt(double(int64_t(v) - yBottom_) * gridSize_ / Height + 1.0);
-        if (s < 1) s = 1;
+        s = std::clamp(s, 1, kMaxScale);
         if (AutoScale) {
             effect = SetYScale(s);
         } else {
@@ -121,12 +140,13 @@ unsigned PainterScale::SetAutoScale(bool on)
 void PainterScale::DoAutoScale(double overallMin, double overallMax, unsigned recordsUsed)
 {
     SetXLeft(0);
-    SetXRight(int(recordsUsed));
+    SetXRight(int(std::min<unsigned>(recordsUsed, INT_MAX)));
     int span = truncToInt(overallMax - overallMin);
     SetYBottom(truncToInt(overallMin));
     SetYTop(truncToInt(span * 0.35 + overallMax));
-    int slack = YTop() - yBottom_ - span;
-    SetYBottom(yBottom_ - slack / 2);
+    // Edges and spans near the limits do not fit an int: the sums run in 64 bits.
+    const int64_t slack = int64_t(YTop()) - yBottom_ - span;
+    SetYBottom(int(std::clamp<int64_t>(yBottom_ - slack / 2, -kMaxEdge, kMaxEdge)));
     SetYBottom(yBottom_ - yBottom_ % yScale_);
     RescaleThresholdYBottom = yBottom_;
     RescaleThresholdYTop = YTop();

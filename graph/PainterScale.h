@@ -4,6 +4,7 @@
 // and the mapping from records and codes to pixel positions. Every setter
 // reports what the view has to do afterwards instead of doing it, so the
 // painter decides when to invalidate, redraw or rebuild its background.
+#include <algorithm>
 #include <cstdint>
 
 // Bit set of the follow-up work a scale change asks of the view.
@@ -18,6 +19,14 @@ enum ScaleEffect : unsigned {
 // Float to pixel or unit: truncation toward zero, clamped far outside any
 // screen so that absurd scales cannot overflow an int.
 int truncToInt(double v);
+// Truncation toward zero, clamped to the int range: exact for any code a
+// record can hold, for read-outs.
+int truncToCode(double v);
+
+// Edges stay within the range truncToInt keeps exact, and a scale times five
+// stays far inside an int: panning and zooming stop there instead of wrapping.
+inline constexpr int kMaxEdge = 1 << 30;
+inline constexpr int kMaxScale = 1 << 28;
 
 // Smallest step of 1, 2, 5, 10, ... 5000000 not below v; above that, v itself.
 int roundUp125(int v);
@@ -53,8 +62,8 @@ public:
     unsigned SetAutoScale(bool on);
 
     // Stores edges without any side effect (the histogram fit uses these).
-    void StoreXLeft(int v) { xLeft_ = v; }
-    void StoreYBottom(int v) { yBottom_ = v; }
+    void StoreXLeft(int v) { xLeft_ = std::clamp(v, -kMaxEdge, kMaxEdge); }
+    void StoreYBottom(int v) { yBottom_ = std::clamp(v, -kMaxEdge, kMaxEdge); }
 
     // Fits the code range [overallMin, overallMax] and records 0..recordsUsed
     // into the view, centred, with the bottom edge on a multiple of YScale.

@@ -79,8 +79,9 @@ void TZorTape::DataPointCh(std::uint32_t ch, std::int32_t value)
     thisChannel_ = ch;
     GraphChannel& channel = Channels[int(ch)];
 
-    // A channel switched on by its first value starts as a flat line at that value.
-    if (!channel.Enabled)
+    // A channel switched on by its first value starts as a flat line at that
+    // value. One that was only hidden keeps the readings it holds.
+    if (!channel.Enabled && !channel.Data.InUse())
         channel.Data.Fill(value);
     channel.Enabled = true;
 

@@ -105,6 +105,7 @@ void ZrGraphPainter::redrawTraces()
 
 void ZrGraphPainter::ShowTimeDomain()
 {
+    ++viewCommands_;
     if (viewMode_ != 0) {
         viewMode_ = 0;
         DrawTraces();
@@ -114,6 +115,7 @@ void ZrGraphPainter::ShowTimeDomain()
 
 void ZrGraphPainter::ShowTable()
 {
+    ++viewCommands_;
     viewMode_ = 1;
     update();
 }

@@ -186,6 +186,7 @@ private:
     double subLsbDivisor_ = 1.0;
     QString progressText_;
 
+    unsigned viewCommands_ = 0;  // view commands given so far; a histogram build yields to a newer one
     bool drawing_ = false;       // a trace pass is under way (it may yield)
     bool restartDrawing_ = false;  // something changed during a yield
 };

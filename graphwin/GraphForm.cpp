@@ -112,7 +112,7 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
     connect(painter_, &ZrGraphPainter::mouseUp, this, &TGraphForm::PaintBox1MouseUp);
     painter_->installEventFilter(this);  // the panel's layout has resized it by then
 
-    view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    view::Home(*painter_, homeLimits(), painter_->NumRecords());
     builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
     DataUnsaved = false;
     ToolButtonHeaderLine->setChecked(SaveHeaderLine);
@@ -145,7 +145,7 @@ void TGraphForm::homeAgainWhileUntouched()
     const TZorTape* tape = painter_->DisplayZorTape();
     const std::array<int, 4> now{painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
     if (!tape || tape->RecordsUsed() != 0 || now != builtScale_) return;
-    view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    view::Home(*painter_, homeLimits(), painter_->NumRecords());
     builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
 }
 
@@ -281,7 +281,7 @@ void TGraphForm::ToolButtonYcontractClick()
 
 void TGraphForm::ToolButtonHomeClick()
 {
-    view::Home(*painter_, *GraphHost().limits, painter_->NumRecords());
+    view::Home(*painter_, homeLimits(), painter_->NumRecords());
     afterScaleCommand(ToolButtonHome);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "graphwin/MeasurementFormat.h"
 
@@ -29,8 +30,8 @@ class ZrGraphPainter;
 // fills it before it creates the first window; tests fill it with fakes.
 struct GraphWindowHost {
     Dialogs* dialogs = nullptr;
-    // The main window's MaxCode and MinCode. A loaded file may change them,
-    // which moves the home scale of every graph.
+    // The main window's MaxCode and MinCode: the home scale of every graph
+    // but a loaded one, which homes on the limits its file names.
     CodeLimits* limits = nullptr;
     // Paces the painter's long loops and the loader's progress caption.
     Clock* clock = nullptr;
@@ -214,6 +215,9 @@ private:
     std::array<QAction*, NumChannelButtons> channelActions_{};
     std::array<QAction*, 4> channelSeparators_{};
     std::unique_ptr<TZorTape> loadedTape_;  // a loaded window's tape, shown by the painter
+    std::optional<CodeLimits> fileLimits_;   // the code limits a loaded file names
+    // The limits the home scale spans and a save writes.
+    CodeLimits homeLimits() const { return fileLimits_.value_or(*GraphHost().limits); }
     int subLsbs_ = 0;
 };
 

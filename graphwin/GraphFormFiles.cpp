@@ -69,7 +69,7 @@ bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex)
     SaveSettings settings;
     settings.Caption = windowTitle().toStdString();
     settings.SubLsbs = subLsbs_;
-    settings.Limits = *GraphHost().limits;
+    settings.Limits = homeLimits();
     settings.Separator = SeparatorForFilter(filterIndex);
     settings.SaveHeaderLine = SaveHeaderLine;
     settings.SaveLineNumbers = SaveLineNumbers;
@@ -127,7 +127,11 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     form->loadedTape_ = std::make_unique<TZorTape>(std::move(data.Tape));
     painter.SetDisplayZorTape(form->loadedTape_.get());
     if (data.HasMetadata) {
-        data.Metadata.ApplyTo(*GraphHost().limits);
+        // The file's coding is the loaded window's own: the live range
+        // markers and statistics keep the limits of the current coding.
+        CodeLimits limits = *GraphHost().limits;
+        data.Metadata.ApplyTo(limits);
+        form->fileLimits_ = limits;
         form->SetSubLsbs(data.Metadata.SubLsbs);
     }
     painter.ResetPlotColors();
@@ -136,11 +140,16 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     form->ScaleChange();
     form->setWindowTitle(data.Title.empty() ? QStringLiteral("File %1").arg(qpath) : QString::fromStdString(data.Title));
 
-    const int channels = painter.GetNumChannels();
-    for (int n = 0; n < NumChannelButtons; ++n) form->ToolButtonChannel[n]->setChecked(n == 0 || channels > n);
+    // The buttons of the channels the file holds: its saved channels need not be 0, 1, 2, ...
+    const auto& channels = form->loadedTape_->Channels;
+    for (int n = 0; n < NumChannelButtons; ++n)
+        form->ToolButtonChannel[n]->setChecked(channels.IsAllocated(n) && channels[n].Enabled);
     form->MenuOptionsShowAllChannelButtonsClick();
     form->DataUnsaved = false;
     form->ToolButtonLoad->setChecked(false);
+    if (!result.Warning.empty())
+        GraphHost().dialogs->message(
+            {result.Warning, applicationTitle(), MsgButtons::Ok, MsgIcon::Warning, MsgAnswer::Ok});
     return form;
 }
 

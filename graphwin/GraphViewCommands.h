@@ -3,76 +3,86 @@
 // commands, apart from any widget. Each works on anything with the painter's
 // scale properties (the painter itself, or its PainterScale in tests).
 // Divisions by 3 and by 2 truncate toward zero, as integer division does.
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "graphwin/MeasurementFormat.h"
 
 namespace view {
 
+// Sums of edges and scales run in 64 bits and are clamped into an int; the
+// setters then stop edges and scales at the limits the painter can show.
+inline int ClampToInt(std::int64_t v)
+{
+    return int(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // A third of the width towards earlier records.
 template <class View>
 void PanLeft(View& v)
 {
-    v.SetXLeft(v.XLeft() + (v.XLeft() - v.XRight()) / 3);
+    v.SetXLeft(ClampToInt(v.XLeft() + (std::int64_t(v.XLeft()) - v.XRight()) / 3));
 }
 
 template <class View>
 void PanRight(View& v)
 {
-    v.SetXLeft(v.XLeft() - (v.XLeft() - v.XRight()) / 3);
+    v.SetXLeft(ClampToInt(v.XLeft() - (std::int64_t(v.XLeft()) - v.XRight()) / 3));
 }
 
 template <class View>
 void PanUp(View& v)
 {
-    v.SetYBottom(v.YBottom() + (v.YTop() - v.YBottom()) / 3);
+    v.SetYBottom(ClampToInt(v.YBottom() + (std::int64_t(v.YTop()) - v.YBottom()) / 3));
 }
 
 template <class View>
 void PanDown(View& v)
 {
-    v.SetYBottom(v.YBottom() - (v.YTop() - v.YBottom()) / 3);
+    v.SetYBottom(ClampToInt(v.YBottom() - (std::int64_t(v.YTop()) - v.YBottom()) / 3));
 }
 
 // Zooming by five keeps the centre: the left or bottom edge moves by the
 // change of the half width.
 inline int ZoomedIn(int scale) { return scale > 5 ? scale / 5 : 1; }
+inline int ZoomedOut(int scale) { return ClampToInt(std::int64_t(scale) * 5); }
 
 template <class View>
 void ExpandX(View& v)
 {
-    const int h1 = (v.XRight() - v.XLeft()) / 2;
+    const std::int64_t h1 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
     v.SetXScale(ZoomedIn(v.XScale()));
-    const int h2 = (v.XRight() - v.XLeft()) / 2;
-    v.SetXLeft(v.XLeft() - (h2 - h1));
+    const std::int64_t h2 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
+    v.SetXLeft(ClampToInt(v.XLeft() - (h2 - h1)));
 }
 
 template <class View>
 void ContractX(View& v)
 {
-    const int h1 = (v.XRight() - v.XLeft()) / 2;
-    v.SetXScale(v.XScale() * 5);
-    const int h2 = (v.XRight() - v.XLeft()) / 2;
-    v.SetXLeft(v.XLeft() - (h2 - h1));
+    const std::int64_t h1 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
+    v.SetXScale(ZoomedOut(v.XScale()));
+    const std::int64_t h2 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
+    v.SetXLeft(ClampToInt(v.XLeft() - (h2 - h1)));
 }
 
 template <class View>
 void ExpandY(View& v)
 {
-    const int h1 = (v.YTop() - v.YBottom()) / 2;
+    const std::int64_t h1 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
     v.SetYScale(ZoomedIn(v.YScale()));
-    const int h2 = (v.YTop() - v.YBottom()) / 2;
-    v.SetYBottom(v.YBottom() - (h2 - h1));
+    const std::int64_t h2 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
+    v.SetYBottom(ClampToInt(v.YBottom() - (h2 - h1)));
 }
 
 template <class View>
 void ContractY(View& v)
 {
-    const int h1 = (v.YTop() - v.YBottom()) / 2;
-    v.SetYScale(v.YScale() * 5);
-    const int h2 = (v.YTop() - v.YBottom()) / 2;
-    v.SetYBottom(v.YBottom() - (h2 - h1));
+    const std::int64_t h1 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
+    v.SetYScale(ZoomedOut(v.YScale()));
+    const std::int64_t h2 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
+    v.SetYBottom(ClampToInt(v.YBottom() - (h2 - h1)));
 }
 
 // All codes of the current coding with 2 % to spare, and the whole tape.

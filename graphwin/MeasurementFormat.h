@@ -72,20 +72,42 @@ struct CodeLimits {
     int HomeYTop() const;
 };
 
+// Channel numbers a file may name run from 0 to kMaxChannels - 1.
+inline constexpr int kMaxChannels = 64;
+
 // What a metadata line says. Absent keys and values that are not integers
 // leave the limits as they are and the Sub-LSBs setting at 0.
 struct MeasurementMetadata {
     int SubLsbs = 0;
     std::optional<int> MaxPossibleCode;
     std::optional<int> MinPossibleCode;
+    // The channel of each data column, ascending; empty: column k is channel k.
+    std::vector<int> Channels;
+    // The first column of each data line numbers the lines.
+    bool LineNumbers = false;
+    // What was ignored and why, as the end of a sentence; empty when nothing was.
+    std::string Problem;
 
     void ApplyTo(CodeLimits& limits) const;
 };
 
-// ";~ SubLsbs=3 MaxPossibleCode=4095 MinPossibleCode=0" (SubLsbs only when not 0).
-std::string FormatMetadataLine(int subLsbs, const CodeLimits& limits);
-// Parses the text after ";~ ".
+// What the writer says about its columns beyond the code limits.
+struct ColumnLayout {
+    std::vector<int> Channels;  // the saved channels, ascending
+    bool LineNumbers = false;
+};
+
+// ";~ SubLsbs=3 MaxPossibleCode=4095 MinPossibleCode=0" (SubLsbs only when not
+// 0), then " Channels=1,3" when the columns are not channels 0, 1, 2, ... and
+// " LineNumbers=1" when a line-number column leads.
+std::string FormatMetadataLine(int subLsbs, const CodeLimits& limits, const ColumnLayout& columns = {});
+// Parses the text after ";~ ". Limits that are not 32-bit integers, a maximum
+// below the minimum and a channel list out of order are ignored and named in Problem.
 MeasurementMetadata ParseMetadata(std::string_view text);
+
+// Whether a line is the writer's header line; numbered tells whether it
+// announces a line-number column.
+bool IsHeaderLine(std::string_view line, bool& numbered);
 
 // Splits one line into fields: at the first comma, else the first space, else
 // the first TAB, again and again on the trimmed rest. Every line has at least

@@ -79,6 +79,17 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
 {
     LoadResult result;
     LoadedMeasurements& out = result.Data;
+    // UTF-16 puts a NUL beside every ASCII character, which would end the text
+    // after one digit; a UTF-8 byte-order mark is no part of the first value.
+    const std::string_view start = content.substr(0, 2);
+    const bool utf16 = start.size() == 2 && (start == "\xFF\xFE" || start == "\xFE\xFF" ||
+                                             (start[0] == '\0') != (start[1] == '\0'));
+    if (utf16) {
+        result.Error = "it is not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
+        return result;
+    }
+    if (content.substr(0, 3) == "\xEF\xBB\xBF")
+        content.remove_prefix(3);
     LineReader reader(content);
     std::string_view line;
 
@@ -108,12 +119,23 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
         }
         out.HasMetadata = true;
         out.Metadata = ParseMetadata(TrimSpaces(line.substr(std::min<std::size_t>(3, line.size()))));
+        result.Warning = out.Metadata.Problem;
         pending = false;
+    }
+
+    // The writer's header line, the first line with text after the metadata,
+    // announces the line-number column when it starts with "Line".
+    bool haveData = pending || reader.Next(line);
+    while (haveData && IsBlank(line) && line.size() <= kMaxLineLength)
+        haveData = reader.Next(line);
+    bool numbered = out.Metadata.LineNumbers;
+    if (bool headerNumbered = false; haveData && IsHeaderLine(line, headerNumbered)) {
+        numbered = numbered || headerNumbered;
+        haveData = reader.Next(line);
     }
 
     // First pass: count the data lines, which fixes the tape's length, and
     // refuse overlong lines before any memory is taken for them.
-    const bool haveData = pending || reader.Next(line);
     const LineReader dataStart = reader;
     const std::string_view firstDataLine = line;
     std::size_t records = 0;
@@ -131,8 +153,21 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
         return result;
     }
 
+    // The channel of each data column: as the metadata lists them (the writer
+    // leaves an empty field before a first channel other than 0), then on
+    // from the last one listed.
+    const std::vector<int>& listed = out.Metadata.Channels;
+    const std::size_t skipped = (numbered ? 1 : 0) + (!listed.empty() && listed.front() != 0 ? 1 : 0);
+    auto channelOf = [&listed](std::size_t column) {
+        if (column < listed.size())
+            return std::uint32_t(listed[column]);
+        return std::uint32_t((listed.empty() ? 0 : listed.back() + 1) + int(column - listed.size()));
+    };
+
     // Second pass: every field becomes one reading of its channel.
     TZorTape& tape = out.Tape;
+    // Channels count from 0 even when the first saved one was not channel 0.
+    (void)tape.Channels[0];
     tape.SetNumRecords(std::uint32_t(records));
     tape.SetThisChannel(0);
     tape.SetThisRecord(0);
@@ -142,7 +177,7 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     std::vector<std::string_view> fields;
     std::uint32_t noted = clock.ticks();
     std::size_t r = 0;
-    std::size_t knownChannels = 0;
+    std::uint32_t knownChannels = 0;
     for (bool have = haveData; have; have = reader.Next(line)) {
         if (IsBlank(line))
             continue;
@@ -152,27 +187,31 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
                            std::to_string(kMaxColumns) + " columns";
             return result;
         }
-        if (fields.size() > out.Columns) {
-            if (fields.size() * records > kMaxValues) {
-                result.Error = "line " + std::to_string(reader.Number()) + " makes " +
-                               std::to_string(fields.size()) + " channels of " + std::to_string(records) +
-                               " records, more than the " + std::to_string(kMaxValues) +
-                               " values a graph holds";
+        // Every line is one record: one with no reading in it gives the first channel a 0.
+        const std::size_t first = std::min(skipped, fields.size() - 1);
+        const std::size_t columns = fields.size() - first;
+        if (columns > out.Columns) {
+            const std::size_t channels = channelOf(columns - 1) + 1;
+            if (channels * records > kMaxValues) {
+                result.Error = "line " + std::to_string(reader.Number()) + " makes " + std::to_string(channels) +
+                               " channels of " + std::to_string(records) + " records, more than the " +
+                               std::to_string(kMaxValues) + " values a graph holds";
                 return result;
             }
             // Room for the new channels before they hold records: growing
             // the channel array later would copy every record once more.
-            tape.SetNumChannels(int(fields.size()));
-            out.Columns = fields.size();
+            tape.SetNumChannels(int(channels));
+            out.Columns = columns;
         }
-        for (std::size_t k = 0; k < fields.size(); ++k) {
-            tape.DataPointCh(std::uint32_t(k), FieldValue(fields[k]));
+        for (std::size_t k = 0; k < columns; ++k) {
+            const std::uint32_t channel = channelOf(k);
+            tape.DataPointCh(channel, first < skipped ? 0 : FieldValue(fields[first + k]));
             // A channel first met in the middle of the file gets full storage
             // (channels met before have it already).
-            if (k >= knownChannels) {
-                if (tape.Channels[int(k)].Data.Capacity() < int(records))
+            if (channel >= knownChannels) {
+                if (tape.Channels[int(channel)].Data.Capacity() < int(records))
                     tape.SetNumRecords(std::uint32_t(records));
-                knownChannels = k + 1;
+                knownChannels = channel + 1;
             }
         }
         if (progress && std::uint32_t(clock.ticks() - noted) > 1000) {
@@ -242,10 +281,19 @@ LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const Load
             return failed(tooLarge);
         }
     }
+    // A file written to while it is read would load with a cut last number.
+    struct stat after {};
+    const bool changed = ::fstat(fd, &after) != 0 || std::size_t(st.st_size) != content.size() ||
+                         after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+                         after.st_mtim.tv_nsec != st.st_mtim.tv_nsec;
     ::close(fd);
+    if (changed)
+        return failed("it changed size while it was being read; load it again once it is complete");
 
     LoadResult result = ParseMeasurements(content, clock, progress);
     if (!result.Ok())
         result = failed(result.Error);
+    else if (!result.Warning.empty())
+        result.Warning = "The file " + path + " was loaded, but " + result.Warning + ".";
     return result;
 }

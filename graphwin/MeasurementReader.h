@@ -1,8 +1,10 @@
 #pragma once
 // Reads a measurement file into a record tape, value by value, exactly as live
 // readings would arrive: column k of each line goes to channel k, and each
-// line becomes one record. Hostile files cannot take unbounded memory: the
-// limits below give a clear message instead.
+// line becomes one record. The program's own header line, line-number column
+// and list of saved channels are recognised, so its files load back as
+// saved. Hostile files cannot take unbounded memory: the limits below give a
+// clear message instead.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -18,7 +20,7 @@ class Clock;
 inline constexpr std::size_t kMaxFileBytes = 64u << 20;
 inline constexpr std::size_t kMaxLineLength = 4096;
 // The graph window has buttons for channels 0 to 19; wider files still load.
-inline constexpr std::size_t kMaxColumns = 64;
+inline constexpr std::size_t kMaxColumns = kMaxChannels;
 // Records times channels: the tape's codes take at most 64 MiB.
 inline constexpr std::size_t kMaxValues = 16u << 20;
 
@@ -31,13 +33,14 @@ struct LoadedMeasurements {
     bool HasMetadata = false;
     MeasurementMetadata Metadata;
     std::size_t Records = 0;  // data lines: the tape's NumRecords
-    std::size_t Columns = 0;  // fields of the widest line
+    std::size_t Columns = 0;  // data columns of the widest line
     TZorTape Tape{1, 64};
 };
 
 struct LoadResult {
     bool Ok() const { return Error.empty(); }
     std::string Error;  // why nothing was loaded
+    std::string Warning;  // what of the file was ignored, when something was
     LoadedMeasurements Data;
 };
 

@@ -29,27 +29,34 @@ std::string OneLine(std::string text)
 SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, const SaveSettings& settings)
 {
     const char sep = settings.Separator;
-    OutputFile file;
-    file.Open(path);
-    file.WriteLine("; " + OneLine(settings.Caption));
-    file.WriteLine(FormatMetadataLine(settings.SubLsbs, settings.Limits));
-    if (settings.SaveHeaderLine) {
-        if (settings.SaveLineNumbers)
-            file.Write(std::string("Line") + sep);
-        file.WriteLine(HeaderLineText);
-    }
 
     // The enabled channels, by number from 0; numbers below the lowest in
     // use have no channel and write nothing.
     std::vector<const GraphChannel*> columns;
     std::vector<bool> leadingSeparator;
+    ColumnLayout layout;
+    // A header line announces the line numbers itself.
+    layout.LineNumbers = settings.SaveLineNumbers && !settings.SaveHeaderLine;
     if (tape.Channels.Count() > 0) {
         for (int c = 0; c <= tape.Channels.High(); ++c) {
             if (!tape.Channels.IsAllocated(c) || !tape.Channels[c].Enabled)
                 continue;
             columns.push_back(&tape.Channels[c]);
             leadingSeparator.push_back(c != 0);
+            layout.Channels.push_back(c);
         }
+    }
+
+    ReplacementFile replacement;
+    if (!replacement.Begin(path))
+        return {"The measurements could not be saved to " + path + ": " + replacement.Describe() + "."};
+    OutputFile& file = replacement.Output();
+    file.WriteLine("; " + OneLine(settings.Caption));
+    file.WriteLine(FormatMetadataLine(settings.SubLsbs, settings.Limits, layout));
+    if (settings.SaveHeaderLine) {
+        if (settings.SaveLineNumbers)
+            file.Write(std::string("Line") + sep);
+        file.WriteLine(HeaderLineText);
     }
 
     std::string line;
@@ -73,7 +80,7 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
     }
 
     SaveResult result;
-    if (!file.Close())
-        result.Error = "The measurements could not be saved to " + path + ": " + file.Error()->Describe() + ".";
+    if (!replacement.Commit())
+        result.Error = "The measurements could not be saved to " + path + ": " + replacement.Describe() + ".";
     return result;
 }

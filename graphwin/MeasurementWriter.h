@@ -22,5 +22,6 @@ struct SaveResult {
 };
 
 // Records 0 to NumRecords - 1 in storage order; each enabled channel a column.
-// The tape is only read: its cursor stays where live data left it.
+// The tape is only read: its cursor stays where live data left it. The file
+// is replaced only by a complete new version: a failed save keeps the old one.
 SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, const SaveSettings& settings);

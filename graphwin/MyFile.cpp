@@ -1,6 +1,7 @@
 #include "graphwin/MyFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -61,6 +62,18 @@ bool InOutFile::Open(const std::string& name)
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         Fail("flock", errno);
+        ::close(fd);
+        IsOpen = false;
+        return false;
+    }
+    // Programs that lock with fcntl or lockf do not see a flock: a record
+    // lock of the whole file keeps them out too. An open-file lock conflicts
+    // with theirs and goes away with the handle.
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if ((AccessMode & O_ACCMODE) != O_RDONLY && ::fcntl(fd, F_OFD_SETLK, &whole) != 0) {
+        Fail("fcntl", errno);
         ::close(fd);
         IsOpen = false;
         return false;
@@ -167,4 +180,103 @@ bool OutputFile::Close()
     AccessMode = O_WRONLY;
     CreationMode = O_CREAT | O_TRUNC;
     return wasOpen && !Failed();
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+ReplacementFile::~ReplacementFile()
+{
+    Discard();
+}
+
+void ReplacementFile::Discard()
+{
+    if (!temporary_.empty()) {
+        output_.Close();
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+bool ReplacementFile::Begin(const std::string& target)
+{
+    target_ = target;
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A named pipe would hold the save until someone reads it; a device
+        // cannot take a replacement.
+        notPlain_ = true;
+        return false;
+    }
+    // Non-blocking: a plain file that turned into a pipe since the check must not hang the save.
+    // A link is followed: the file it names gets the new version, the link stays.
+    if (exists) {
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            target_ = real;
+            std::free(real);
+        }
+    }
+    targetLock_.AccessMode = O_WRONLY | O_NONBLOCK;
+    if (exists && !targetLock_.Open(target_))
+        return false;
+
+    // A fresh name in the same folder, so that the rename stays on one file system.
+    static unsigned serial = 0;
+    output_.CreationMode = O_CREAT | O_EXCL;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = FolderOf(target_) + "/.vx-save-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(++serial) + ".tmp";
+        if (output_.Open(name)) {
+            temporary_ = name;
+            // The new version keeps the permissions of the one it replaces.
+            if (exists) ::fchmod(output_.Handle, st.st_mode & 07777);
+            return true;
+        }
+        if (output_.Error()->code != EEXIST) return false;
+        output_.CreationMode = O_CREAT | O_EXCL;
+    }
+    return false;
+}
+
+bool ReplacementFile::Commit()
+{
+    if (temporary_.empty() || !output_.Close()) {
+        Discard();
+        return false;
+    }
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        output_.Fail("rename", errno);
+        Discard();
+        return false;
+    }
+    temporary_.clear();
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    targetLock_.Close();
+    return true;
+}
+
+const std::optional<FileError>& ReplacementFile::Error() const
+{
+    return targetLock_.Failed() ? targetLock_.Error() : output_.Error();
+}
+
+std::string ReplacementFile::Describe() const
+{
+    if (notPlain_) return "it is not a plain file";
+    return Error() ? Error()->Describe() : "it could not be written";
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Plain output files for the measurement writer: create or truncate on Open,
-// append on every flush, an exclusive lock while open, one fsync at Close.
+// append on every flush, an exclusive lock while open (against flock and
+// fcntl/lockf lockers alike), one fsync at Close.
 // Every failing system call is kept with its errno and system text, and the
 // caller is told, so a save that did not reach the disk never looks saved.
 #include <optional>
@@ -44,8 +45,7 @@ public:
     // The first failure since the last Open, if any.
     const std::optional<FileError>& Error() const { return error_; }
     bool Failed() const { return error_.has_value(); }
-
-protected:
+    // Keeps the failure unless an earlier one is kept already.
     void Fail(const char* call, int code);
 
 private:
@@ -71,4 +71,37 @@ public:
     bool Close();
 
     std::string Buffer;
+};
+
+// A new version of a file, written beside it and put in its place only when
+// complete: a save that fails leaves the earlier file as it was and no debris.
+// An existing target must be a plain file; it stays locked until Commit.
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    // Removes a new version that was not committed.
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Locks the target, if it exists, and creates the new version beside it.
+    bool Begin(const std::string& target);
+    // Where the new version's text goes.
+    OutputFile& Output() { return output_; }
+    // Syncs the new version and renames it over the target.
+    bool Commit();
+
+    // The first failure, if any; a target that is not a plain file reads
+    // "it is not a plain file".
+    const std::optional<FileError>& Error() const;
+    std::string Describe() const;
+
+private:
+    void Discard();
+
+    std::string target_;
+    std::string temporary_;
+    InOutFile targetLock_{0, 0};
+    OutputFile output_;
+    bool notPlain_ = false;
 };

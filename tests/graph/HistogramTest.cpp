@@ -1,6 +1,9 @@
 #include <QStringList>
 
+#include <utility>
+
 #include "PainterFixture.h"
+#include "graph/HistogramBins.h"
 
 namespace {
 
@@ -34,6 +37,12 @@ protected:
 
 TEST_F(HistogramTest, CountsEveryCodeOfTheRangeAndFitsTheScales)
 {
+    p.DisplayZorTape()->Channels[0].Enabled = true;  // enabled but empty: unit scales
+    p.SetXScale(7);
+    p.ShowHistogram();
+    EXPECT_EQ(p.XScale(), 1);
+    EXPECT_EQ(p.YScale(), 1);
+
     feed(p, 0, {5, 5, 7});
     p.ShowHistogram();
     ASSERT_EQ(bins(0).Low(), 5);
@@ -42,7 +51,6 @@ TEST_F(HistogramTest, CountsEveryCodeOfTheRangeAndFitsTheScales)
     EXPECT_EQ(bins(0)[6], 0);
     EXPECT_EQ(bins(0)[7], 1);
     EXPECT_EQ(p.XLeft(), 5);
-    EXPECT_EQ(p.YBottom(), 0);
     EXPECT_EQ(p.YScale(), 1);  // highest count 2
 
     // Bins span all channels while the overall range is the first channel's.
@@ -61,7 +69,7 @@ TEST_F(HistogramTest, SubLsbCodesFallIntoTruncatedBins)
     feed(p, 1, {-5, -5});
     p.SetSubLsbs(2);
     p.DisplayZorTape()->Channels[1].SetSubLsbs(1);
-    // Painter divisor 4 for the bins; channel 1's own divisor 2 sets its range.
+    // The painter's divisor 4 sets the bins, whatever the channel's own.
     p.ShowHistogram();
     EXPECT_EQ(bins(0)[2], 3);
     EXPECT_EQ(bins(0)[3], 1);
@@ -116,46 +124,60 @@ TEST_F(HistogramTest, BarsRiseFromZeroInChannelOrder)
     EXPECT_NE(img.pixel(25, 145), green);
 }
 
-TEST_F(HistogramTest, NoDataGivesUnitScalesAndEmptyBars)
-{
-    p.DisplayZorTape()->Channels[0].Enabled = true;  // enabled but empty
-    p.SetXScale(7);
-    p.SetXLeft(40);
-    p.ShowHistogram();
-    EXPECT_EQ(p.XLeft(), 0);
-    EXPECT_EQ(p.XScale(), 1);
-    EXPECT_EQ(p.YScale(), 1);
-    EXPECT_EQ(p.TraceBitmap.pixel(5, 145), qRgb(0, 0, 0));
-}
-
-TEST_F(HistogramTest, ProgressTextsEveryFiftyMilliseconds)
+// Every 50 ms of counting shows a progress text and lets events run. A view
+// command given then has the last word, and the histogram it leaves counts
+// every record once.
+TEST_F(HistogramTest, ProgressTextsAndCommandsGivenDuringABuild)
 {
     SteppingClock stepping;
     ZrGraphPainter q(nullptr, 1, 64, stepping);
     auto& ch = q.DisplayZorTape()->Channels[3];
-    for (int r = 0; r < 5; ++r) ch.Data[r] = 5 + r;
+    for (int r = 0; r < 10; ++r) ch.Data[r] = r % 2;
     ch.Enabled = true;
     QStringList texts;
-    QObject::connect(&q, &ZrGraphPainter::progress, [&](const QString& t) { texts << t; });
+    auto shown = QObject::connect(&q, &ZrGraphPainter::progress, [&](const QString& t) { texts << t; });
     q.ShowHistogram();
+    QObject::disconnect(shown);
     ASSERT_EQ(texts.size(), 10);
-    EXPECT_EQ(texts[0], "Histogram (init channel 3: 0/4 0%)...");
-    EXPECT_EQ(texts[3], "Histogram (init channel 3: 3/4 75%)...");
-    EXPECT_EQ(texts[5], "Histogram (counting channel 3: 0/5 0%)...");
-    EXPECT_EQ(texts[9], "Histogram (counting channel 3: 4/5 80%)...");
+    EXPECT_EQ(texts[0], "Histogram (counting channel 3: 0/10 0%)...");
+    EXPECT_EQ(texts[9], "Histogram (counting channel 3: 9/10 90%)...");
 
-    // A virtual clock that stands still shows nothing.
-    int shown = 0;
-    QObject::connect(&p, &ZrGraphPainter::progress, [&] { ++shown; });
-    feed(p, 0, {1, 2, 3});
+    for (int inner : {1, 2}) {
+        SCOPED_TRACE(inner);
+        q.ShowTimeDomain();
+        bool once = true;
+        auto c = QObject::connect(&q, &ZrGraphPainter::progress, [&] {
+            if (!std::exchange(once, false)) return;
+            if (inner == 1) q.ShowTable(); else q.ShowHistogram();
+        });
+        q.ShowHistogram();
+        QObject::disconnect(c);
+        EXPECT_EQ(q.ViewMode(), inner);
+        if (inner == 2) {
+            EXPECT_EQ(ch.Histogram[0] + ch.Histogram[1], 10);
+        }
+    }
+}
+
+// The bins of the whole range are made at once: a wide range builds quickly,
+// and one too wide to hold is refused with the view as it was.
+TEST_F(HistogramTest, WideRangesBuildAtOnceOrAreRefused)
+{
+    feed(p, 0, {0, 1000000, 1000000});
     p.ShowHistogram();
-    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(bins(0).Capacity(), 1000001);
+    EXPECT_EQ(bins(0)[1000000], 2);
+    EXPECT_EQ(p.YScale(), 1);
 
-    // A flat channel has nothing to divide by: its one init step reads 100%.
-    texts.clear();
-    ch.Data.Reset();
-    ch.Data[0] = 9;
-    q.ShowHistogram();
-    ASSERT_FALSE(texts.isEmpty());
-    EXPECT_EQ(texts[0], "Histogram (init channel 3: 0/0 100%)...");
+    p.ShowTimeDomain();
+    feed(p, 1, {-5, int(kMaxHistogramBins) - 5});
+    try {
+        p.ShowHistogram();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "The histogram of channel 1 cannot be shown: its codes span 4194305 values, "
+                               "more than the 4194304 a histogram holds.");
+    }
+    EXPECT_EQ(p.ViewMode(), 0);
+    EXPECT_EQ(bins(0)[1000000], 2);
 }

@@ -24,7 +24,7 @@ void ComputeAll(GraphChannel& ch)
 
 }  // namespace
 
-TEST(ChannelStatistics, PlainAndEmptyChannels)
+TEST(ChannelStatistics, PlainSubLsbAndEmptyChannels)
 {
     GraphChannel ch;
     Store(ch, {1, 2, 3, 4});
@@ -47,6 +47,15 @@ TEST(ChannelStatistics, PlainAndEmptyChannels)
     EXPECT_EQ(signedCodes.Min, -3);
     EXPECT_EQ(signedCodes.Mean, 1);
 
+    // Sub-LSB codes are fixed point: 10 and 14 at two places are 2.5 and 3.5.
+    GraphChannel fixed;
+    Store(fixed, {10, 14});
+    fixed.SetSubLsbs(2);
+    ComputeAll(fixed);
+    EXPECT_EQ(fixed.Max, 3.5);
+    EXPECT_EQ(fixed.SumSq, 18.5);
+    EXPECT_NEAR(fixed.StdDev, std::sqrt(0.5), 1e-12);
+
     // An empty channel gives zeros and clears old results.
     GraphChannel empty;
     empty.Min = empty.Max = empty.Sum = empty.SumSq = empty.Mean = empty.StdDev = empty.Rms = 5;
@@ -55,23 +64,6 @@ TEST(ChannelStatistics, PlainAndEmptyChannels)
     ComputeAll(empty);
     for (double v : {empty.Min, empty.Max, empty.Sum, empty.SumSq, empty.Mean, empty.StdDev, empty.Rms})
         EXPECT_EQ(v, 0);
-}
-
-TEST(ChannelStatistics, SubLsbCodesAreFixedPoint)
-{
-    GraphChannel ch;
-    Store(ch, {10, 14});
-    ch.SetSubLsbs(2);
-    ComputeAll(ch);
-    EXPECT_EQ(ch.Min, 2.5);
-    EXPECT_EQ(ch.Max, 3.5);
-    EXPECT_EQ(ch.SumSq, 18.5);
-    EXPECT_EQ(ch.Mean, 3);
-    EXPECT_NEAR(ch.StdDev, std::sqrt(0.5), 1e-12);
-
-    ch.SetSubLsbs(17);  // out of range: no scaling
-    ComputeAll(ch);
-    EXPECT_EQ(ch.Max, 14);
 }
 
 TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread)
@@ -98,55 +90,41 @@ TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread)
     EXPECT_NEAR(ch.StdDev, std::sqrt(10.0 / 9.0), 1e-9);
 }
 
-TEST(OverallStatistics, PoolsAllPointsOfTheEnabledChannels)
+TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits)
 {
     OffsetArray<GraphChannel> channels;
     Store(channels[0], {1, 3});
     Store(channels[1], {5});
     Store(channels[2], {1000, -1000});
     channels[2].Enabled = false;
-    channels[3].Enabled = true;  // enabled, no data: not part of the statistics
+    channels[3].Enabled = true;  // no data: 0..0 in the range, nothing in the statistics
 
     OverallStatistics overall;
+    overall.ComputeOverallMinMax(channels);
+    EXPECT_EQ(overall.OverallMin, 0);
+    EXPECT_EQ(overall.OverallMax, 5);
     overall.ComputeOverallStats(channels);
     EXPECT_EQ(overall.OverallMean, 3);
     EXPECT_NEAR(overall.OverallStdDev, 2, 1e-12);
     EXPECT_NEAR(overall.OverallRms, std::sqrt(35.0 / 3.0), 1e-12);
     EXPECT_EQ(channels[0].Mean, 2) << "channel statistics are refreshed on the way";
 
-    // Each channel's points count in its own display units.
+    // Each channel's points count in its own display units: 11 at one place is 5.5.
     channels[1].SetSubLsbs(1);
-    channels[1].Data[0] = 10;
+    channels[1].Data[0] = 11;
+    channels[3].Enabled = false;
+    overall.ComputeOverallMinMax(channels);
+    EXPECT_EQ(overall.OverallMin, 1);
+    EXPECT_EQ(overall.OverallMax, 5.5);
     overall.ComputeOverallStats(channels);
-    EXPECT_EQ(overall.OverallMean, 3);
+    EXPECT_NEAR(overall.OverallMean, 9.5 / 3, 1e-12);
 
-    OffsetArray<GraphChannel> none;
-    overall.ComputeOverallStats(none);
+    // With no channel enabled the range keeps its values; the statistics are 0.
+    for (int c = 0; c < 4; ++c)
+        channels[c].Enabled = false;
+    overall.ComputeOverallMinMax(channels);
+    EXPECT_EQ(overall.OverallMax, 5.5);
+    overall.ComputeOverallStats(channels);
     EXPECT_EQ(overall.OverallMean, 0);
     EXPECT_EQ(overall.OverallStdDev, 0);
-}
-
-TEST(OverallStatistics, RangeCoversEnabledChannelsAndKeepsItsValuesWhenNoneIs)
-{
-    OffsetArray<GraphChannel> channels;
-    channels[0].Enabled = true;  // no data: counts as 0..0
-    Store(channels[1], {5, 6, 7, 8, 9});
-    Store(channels[2], {-50, 50});
-    channels[2].Enabled = false;
-
-    OverallStatistics overall;
-    overall.ComputeOverallMinMax(channels);
-    EXPECT_EQ(overall.OverallMin, 0);
-    EXPECT_EQ(overall.OverallMax, 9);
-
-    channels[0].Enabled = false;
-    channels[1].SetSubLsbs(1);
-    overall.ComputeOverallMinMax(channels);
-    EXPECT_EQ(overall.OverallMin, 2.5);
-    EXPECT_EQ(overall.OverallMax, 4.5);
-
-    channels[1].Enabled = false;
-    overall.ComputeOverallMinMax(channels);
-    EXPECT_EQ(overall.OverallMin, 2.5);
-    EXPECT_EQ(overall.OverallMax, 4.5);
 }

@@ -443,7 +443,10 @@ TEST_F(GraphFormTest, LoadFillsANewWindowAndKeepsTheOldOne)
     EXPECT_EQ(window.Painter()->NumRecords(), 3u);
     EXPECT_EQ(window.Painter()->DisplayZorTape()->Channels[2].Data[1], 6);
     EXPECT_EQ(window.SubLsbs(), 2);
-    EXPECT_EQ(limits.MinCode, -2048);
+    // The file's limits home the loaded window only; the live coding keeps its own.
+    EXPECT_EQ(limits.MinCode, 0);
+    window.ToolButtonHome->click();
+    EXPECT_EQ(window.Painter()->YBottom(), CodeLimits({2047, -2048}).HomeYBottom());
     for (int n = 0; n < 3; ++n) EXPECT_TRUE(window.ToolButtonChannel[n]->isChecked() && window.ChannelButtonVisible(n));
     EXPECT_FALSE(window.ChannelButtonVisible(3));
     EXPECT_FALSE(window.DataUnsaved);

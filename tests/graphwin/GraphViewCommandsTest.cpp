@@ -2,6 +2,10 @@
 // painter's scale object alone: no widgets, no pixels.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "graph/PainterScale.h"
@@ -29,51 +33,73 @@ struct RecordingView {
 
 }  // namespace
 
-TEST(GraphViewCommands, PanMovesByAThirdOfTheWidthAndBack)
+// Pans move by a third of the width or height; zooms divide or multiply the
+// scale by five (down to 1) and keep the centre where it was.
+TEST(GraphViewCommands, PanByAThirdAndZoomByFiveAroundTheCentre)
 {
-    PainterScale s = Scale64();
-    ASSERT_EQ(s.XRight(), 64);
-    view::PanLeft(s);
-    EXPECT_EQ(s.XLeft(), -21);
-    view::PanRight(s);
-    EXPECT_EQ(s.XLeft(), 0);
-
-    s.SetYBottom(0);
-    const int height = s.YTop() - s.YBottom();  // 40 codes
-    view::PanUp(s);
-    EXPECT_EQ(s.YBottom(), height / 3);
-    view::PanDown(s);
-    view::PanDown(s);
-    EXPECT_EQ(s.YBottom(), -height / 3);
+    using Command = void (*)(PainterScale&);
+    const struct {
+        Command command;
+        int xScale, yScale;                      // before; edges at 0
+        int xLeft, xScaleAfter, yBottom, yScaleAfter;
+    } cases[] = {
+        {view::PanLeft<PainterScale>, 2, 2, -21, 2, 0, 2},   // 64 records wide
+        {view::PanRight<PainterScale>, 2, 2, 21, 2, 0, 2},
+        {view::PanUp<PainterScale>, 2, 2, 0, 2, 13, 2},      // 40 codes high
+        {view::PanDown<PainterScale>, 2, 2, 0, 2, -13, 2},
+        {view::ExpandX<PainterScale>, 4, 2, 48, 1, 0, 2},    // 4 / 5 in integers goes to 1
+        {view::ExpandX<PainterScale>, 10, 2, 128, 2, 0, 2},  // records 0..320 to 128..192
+        {view::ContractX<PainterScale>, 10, 2, -640, 50, 0, 2},
+        {view::ExpandY<PainterScale>, 2, 7, 0, 2, 60, 1},
+        {view::ContractY<PainterScale>, 2, 2, 0, 2, -80, 10},
+    };
+    for (const auto& c : cases) {
+        PainterScale s = Scale64();
+        s.SetXScale(c.xScale);
+        s.SetYScale(c.yScale);
+        c.command(s);
+        EXPECT_EQ((std::vector<int>{s.XLeft(), s.XScale(), s.YBottom(), s.YScale()}),
+                  (std::vector<int>{c.xLeft, c.xScaleAfter, c.yBottom, c.yScaleAfter}))
+            << &c - cases;
+    }
 }
 
-TEST(GraphViewCommands, ZoomDividesOrMultipliesByFiveAroundTheCentre)
+// Scales and edges stop at the limits instead of wrapping, and the read-outs
+// stay exact for any code.
+TEST(GraphViewCommands, PanAndZoomStopAtTheLimits)
 {
-    PainterScale s = Scale64();
-    s.SetXScale(4);
-    view::ExpandX(s);
-    EXPECT_EQ(s.XScale(), 1);
-    s.SetXScale(50);
-    view::ExpandX(s);
-    EXPECT_EQ(s.XScale(), 10);
-    view::ContractX(s);
-    EXPECT_EQ(s.XScale(), 50);
+    using Command = void (*)(PainterScale&);
+    const struct {
+        Command zoom, pan;
+        bool horizontal;
+        int direction;
+    } cases[] = {{view::ContractX<PainterScale>, view::PanLeft<PainterScale>, true, -1},
+                 {view::ContractX<PainterScale>, view::PanRight<PainterScale>, true, 1},
+                 {view::ContractY<PainterScale>, view::PanUp<PainterScale>, false, 1},
+                 {view::ContractY<PainterScale>, view::PanDown<PainterScale>, false, -1}};
+    for (const auto& c : cases) {
+        PainterScale s = Scale64();
+        for (int i = 0; i < 20; ++i) c.zoom(s);
+        EXPECT_EQ(c.horizontal ? s.XScale() : s.YScale(), kMaxScale);
+        for (int i = 0; i < 8; ++i) {
+            const int before = c.horizontal ? s.XLeft() : s.YBottom();
+            c.pan(s);
+            const int after = c.horizontal ? s.XLeft() : s.YBottom();
+            // Each pan moves the same way, up to the limit and no further.
+            EXPECT_LE(std::abs(after), kMaxEdge);
+            EXPECT_GE((std::int64_t(after) - before) * c.direction, 0);
+        }
+        EXPECT_LE(s.XLeft(), s.XRight());
+        EXPECT_LE(s.YBottom(), s.YTop());
+    }
 
-    // From records 0..320 at XScale 10 to 64 records wide, still centred on 160.
-    s.SetXScale(10);
-    s.SetXLeft(0);
-    view::ExpandX(s);
-    EXPECT_EQ(s.XLeft(), 128);
-    EXPECT_EQ(s.XRight(), 192);
-
-    s.SetYScale(7);
-    view::ExpandY(s);
-    EXPECT_EQ(s.YScale(), 1) << "7 / 5 in integers is 1, and 5 or less goes to 1";
-    s.SetYScale(2);
-    s.SetYBottom(0);
-    view::ContractY(s);
-    EXPECT_EQ(s.YScale(), 10);
-    EXPECT_EQ(s.YBottom(), -80) << "half height 20 became 100";
+    EXPECT_EQ(view::CodeText(2147483647.0), "2147483647");
+    EXPECT_EQ(view::CodeText(-2147483648.0), "-2147483648");
+    EXPECT_EQ(view::ReadoutAt(0, 0, 10, 1, 1, 0, 2147483647).code, 2147483646);
+    const std::vector<std::pair<char, int>> widest{{'B', INT_MIN}, {'T', INT_MAX}, {'L', 0}, {'R', 1}};
+    RecordingView v;
+    view::Home(v, CodeLimits{INT_MAX, INT_MIN}, 1);
+    EXPECT_EQ(v.calls, widest);
 }
 
 TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)
@@ -89,23 +115,12 @@ TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)
     EXPECT_EQ(v.calls, bipolar);
 }
 
-TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToSix)
+TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToFive)
 {
-    PainterScale s;
-    std::vector<int> larger;
-    for (int i = 0; i < 4; ++i) {
-        s.SetGridSize(view::LargerGridSize(s.GridSize()));
-        larger.push_back(s.GridSize());
+    for (auto [size, larger, smaller] : {std::tuple{10, 40, 5}, {50, 200, 25}, {150, 200, 75}, {5, 20, 5}}) {
+        EXPECT_EQ(view::LargerGridSize(size), larger) << size;
+        EXPECT_EQ(view::SmallerGridSize(size), smaller) << size;
     }
-    EXPECT_EQ(larger, (std::vector<int>{40, 160, 200, 200}));
-
-    std::vector<int> smaller;
-    for (int i = 0; i < 6; ++i) {
-        s.SetGridSize(view::SmallerGridSize(s.GridSize()));
-        smaller.push_back(s.GridSize());
-    }
-    EXPECT_EQ(smaller, (std::vector<int>{100, 50, 25, 12, 6, 6})) << "3 is below what the painter takes";
-    EXPECT_EQ(view::SmallerGridSize(5), 5);
 }
 
 TEST(GraphViewCommands, MouseReadoutNamesRecordAndCodeUnderThePixel)

@@ -1,4 +1,11 @@
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -33,12 +40,6 @@ TZorTape FourRecordTape()
     return tape;
 }
 
-// What follows the title and metadata lines.
-std::string DataLines(const std::string& file)
-{
-    return file.substr(file.find('\n', file.find('\n') + 1) + 1);
-}
-
 LoadResult LoadText(const std::string& text)
 {
     VirtualClock clock;
@@ -60,107 +61,79 @@ private:
 TEST(MeasurementWriter, WritesTitleMetadataAndOneLinePerRecord)
 {
     TempFolder dir;
-    const TZorTape tape = FourRecordTape();
-
-    ASSERT_TRUE(WriteMeasurements(dir / "tab.txt", tape, Settings()).Ok());
-    EXPECT_EQ(ReadWholeFile(dir / "tab.txt"),
-              "; Real Time Data\r\n"
-              ";~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
-              "10\t20\r\n11\t21\r\n12\t22\r\n13\t23\r\n");
-
-    ASSERT_TRUE(WriteMeasurements(dir / "both.csv", tape, Settings(',', true, true)).Ok());
-    EXPECT_EQ(ReadWholeFile(dir / "both.csv"),
-              "; Real Time Data\r\n"
-              ";~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
-              "Line,Measurements from Vanto Evaluation Kit\r\n"
-              "0,10,20\r\n1,11,21\r\n2,12,22\r\n3,13,23\r\n");
-
-    SaveSettings subLsbs = Settings(',', true, false);
-    subLsbs.SubLsbs = 3;
-    subLsbs.Limits = {2047, -2048};
-    subLsbs.Caption = "two\r\nlines";
-    ASSERT_TRUE(WriteMeasurements(dir / "sub.csv", tape, subLsbs).Ok());
-    EXPECT_EQ(ReadWholeFile(dir / "sub.csv"),
-              "; two  lines\r\n"
-              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n"
-              "Measurements from Vanto Evaluation Kit\r\n"
-              "10,20\r\n11,21\r\n12,22\r\n13,23\r\n");
-}
-
-TEST(MeasurementWriter, DisabledChannelsWriteNothingAndTheCursorStays)
-{
-    TempFolder dir;
-    TZorTape tape(1, 3);
-    FillTape(tape, {{1, 2, 3}, {4, 5, 6}});
-    tape.Channels[0].Enabled = false;
-    const std::uint32_t record = tape.ThisRecord();
-    const std::uint32_t channel = tape.ThisChannel();
-
-    ASSERT_TRUE(WriteMeasurements(dir / "c.txt", tape, Settings('\t', false, true)).Ok());
-    // Record 2 was never reached: its slots hold what the tape holds there.
-    EXPECT_EQ(DataLines(ReadWholeFile(dir / "c.txt")), "0\t\t2\t3\r\n1\t\t5\t6\r\n2\t\t0\t0\r\n");
+    const TZorTape four = FourRecordTape();
+    TZorTape gap(1, 3);  // record 2 is never reached: its slots hold what the tape holds there
+    FillTape(gap, {{1, 2, 3}, {4, 5, 6}});
+    gap.Channels[0].Enabled = false;
+    const std::uint32_t record = gap.ThisRecord(), channel = gap.ThisChannel();
+    SaveSettings sub = Settings(',', true, false);
+    sub.SubLsbs = 3;
+    sub.Limits = {2047, -2048};
+    sub.Caption = "two\r\nlines";
+    const struct {
+        const TZorTape& tape;
+        SaveSettings settings;
+        const char* bytes;
+    } cases[] = {
+        {four, Settings(), "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
+                           "10\t20\r\n11\t21\r\n12\t22\r\n13\t23\r\n"},
+        {four, Settings(',', true, true), "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
+                                          "Line,Measurements from Vanto Evaluation Kit\r\n"
+                                          "0,10,20\r\n1,11,21\r\n2,12,22\r\n3,13,23\r\n"},
+        {four, sub, "; two  lines\r\n;~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n"
+                    "Measurements from Vanto Evaluation Kit\r\n10,20\r\n11,21\r\n12,22\r\n13,23\r\n"},
+        // The metadata names the saved channels and the line-number column.
+        {gap, Settings('\t', false, true), "; Real Time Data\r\n"
+                                           ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,2 LineNumbers=1\r\n"
+                                           "0\t\t2\t3\r\n1\t\t5\t6\r\n2\t\t0\t0\r\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteMeasurements(dir / "m.txt", c.tape, c.settings).Ok());
+        EXPECT_EQ(ReadWholeFile(dir / "m.txt"), c.bytes);
+    }
     // Saving must not move the cursor, or the next live reading would
     // overwrite records out of turn.
-    EXPECT_EQ(tape.ThisRecord(), record);
-    EXPECT_EQ(tape.ThisChannel(), channel);
-
-    // A tape whose only channel is 3 still saves its codes.
-    TZorTape single(1, 2);
-    FillTape(single, {{7}, {8}}, 3);
-    ASSERT_TRUE(WriteMeasurements(dir / "single.txt", single, Settings()).Ok());
-    EXPECT_EQ(DataLines(ReadWholeFile(dir / "single.txt")), "\t7\r\n\t8\r\n");
+    EXPECT_EQ(gap.ThisRecord(), record);
+    EXPECT_EQ(gap.ThisChannel(), channel);
 }
 
-TEST(MeasurementFiles, RoundTripsThroughTheReader)
+// Every combination of the writer's options loads back into the same
+// channels, records and values, and saves again to the same bytes.
+TEST(MeasurementFiles, EveryCombinationOfOptionsRoundTrips)
 {
     TempFolder dir;
-    TZorTape tape(1, 5);
-    FillTape(tape, {{-2048, 0, 2047}, {5, -6, 7}, {100, 200, 300}, {1, 2, 3}, {-1, -2, -3}});
     VirtualClock clock;
+    const Rows rows{{-2048, 0, 2047, 9}, {5, -6, 7, 8}, {100, 200, 300, 400}};
+    for (const std::vector<int>& disabled : {std::vector<int>{}, {1}, {0}, {0, 2}})
+        for (const char sep : {'\t', ','})
+            for (const bool header : {false, true})
+                for (const bool numbers : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << "disabled " << disabled.size() << " sep " << int(sep)
+                                                    << " header " << header << " numbers " << numbers);
+                    TZorTape tape(1, 3);
+                    FillTape(tape, rows);
+                    for (int c : disabled)
+                        tape.Channels[c].Enabled = false;
+                    SaveSettings settings = Settings(sep, header, numbers);
+                    settings.SubLsbs = 3;
+                    settings.Limits = {2047, -2048};
+                    const std::string first = dir / "first.txt", second = dir / "second.txt";
+                    ASSERT_TRUE(WriteMeasurements(first, tape, settings).Ok());
 
-    for (const char sep : {'\t', ','}) {
-        SaveSettings settings = Settings(sep);
-        settings.Caption = "Upload: 6 ksps";
-        settings.SubLsbs = 3;
-        settings.Limits = {2047, -2048};
-        const std::string path = dir / "round.txt";
-        ASSERT_TRUE(WriteMeasurements(path, tape, settings).Ok());
-
-        const LoadResult loaded = LoadMeasurementFile(path, clock);
-        ASSERT_TRUE(loaded.Ok()) << loaded.Error;
-        const LoadedMeasurements& m = loaded.Data;
-        EXPECT_EQ(m.Title, "Upload: 6 ksps");
-        EXPECT_EQ(m.Metadata.SubLsbs, 3);
-        EXPECT_EQ(m.Columns, 3u);
-        EXPECT_EQ(TapeRows(m.Tape), TapeRows(tape));
-        EXPECT_EQ(m.Tape.Channels[1].SubLsbDivisor, 8.0);
-        EXPECT_EQ(m.Tape.Channels[2].PlotColor, DefaultPlotColors[2]);
-
-        // Bipolar limits from the file move the home scale.
-        CodeLimits limits;
-        m.Metadata.ApplyTo(limits);
-        EXPECT_EQ(limits.HomeYBottom(), -2129);
-        EXPECT_EQ(limits.HomeYTop(), 2128);
-    }
-
-    // Header and line numbers are not recognised: the header's words load as
-    // a record of zeros and the line numbers as channel 0.
-    ASSERT_TRUE(WriteMeasurements(dir / "both.csv", FourRecordTape(), Settings(',', true, true)).Ok());
-    const LoadResult both = LoadMeasurementFile(dir / "both.csv", clock);
-    ASSERT_TRUE(both.Ok()) << both.Error;
-    EXPECT_EQ(TapeRows(both.Data.Tape), (Rows{{0, 0, 0, 0, 0, 0},
-                                                    {0, 10, 20, 0, 0, 0},
-                                                    {1, 11, 21, 0, 0, 0},
-                                                    {2, 12, 22, 0, 0, 0},
-                                                    {3, 13, 23, 0, 0, 0}}));
-
-    // A disabled channel 0 leaves an empty first column, which loads as 0.
-    TZorTape gap = FourRecordTape();
-    gap.Channels[0].Enabled = false;
-    ASSERT_TRUE(WriteMeasurements(dir / "gap.txt", gap, Settings()).Ok());
-    const LoadResult gapped = LoadMeasurementFile(dir / "gap.txt", clock);
-    ASSERT_TRUE(gapped.Ok());
-    EXPECT_EQ(TapeRows(gapped.Data.Tape), (Rows{{0, 20}, {0, 21}, {0, 22}, {0, 23}}));
+                    const LoadResult loaded = LoadMeasurementFile(first, clock);
+                    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
+                    const TZorTape& back = loaded.Data.Tape;
+                    EXPECT_EQ(back.NumRecords(), 3u);
+                    for (int c = 0; c < 4; ++c) {
+                        const bool saved = tape.Channels[c].Enabled;
+                        ASSERT_EQ(back.Channels.IsAllocated(c) && back.Channels[c].Enabled, saved) << c;
+                        for (int r = 0; saved && r < 3; ++r)
+                            EXPECT_EQ(back.Channels[c].Data[r], rows[r][c]);
+                    }
+                    settings.Caption = loaded.Data.Title;
+                    ASSERT_TRUE(WriteMeasurements(second, back, settings).Ok());
+                    EXPECT_EQ(ReadWholeFile(second), ReadWholeFile(first));
+                }
 }
 
 TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
@@ -181,28 +154,27 @@ TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
     EXPECT_EQ(r.Data.Title, "My Title");
     EXPECT_FALSE(r.Data.Metadata.MaxPossibleCode);
     EXPECT_EQ(r.Data.Metadata.MinPossibleCode, -2048);
-    EXPECT_EQ(r.Data.Records, 6u);
     EXPECT_EQ(TapeRows(r.Data.Tape), (Rows{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {0, 12, 0}, {0, 5, 0}, {3, 0, 0}}));
 
     // A metadata line with no title line before it is the title, and no metadata.
-    const LoadResult noTitle = LoadText(";~ MaxPossibleCode=2047 MinPossibleCode=-2048\n5\n6\n");
-    ASSERT_TRUE(noTitle.Ok());
-    EXPECT_EQ(noTitle.Data.Title, "~ MaxPossibleCode=2047 MinPossibleCode=-2048");
+    const LoadResult noTitle = LoadText(";~ MaxPossibleCode=2047\n5\n");
+    EXPECT_EQ(noTitle.Data.Title, "~ MaxPossibleCode=2047");
     EXPECT_FALSE(noTitle.Data.HasMetadata);
-    EXPECT_EQ(TapeRows(noTitle.Data.Tape), (Rows{{5}, {6}}));
 
-    // No title and no metadata: every line is data. Text after a NUL is not read.
-    const LoadResult bare = LoadText("1,2\n3,4\n\0" "5,6\n");
-    ASSERT_TRUE(bare.Ok());
-    EXPECT_TRUE(bare.Data.Title.empty());
-    EXPECT_EQ(TapeRows(bare.Data.Tape), (Rows{{1, 2}, {3, 4}}));
-
-    // A channel first met in the middle of the file gets room for every record.
-    const LoadResult late = LoadText("1\n2\n3,4\n5\n");
-    ASSERT_TRUE(late.Ok());
-    EXPECT_GE(late.Data.Tape.Channels[1].Data.Capacity(), 4);
-    EXPECT_EQ(late.Data.Tape.Channels[1].Data[2], 4);
-    EXPECT_EQ(late.Data.Tape.ThisRecord(), 3u);
+    const std::pair<std::string, Rows> cases[] = {
+        {std::string("1,2\n3,4\n\0" "5,6\n", 13), {{1, 2}, {3, 4}}},  // nothing after a NUL is read
+        {"1\n2\n3,4\n5\n", {{1, 0}, {2, 0}, {3, 4}, {5, 0}}},        // a channel met late
+        // Without the writer's notes, a disabled channel 0 leaves an empty
+        // first column that loads as 0, and line numbers are channel 0.
+        {"; t\n;~ MaxPossibleCode=1\n\t20\n\t21\n", {{0, 20}, {0, 21}}},
+        {"0,5\n1,6\n", {{0, 5}, {1, 6}}},
+        {"\xEF\xBB\xBF" "7,8\n", {{7, 8}}},  // a UTF-8 byte-order mark is no part of the first value
+    };
+    for (const auto& [text, rows] : cases) {
+        const LoadResult loaded = LoadText(text);
+        EXPECT_EQ(TapeRows(loaded.Data.Tape), rows) << text;
+        EXPECT_EQ(loaded.Data.Tape.ThisRecord(), rows.size() - 1);
+    }
 }
 
 TEST(MeasurementReader, ReportsProgressOncePerSecondOfLoading)
@@ -223,74 +195,109 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
 {
     TempFolder dir;
     VirtualClock clock;
-    auto errorFor = [&](const std::string& name, const std::string& text) {
-        WriteWholeFile(dir / name, text);
-        return LoadMeasurementFile(dir / name, clock).Error;
-    };
-    const std::string prefix = "The file " + (dir / "");
-
-    EXPECT_EQ(LoadMeasurementFile(dir / "missing.txt", clock).Error,
-              prefix + "missing.txt could not be loaded: open failed: No such file or directory (error 2).");
-    EXPECT_EQ(LoadMeasurementFile(dir.path().string(), clock).Error,
-              "The file " + dir.path().string() + " could not be loaded: it is not a plain file.");
-    EXPECT_EQ(errorFor("empty.txt", ""), prefix + "empty.txt could not be loaded: it is empty.");
-    EXPECT_EQ(errorFor("title.txt", "; just a title\r\n"),
-              prefix + "title.txt could not be loaded: it holds a title line and no data.");
-
-    // A line of a million separators.
-    EXPECT_EQ(errorFor("commas.csv", "; t\n1," + std::string(1'000'000, ',') + "\n"),
-              prefix + "commas.csv could not be loaded: line 2 is longer than 4096 characters.");
-    std::string wide = "; t\n1\n";
-    for (int i = 0; i < 100; ++i)
-        wide += "1,";
-    EXPECT_EQ(errorFor("wide.csv", wide), prefix + "wide.csv could not be loaded: line 3 has more than 64 columns.");
-
-    // Many short lines, then one as wide as allowed: too many values.
-    std::string tall = "; t\n";
+    std::string tall = "; t\n";  // many short lines, then one as wide as allowed
     for (int i = 0; i < 300'000; ++i)
         tall += "0\n";
-    for (int i = 0; i < 63; ++i)
-        tall += "1,";
-    tall += "1\n";
-    EXPECT_EQ(errorFor("tall.txt", tall),
-              prefix + "tall.txt could not be loaded: line 300002 makes 64 channels of 300001 records, "
-                       "more than the 16777216 values a graph holds.");
-
+    tall += "1" + std::string(63, ',') + "\n";
+    const std::string utf16 =
+        "not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "it is empty"},
+        {"; just a title\r\n", "it holds a title line and no data"},
+        {std::string("\xFF\xFE" "1\0\n\0", 6), "it is " + utf16},  // with its byte-order mark
+        {std::string("1\0,\0" "2\0", 6), "it is " + utf16},        // without
+        {"; t\n1," + std::string(1'000'000, ',') + "\n", "line 2 is longer than 4096 characters"},
+        {"; t\n1\n" + std::string(100, ','), "line 3 has more than 64 columns"},
+        {tall, "line 300002 makes 64 channels of 300001 records, more than the 16777216 values a graph holds"},
+        {"; t\n1\t2\n", ""},  // after all that, loading works as before
+    };
+    const std::string path = dir / "m.txt";
+    for (const auto& [text, why] : cases) {
+        WriteWholeFile(path, text);
+        const std::string expected = "The file " + path + " could not be loaded: " + why + ".";
+        EXPECT_EQ(LoadMeasurementFile(path, clock).Error, why.empty() ? "" : expected);
+    }
+    auto errorAt = [&](const std::string& where) { return LoadMeasurementFile(where, clock).Error; };
+    EXPECT_EQ(errorAt(dir / "missing.txt"), "The file " + (dir / "missing.txt") + " could not be loaded: open "
+                                                "failed: No such file or directory (error 2).");
+    EXPECT_EQ(errorAt(dir.path()), "The file " + dir.path().string() + " could not be loaded: it is not a plain file.");
+    // A file whose size is not what its reading gave (the kernel's files
+    // report size 0, as a file still being written would report less).
+    EXPECT_EQ(errorAt("/proc/self/status"), "The file /proc/self/status could not be loaded: it changed size while "
+                                            "it was being read; load it again once it is complete.");
     // A huge file is refused by its size, before anything is read.
-    const std::string huge = dir / "huge.txt";
-    WriteWholeFile(huge, "; t\n");
-    ASSERT_EQ(::truncate(huge.c_str(), off_t(kMaxFileBytes) + 1), 0);
-    EXPECT_EQ(LoadMeasurementFile(huge, clock).Error,
-              "The file " + huge + " could not be loaded: it is larger than 64 MiB, the most a measurement "
-                                   "file may hold.");
+    ASSERT_EQ(::truncate(path.c_str(), off_t(kMaxFileBytes) + 1), 0);
+    EXPECT_EQ(errorAt(path), "The file " + path + " could not be loaded: it is larger than 64 MiB, the most a "
+                                                  "measurement file may hold.");
 
-    // After all that, loading works as before.
-    EXPECT_EQ(errorFor("ok.txt", "; t\n1\t2\n"), "");
+    // Limits that make no sense are ignored, and the user is told.
+    WriteWholeFile(path, "; t\n;~ MaxPossibleCode=1 MinPossibleCode=5\n1\n");
+    const LoadResult odd = LoadMeasurementFile(path, clock);
+    EXPECT_EQ(odd.Warning, "The file " + path + " was loaded, but its MaxPossibleCode 1 is below its "
+                                                "MinPossibleCode 5, so both are ignored.");
+    EXPECT_FALSE(odd.Data.Metadata.MaxPossibleCode || odd.Data.Metadata.MinPossibleCode);
 }
 
-TEST(MeasurementWriter, AFailedSaveSaysWhyAndLeavesTheTapeAlone)
+// A save that fails for any reason says why, keeps the earlier file as it
+// was, leaves nothing else in the folder and never waits.
+TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris)
 {
     TempFolder dir;
     const TZorTape tape = FourRecordTape();
-    const Rows before = TapeRows(tape);
+    const std::string old = dir / "old.txt";
+    WriteWholeFile(old, "earlier\r\n");
+    auto saveTo = [&](const std::string& path) { return WriteMeasurements(path, tape, Settings()).Error; };
+    auto folder = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::string prefix = "The measurements could not be saved to ";
 
-    const SaveResult full = WriteMeasurements("/dev/full", tape, Settings());
-    EXPECT_EQ(full.Error,
-              "The measurements could not be saved to /dev/full: write failed: No space left on device (error 28).");
+    {
+        // The disk fills up halfway through: the size limit makes the
+        // second write fail as a full disk would.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 40;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const std::string oldError = saveTo(old), newError = saveTo(dir / "new.txt");
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(oldError, prefix + old + ": write failed: File too large (error 27).");
+        EXPECT_EQ(newError, prefix + (dir / "new.txt") + ": write failed: File too large (error 27).");
+    }
+    EXPECT_EQ(ReadWholeFile(old), "earlier\r\n");
+    EXPECT_EQ(saveTo(dir / "gone/x.txt"),
+              prefix + (dir / "gone/x.txt") + ": open failed: No such file or directory (error 2).");
 
-    const SaveResult missing = WriteMeasurements(dir / "gone/x.txt", tape, Settings());
-    EXPECT_EQ(missing.Error, "The measurements could not be saved to " + (dir / "gone/x.txt") +
-                                 ": open failed: No such file or directory (error 2).");
+    // A named pipe with no reader, and a device, are refused at once.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(saveTo(dir / "pipe"), prefix + (dir / "pipe") + ": it is not a plain file.");
+    EXPECT_EQ(saveTo("/dev/null"), prefix + "/dev/null: it is not a plain file.");
 
-    // A file that another writer holds is neither truncated nor written.
-    const std::string held = dir / "held.txt";
-    OutputFile other;
-    ASSERT_TRUE(other.Open(held));
-    other.WriteLine("someone else's");
-    const SaveResult busy = WriteMeasurements(held, tape, Settings());
-    EXPECT_NE(busy.Error.find("flock failed: Resource temporarily unavailable"), std::string::npos) << busy.Error;
-    EXPECT_EQ(ReadWholeFile(held), "someone else's\r\n");
+    // A file that another program holds, with flock or with lockf, is left untouched.
+    {
+        InOutFile other(O_WRONLY, 0);
+        ASSERT_TRUE(other.Open(old));
+        EXPECT_EQ(saveTo(old), prefix + old + ": flock failed: Resource temporarily unavailable (error 11).");
+    }
+    const int fd = ::open(old.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::lockf(fd, F_TLOCK, 0), 0);
+    EXPECT_EQ(saveTo(old), prefix + old + ": fcntl failed: Resource temporarily unavailable (error 11).");
+    ::close(fd);
+    EXPECT_EQ(ReadWholeFile(old), "earlier\r\n");
+    EXPECT_EQ(folder(), (std::vector<std::string>{"old.txt", "pipe"}));
 
-    EXPECT_EQ(TapeRows(tape), before);
-    EXPECT_TRUE(WriteMeasurements(dir / "fine.txt", tape, Settings()).Ok());
+    // Free again, the save replaces the file, through a link to it, and
+    // keeps its permissions.
+    ::chmod(old.c_str(), 0640);
+    std::filesystem::create_symlink(old, dir / "link");
+    EXPECT_EQ(saveTo(dir / "link"), "");
+    EXPECT_EQ(ReadWholeFile(old).substr(0, 16), "; Real Time Data");
+    EXPECT_EQ(std::filesystem::status(old).permissions(), std::filesystem::perms(0640));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    EXPECT_EQ(folder(), (std::vector<std::string>{"link", "old.txt", "pipe"}));
 }

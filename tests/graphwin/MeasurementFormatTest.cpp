@@ -54,14 +54,18 @@ TEST(MeasurementFormat, FieldsSplitAtCommaThenSpaceThenTab)
 
 TEST(MeasurementFormat, MetadataLineAndItsParsing)
 {
-    EXPECT_EQ(FormatMetadataLine(0, CodeLimits{}), ";~ MaxPossibleCode=4095 MinPossibleCode=0");
-    EXPECT_EQ(FormatMetadataLine(3, CodeLimits{2047, -2048}),
-              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048");
+    EXPECT_EQ(FormatMetadataLine(0, CodeLimits{}, {{0, 1, 2}, false}), ";~ MaxPossibleCode=4095 MinPossibleCode=0");
+    EXPECT_EQ(FormatMetadataLine(3, CodeLimits{2047, -2048}, {{1, 2}, true}),
+              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=1,2 LineNumbers=1");
 
-    const MeasurementMetadata full = ParseMetadata("  SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 ");
+    const MeasurementMetadata full =
+        ParseMetadata("  SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,5,63 LineNumbers=1 ");
     EXPECT_EQ(full.SubLsbs, 3);
     EXPECT_EQ(full.MaxPossibleCode, 2047);
     EXPECT_EQ(full.MinPossibleCode, -2048);
+    EXPECT_EQ(full.Channels, (std::vector<int>{0, 5, 63}));
+    EXPECT_TRUE(full.LineNumbers);
+    EXPECT_EQ(full.Problem, "");
 
     // A value that is no integer keeps the limit; other keys and other cases are skipped.
     const MeasurementMetadata odd = ParseMetadata("MaxPossibleCode=x MinPossibleCode=-2048 maxpossiblecode=5 Foo=1");
@@ -73,15 +77,34 @@ TEST(MeasurementFormat, MetadataLineAndItsParsing)
     // A word before the first "=" has no value; the pairs after it still count.
     EXPECT_EQ(ParseMetadata("foo MaxPossibleCode=12 =").MaxPossibleCode, 12);
     EXPECT_EQ(ParseMetadata("x y MinPossibleCode=-3").MinPossibleCode, -3);
-    EXPECT_EQ(ParseMetadata("MaxPossibleCode=").MaxPossibleCode, std::nullopt);
+
+    // What makes no sense is ignored, and said.
+    const struct {
+        const char* text;
+        const char* problem;
+    } ignored[] = {
+        {"MaxPossibleCode=2147483648",
+         "its MaxPossibleCode \"2147483648\" is not a 32-bit whole number and is ignored"},
+        {"MaxPossibleCode=-1 MinPossibleCode=0",
+         "its MaxPossibleCode -1 is below its MinPossibleCode 0, so both are ignored"},
+        {"Channels=2,1", "its channel list \"2,1\" is not ascending channel numbers below 64 and is ignored"},
+        {"Channels=64", "its channel list \"64\" is not ascending channel numbers below 64 and is ignored"},
+    };
+    for (const auto& c : ignored) {
+        const MeasurementMetadata m = ParseMetadata(c.text);
+        EXPECT_EQ(m.Problem, c.problem);
+        EXPECT_FALSE(m.MaxPossibleCode || !m.Channels.empty()) << c.text;
+    }
 }
 
-TEST(MeasurementFormat, MetadataSetsOnlyTheLimitsItNames)
+TEST(MeasurementFormat, TheWritersHeaderLineIsRecognised)
 {
-    CodeLimits limits{2047, -2048};
-    MeasurementMetadata onlyMin;
-    onlyMin.MinPossibleCode = -5;
-    onlyMin.ApplyTo(limits);
-    EXPECT_EQ(limits.MaxCode, 2047);
-    EXPECT_EQ(limits.MinCode, -5);
+    bool numbered = true;
+    EXPECT_TRUE(IsHeaderLine(" Measurements from Vanto Evaluation Kit", numbered));
+    EXPECT_FALSE(numbered);
+    EXPECT_TRUE(IsHeaderLine("Line\tMeasurements from Vanto Evaluation Kit", numbered));
+    EXPECT_TRUE(numbered);
+    EXPECT_TRUE(IsHeaderLine("Line,Measurements from Vanto Evaluation Kit", numbered));
+    for (const char* other : {"Line Measurements from Vanto Evaluation Kit", "Measurements", "1,2"})
+        EXPECT_FALSE(IsHeaderLine(other, numbered)) << other;
 }

@@ -60,6 +60,7 @@ struct Rig {
         ports.add(Kit, timed);
         form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices, debuggerLibrary);
         form->driveTimerManually();
+        form->show();  // a hidden window leaves its history list alone
     }
     ~Rig() { TSerialForm::setWarningDialogs(nullptr); }
 

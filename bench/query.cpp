@@ -1,10 +1,12 @@
 // links: vx_link vx_sim
 // Continuous "R" queries against the simulated kit running its application,
-// in real time at 9600 baud with the default 50 ms quiet time. The protocol's
-// own limit per reading is the line time of the query character, its echo,
-// four digits and the prompt (seven characters of ten bit times) plus the
-// quiet time. Baseline from the same run: plain sleeps of that length on the
-// same clock, which show what the machine's timer wake-ups cost by themselves.
+// in real time at 9600 baud with the default 50 ms quiet time. The line's
+// limit per reading is the time of the query character, its echo, four
+// digits and the prompt (seven characters of ten bit times), plus what ends
+// the reply: the prompt's guard when replies end at the prompt (argument 1),
+// the quiet time when they do not (argument 0). Baseline from the same run:
+// plain sleeps of that length on the same clock, which show what the
+// machine's timer wake-ups cost by themselves.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -38,8 +40,11 @@ void BM_AppQueryReadingsAt9600(benchmark::State& state) {
         return;
     }
     protocol.setAppEnabled(true);
+    protocol.EndReplyAtPrompt = state.range(0) != 0;
 
-    const uint64_t limitMicros = LineCharacters * 10'000'000ull / Baud + protocol.AppQueryTimeoutMs * 1000ull;
+    const uint64_t replyEnd =
+        protocol.EndReplyAtPrompt ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs * 1000ull;
+    const uint64_t limitMicros = LineCharacters * 10'000'000ull / Baud + replyEnd;
     double wall = 0, cpu = 0, sleeps = 0;
     for (auto _ : state) {
         const uint64_t sleep0 = clock.micros();
@@ -66,7 +71,13 @@ void BM_AppQueryReadingsAt9600(benchmark::State& state) {
     state.counters["vs_sleeps"] = sleeps / wall;
     state.counters["cpu_vs_wall"] = cpu / wall;
 }
-BENCHMARK(BM_AppQueryReadingsAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_AppQueryReadingsAt9600)
+    ->ArgName("prompt")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(100);
 
 }  // namespace
 

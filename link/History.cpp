@@ -19,13 +19,6 @@ size_t fitting(std::string_view text, size_t used) {
 
 }  // namespace
 
-std::vector<std::string> History::lines() const {
-    std::vector<std::string> texts;
-    texts.reserve(lines_.size());
-    for (const Line& line : lines_) texts.push_back(line.text);
-    return texts;
-}
-
 void History::addLine(std::string_view text) {
     lineEnded_ = false;
     startLine(text);
@@ -43,14 +36,15 @@ void History::startLine(std::string_view text) {
     do {
         if (lines_.size() >= MaxLines) deleteFirstLine();
         const size_t first = fitting(text, 0);
-        lines_.push_back({std::string(text.substr(0, first)), clock_ ? clock_->micros() : 0});
+        lines_.emplace_back(text.substr(0, first));
+        stamps_.push_back(clock_ ? clock_->micros() : 0);
         changed(Change::LineAdded);
         text.remove_prefix(first);
     } while (!text.empty());
 }
 
 void History::extendLast(std::string_view text) {
-    std::string& last = lines_.back().text;
+    std::string& last = lines_.back();
     const size_t first = fitting(text, last.size());
     if (first > 0) {
         last.append(text.substr(0, first));
@@ -61,12 +55,14 @@ void History::extendLast(std::string_view text) {
 
 void History::deleteFirstLine() {
     if (lines_.empty()) return;
-    lines_.pop_front();
+    lines_.erase(lines_.begin());
+    stamps_.erase(stamps_.begin());
     changed(Change::FirstLineDeleted);
 }
 
 void History::clear() {
     lines_.clear();
+    stamps_.clear();
     changed(Change::Cleared);
 }
 

@@ -8,7 +8,6 @@
 // MaxLines * MaxLineLength characters.
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -36,25 +35,23 @@ public:
 
     size_t count() const { return lines_.size(); }
     bool empty() const { return lines_.empty(); }
-    const std::string& line(size_t index) const { return lines_.at(index).text; }
-    const std::string& lastLine() const { return lines_.back().text; }
-    std::vector<std::string> lines() const;
+    const std::string& line(size_t index) const { return lines_.at(index); }
+    const std::string& lastLine() const { return lines_.back(); }
+    const std::vector<std::string>& lines() const { return lines_; }
     // When the line was started, in the clock's microseconds (0 without a clock).
-    uint64_t stampMicros(size_t index) const { return lines_.at(index).stampMicros; }
+    uint64_t stampMicros(size_t index) const { return stamps_.at(index); }
 
     void setClock(Clock* clock) { clock_ = clock; }
     void setOnChange(ChangeCallback callback) { onChange_ = std::move(callback); }
 
 private:
-    struct Line {
-        std::string text;
-        uint64_t stampMicros = 0;
-    };
     void startLine(std::string_view text);
     void extendLast(std::string_view text);
     void changed(Change change, std::string_view added = {});
 
-    std::deque<Line> lines_;
+    // At most MaxLines each, so dropping the first line costs little.
+    std::vector<std::string> lines_;
+    std::vector<uint64_t> stamps_;
     bool lineEnded_ = false;
     Clock* clock_ = nullptr;
     ChangeCallback onChange_;

@@ -22,7 +22,7 @@ inline void drain(SerialPortLayer& port) {
 // Moves a COBALT board from 1200 baud to 115200 the way its firmware allows:
 // the clock patch loaded and jumped to.
 inline bool moveCobaltTo115200(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
-    const std::string patch = std::string(ResidentFirmware::PatchLine) + "\r";
+    const std::string patch = std::string(ResidentFirmware::PatchLine) + "\rS9030000FC\r";
     if (!port.WriteStringWaitForEcho("\x1b" "L") || !port.WriteStringWaitForEcho(patch.c_str()) ||
         !port.WriteStringWaitForEcho("\x1b" "J"))
         return false;

@@ -9,6 +9,7 @@
 // machine's timer wake-ups cost by themselves.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "link/AppQuery.h"
@@ -78,6 +79,45 @@ BENCHMARK(BM_AppQueryReadingsAt9600)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(100);
+
+// Hours of reading, in virtual time: 100,000 "R" readings every 100 ms (2.8
+// hours). The history stays within its bound, so the last thousand readings
+// cost what the first thousand did (process CPU time, ratio reported).
+void BM_HistoryOverHundredThousandReadings(benchmark::State& state) {
+    constexpr int Readings = 100'000, Sample = 1000;
+    for (auto _ : state) {
+        VirtualClock clock;
+        SimulatedKit kit(clock, ModuleKind::Arbord);
+        SerialPortLayer port(kit, clock);
+        AppQueryProtocol protocol(port);
+        if (!openKitAt9600(port, kit, clock)) return state.SkipWithError("could not reach 9600 baud");
+        kit.runApplication();
+        drain(port);
+        protocol.setAppEnabled(true);
+
+        double first = 0, last = 0;
+        size_t mostCharacters = 0;
+        for (int reading = 0; reading < Readings; ++reading) {
+            const uint64_t due = clock.micros() + 100'000;
+            const double cpu0 = processCpuSeconds();
+            if (std::strlen(protocol.AppQuery("R")) != 4) return state.SkipWithError("wrong reply");
+            const double cpu = processCpuSeconds() - cpu0;
+            if (reading < Sample) first += cpu;
+            if (reading >= Readings - Sample) last += cpu;
+            if (reading % 997 == 0) {
+                size_t characters = 0;
+                for (const std::string& line : port.MemoHistory.lines()) characters += line.size();
+                mostCharacters = std::max(mostCharacters, characters);
+            }
+            clock.sleepUntil(due);
+        }
+        state.counters["last_vs_first_1000"] = last / first;
+        state.counters["history_lines"] = double(port.MemoHistory.count());
+        state.counters["history_chars_max"] = double(mostCharacters);
+        state.counters["chars_bound"] = double(History::MaxLines * History::MaxLineLength);
+    }
+}
+BENCHMARK(BM_HistoryOverHundredThousandReadings)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "link/History.h"
 
+#include <algorithm>
+
 #include "platform/Clock.h"
 
 namespace {
@@ -34,7 +36,7 @@ void History::appendToLast(std::string_view text) {
 
 void History::startLine(std::string_view text) {
     do {
-        if (lines_.size() >= MaxLines) deleteFirstLine();
+        if (lines_.size() >= MaxLines) deleteFirstLines(MaxLines / 10);
         const size_t first = fitting(text, 0);
         lines_.emplace_back(text.substr(0, first));
         stamps_.push_back(clock_ ? clock_->micros() : 0);
@@ -53,11 +55,13 @@ void History::extendLast(std::string_view text) {
     if (first < text.size()) startLine(text.substr(first));
 }
 
-void History::deleteFirstLine() {
-    if (lines_.empty()) return;
-    lines_.erase(lines_.begin());
-    stamps_.erase(stamps_.begin());
-    changed(Change::FirstLineDeleted);
+void History::deleteFirstLine() { deleteFirstLines(1); }
+
+void History::deleteFirstLines(size_t count) {
+    count = std::min(count, lines_.size());
+    lines_.erase(lines_.begin(), lines_.begin() + long(count));
+    stamps_.erase(stamps_.begin(), stamps_.begin() + long(count));
+    for (size_t i = 0; i < count; ++i) changed(Change::FirstLineDeleted);
 }
 
 void History::clear() {

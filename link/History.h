@@ -4,8 +4,8 @@
 //
 // It stays bounded however long the program runs: a line longer than
 // MaxLineLength continues on a new line (nothing is dropped from it), and
-// beyond MaxLines the oldest lines go. So it never holds more than
-// MaxLines * MaxLineLength characters.
+// at MaxLines the oldest tenth goes at once (one move of the rest for many
+// lines). So it never holds more than MaxLines * MaxLineLength characters.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -47,6 +47,7 @@ public:
 private:
     void startLine(std::string_view text);
     void extendLast(std::string_view text);
+    void deleteFirstLines(size_t count);
     void changed(Change change, std::string_view added = {});
 
     // At most MaxLines each, so dropping the first line costs little.

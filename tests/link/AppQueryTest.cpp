@@ -97,18 +97,6 @@ TEST(AppQuery, PromptInTheMiddleOfAReplyDoesNotEndIt) {
     }
 }
 
-TEST(AppQuery, SlowReplyIsOneTextWhileItsGapsStayWithinTheQuietTime) {
-    // At 1200 baud a character follows the last after 8.3 ms.
-    RunningKit k(1200);
-    const std::string help = ModuleApplication::Help;
-    k.protocol.AppQueryTimeoutMs = 10;
-    EXPECT_EQ(k.protocol.AppQuery("?"), help.substr(0, help.size() - 1));
-
-    // Shorter than one character's time: the reply ends before it starts.
-    k.protocol.AppQueryTimeoutMs = 5;
-    EXPECT_STREQ(k.protocol.AppQuery("?"), "");
-}
-
 TEST(AppQuery, NoEchoGivesAShortOrEmptyReplyNotAFailure) {
     RunningKit k;
     k.kit.faults().echoesLeft = 1;  // the "X" comes back, the "X" after it does not

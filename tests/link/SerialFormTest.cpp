@@ -2,7 +2,9 @@
 // a pseudo-terminal), in virtual time.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -238,6 +240,14 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     f.port().MemoHistory.addLine("a");
     f.port().MemoHistory.appendToLast("b");
     EXPECT_TRUE(std::regex_match(historyRows(*f.MemoHistory).back(), std::regex(R"(.{13}ab)")));
+
+    // Opening the quiet-time menu checks the item in use; an item sets it.
+    f.menuAppQueryTimeout->actions()[3]->trigger();
+    f.menuAppQueryTimeoutClick();
+    for (QAction* item : f.menuAppQueryTimeout->actions())
+        EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
+    EXPECT_EQ(f.query().AppQueryTimeoutMs, 100u);
+    f.query().AppQueryTimeoutMs = 50;
 
     for (const bool atPrompt : {true, false}) {
         EXPECT_EQ(f.menuAdvEndReplyAtPrompt->isChecked(), atPrompt);

@@ -1,14 +1,16 @@
 // links: vx_sampling vx_sim
-// Sample upload in real time against the simulated kit at 9600 baud with the
-// default 50 ms quiet time. The protocol's own limit per sample is one "U"
-// exchange: the query character, its echo, six digits and the prompt (nine
-// characters of ten bit times) plus the quiet time. Baseline from the same
-// run: plain sleeps of that length on the same clock, which show what the
-// machine's timer wake-ups cost by themselves.
+// Sample upload in real time against the simulated kit. The line's limit per
+// sample is one "U" exchange: the query character, its echo, six digits and
+// the prompt (nine characters of ten bit times), plus what ends the reply:
+// the prompt's guard (replies end at the prompt, the default) or the 50 ms
+// quiet time (argument prompt:0). Baseline from the same run: plain sleeps of
+// that length on the same clock, which show what the machine's timer
+// wake-ups cost by themselves.
 //
-// Two paths: the run alone (samples counted, nothing drawn), and the tool's
-// window with the upload graph drawing every sample, on whatever display
-// QT_QPA_PLATFORM names (offscreen when unset).
+// Three paths at 9600 baud: the run alone (samples counted, nothing drawn),
+// and the tool's window with the upload graph drawing every sample, on
+// whatever display QT_QPA_PLATFORM names (offscreen when unset). And a full
+// 8192-sample run from a COBALT module at 115200 baud, timed whole.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -26,7 +28,6 @@
 
 namespace {
 
-constexpr uint32_t Baud = 9600;
 constexpr unsigned LineCharacters = 9;  // "U", its echo, "003E80", ">"
 constexpr uint16_t SamplesPerRun = 50;
 
@@ -75,25 +76,36 @@ private:
     Clock& clock_;
 };
 
-// The kit running its application at 9600 baud, on channel 5.
+// The kit running its application at 9600 baud (a COBALT at 115200), on channel 5.
 struct Kit {
     RealClock clock;
-    SimulatedKit kit{clock, ModuleKind::Arbord};
+    SimulatedKit kit;
     SerialPortLayer port{kit, clock};
     AppQueryProtocol protocol{port};
     PortSampleLink link{port, protocol};
     NoDialogs dialogs;
     bool ready = false;
 
-    Kit() {
+    explicit Kit(bool endAtPrompt = true, ModuleKind kind = ModuleKind::Arbord) : kit(clock, kind) {
         kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
-        ready = openKitAt9600(port, kit, clock);
+        if (kind == ModuleKind::Cobalt) {
+            port.cbxHwPort = SimulatedKit::PortName;
+            ready = port.DoOpenPort();
+            clock.sleep(100);  // boot and beacon
+            drain(port);
+            ready = ready && moveCobaltTo115200(port, kit, clock);
+        } else {
+            ready = openKitAt9600(port, kit, clock);
+        }
         kit.runApplication();
         drain(port);
         protocol.setAppEnabled(true);
+        protocol.EndReplyAtPrompt = endAtPrompt;
     }
-    uint64_t limitMicros() const {
-        return LineCharacters * 10'000'000ull / Baud + protocol.AppQueryTimeoutMs * 1000ull;
+    uint64_t limitMicros() {
+        const uint64_t replyEnd =
+            protocol.EndReplyAtPrompt ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs * 1000ull;
+        return LineCharacters * 10'000'000ull / port.PortDcb.baud + replyEnd;
     }
 };
 
@@ -106,7 +118,7 @@ void report(benchmark::State& state, double samples, double wall, double sleeps,
 }
 
 void BM_UploadAt9600(benchmark::State& state) {
-    Kit k;
+    Kit k(state.range(0) != 0);
     if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
     ConversionControl control(k.protocol, k.dialogs);
     CountingTarget target;
@@ -132,7 +144,41 @@ void BM_UploadAt9600(benchmark::State& state) {
     }
     report(state, samples, wall, sleeps, k.limitMicros());
 }
-BENCHMARK(BM_UploadAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_UploadAt9600)
+    ->ArgName("prompt")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(4);
+
+// 8192 samples from a COBALT module at 115200 baud: acquisition and upload.
+void BM_Upload8192FromCobaltAt115200(benchmark::State& state) {
+    constexpr uint16_t Samples = 8192;
+    Kit k(true, ModuleKind::Cobalt);
+    if (!k.ready) return state.SkipWithError("could not reach 115200 baud");
+    ConversionControl control(k.protocol, k.dialogs);
+    CountingTarget target;
+    ReadingLoop readings(control, k.protocol, target, k.clock);
+    control.menuInputChannelClick(5);
+    TimingScreen screen(k.clock);
+    SamplingTool tool(k.link, screen, control, readings, k.clock);
+    tool.SampleSizeComboBoxChange(std::to_string(Samples));
+
+    double upload = 0, whole = 0;
+    for (auto _ : state) {
+        const uint64_t start = k.clock.micros();
+        tool.SampleButtonClick();
+        if (target.points != Samples) return state.SkipWithError("upload incomplete");
+        whole = double(k.clock.micros() - start) * 1e-6;
+        upload = double(screen.ended - screen.began) * 1e-6;
+        state.SetIterationTime(whole);
+    }
+    state.counters["run_s"] = whole;
+    state.counters["upload_s"] = upload;
+    state.counters["vs_limit"] = Samples / upload / (1e6 / double(k.limitMicros()));
+}
+BENCHMARK(BM_Upload8192FromCobaltAt115200)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 // The same through the tool's window, each sample drawn into its upload graph.
 void BM_UploadIntoGraphAt9600(benchmark::State& state) {

@@ -18,11 +18,16 @@ const char* AppQueryProtocol::AppQuery(const char* query) {
     if (!appEnabled_) return Failure;
     replyLength_ = 0;
     ReplyBuffer[0] = '\0';
+    lastReceived_ = '\0';
 
+    // One history line for the query's echo, one for the reply.
+    port_.MemoHistory.endLine();
     // A character that is not echoed ends the sending; whatever the module
     // says is still collected.
     port_.WriteStringWaitForEcho(query);
+    port_.MemoHistory.endLine();
     if (!port_.deviceGone()) collectReply();
+    port_.MemoHistory.endLine();
     // An unplugged adapter fails every read and write: an empty reply would
     // pass for an answer, and a caller would show its last reading as new.
     if (port_.deviceGone()) {
@@ -35,12 +40,41 @@ const char* AppQueryProtocol::AppQuery(const char* query) {
     return ReplyBuffer;
 }
 
-// Reads until AppQueryTimeoutMs have passed without new text. The waits block
+uint64_t AppQueryProtocol::characterMicros() const {
+    const uint64_t baud = std::max<uint32_t>(port_.PortDcb.baud, 1);
+    return (10'000'000 + baud - 1) / baud;  // 8N1: ten bit times
+}
+
+uint64_t AppQueryProtocol::promptGuardMicros() const { return PromptGuardCharacters * characterMicros(); }
+
+uint64_t AppQueryProtocol::replyLimitMicros() const {
+    return ReplyBufferSize * characterMicros() + uint64_t(AppQueryTimeoutMs) * 1000;
+}
+
+// Reads until the prompt came last and the guard passed without more text,
+// or until AppQueryTimeoutMs have passed without new text. The waits block
 // in the device, so a slow reply costs no processor time.
 void AppQueryProtocol::collectReply() {
     Clock& clock = port_.clock();
+    const uint64_t start = clock.micros();
+    const uint64_t limit = replyLimitMicros();
     uint32_t quietSince = clock.ticks();
     for (uint32_t quiet = 0; quiet < AppQueryTimeoutMs; quiet = clock.ticks() - quietSince) {
+        if (clock.micros() - start >= limit) {
+            port_.MemoHistory.addLine("Reply cut after " + std::to_string(limit / 1000) +
+                                      " ms: the module kept sending");
+            return;
+        }
+        const uint64_t guard = promptGuardMicros();
+        if (EndReplyAtPrompt && promptCameLast() && guard < uint64_t(AppQueryTimeoutMs - quiet) * 1000) {
+            // Text that follows at once belongs to the reply; none means the
+            // module waits at its prompt.
+            clock.sleepMicros(guard);
+            if (!port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) return;
+            append(port_.RxBuffer);
+            quietSince = clock.ticks();
+            continue;
+        }
         port_.device().waitForInput(AppQueryTimeoutMs - quiet);
         if (port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
             append(port_.RxBuffer);
@@ -57,6 +91,7 @@ void AppQueryProtocol::collectReply() {
 }
 
 void AppQueryProtocol::append(const char* text) {
+    if (text[0] != '\0') lastReceived_ = text[std::strlen(text) - 1];
     const size_t room = ReplyBufferSize - 1 - replyLength_;
     const size_t length = std::min(std::strlen(text), room);
     std::memcpy(ReplyBuffer + replyLength_, text, length);

@@ -1,7 +1,9 @@
 #pragma once
 // Application queries: once the module's application runs, the PC sends a
 // short text, the module echoes it and answers, usually ending with the
-// prompt ">". A reply is complete after AppQueryTimeoutMs of silence.
+// prompt ">". A reply is complete when the prompt came last and nothing
+// followed it within a short guard, or else after AppQueryTimeoutMs of
+// silence; a module that never stops sending is cut off after a bound.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +33,18 @@ public:
     static constexpr size_t ReplyBufferSize = 512;
     static constexpr uint32_t DefaultTimeoutMs = 50;
 
+    // Three character times: a module streaming a reply leaves at most about
+    // one character time between characters, so a longer pause after ">"
+    // means it waits at its prompt.
+    static constexpr unsigned PromptGuardCharacters = 3;
+
     explicit AppQueryProtocol(SerialPortLayer& port);
+
+    // At the port's current rate.
+    uint64_t promptGuardMicros() const;
+    // No real reply takes longer: a full reply buffer's line time after the
+    // quiet time in which it must begin.
+    uint64_t replyLimitMicros() const;
 
     std::string AppQuery(const std::string& query) override;
     // Points into ReplyBuffer (overwritten by the next query) or at Failure.
@@ -44,14 +57,19 @@ public:
     void setEnableObserver(std::function<void(bool)> observer) { enableObserver_ = std::move(observer); }
 
     uint32_t AppQueryTimeoutMs = DefaultTimeoutMs;
+    // Off: every reply ends only after AppQueryTimeoutMs of silence.
+    bool EndReplyAtPrompt = true;
     char ReplyBuffer[ReplyBufferSize] = {};
 
 private:
     void collectReply();
     void append(const char* text);
+    bool promptCameLast() const { return lastReceived_ == '>'; }
+    uint64_t characterMicros() const;
 
     SerialPortLayer& port_;
     size_t replyLength_ = 0;
+    char lastReceived_ = '\0';
     bool appEnabled_ = false;
     std::function<void(bool)> enableObserver_;
 };

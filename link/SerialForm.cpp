@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +100,8 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
     sequence_.setPortList(ports.ports);
     sequence_.ExcludedFromAutomatic = ports.excludedFromAutomatic;
 
+    wallMsAtClockZero_ = QDateTime::currentMSecsSinceEpoch() - int64_t(clock_.micros() / 1000);
+    port_.MemoHistory.setClock(&clock_);
     port_.setObserver(&debugger_);
     query_.setEnableObserver([this](bool on) { debugger_.DebuggerSetEnable(on); });
     menuAdvancedDebugger->setEnabled(debugger_.available());
@@ -113,6 +116,7 @@ TSerialForm::~TSerialForm() {
     // The controls outlive the members their handlers use.
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     port_.MemoHistory.setOnChange(nullptr);
+    port_.MemoHistory.setClock(nullptr);
     sequence_.setOnChange(nullptr);
     port_.setObserver(nullptr);
     query_.setEnableObserver(nullptr);
@@ -184,8 +188,11 @@ void TSerialForm::connectHandlers() {
     for (QAction* item : menuAppQueryTimeout->actions()) {
         connect(item, &QAction::triggered, this, [this, item] { query_.AppQueryTimeoutMs = item->data().toUInt(); });
     }
+    connect(menuAdvEndReplyAtPrompt, &QAction::toggled, this, [this](bool on) { query_.EndReplyAtPrompt = on; });
+    connect(menuViewTimeStamps, &QAction::toggled, this, [this] { reshowHistory(); });
 
-    port_.MemoHistory.setOnChange([this](History::Change change) { showHistory(change); });
+    port_.MemoHistory.setOnChange(
+        [this](History::Change change, std::string_view added) { showHistory(change, added); });
     sequence_.setOnChange([this] {
         showState();
         // Long steps block the event loop: show their texts now.
@@ -287,6 +294,7 @@ void TSerialForm::showState() {
     menuAdvFastestBaud->setChecked(sequence_.menuAdvFastestBaud);
     menuAdvAllow115200baud->setChecked(sequence_.menuAdvAllow115200baud);
     menuAdvAllow115200baud->setEnabled(sequence_.menuAdvAllow115200baudEnabled);
+    menuAdvEndReplyAtPrompt->setChecked(query_.EndReplyAtPrompt);
 
     // Timer.
     if (Timer1->interval() != int(sequence_.Timer1Interval)) Timer1->setInterval(int(sequence_.Timer1Interval));
@@ -298,14 +306,29 @@ void TSerialForm::showState() {
     applyModalResult();
 }
 
-void TSerialForm::showHistory(History::Change change) {
+QString TSerialForm::historyRow(size_t index) const {
     const History& history = port_.MemoHistory;
+    if (!menuViewTimeStamps->isChecked()) return qt(history.line(index));
+    const int64_t wallMs = wallMsAtClockZero_ + int64_t(history.stampMicros(index) / 1000);
+    return QDateTime::fromMSecsSinceEpoch(wallMs).toString("hh:mm:ss.zzz ") + qt(history.line(index));
+}
+
+// Each change is shown as it comes, costing only the text it adds; while the
+// window is hidden nothing is shown until it is shown again.
+void TSerialForm::showHistory(History::Change change, std::string_view added) {
+    if (historyStale_ || !isVisible()) {
+        historyStale_ = true;
+        return;
+    }
     switch (change) {
     case History::Change::LineAdded:
-        MemoHistory->addItem(qt(history.lastLine()));
+        MemoHistory->addItem(historyRow(port_.MemoHistory.count() - 1));
         break;
     case History::Change::LastLineExtended:
-        if (MemoHistory->count() > 0) MemoHistory->item(MemoHistory->count() - 1)->setText(qt(history.lastLine()));
+        if (MemoHistory->count() > 0) {
+            QListWidgetItem* last = MemoHistory->item(MemoHistory->count() - 1);
+            last->setText(last->text() + qt(std::string(added)));
+        }
         break;
     case History::Change::FirstLineDeleted:
         delete MemoHistory->takeItem(0);
@@ -315,6 +338,19 @@ void TSerialForm::showHistory(History::Change change) {
         break;
     }
     MemoHistory->scrollToBottom();
+}
+
+void TSerialForm::reshowHistory() {
+    historyStale_ = false;
+    MemoHistory->clear();
+    for (size_t i = 0; i < port_.MemoHistory.count(); ++i) MemoHistory->addItem(historyRow(i));
+    MemoHistory->scrollToBottom();
+}
+
+void TSerialForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (historyStale_) reshowHistory();
+    showState();
 }
 
 // OK ends a modal display; a window shown without exec() only keeps the
@@ -592,7 +628,8 @@ const char* TSerialForm::AppQuery(const char* query) {
         return AppQueryProtocol::Failure;
     }
     const char* reply = SerialForm->query_.AppQuery(query ? query : "");
-    SerialForm->showState();
+    // A hidden window catches up when it is shown.
+    if (SerialForm->isVisible()) SerialForm->showState();
     return reply;
 }
 

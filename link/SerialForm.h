@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/AppQuery.h"
@@ -186,6 +187,7 @@ public:
     QAction* menuViewDownloader;
     QAction* menuViewApplication;
     QAction* menuViewHistory;
+    QAction* menuViewTimeStamps;
     QAction* menuCaptureTx;
     QAction* menuCaptureRx;
     QAction* menuAdvExpectBeacon;
@@ -195,6 +197,7 @@ public:
     QAction* menuAdvAllow115200baud;
     QMenu* menuTimer;
     QMenu* menuAppQueryTimeout;
+    QAction* menuAdvEndReplyAtPrompt;
     QAction* menuAdvancedDebugger;
 
     QTimer* Timer1;
@@ -208,7 +211,12 @@ private:
     void takeInput();
     // State -> widgets.
     void showState();
-    void showHistory(History::Change change);
+    void showHistory(History::Change change, std::string_view added);
+    // The whole history again: after the window was hidden, or the time
+    // stamps were switched.
+    void reshowHistory();
+    QString historyRow(size_t index) const;
+    void showEvent(QShowEvent* event) override;
     void applyModalResult();
     void toggleView(QAction* item, bool& panel);
     void sendManually(bool waitForEcho);
@@ -225,6 +233,10 @@ private:
     bool manualTicks_ = false;
     uint64_t lastTickMicros_ = 0;
     bool showing_ = false;
+    // The history list is not kept up while the window is hidden.
+    bool historyStale_ = false;
+    // Wall time at the clock's micros() origin, for the time stamps.
+    int64_t wallMsAtClockZero_ = 0;
 };
 
 // The one serial window, or null before it is created.

@@ -250,6 +250,8 @@ QMenuBar* TSerialForm::buildMenus() {
     menuViewDownloader = newItem(view, "Loader", true);
     menuViewApplication = newItem(view, "Application", true);
     menuViewHistory = newItem(view, "History", true);
+    view->addSeparator();
+    menuViewTimeStamps = newItem(view, "Time Stamps", true);
 
     QMenu* capture = bar->addMenu("Capture");
     menuCaptureTx = newItem(capture, "Transmitted Data", true, true);
@@ -275,6 +277,7 @@ QMenuBar* TSerialForm::buildMenus() {
         item->setText(QString::fromStdString(AppQueryTimeoutCaption(timeout)));
         item->setData(timeout);
     }
+    menuAdvEndReplyAtPrompt = newItem(advanced, "End Reply at Prompt", true, true);
 
     menuAdvancedDebugger = newItem(advanced, "Debugger", false);
     menuAdvancedDebugger->setEnabled(false);

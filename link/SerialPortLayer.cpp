@@ -7,9 +7,6 @@
 
 namespace {
 constexpr std::string_view CrMarker = "{0x0D}";
-// At most this much of the text after the first carriage return is kept; the
-// lines after later carriage returns are cut from that rest.
-constexpr size_t RestLength = 99;
 }  // namespace
 
 std::string VisibleChar(unsigned char c) {
@@ -145,7 +142,7 @@ void SerialPortLayer::captureReceived(const std::string& visible) {
         return;
     }
     MemoHistory.appendToLast(std::string_view(visible).substr(0, marker));
-    std::string rest = visible.substr(marker + CrMarker.size(), RestLength);
+    std::string rest = visible.substr(marker + CrMarker.size());
     while ((marker = rest.find(CrMarker)) != std::string::npos) {
         MemoHistory.addLine(std::string_view(rest).substr(0, marker));
         rest.erase(0, marker + CrMarker.size());
@@ -163,7 +160,7 @@ bool SerialPortLayer::writeOne(char c) {
 bool SerialPortLayer::WriteCharNoEcho(char c) {
     if (!portOpen_) return false;
     if (!writeOne(c)) return false;
-    if (menuCaptureTx) MemoHistory.addLine(std::string(1, c));
+    if (menuCaptureTx) MemoHistory.addLine(VisibleChar(static_cast<unsigned char>(c)));
     return true;
 }
 
@@ -174,7 +171,7 @@ bool SerialPortLayer::WriteStringNoEcho(const char* text) {
     if (written < 0) return reportFailure("WriteFile failed");
     // A text sent in part is a failed send, not a success.
     if (size_t(written) != length) return false;
-    if (menuCaptureTx) MemoHistory.addLine(text);
+    if (menuCaptureTx) MemoHistory.addLine(VisibleString(text));
     return true;
 }
 

@@ -202,6 +202,11 @@ void SimulatedKit::sendFromModule(const std::string& bytes) {
     catchUp();
 }
 
+void SimulatedKit::sendFromModuleAt(uint64_t at, const std::string& bytes) {
+    catchUp();
+    model_->board.at(at, [this, bytes] { model_->board.transmit(bytes); });
+}
+
 SimFaults& SimulatedKit::faults() { return model_->faults; }
 AnalogInputs& SimulatedKit::inputs() { return model_->inputs; }
 

@@ -67,6 +67,8 @@ public:
     void runApplication();
     // The board transmits these raw bytes now (queued behind what it is sending).
     void sendFromModule(const std::string& bytes);
+    // The same, at a later moment of the clock (micros).
+    void sendFromModuleAt(uint64_t at, const std::string& bytes);
     SimFaults& faults();
     AnalogInputs& inputs();
 

@@ -8,7 +8,10 @@
 
 namespace {
 
-uint32_t msSince(Clock& clock, uint64_t startMicros) { return uint32_t((clock.micros() - startMicros) / 1000); }
+uint64_t microsSince(Clock& clock, uint64_t start) { return clock.micros() - start; }
+uint32_t msSince(Clock& clock, uint64_t start) { return uint32_t(microsSince(clock, start) / 1000); }
+
+constexpr uint64_t CharMicros = 1042;  // ten bit times at 9600 baud
 
 TEST(AppQuery, DisabledQueriesSendNothingAndFail) {
     RunningKit k;  // observers hear every setting: see the debugger bridge's tests
@@ -26,7 +29,7 @@ TEST(AppQuery, DisabledQueriesSendNothingAndFail) {
     EXPECT_TRUE(k.port.MemoHistory.empty());
 }
 
-TEST(AppQuery, ReplyIsTheTextBeforeThePrompt) {
+TEST(AppQuery, ReplyIsTheTextBeforeThePromptAndTheHistoryHasALineForEach) {
     RunningKit k;
     k.kit.inputs().setLevel(0, 1.0);  // code 1000, result word 3E80
     const char* first = k.protocol.AppQuery("R");
@@ -40,40 +43,58 @@ TEST(AppQuery, ReplyIsTheTextBeforeThePrompt) {
     // Only the final prompt goes; line ends and text stay as they came.
     const std::string help = ModuleApplication::Help;
     EXPECT_EQ(k.protocol.AppQuery("?"), help.substr(0, help.size() - 1));
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(k.port.MemoHistory.lines(),
+              (Lines{"R", "3E80>", ">", ">", "?", "", "{0x0A}R read  A read all  XXhh control word",
+                     "{0x0A}Zhhhh count  C capture  U upload  - back", "{0x0A}>"}));
 }
 
-TEST(AppQuery, ReplyEndsAfterTheQuietTime) {
+// A reply that ends with the prompt is complete once the guard passes without
+// more text; with the prompt ending off, only the quiet time ends it.
+TEST(AppQuery, ReplyEndsAtThePromptOrAfterTheQuietTime) {
+    for (const bool atPrompt : {true, false}) {
+        RunningKit k;
+        k.protocol.EndReplyAtPrompt = atPrompt;
+        const uint64_t start = k.clock.micros();
+        EXPECT_EQ(std::strlen(k.protocol.AppQuery("R")), 4u);
+        // "R" out, its echo back, then "hhhh>": seven characters.
+        const uint64_t lastChar = start + 7 * CharMicros;
+        const uint64_t expected = lastChar + (atPrompt ? k.protocol.promptGuardMicros() : 50'000);
+        EXPECT_EQ(k.clock.micros(), expected) << atPrompt;
+    }
+    EXPECT_EQ(RunningKit().protocol.promptGuardMicros(), 3 * CharMicros);
+
     RunningKit k;
-    // "X" starts a control word: echoed, never answered.
+    // "X" starts a control word: echoed, never answered, no prompt.
     uint64_t start = k.clock.micros();
     EXPECT_STREQ(k.protocol.AppQuery("X"), "");
-    const uint32_t echoMs = 3;  // two byte times at 9600 baud, rounded up
     EXPECT_GE(msSince(k.clock, start), 50u);
-    EXPECT_LE(msSince(k.clock, start), 50u + echoMs);
-
-    k.protocol.AppQueryTimeoutMs = 200;
-    start = k.clock.micros();
-    EXPECT_STREQ(k.protocol.AppQuery("X"), "");  // "XX": the digits are still to come
-    EXPECT_GE(msSince(k.clock, start), 200u);
-    EXPECT_LE(msSince(k.clock, start), 200u + 2 * echoMs);
+    EXPECT_LE(msSince(k.clock, start), 50u + 3);
 
     // A closed port: nothing to send or read, the quiet time passes all the same.
+    k.protocol.AppQueryTimeoutMs = 200;
     k.port.DoClosePort();
     start = k.clock.micros();
     EXPECT_STREQ(k.protocol.AppQuery("R"), "");
     EXPECT_EQ(msSince(k.clock, start), 200u);
 }
 
-TEST(AppQuery, SlowReplyIsOneTextWhileItsGapsStayWithinTheQuietTime) {
-    // At 1200 baud a character follows the last after 8.3 ms.
-    RunningKit k(1200);
-    const std::string help = ModuleApplication::Help;
-    k.protocol.AppQueryTimeoutMs = 10;
-    EXPECT_EQ(k.protocol.AppQuery("?"), help.substr(0, help.size() - 1));
-
-    // Shorter than one character's time: the reply ends before it starts.
-    k.protocol.AppQueryTimeoutMs = 5;
-    EXPECT_STREQ(k.protocol.AppQuery("?"), "");
+// Text that follows a ">" within the guard belongs to the reply.
+TEST(AppQuery, PromptInTheMiddleOfAReplyDoesNotEndIt) {
+    struct Case {
+        uint64_t gapChars;
+        const char* reply;
+    };
+    for (const Case c : {Case{0, "12>34"}, Case{2, "12>34"}, Case{4, "12"}}) {
+        RunningKit k;
+        const uint64_t start = k.clock.micros();
+        const uint64_t firstPart = start + 3 * CharMicros;  // after the echo of "X"
+        k.kit.sendFromModuleAt(firstPart, "12>");
+        k.kit.sendFromModuleAt(firstPart + (3 + c.gapChars) * CharMicros, "34>");
+        EXPECT_STREQ(k.protocol.AppQuery("X"), c.reply) << c.gapChars;
+        const uint64_t lastChar = firstPart + (c.reply[2] ? 6 + c.gapChars : 3) * CharMicros;
+        EXPECT_EQ(k.clock.micros(), lastChar + k.protocol.promptGuardMicros()) << c.gapChars;
+    }
 }
 
 TEST(AppQuery, NoEchoGivesAShortOrEmptyReplyNotAFailure) {
@@ -91,13 +112,18 @@ TEST(AppQuery, NoEchoGivesAShortOrEmptyReplyNotAFailure) {
     EXPECT_EQ(k.kit.controlWord().value, 0x87);
 }
 
-TEST(AppQuery, LongReplyIsCutAt511Characters) {
+// A module that never stops sending: the reply is cut at 511 characters, and
+// the collection after a full buffer's line time plus the quiet time.
+TEST(AppQuery, FloodingModuleIsCutOffInTextAndTime) {
     RunningKit k;
-    // The module sends the echo and 600 characters before its own answer.
-    k.kit.sendFromModule("R" + std::string(600, 'x') + ">");
-    const char* reply = k.protocol.AppQuery("R");
-    EXPECT_EQ(std::strlen(reply), 511u);
-    EXPECT_EQ(std::string(reply), std::string(511, 'x'));
+    const uint64_t start = k.clock.micros();
+    k.kit.sendFromModuleAt(start + 3 * CharMicros, std::string(5000, 'x'));
+    EXPECT_EQ(std::string(k.protocol.AppQuery("X")), std::string(511, 'x'));
+    const uint64_t limit = k.protocol.replyLimitMicros();
+    EXPECT_EQ(limit, 512 * CharMicros + 50'000);
+    EXPECT_GE(microsSince(k.clock, start), limit);
+    EXPECT_LE(microsSince(k.clock, start), limit + 4 * CharMicros);
+    EXPECT_EQ(k.port.MemoHistory.lastLine(), "Reply cut after 583 ms: the module kept sending");
 }
 
 TEST(AppQuery, VanishedDeviceFails) {

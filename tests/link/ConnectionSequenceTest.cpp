@@ -349,7 +349,7 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     EXPECT_EQ(brant.spy.written, Esc + "Q\xF4" + "   >");
     // Sent in one piece without waiting; the history line carries the echoes that followed.
     EXPECT_TRUE(std::any_of(brant.port.MemoHistory.lines().begin(), brant.port.MemoHistory.lines().end(),
-                            [](const std::string& line) { return line.rfind(Esc + "Q\xF4", 0) == 0; }));
+                            [](const std::string& line) { return line.rfind("{0x1B}Q{0xF4}", 0) == 0; }));
     EXPECT_EQ(brant.kit.moduleBaud(), 2400u);
 }
 

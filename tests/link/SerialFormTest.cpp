@@ -2,7 +2,9 @@
 // a pseudo-terminal), in virtual time.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -60,6 +62,7 @@ struct Rig {
         ports.add(Kit, timed);
         form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices, debuggerLibrary);
         form->driveTimerManually();
+        form->show();  // a hidden window leaves its history list alone
     }
     ~Rig() { TSerialForm::setWarningDialogs(nullptr); }
 
@@ -86,24 +89,34 @@ void openOnRunningApplication(Rig& rig) {
 
 }  // namespace
 
-TEST(SerialForm, StartsWithTheFriendlyPanelAndTheHistory) {
-    Rig rig(ModuleKind::Arbord, {{"/dev/vx-a", Kit}, {Kit}});
+// The port lists, Automatic (which passes over the simulated kit, so a
+// missing board is never silently replaced), a real pseudo-terminal rejected
+// for want of the loopback, and a typed path that joins both lists.
+TEST(SerialForm, SearchesThePortsItListsAndLogsWhatItTried) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const std::string pty = ptsname(master);
+    Rig rig(ModuleKind::Arbord, {{pty, Kit}, {Kit}});
     TSerialForm& f = *rig.form;
-
-    // The port lists: Automatic, then the machine's ports and the simulated kit last.
     ASSERT_EQ(f.cbxFriendlyPort->count(), 3);
     EXPECT_EQ(f.cbxFriendlyPort->itemText(2).toStdString(), Kit);
-    ASSERT_EQ(f.cbxHwPort->count(), 2);
-    EXPECT_EQ(f.cbxHwPort->itemText(0), "/dev/vx-a");
+    EXPECT_EQ(f.cbxHwPort->itemText(0).toStdString(), pty);
 
-    // Automatic passes over the simulated kit: a missing board is never
-    // silently replaced by the simulation.
     f.btnOk->click();
     EXPECT_EQ(f.runSequence(), QDialog::Rejected);
     EXPECT_EQ(f.LabelStatus->text(), "Not found on any port. Check connections.");
     EXPECT_EQ(rig.kit.moduleState(), ModuleState::Off);
+    const auto rows = historyRows(*f.MemoHistory);
+    auto row = rows.begin();
+    for (const std::string& wanted :
+         {"Connected to serial port " + pty, "Error " + std::to_string(ENOTTY) + ": EscapeCommFunction failed: " +
+                                                 std::strerror(ENOTTY),
+          std::string("Rejected; no RTS-CTS loopback."), std::string("Closed serial port")}) {
+        row = std::find(row, rows.end(), wanted);
+        EXPECT_NE(row, rows.end()) << wanted;
+    }
+    close(master);
 
-    // A typed device path is tried like any other, and joins both lists.
     f.runSequence(1);  // the idle tick enables Ok again
     f.cbxFriendlyPort->setEditText("/dev/vx-typed");
     f.btnOk->click();
@@ -111,8 +124,7 @@ TEST(SerialForm, StartsWithTheFriendlyPanelAndTheHistory) {
     EXPECT_EQ(f.LabelStatus->text(), "Not found on specified port. Check connections.");
     EXPECT_EQ(f.cbxFriendlyPort->findText("/dev/vx-typed"), 3);
     EXPECT_EQ(f.cbxHwPort->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(f.MemoHistory->item(f.MemoHistory->count() - 1)->text(),
-              "Error 2: Cannot open /dev/vx-typed: No such file or directory");
+    EXPECT_EQ(historyRows(*f.MemoHistory).back(), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 
 TEST(SerialForm, OkWithAutomaticRunsTheApplicationAndEndsTheModalDisplay) {
@@ -121,20 +133,12 @@ TEST(SerialForm, OkWithAutomaticRunsTheApplicationAndEndsTheModalDisplay) {
     TSerialForm& f = *rig.form;
     TSerialForm::SelectFilename(LoaderDir + "/KIT7318.ARB");
 
-    std::vector<int> progress;
     f.btnOk->click();
-    progress.push_back(f.MainProgressBar->value());
-    for (int tick = 0; tick < 5000 && f.sequence().ConnState != ConnectionSequence::Running; ++tick) {
-        f.runSequence(1);
-        if (progress.back() != f.MainProgressBar->value()) progress.push_back(f.MainProgressBar->value());
-    }
-    EXPECT_EQ(progress, (std::vector<int>{1, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(f.runSequence(), QDialog::Accepted);
     EXPECT_EQ(f.MainProgressBar->value(), 9);
     EXPECT_EQ(f.LabelState->text(), "module application is running");
     EXPECT_TRUE(std::regex_match(f.LabelStatus->text().toStdString(),
                                  std::regex(R"(total setup time: \d+\.\d seconds)")));
-    EXPECT_EQ(rig.kit.moduleBaud(), 9600u);
 
     // Other windows query through the guarded operation.
     const std::string reply = TSerialForm::AppQuery(std::string("R"));
@@ -142,38 +146,27 @@ TEST(SerialForm, OkWithAutomaticRunsTheApplicationAndEndsTheModalDisplay) {
     EXPECT_NEAR(std::stoi(reply, nullptr, 16) >> 4, 1000, 1);
 
     // The list shows the history line for line, also across the trim.
-    EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
     for (int i = 0; i < 250; ++i) f.port().MemoHistory.addLine("filler " + std::to_string(i));
     f.runSequence(1);
     EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
     EXPECT_TRUE(rig.dialogs.messages.empty());
 }
 
-TEST(SerialForm, NoLoadWithThePortClosedGivesEmptyRepliesUntilOpen) {
+// "No Load" with the port closed: a running window whose queries get empty
+// replies (nothing can be written) until the port is opened.
+TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     Rig rig;
     TSerialForm& f = *rig.form;
     f.menuAdvNoDownload->trigger();
-
     EXPECT_EQ(f.sequence().ConnState, ConnectionSequence::Running);
-
-    // Shown modally, the first tick ends the display with OK; Cancel ends it
-    // with Cancel. Neither hides a window shown without exec().
+    // Shown modally, the first tick ends the display with OK; Cancel with Cancel.
     QTimer::singleShot(0, &f, [&] { f.Timer1Timer(); });
     EXPECT_EQ(f.exec(), QDialog::Accepted);
     QTimer::singleShot(0, &f, [&] { f.btnCancel->click(); });
     EXPECT_EQ(f.exec(), QDialog::Rejected);
     f.show();
-    f.Timer1Timer();
-    EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.result(), QDialog::Accepted);
-    f.hide();
-
-    const std::string reply = TSerialForm::AppQuery(std::string("R"));
-    EXPECT_EQ(reply, "") << "nothing could be written, and it is not a failure";
-
-    // Open: the board's application answers.
+    EXPECT_EQ(TSerialForm::AppQuery(std::string("R")), "") << "nothing written, and no failure";
     openOnRunningApplication(rig);
-    EXPECT_TRUE(std::regex_match(TSerialForm::AppQuery(std::string("R")), std::regex("[0-9A-F]{4}")));
 
     // The query button takes the typed query and its framing boxes.
     f.cbxAppQuery->setEditText("XA");
@@ -184,64 +177,86 @@ TEST(SerialForm, NoLoadWithThePortClosedGivesEmptyRepliesUntilOpen) {
     rig.timed.forget();
     f.btnAppQuery->click();
     EXPECT_EQ(rig.timed.written, "?\r");
-}
 
-TEST(SerialForm, ManualSendWaitsTheQueryQuietTimeAfterTheLastPiece) {
-    Rig rig;
-    TSerialForm& f = *rig.form;
-    f.menuAdvNoDownload->trigger();
-    openOnRunningApplication(rig);
-
+    // The send buttons read until the quiet time has passed after the last piece.
+    f.EditHwSend->setText("R");
     for (uint32_t quietMs : {50u, 500u}) {
         f.query().AppQueryTimeoutMs = quietMs;
-        const auto quietAfterLastText = [&] {
+        for (QPushButton* send : {f.btnHwSend, f.btnHwSendwEcho}) {
+            rig.timed.forget();
+            f.port().MemoHistory.endLine();
+            send->click();
+            EXPECT_EQ(rig.timed.written, "R");
             const uint64_t quiet = rig.clock.micros() - rig.timed.lastTextMicros;
-            EXPECT_GE(quiet, quietMs * 1000ull);
-            EXPECT_LT(quiet, quietMs * 1000ull + 20000);
-        };
-        // No echo: "R" goes out at once, echo and reply come back meanwhile.
-        f.EditHwSend->setText("R");
-        rig.timed.forget();
-        f.btnHwSend->click();
-        EXPECT_EQ(rig.timed.written, "R");
-        quietAfterLastText();
-        EXPECT_EQ(f.EditHwRecv->text(), ">") << "the last piece";
-        EXPECT_TRUE(std::regex_search(f.port().MemoHistory.lastLine(), std::regex("R[0-9A-F]{4}>$")));
-
-        // Wait echo: the echo is taken up by the wait, the reply collected after it.
-        rig.timed.forget();
-        f.btnHwSendwEcho->click();
-        EXPECT_EQ(rig.timed.written, "R");
-        quietAfterLastText();
-        EXPECT_TRUE(std::regex_search(f.port().MemoHistory.lastLine(), std::regex("R[0-9A-F]{4}>R[0-9A-F]{4}>$")));
+            EXPECT_TRUE(quiet >= quietMs * 1000ull && quiet < quietMs * 1000ull + 20000) << quiet;
+            EXPECT_EQ(f.EditHwRecv->text(), ">") << "the last piece";
+            // The sent text's line (no echo wait only), then the echo and the reply.
+            EXPECT_TRUE(std::regex_match(f.port().MemoHistory.lastLine(),
+                                         std::regex(send == f.btnHwSend ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
+        }
     }
 
-    // The modal lines: the kit's cable loops RTS to CTS and DTR to DSR.
+    // The modem lines: the kit's cable loops RTS to CTS and DTR to DSR.
     f.cbRTS->click();
     f.cbDTR->click();
     f.Timer1Timer();
     EXPECT_FALSE(f.cbCTS->isChecked());
     EXPECT_TRUE(f.cbDSR->isChecked());
-    f.cbRTS->click();
-    f.Timer1Timer();
-    EXPECT_TRUE(f.cbCTS->isChecked());
 
     // The PC's rate box: a number sets the port, anything else is refused.
-    f.cbxHwBaud->setEditText("4800");
-    f.cbxHwBaudChange();
-    EXPECT_EQ(f.port().PortDcb.baud, 4800u);
-    f.cbxHwBaud->setEditText("fast");
-    f.cbxHwBaudChange();
-    EXPECT_EQ(f.port().PortDcb.baud, 4800u);
+    for (const char* typed : {"4800", "fast"}) {
+        f.cbxHwBaud->setEditText(typed);
+        f.cbxHwBaudChange();
+        EXPECT_EQ(f.port().PortDcb.baud, 4800u);
+    }
     EXPECT_EQ(f.cbxHwBaud->currentText(), "4800");
 
-    // With the port closed (and the buttons disabled) the handler still
-    // waits the quiet time, and ends.
+    // With the port closed the handler still waits the quiet time, and ends.
     f.btnHwClose->click();
     EXPECT_FALSE(f.btnHwSend->isEnabled());
     const uint64_t before = rig.clock.micros();
     f.btnHwSendClick();
     EXPECT_EQ(rig.clock.micros() - before, 500'000u);
+}
+
+// The history list: kept up only while the window is shown, time stamps on
+// request; and the prompt ending of replies, switched from the Advanced menu.
+TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
+    Rig rig;
+    TSerialForm& f = *rig.form;
+    f.menuAdvNoDownload->trigger();
+    openOnRunningApplication(rig);
+    f.port().MemoHistory.clear();
+
+    f.hide();
+    EXPECT_EQ(TSerialForm::AppQuery(std::string(">")), "");
+    EXPECT_EQ(f.MemoHistory->count(), 0) << "a hidden window shows nothing";
+    f.show();
+    EXPECT_EQ(historyRows(*f.MemoHistory), (std::vector<std::string>{">", ">"}));
+
+    f.menuViewTimeStamps->trigger();
+    const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} >)");
+    for (const std::string& row : historyRows(*f.MemoHistory)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
+    f.port().MemoHistory.addLine("a");
+    f.port().MemoHistory.appendToLast("b");
+    EXPECT_TRUE(std::regex_match(historyRows(*f.MemoHistory).back(), std::regex(R"(.{13}ab)")));
+
+    // Opening the quiet-time menu checks the item in use; an item sets it.
+    f.menuAppQueryTimeout->actions()[3]->trigger();
+    f.menuAppQueryTimeoutClick();
+    for (QAction* item : f.menuAppQueryTimeout->actions())
+        EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
+    EXPECT_EQ(f.query().AppQueryTimeoutMs, 100u);
+    f.query().AppQueryTimeoutMs = 50;
+
+    for (const bool atPrompt : {true, false}) {
+        EXPECT_EQ(f.menuAdvEndReplyAtPrompt->isChecked(), atPrompt);
+        const uint64_t start = rig.clock.micros();
+        TSerialForm::AppQuery(std::string(">"));
+        // At 1200 baud: three characters on the line (25 ms), then the guard (25 ms) or 50 ms.
+        EXPECT_EQ(rig.clock.micros() - start < 70'000, atPrompt);
+        f.menuAdvEndReplyAtPrompt->trigger();
+    }
 }
 
 TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {
@@ -268,13 +283,12 @@ TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {
     expected.push_back("Software Developer Error: TSerialForm::SelectFilename was called before SerialForm was "
                        "created. Loader filename will be wrong.");
     expected.push_back("Software Developer Error: TSerialForm::DoDownload was called before SerialForm was created.");
-    ASSERT_EQ(dialogs.messages.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(dialogs.messages[i].text, expected[i]);
-        EXPECT_EQ(dialogs.messages[i].caption, "VX7318 Evaluation Kit");
-        EXPECT_EQ(dialogs.messages[i].icon, MsgIcon::Stop);
-        EXPECT_EQ(dialogs.messages[i].buttons, MsgButtons::Ok);
+    std::vector<std::string> shown;
+    for (const MessageRequest& m : dialogs.messages) {
+        shown.push_back(m.text);
+        EXPECT_TRUE(m.caption == "VX7318 Evaluation Kit" && m.icon == MsgIcon::Stop && m.buttons == MsgButtons::Ok);
     }
+    EXPECT_EQ(shown, expected);
 
     // AppQuery asks whether to ignore the call; either way the caller gets
     // "FAILURE", which no reply can be mistaken for.
@@ -287,44 +301,7 @@ TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {
               "Software Developer Warning: TSerialForm::AppQuery(\"R\") was called before SerialForm was "
               "created. Ignore?");
     EXPECT_EQ(dialogs.messages[1].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(dialogs.messages[1].icon, MsgIcon::Stop);
     TSerialForm::setWarningDialogs(nullptr);
-}
-
-TEST(SerialForm, PseudoTerminalIsRejectedForWantOfTheLoopback) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string pty = ptsname(master);
-
-    Rig rig(ModuleKind::Arbord, {{pty, Kit}, {Kit}});
-    TSerialForm& f = *rig.form;
-    f.cbxFriendlyPort->setCurrentIndex(1);
-    ASSERT_EQ(f.cbxFriendlyPort->currentText().toStdString(), pty);
-
-    f.btnOk->click();  // state 1 opens the port
-    EXPECT_EQ(f.MainProgressBar->value(), 1);
-    EXPECT_EQ(f.LabelState->text(), "attempting to locate the correct port");
-
-    f.runSequence(1);  // state 3: ptys have no modem lines
-    EXPECT_EQ(f.MainProgressBar->value(), 3);
-    EXPECT_EQ(f.LabelState->text(), "we have opened a port; need to check RTS-CTS");
-    const auto rows = historyRows(*f.MemoHistory);
-    const std::string ioctlError = "Error " + std::to_string(ENOTTY) +
-                                   ": EscapeCommFunction failed: " + std::strerror(ENOTTY);
-    const auto at = [&](const std::string& row) { return std::find(rows.begin(), rows.end(), row) - rows.begin(); };
-    ASSERT_LT(at("Connected to serial port " + pty), at(ioctlError));
-    ASSERT_LT(at(ioctlError), at("Rejected; no RTS-CTS loopback."));
-    EXPECT_LT(at("Rejected; no RTS-CTS loopback."), long(rows.size()));
-    EXPECT_EQ(rows.back(), "Closed serial port");
-
-    f.runSequence();  // state 2: the one named port is used up
-    EXPECT_EQ(f.MainProgressBar->value(), 2);
-    EXPECT_EQ(f.LabelStatus->text(), "Not found on specified port. Check connections.");
-    EXPECT_EQ(f.sequence().ConnState, ConnectionSequence::Idle);
-    EXPECT_EQ(rig.kit.moduleState(), ModuleState::Off);
-    close(master);
 }
 
 TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
@@ -390,34 +367,4 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     EXPECT_EQ(dialogs.messages[0].text, "Warning: this software is not for the COBALT module.");
     EXPECT_EQ(dialogs.timerActive, std::vector<bool>{false});
     EXPECT_TRUE(f.Timer1->isActive());
-    EXPECT_EQ(f.sequence().ConnState, ConnectionSequence::Idle);
-    EXPECT_TRUE(f.btnHwClose->isEnabled()) << "Cancel leaves the port open";
-}
-
-TEST(SerialForm, EveryModuleKindReachesItsApplicationAtItsFastestRate) {
-    struct Case {
-        ModuleKind kind;
-        const char* loader;
-        uint32_t fastest;
-    };
-    for (const Case& c : {Case{ModuleKind::Brant, "KIT7318.BRT", 9600},
-                          Case{ModuleKind::Cobalt, "KIT7318.COB", 115200},
-                          Case{ModuleKind::Cobalt16Wide, "KIT7318.CWD", 115200}}) {
-        SCOPED_TRACE(c.loader);
-        Rig rig(c.kind);
-        rig.kit.inputs().setLevel(0, 2.0);
-        TSerialForm& f = *rig.form;
-        TSerialForm::SelectFilename(LoaderDir + "/" + c.loader);
-        f.btnOk->click();
-        EXPECT_EQ(f.runSequence(), QDialog::Accepted);
-        EXPECT_EQ(f.LabelState->text(), "module application is running");
-        EXPECT_TRUE(rig.dialogs.messages.empty()) << "no wrong-loader warning";
-        EXPECT_EQ(rig.kit.moduleBaud(), c.fastest);
-        EXPECT_GE(rig.kit.loadedLines().size(), 30u);
-        for (const auto& line : rig.kit.loadedLines()) EXPECT_TRUE(line.valid) << line.text;
-
-        const std::string reply = TSerialForm::AppQuery(std::string("R"));
-        ASSERT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
-        EXPECT_NEAR(std::stoi(reply, nullptr, 16) >> 4, 2000, 1);
-    }
 }

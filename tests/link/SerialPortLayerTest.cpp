@@ -232,25 +232,14 @@ TEST_F(PortOnKit, ReceivedTextContinuesTheLastLineAndBreaksAtCarriageReturns) {
     EXPECT_EQ(port.MemoHistory.lastLine(), "");
 }
 
-TEST_F(PortOnKit, TextAfterTheFirstCarriageReturnIsCutTo99Characters) {
+TEST_F(PortOnKit, TextAfterACarriageReturnIsKeptWhole) {
     openKit();
-    const std::string a(150, 'a'), b(150, 'b'), c(150, 'c');
-    receive("\r" + a, 256);
-    EXPECT_EQ(port.MemoHistory.lastLine(), a.substr(0, 99));
-
-    // Later pieces come out of that first rest, so its 99 characters bound
-    // everything after the first carriage return.
-    port.MemoHistory.clear();
-    receive("\r" + a.substr(0, 40) + "\r" + b, 256);
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"", a.substr(0, 40), b.substr(0, 99 - 40 - 6)}));
-
-    // The first cut can split a later marker, which then stays as text.
-    port.MemoHistory.clear();
-    receive("\r" + a.substr(0, 95) + "\r" + c, 256);
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"", a.substr(0, 95) + "{0x0"}));
+    const std::string a(150, 'a'), b(150, 'b');
+    receive("\r" + a + "\r" + b, 512);
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"", a, b}));
 }
 
-TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextUnchanged) {
+TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
     openKit();
     EXPECT_TRUE(port.WriteCharNoEcho('\x1b'));
     EXPECT_TRUE(port.WriteStringNoEcho("R\r"));
@@ -258,7 +247,7 @@ TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextUnchanged) {
     EXPECT_FALSE(port.WriteStringNoEcho(""));
     EXPECT_FALSE(port.WriteStringNoEcho(nullptr));
     EXPECT_EQ(spy.written, "\x1bR\r");
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"\x1b", "R\r"}));
+    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"{0x1B}", "R{0x0D}"}));
 
     port.menuCaptureTx = false;
     EXPECT_TRUE(port.WriteStringNoEcho("quiet"));

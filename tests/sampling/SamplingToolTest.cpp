@@ -126,6 +126,7 @@ TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
 
 TEST(SamplingTool, RunUploadsEverySampleInOrderAndLearnsTheTransferTime) {
     KitRig r;
+    r.kit.protocol.EndReplyAtPrompt = false;  // every exchange ends after the 50 ms quiet time
     r.readings.Timer1.SetEnabled(true);
     r.tool.cbSummary = true;
     r.tool.EditSampleTitle = "Noise";

@@ -65,52 +65,39 @@ TEST(Line, DeviceCallsReportErrnoCodes) {
     ModemLines lines;
     EXPECT_FALSE(pc.kit.open("/dev/ttyS0"));
     EXPECT_EQ(pc.kit.lastError().code, ENOENT);
-    EXPECT_EQ(pc.kit.read(buffer, 8), -1);
-    EXPECT_EQ(pc.kit.lastError().code, EBADF);
-    EXPECT_EQ(pc.kit.write("x", 1), -1);
-    EXPECT_FALSE(pc.kit.waitForInput(10));
-    EXPECT_FALSE(pc.kit.getSettings(settings));
-    EXPECT_FALSE(pc.kit.getModemLines(lines));
-    EXPECT_FALSE(pc.kit.close());
+    // A closed port: every call fails with EBADF.
+    const bool failed[] = {pc.kit.read(buffer, 8) == -1, pc.kit.write("x", 1) == -1, !pc.kit.waitForInput(10),
+                           !pc.kit.getSettings(settings), !pc.kit.getModemLines(lines), !pc.kit.close()};
+    for (bool f : failed) EXPECT_TRUE(f);
     EXPECT_EQ(pc.kit.lastError().code, EBADF);
     EXPECT_FALSE(pc.kit.lastError().text.empty());
 
     ASSERT_TRUE(pc.kit.open(SimulatedKit::PortName));
-    EXPECT_TRUE(pc.kit.isOpen());
     EXPECT_FALSE(pc.kit.open(SimulatedKit::PortName));
     EXPECT_EQ(pc.kit.lastError().code, EBUSY);
     settings.baud = 0;
     EXPECT_FALSE(pc.kit.setSettings(settings));
     EXPECT_EQ(pc.kit.lastError().code, EINVAL);
     EXPECT_EQ(pc.kit.read(buffer, 8), 0);
-    EXPECT_TRUE(pc.kit.close());
-    EXPECT_FALSE(pc.kit.isOpen());
 }
 
+// CTS follows RTS through the cable's loop, unless the cable is faulty; DSR follows DTR.
 TEST(Line, CableLoopsRtsToCtsUnlessFaultyAndDsrFollowsDtr) {
     KitDriver pc;
     pc.kit.open(SimulatedKit::PortName);
-    ModemLines lines;
-    auto cts = [&] {
-        pc.kit.getModemLines(lines);
-        return lines.cts;
+    struct Case {
+        Cable cable;
+        bool rts, cts;
     };
-    EXPECT_TRUE(cts()) << "RTS is raised on open";
-    pc.kit.setRts(false);
-    EXPECT_FALSE(cts());
-    pc.kit.setRts(true);
-    EXPECT_TRUE(cts());
-
-    pc.kit.setCable(Cable::NoLoopback);
-    EXPECT_FALSE(cts());
-    pc.kit.setCable(Cable::CtsStuckHigh);
-    pc.kit.setRts(false);
-    EXPECT_TRUE(cts());
-
-    for (bool dtr : {false, true}) {
-        pc.kit.setDtr(dtr);
+    for (const Case c : {Case{Cable::Loopback, true, true}, Case{Cable::Loopback, false, false},
+                         Case{Cable::NoLoopback, true, false}, Case{Cable::CtsStuckHigh, false, true}}) {
+        pc.kit.setCable(c.cable);
+        pc.kit.setRts(c.rts);
+        pc.kit.setDtr(c.rts);
+        ModemLines lines;
         pc.kit.getModemLines(lines);
-        EXPECT_EQ(lines.dsr, dtr);
+        EXPECT_EQ(lines.cts, c.cts) << int(c.cable) << c.rts;
+        EXPECT_EQ(lines.dsr, c.rts);
     }
 }
 
@@ -143,9 +130,13 @@ TEST(Line, SendFromModuleQueuesBehindTheBoardsOutput) {
     EXPECT_EQ(pc.readFor(100), "ab!");
 }
 
-TEST(Faults, LostAndWrongEchoes) {
+TEST(Faults, LostWrongAndGarbledEchoesAndASilentBoard) {
     KitDriver pc;
-    pc.openToBanner();
+    pc.kit.faults().silent = true;
+    pc.kit.open(SimulatedKit::PortName);
+    EXPECT_EQ(pc.readFor(1000), "") << "no beacon";
+    pc.kit.faults().silent = false;
+
     pc.kit.faults().echoesLeft = 2;
     EXPECT_FALSE(pc.sendWithEcho("abc"));
     pc.kit.faults().echoesLeft = -1;
@@ -154,16 +145,6 @@ TEST(Faults, LostAndWrongEchoes) {
     pc.kit.faults().wrongEchoes = 1;
     pc.send("ab");
     EXPECT_EQ(pc.readFor(100), "bb");
-}
-
-TEST(Faults, SilentBoardAndGarbledBytes) {
-    KitDriver pc;
-    pc.kit.faults().silent = true;
-    pc.kit.open(SimulatedKit::PortName);
-    EXPECT_EQ(pc.readFor(1000), "") << "no beacon";
-    pc.kit.faults().silent = false;
-    pc.send("ok");
-    EXPECT_EQ(pc.readFor(100), "ok");
 
     pc.kit.faults().garbledFromModule = 1;
     pc.send("ok");
@@ -194,26 +175,9 @@ TEST(Faults, ResetInTheMiddleOfAQueryOrAnUpload) {
     EXPECT_EQ(pc.readFor(200), "U\xAA") << "the reply is cut off";
 }
 
-TEST(Faults, UnpluggedAdapterFailsWithEioAndReportsGone) {
-    KitDriver pc;
-    pc.kit.open(SimulatedKit::PortName);
-    pc.kit.faults().unplugged = true;
-    char buffer[4];
-    EXPECT_TRUE(pc.kit.waitForInput(100)) << "so that the read reports it";
-    EXPECT_EQ(pc.kit.read(buffer, 4), -1);
-    EXPECT_EQ(pc.kit.lastError().code, EIO);
-    EXPECT_TRUE(pc.kit.gone());
-    EXPECT_EQ(pc.kit.write("x", 1), -1);
-    EXPECT_TRUE(pc.kit.close());
-    EXPECT_FALSE(pc.kit.open(SimulatedKit::PortName));
-    EXPECT_EQ(pc.kit.lastError().code, ENOENT);
-
-    pc.kit.faults().unplugged = false;
-    EXPECT_TRUE(pc.kit.open(SimulatedKit::PortName));
-    EXPECT_FALSE(pc.kit.gone());
-}
-
-TEST(Faults, UnplugDuringAWaitEndsTheWait) {
+// An unplugged adapter: a wait under way ends, and every call fails with EIO
+// until it is plugged in and opened again.
+TEST(Faults, UnpluggedAdapterEndsAWaitFailsWithEioAndReportsGone) {
     struct UnpluggingClock : VirtualClock {
         SimFaults* faults = nullptr;
         void sleepUntil(uint64_t deadline) override {
@@ -224,9 +188,18 @@ TEST(Faults, UnplugDuringAWaitEndsTheWait) {
     SimulatedKit kit(clock);
     clock.faults = &kit.faults();
     kit.open(SimulatedKit::PortName);
-    EXPECT_TRUE(kit.waitForInput(3000));
+    EXPECT_TRUE(kit.waitForInput(3000)) << "so that the read reports it";
     EXPECT_EQ(clock.micros(), 10'000u);
     char c;
     EXPECT_EQ(kit.read(&c, 1), -1);
+    EXPECT_EQ(kit.lastError().code, EIO);
     EXPECT_TRUE(kit.gone());
+    EXPECT_EQ(kit.write("x", 1), -1);
+    EXPECT_TRUE(kit.close());
+    EXPECT_FALSE(kit.open(SimulatedKit::PortName));
+    EXPECT_EQ(kit.lastError().code, ENOENT);
+
+    kit.faults().unplugged = false;
+    EXPECT_TRUE(kit.open(SimulatedKit::PortName));
+    EXPECT_FALSE(kit.gone());
 }

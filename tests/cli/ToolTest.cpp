@@ -233,7 +233,7 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
 TEST(Tool, AnInterruptedRunKeepsWhatItTook) {
     const uint64_t stopAt = 40'000'000;  // well after the connection
     const std::vector<std::string> read = {"--simulate", "read", "--for", "1h", "--channels", "0-7", "--out"},
-                                   sample = {"--simulate", "sample", "--channel", "2", "--size", "2000", "--out"};
+                                   sample = {"--simulate", "sample", "--channel", "2", "--size", "8000", "--out"};
     const struct {
         std::vector<std::string> args;
         int code;
@@ -254,7 +254,7 @@ TEST(Tool, AnInterruptedRunKeepsWhatItTook) {
         ASSERT_TRUE(loaded.Ok()) << loaded.Error;
         EXPECT_EQ(loaded.Data.Columns, c.channels.size());
         EXPECT_GT(loaded.Data.Records, 10u);
-        EXPECT_LT(loaded.Data.Records, c.channels.size() > 1 ? 40u : 2000u);
+        EXPECT_LT(loaded.Data.Records, c.channels.size() > 1 ? 40u : 8000u);
         expectLevels(loaded.Data, c.channels);
     }
 }

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  srecord
+  srecord libfftw3-dev
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
   python3-pandas clang libclang-rt-14-dev

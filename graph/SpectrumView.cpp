@@ -110,7 +110,8 @@ void ZrGraphPainter::buildSpectrumBackground()
     for (double db = std::ceil(s.YBottom() / dbStep) * dbStep; db <= s.YTop(); db += dbStep) {
         const int y = s.YOfValue(db);
         p.drawLine(0, y, w, y);
-        p.drawText(LabelGap, y - LabelGap, QString::asprintf("%g dBFS", db));
+        // The bottom row belongs to the frequency labels.
+        if (y < h - fm.height() - LabelGap) p.drawText(LabelGap, y - LabelGap, QString::asprintf("%g dBFS", db));
     }
     const double binWidth = spectrum_->result().binWidth;
     if (binWidth <= 0) return;

@@ -61,7 +61,6 @@ TEST(SimulatedInput, MistakesAreNamed)
     const char* bad[] = {
         "sine:1000Hz,-1dBFS",         // no channel
         "8=level:1V",                 // no channel 8
-        "1.5=level:1V",               //
         "3=square:1000Hz,1V",         // unknown kind
         "3=sine:1000Hz",              // no amplitude
         "3=sine:-1dBFS",              // no frequency
@@ -69,10 +68,8 @@ TEST(SimulatedInput, MistakesAreNamed)
         "3=sine:1000Hz,-1dBFS,h3=-70",  // dBc missing
         "3=level:1V,h3=-70dBc",       // harmonics only for a sine
         "3=level:1,5V",               // decimal comma
-        "3=level:1V,2V",
         "3=ramp:1V",                  // a ramp's rate is V/s
         "3=sine:1000Hz,1V,noise=-1",
-        "3=sine:1000Hz,1V,noise=0.5LSB",
         "3=level:nanV",
     };
     for (const char* text : bad) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QToolButton>
 #include <cmath>
 #include <numbers>
@@ -13,28 +12,12 @@
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "graphwin/TempFolder.h"
+#include "link/WidgetApp.h"
 #include "platform/Clock.h"
 #include "platform/ProcessOutput.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
-
-class WidgetApp : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "analysis_window_tests";
-        static char* argv[] = {name, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-const auto* const widgetApp = ::testing::AddGlobalTestEnvironment(new WidgetApp);
 
 // A coherent sine on channel 2 (127 cycles in 1024 records at 6 ksps) with a
 // third harmonic at -60 dBc.
@@ -45,6 +28,7 @@ constexpr double Cycles = 127, Rate = 6000;
 
 TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
 {
+    widgetApp();
     ScriptedDialogs dialogs;
     CodeLimits limits;
     VirtualClock clock;

@@ -68,7 +68,7 @@ void ZrGraphPainter::ShowSpectrum()
 }
 
 // Every bin across the width; from 10 dB above full scale down past the
-// lowest bin to a multiple of 20 dB.
+// lowest bin.
 void ZrGraphPainter::HomeSpectrum()
 {
     if (viewMode_ != SpectrumViewMode) return;
@@ -80,6 +80,7 @@ void ZrGraphPainter::HomeSpectrum()
     s.SetXRight(std::max(int(r.dbfs.size()) - 1, 1));
     s.SetYBottom(int(std::floor(std::max(lowest, -200.0) / 20)) * 20);
     s.SetYTop(10);
+    s.SetYBottom(s.YBottom() - (s.YTop() - 10));  // whole dB per square leave room: give it to the bottom
     redrawTraces();
 }
 

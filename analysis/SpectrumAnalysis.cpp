@@ -113,6 +113,7 @@ SpectrumResult SpectrumAnalyser::analyse(std::span<const double> codes, double c
         signalPower += power_[std::size_t(k)];
         moment += double(k) * power_[std::size_t(k)];
     }
+    if (signalPower <= 0) return r;  // a flat record: no tone to measure against
     claim(peak, Signal);
     const double centre = signalPower > 0 ? moment / signalPower : double(peak);
     r.fundamental = line(centre, signalPower, true);
@@ -121,7 +122,7 @@ SpectrumResult SpectrumAnalyser::analyse(std::span<const double> codes, double c
     for (int m = 2; m <= 6; ++m) {
         double folded = std::fmod(m * centre, double(n));
         if (folded > double(n) / 2) folded = double(n) - folded;
-        const int bin = int(std::lround(folded));
+        const int bin = std::min(int(std::lround(folded)), half);  // an odd N ends half a bin early
         const bool counted = kind_[std::size_t(bin)] == Noise;
         const double p = counted ? claim(bin, Harmonic) : 0.0;
         distortion += p;

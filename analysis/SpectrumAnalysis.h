@@ -48,7 +48,7 @@ struct SpectralLine {
 };
 
 struct SpectrumResult {
-    bool valid = false;       // false when the record is too short to tell DC from signal
+    bool valid = false;       // false when too short to tell DC from signal, or flat
     double binWidth = 0;      // rate / N (or 1 / N)
     std::vector<double> dbfs;  // bins 0..N/2: a tone's amplitude in that bin against full scale
     SpectralLine fundamental;

@@ -52,7 +52,7 @@ std::string SpectrumView::frequencyText(double frequency) const
 std::vector<std::string> SpectrumView::figureLines() const
 {
     const SpectrumResult& r = result_;
-    if (!r.valid) return {"Too few records for a spectrum"};
+    if (!r.valid) return {"No spectrum: too few records, or no signal"};
     std::vector<std::string> lines{
         format("Channel %d, %zu records, window %s", channel_, codes_.size(), WindowName(window)),
         "Fundamental " + frequencyText(r.fundamental.frequency) + format(", %.2f dBFS", r.fundamental.dbfs),

@@ -94,11 +94,12 @@ TEST(SpectrumAnalysis, ThirdHarmonicIsFoundWhereItFolds)
     }
 }
 
-TEST(SpectrumAnalysis, RecordTooShortToTellDcFromSignalIsRefused)
+TEST(SpectrumAnalysis, RecordWithoutAToneIsRefused)
 {
     SpectrumAnalyser analyser;
     EXPECT_FALSE(analyser.analyse(quantise({.n = 16, .cycles = 3}), Span, 0).valid);
     EXPECT_FALSE(analyser.analyse({}, Span, 0).valid);
+    EXPECT_FALSE(analyser.analyse(std::vector<double>(1024, 17.0), Span, 0).valid) << "flat: no tone";
 }
 
 TEST(SteadyInput, NoiseAndResolutionFollowTheSpread)

@@ -12,9 +12,9 @@
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "graphwin/TempFolder.h"
-#include "link/WidgetApp.h"
 #include "platform/Clock.h"
 #include "platform/ProcessOutput.h"
+#include "sampling/SamplingApp.h"  // the application, deleted before the statics go
 #include "support/ScriptedDialogs.h"
 
 namespace {

@@ -2,18 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <clocale>
 #include <cstdio>
+#include <locale.h>
 
 #include "graph/GraphChannel.h"
 
 namespace {
 
-// printf-style, and like printf in the C locale: the same digits everywhere.
+// printf-style in the C locale, whatever locale the toolkit set: a point
+// before the decimals everywhere, as readers of the saved file expect.
 template <class... Args>
 std::string format(const char* pattern, Args... args)
 {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    const locale_t previous = uselocale(cLocale);
     char text[160];
     std::snprintf(text, sizeof text, pattern, args...);
+    uselocale(previous);
     return text;
 }
 

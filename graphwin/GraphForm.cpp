@@ -446,6 +446,8 @@ void TGraphForm::menuLengthItemClick(std::uint32_t records)
 
 void TGraphForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
+    if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode)
+        return LabelTopRight->setText(painter_->SpectrumReadout(x));
     const auto readout = view::ReadoutAt(x, y, painter_->GridSize(), painter_->XScale(), painter_->YScale(),
                                          painter_->XLeft(), painter_->YTop());
     LabelTopRight->setText(qs(readout.Text()));

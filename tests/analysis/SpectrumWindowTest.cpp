@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QToolButton>
 #include <cmath>
 #include <numbers>
@@ -61,6 +62,8 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
         EXPECT_EQ(painter.SpectrumReadout(x).toStdString(),
                   "Cursor 744.1 Hz, " + QString::asprintf("%.2f", s.dbfs[std::size_t(Cycles)]).toStdString() + " dBFS");
         EXPECT_TRUE(painter.SpectrumReadout(-1).isEmpty());
+        form.PaintBox1MouseUp(Qt::LeftButton, {}, x, 10);  // a click keeps it in the label
+        EXPECT_EQ(form.LabelTopRight->text(), painter.SpectrumReadout(x));
 
         // Zoomed in, then home: every bin from 0 to rate/2 in view again.
         form.ToolButtonXexpand->click();

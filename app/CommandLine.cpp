@@ -9,7 +9,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                                                                {"COBALT-16WIDE", ModuleKind::Cobalt16Wide}};
     CommandLine line;
     const std::string option = "--simulate";
-    for (const std::string& argument : arguments) {
+    const std::string inputOption = "--sim-input";
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == inputOption || argument.rfind(inputOption + "=", 0) == 0) {
+            std::string text;
+            if (argument.size() > inputOption.size())
+                text = argument.substr(inputOption.size() + 1);
+            else if (i + 1 < arguments.size())
+                text = arguments[++i];
+            const auto input = ParseInputSpec(text, line.error);
+            if (!input) return line;
+            line.inputs.push_back(*input);
+            line.simulate = true;
+            continue;
+        }
         if (argument == option) {
             line.simulate = true;
             continue;
@@ -29,7 +43,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.simulate = true;
             continue;
         }
-        line.error = "Unknown argument \"" + argument + "\". Usage: vx7318kit [--simulate[=KIND]]";
+        line.error = "Unknown argument \"" + argument + "\". Usage: vx7318kit [--simulate[=KIND]] [--sim-input CHANNEL=KIND:ITEMS]...";
         return line;
     }
     return line;

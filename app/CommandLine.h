@@ -1,17 +1,23 @@
 #pragma once
-// The program's one option, --simulate[=KIND]: connect to the simulated kit
-// (ARBORD unless KIND says BRANT, COBALT or COBALT-16WIDE) as if the user had
-// chosen it in the serial window and pressed Ok.
+// The program's options:
+// --simulate[=KIND]: connect to the simulated kit (ARBORD unless KIND says
+// BRANT, COBALT or COBALT-16WIDE) as if the user had chosen it in the serial
+// window and pressed Ok.
+// --sim-input CHANNEL=KIND:ITEMS (or --sim-input=...), as often as needed: what
+// the simulated kit's channel reads instead of its demonstration signal (see
+// sim/InputSpec.h); implies --simulate.
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/InputSpec.h"
 #include "sim/ModuleKind.h"
 
 struct CommandLine {
     bool simulate = false;
     ModuleKind kind = ModuleKind::Arbord;
+    std::vector<ChannelInput> inputs;
     std::string error;  // not empty when the arguments are not understood
 };
 

@@ -42,6 +42,7 @@ int run(int argc, char** argv) {
     Clock& clock = realClock();
     SimulatedKit kit(clock, line.kind);
     kit.inputs().useDemoSignals();
+    for (const ChannelInput& input : line.inputs) kit.inputs()[input.channel] = input.signal;
     PortSwitch ports(clock);
     ports.add(SimulatedKit::PortName, kit);
     QtDialogs dialogs;

@@ -2,6 +2,7 @@
 // statistics rows, then one row per record from the first visible one.
 #include <QPainter>
 
+#include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
 
 namespace {
@@ -68,6 +69,11 @@ TableLayout ZrGraphPainter::LayOutTable()
             t.cells.push_back({x, y, row.format(ch, ch.SubLsbs != 0), black});
             y += t.rowHeight;
         }
+        if (ShowNoise)
+            for (const std::string& text : NoiseRowTexts(SteadyFiguresOf(ch, subLsbDivisor_, spectrum_->codeSpan))) {
+                t.cells.push_back({x, y, QString::fromStdString(text), black});
+                y += t.rowHeight;
+            }
         const int dataTop = y - t.rowHeight;
         y = dataTop;
         for (int r = data.Low(); r <= data.High(); ++r) {
@@ -86,6 +92,11 @@ TableLayout ZrGraphPainter::LayOutTable()
             for (const StatisticsRow& row : statisticsRows) {
                 if (!(this->*row.shown)) continue;
                 t.cells.push_back({0, y, QString::fromLatin1(row.label), black});
+                y += t.rowHeight;
+            }
+            for (const char* label : NoiseRowLabels) {
+                if (!ShowNoise) break;
+                t.cells.push_back({0, y, QString::fromLatin1(label), black});
                 y += t.rowHeight;
             }
             y -= t.rowHeight;

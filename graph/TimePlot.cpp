@@ -85,6 +85,7 @@ void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
         return;
     }
     if (viewMode_ == 2) return;
+    if (viewMode_ == SpectrumViewMode) return refreshSpectrumIfDue();
     if (scale_.AutoScale &&
         (scale_.RescaleThresholdYBottom >= OverallMin || scale_.RescaleThresholdYTop <= OverallMax))
         DoAutoScale();

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "graph/SpectrumView.h"
 #include "graph/TraceRaster.h"
 #include "platform/Clock.h"
 #include "support/Exceptions.h"
@@ -66,7 +67,8 @@ ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b)
 }
 
 ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& clock)
-    : QWidget(parent), clock_(clock), ownTape_(std::make_unique<TZorTape>(a, b)), tape_(ownTape_.get())
+    : QWidget(parent), clock_(clock), ownTape_(std::make_unique<TZorTape>(a, b)), tape_(ownTape_.get()),
+      spectrum_(std::make_unique<SpectrumView>())
 {
     AppTerminating();  // starts watching for the quit request
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -97,6 +99,7 @@ void ZrGraphPainter::apply(unsigned effects)
 
 void ZrGraphPainter::redrawTraces()
 {
+    if (viewMode_ == SpectrumViewMode) BuildBackground();  // its labels follow the scale
     DrawTraces();
     update();
 }
@@ -253,6 +256,7 @@ void ZrGraphPainter::SetAutoScale(bool on) { apply(scale().SetAutoScale(on)); }
 void ZrGraphPainter::DoAutoScale()
 {
     if (!tape_) return;
+    if (viewMode_ == SpectrumViewMode) return HomeSpectrum();
     ComputeOverallMinMax();
     scale().DoAutoScale(OverallMin, OverallMax, tape_->RecordsUsed());
     Redraw();
@@ -317,7 +321,9 @@ void ZrGraphPainter::BuildBackground()
 {
     const int w = width(), h = height();
     if (BackgroundBitmap.size() != size()) BackgroundBitmap = QImage(size(), QImage::Format_RGB32);
+    spectrumBackground_ = viewMode_ == SpectrumViewMode;
     if (w <= 0 || h <= 0) return;
+    if (spectrumBackground_) return buildSpectrumBackground();
     BackgroundBitmap.fill(toQColor(backColor_));
     QPainter p(&BackgroundBitmap);
     p.setPen(QPen(toQColor(foreColor_), 1));
@@ -351,6 +357,7 @@ bool ZrGraphPainter::drawTracePass()
 
     TraceRaster raster(TraceBitmap, TraceMask);
     raster.setPenWidth(int(penWidth_));
+    if (viewMode_ == SpectrumViewMode) return drawSpectrumTrace(raster);
     std::uint32_t since = clock_.ticks();
     auto& channels = tape_->Channels;
     if (channels.Count() == 0) return true;
@@ -381,7 +388,7 @@ bool ZrGraphPainter::yieldIfDue(std::uint32_t& since, TraceRaster& raster)
 // Only the area asked for is copied: a live reading repaints a narrow strip.
 void ZrGraphPainter::Compose(QPainter& p, const QRect& area)
 {
-    if (BackgroundBitmap.size() != size()) BuildBackground();
+    if (BackgroundBitmap.size() != size() || spectrumBackground_ != (viewMode_ == SpectrumViewMode)) BuildBackground();
     if (TraceBitmap.size() != size() || TraceMask.size() != size()) {
         if (scale_.AutoScale) DoAutoScale();
         DrawTraces();
@@ -409,6 +416,10 @@ void ZrGraphPainter::paintEvent(QPaintEvent* event)
     case 0:
     case 2: Compose(p, event->rect()); break;
     case 1: paintTable(p); break;
+    case SpectrumViewMode:
+        Compose(p, event->rect());
+        paintSpectrumOverlay(p);
+        break;
     default: break;
     }
     if (!progressText_.isEmpty()) {
@@ -424,6 +435,12 @@ void ZrGraphPainter::paintEvent(QPaintEvent* event)
 void ZrGraphPainter::mousePressEvent(QMouseEvent* e)
 {
     e->accept();
+}
+
+void ZrGraphPainter::mouseMoveEvent(QMouseEvent* e)
+{
+    if (viewMode_ == SpectrumViewMode) spectrumMouseMoved(e->position().toPoint());
+    QWidget::mouseMoveEvent(e);
 }
 
 void ZrGraphPainter::mouseReleaseEvent(QMouseEvent* e)

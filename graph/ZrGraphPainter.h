@@ -17,6 +17,7 @@
 
 class Clock;
 class QPainter;
+class SpectrumView;
 class TraceRaster;
 
 // One text of the table view, with its top-left corner.
@@ -56,6 +57,16 @@ public:
     void ShowTable();
     void ShowHistogram();
     void Redraw();
+
+    // --- spectrum view (SpectrumView.cpp): one channel's spectrum in dBFS,
+    // x in bins and y in dB on the scale
+    static constexpr int SpectrumViewMode = 3;
+    void ShowSpectrum();
+    // Every bin in view, from above full scale to below the lowest bin.
+    void HomeSpectrum();
+    SpectrumView& Spectrum();
+    // Frequency and level of the bin under pixel column x; empty outside the spectrum.
+    QString SpectrumReadout(int x) const;
 
     // --- tape
     TZorTape* DisplayZorTape() const { return tape_; }
@@ -127,6 +138,8 @@ public:
     // --- table view
     bool ShowMin = false, ShowMax = false, ShowSpan = true, ShowSum = false, ShowSumSq = false,
          ShowN = true, ShowMean = true, ShowStdDev = true, ShowRms = false;
+    // Steady-input noise rows: RMS and peak-to-peak noise (LSB), effective and noise-free bits.
+    bool ShowNoise = false;
     int FirstVisibleTableRow() const { return firstVisibleTableRow_; }
     void SetFirstVisibleTableRow(int row);
     // Texts and row lines of the table for the current font and size.
@@ -153,6 +166,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
 
 private:
     PainterScale& scale() const;
@@ -171,6 +185,14 @@ private:
     void paintTable(QPainter& p);
     // Shows a build step's text at most every 50 ms; false when the program is closing.
     bool histogramProgress(std::uint32_t& since, const std::function<QString()>& text);
+    int spectrumChannel() const;
+    void analyseSpectrum();
+    void refreshSpectrumIfDue();
+    double spectrumXOf(double bin) const;
+    void buildSpectrumBackground();
+    bool drawSpectrumTrace(TraceRaster& raster);
+    void paintSpectrumOverlay(QPainter& p);
+    void spectrumMouseMoved(const QPoint& at);
 
     Clock& clock_;
     std::unique_ptr<TZorTape> ownTape_;
@@ -185,6 +207,10 @@ private:
     int subLsbs_ = 0;
     double subLsbDivisor_ = 1.0;
     QString progressText_;
+    std::unique_ptr<SpectrumView> spectrum_;
+    std::uint32_t spectrumRefreshedAt_ = 0;
+    QPoint mouseAt_{-1, -1};
+    bool spectrumBackground_ = false;  // the background holds the spectrum's labelled grid
 
     unsigned viewCommands_ = 0;  // view commands given so far; a histogram build yields to a newer one
     bool drawing_ = false;       // a trace pass is under way (it may yield)

@@ -53,6 +53,7 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     buildToolBars();
     buildCentre();
+    buildSpectrumControls();
 
     auto command = [this](QToolButton* button, void (TGraphForm::*handler)()) {
         connect(button, &QToolButton::clicked, this, handler);
@@ -281,7 +282,10 @@ void TGraphForm::ToolButtonYcontractClick()
 
 void TGraphForm::ToolButtonHomeClick()
 {
-    view::Home(*painter_, homeLimits(), painter_->NumRecords());
+    if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode)
+        painter_->HomeSpectrum();
+    else
+        view::Home(*painter_, homeLimits(), painter_->NumRecords());
     afterScaleCommand(ToolButtonHome);
 }
 
@@ -303,6 +307,7 @@ void TGraphForm::showView(int view)
     ToolButtonTimeDomain->setChecked(false);
     ToolButtonTable->setChecked(false);
     ToolButtonHistogram->setChecked(false);
+    ToolButtonSpectrum->setChecked(view == ZrGraphPainter::SpectrumViewMode);
     for (QToolButton* b : {ToolButtonXpanL, ToolButtonXexpand, ToolButtonXcontract, ToolButtonXpanR, ToolButtonYpanU,
                            ToolButtonYexpand, ToolButtonYcontract, ToolButtonYpanD})
         b->setEnabled(view != 1);
@@ -318,8 +323,10 @@ void TGraphForm::showView(int view)
         if (view == 0) {
             painter_->ShowTimeDomain();
             painter_->DoAutoScale();
-        } else {
+        } else if (view == 2) {
             painter_->ShowHistogram();
+        } else {
+            showSpectrum();
         }
     }
     ScaleChange();
@@ -439,6 +446,8 @@ void TGraphForm::menuLengthItemClick(std::uint32_t records)
 
 void TGraphForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
+    if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode)
+        return LabelTopRight->setText(painter_->SpectrumReadout(x));
     const auto readout = view::ReadoutAt(x, y, painter_->GridSize(), painter_->XScale(), painter_->YScale(),
                                          painter_->XLeft(), painter_->YTop());
     LabelTopRight->setText(qs(readout.Text()));

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/SpectrumAnalysis.h"
 #include "graphwin/MeasurementFormat.h"
 
 class Clock;
@@ -193,6 +194,19 @@ public:
     // The window's image, scaled to the printer's page.
     void PrintTo(QPrinter& printer);
 
+    // --- spectrum (GraphFormSpectrum.cpp)
+    QToolButton* ToolButtonSpectrum;
+    QAction* menuFileSaveSpectrum;
+    QMenu* menuSpectrumWindow;
+    std::array<QAction*, 3> menuSpectrumWindowItem{};  // Blackman-Harris, Hann, None
+    QAction* MenuOptionsNoiseFigures;
+    // The rate the records were taken at, for frequencies in Hz (0: unknown).
+    void SetSampleRate(double hz);
+    void SetSpectrumWindow(SpectrumWindow window);
+    // Asks for a file and writes the spectrum and its figures as CSV; false when
+    // cancelled, failed or there is no spectrum.
+    bool SaveSpectrum();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -202,6 +216,8 @@ private:
     void buildToolBars();
     void buildMenus();
     void buildCentre();
+    void buildSpectrumControls();
+    void showSpectrum();
     void afterScaleCommand(QToolButton* button);
     void showView(int view);
     void updateChannelSeparators();

@@ -4,6 +4,7 @@ add_library(vx_graphwin STATIC
   ${CMAKE_CURRENT_LIST_DIR}/GraphForm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GraphFormLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GraphFormFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GraphFormSpectrum.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GraphViewCommands.cpp
 )
 set_target_properties(vx_graphwin PROPERTIES AUTOMOC ON)

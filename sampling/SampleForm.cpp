@@ -310,6 +310,7 @@ void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSiz
     painter.SetAutoScale(false);
     graph.ReportAutomaticRescales();
     painter.SetXRight(sampleSize);
+    graph.SetSampleRate(tool_->SampleRateKsps * 1000);  // the spectrum's frequencies in Hz
     graph.DataUnsaved = true;
 
     raise();

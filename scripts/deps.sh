@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  srecord
+  srecord libfftw3-dev
   libcli11-dev dpkg-dev file
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick

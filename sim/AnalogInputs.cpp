@@ -29,13 +29,27 @@ void AnalogInputs::useDemoSignals() {
 }
 
 double AnalogInputs::volts(int channel, uint64_t micros) const {
+    return volts(channel, double(micros) / 1e6, micros);
+}
+
+double AnalogInputs::voltsAt(int channel, double seconds) const {
+    // Nanoseconds keep the noise of neighbouring instants apart; the high bit
+    // keeps them apart from the microsecond keys.
+    return volts(channel, seconds, uint64_t(std::llround(seconds * 1e9)) | 1ull << 63);
+}
+
+double AnalogInputs::volts(int channel, double t, uint64_t noiseKey) const {
     const InputSignal& s = (*this)[channel];
-    const double t = double(micros) / 1e6;
     double v = s.level + s.rampPerSecond * t;
-    if (s.sineAmplitude != 0) v += s.sineAmplitude * std::sin(2 * std::numbers::pi * s.sineHz * t);
+    if (s.sineAmplitude != 0) {
+        const double phase = 2 * std::numbers::pi * std::fmod(s.sineHz * t, 1.0);
+        v += s.sineAmplitude * std::sin(phase);
+        for (std::size_t m = 0; m < s.harmonics.size(); ++m)
+            if (s.harmonics[m] != 0) v += s.sineAmplitude * s.harmonics[m] * std::sin(double(m + 2) * phase);
+    }
     if (s.noiseRms != 0) {
         // Box-Muller from two hashes of (seed, channel, time): repeatable per instant.
-        const uint64_t h = mix(seed_ ^ mix(uint64_t(channel) ^ mix(micros)));
+        const uint64_t h = mix(seed_ ^ mix(uint64_t(channel) ^ mix(noiseKey)));
         const double u1 = unit(h), u2 = unit(mix(h));
         v += s.noiseRms * std::sqrt(-2 * std::log(u1)) * std::cos(2 * std::numbers::pi * u2);
     }

@@ -9,6 +9,9 @@ struct InputSignal {
     double sineAmplitude = 0;  // volts
     double sineHz = 0;
     double noiseRms = 0;       // seeded Gaussian noise, volts rms
+    // Harmonic distortion of the sine: the 2nd to 6th harmonics' amplitudes as
+    // fractions of the sine's amplitude, in phase with it.
+    std::array<double, 5> harmonics{};
 };
 
 class AnalogInputs {
@@ -24,8 +27,14 @@ public:
 
     // Input voltage at board time `micros`; the same time always gives the same value.
     double volts(int channel, uint64_t micros) const;
+    // The same at an instant between microseconds: sampling runs keep their
+    // exact 6 ksps spacing, with no rounding of the instants to look like jitter.
+    double voltsAt(int channel, double seconds) const;
 
 private:
+    // noiseKey picks the noise sample: one per distinct instant.
+    double volts(int channel, double seconds, uint64_t noiseKey) const;
+
     std::array<InputSignal, Channels> signals_{};
     uint64_t seed_ = 7318;
 };

@@ -23,6 +23,13 @@ uint16_t Converter::code(ControlWord word, double volts) {
     return uint16_t(code & 0xFFF);
 }
 
+uint16_t Converter::resultWordAt(ControlWord word, const AnalogInputs& inputs, double seconds) {
+    if (word.poweredDown()) return 0;
+    const int ch = word.channel();
+    const double v = inputs.voltsAt(ch, seconds);
+    return uint16_t(code(word, word.singleEnded() ? v : v - inputs.voltsAt(ch ^ 1, seconds)) << 4);
+}
+
 uint16_t Converter::resultWord(ControlWord word, const AnalogInputs& inputs, uint64_t micros) {
     if (word.poweredDown()) return 0;
     return uint16_t(code(word, inputVolts(word, inputs, micros)) << 4);

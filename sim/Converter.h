@@ -23,6 +23,8 @@ struct ControlWord {
 class Converter {
 public:
     static constexpr double Vref = 4.096;
+    // One code step, in either coding; a full-scale sine has amplitude Vref / 2.
+    static constexpr double LsbVolts = Vref / 4096;
 
     // Voltage the converter sees: the channel against ground, or in
     // differential mode against its pair partner (0-1, 2-3, 4-5, 6-7; the
@@ -33,4 +35,6 @@ public:
     static uint16_t code(ControlWord word, double volts);
     // The result word the board reports: code << 4; 0 while fully powered down.
     static uint16_t resultWord(ControlWord word, const AnalogInputs& inputs, uint64_t micros);
+    // The same at an exact instant, for the evenly spaced samples of a run.
+    static uint16_t resultWordAt(ControlWord word, const AnalogInputs& inputs, double seconds);
 };

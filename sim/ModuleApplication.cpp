@@ -150,6 +150,7 @@ void ModuleApplication::storeSamples(uint64_t until) {
     for (size_t i = 0; i < sampleCount_; ++i) {
         const uint64_t t = sampleTime(acquisitionStart_, i);
         if (t > until) break;
-        samples_.push_back(Converter::resultWord(control_, board_.inputs(), t));
+        const double exact = double(acquisitionStart_) / 1e6 + double(i) / SamplesPerSecond;
+        samples_.push_back(Converter::resultWordAt(control_, board_.inputs(), exact));
     }
 }

@@ -71,7 +71,13 @@ TEST(CommandLine, SimulateOptionAndLoaderFiles) {
     EXPECT_TRUE(plain.simulate);
     EXPECT_EQ(plain.kind, ModuleKind::Arbord);
     EXPECT_EQ(ParseCommandLine({"--simulate=COBALT-16WIDE"}).kind, ModuleKind::Cobalt16Wide);
-    for (const char* bad : {"--simulate=PLATINUM", "-x"}) EXPECT_FALSE(ParseCommandLine({bad}).error.empty()) << bad;
+    for (const char* bad : {"--simulate=PLATINUM", "-x", "--sim-input", "--sim-input=9=level:1V"})
+        EXPECT_FALSE(ParseCommandLine({bad}).error.empty()) << bad;
+    const CommandLine inputs = ParseCommandLine({"--sim-input", "4=sine:1000Hz,-1dBFS", "--sim-input=0=level:1V"});
+    EXPECT_TRUE(inputs.simulate);
+    ASSERT_EQ(inputs.inputs.size(), 2u);
+    EXPECT_EQ(inputs.inputs[0].signal.sineHz, 1000);
+    EXPECT_EQ(inputs.inputs[1].channel, 0);
 
     // The current folder first, then beside the executable.
     namespace fs = std::filesystem;

@@ -12,16 +12,19 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
 #include "app/ReadingLoop.h"
+#include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
 #include "sampling/SamplingApp.h"
 #include "sampling/SampleForm.h"
+#include "sim/InputSpec.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 
@@ -244,6 +247,29 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     f.HaltButton->setEnabled(true);
     f.HaltButton->click();
     EXPECT_FALSE(f.isVisible());
+}
+
+// A run of a known sine read back through the spectrum view: the frequency
+// from the run's rate, and the resolution that the input's noise leaves.
+TEST(SampleForm, SpectrumOfAnUploadedSineShowsItsFrequencyAndNoise) {
+    Rig r;
+    ASSERT_TRUE(r.connected);
+    std::string error;
+    r.kit.inputs()[5] = ParseInputSpec("5=sine:1000Hz,-1dBFS,noise=2", error)->signal;
+    TSampleForm& f = r.open("1024");
+    f.SampleButton->click();
+    ASSERT_EQ(f.uploadGraphs().size(), 1u);
+    TGraphForm& upload = *f.uploadGraphs()[0];
+    upload.resize(1600, 900);
+    upload.ToolButtonSpectrum->click();
+
+    const SpectrumResult& s = upload.Painter()->Spectrum().result();
+    ASSERT_TRUE(s.valid);
+    EXPECT_NEAR(s.fundamental.frequency, 1000, 6000.0 / 1024);
+    const double amplitude = 2048 * std::pow(10, -1.0 / 20);
+    const double sinad = 10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 2 * 2));
+    EXPECT_NEAR(s.enob, (sinad - 1.76) / 6.02, 0.2);
+    shot(upload, "sampling-upload-spectrum");
 }
 
 }  // namespace

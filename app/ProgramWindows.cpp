@@ -23,7 +23,8 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) {
     GraphForm = graph.get();
 
     // The sampling tool: a tool window of its own, shown modally.
-    sample = std::make_unique<TSampleForm>(SamplingServices{main->control(), main->readings(), s.clock, s.dialogs});
+    sample = std::make_unique<TSampleForm>(
+        SamplingServices{main->control(), main->readings(), s.clock, s.dialogs, [window] { window->showReadings(); }});
     SampleForm = sample.get();
 
     serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);

@@ -13,7 +13,6 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "link/SerialForm.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/WindowPlacement.h"
 #include "sampling/SampleLink.h"
 #include "platform/ShowText.h"
 
@@ -209,8 +209,8 @@ void TSampleForm::showEvent(QShowEvent* event) {
 
 void TSampleForm::FormShow() {
     tool_->FormShow();
-    // Centred on the screen, as the tool always opens.
-    if (const QScreen* display = screen()) move(display->availableGeometry().center() - rect().center());
+    // Centred on the screen the first time; after that where the user left it.
+    WindowPlacement::placeCentred(*this);
 }
 
 void TSampleForm::SampleSizeComboBoxChange() {
@@ -293,7 +293,9 @@ void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSiz
     TGraphForm& graph = *uploadGraphs_.back();
     UploadGraphForm = &graph;
     graph.setWindowTitle(qt(caption));
-    graph.move(graph.x(), 20);
+    // Each run's window a step further down and right from the real-time
+    // graph's, so none hides the main window or an earlier run.
+    if (GraphForm) WindowPlacement::placeCascaded(graph, *GraphForm, int(uploadGraphs_.size()));
     graph.show();
 
     ZrGraphPainter& painter = *graph.Painter();

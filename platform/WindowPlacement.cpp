@@ -105,7 +105,8 @@ void placeCentred(QWidget& window) {
 }  // namespace WindowPlacement
 
 QString RememberedPlaces::userFile() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/windows.conf";
+    // A folder name of its own: the application's name is its title, with spaces.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/vx7318kit/windows.conf";
 }
 
 bool RememberedPlaces::restore(QWidget& window, const QString& name) const {

@@ -1,6 +1,6 @@
-// The sampling run without a window: against the simulated kit in virtual
-// time for whole runs and the ways a run ends early, and against scripted
-// replies for the upload step's checks of each reply.
+// The sampling run without a window, against the simulated kit in virtual
+// time: whole runs, the ways a run ends early, and the upload step's checks
+// of each reply (scripted there: the kit's own are always well formed).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -70,10 +70,10 @@ public:
     static constexpr const char* Ready = "Sampling Tool: Ready";
     static constexpr const char* Canceled = "Sampling Tool: Canceled";
     static constexpr const char* SamplingNotice = "*** Sampling, please wait... ***";
-    // Why a run ended without its samples.
-    static constexpr const char* NoApplication = "Sampling Tool: Nothing sampled, no module application is running";
-    static constexpr const char* NotStarted = "Sampling Tool: Nothing sampled, the module did not take the command";
-    static constexpr const char* DeviceGone = "Sampling Tool: Stopped, the kit is no longer connected";
+    // Why a run ended without its samples; short enough for the title bar.
+    static constexpr const char* NoApplication = "Sampling Tool: No module application is running";
+    static constexpr const char* NotStarted = "Sampling Tool: The module did not start sampling";
+    static constexpr const char* DeviceGone = "Sampling Tool: Stopped, the kit is disconnected";
 
     SamplingTool(SampleLink& link, SampleScreen& screen, ConversionControl& control, ReadingLoop& readings,
                  Clock& clock);

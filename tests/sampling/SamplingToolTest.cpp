@@ -233,6 +233,20 @@ TEST(SamplingTool, UploadStepChecksEveryReply) {
         EXPECT_EQ(r.run(3, {"00123456", "033E80", "053E80"}), (std::vector<int32_t>{291, 1000, 1000}));
         EXPECT_EQ(r.tool.NextAddress, 7);
         EXPECT_EQ(r.tool.modalResult, SamplingTool::Ok);
+        // "<<" has the module step back one sample; from 00 the address wraps.
+        r.tool.BacktrackButtonClick();
+        EXPECT_EQ(r.link.queries.back(), "-");
+        EXPECT_EQ(r.tool.NextAddrLabel, "05");
+        EXPECT_EQ(r.tool.ProgressBarUpload.Position, 2);
+        r.tool.NextAddress = 0;
+        r.tool.BacktrackButtonClick();
+        EXPECT_EQ(r.tool.NextAddrLabel, "FE");
+        // With no size, neither ">>" nor "<<" sends anything.
+        const size_t sent = r.link.queries.size();
+        r.tool.SampleSize = 0;
+        r.tool.UploadButtonClick();
+        r.tool.BacktrackButtonClick();
+        EXPECT_EQ(r.link.queries.size(), sent);
     }
     // Each of these halts the run after the first sample, which stays; "."
     // ends the data early and rescales the graph first.
@@ -242,28 +256,6 @@ TEST(SamplingTool, UploadStepChecksEveryReply) {
         EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled") << bad;
         EXPECT_EQ(r.screen.autoScaleOn, std::string(bad) == "." ? 1 : 0) << bad;
     }
-}
-
-TEST(SamplingTool, ManualStepsAndStepBack) {
-    KitRig r;
-    r.tool.SampleSize = 0;
-    r.tool.UploadButtonClick();
-    r.tool.BacktrackButtonClick();
-    EXPECT_TRUE(r.link.queries.empty()) << "no size chosen";
-
-    r.tool.SampleSize = 10;
-    r.tool.ProgressBarUpload = {0, 10, 0};
-    r.link.replies = {"003E80", "023E80", "043E80", ""};
-    for (int i = 0; i < 3; ++i) r.tool.UploadButtonClick();
-    r.tool.BacktrackButtonClick();
-    EXPECT_EQ(r.link.queries.back(), "-");
-    EXPECT_EQ(r.tool.NextAddrLabel, "04");
-    EXPECT_EQ(r.tool.ProgressBarUpload.Position, 2);
-    // Stepping back from address 00 wraps to FE.
-    r.tool.NextAddress = 0;
-    r.link.replies = {""};
-    r.tool.BacktrackButtonClick();
-    EXPECT_EQ(r.tool.NextAddrLabel, "FE");
 }
 
 }  // namespace

@@ -239,7 +239,6 @@ void SamplingTool::finishRun() {
 
 void SamplingTool::endEarly(const char* caption) {
     Caption = caption;
-    screen_.FeedUploadGraph(false);
     readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
     modalResult = None;
     HaltButtonEnabled = false;

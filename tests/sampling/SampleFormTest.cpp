@@ -133,6 +133,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     // window cascaded from it.
     const QRect screen(0, 0, 1600, 1000);
     EXPECT_FALSE(GraphForm->frameGeometry().intersects(p.main.frameGeometry()));
+    EXPECT_LE((p.tool.frameGeometry().center() - screen.center()).manhattanLength(), 4) << "the tool in the middle";
     EXPECT_TRUE(screen.contains(GraphForm->frameGeometry()) && screen.contains(upload.frameGeometry()));
     EXPECT_EQ(upload.frameGeometry(), GraphForm->frameGeometry().translated(24, 24));
 }
@@ -158,7 +159,7 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     EXPECT_EQ(std::count(seen.begin() + long(seen.rfind('C')), seen.end(), '>'), 1);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), "Sampling Tool: Ready");
-    EXPECT_TRUE(f.SampleButton->isEnabled() && f.SampleSizeComboBox->isEnabled());
+    EXPECT_TRUE(f.SampleButton->isEnabled() && f.SampleSizeComboBox->isEnabled() && !f.HaltButton->isEnabled());
     EXPECT_TRUE(f.uploadGraphs().empty());
     EXPECT_TRUE(p.main.Timer1().Enabled());
 

@@ -159,7 +159,9 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     KitRig r;
     r.tool.SampleSizeComboBoxChange("4096");
     uint64_t uploadBegan = 0;
+    int firstProgress = -1;
     r.screen.onMessages = [&] {
+        if (firstProgress < 0) firstProgress = r.tool.ProgressBarSample.Position;
         if (!uploadBegan && r.screen.feeding) uploadBegan = r.kit.clock.micros();
         // A new size now would reach a busy module or cut the upload short.
         r.tool.SampleSizeComboBoxChange("16");
@@ -170,6 +172,9 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     // is looked for only on the refresh at 500 ms, so the deadline ends it.
     EXPECT_GE(uploadBegan - sent, 733'000u);
     EXPECT_LT(uploadBegan - sent, 800'000u);
+    EXPECT_GE(firstProgress, 500) << "milliseconds since C, at the first refresh";
+    EXPECT_LT(firstProgress, 600);
+    EXPECT_EQ(r.tool.ProgressBarSample.Position, r.tool.ProgressBarSample.Max);
     EXPECT_NE(std::find(r.screen.captions.begin(), r.screen.captions.end(), "Sampling Tool: Acquiring Data... 0 sec left"),
               r.screen.captions.end());
     EXPECT_EQ(r.target.codes, r.storedCodes()) << "every address, wrapping past FE, in order";

@@ -55,6 +55,13 @@ QRect beside(const QRect& anchor, QSize size, const QRect& room) {
     return fitted(QRect(QPoint(anchor.right() + 1 + Gap, anchor.top()), size), room);
 }
 
+QRect besideMovingAnchor(QRect& anchor, QSize size, const QRect& room) {
+    const QRect there = beside(anchor, size, room);
+    if (!there.intersects(anchor)) return there;
+    anchor.moveTopLeft(room.topLeft());
+    return beside(anchor, size, room);
+}
+
 QRect cascaded(const QRect& origin, int step, const QRect& room) {
     const int fit = std::min(room.right() - origin.right(), room.bottom() - origin.bottom()) / CascadeStep;
     const int n = (std::max(step, 1) - 1) % std::max(fit, 1) + 1;
@@ -82,10 +89,15 @@ bool placed(const QWidget& window) { return window.property(PlacedProperty).toBo
 
 void setPlaced(QWidget& window) { window.setProperty(PlacedProperty, true); }
 
-void placeBeside(QWidget& window, const QWidget& anchor) {
+void placeBeside(QWidget& window, QWidget& anchor) {
     if (placed(window)) return;
     const QMargins around = decoration(window, anchor);
-    setFrame(window, beside(anchor.frameGeometry(), window.size().grownBy(around), roomFor(anchor)), around);
+    QRect anchorFrame = anchor.frameGeometry();
+    const QSize size = window.size().grownBy(around);
+    const QRect frame = placed(anchor) ? beside(anchorFrame, size, roomFor(anchor))
+                                       : besideMovingAnchor(anchorFrame, size, roomFor(anchor));
+    if (anchorFrame != anchor.frameGeometry()) anchor.move(anchorFrame.topLeft());
+    setFrame(window, frame, around);
     setPlaced(window);
 }
 

@@ -19,6 +19,9 @@ constexpr int CascadeStep = 24;
 // the first side that holds it whole; else the side that holds most of it,
 // shrunk to fit there. Over the anchor only when no side holds half of it.
 QRect beside(const QRect& anchor, QSize size, const QRect& room);
+// As beside; but where that would cover the anchor, the anchor moves to the
+// room's top-left corner first (and `anchor` says where it went).
+QRect besideMovingAnchor(QRect& anchor, QSize size, const QRect& room);
 // The step-th window (1, 2, ...) of a cascade down and right from `origin`,
 // of the origin's size; the cascade starts over when it would leave `room`.
 QRect cascaded(const QRect& origin, int step, const QRect& room);
@@ -34,8 +37,9 @@ QMargins decoration(const QWidget& window, const QWidget& shown);
 void setFrame(QWidget& window, const QRect& frame, const QMargins& decoration);
 
 // Each of these leaves a window that is already placed where it is.
-// `window` opens beside `anchor`, which is on the screen.
-void placeBeside(QWidget& window, const QWidget& anchor);
+// `window` opens beside `anchor`, which is on the screen; an anchor that the
+// user has not placed makes way when the screen is too small for both.
+void placeBeside(QWidget& window, QWidget& anchor);
 // `window` opens as the step-th of a cascade from `origin`, at its size.
 void placeCascaded(QWidget& window, const QWidget& origin, int step);
 // `window` opens in the middle of the screen.

@@ -56,10 +56,16 @@ QRect beside(const QRect& anchor, QSize size, const QRect& room) {
 }
 
 QRect besideMovingAnchor(QRect& anchor, QSize size, const QRect& room) {
+    const auto area = [](const QRect& r) { return r.width() * r.height(); };
     const QRect there = beside(anchor, size, room);
-    if (!there.intersects(anchor)) return there;
-    anchor.moveTopLeft(room.topLeft());
-    return beside(anchor, size, room);
+    const bool covers = there.intersects(anchor);
+    if (!covers && there.size() == size) return there;
+    QRect cornered = anchor;
+    cornered.moveTopLeft(room.topLeft());
+    const QRect moved = beside(cornered, size, room);
+    if (moved.intersects(cornered) || (!covers && area(moved) <= area(there))) return there;
+    anchor = cornered;
+    return moved;
 }
 
 QRect cascaded(const QRect& origin, int step, const QRect& room) {

@@ -19,8 +19,9 @@ constexpr int CascadeStep = 24;
 // the first side that holds it whole; else the side that holds most of it,
 // shrunk to fit there. Over the anchor only when no side holds half of it.
 QRect beside(const QRect& anchor, QSize size, const QRect& room);
-// As beside; but where that would cover the anchor, the anchor moves to the
-// room's top-left corner first (and `anchor` says where it went).
+// As beside; but where that would cover the anchor or shrink the window, and
+// the anchor in the room's top-left corner would leave it more room, the
+// anchor moves there first (and `anchor` says where it went).
 QRect besideMovingAnchor(QRect& anchor, QSize size, const QRect& room);
 // The step-th window (1, 2, ...) of a cascade down and right from `origin`,
 // of the origin's size; the cascade starts over when it would leave `room`.

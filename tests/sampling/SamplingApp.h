@@ -6,6 +6,7 @@
 // hold toolkit objects.
 #include <QApplication>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <unistd.h>

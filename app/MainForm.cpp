@@ -28,6 +28,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/ShowText.h"
+#include "platform/WindowPlacement.h"
 
 TMainForm* MainForm = nullptr;
 QDialog* SampleForm = nullptr;
@@ -392,19 +393,9 @@ void TMainForm::FormShow() {
     ApplyChannelColours();
 }
 
-// The graph opens to the right of the main window, or below it when the
-// screen is too narrow, rather than on top of it.
-void TMainForm::placeBeside(QWidget& window) {
-    const QRect frame = frameGeometry();
-    const QScreen* display = screen();
-    if (!display) return;
-    const QRect room = display->availableGeometry();
-    const QSize size = window.frameGeometry().size();
-    if (frame.right() + 8 + size.width() <= room.right())
-        window.move(frame.right() + 8, frame.top());
-    else
-        window.move(frame.left(), std::min(frame.bottom() + 8, std::max(room.top(), room.bottom() - size.height())));
-}
+// The graph opens beside the main window, not over its statistics, unless
+// it is back where the user left it last time.
+void TMainForm::placeBeside(QWidget& window) { WindowPlacement::placeBeside(window, *this); }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     FormClose();

@@ -51,6 +51,8 @@ public:
     ReadingLoop& readings() { return loop_; }
     // Timer1 as the window's state (the reading loop owns it).
     ReadingTimer& Timer1() { return loop_.Timer1; }
+    // The reading loop's texts into the labels; also after each uploaded sample.
+    void showReadings();
 
     // --- Handlers, named after control and event ---
     void FormCreate();
@@ -156,7 +158,6 @@ private:
     // Widgets -> state, and back.
     void takeSelectors();
     void showSelectors();
-    void showReadings();
     void armTimer();
     void placeBeside(QWidget& window);
     // Runs f with the reading timer off, then gives it back its state.

@@ -6,7 +6,14 @@
 #include "graphwin/GraphForm.h"
 #include "sampling/SampleForm.h"
 
-ProgramWindows::ProgramWindows(const ProgramServices& s) {
+namespace {
+// The windows whose places are kept, under these names.
+constexpr const char* MainPlace = "MainWindow";
+constexpr const char* GraphPlace = "RealTimeGraph";
+constexpr const char* SamplingPlace = "SamplingTool";
+}  // namespace
+
+ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::fromStdString(s.placesFile)) {
     TSerialForm::setWarningDialogs(&s.dialogs);
     main = std::make_unique<TMainForm>(s.clock, s.dialogs, s.launcher, s.executablePath);
 
@@ -23,13 +30,21 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) {
     GraphForm = graph.get();
 
     // The sampling tool: a tool window of its own, shown modally.
-    sample = std::make_unique<TSampleForm>(SamplingServices{main->control(), main->readings(), s.clock, s.dialogs});
+    sample = std::make_unique<TSampleForm>(
+        SamplingServices{main->control(), main->readings(), s.clock, s.dialogs, [window] { window->showReadings(); }});
     SampleForm = sample.get();
 
     serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);
+
+    places_.restore(*main, MainPlace);
+    places_.restore(*graph, GraphPlace);
+    places_.restore(*sample, SamplingPlace);
 }
 
 ProgramWindows::~ProgramWindows() {
+    places_.keep(*main, MainPlace);
+    places_.keep(*graph, GraphPlace);
+    places_.keep(*sample, SamplingPlace);
     serial.reset();
     SampleForm = nullptr;
     sample.reset();

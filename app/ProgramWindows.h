@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/SerialForm.h"
+#include "platform/WindowPlacement.h"
 
 class Clock;
 class Dialogs;
@@ -22,6 +23,8 @@ struct ProgramServices {
     SerialDevice& ports;
     PortChoices portChoices;
     std::string executablePath;
+    // Where window places are kept between runs; empty: nowhere.
+    std::string placesFile = {};
 };
 
 class ProgramWindows {
@@ -36,4 +39,7 @@ public:
     std::unique_ptr<TGraphForm> graph;
     std::unique_ptr<QDialog> sample;
     std::unique_ptr<TSerialForm> serial;
+
+private:
+    RememberedPlaces places_;
 };

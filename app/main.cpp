@@ -50,7 +50,7 @@ int run(int argc, char** argv) {
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
 
     ProgramWindows windows({clock, dialogs, launcher, ports, TSerialForm::machinePorts(SimulatedKit::PortName),
-                            executable});
+                            executable, RememberedPlaces::userFile().toStdString()});
     TMainForm& main = *windows.main;
     main.loaderFileName = FindLoaderFile(LoaderFileFor(line.kind), executable);
     if (line.simulate)

@@ -69,6 +69,7 @@ public:
     void AutoScaleUploadGraph() override {}
     void RescaleUploadGraph() override { ended = clock_.micros(); }
     void ShowSummary(const std::string&) override {}
+    void ShowReadings() override {}
     std::string DateTimeText() override { return {}; }
     uint64_t began = 0, ended = 0;
 

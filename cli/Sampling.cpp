@@ -51,6 +51,7 @@ public:
     void AutoScaleUploadGraph() override {}
     void RescaleUploadGraph() override {}
     void ShowSummary(const std::string&) override {}
+    void ShowReadings() override {}
     std::string DateTimeText() override {
         const std::time_t now = std::time(nullptr);
         std::tm parts{};

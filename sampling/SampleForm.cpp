@@ -13,7 +13,6 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "link/SerialForm.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/WindowPlacement.h"
 #include "sampling/SampleLink.h"
 #include "platform/ShowText.h"
 
@@ -59,6 +59,8 @@ public:
     void ClearHistory() override {
         if (SerialForm) SerialForm->port().MemoHistory.clear();
     }
+    bool ApplicationRunning() override { return SerialForm && SerialForm->query().cbAppEnabled(); }
+    bool DeviceGone() override { return SerialForm && SerialForm->port().deviceGone(); }
 
 private:
     Clock& clock_;
@@ -74,7 +76,10 @@ TSampleForm::TSampleForm(const SamplingServices& services, SampleLink& link, QWi
 
 TSampleForm::TSampleForm(const SamplingServices& services, std::unique_ptr<SampleLink> ownLink, SampleLink* link,
                          QWidget* parent)
-    : QDialog(parent, Qt::Tool), dialogs_(services.dialogs), ownLink_(std::move(ownLink)) {
+    : QDialog(parent, Qt::Tool),
+      dialogs_(services.dialogs),
+      showReadings_(services.showReadings),
+      ownLink_(std::move(ownLink)) {
     tool_ = std::make_unique<SamplingTool>(link ? *link : *ownLink_, static_cast<SampleScreen&>(*this), services.control, services.readings,
                                            services.clock);
     setWindowTitle(DesignCaption);
@@ -188,6 +193,11 @@ void TSampleForm::connectHandlers() {
     connect(UploadButton, &QPushButton::clicked, this, [this] { UploadButtonClick(); });
     connect(BacktrackButton, &QPushButton::clicked, this, [this] { BacktrackButtonClick(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // The run reads these when it needs them: a change during a run counts.
+    connect(cbSummary, &QCheckBox::toggled, this, [this](bool on) { tool_->cbSummary = on; });
+    connect(cbTimeStamp, &QCheckBox::toggled, this, [this](bool on) { tool_->cbTimeStamp = on; });
+    connect(EditSampleTitle, &QLineEdit::textChanged, this,
+            [this](const QString& text) { tool_->EditSampleTitle = text.toStdString(); });
 }
 
 // --- Handlers ---
@@ -199,17 +209,15 @@ void TSampleForm::showEvent(QShowEvent* event) {
 
 void TSampleForm::FormShow() {
     tool_->FormShow();
-    // Centred on the screen, as the tool always opens.
-    if (const QScreen* display = screen()) move(display->availableGeometry().center() - rect().center());
+    // Centred on the screen the first time; after that where the user left it.
+    WindowPlacement::placeCentred(*this);
 }
 
 void TSampleForm::SampleSizeComboBoxChange() {
-    takeInput();
     tool_->SampleSizeComboBoxChange(SampleSizeComboBox->currentText().toStdString());
 }
 
 void TSampleForm::SampleButtonClick() {
-    takeInput();
     tool_->SampleButtonClick();
     closeIfDone();
 }
@@ -236,12 +244,6 @@ void TSampleForm::reject() {
     QDialog::reject();
 }
 
-void TSampleForm::takeInput() {
-    tool_->cbSummary = cbSummary->isChecked();
-    tool_->cbTimeStamp = cbTimeStamp->isChecked();
-    tool_->EditSampleTitle = EditSampleTitle->text().toStdString();
-}
-
 void TSampleForm::closeIfDone() {
     // A loop that is still running decides for itself when it sees the cancel.
     if (tool_->running()) return;
@@ -258,6 +260,7 @@ void TSampleForm::Refresh(bool drawNow) {
     if (windowTitle() != qt(t.Caption)) setWindowTitle(qt(t.Caption));
     setText(LabelSampleTime, t.LabelSampleTime);
     SampleButton->setEnabled(t.SampleButtonEnabled);
+    SampleSizeComboBox->setEnabled(t.SampleSizeComboBoxEnabled);
     HaltButton->setEnabled(t.HaltButtonEnabled);
     Data3->setVisible(t.Data3Visible);
     showBar(ProgressBarSample, t.ProgressBarSample);
@@ -290,7 +293,9 @@ void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSiz
     TGraphForm& graph = *uploadGraphs_.back();
     UploadGraphForm = &graph;
     graph.setWindowTitle(qt(caption));
-    graph.move(graph.x(), 20);
+    // Each run's window a step further down and right from the real-time
+    // graph's, so none hides the main window or an earlier run.
+    if (GraphForm) WindowPlacement::placeCascaded(graph, *GraphForm, int(uploadGraphs_.size()));
     graph.show();
 
     ZrGraphPainter& painter = *graph.Painter();
@@ -329,6 +334,10 @@ void TSampleForm::RescaleUploadGraph() {
 
 void TSampleForm::ShowSummary(const std::string& text) {
     dialogs_.message({text, ApplicationTitle, MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
+}
+
+void TSampleForm::ShowReadings() {
+    if (showReadings_) showReadings_();
 }
 
 std::string TSampleForm::DateTimeText() {

@@ -32,6 +32,8 @@ struct SamplingServices {
     ReadingLoop& readings;
     Clock& clock;
     Dialogs& dialogs;
+    // The main window shows the reading loop's texts again.
+    std::function<void()> showReadings = nullptr;
 };
 
 class TSampleForm : public QDialog, private SampleScreen {
@@ -108,16 +110,16 @@ private:
     void AutoScaleUploadGraph() override;
     void RescaleUploadGraph() override;
     void ShowSummary(const std::string& text) override;
+    void ShowReadings() override;
     std::string DateTimeText() override;
 
     void buildControls();
     void connectHandlers();
-    // The user's settings into the tool.
-    void takeInput();
     // A modal result left by a handler closes the window.
     void closeIfDone();
 
     Dialogs& dialogs_;
+    std::function<void()> showReadings_;
     std::unique_ptr<SampleLink> ownLink_;
     std::unique_ptr<SamplingTool> tool_;
     std::vector<std::unique_ptr<TGraphForm>> uploadGraphs_;

@@ -18,3 +18,5 @@ void PortSampleLink::WaitForInput(uint32_t ms) {
 uint32_t PortSampleLink::AppQueryTimeoutMs() { return protocol_.AppQueryTimeoutMs; }
 size_t PortSampleLink::HistoryLines() { return port_.MemoHistory.count(); }
 void PortSampleLink::ClearHistory() { port_.MemoHistory.clear(); }
+bool PortSampleLink::ApplicationRunning() { return protocol_.cbAppEnabled(); }
+bool PortSampleLink::DeviceGone() { return port_.deviceGone(); }

@@ -24,6 +24,10 @@ public:
     virtual uint32_t AppQueryTimeoutMs() = 0;
     virtual size_t HistoryLines() = 0;
     virtual void ClearHistory() = 0;
+    // The module's application answers queries (the connection reached it).
+    virtual bool ApplicationRunning() = 0;
+    // The adapter was unplugged or hung up: nothing more will come.
+    virtual bool DeviceGone() = 0;
 };
 
 // Straight to a port layer and its query protocol (no window).
@@ -39,6 +43,8 @@ public:
     uint32_t AppQueryTimeoutMs() override;
     size_t HistoryLines() override;
     void ClearHistory() override;
+    bool ApplicationRunning() override;
+    bool DeviceGone() override;
 
 private:
     SerialPortLayer& port_;

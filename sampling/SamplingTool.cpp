@@ -78,6 +78,7 @@ void SamplingTool::FormShow() {
     Timer1Enabled = false;
     HaltButtonEnabled = false;
     SampleButtonEnabled = true;
+    SampleSizeComboBoxEnabled = true;
     modalResult = None;
     ProgressBarSample = {0, 1000, 0};
     ProgressBarUpload = {0, SampleSize, 0};
@@ -87,6 +88,7 @@ void SamplingTool::FormShow() {
 }
 
 void SamplingTool::SampleSizeComboBoxChange(const std::string& text) {
+    if (!SampleSizeComboBoxEnabled) return;
     SampleSize = SampleSizeFromText(text);
     if (SampleSize == 0) return show();
     QueryLabel = format("Z%4.4X", unsigned(SampleSize));
@@ -102,6 +104,10 @@ void SamplingTool::SampleSizeComboBoxChange(const std::string& text) {
 
 void SamplingTool::SampleButtonClick() {
     if (SampleSize == 0) return;
+    if (!link_.ApplicationRunning() || link_.DeviceGone()) {
+        Caption = link_.DeviceGone() ? DeviceGone : NoApplication;
+        return show();
+    }
     modalResult = None;
     running_ = true;
     struct Done {
@@ -120,6 +126,7 @@ bool SamplingTool::acquire() {
     readings_.Timer1.SetEnabled(false);
     HaltButtonEnabled = true;
     SampleButtonEnabled = false;
+    SampleSizeComboBoxEnabled = false;
     ProgressBarSample.SetPosition(0);
     ProgressBarUpload.SetPosition(0);
     ReplyLabel = SamplingNotice;
@@ -132,7 +139,10 @@ bool SamplingTool::acquire() {
     ProgressBarSample = {0, int(expectedMs), 0};
     show(true);
     AcquisitionReply.clear();
-    link_.WriteStringWaitForEcho("C");
+    if (!link_.WriteStringWaitForEcho("C")) {
+        endEarly(link_.DeviceGone() ? DeviceGone : NotStarted);
+        return false;
+    }
     t0_ = clock_.ticks();
     uint32_t tLast = t0_;
     const double deadlineMs = link_.AppQueryTimeoutMs() + expectedMs;
@@ -147,6 +157,8 @@ bool SamplingTool::acquire() {
         if (link_.ReadString(buffer, sizeof buffer)) {
             const size_t room = AcquisitionReplyLength - AcquisitionReply.size();
             AcquisitionReply.append(buffer, std::min(room, std::char_traits<char>::length(buffer)));
+        } else if (link_.DeviceGone()) {
+            break;  // a gone device reads as always ready: the wait no longer paces the loop
         }
         const uint32_t now = clock_.ticks();
         if (now - tLast < RefreshMs) continue;
@@ -169,8 +181,8 @@ bool SamplingTool::acquire() {
         tLast = now;
     }
 
-    if (modalResult != None) {
-        endCancelled(Ready);
+    if (link_.DeviceGone() || modalResult != None) {
+        endEarly(link_.DeviceGone() ? DeviceGone : Ready);
         return false;
     }
     if (!AcquisitionReply.empty() && AcquisitionReply.back() == '>') AcquisitionReply.pop_back();
@@ -201,7 +213,7 @@ bool SamplingTool::uploadAll() {
         show();
         screen_.ProcessMessages();
         if (modalResult != None) {
-            endCancelled(Canceled);
+            endEarly(link_.DeviceGone() ? DeviceGone : Canceled);
             return false;
         }
     }
@@ -220,14 +232,18 @@ void SamplingTool::finishRun() {
     screen_.FeedUploadGraph(false);
     // Every ending gives the reading timer back its state from before the run.
     readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
+    SampleSizeComboBoxEnabled = true;
     modalResult = Ok;  // the tool closes; the upload graph stays
     show();
 }
 
-void SamplingTool::endCancelled(const char* caption) {
+void SamplingTool::endEarly(const char* caption) {
     Caption = caption;
+    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
     modalResult = None;
+    HaltButtonEnabled = false;
     SampleButtonEnabled = true;
+    SampleSizeComboBoxEnabled = true;
     show();
 }
 
@@ -273,6 +289,7 @@ void SamplingTool::UploadButtonClick() {
     Data2 = format("%2.2X", unsigned(control_.RawLow));
     NextAddress = uint8_t(NextAddress + (reply.size() == 8 ? 3 : 2));
     readings_.ShowConversion();
+    screen_.ShowReadings();
     NextAddrLabel = format("%2.2X", unsigned(NextAddress));
     show();
 }

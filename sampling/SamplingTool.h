@@ -38,6 +38,9 @@ public:
     // The upload graph rescaled once, its setting left as it is.
     virtual void RescaleUploadGraph() = 0;
     virtual void ShowSummary(const std::string& text) = 0;
+    // A sample went through the reading path: the main window shows its row
+    // and statistics now, not when the run is over.
+    virtual void ShowReadings() = 0;
     // The date and time for a caption, in the locale's short date and long time.
     virtual std::string DateTimeText() = 0;
 };
@@ -67,6 +70,10 @@ public:
     static constexpr const char* Ready = "Sampling Tool: Ready";
     static constexpr const char* Canceled = "Sampling Tool: Canceled";
     static constexpr const char* SamplingNotice = "*** Sampling, please wait... ***";
+    // Why a run ended without its samples; short enough for the title bar.
+    static constexpr const char* NoApplication = "Sampling Tool: No module application is running";
+    static constexpr const char* NotStarted = "Sampling Tool: The module did not start sampling";
+    static constexpr const char* DeviceGone = "Sampling Tool: Stopped, the kit is disconnected";
 
     SamplingTool(SampleLink& link, SampleScreen& screen, ConversionControl& control, ReadingLoop& readings,
                  Clock& clock);
@@ -110,6 +117,8 @@ public:
     std::string LabelSampleTime;
     bool SampleButtonEnabled = true;
     bool HaltButtonEnabled = false;
+    // A new size would reach a busy module or cut the upload short.
+    bool SampleSizeComboBoxEnabled = true;
     bool Timer1Enabled = false;
     bool Data3Visible = false;
     SampleProgress ProgressBarSample{0, 1000, 0};
@@ -133,8 +142,9 @@ private:
     // False when a cancel or a halted step ended it.
     bool uploadAll();
     void finishRun();
-    // What a cancelled loop leaves behind: the caption, the window open.
-    void endCancelled(const char* caption);
+    // What a run that ends early leaves behind: the caption, the reading
+    // timer as before the run, the window open and ready for the next.
+    void endEarly(const char* caption);
     void show(bool drawNow = false);
     static std::string addressText(uint8_t address);
 

@@ -1,17 +1,28 @@
 #pragma once
-// The one QApplication of the sampling window tests, on the offscreen
-// platform unless the environment names another. It is deleted when the
-// tests end, before the program's statics that still hold toolkit objects.
+// The one QApplication of the sampling window tests. Unless the environment
+// names another platform, it runs offscreen on a 1600 x 1000 screen with
+// window frames, like a desktop, so that where windows open can be checked.
+// It is deleted when the tests end, before the program's statics that still
+// hold toolkit objects.
 #include <QApplication>
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 
 inline QApplication* samplingApp = nullptr;
+inline const std::string samplingScreenFile = "/tmp/vx-sampling-screen-" + std::to_string(getpid()) + ".json";
 
 inline QApplication& widgetApp() {
-    static int argc = 1;
     static char name[] = "sampling_window_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static char flag[] = "-platform";
+    static std::string platform = "offscreen:configfile=" + samplingScreenFile;
+    static char* argv[] = {name, flag, platform.data(), nullptr};
+    static int argc = 3;
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qgetenv("QT_QPA_PLATFORM") != "offscreen") argc = 1;
+    std::ofstream(samplingScreenFile) << R"({"screens": [{"name": "desk", "width": 1600, "height": 1000}],
+                                            "windowFrameMargins": true})";
     if (!samplingApp) samplingApp = new QApplication(argc, argv);
     return *samplingApp;
 }
@@ -21,6 +32,7 @@ public:
     void TearDown() override {
         delete samplingApp;
         samplingApp = nullptr;
+        std::remove(samplingScreenFile.c_str());
     }
 };
 inline const auto* const samplingAppEnvironment = ::testing::AddGlobalTestEnvironment(new SamplingAppEnvironment);

@@ -1,6 +1,6 @@
-// The sampling run without a window: against the simulated kit in virtual
-// time for whole runs and cancels, and against scripted replies for the
-// upload step's checks of each reply.
+// The sampling run without a window, against the simulated kit in virtual
+// time: whole runs, the ways a run ends early, and the upload step's checks
+// of each reply (scripted there: the kit's own are always well formed).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,62 +20,71 @@ namespace {
 class RecordingTarget : public ReadingTarget {
 public:
     void showStatus(const std::string&) override {}
-    void Graph_Data_Point(int channel, int32_t code) override { points.push_back({channel, code}); }
+    void Graph_Data_Point(int, int32_t code) override { codes.push_back(code); }
     bool AutoScale() override { return false; }
     void SetAutoScale(bool) override {}
-    std::vector<std::pair<int, int32_t>> points;
+    std::vector<int32_t> codes;
 };
 
 class RecordingScreen : public SampleScreen {
 public:
-    explicit RecordingScreen(std::function<const std::string&()> caption) : caption_(std::move(caption)) {}
+    explicit RecordingScreen(const std::string& caption) : caption_(caption) {}
     void Refresh(bool) override {
-        if (captions.empty() || captions.back() != caption_()) captions.push_back(caption_());
+        if (captions.empty() || captions.back() != caption_) captions.push_back(caption_);
     }
     void ProcessMessages() override {
-        ++messageRounds;
         if (onMessages) onMessages();
     }
-    void OpenUploadGraph(const std::string& caption, uint16_t size, int channel) override {
-        graphs.push_back({caption, size, channel});
+    void OpenUploadGraph(const std::string& caption, uint16_t, int channel) override {
+        graphs.push_back(caption + " ch" + std::to_string(channel));
     }
     void FeedUploadGraph(bool on) override { feeding = on; }
     void AutoScaleUploadGraph() override { ++autoScaleOn; }
     void RescaleUploadGraph() override { ++rescales; }
     void ShowSummary(const std::string& text) override { summaries.push_back(text); }
+    void ShowReadings() override {}
     std::string DateTimeText() override { return "06.12.26 19:00:00"; }
 
-    struct Graph {
-        std::string caption;
-        uint16_t size;
-        int channel;
-    };
-    std::vector<std::string> captions;
-    std::vector<Graph> graphs;
-    std::vector<std::string> summaries;
+    std::vector<std::string> captions, graphs, summaries;
     std::function<void()> onMessages;
-    int messageRounds = 0;
     bool feeding = false;
     int autoScaleOn = 0;
     int rescales = 0;
 
 private:
-    std::function<const std::string&()> caption_;
+    const std::string& caption_;
 };
 
-// A run against the simulated kit at 9600 baud, the converter on channel 5.
+// The kit's own replies, or where a test scripts them, these: the kit's
+// replies are always well formed.
+class KitLink : public PortSampleLink {
+public:
+    using PortSampleLink::PortSampleLink;
+    std::string AppQuery(const std::string& query) override {
+        queries.push_back(query);
+        if (replies.empty()) return PortSampleLink::AppQuery(query);
+        const std::string reply = replies.front();
+        replies.pop_front();
+        return reply;
+    }
+    std::deque<std::string> replies;
+    std::vector<std::string> queries;
+};
+
+// A run against the simulated kit at 9600 baud, the converter on channel 5
+// with a 250 Hz sine around 2 V.
 struct KitRig {
     RunningKit kit;
-    PortSampleLink link{kit.port, kit.protocol};
+    KitLink link{kit.port, kit.protocol};
     ScriptedDialogs dialogs;
     RecordingTarget target;
     ConversionControl control{kit.protocol, dialogs};
     ReadingLoop readings{control, kit.protocol, target, kit.clock};
-    RecordingScreen screen{[this]() -> const std::string& { return tool.Caption; }};
     SamplingTool tool{link, screen, control, readings, kit.clock};
+    RecordingScreen screen{tool.Caption};
 
     KitRig() {
-        kit.kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};  // 250 Hz sine around 2 V
+        kit.kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         control.menuInputChannelClick(5);
         tool.cbTimeStamp = false;
         tool.FormShow();
@@ -85,36 +94,30 @@ struct KitRig {
         for (uint16_t word : kit.kit.storedSamples()) codes.push_back(word >> 4);
         return codes;
     }
-    std::vector<int32_t> shownCodes(int channel) const {
-        std::vector<int32_t> codes;
-        for (auto [c, code] : target.points)
-            if (c == channel) codes.push_back(code);
-        return codes;
-    }
-    size_t stopsSent() const {
-        const std::string seen = kit.kit.receivedByModule();
-        return size_t(std::count(seen.begin() + long(seen.rfind('C')), seen.end(), '>'));
+    // A run of `size` samples whose "U" replies are these; the codes they gave.
+    std::vector<int32_t> run(uint16_t size, std::deque<std::string> replies) {
+        tool.SampleSize = size;
+        tool.ProgressBarUpload = {0, size, 0};
+        link.replies = std::move(replies);
+        tool.SampleButtonClick();
+        return target.codes;
     }
 };
 
 TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
     KitRig r;
     r.tool.SampleSizeComboBoxChange("1024");
-    EXPECT_EQ(r.tool.QueryLabel, "Z0400");
     EXPECT_EQ(r.kit.kit.sampleCount(), 1024);
     EXPECT_EQ(r.tool.LabelSampleTime, "0.171 seconds worth of data, plus approx. 66.6 seconds to transfer data");
-    EXPECT_EQ(r.tool.ProgressBarUpload.Max, 1024);
 
     // Text that is no count, and a count beyond 16 bits, mean no run at all.
     for (const char* text : {"?", "65536", "-1", "12x", ""}) EXPECT_EQ(SamplingTool::SampleSizeFromText(text), 0) << text;
     EXPECT_EQ(SamplingTool::SampleSizeFromText(" 8192 "), 8192);
     EXPECT_EQ(SamplingTool::SampleSizeFromText("65537"), 1);
-    r.tool.SampleSizeComboBoxChange("65536");
-    EXPECT_EQ(r.kit.kit.sampleCount(), 1024) << "nothing sent";
     const std::string before = r.kit.kit.receivedByModule();
+    r.tool.SampleSizeComboBoxChange("65536");
     r.tool.SampleButtonClick();
     EXPECT_EQ(r.kit.kit.receivedByModule(), before);
-    EXPECT_TRUE(r.screen.graphs.empty());
 
     r.tool.SampleRateKsps = 0;
     r.tool.SampleSize = 10;
@@ -124,30 +127,19 @@ TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
     EXPECT_EQ(r.tool.RateText(), "500.000000 sps");
 }
 
-TEST(SamplingTool, RunUploadsEverySampleInOrderAndLearnsTheTransferTime) {
+TEST(SamplingTool, RunLearnsTheTransferTime) {
     KitRig r;
     r.kit.protocol.EndReplyAtPrompt = false;  // every exchange ends after the 50 ms quiet time
-    r.readings.Timer1.SetEnabled(true);
     r.tool.cbSummary = true;
     r.tool.EditSampleTitle = "Noise";
     r.tool.SampleSizeComboBoxChange("100");
     r.tool.SampleButtonClick();
-
-    EXPECT_EQ(r.kit.kit.storedSamples().size(), 100u);
-    EXPECT_EQ(r.shownCodes(5), r.storedCodes());
-    ASSERT_EQ(r.screen.graphs.size(), 1u);
-    EXPECT_EQ(r.screen.graphs[0].caption, "Noise (Sample Run 1) 6.000000 ksps");
-    EXPECT_EQ(r.screen.graphs[0].channel, 5);
+    EXPECT_EQ(r.target.codes.size(), 100u);
     EXPECT_EQ(r.screen.rescales, 1);
-    EXPECT_FALSE(r.screen.feeding);
-    EXPECT_EQ(r.tool.modalResult, SamplingTool::Ok) << "a completed run closes the tool";
-    EXPECT_TRUE(r.readings.Timer1.Enabled()) << "the reading timer as it was before the run";
-    EXPECT_EQ(r.tool.NextAddrLabel, "C8");
-    EXPECT_EQ(r.tool.ProgressBarUpload.Position, 100);
+    EXPECT_FALSE(r.screen.feeding) << "readings go to the real-time graph again";
     const std::vector<std::string> expectedCaptions{"Sampling Tool: Idle", "Sampling Tool: Acquiring Data...",
                                                     "Sampling Tool: Transferring Data..."};
     EXPECT_EQ(r.screen.captions, expectedCaptions) << "too short for a countdown";
-
     // 100 exchanges of "U", its echo, six digits and ">" at 9600 baud plus
     // 50 ms quiet each take 5.9 s: 5 whole seconds, 50 ms per sample.
     ASSERT_EQ(r.screen.summaries.size(), 1u);
@@ -160,157 +152,116 @@ TEST(SamplingTool, RunUploadsEverySampleInOrderAndLearnsTheTransferTime) {
     r.tool.SampleSizeComboBoxChange("1");
     r.tool.SampleButtonClick();
     EXPECT_NEAR(r.tool.TransferSecondsPerSample, learned / 5, 1e-12);
-    EXPECT_EQ(r.screen.graphs.back().caption, "Noise (Sample Run 2) 6.000000 ksps");
+    const std::vector<std::string> graphs{"Noise (Sample Run 1) 6.000000 ksps ch5", "Noise (Sample Run 2) 6.000000 ksps ch5"};
+    EXPECT_EQ(r.screen.graphs, graphs);
 }
 
 TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     KitRig r;
     r.tool.SampleSizeComboBoxChange("4096");
     uint64_t uploadBegan = 0;
-    uint64_t sent = 0;
+    int firstProgress = -1;
     r.screen.onMessages = [&] {
+        if (firstProgress < 0) firstProgress = r.tool.ProgressBarSample.Position;
         if (!uploadBegan && r.screen.feeding) uploadBegan = r.kit.clock.micros();
+        // A new size now would reach a busy module or cut the upload short.
+        r.tool.SampleSizeComboBoxChange("16");
     };
-    sent = r.kit.clock.micros();
+    const uint64_t sent = r.kit.clock.micros();
     r.tool.SampleButtonClick();
     // T = 4096 / 6 + 1 = 683.7 ms; the prompt arrives before the deadline but
     // is looked for only on the refresh at 500 ms, so the deadline ends it.
     EXPECT_GE(uploadBegan - sent, 733'000u);
     EXPECT_LT(uploadBegan - sent, 800'000u);
-    EXPECT_TRUE(std::find(r.screen.captions.begin(), r.screen.captions.end(),
-                          "Sampling Tool: Acquiring Data... 0 sec left") != r.screen.captions.end());
-    EXPECT_EQ(r.shownCodes(5).size(), 4096u);
-    EXPECT_EQ(r.stopsSent(), 0u);
+    EXPECT_GE(firstProgress, 500) << "milliseconds since C, at the first refresh";
+    EXPECT_LT(firstProgress, 600);
+    EXPECT_EQ(r.tool.ProgressBarSample.Position, r.tool.ProgressBarSample.Max);
+    EXPECT_NE(std::find(r.screen.captions.begin(), r.screen.captions.end(), "Sampling Tool: Acquiring Data... 0 sec left"),
+              r.screen.captions.end());
+    EXPECT_EQ(r.target.codes, r.storedCodes()) << "every address, wrapping past FE, in order";
+    EXPECT_EQ(r.target.codes.size(), 4096u);
+    EXPECT_EQ(r.kit.kit.receivedByModule().find('>'), std::string::npos) << "no stop sent";
+    EXPECT_LE(r.kit.port.MemoHistory.count(), 51u);
 }
 
-// Replies from a script; "-" steps the script back like the module.
-class ScriptedLink : public SampleLink {
-public:
-    std::string AppQuery(const std::string& query) override {
-        queries.push_back(query);
-        if (replies.empty()) return ".";
-        std::string reply = replies.front();
-        replies.pop_front();
-        return reply;
+// A run that cannot go on ends with the reason in the caption, the reading
+// timer as before, the tool ready again, and no window beyond what came.
+TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
+    struct Case {
+        const char* what;
+        std::function<void(KitRig&)> arrange;
+        std::function<void(KitRig&)> during;  // at each round of messages
+        const char* caption;
+        size_t graphs;
+    };
+    const auto unplug = [](KitRig& r) { r.kit.kit.faults().unplugged = true; };
+    const std::vector<Case> cases{
+        {"no application", [](KitRig& r) { r.kit.protocol.setAppEnabled(false); }, nullptr,
+         SamplingTool::NoApplication, 0},
+        {"no echo of C", [](KitRig& r) { r.kit.kit.faults().echoesLeft = 0; }, nullptr, SamplingTool::NotStarted, 0},
+        {"unplugged before", unplug, nullptr, SamplingTool::DeviceGone, 0},
+        {"unplugged acquiring", nullptr, unplug, SamplingTool::DeviceGone, 0},
+        {"unplugged uploading", nullptr, [&](KitRig& r) { if (r.target.codes.size() == 10) unplug(r); },
+         SamplingTool::DeviceGone, 1},
+    };
+    for (const Case& c : cases) {
+        KitRig r;
+        r.readings.Timer1.SetEnabled(true);
+        r.tool.SampleSizeComboBoxChange("8192");
+        if (c.arrange) c.arrange(r);
+        int rounds = 0;
+        r.screen.onMessages = [&] {
+            ++rounds;
+            if (c.during) c.during(r);
+        };
+        r.tool.SampleButtonClick();
+        EXPECT_EQ(r.tool.Caption, c.caption) << c.what;
+        EXPECT_EQ(r.screen.graphs.size(), c.graphs) << c.what;
+        EXPECT_LE(rounds, 16) << c.what;
+        EXPECT_LE(r.kit.port.MemoHistory.count(), 51u) << c.what;
+        EXPECT_TRUE(r.readings.Timer1.Enabled()) << c.what;
+        EXPECT_TRUE(r.tool.SampleButtonEnabled && r.tool.SampleSizeComboBoxEnabled) << c.what;
+        EXPECT_FALSE(r.screen.feeding) << c.what;
+        EXPECT_EQ(r.tool.modalResult, SamplingTool::None) << c.what << ": the tool stays open";
     }
-    bool WriteStringWaitForEcho(const char*) override { return true; }
-    bool WriteStringNoEcho(const char*) override { return true; }
-    bool ReadString(char* buffer, size_t) override {
-        buffer[0] = '\0';
-        return false;
-    }
-    void WaitForInput(uint32_t ms) override { clock.sleep(ms); }
-    uint32_t AppQueryTimeoutMs() override { return 50; }
-    size_t HistoryLines() override { return history; }
-    void ClearHistory() override {
-        history = 0;
-        ++clears;
-    }
-
-    VirtualClock clock;
-    std::deque<std::string> replies;
-    std::vector<std::string> queries;
-    size_t history = 0;
-    int clears = 0;
-};
-
-struct ScriptRig {
-    struct Silent : QuerySender {
-        std::string AppQuery(const std::string&) override { return ""; }
-    } silent;  // the conversion control's own queries
-    ScriptedLink link;
-    ScriptedDialogs dialogs;
-    RecordingTarget target;
-    ConversionControl control{silent, dialogs};
-    ReadingLoop readings{control, silent, target, link.clock};
-    RecordingScreen screen{[this]() -> const std::string& { return tool.Caption; }};
-    SamplingTool tool{link, screen, control, readings, link.clock};
-
-    // A run of `size` samples with the given "U" replies (after the "Z" and
-    // the acquisition); the codes the replies gave, on any channel.
-    std::vector<int32_t> run(uint16_t size, std::deque<std::string> replies) {
-        tool.FormShow();
-        tool.SampleSize = size;
-        tool.ProgressBarUpload = {0, size, 0};
-        link.replies = std::move(replies);
-        tool.SampleButtonClick();
-        std::vector<int32_t> codes;
-        for (auto [c, code] : target.points) codes.push_back(code);
-        return codes;
-    }
-};
+}
 
 TEST(SamplingTool, UploadStepChecksEveryReply) {
     {
-        ScriptRig r;
+        KitRig r;
         EXPECT_EQ(r.run(4, {"003E80", "023E90", "043EA0", "083EB0"}), (std::vector<int32_t>{1000, 1001, 1002}));
-        EXPECT_EQ(r.tool.Addr, "08");
         EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled") << "wrong address";
         EXPECT_TRUE(r.screen.summaries.empty());
         EXPECT_DOUBLE_EQ(r.tool.TransferSecondsPerSample, 0.065) << "nothing learned";
     }
     {
-        ScriptRig r;
+        KitRig r;
         EXPECT_EQ(r.run(3, {"00123456", "033E80", "053E80"}), (std::vector<int32_t>{291, 1000, 1000}));
         EXPECT_EQ(r.tool.NextAddress, 7);
-        EXPECT_EQ(r.tool.DataLabel, "3E80");
         EXPECT_EQ(r.tool.modalResult, SamplingTool::Ok);
+        // "<<" has the module step back one sample; from 00 the address wraps.
+        r.tool.BacktrackButtonClick();
+        EXPECT_EQ(r.link.queries.back(), "-");
+        EXPECT_EQ(r.tool.NextAddrLabel, "05");
+        EXPECT_EQ(r.tool.ProgressBarUpload.Position, 2);
+        r.tool.NextAddress = 0;
+        r.tool.BacktrackButtonClick();
+        EXPECT_EQ(r.tool.NextAddrLabel, "FE");
+        // With no size, neither ">>" nor "<<" sends anything.
+        const size_t sent = r.link.queries.size();
+        r.tool.SampleSize = 0;
+        r.tool.UploadButtonClick();
+        r.tool.BacktrackButtonClick();
+        EXPECT_EQ(r.link.queries.size(), sent);
     }
-    // Each of these halts the run after the first sample, which stays.
-    for (const char* bad : {"023E8", "023E800", "023E80000", "FAILURE", "02 3E80", "02G3E8"}) {
-        ScriptRig r;
+    // Each of these halts the run after the first sample, which stays; "."
+    // ends the data early and rescales the graph first.
+    for (const char* bad : {"023E8", "023E800", "023E80000", "FAILURE", "02 3E80", "02G3E8", "."}) {
+        KitRig r;
         EXPECT_EQ(r.run(3, {"003E80", bad, "043E80"}), std::vector<int32_t>{1000}) << bad;
         EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled") << bad;
-        EXPECT_EQ(r.screen.autoScaleOn, 0) << bad;
+        EXPECT_EQ(r.screen.autoScaleOn, std::string(bad) == "." ? 1 : 0) << bad;
     }
-    // "." ends the data early: the graph is rescaled, then the run halts.
-    {
-        ScriptRig r;
-        EXPECT_EQ(r.run(3, {"003E80", "."}), std::vector<int32_t>{1000});
-        EXPECT_EQ(r.screen.autoScaleOn, 1);
-        EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled");
-    }
-}
-
-TEST(SamplingTool, AddressesWrapAndTheHistoryStaysShort) {
-    ScriptRig r;
-    std::deque<std::string> replies;
-    char reply[8];
-    for (int i = 0; i < 300; ++i) {
-        std::snprintf(reply, sizeof reply, "%02X%04X", (i * 2) & 0xFF, unsigned(i) << 4);
-        replies.push_back(reply);
-    }
-    r.screen.onMessages = [&] { r.link.history += 2; };  // echo and reply lines
-    const std::vector<int32_t> codes = r.run(300, replies);
-    ASSERT_EQ(codes.size(), 300u);
-    for (int i = 0; i < 300; ++i) EXPECT_EQ(codes[size_t(i)], i);
-    EXPECT_EQ(r.tool.NextAddress, uint8_t(600));
-    EXPECT_GE(r.link.clears, 10);
-    EXPECT_LE(r.link.history, 52u);
-}
-
-TEST(SamplingTool, ManualStepsAndStepBack) {
-    ScriptRig r;
-    r.tool.FormShow();
-    r.tool.BacktrackButtonClick();
-    r.tool.UploadButtonClick();
-    EXPECT_TRUE(r.link.queries.empty()) << "no size chosen";
-
-    r.tool.SampleSize = 10;
-    r.tool.ProgressBarUpload = {0, 10, 0};
-    r.link.replies = {"003E80", "023E80", "043E80", ""};
-    for (int i = 0; i < 3; ++i) r.tool.UploadButtonClick();
-    EXPECT_EQ(r.tool.NextAddress, 6);
-    EXPECT_EQ(r.tool.ProgressBarUpload.Position, 3);
-    r.tool.BacktrackButtonClick();
-    EXPECT_EQ(r.link.queries.back(), "-");
-    EXPECT_EQ(r.tool.NextAddrLabel, "04");
-    EXPECT_EQ(r.tool.ProgressBarUpload.Position, 2);
-    // Stepping back from address 00 wraps to FE.
-    r.tool.NextAddress = 0;
-    r.link.replies = {""};
-    r.tool.BacktrackButtonClick();
-    EXPECT_EQ(r.tool.NextAddrLabel, "FE");
 }
 
 }  // namespace

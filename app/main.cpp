@@ -42,6 +42,7 @@ int run(int argc, char** argv) {
     Clock& clock = realClock();
     SimulatedKit kit(clock, line.kind);
     kit.inputs().useDemoSignals();
+    kit.setAttended(true);  // it has no button a user could press
     PortSwitch ports(clock);
     ports.add(SimulatedKit::PortName, kit);
     QtDialogs dialogs;

@@ -46,7 +46,7 @@ uint32_t connect(Clock& clock) {
     uint64_t lastTick = clock.micros();
     seq.btnOkClick();
     for (int i = 0; i < 1000 && seq.ModalResult != FormResult::Ok; ++i) {
-        clock.sleepUntil(lastTick + uint64_t(seq.Timer1Interval) * 1000);
+        clock.sleepUntil(lastTick + uint64_t(seq.nextTickMs()) * 1000);
         lastTick = clock.micros();
         seq.Timer1Timer();
     }

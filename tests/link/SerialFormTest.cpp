@@ -111,7 +111,7 @@ TEST(SerialForm, StartsWithTheFriendlyPanelAndTheHistory) {
     EXPECT_EQ(f.LabelStatus->text(), "Not found on specified port. Check connections.");
     EXPECT_EQ(f.cbxFriendlyPort->findText("/dev/vx-typed"), 3);
     EXPECT_EQ(f.cbxHwPort->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(f.MemoHistory->item(f.MemoHistory->count() - 1)->text(),
+    EXPECT_EQ(f.MemoHistory->item(f.MemoHistory->count() - 2)->text(),
               "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 

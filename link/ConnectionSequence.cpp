@@ -217,7 +217,9 @@ void ConnectionSequence::Timer1Timer() {
     changed();
 }
 
-uint32_t ConnectionSequence::nextTickMs() const { return ConnState == Loading ? 0 : Timer1Interval; }
+uint32_t ConnectionSequence::nextTickMs() const {
+    return ConnState == Loading || ConnState == Jump ? 0 : Timer1Interval;
+}
 
 void ConnectionSequence::idle() {
     setState("select which port is the Vanto evaluation kit:");

@@ -82,7 +82,8 @@ public:
     void btnCancelClick();
     void Timer1Timer();
     // When the next tick is due after this one: the timer's interval, or at
-    // once while the loader has lines left to send.
+    // once (after the window's pending events) from the download's start to
+    // the jump, so that the line is kept busy.
     uint32_t nextTickMs() const;
 
     // --- Firmware panel ---

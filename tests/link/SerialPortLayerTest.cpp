@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <tuple>
 
 #include "link/SpyDevice.h"
 #include "sim/SimulatedKit.h"
@@ -151,18 +152,15 @@ TEST_F(PortOnKit, EveryOtherOperationRefusesAClosedPortSilently) {
 
 TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
     openKit();
-    EXPECT_TRUE(port.RtsCtsLoopbackPresent());
-    EXPECT_EQ(spy.calls, (Lines{"setRts 0", "getModemLines", "setRts 1", "getModemLines"}));
-
-    spy.forget();
-    kit.setCable(Cable::NoLoopback);
-    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
-    EXPECT_EQ(spy.calls, (Lines{"setRts 0", "getModemLines", "setRts 1", "getModemLines"}));  // RTS left up
-
-    spy.forget();
-    kit.setCable(Cable::CtsStuckHigh);
-    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
-    EXPECT_EQ(spy.calls, (Lines{"setRts 0", "getModemLines"}));  // RTS left down
+    const Lines both = {"setRts 0", "getModemLines", "setRts 1", "getModemLines"};
+    for (auto [cable, present, calls] : {std::tuple{Cable::Loopback, true, both},
+                                         {Cable::NoLoopback, false, both},  // RTS left up
+                                         {Cable::CtsStuckHigh, false, Lines{"setRts 0", "getModemLines"}}}) {
+        spy.forget();
+        kit.setCable(cable);
+        EXPECT_EQ(port.RtsCtsLoopbackPresent(), present);
+        EXPECT_EQ(spy.calls, calls);
+    }
     EXPECT_TRUE(port.MemoHistory.empty());
 
     spy.failNext("setRts 0", EIO);

@@ -345,11 +345,6 @@ TEST(ConnectionSequence, MissingLoaderFileIsReportedAndReturnsToIdle) {
     ASSERT_TRUE(rig.runUntil([&] { return rig.dialogs.messages.size() == 2; }));
     EXPECT_EQ(rig.seq.ConnState, S::Idle);
     EXPECT_EQ(rig.spy.written.find(Esc + "L"), std::string::npos);
-
-    // Asked for outside state 6, a download only marks the error.
-    rig.seq.DoDownload();
-    EXPECT_EQ(rig.port.MemoHistory.lastLine(), "DoDownload called before module ready.");
-    EXPECT_EQ(rig.seq.ConnState, S::Idle);
 }
 
 TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {

@@ -270,6 +270,15 @@ TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
         EXPECT_EQ(rig.seq.ConnState, S::Idle);
     }
     EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 2u);
+
+    // A PC that talks is using the port by hand: nobody presses the button.
+    ASSERT_TRUE(rig.kit.open(Kit));
+    ASSERT_EQ(rig.kit.write(" ", 1), 1);
+    rig.clock.advance(SimulatedKit::AttendantResetMs + 1000);
+    char received[512];
+    const long count = rig.kit.read(received, sizeof received);
+    ASSERT_GT(count, 0);
+    EXPECT_EQ(std::string(received, size_t(count)).find('\xAA'), std::string::npos);
 }
 
 TEST(ConnectionSequence, BannerKeywordsDecideTheKind) {

@@ -312,6 +312,7 @@ TEST(ConnectionSequence, AnUnknownModuleIsLoadedAtTheRateOfItsBeacon) {
     EXPECT_LT(rig.clock.ticks() - start, 30000u);
     EXPECT_EQ(rig.port.PortDcb.baud, 1200u);
     EXPECT_EQ(rig.kit.moduleBaud(), 1200u);
+    EXPECT_EQ(rig.seq.cbxFwBaud.text, "1200");
     expectLoaded(rig.kit, loader);
 }
 
@@ -401,23 +402,24 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
         const char* history;  // the line that says what went wrong
         const char* status;   // empty: the running application's
         size_t loads;         // Load commands sent whole
+        long failures;        // downloads the history reports as failed
     };
     const std::string retry = "Download failed. Press the module's reset button, then Ok to try again.";
     const Case cases[] = {
         {"Load pressed meanwhile", "KIT7318.ARB", S::Loading, [](Rig& r) { r.seq.btnDownloadClick(); }, S::Running,
-         "DoDownload called before module ready.", "", 2},
+         "DoDownload called before module ready.", "", 2, 0},
         {"one echo wrong", "KIT7318.ARB", S::Loading, [](Rig& r) { r.kit.faults().wrongEchoes = 1; }, S::Running,
-         "Loader line 3 failed: no echo within 3000 ms", "", 2},
+         "Loader line 3 failed: no echo within 3000 ms", "", 2, 1},
         {"echoes stop", "KIT7318.ARB", S::Loading, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, S::Idle,
-         "Load command not sent: no echo within 3000 ms", retry.c_str(), 1},
+         "Load command not sent: no echo within 3000 ms", retry.c_str(), 1, 2},
         {"jump unechoed", "KIT7318.ARB", S::Jump, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, S::Idle,
-         "Jump command not sent: no echo within 3000 ms", retry.c_str(), 1},
+         "Jump command not sent: no echo within 3000 ms", retry.c_str(), 1, 2},
         {"unplugged", "KIT7318.ARB", S::Loading, [](Rig& r) { r.kit.faults().unplugged = true; }, S::Idle,
          "Loader line 3 failed: the serial port is gone",
-         "Download failed: the serial port is gone. Check connections.", 1},
+         "Download failed: the serial port is gone. Check connections.", 1, 1},
         // A file that opens but cannot be read.
         {"unreadable file", "/proc/self/mem", S::Idle, [](Rig&) {}, S::Idle,
-         "Loader cannot read file /PROC/SELF/MEM: Input/output error", retry.c_str(), 0},
+         "Loader cannot read file /PROC/SELF/MEM: Input/output error", retry.c_str(), 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -443,6 +445,11 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
             EXPECT_FALSE(rig.seq.cbAppEnabled());
         }
         EXPECT_EQ(countOf(rig.spy.written, Esc + "L"), c.loads);
+        const std::regex failure("(Loader line|Load command|Jump command|Loader cannot read file ).*");
+        const auto& lines = rig.port.MemoHistory.lines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& line) { return std::regex_match(line, failure); }),
+                  c.failures);
     }
 }
 

@@ -243,6 +243,10 @@ void ConnectionSequence::openPort() {
     setState("attempting to locate the correct port");
     btnOkDefault = btnOkEnabled = false;
     cbxFriendlyPortEnabled = false;
+    if (port_.cbxHwPort.empty() && automatic() && !port_.isPortOpen()) {
+        ConnState = WrongPort;  // nothing to search: the outcome says so
+        return;
+    }
     if (!port_.cbxHwPort.empty()) portsTried_.push_back(port_.cbxHwPort);
     if (port_.DoOpenPort()) {
         setStatus("Connected...");

@@ -203,6 +203,14 @@ TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrder) {
     EXPECT_EQ(none.port.MemoHistory.lastLine(),
               "Not found on any port. Check connections. Ports tried: /dev/vx-no-such-port, /dev/vx-other");
     EXPECT_EQ(none.kit.moduleState(), ModuleState::Off);
+
+    // A machine without serial ports: nothing is tried, and the history says so.
+    Rig bare(ModuleKind::Arbord, {Kit});
+    bare.seq.ExcludedFromAutomatic = {Kit};
+    bare.ok();
+    ASSERT_TRUE(bare.runToState(S::Idle));
+    EXPECT_EQ(bare.port.MemoHistory.lines(),
+              std::vector<std::string>{"Not found on any port. Check connections. Ports tried: none"});
 }
 
 TEST(ConnectionSequence, NamedPortIsTheOnlyOneTried) {

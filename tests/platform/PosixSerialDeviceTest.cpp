@@ -82,11 +82,8 @@ protected:
 
 TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
     for (uint32_t baud : {1200u, 2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u}) {
-        LineSettings wanted;
-        wanted.baud = baud;
-        ASSERT_TRUE(device.setSettings(wanted)) << baud;
-        LineSettings got;
-        got.baud = 0;
+        ASSERT_TRUE(device.setSettings(LineSettings{baud})) << baud;
+        LineSettings got{0};
         ASSERT_TRUE(device.getSettings(got));
         EXPECT_EQ(got.baud, baud);
         EXPECT_TRUE(got.dataBits == 8 && got.parity == LineSettings::Parity::None && got.stopBits == 1 &&
@@ -94,14 +91,7 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
             << "8N1 without flow control at " << baud;
     }
 
-    LineSettings framed;
-    framed.baud = 9600;
-    framed.dataBits = 7;
-    framed.parity = LineSettings::Parity::Odd;
-    framed.stopBits = 2;
-    framed.ctsFlow = true;
-    framed.xonXoff = true;
-    ASSERT_TRUE(device.setSettings(framed));
+    ASSERT_TRUE(device.setSettings(LineSettings{9600, 7, LineSettings::Parity::Odd, 2, true, true}));
     LineSettings got;
     ASSERT_TRUE(device.getSettings(got));
     // A pseudo-terminal always keeps 8 data bits and no parity, so only the
@@ -112,10 +102,7 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
 
     for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1}, {2u, 8, 1}, {300u, 8, 1}, {14400u, 8, 1},
                                             {230400u, 8, 1}, {9600u, 9, 1}, {9600u, 8, 3}}) {
-        LineSettings bad;
-        bad.baud = baud;
-        bad.dataBits = uint8_t(dataBits);
-        bad.stopBits = uint8_t(stopBits);
+        const LineSettings bad{baud, uint8_t(dataBits), LineSettings::Parity::None, uint8_t(stopBits)};
         EXPECT_FALSE(device.setSettings(bad)) << baud << " " << dataBits << stopBits;
         expectError(device, EINVAL);
     }
@@ -237,7 +224,6 @@ TEST(PosixSerialDevice, MissingDeviceOrNotATerminalIsRefusedWithTheSystemsCodeAn
         EXPECT_FALSE(device.isOpen());
         EXPECT_FALSE(device.gone());
     }
-    EXPECT_EQ(std::string(std::strerror(ENOENT)), "No such file or directory");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ TEST(SRecord, ParsesChecksAndFormatsRecords) {
     EXPECT_EQ(patch->type, '2');
     EXPECT_EQ(patch->address, 0x010000u);
     EXPECT_EQ(patch->data.size(), 18u);
+    EXPECT_FALSE(patch->isEnd());
     EXPECT_EQ(formatSRecord(*patch), ResidentFirmware::PatchLine);
 
     const auto end = parseSRecord("S9030000FC");

@@ -43,6 +43,7 @@ int run(int argc, char** argv) {
     SimulatedKit kit(clock, line.kind);
     kit.inputs().useDemoSignals();
     for (const ChannelInput& input : line.inputs) kit.inputs()[input.channel] = input.signal;
+    kit.setAttended(true);  // it has no button a user could press
     PortSwitch ports(clock);
     ports.add(SimulatedKit::PortName, kit);
     QtDialogs dialogs;

@@ -35,7 +35,7 @@ int Session::connect() {
         options.loader.empty() ? FindLoaderFile(LoaderFileFor(kind), environment.executable) : options.loader;
 
     ConnectionSequence& sequence = kit.sequence();
-    bool prompted = false;
+    bool prompted = false, wasLoading = false;
     const auto result = kit.connect(port, ports, loader, [this] { return stopAsked(); }, [&] {
         // A board whose firmware is not fresh from a reset sends no beacon: ask for the button.
         if (sequence.ConnState == ConnectionSequence::Beacon && !prompted &&
@@ -44,9 +44,12 @@ int Session::connect() {
             environment.err << "vx7318: " << sequence.LabelStatus << '\n';
             prompted = true;
         }
-        if (sequence.ConnState == ConnectionSequence::Loading)
+        // A tick sends several lines: show the bar once more after the last one.
+        const bool loading = sequence.ConnState == ConnectionSequence::Loading;
+        if (loading || wasLoading)
             progress.show("Downloading", uint64_t(sequence.LoaderProgressBar.Position),
                           uint64_t(sequence.LoaderProgressBar.Max));
+        wasLoading = loading;
     });
     progress.finish();
     switch (result.outcome) {

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <unistd.h>
 
 #include "link/AppQuery.h"
 
@@ -37,10 +38,21 @@ bool fileExists(const std::string& name) {
     return std::filesystem::is_regular_file(name, error);
 }
 
-// The file's lines without their ends, whether CR LF, LF or CR.
-std::deque<std::string> readLines(const std::string& name) {
-    std::ifstream file(name, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+// The whole file; false with errno set when it cannot be read.
+bool readFile(const std::string& name, std::string& text) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buffer[4096];
+    ssize_t count;
+    while ((count = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, size_t(count));
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return count == 0;
+}
+
+// The text's lines without their ends, whether CR LF, LF or CR.
+std::deque<std::string> splitLines(const std::string& text) {
     std::deque<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -136,6 +148,8 @@ int ConnectionSequence::nextSearchIndex(int after) const {
 
 void ConnectionSequence::btnOkClick() {
     StartTick = clock_.ticks();
+    failedDownloads_ = 0;
+    portsTried_.clear();
     if (cbxFriendlyPort.text.empty()) {
         cbxFriendlyPort.text = AutomaticPort;
         changed();
@@ -194,13 +208,17 @@ void ConnectionSequence::Timer1Timer() {
     case Beacon: awaitBeacon(); break;
     case Banner: collectBanner(); break;
     case FirmwareCommand: firmwareCommand(); break;
-    case Loading: sendNextLine(); break;
+    case Loading: sendLines(); break;
     case Jump: startApplication(); break;
     case Running: running(); break;
     default: setState("unknown state"); break;
     }
     commonTail();
     changed();
+}
+
+uint32_t ConnectionSequence::nextTickMs() const {
+    return ConnState == Loading || ConnState == Jump ? 0 : Timer1Interval;
 }
 
 void ConnectionSequence::idle() {
@@ -225,6 +243,11 @@ void ConnectionSequence::openPort() {
     setState("attempting to locate the correct port");
     btnOkDefault = btnOkEnabled = false;
     cbxFriendlyPortEnabled = false;
+    if (port_.cbxHwPort.empty() && automatic() && !port_.isPortOpen()) {
+        ConnState = WrongPort;  // nothing to search: the outcome says so
+        return;
+    }
+    if (!port_.cbxHwPort.empty()) portsTried_.push_back(port_.cbxHwPort);
     if (port_.DoOpenPort()) {
         setStatus("Connected...");
         ConnState = Loopback;
@@ -235,19 +258,20 @@ void ConnectionSequence::openPort() {
 
 void ConnectionSequence::wrongPort() {
     setState("this is not the right port.");
-    if (!automatic()) {
-        setStatus("Not found on specified port. Check connections.");
-        ConnState = Idle;
+    const int next = automatic() ? nextSearchIndex(cbxHwPortIndex) : -1;
+    if (next >= 0) {
+        selectHwPort(next);
+        ConnState = OpenPort;
         return;
     }
-    const int next = nextSearchIndex(cbxHwPortIndex);
-    if (next < 0) {
-        setStatus("Not found on any port. Check connections.");
-        ConnState = Idle;
-        return;
-    }
-    selectHwPort(next);
-    ConnState = OpenPort;
+    setStatus(automatic() ? "Not found on any port. Check connections."
+                          : "Not found on specified port. Check connections.");
+    // The outcome stays in the history with what was tried, for the user
+    // who opens the window later to find out why.
+    std::string tried;
+    for (const std::string& name : portsTried_) tried += (tried.empty() ? "" : ", ") + name;
+    port_.MemoHistory.addLine(LabelStatus + " Ports tried: " + (tried.empty() ? "none" : tried));
+    ConnState = Idle;
 }
 
 void ConnectionSequence::checkLoopback() {
@@ -270,7 +294,10 @@ void ConnectionSequence::awaitBeacon() {
     if (clock_.ticks() - BeaconStartTick > BeaconPromptMs)
         setStatus("Please press and release the module's reset button.");
     char* buffer = port_.RxBuffer;
-    if (!port_.ReadString(buffer, SerialPortLayer::RxBufferSize)) return;
+    if (!port_.ReadString(buffer, SerialPortLayer::RxBufferSize)) {
+        if (deviceGone()) giveUp("The serial port is gone. Check connections.");
+        return;
+    }
     if (std::strchr(buffer, char(Beacon0xAA)) == nullptr) return;
     // Whatever came with the beacon is dropped: the banner follows the space.
     port_.WriteCharNoEcho(' ');
@@ -285,6 +312,9 @@ void ConnectionSequence::collectBanner() {
     if (port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
         BannerText += port_.RxBuffer;
         LastRxTick = clock_.ticks();
+    } else if (deviceGone()) {
+        giveUp("The serial port is gone. Check connections.");
+        return;
     }
     if (clock_.ticks() - LastRxTick > BannerQuietMs && identify()) ConnState = FirmwareCommand;
 }
@@ -333,7 +363,9 @@ bool ConnectionSequence::identify() {
 void ConnectionSequence::firmwareCommand() {
     setState("module is expecting a firmware command");
     const bool fastestSelected = cbxFwBaud.items.empty() || cbxFwBaud.text == cbxFwBaud.items.back();
-    if (menuAdvFastestBaud && !fastestSelected) {
+    // A module of unknown kind has no rate command: it stays at the rate
+    // its beacon came at, and so does the PC.
+    if (menuAdvFastestBaud && !fastestSelected && ModuleKind != KindUnknown) {
         setState("module is expecting a firmware command (baud rate)");
         cbxFwBaud.text = cbxFwBaud.items.back();
         changed();
@@ -368,11 +400,18 @@ void ConnectionSequence::commonTail() {
     }
 }
 
-void ConnectionSequence::SendFirmwareCommand(const std::string& command) {
+bool ConnectionSequence::SendFirmwareCommand(const std::string& command) {
     if (ModuleKind == KindBrant && !command.empty() && command.front() == Esc)
-        port_.WriteStringNoEcho(command.c_str());
-    else
-        port_.WriteStringWaitForEcho(command.c_str());
+        return port_.WriteStringNoEcho(command.c_str());
+    return port_.WriteStringWaitForEcho(command.c_str());
+}
+
+bool ConnectionSequence::deviceGone() const { return port_.deviceGone(); }
+
+void ConnectionSequence::giveUp(const std::string& status) {
+    port_.DoClosePort();
+    ConnState = Idle;
+    setStatus(status);
 }
 
 MsgAnswer ConnectionSequence::messageWithTimerStopped(const MessageRequest& request) {
@@ -384,12 +423,18 @@ MsgAnswer ConnectionSequence::messageWithTimerStopped(const MessageRequest& requ
     return answer;
 }
 
-void ConnectionSequence::readFor(uint32_t ms) {
+void ConnectionSequence::readSignOn() {
     const uint32_t start = clock_.ticks();
-    for (uint32_t waited = 0; waited < ms; waited = clock_.ticks() - start) {
+    bool prompted = false;
+    for (uint32_t waited = 0; waited < JumpReadMs; waited = clock_.ticks() - start) {
+        const uint32_t left = JumpReadMs - waited;
+        const uint32_t wait = prompted ? std::min(query_.AppQueryTimeoutMs, left) : left;
         // A closed or vanished port has nothing more to say.
-        if (!port_.isPortOpen() || port_.deviceGone() || !port_.device().waitForInput(ms - waited)) return;
-        port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize);
+        if (!port_.isPortOpen() || port_.deviceGone() || !port_.device().waitForInput(wait)) return;
+        if (port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
+            const size_t length = std::strlen(port_.RxBuffer);
+            prompted = length > 0 && port_.RxBuffer[length - 1] == '>';
+        }
     }
 }
 
@@ -462,38 +507,84 @@ void ConnectionSequence::DoDownload() {
         return;
     }
     if (loaderMissing()) return;
-    DownloadMemo = readLines(loaderPath());
+    std::string text;
+    if (!readFile(loaderPath(), text)) {
+        const int error = errno;
+        // Through the repeat path at the jump state, like any failed download.
+        downloadFailed("Loader cannot read file " + EditDLfilename + ": " + systemErrorText(error));
+        ConnState = Jump;
+        return;
+    }
+    DownloadMemo = splitLines(text);
     LoaderProgressBar = ProgressBar{0, int(DownloadMemo.size()), 0, 1};
-    SendFirmwareCommand(std::string{Esc, 'L'});
+    port_.LastError = 0;
+    const bool loading = SendFirmwareCommand(std::string{Esc, 'L'});
     // A download asked for while the last one ran has now started afresh;
     // without this its error mark would send every download round again.
     cbDLerror = false;
     ConnState = Loading;
+    if (!loading) {
+        downloadFailed("Load command not sent: " + sendFailure());
+        ConnState = Jump;
+    }
     changed();
 }
 
-void ConnectionSequence::sendNextLine() {
+void ConnectionSequence::downloadFailed(const std::string& why) {
+    port_.MemoHistory.addLine(why);
+    cbDLerror = true;
+    ++failedDownloads_;
+    changed();
+}
+
+std::string ConnectionSequence::sendFailure() const {
+    if (deviceGone()) return "the serial port is gone";
+    if (port_.LastError != 0) return "error " + std::to_string(port_.LastError);
+    return "no echo within " + std::to_string(SerialPortLayer::EchoTimeoutMs) + " ms";
+}
+
+// Lines go out back to back, each checked character by character against
+// its echo, until the tick's budget is spent; the status counts down the
+// lines left, the last line being sent in the tick that shows 1.
+void ConnectionSequence::sendLines() {
     setState("module is receiving a hex file");
-    setStatus("Loading software... " + std::to_string(DownloadMemo.size()));
-    if (DownloadMemo.empty()) {
-        ConnState = Jump;
-        return;
+    const uint32_t start = clock_.ticks();
+    if (DownloadMemo.empty()) setStatus("Loading software... 0");
+    bool failed = false;
+    while (!failed && !DownloadMemo.empty() && clock_.ticks() - start < LoaderTickBudgetMs) {
+        setStatus("Loading software... " + std::to_string(DownloadMemo.size()));
+        LoaderProgressBar.Position =
+            std::min(LoaderProgressBar.Position + LoaderProgressBar.Step, LoaderProgressBar.Max);
+        const std::string line = DownloadMemo.front() + '\r';
+        DownloadMemo.pop_front();
+        port_.LastError = 0;
+        if (!port_.WriteBlockWaitForEcho(line.c_str())) {
+            // The rest would only fail the same way: the download goes again.
+            downloadFailed("Loader line " + std::to_string(LoaderProgressBar.Position) + " failed: " + sendFailure());
+            failed = true;
+        }
     }
-    LoaderProgressBar.Position = std::min(LoaderProgressBar.Position + LoaderProgressBar.Step, LoaderProgressBar.Max);
-    const std::string line = DownloadMemo.front() + '\r';
-    port_.WriteStringWaitForEcho(line.c_str());
-    DownloadMemo.pop_front();
+    if (DownloadMemo.empty() || failed) ConnState = Jump;
 }
 
 void ConnectionSequence::startApplication() {
     setState("module is expecting jump command");
     setStatus(EditDLfilename + " running...");
     if (cbDLerror) {
-        ConnState = FirmwareCommand;
+        if (deviceGone())
+            giveUp("Download failed: the serial port is gone. Check connections.");
+        else if (failedDownloads_ >= DownloadTries)
+            giveUp("Download failed. Press the module's reset button, then Ok to try again.");
+        else
+            ConnState = FirmwareCommand;
         return;
     }
-    SendFirmwareCommand(std::string{Esc, 'J'});
-    readFor(JumpReadMs);
+    port_.LastError = 0;
+    if (!SendFirmwareCommand(std::string{Esc, 'J'})) {
+        downloadFailed("Jump command not sent: " + sendFailure());
+        return;  // the next tick repeats the download or gives up
+    }
+    readSignOn();
     PanelFirmware = PanelDownloader = false;
     cbDLrunning = true;
     cbDLbusy = false;
@@ -549,6 +640,13 @@ bool ConnectionSequence::rateCommand(uint32_t rate, std::string& command) {
 
 bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
     if (!port_.isPortOpen()) return false;
+    if (ModuleKind == KindUnknown) {
+        // Without a command the module stays where it is; moving the PC alone
+        // would only part the two ends.
+        port_.MemoHistory.addLine("Baud rate " + std::to_string(rate) + " not legal for an unknown module");
+        setStatus("Could not set hardware baud rate.");
+        return false;
+    }
     setStatus("Changing firmware baud rate...");
     const bool cobalt = ModuleKind == KindCobalt || ModuleKind == KindCobalt16Wide;
     if (cobalt && rate == 115200) {
@@ -557,7 +655,7 @@ bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
         port_.WriteStringWaitForEcho(PatchDataLine);
         port_.WriteStringWaitForEcho(PatchEndLine);
         SendFirmwareCommand(std::string{Esc, 'J'});
-    } else if (ModuleKind != KindUnknown) {
+    } else {
         std::string command;
         if (!rateCommand(rate, command)) {
             const char* kind = cobalt ? "COBALT" : kindName(ModuleKind);

@@ -58,6 +58,11 @@ public:
     static constexpr uint32_t JumpReadMs = 1000;
     static constexpr uint32_t RateCommandWaitMs = 2000;
     static constexpr uint32_t RateProbeMs = 10000;
+    // How long one loading tick may send lines before it lets the window
+    // handle its events; the next tick then follows at once.
+    static constexpr uint32_t LoaderTickBudgetMs = 100;
+    // A download is tried this often before the sequence gives up.
+    static constexpr int DownloadTries = 2;
     static constexpr size_t HistoryKeepLines = 200;
     static constexpr size_t HistoryClearLines = 202;
 
@@ -76,14 +81,19 @@ public:
     void btnStopClick();
     void btnCancelClick();
     void Timer1Timer();
+    // When the next tick is due after this one: the timer's interval, or at
+    // once (after the window's pending events) from the download's start to
+    // the jump, so that the line is kept busy.
+    uint32_t nextTickMs() const;
 
     // --- Firmware panel ---
     void btnFwResetClick();
     void btnFwSetBaudClick();
     // True when both ends run at rate and the firmware answered there.
     bool ChangeFirmwareBaud(uint32_t rate);
-    // BRANT takes its ESC commands unechoed; everything else waits for echoes.
-    void SendFirmwareCommand(const std::string& command);
+    // BRANT takes its ESC commands unechoed; everything else waits for
+    // echoes. False when the command did not go out whole (or unechoed).
+    bool SendFirmwareCommand(const std::string& command);
 
     // --- Loader panel ---
     void SelectFilename(const std::string& name);
@@ -186,7 +196,14 @@ private:
     void collectBanner();
     bool identify();
     void firmwareCommand();
-    void sendNextLine();
+    void sendLines();
+    // Marks the download as failed, with the reason in the history.
+    void downloadFailed(const std::string& why);
+    // Why the last line or command did not go through.
+    std::string sendFailure() const;
+    // Ends the sequence at idle with the port closed and the reason shown.
+    void giveUp(const std::string& status);
+    bool deviceGone() const;
     void startApplication();
     void running();
     void commonTail();
@@ -197,8 +214,9 @@ private:
     void upperCaseLoaderName();
     bool loaderMissing();
     MsgAnswer messageWithTimerStopped(const MessageRequest& request);
-    // Reads whatever arrives for ms, blocking on the device between pieces.
-    void readFor(uint32_t ms);
+    // Reads the application's sign-on: up to JumpReadMs, or until the
+    // prompt came last and the query quiet time passed without more.
+    void readSignOn();
     bool rateCommand(uint32_t rate, std::string& command);
 
     SerialPortLayer& port_;
@@ -207,4 +225,6 @@ private:
     Clock& clock_;
     std::function<void()> onChange_;
     std::string loaderName_;  // the loader name as given, before upper-casing
+    int failedDownloads_ = 0;   // since Ok
+    std::vector<std::string> portsTried_;  // by this search, for the history
 };

@@ -28,9 +28,7 @@ Kit::ConnectResult Kit::connect(const std::string& port, const std::vector<std::
                                              ": press and release the module's reset button and try again."};
         }
         if (onTick) onTick();
-        // The window sends one loader line per timer tick to stay responsive;
-        // without a window the next line goes as soon as the last is echoed.
-        if (sequence_.ConnState != S::Loading) clock_.sleep(sequence_.Timer1Interval);
+        clock_.sleep(sequence_.nextTickMs());
         sequence_.Timer1Timer();
     }
     if (running()) return {Outcome::Running, sequence_.LabelStatus};

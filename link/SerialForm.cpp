@@ -297,7 +297,7 @@ void TSerialForm::showState() {
     menuAdvEndReplyAtPrompt->setChecked(query_.EndReplyAtPrompt);
 
     // Timer.
-    if (Timer1->interval() != int(sequence_.Timer1Interval)) Timer1->setInterval(int(sequence_.Timer1Interval));
+    if (Timer1->interval() != int(sequence_.nextTickMs())) Timer1->setInterval(int(sequence_.nextTickMs()));
     const bool timerWanted = sequence_.Timer1Enabled && !manualTicks_;
     if (timerWanted != Timer1->isActive()) timerWanted ? Timer1->start() : Timer1->stop();
 
@@ -381,7 +381,7 @@ void TSerialForm::driveTimerManually() {
 int TSerialForm::runSequence(int maxTicks) {
     for (int tick = 0; tick < maxTicks; ++tick) {
         // A tick that overran the interval is followed by the next at once.
-        clock_.sleepUntil(lastTickMicros_ + uint64_t(sequence_.Timer1Interval) * 1000);
+        clock_.sleepUntil(lastTickMicros_ + uint64_t(sequence_.nextTickMs()) * 1000);
         const bool wasRunning = sequence_.ConnState == ConnectionSequence::Running;
         Timer1Timer();
         // A tick in the running state has given the modal result.

@@ -41,6 +41,19 @@ bool SerialPortLayer::DoOpenPort() {
     if (!device_.open(name)) return reportFailure("Cannot open " + name);
     portOpen_ = true;
     MemoHistory.addLine("Connected to serial port " + name);
+    if (!setUp()) {
+        // A half-configured port is no use, and while it stays open every
+        // later open would report success for it, whatever name it is given.
+        device_.close();
+        portOpen_ = false;
+        MemoHistory.addLine("Closed serial port");
+        return false;
+    }
+    if (observer_) observer_->portOpened(device_);
+    return true;
+}
+
+bool SerialPortLayer::setUp() {
     // Time-outs and queue sizes need no call here: reads never block and
     // the device keeps its own queues.
     DoGetBaud();
@@ -53,7 +66,11 @@ bool SerialPortLayer::DoOpenPort() {
     PortDcb.ctsFlow = false;
     PortDcb.xonXoff = false;
     if (!SetCommState()) return false;
-    if (observer_) observer_->portOpened(device_);
+    // DTR and RTS start low, as the window's check boxes show them. A line
+    // without modem control (a pseudo-terminal) refuses this; it is logged
+    // like any modem-line failure and the port still carries data.
+    if (!device_.setDtr(false)) reportFailure("EscapeCommFunction failed");
+    if (!device_.setRts(false)) reportFailure("EscapeCommFunction failed");
     return true;
 }
 
@@ -195,6 +212,30 @@ bool SerialPortLayer::WriteStringWaitForEcho(const char* text) {
         if (!echoed) return false;
     }
     return true;
+}
+
+bool SerialPortLayer::WriteBlockWaitForEcho(const char* text) {
+    if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
+    const size_t length = std::strlen(text);
+    const long written = device_.write(text, length);
+    if (written < 0) return reportFailure("WriteFile failed");
+    if (size_t(written) != length) return false;
+    size_t echoed = 0;
+    uint32_t start = clock_.ticks();
+    for (uint32_t waited = 0; waited < EchoTimeoutMs; waited = clock_.ticks() - start) {
+        device_.waitForInput(EchoTimeoutMs - waited);
+        // Never more than the echoes still due, so nothing after them is taken.
+        char piece[RxBufferSize];
+        const ReadResult result = readInto(piece, std::min(length - echoed, sizeof piece - 1) + 1);
+        if (result == ReadResult::Failed) return false;
+        if (result == ReadResult::Nothing) continue;
+        for (const char* c = piece; *c != '\0'; ++c) {
+            if (*c != text[echoed]) continue;  // not this character's echo: passed over
+            if (++echoed == length) return true;
+            start = clock_.ticks();
+        }
+    }
+    return false;
 }
 
 bool SerialPortLayer::RtsCtsLoopbackPresent() {

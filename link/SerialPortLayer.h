@@ -56,6 +56,10 @@ public:
     bool WriteCharNoEcho(char c);
     bool WriteStringNoEcho(const char* text);
     bool WriteStringWaitForEcho(const char* text);
+    // Writes the text in one piece, then awaits the echo of each character
+    // in order, up to EchoTimeoutMs each; other characters are passed over.
+    // The same check as WriteStringWaitForEcho at the pace of the line.
+    bool WriteBlockWaitForEcho(const char* text);
     bool RtsCtsLoopbackPresent();
 
     bool isPortOpen() const { return portOpen_; }
@@ -84,6 +88,7 @@ public:
 
 private:
     enum class ReadResult { Data, Nothing, Failed };
+    bool setUp();
     ReadResult readInto(char* buffer, size_t size);
     void removeNulls(char* buffer, size_t count, size_t size);
     void captureReceived(const std::string& visible);

@@ -24,6 +24,9 @@ struct SimulatedKit::Model {
     Cable cable = Cable::Loopback;
     std::deque<char> received;
     std::string receivedByModule;
+    bool attended = false;
+    std::optional<uint64_t> resetPressAt;  // the attendant's hand on the button
+    bool pcSentSinceOpen = false;
 
     bool pcIs8N1() const {
         return settings.dataBits == 8 && settings.parity == LineSettings::Parity::None &&
@@ -36,7 +39,7 @@ struct SimulatedKit::Model {
 
     std::optional<uint64_t> nextEvent() const {
         std::optional<uint64_t> next;
-        for (auto t : {board.nextTimer(), toModule.nextArrival(), toPc.nextArrival()})
+        for (auto t : {board.nextTimer(), toModule.nextArrival(), toPc.nextArrival(), resetPressAt})
             if (t && (!next || *t < *next)) next = t;
         return next;
     }
@@ -46,6 +49,10 @@ struct SimulatedKit::Model {
             if (*next > now) break;
             if (board.nextTimer() == next) {
                 board.runNextTimer();
+            } else if (resetPressAt == next) {
+                resetPressAt.reset();
+                // Still waiting with nothing said: the program is asking for the button.
+                if (open && !pcSentSinceOpen) board.reset(*next);
             } else if (toModule.nextArrival() == next) {
                 const WireByte b = toModule.take();
                 const bool clean = !b.garbled && b.senderBaud == board.rate();
@@ -90,7 +97,11 @@ bool SimulatedKit::open(const std::string& name) {
     model_->open = true;
     model_->rts = model_->dtr = true;
     setGone(false);
-    model_->board.powerOn(model_->clock.micros());
+    model_->pcSentSinceOpen = false;
+    const uint64_t now = model_->clock.micros();
+    // A board powered before sends no beacon now; the attendant steps in.
+    if (model_->attended && model_->board.powered()) model_->resetPressAt = now + uint64_t(AttendantResetMs) * 1000;
+    model_->board.powerOn(now);
     return true;
 }
 
@@ -131,6 +142,7 @@ long SimulatedKit::read(char* buffer, size_t max) {
 long SimulatedKit::write(const char* data, size_t length) {
     if (failIfUnusable()) return -1;
     const uint64_t now = model_->clock.micros();
+    model_->pcSentSinceOpen = model_->pcSentSinceOpen || length > 0;
     for (size_t i = 0; i < length; ++i)
         model_->toModule.send(uint8_t(data[i]), now, model_->settings.baud, model_->pcFrameBits(),
                               !model_->pcIs8N1());
@@ -184,6 +196,8 @@ bool SimulatedKit::purge(unsigned flags) {
 }
 
 void SimulatedKit::setCable(Cable cable) { model_->cable = cable; }
+
+void SimulatedKit::setAttended(bool on) { model_->attended = on; }
 
 void SimulatedKit::resetModule() {
     catchUp();

@@ -61,6 +61,12 @@ public:
     bool purge(unsigned flags) override;
 
     void setCable(Cable cable);
+    // Someone at the bench: when the port is opened on a board powered
+    // earlier (so no beacon comes) and the PC has sent nothing after
+    // AttendantResetMs, they press the reset button, as a person does when
+    // the program asks for it. Off unless switched on.
+    void setAttended(bool on);
+    static constexpr uint32_t AttendantResetMs = 4500;
     // The board's reset button: firmware restarts at 1200 baud, beacon 0xAA, banner.
     void resetModule();
     // Puts the board straight into the running application at its current rate.

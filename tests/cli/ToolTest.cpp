@@ -174,8 +174,8 @@ TEST(Tool, SampleWritesEveryUploadedSample) {
 
 TEST(Tool, ConnectReportsKindRateAndSetupTime) {
     const std::pair<const char*, const char*> cases[] = {
-        {"--simulate", "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 12.0 s\n"},
-        {"--simulate=COBALT", "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 8.3 s\n"}};
+        {"--simulate", "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 8.3 s\n"},
+        {"--simulate=COBALT", "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 6.9 s\n"}};
     for (const auto& [simulate, report] : cases) {
         const Outcome run = Tool{}.run({simulate, "connect"});
         EXPECT_EQ(run.code, ExitSuccess) << run.err;

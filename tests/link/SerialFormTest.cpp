@@ -124,7 +124,7 @@ TEST(SerialForm, SearchesThePortsItListsAndLogsWhatItTried) {
     EXPECT_EQ(f.LabelStatus->text(), "Not found on specified port. Check connections.");
     EXPECT_EQ(f.cbxFriendlyPort->findText("/dev/vx-typed"), 3);
     EXPECT_EQ(f.cbxHwPort->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(historyRows(*f.MemoHistory).back(), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
+    EXPECT_EQ(*(historyRows(*f.MemoHistory).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 
 TEST(SerialForm, OkWithAutomaticRunsTheApplicationAndEndsTheModalDisplay) {

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -81,11 +82,8 @@ protected:
 
 TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
     for (uint32_t baud : {1200u, 2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u}) {
-        LineSettings wanted;
-        wanted.baud = baud;
-        ASSERT_TRUE(device.setSettings(wanted)) << baud;
-        LineSettings got;
-        got.baud = 0;
+        ASSERT_TRUE(device.setSettings(LineSettings{baud})) << baud;
+        LineSettings got{0};
         ASSERT_TRUE(device.getSettings(got));
         EXPECT_EQ(got.baud, baud);
         EXPECT_TRUE(got.dataBits == 8 && got.parity == LineSettings::Parity::None && got.stopBits == 1 &&
@@ -93,14 +91,7 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
             << "8N1 without flow control at " << baud;
     }
 
-    LineSettings framed;
-    framed.baud = 9600;
-    framed.dataBits = 7;
-    framed.parity = LineSettings::Parity::Odd;
-    framed.stopBits = 2;
-    framed.ctsFlow = true;
-    framed.xonXoff = true;
-    ASSERT_TRUE(device.setSettings(framed));
+    ASSERT_TRUE(device.setSettings(LineSettings{9600, 7, LineSettings::Parity::Odd, 2, true, true}));
     LineSettings got;
     ASSERT_TRUE(device.getSettings(got));
     // A pseudo-terminal always keeps 8 data bits and no parity, so only the
@@ -109,17 +100,10 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
     EXPECT_TRUE(got.ctsFlow);
     EXPECT_TRUE(got.xonXoff);
 
-    for (uint32_t baud : {0u, 2u, 300u, 14400u, 230400u}) {
-        LineSettings bad;
-        bad.baud = baud;
-        EXPECT_FALSE(device.setSettings(bad)) << baud;
-        expectError(device, EINVAL);
-    }
-    for (auto [dataBits, stopBits] : {std::pair{9, 1}, std::pair{8, 3}}) {
-        LineSettings bad;
-        bad.dataBits = dataBits;
-        bad.stopBits = stopBits;
-        EXPECT_FALSE(device.setSettings(bad)) << dataBits << stopBits;
+    for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1}, {2u, 8, 1}, {300u, 8, 1}, {14400u, 8, 1},
+                                            {230400u, 8, 1}, {9600u, 9, 1}, {9600u, 8, 3}}) {
+        const LineSettings bad{baud, uint8_t(dataBits), LineSettings::Parity::None, uint8_t(stopBits)};
+        EXPECT_FALSE(device.setSettings(bad)) << baud << " " << dataBits << stopBits;
         expectError(device, EINVAL);
     }
     ASSERT_TRUE(device.getSettings(got));
@@ -127,6 +111,11 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
 }
 
 TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWays) {
+    char buffer[8];
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 0) << "nothing waiting is no error";
+    EXPECT_FALSE(device.gone());
+    EXPECT_EQ(device.lastError().code, 0);
+
     // NUL, 0xFF, line ends, the handshake characters and ^C must not be
     // translated, swallowed or echoed.
     const std::string bytes("A\0B\xff\r\n\x11\x13\x03\x7f z", 13);
@@ -147,20 +136,6 @@ TEST_F(PosixSerialDeviceTest, LongWriteIsCompletedWhileTheOtherEndCatchesUp) {
     EXPECT_EQ(device.write(block.data(), block.size()), long(block.size()));
     reader.join();
     EXPECT_TRUE(received == block) << "received " << received.size() << " bytes";
-}
-
-TEST_F(PosixSerialDeviceTest, ReadWithNothingWaitingIsNotAnError) {
-    char buffer[8];
-    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
-    EXPECT_FALSE(device.gone());
-    EXPECT_EQ(device.lastError().code, 0);
-
-    pty.send("xy");
-    ASSERT_TRUE(device.waitForInput(1000));
-    EXPECT_EQ(device.read(buffer, 1), 1);
-    EXPECT_EQ(buffer[0], 'x');
-    EXPECT_EQ(device.read(buffer, sizeof buffer), 1);
-    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
 }
 
 TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
@@ -249,7 +224,6 @@ TEST(PosixSerialDevice, MissingDeviceOrNotATerminalIsRefusedWithTheSystemsCodeAn
         EXPECT_FALSE(device.isOpen());
         EXPECT_FALSE(device.gone());
     }
-    EXPECT_EQ(std::string(std::strerror(ENOENT)), "No such file or directory");
 }
 
 }  // namespace

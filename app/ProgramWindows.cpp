@@ -27,9 +27,11 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) {
     SampleForm = sample.get();
 
     serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);
+    serial->onStateShown = [window] { window->followConnection(); };
 }
 
 ProgramWindows::~ProgramWindows() {
+    serial->onStateShown = nullptr;
     serial.reset();
     SampleForm = nullptr;
     sample.reset();

@@ -9,6 +9,7 @@ packages=(
   srecord
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
+  locales
   python3-pandas clang libclang-rt-14-dev
 )
 missing=()

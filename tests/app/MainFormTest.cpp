@@ -36,6 +36,9 @@
 #include "support/NumericLocale.h"
 #include "support/ScriptedDialogs.h"
 
+// Readable failures: gtest would print a QString as its UTF-16 units.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace {
 
 const QString Kit = SimulatedKit::PortName;

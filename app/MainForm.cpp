@@ -415,12 +415,13 @@ void TMainForm::followConnection() {
     if (windowTitle() != title) setWindowTitle(title);
 }
 
-// Every graph with unsaved data asks first; Cancel there keeps the program,
-// its windows and its connection as they are.
+// Every open graph with unsaved data asks first (one already closed has had
+// its answer); Cancel there keeps the program, its windows and its
+// connection as they are.
 void TMainForm::closeEvent(QCloseEvent* event) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* graph = qobject_cast<TGraphForm*>(window);
-        if (!graph || !graph->DataUnsaved) continue;
+        if (!graph || !graph->isVisible() || !graph->DataUnsaved) continue;
         if (!graph->FormCloseQuery()) return event->ignore();
         graph->DataUnsaved = false;  // answered: not asked again as the program closes it
     }

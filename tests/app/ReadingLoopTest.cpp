@@ -125,7 +125,9 @@ TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
 TEST(ReadingLoop, ClearStatisticsAndTare) {
     Rig rig;
     rig.loop.ClearStatisticsButtonClick();  // before any reading: the first one still starts them
-    rig.read({2000, 1000});
+    rig.read({2000});
+    EXPECT_EQ(rig.loop.VAvg, " 2.0000V");
+    rig.read({1000});
     rig.loop.ClearStatisticsButtonClick();
     EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
     rig.read({1000});

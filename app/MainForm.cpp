@@ -562,7 +562,6 @@ bool TMainForm::showHelpWindow(const std::string& file) {
     if (!helpWindow_) {
         helpWindow_ = new QTextBrowser(this);
         helpWindow_->setWindowFlag(Qt::Window);
-        helpWindow_->setOpenExternalLinks(false);
         helpWindow_->resize(720, 640);
     }
     helpWindow_->setSearchPaths({QFileInfo(page).absolutePath()});

@@ -140,7 +140,11 @@ TEST(MainForm, StartsConnectsAndReadsEvery100ms) {
     EXPECT_EQ(p.painter().DisplayZorTape()->ThisRecord(), 10u);
     EXPECT_TRUE(GraphForm->ToolButtonChannel[0]->isChecked());
 
-    // Another channel through the Input menu; tare on what it reads.
+    // A selector list composes and sends the word; the Input menu picks a
+    // channel; tare on what it reads.
+    f.ComboBox3->setCurrentIndex(0);
+    EXPECT_EQ(p.kit.controlWord().value, 0x87);
+    f.ComboBox3->setCurrentIndex(1);
     f.menuInputCH[3]->trigger();
     p.readFor(100);
     EXPECT_EQ(f.Code[3]->text(), "2000");

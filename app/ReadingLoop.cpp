@@ -47,9 +47,9 @@ void ReadingLoop::UpdateButtonClick() {
     const bool wasEnabled = Timer1.Enabled();
     Timer1.SetEnabled(false);
     StatusVisible = true;
-    bool answered = false;
     try {
-        answered = readOnce();
+        // "FAILURE" has switched automatic reading off; anything else goes on.
+        if (readOnce()) Timer1.Restore(wasEnabled);
     } catch (...) {
         // The reading broke off: say so, and leave automatic reading off
         // with its box unticked rather than a ticked box and no timer.
@@ -57,8 +57,6 @@ void ReadingLoop::UpdateButtonClick() {
         StopAutoRead();
         throw;
     }
-    // "FAILURE" has switched automatic reading off; anything else goes on.
-    if (answered) Timer1.Restore(wasEnabled);
 }
 
 bool ReadingLoop::readOnce() {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstring>
 
@@ -10,6 +9,7 @@
 #include "link/AppQuery.h"
 #include "platform/Dialogs.h"
 #include "support/Misc.h"
+#include "support/NumericLocale.h"
 
 namespace {
 
@@ -94,13 +94,17 @@ void ConversionControl::SetControlWord(uint8_t byte) {
     ControlByte = byte;
 }
 
-bool ConversionControl::ReadConversion(uint8_t& high, uint8_t& low) {
+ConversionControl::Reply ConversionControl::ReadConversion(uint8_t& high, uint8_t& low) {
     const std::string reply = link_.AppQuery("R");
-    if (reply == AppQueryProtocol::Failure) return false;
-    if (reply.size() == 4) {
-        high = HexPairToByte(reply[0], reply[1]);
-        low = HexPairToByte(reply[2], reply[3]);
-    }
+    if (reply == AppQueryProtocol::Failure) return Reply::Failure;
+    return ParseWord(reply, high, low) ? Reply::Conversion : Reply::NoConversion;
+}
+
+bool ConversionControl::ParseWord(std::string_view digits, uint8_t& high, uint8_t& low) {
+    const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); };
+    if (digits.size() != 4 || !std::all_of(digits.begin(), digits.end(), isHex)) return false;
+    high = HexPairToByte(digits[0], digits[1]);
+    low = HexPairToByte(digits[2], digits[3]);
     return true;
 }
 
@@ -130,16 +134,23 @@ void ConversionControl::SetVrefButtonClick() {
     std::string text = VrefEdit;
     const size_t v = text.find('V');
     if (v != std::string::npos) text.erase(v, 1);
-    const char* localePoint = std::localeconv()->decimal_point;
-    if (const auto value = ParseDecimal(text, localePoint != nullptr ? localePoint : ".")) {
+    // A zero or negative reference would give no or inverted voltages.
+    const auto value = ParseDecimal(text, UserDecimalPoint());
+    if (value && *value > 0) {
         Vref = *value;
         return;
     }
     dialogs_.message({VrefNotANumber, ApplicationTitle, MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
-    VrefEdit = DefaultVrefText;
+    FillVrefEdit();
 }
 
-void ConversionControl::FillVrefEdit() { VrefEdit = fixedText(Vref, 5, 3); }
+void ConversionControl::FillVrefEdit() {
+    VrefEdit = fixedText(Vref, 5, 3);
+    if (ParseDecimal(VrefEdit, ".") == Vref) return;
+    char digits[64];
+    const auto result = std::to_chars(digits, digits + sizeof digits, Vref, std::chars_format::fixed);
+    VrefEdit.assign(digits, result.ptr);
+}
 
 void ConversionControl::menuInputChannelClick(int channel) {
     ComboBox2.select(size_t(channel));

@@ -83,10 +83,16 @@ public:
     void SetControlWord(uint8_t byte);
     void SetChannel(int32_t channel) { CurrentChannel = channel; }
 
-    // Query "R". False only for "FAILURE"; a reply that is not four
-    // characters long leaves the bytes as they were.
-    bool ReadConversion(uint8_t& high, uint8_t& low);
-    bool ReadConversion() { return ReadConversion(RawHigh, RawLow); }
+    // What a conversion query brought back.
+    enum class Reply { Conversion, NoConversion, Failure };
+    // Query "R". Four hexadecimal digits are a conversion, taken into the
+    // bytes; "FAILURE" is a failure; any other reply carries no conversion
+    // and leaves the bytes as they were.
+    Reply ReadConversion(uint8_t& high, uint8_t& low);
+    Reply ReadConversion() { return ReadConversion(RawHigh, RawLow); }
+    // The 16-bit word of exactly four hexadecimal digits, high byte first;
+    // false, bytes untouched, for any other text.
+    static bool ParseWord(std::string_view digits, uint8_t& high, uint8_t& low);
     // RawHigh and RawLow into UnipolarCode, BipolarCode and CodeValue.
     void DecodeConversion();
     double CodeToVolts() const;
@@ -94,10 +100,12 @@ public:
     // bottom, else a space. Points into a buffer the next call overwrites.
     const char* VoltsText();
 
-    // Reads VrefEdit into Vref ("2.5V" is fine); anything else is reported and
-    // the field reset, Vref unchanged. Accepts "." and the locale's separator.
+    // Reads VrefEdit into Vref ("2.5V" is fine). Anything but a positive
+    // number is reported and changes nothing: the field shows the Vref in
+    // use again. Accepts "." and the user's decimal separator.
     void SetVrefButtonClick();
-    // The field as the main window shows it ("%5.3f" of Vref).
+    // The field as the main window shows it: "%5.3f" of Vref, or more digits
+    // when three decimals would not give back the Vref in use.
     void FillVrefEdit();
 
     // Input menu: CH0..CH7 and Scan All pick an item of ComboBox2 and send.

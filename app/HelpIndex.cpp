@@ -25,17 +25,23 @@ std::vector<std::string> HelpIndex::commandLine(int attempt, const std::string& 
     }
 }
 
-bool HelpIndex::open(const std::string& helpFile, Launcher& launcher, Dialogs& dialogs) {
+bool HelpIndex::open(const std::string& helpFile, Launcher& launcher, Dialogs& dialogs,
+                     const ShowInProgram& showInProgram) {
     constexpr int Tries = 3;
     std::vector<std::string> tried;
     int error = 0;
+    bool fileMissing = false;
     for (int attempt = 0; attempt < Tries; ++attempt) {
         tried = commandLine(attempt, helpFile);
         error = attempt == 0 ? launcher.openDocument(helpFile) : launcher.start(tried);
         if (error == 0) return true;
         // No file: no other program will find it either.
-        if (attempt == 0 && error == ENOENT) break;
+        fileMissing = attempt == 0 && error == ENOENT;
+        if (fileMissing) break;
     }
+    // The file is there but no browser took it: "No such file" from a
+    // missing browser would mislead, so show it here.
+    if (!fileMissing && showInProgram && showInProgram(helpFile)) return true;
     std::string shown;
     for (const std::string& word : tried) shown += (shown.empty() ? "" : " ") + word;
     char reason[256];

@@ -3,7 +3,10 @@
 // browser. Three tries in turn: the desktop's handler for the file, then
 // "xdg-open FILE", then "x-www-browser FILE"; each program is started with an
 // argument vector, never through a shell. A missing file is reported at once;
-// other failures fall through to the next try, and the last is reported.
+// other failures fall through to the next try. When no browser starts, the
+// program shows the file in a window of its own; only when it cannot do that
+// either is the last failure reported.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,8 +32,13 @@ public:
     // The command lines tried, as the failure report names them.
     static std::vector<std::string> commandLine(int attempt, const std::string& helpFile);
 
-    // Opens the help file; returns true when a try succeeded.
-    static bool open(const std::string& helpFile, Launcher& launcher, Dialogs& dialogs);
+    // Shows the help file inside the program; false when it could not.
+    using ShowInProgram = std::function<bool(const std::string& helpFile)>;
+
+    // Opens the help file; returns true when a try or the program's own
+    // window showed it.
+    static bool open(const std::string& helpFile, Launcher& launcher, Dialogs& dialogs,
+                     const ShowInProgram& showInProgram = {});
 };
 
 // "VX7318 Evaluation Software" and the build's date, time and compiler.

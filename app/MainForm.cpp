@@ -1,11 +1,14 @@
 #include "app/MainForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -154,7 +158,7 @@ void TMainForm::buildControls() {
     UpdateRateComboBox->setEditable(true);
     UpdateRateComboBox->setInsertPolicy(QComboBox::NoInsert);
     UpdateRateComboBox->addItems(
-        {"60", "100", "200", "500", "1000", "2000", "5000", "10000", "20000", "30000", "60000"});
+        {"10", "20", "60", "100", "200", "500", "1000", "2000", "5000", "10000", "20000", "30000", "60000"});
     UpdateRateComboBox->setCurrentText("500");
     Label1 = new QLabel("msec", reading);
     readingRows->addWidget(UpdateButton, 0, 0);
@@ -328,6 +332,8 @@ void TMainForm::showReadings() {
         const QSignalBlocker quiet(UpdateRateComboBox);
         UpdateRateComboBox->setCurrentText(qt(loop_.UpdateRateComboBox));
     }
+    // A hidden serial window shows no state changes; a lost device is seen here.
+    followConnection();
 }
 
 // --- ReadingTarget ---
@@ -371,10 +377,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     loop_.Timer1.SetEnabled(false);
     TSerialForm::SelectFilename(loaderFileName);
-    if (SerialForm && showModal(*SerialForm) == QDialog::Accepted) {
-        setWindowTitle(QString("Vanto VX7318 on %1").arg(SerialForm->cbxHwPort->currentText()));
-        loop_.AUTOREADcheckboxClick(true);
-    }
+    if (SerialForm && showModal(*SerialForm) == QDialog::Accepted) loop_.AUTOREADcheckboxClick(true);
+    followConnection();
     control_.ComboBox1.select(0);
     control_.ComboBox2.select(0);
     control_.ComboBox3.select(1);
@@ -397,7 +401,24 @@ void TMainForm::FormShow() {
 // it is back where the user left it last time.
 void TMainForm::placeBeside(QWidget& window) { WindowPlacement::placeBeside(window, *this); }
 
+void TMainForm::followConnection() {
+    const bool connected = SerialForm && SerialForm->sequence().ConnState == ConnectionSequence::Running &&
+                           !SerialForm->port().deviceGone();
+    const QString title = connected ? QString("Vanto VX7318 on %1").arg(SerialForm->cbxHwPort->currentText())
+                                    : QString(NotConnectedCaption);
+    if (windowTitle() != title) setWindowTitle(title);
+}
+
+// Every open graph with unsaved data asks first (one already closed has had
+// its answer); Cancel there keeps the program, its windows and its
+// connection as they are.
 void TMainForm::closeEvent(QCloseEvent* event) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* graph = qobject_cast<TGraphForm*>(window);
+        if (!graph || !graph->isVisible() || !graph->DataUnsaved) continue;
+        if (!graph->FormCloseQuery()) return event->ignore();
+        graph->DataUnsaved = false;  // answered: not asked again as the program closes it
+    }
     FormClose();
     event->accept();
     // The main window's close ends the program, whatever else is open.
@@ -414,14 +435,15 @@ void TMainForm::CtrlWordComboBoxChange() {
     control_.CtrlWordComboBoxChange();
 }
 
+// The window shows the reading's end also when it throws.
 void TMainForm::UpdateButtonClick() {
+    const ShowReadingsAfter show(*this);
     loop_.UpdateButtonClick();
-    showReadings();
 }
 
 void TMainForm::Timer1Timer() {
+    const ShowReadingsAfter show(*this);
     loop_.Timer1Timer();
-    showReadings();
 }
 
 void TMainForm::AUTOREADcheckboxClick() {
@@ -524,7 +546,24 @@ void TMainForm::menuSample1Click() {
 }
 
 void TMainForm::menuHelpIndexClick() {
-    HelpIndex::open(HelpIndex::helpFilePath(executablePath_), launcher_, dialogs_);
+    HelpIndex::open(HelpIndex::helpFilePath(executablePath_), launcher_, dialogs_,
+                    [this](const std::string& file) { return showHelpWindow(file); });
+}
+
+bool TMainForm::showHelpWindow(const std::string& file) {
+    QFile page(QString::fromStdString(file));
+    if (!page.open(QIODevice::ReadOnly)) return false;
+    if (!helpWindow_) {
+        helpWindow_ = new QTextBrowser(this);
+        helpWindow_->setWindowFlag(Qt::Window);
+        helpWindow_->resize(720, 640);
+    }
+    helpWindow_->setSearchPaths({QFileInfo(page).absolutePath()});
+    helpWindow_->setHtml(QString::fromUtf8(page.readAll()));
+    helpWindow_->setWindowTitle(helpWindow_->documentTitle());
+    helpWindow_->show();
+    helpWindow_->raise();
+    return true;
 }
 
 void TMainForm::menuHelpAboutClick() {

@@ -25,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTextBrowser;
 class QTimer;
 
 // The sampling tool's window (an empty tool window for now).
@@ -92,9 +93,16 @@ public:
     void menuColorCH61Click() { menuColorChannelClick(6); }
     void menuColorCH71Click() { menuColorChannelClick(7); }
     void ApplyChannelColours();
+    // The caption names the port while the module's application runs and
+    // the device is there, else says "Not Connected".
+    void followConnection();
     void menuSample1Click();
     void menuHelpIndexClick();
     void menuHelpAboutClick();
+    // The help file in a window of the program, for a desktop without a
+    // browser; false when the file cannot be read.
+    bool showHelpWindow(const std::string& file);
+    QTextBrowser* helpWindow() const { return helpWindow_; }
 
     // --- Controls ---
     QComboBox* ComboBox1;
@@ -158,6 +166,10 @@ private:
     // Widgets -> state, and back.
     void takeSelectors();
     void showSelectors();
+    struct ShowReadingsAfter {
+        TMainForm& window;
+        ~ShowReadingsAfter() { window.showReadings(); }
+    };
     void armTimer();
     void placeBeside(QWidget& window);
     // Runs f with the reading timer off, then gives it back its state.
@@ -170,6 +182,7 @@ private:
     ConversionControl control_;
     ReadingLoop loop_;
     QTimer* realTimer_;
+    QTextBrowser* helpWindow_ = nullptr;
     bool manualTicks_ = false;
     bool shown_ = false;
 };

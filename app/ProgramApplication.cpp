@@ -4,8 +4,11 @@
 
 #include "app/ApplicationTitle.h"
 #include "platform/QtDialogs.h"
+#include "support/NumericLocale.h"
 
 ProgramApplication::ProgramApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The toolkit has just applied the user's locale; numbers keep the point.
+    UseCNumericLocale();
     setApplicationName(ApplicationTitle);
 }
 

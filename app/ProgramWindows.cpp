@@ -35,6 +35,7 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::from
     SampleForm = sample.get();
 
     serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);
+    serial->onStateShown = [window] { window->followConnection(); };
 
     places_.restore(*main, MainPlace);
     places_.restore(*graph, GraphPlace);
@@ -42,6 +43,7 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::from
 }
 
 ProgramWindows::~ProgramWindows() {
+    serial->onStateShown = nullptr;
     places_.keep(*main, MainPlace);
     places_.keep(*graph, GraphPlace);
     places_.keep(*sample, SamplingPlace);

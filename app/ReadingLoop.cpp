@@ -1,6 +1,7 @@
 #include "app/ReadingLoop.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "link/AppQuery.h"
@@ -46,40 +47,66 @@ void ReadingLoop::UpdateButtonClick() {
     const bool wasEnabled = Timer1.Enabled();
     Timer1.SetEnabled(false);
     StatusVisible = true;
+    try {
+        // "FAILURE" has switched automatic reading off; anything else goes on.
+        if (readOnce()) Timer1.Restore(wasEnabled);
+    } catch (...) {
+        // The reading broke off: say so, and leave automatic reading off
+        // with its box unticked rather than a ticked box and no timer.
+        setStatus("!");
+        StopAutoRead();
+        throw;
+    }
+}
+
+bool ReadingLoop::readOnce() {
     if (control_.ScanAll) {
         setStatus("^");
         const std::string reply = link_.AppQuery("A");
         if (reply == Failure) return fail();
         setStatus("-");
-        // A reply of any other length is no failure; it is left alone.
-        if (reply.size() == ScanReplyLength) readAllChannels(reply);
-    } else {
-        setStatus("*");
-        if (!control_.ReadConversion()) return fail();
-        ShowConversion();
+        setStatus(readAllChannels(reply) ? " " : "!");
+        return true;
     }
-    setStatus(" ");
-    Timer1.Restore(wasEnabled);
+    // The reply belongs to the channel asked, whatever the lists say by the
+    // time it is shown.
+    const int channel = control_.CurrentChannel;
+    setStatus("*");
+    switch (control_.ReadConversion()) {
+    case ConversionControl::Reply::Failure: return fail();
+    case ConversionControl::Reply::NoConversion: setStatus("!"); break;
+    case ConversionControl::Reply::Conversion:
+        ShowConversion(channel);
+        setStatus(" ");
+        break;
+    }
+    return true;
 }
 
 // Eight groups of five characters, the first four of each the 16-bit word;
-// the graph rescales once, after the eighth point.
-void ReadingLoop::readAllChannels(const std::string& reply) {
+// the graph rescales once, after the eighth point. A group that carries no
+// conversion is skipped, and so is every group of a reply of another length.
+bool ReadingLoop::readAllChannels(const std::string& reply) {
+    if (reply.size() != ScanReplyLength) return false;
     AutoScaleSuspended suspended(target_);
+    bool all = true;
     for (int c = 0; c < Channels; ++c) {
-        const char* group = reply.data() + 5 * c;
-        control_.RawHigh = HexPairToByte(group[0], group[1]);
-        control_.RawLow = HexPairToByte(group[2], group[3]);
-        control_.SetChannel(c);
-        ShowConversion();
+        if (!ConversionControl::ParseWord(std::string_view(reply).substr(5 * size_t(c), 4), control_.RawHigh,
+                                          control_.RawLow)) {
+            all = false;
+            continue;
+        }
+        ShowConversion(c);
     }
+    return all;
 }
 
-void ReadingLoop::fail() {
+bool ReadingLoop::fail() {
     setStatus("!");
     StopAutoRead();
     control_.RawHigh = 0;
     control_.RawLow = 0;
+    return false;
 }
 
 void ReadingLoop::Timer1Timer() {
@@ -110,19 +137,28 @@ void ReadingLoop::StopAutoRead() {
     AUTOREADcheckbox = false;
 }
 
-void ReadingLoop::ShowConversion() {
+int32_t ReadingLoop::RoundedFilteredCode() const { return int32_t(std::lround(FilteredCode)); }
+
+void ReadingLoop::ShowConversion(int channel) {
     control_.DecodeConversion();
     const int32_t code = control_.CodeValue;
     const std::string voltsText = control_.VoltsText();
     const std::string codeText = std::to_string(code);
-    const int channel = control_.CurrentChannel;
     if (channel >= 0 && channel < Channels) {
         Vin[size_t(channel)] = voltsText;
         Code[size_t(channel)] = codeText;
     }
     target_.Graph_Data_Point(channel, code);
 
-    Queue.Add(control_.CodeToVolts());
+    haveReading_ = true;
+    if (!statisticsStarted_) {
+        statisticsStarted_ = true;
+        Queue.Clear(control_.CodeToVolts());
+        FilteredCode = code;
+    } else {
+        Queue.Add(control_.CodeToVolts());
+        FilteredCode = (1 - FilterWeight) * code + FilterWeight * FilteredCode;
+    }
     CodeRms = format("%7.4fV", Queue.Rms());
     VAvg = format("%7.4fV", Queue.Mean());
     if (code < MinCodeSeen) {
@@ -135,19 +171,21 @@ void ReadingLoop::ShowConversion() {
         VMax = voltsText;
         CodeMax = codeText;
     }
-    FilteredCode = int32_t((1 - FilterWeight) * code + FilterWeight * FilteredCode);
-    CodeAvg = std::to_string(FilteredCode);
+    CodeAvg = std::to_string(RoundedFilteredCode());
 }
 
 void ReadingLoop::TareCheckBoxClick(bool ticked) {
     TareCheckBox = ticked;
-    control_.TareOffset = ticked ? FilteredCode : 0;
+    control_.TareOffset = ticked ? RoundedFilteredCode() : 0;
     TareCheckBoxCaption = "Tare Offset = " + std::to_string(control_.TareOffset);
     ClearStatisticsButtonClick();
 }
 
+// The statistics restart from the last reading; before any reading, from
+// the first one to come.
 void ReadingLoop::ClearStatisticsButtonClick() {
     Queue.Clear(control_.CodeToVolts());
+    statisticsStarted_ = haveReading_;
     CodeRms = UnknownCode;
     FilteredCode = control_.CodeValue;
     VAvg = ClearedVolts;

@@ -43,6 +43,9 @@ public:
     ReadingLoop(ConversionControl& control, QuerySender& link, ReadingTarget& target, Clock& clock);
 
     // One reading: the "&Read" button, the timer and the window's first show.
+    // A reply without a conversion shows "!" and changes nothing else;
+    // "FAILURE" also stops automatic reading, and so does an exception,
+    // which then goes on to the caller.
     void UpdateButtonClick();
     void Timer1Timer();
     void AUTOREADcheckboxClick(bool ticked);
@@ -50,8 +53,10 @@ public:
     // interval of 0 or below (which would never fire), give 100 ms.
     void UpdateRateComboBoxChange(const std::string& text);
     void StopAutoRead();
-    // The last decoded result of channel CurrentChannel, everywhere.
-    void ShowConversion();
+    // The last decoded result, as channel CurrentChannel's, everywhere.
+    void ShowConversion() { ShowConversion(control_.CurrentChannel); }
+    // The last decoded result as the given channel's.
+    void ShowConversion(int channel);
     void TareCheckBoxClick(bool ticked);
     void ClearStatisticsButtonClick();
 
@@ -72,15 +77,26 @@ public:
     std::string TareCheckBoxCaption = "Tare Offset = 0";
 
     // --- Statistics ---
+    // They start from the first reading after start-up or a clear: the queue
+    // and the filter then hold that reading, not zeros.
     TZrQueue Queue;
     int32_t MinCodeSeen = 4095;
     int32_t MaxCodeSeen = 0;
-    int32_t FilteredCode = 0;
+    // Kept unrounded, so that it settles on the readings' mean rather than
+    // drifting toward zero; rounded to the nearest code where shown or tared.
+    double FilteredCode = 0;
+    int32_t RoundedFilteredCode() const;
 
 private:
     void setStatus(const char* status);
-    void readAllChannels(const std::string& reply);
-    void fail();
+    // True when every channel of the reply was shown.
+    bool readAllChannels(const std::string& reply);
+    // False when the module failed ("FAILURE"): automatic reading is off.
+    bool readOnce();
+    bool fail();
+
+    bool statisticsStarted_ = false;
+    bool haveReading_ = false;
 
     ConversionControl& control_;
     QuerySender& link_;

@@ -303,6 +303,7 @@ void TSerialForm::showState() {
 
     quiet.clear();
     showing_ = false;
+    if (onStateShown) onStateShown();
     applyModalResult();
 }
 

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,6 +99,10 @@ public:
     // Tests tick the window themselves, on their own clock: the real-time
     // timer stays off.
     void driveTimerManually();
+
+    // Runs after every change of state the window shows (the main window's
+    // title follows the connection through it).
+    std::function<void()> onStateShown;
 
     SerialPortLayer& port() { return port_; }
     AppQueryProtocol& query() { return query_; }

@@ -10,6 +10,7 @@ packages=(
   libcli11-dev dpkg-dev file
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
+  locales
   python3-pandas clang libclang-rt-14-dev
 )
 missing=()

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 #include "app/ConversionControl.h"
 #include "link/RunningKit.h"
-#include "support/Misc.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
@@ -17,7 +15,7 @@ struct Fixture {
 
     // One "R" reading, decoded, in volts.
     double read() {
-        EXPECT_TRUE(control.ReadConversion());
+        EXPECT_EQ(control.ReadConversion(), ConversionControl::Reply::Conversion);
         control.DecodeConversion();
         return control.CodeToVolts();
     }
@@ -26,40 +24,32 @@ struct Fixture {
 constexpr double Lsb = 4.096 / 4096;
 
 TEST(ConversionControl, ControlWordFromTheSelectorTexts) {
-    EXPECT_EQ(ConversionControl::ComposeControlWord({"1 start bit", "000 ch0", "1 unipolar", "1 single-ended",
-                                                     "11 normal operation"}),
-              0x8F);
     // Bits beyond the eighth push the first ones out; a list's bits end at
     // its first other character.
     EXPECT_EQ(ConversionControl::ComposeControlWord({"111", "1x1", "000000"}), 0xC0);
-    EXPECT_EQ(ConversionControl::ComposeControlWord({"", "abc"}), 0x00);
 
     Fixture f;
-    EXPECT_EQ(f.control.ControlByte, 0);  // nothing sent before a change
-    f.control.CtrlWordComboBoxChange();
-    EXPECT_EQ(f.control.ControlByte, 0x8F);
-    EXPECT_EQ(f.k.kit.controlWord().value, 0x8F);
-
-    f.control.ComboBox3.select(0);  // "0 bipolar"
-    f.control.CtrlWordComboBoxChange();
-    EXPECT_EQ(f.k.kit.controlWord().value, 0x87);
-    EXPECT_TRUE(f.control.Bipolar);
-
-    f.control.ComboBox3.select(1);
-    f.control.ComboBox2.text = "101 ch3";
-    f.control.CtrlWordComboBoxChange();
-    EXPECT_EQ(f.k.kit.controlWord().value, 0xDF);
+    const struct {
+        int list;  // 2 or 3: which selector changes
+        const char* text;
+        int word;
+        bool bipolar;
+    } cases[] = {{3, "1 unipolar", 0x8F, false}, {3, "0 bipolar", 0x87, true}, {2, "101 ch3", 0xD7, true}};
+    for (const auto& c : cases) {
+        (c.list == 2 ? f.control.ComboBox2 : f.control.ComboBox3).text = c.text;
+        f.control.CtrlWordComboBoxChange();
+        EXPECT_EQ(f.control.ControlByte, c.word) << c.text;
+        EXPECT_EQ(f.k.kit.controlWord().value, c.word) << c.text;
+        EXPECT_EQ(f.control.Bipolar, c.bipolar) << c.text;
+        EXPECT_EQ(f.control.MinCode, c.bipolar ? -2048 : 0) << c.text;
+    }
     EXPECT_EQ(f.control.CurrentChannel, 3);
-    EXPECT_FALSE(f.control.Bipolar);
 
-    // Scan sends channel 0's bits and keeps the channel.
+    // Scan sends channel 0's bits and keeps the channel; so does a typed
+    // channel the converter does not have.
     f.control.menuInputScanAll1Click();
-    EXPECT_EQ(f.control.ComboBox2.text, "000 scan");
-    EXPECT_EQ(f.control.ControlByte, 0x8F);
+    EXPECT_EQ(f.control.ControlByte, 0x87);
     EXPECT_TRUE(f.control.ScanAll);
-    EXPECT_EQ(f.control.CurrentChannel, 3);
-
-    // A typed channel the converter does not have leaves the channel alone.
     f.control.ComboBox2.text = "101 chx";
     f.control.CtrlWordComboBoxChange();
     EXPECT_EQ(f.control.CurrentChannel, 3);
@@ -72,98 +62,91 @@ TEST(ConversionControl, EachChannelMenuReadsItsOwnInput) {
     for (int ch = 0; ch < 8; ++ch) {
         f.control.menuInputChannelClick(ch);
         EXPECT_EQ(f.control.CurrentChannel, ch);
-        EXPECT_EQ(f.k.kit.controlWord().channel(), ch) << f.control.ComboBox2.text;
         EXPECT_NEAR(f.read(), 0.25 + 0.4 * ch, Lsb) << "channel " << ch;
     }
 }
 
-TEST(ConversionControl, ReadingsInBothCodings) {
+TEST(ConversionControl, ReadingsInBothCodingsAndRepliesWithoutAConversion) {
     Fixture f;
-    f.k.kit.inputs().setLevel(0, 3.3);
-    f.control.CtrlWordComboBoxChange();
-    EXPECT_NEAR(f.read(), 3.3, Lsb);
-    EXPECT_EQ(f.control.CodeValue, f.control.UnipolarCode);
-
     f.k.kit.inputs().setLevel(0, 0.7);
     f.k.kit.inputs().setLevel(1, 1.9);
     f.control.ComboBox3.select(0);  // bipolar
     f.control.ComboBox4.select(0);  // differential: channel 0 against 1
     f.control.CtrlWordComboBoxChange();
     EXPECT_NEAR(f.read(), 0.7 - 1.9, Lsb);
-    EXPECT_LT(f.control.CodeValue, 0);
     EXPECT_EQ(f.control.CodeValue, f.control.BipolarCode);
 
-    // A failed query keeps the last bytes; so does a reply of another length.
+    // Only four hex digits are a conversion; anything else keeps the bytes.
     const uint8_t high = f.control.RawHigh, low = f.control.RawLow;
-    f.k.protocol.setAppEnabled(false);
-    EXPECT_FALSE(f.control.ReadConversion());
-    f.k.protocol.setAppEnabled(true);
+    for (const char* reply : {"", "3E8", "3E800", "3EG0", " 3E8"}) {
+        uint8_t h = high, l = low;
+        EXPECT_FALSE(ConversionControl::ParseWord(reply, h, l)) << '"' << reply << '"';
+        EXPECT_EQ(h * 256 + l, high * 256 + low) << reply;
+    }
     f.k.kit.sendFromModule("R12345");  // the echo, then five characters
-    EXPECT_TRUE(f.control.ReadConversion());
-    EXPECT_EQ(f.control.RawHigh, high);
-    EXPECT_EQ(f.control.RawLow, low);
+    EXPECT_EQ(f.control.ReadConversion(), ConversionControl::Reply::NoConversion);
+    EXPECT_EQ(f.control.RawHigh * 256 + f.control.RawLow, high * 256 + low);
+    f.k.protocol.setAppEnabled(false);
+    EXPECT_EQ(f.control.ReadConversion(), ConversionControl::Reply::Failure);
 }
 
 TEST(ConversionControl, VoltsTextMarksTheEndsOfTheRange) {
     Fixture f;
-    auto text = [&](uint8_t high, uint8_t low, bool bipolar) {
-        f.control.Bipolar = bipolar;
-        f.control.MaxCode = bipolar ? 2047 : 4095;
-        f.control.MinCode = bipolar ? -2048 : 0;
-        f.control.RawHigh = high;
-        f.control.RawLow = low;
-        f.control.DecodeConversion();
-        return std::string(f.control.VoltsText());
+    const struct {
+        uint16_t word;
+        bool bipolar;
+        int tare;
+        const char* text;
+    } cases[] = {
+        {0xFFF0, false, 0, "> 4.0950V"},    {0x8000, true, 0, "<-2.0480V"},   {0x3E80, false, 0, "  1.0000V"},
+        {0x7FF0, true, 0, "> 2.0470V"},     {0x0000, false, 0, "< 0.0000V"},
+        {0x3E80, false, 1000, "  0.0000V"}, {0xFFF0, false, 1000, "> 3.0950V"},  // tare moves volts, not markers
     };
-    EXPECT_EQ(text(0xFF, 0xF0, false), "> 4.0950V");
-    EXPECT_EQ(f.control.UnipolarCode, 4095);
-    EXPECT_EQ(text(0x80, 0x00, true), "<-2.0480V");
-    EXPECT_EQ(f.control.BipolarCode, -2048);
-    EXPECT_EQ(text(0x3E, 0x80, false), "  1.0000V");
-    EXPECT_EQ(text(0x7F, 0xF0, true), "> 2.0470V");
-    EXPECT_EQ(text(0x00, 0x00, false), "< 0.0000V");
-
-    // Tare shifts the volts, not the markers.
-    f.control.TareOffset = 1000;
-    EXPECT_EQ(text(0x3E, 0x80, false), "  0.0000V");
-    EXPECT_EQ(text(0xFF, 0xF0, false), "> 3.0950V");
-    f.control.TareOffset = 0;
-
+    for (const auto& c : cases) {
+        f.control.ComboBox3.select(c.bipolar ? 0 : 1);
+        f.control.CtrlWordComboBoxChange();
+        f.control.TareOffset = c.tare;
+        f.control.RawHigh = uint8_t(c.word >> 8);
+        f.control.RawLow = uint8_t(c.word);
+        f.control.DecodeConversion();
+        EXPECT_EQ(std::string(f.control.VoltsText()), c.text);
+    }
     // Whatever the number's width, the text stays within its buffer.
     f.control.Vref = 1e30;
-    EXPECT_EQ(text(0x3E, 0x80, false).size(), ConversionControl::VoltsBufferSize - 1);
+    EXPECT_EQ(std::string(f.control.VoltsText()).size(), ConversionControl::VoltsBufferSize - 1);
 }
 
-TEST(ConversionControl, VrefEntry) {
+TEST(ConversionControl, VrefEntryTakesOnlyAPositiveNumber) {
     Fixture f;
-    f.control.VrefEdit = "2.5V";
-    f.control.SetVrefButtonClick();
-    EXPECT_DOUBLE_EQ(f.control.Vref, 2.5);
+    for (const char* good : {"2.5V", " 2.5 ", "+2.5e0"}) {
+        f.control.Vref = 4.096;
+        f.control.VrefEdit = good;
+        f.control.SetVrefButtonClick();
+        EXPECT_DOUBLE_EQ(f.control.Vref, 2.5) << good;
+        EXPECT_EQ(f.control.VrefEdit, good) << "the field keeps what was typed";
+    }
     EXPECT_TRUE(f.dialogs.messages.empty());
 
-    for (const char* bad : {"abc", "", "2.5.1", "V", "1e999", "nan", "2.5 V V"}) {
+    // The field goes back to the Vref in use, not to the default.
+    for (const char* bad : {"abc", "", "2.5.1", "V", "1e999", "nan", "2.5 V V", "0", "-1.5", "+-1", "inf"}) {
         f.control.VrefEdit = bad;
         f.control.SetVrefButtonClick();
         EXPECT_DOUBLE_EQ(f.control.Vref, 2.5) << bad;
-        EXPECT_EQ(f.control.VrefEdit, "4.096") << bad;
+        EXPECT_EQ(f.control.VrefEdit, "2.500") << bad;
     }
-    ASSERT_EQ(f.dialogs.messages.size(), 7u);
+    ASSERT_EQ(f.dialogs.messages.size(), 11u);
     EXPECT_EQ(f.dialogs.messages[0].text, "VREF Voltage field should contain a number.");
     EXPECT_EQ(f.dialogs.messages[0].caption, "VX7318 Evaluation Kit");
-    EXPECT_EQ(f.dialogs.messages[0].buttons, MsgButtons::Ok);
 
-    f.control.VrefEdit = " 3.3 ";
-    f.control.SetVrefButtonClick();
-    EXPECT_DOUBLE_EQ(f.control.Vref, 3.3);
+    // Digits beyond the third decimal are kept in the field.
+    f.control.Vref = 2.5004;
     f.control.FillVrefEdit();
-    EXPECT_EQ(f.control.VrefEdit, "3.300");
-}
+    EXPECT_EQ(f.control.VrefEdit, "2.5004");
 
-TEST(ConversionControl, DecimalTextWithEitherSeparator) {
+    // The user's decimal separator as well as the point.
     EXPECT_EQ(ParseDecimal("2,048", ","), 2.048);
     EXPECT_EQ(ParseDecimal("2.048", ","), 2.048);
-    EXPECT_EQ(ParseDecimal("+1.5e0", "."), 1.5);
-    for (const char* bad : {"2,048", "+-1", "inf"}) EXPECT_EQ(ParseDecimal(bad, "."), std::nullopt) << bad;
+    EXPECT_EQ(ParseDecimal("2,048", "."), std::nullopt);
     EXPECT_EQ(ParseDecimal("1,2,3", ","), std::nullopt);
 }
 

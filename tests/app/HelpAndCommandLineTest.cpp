@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -39,25 +40,34 @@ TEST(HelpIndex, ThreeTriesAndTheReport) {
 
     // The desktop opens it in one try; a missing file is reported at once;
     // other failures fall through to xdg-open and x-www-browser, each an
-    // argument vector, and the last one is reported; a try that works ends it.
-    const std::string missing = "\nError 2: No such file or directory";
+    // argument vector, and a try that works ends it. When none works, the
+    // program's own window shows the file, and only if that fails too is the
+    // last try reported.
+    const std::string missing = "\nError 2: " + std::string(strerror(ENOENT));
     using Tries = std::vector<std::vector<std::string>>;
+    const Tries all = {{help}, {"xdg-open", help}, {"x-www-browser", help}};
     const struct {
         std::vector<int> results;
+        bool windowWorks;
         Tries tried;
+        bool inWindow;
         std::string message;
     } cases[] = {
-        {{}, {{help}}, ""},
-        {{ENOENT}, {{help}}, help + missing},
-        {{ENOEXEC, ENOENT, ENOENT}, {{help}, {"xdg-open", help}, {"x-www-browser", help}}, "x-www-browser " + help + missing},
-        {{ENOEXEC, 0}, {{help}, {"xdg-open", help}}, ""},
+        {{}, true, {{help}}, false, ""},
+        {{ENOENT}, true, {{help}}, false, help + missing},
+        {{ENOEXEC, ENOENT, ENOENT}, true, all, true, ""},
+        {{ENOEXEC, ENOENT, ENOENT}, false, all, true, "x-www-browser " + help + missing},
+        {{ENOEXEC, 0}, true, {{help}, {"xdg-open", help}}, false, ""},
     };
     for (const auto& c : cases) {
         FakeLauncher launcher;
         launcher.results = c.results;
         ScriptedDialogs dialogs;
-        EXPECT_EQ(HelpIndex::open(help, launcher, dialogs), c.message.empty()) << c.message;
+        bool inWindow = false;
+        const auto window = [&](const std::string& file) { return inWindow = file == help, c.windowWorks; };
+        EXPECT_EQ(HelpIndex::open(help, launcher, dialogs, window), c.message.empty()) << c.message;
         EXPECT_EQ(launcher.tried, c.tried);
+        EXPECT_EQ(inWindow, c.inWindow) << c.message;
         ASSERT_EQ(dialogs.messages.size(), c.message.empty() ? 0u : 1u);
         if (c.message.empty()) continue;
         EXPECT_EQ(dialogs.messages[0].text, c.message);

@@ -1,7 +1,8 @@
 // The program's windows end to end on the offscreen platform, against the
-// simulated kit, in virtual time: start-up and connection, readings into the
-// rows, the statistics and the real-time graph, scan of all channels, tare,
-// an unplugged adapter, colours, menus and help.
+// simulated kit, in virtual time, under a locale with a decimal comma:
+// start-up and connection, readings into the rows, the statistics and the
+// real-time graph, scan of all channels, an unplugged adapter, the title,
+// quitting with an unsaved graph, colours, menus and help.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,11 +13,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 #include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include "app/HelpIndex.h"
 #include "app/MainForm.h"
@@ -27,17 +33,22 @@
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
 #include "sim/SimulatedKit.h"
+#include "support/NumericLocale.h"
 #include "support/ScriptedDialogs.h"
+
+// Readable failures: gtest would print a QString as its UTF-16 units.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
 const QString Kit = SimulatedKit::PortName;
 
+// A desktop without a browser: nothing takes the help file.
 class RecordingLauncher : public Launcher {
 public:
     int openDocument(const std::string& path) override {
         tried.push_back(path);
-        return access(path.c_str(), F_OK) == 0 ? 0 : ENOENT;
+        return access(path.c_str(), F_OK) == 0 ? ENOEXEC : ENOENT;
     }
     int start(const std::vector<std::string>& argv) override {
         tried.push_back(argv.front());
@@ -52,27 +63,30 @@ QColor textColour(QWidget* widget) { return widget->palette().color(QPalette::Wi
 // the kit chosen and Ok pressed in the serial window, the other modal windows
 // noted and closed at once.
 struct Program {
-    explicit Program(bool connect = true) {
+    explicit Program(bool connect = true, const std::string& executable = "/nowhere/vx7318kit") {
         kit.inputs().setLevel(0, 1.0);   // code 1000
         kit.inputs().setLevel(3, 2.0);   // code 2000
         ports.add(Kit.toStdString(), kit);
         windows = std::make_unique<ProgramWindows>(
-            ProgramServices{clock, dialogs, launcher, ports, {{Kit.toStdString()}, {}}, "/nowhere/vx7318kit"});
+            ProgramServices{clock, dialogs, launcher, ports, {{Kit.toStdString()}, {}}, executable});
         main().driveTimerManually();
         SerialForm->driveTimerManually();
         main().loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
         main().showModal = [this, connect](QDialog& window) {
             modalShown.push_back(&window);
             if (&window != SerialForm || !connect) return int(QDialog::Rejected);
-            SerialForm->cbxFriendlyPort->setEditText(Kit);
-            SerialForm->btnOkClick();
-            return SerialForm->runSequence();
+            return connectSerialWindow();
         };
         main().show();
         QApplication::processEvents();  // the first show's work
     }
 
     TMainForm& main() { return *windows->main; }
+    static int connectSerialWindow() {
+        SerialForm->cbxFriendlyPort->setEditText(Kit);
+        SerialForm->btnOkClick();
+        return SerialForm->runSequence();
+    }
     ZrGraphPainter& painter() { return *GraphForm->Painter(); }
 
     // Runs the reading timer for ms of virtual time; the times of its ticks.
@@ -119,31 +133,47 @@ TEST(MainForm, StartsConnectsAndReadsEvery100ms) {
     const std::vector<uint64_t> ticks = p.readFor(1000);
     ASSERT_EQ(ticks.size(), 10u);
     for (size_t i = 1; i < ticks.size(); ++i) EXPECT_EQ(ticks[i] - ticks[i - 1], 100'000u);
-    EXPECT_EQ(f.VAvg->text(), " 1.0000V") << "eleven readings fill the queue of ten";
-    EXPECT_EQ(f.CodeRms->text(), " 1.0000V");
+    // Every number with a decimal point, whatever the locale says.
+    EXPECT_EQ(f.VAvg->text() + f.CodeRms->text(), " 1.0000V 1.0000V");
+    EXPECT_EQ(GraphForm->EditMeanCode->text(), "1000.000000");
     // Eleven points on channel 0 of the real-time graph.
-    TZorTape& tape = *p.painter().DisplayZorTape();
-    EXPECT_EQ(tape.ThisRecord(), 10u);
+    EXPECT_EQ(p.painter().DisplayZorTape()->ThisRecord(), 10u);
     EXPECT_TRUE(GraphForm->ToolButtonChannel[0]->isChecked());
-    EXPECT_EQ(GraphForm->EditMaxCode->text(), "1000");
 
-    // Another channel through the Input menu.
+    // A selector list composes and sends the word; the Input menu picks a
+    // channel; tare on what it reads.
+    f.ComboBox3->setCurrentIndex(0);
+    EXPECT_EQ(p.kit.controlWord().value, 0x87);
+    f.ComboBox3->setCurrentIndex(1);
     f.menuInputCH[3]->trigger();
-    EXPECT_EQ(f.ComboBox2->currentText(), "101 ch3");
     p.readFor(100);
     EXPECT_EQ(f.Code[3]->text(), "2000");
-    EXPECT_EQ(f.VMax->text(), "  2.0000V");
+    f.ClearStatisticsButton->click();
+    f.TareCheckBox->click();
+    EXPECT_EQ(f.TareCheckBox->text(), "Tare Offset = 2000");
+    p.readFor(100);
+    EXPECT_EQ(f.Vin[3]->text(), "  0.0000V");
 
-    // The rate list: typed values, and text that is no number.
+    // Vref with the user's decimal comma; a bad entry shows the Vref in use.
+    for (const auto& [typed, shown] : {std::pair{"2,5", "2,5"}, std::pair{"-1", "2.500"}}) {
+        f.VrefEdit->setText(typed);
+        f.SetVrefButton->click();
+        EXPECT_DOUBLE_EQ(f.control().Vref, 2.5);
+        EXPECT_EQ(f.VrefEdit->text(), shown);
+    }
+
+    // A typed rate reaches the timer.
     f.UpdateRateComboBox->setEditText("250");
     EXPECT_EQ(f.Timer1().Interval(), 250);
-    f.UpdateRateComboBox->setEditText("soon");
-    EXPECT_EQ(f.Timer1().Interval(), 100);
 
-    // Closing stops the module application and closes the port.
-    f.close();
-    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Idle);
-    EXPECT_FALSE(f.Timer1().Enabled());
+    // An unplugged adapter stops reading; the title says so.
+    p.kit.faults().unplugged = true;
+    p.readFor(300);
+    EXPECT_EQ(f.StatusLabel->text(), "!");
+    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked());
+    EXPECT_EQ(f.Code[3]->text(), "2000") << "the row keeps its last reading";
+    EXPECT_TRUE(p.readFor(1000).empty());
+    EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
 }
 
 TEST(MainForm, ScanAllFillsEveryRowAndRescalesOnce) {
@@ -157,12 +187,8 @@ TEST(MainForm, ScanAllFillsEveryRowAndRescalesOnce) {
     EXPECT_TRUE(p.painter().AutoScale());
     EXPECT_LE(p.painter().YBottom(), 0);
     EXPECT_GE(p.painter().YTop(), 2000);
-    EXPECT_EQ(f.control().CurrentChannel, 7);
-    EXPECT_EQ(f.Code[0]->text(), "1000");
     EXPECT_EQ(f.Code[3]->text(), "2000");
     for (QLabel* code : f.Code) EXPECT_NE(code->text(), "???");
-    EXPECT_EQ(p.painter().GetNumChannels(), 8);
-    EXPECT_EQ(f.StatusLabel->text(), " ");
 
     // "&Sample!" refuses a scan and leaves the timer as it was.
     f.menuSample1->trigger();
@@ -175,54 +201,37 @@ TEST(MainForm, ScanAllFillsEveryRowAndRescalesOnce) {
     f.menuColorsStandard1->trigger();
     const QColor standard[] = {QColor(0, 0, 0),     QColor(128, 128, 0), QColor(255, 0, 0), QColor(255, 127, 0),
                                QColor(255, 255, 0), QColor(0, 128, 0),   QColor(0, 0, 255), QColor(128, 0, 128)};
-    for (int c = 0; c < 8; ++c) {
-        EXPECT_EQ(textColour(f.LabelCH[c]), standard[c]) << c;
-        EXPECT_EQ(textColour(f.Vin[c]), standard[c]) << c;
-    }
+    for (int c = 0; c < 8; ++c) EXPECT_EQ(textColour(f.LabelCH[c]), standard[c]) << c;
     // One channel's colour through the dialog, cancelled first.
     p.dialogs.colourAnswers = {std::nullopt, 0x00FF00u};
     f.menuColorCH[5]->trigger();
     EXPECT_EQ(textColour(f.Code[5]), QColor(0, 128, 0));
     f.menuColorCH[5]->trigger();
-    EXPECT_EQ(p.dialogs.colourRequests, (std::vector<uint32_t>{0x008000, 0x008000}));
     EXPECT_EQ(textColour(f.Code[5]), QColor(0, 255, 0));
     p.painter().SetThisChannel(5);
     EXPECT_EQ(p.painter().GetThisPlotColor(), 0x00FF00u);
     EXPECT_TRUE(f.Timer1().Enabled()) << "given back after the dialog";
 }
 
-TEST(MainForm, TareAndClearStatistics) {
+TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
     Program p;
     TMainForm& f = p.main();
-    p.readFor(10'000);
-    EXPECT_EQ(f.CodeAvg->text(), "981") << "from below the filter settles short of 1000";
-    f.ClearStatisticsButton->click();
-    EXPECT_EQ(f.CodeAvg->text(), "???");
-    p.readFor(100);
-    EXPECT_EQ(f.CodeAvg->text(), "1000");
-    EXPECT_EQ(f.VAvg->text(), " 1.0000V") << "ten copies of the last voltage";
-    EXPECT_EQ(f.CodeMin->text(), "1000");
+    TGraphForm upload;
+    upload.DataUnsaved = true;
+    upload.show();
+    p.dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::No};
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible() && GraphForm->isVisible() && upload.isVisible());
+    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Running);
+    EXPECT_TRUE(f.Timer1().Enabled());
 
-    f.TareCheckBox->click();
-    EXPECT_EQ(f.TareCheckBox->text(), "Tare Offset = 1000");
-    p.readFor(100);
-    EXPECT_EQ(f.Vin[0]->text(), "  0.0000V");
-    EXPECT_EQ(f.Code[0]->text(), "1000");
-    f.TareCheckBox->click();
-    EXPECT_EQ(f.TareCheckBox->text(), "Tare Offset = 0");
-}
-
-TEST(MainForm, UnpluggedAdapterStopsReading) {
-    Program p;
-    TMainForm& f = p.main();
-    p.readFor(300);
-    p.kit.faults().unplugged = true;
-    p.readFor(300);
-    EXPECT_EQ(f.StatusLabel->text(), "!");
-    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked());
+    // Closing stops the module application and closes the port.
+    EXPECT_TRUE(f.close());
+    QApplication::processEvents();
+    ASSERT_EQ(p.dialogs.messages.size(), 2u) << "asked once per close";
+    EXPECT_EQ(p.dialogs.messages[0].text, "Do you want to save this Graph?");
+    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Idle);
     EXPECT_FALSE(f.Timer1().Enabled());
-    EXPECT_EQ(f.Code[0]->text(), "1000") << "the row keeps its last reading";
-    EXPECT_TRUE(p.readFor(1000).empty());
 }
 
 TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
@@ -242,7 +251,12 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     emit f.menuView1->aboutToShow();
     EXPECT_FALSE(f.menuViewRealtimeGraph1->isChecked());
     EXPECT_TRUE(f.menuViewCOMPortDebug1->isChecked());
-    EXPECT_TRUE(SerialForm->isVisible());
+
+    // Connected from the serial window, stopped there: the title follows.
+    Program::connectSerialWindow();
+    EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
+    SerialForm->btnStop->click();
+    EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
 
     // "&Sample!" opens the sampling tool modally with the timer paused, and
     // gives the timer back its state.
@@ -262,10 +276,21 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     f.menuHelpIndex->trigger();
     EXPECT_EQ(p.launcher.tried, std::vector<std::string>{"/nowhere/HELPFILE.HTM"});
     ASSERT_FALSE(p.dialogs.messages.empty());
-    EXPECT_EQ(p.dialogs.messages.back().text, "/nowhere/HELPFILE.HTM\nError 2: No such file or directory");
+    EXPECT_EQ(p.dialogs.messages.back().text, std::string("/nowhere/HELPFILE.HTM\nError 2: ") + strerror(ENOENT));
     f.menuHelpAbout->trigger();
     EXPECT_EQ(p.dialogs.messages.back().text.rfind("VX7318 Evaluation Software\nLast compiled ", 0), 0u);
-    EXPECT_EQ(p.dialogs.messages.back().caption, "VX7318 Evaluation Kit");
+}
+
+TEST(MainForm, HelpWithoutABrowserOpensInAWindowOfTheProgram) {
+    Program p(false, VX_APP_DIR "/vx7318kit");
+    p.dialogs.messages.clear();
+    p.main().menuHelpIndex->trigger();
+    EXPECT_EQ(p.launcher.tried.size(), 3u);
+    EXPECT_TRUE(p.dialogs.messages.empty());
+    QTextBrowser* help = p.main().helpWindow();
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_EQ(help->windowTitle(), "VX7318 Evaluation Kit - Help");
+    EXPECT_TRUE(help->toPlainText().contains("Clear Data"));
 }
 
 TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
@@ -276,7 +301,7 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
     TGraphForm* graph = GraphForm;
     GraphForm = nullptr;  // the reading has no graph to go to
     bool later = false;
-    QTimer::singleShot(0, &f, [&] { f.UpdateButtonClick(); });
+    QTimer::singleShot(0, &f, [&] { f.Timer1Timer(); });
     QTimer::singleShot(0, &f, [&] { later = true; });
     QApplication::processEvents();
     GraphForm = graph;
@@ -284,11 +309,37 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
 
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text, "null Target graph in Graph_Data_Point");
-    EXPECT_EQ(p.dialogs.messages[0].caption, "VX7318 Evaluation Kit");
     EXPECT_EQ(p.dialogs.messages[0].icon, MsgIcon::Stop);
     EXPECT_TRUE(later);
+    // Automatic reading is off, and the window says so.
+    EXPECT_EQ(f.StatusLabel->text(), "!");
+    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked() || f.Timer1().Enabled());
     f.UpdateButton->click();
     EXPECT_EQ(f.StatusLabel->text(), " ");
+}
+
+// Generates a German locale (decimal comma) beside the test program, once,
+// and makes it the user's: every number the C library formats with the
+// locale would then show a comma.
+bool useGermanLocale(const char* argv0) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(argv0).parent_path() / "locale";
+    const fs::path locale = folder / "de_DE.UTF-8";
+    if (!fs::exists(locale / "LC_NUMERIC")) {
+        const fs::path scratch = folder / ("new-" + std::to_string(getpid()));
+        fs::create_directories(scratch);
+        const std::string target = (scratch / "de_DE.UTF-8").string();
+        const char* argv[] = {"localedef", "-i", "de_DE", "-f", "UTF-8", target.c_str(), nullptr};
+        pid_t child = 0;
+        if (posix_spawnp(&child, "localedef", nullptr, nullptr, const_cast<char**>(argv), environ) == 0)
+            waitpid(child, nullptr, 0);
+        std::error_code ignored;  // another test program may have been first
+        fs::rename(target, locale, ignored);
+        fs::remove_all(scratch, ignored);
+    }
+    setenv("LOCPATH", folder.c_str(), 1);
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    return UserDecimalPoint() == ",";
 }
 
 }  // namespace
@@ -297,6 +348,10 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
 // names another, torn down before the program's exit handlers run.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!useGermanLocale(argv[0])) {
+        std::fprintf(stderr, "Could not make a de_DE.UTF-8 locale with localedef (Debian package locales).\n");
+        return 1;
+    }
     ProgramApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

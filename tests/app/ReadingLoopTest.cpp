@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ReadingLoop.h"
@@ -12,12 +15,14 @@
 
 namespace {
 
-// Replies in order; every query is kept. "R" with no scripted reply gets the
+// Replies in order; every query is kept. With no scripted reply left, the
 // steady reply.
 class ScriptedModule : public QuerySender {
 public:
     std::string AppQuery(const std::string& query) override {
         queries.push_back(query);
+        if (duringQuery) std::exchange(duringQuery, nullptr)();
+        if (query.rfind("XX", 0) == 0) return "";  // a control word: the reply is not examined
         if (replies.empty()) return steady;
         std::string reply = replies.front();
         replies.pop_front();
@@ -26,7 +31,10 @@ public:
     std::deque<std::string> replies;
     std::string steady = "3E80";  // code 1000
     std::vector<std::string> queries;
+    std::function<void()> duringQuery;  // what the user does while the next query blocks
 };
+
+using Points = std::vector<std::pair<int, int32_t>>;
 
 class RecordingTarget : public ReadingTarget {
 public:
@@ -34,6 +42,7 @@ public:
     void Graph_Data_Point(int channel, int32_t code) override {
         points.push_back({channel, code});
         if (autoScale) ++rescales;  // a point that may rescale the graph
+        if (onPoint) onPoint();
     }
     bool AutoScale() override { return autoScale; }
     void SetAutoScale(bool on) override {
@@ -41,9 +50,10 @@ public:
         autoScale = on;
     }
     std::vector<std::string> statuses;
-    std::vector<std::pair<int, int32_t>> points;
+    Points points;
     bool autoScale = true;
     int rescales = 0;
+    std::function<void()> onPoint;  // events handled while the graph draws
 };
 
 struct Rig {
@@ -60,97 +70,86 @@ struct Rig {
         std::snprintf(text, sizeof text, "%04X", unsigned(code) << 4);
         return text;
     }
-    void readSteady(int code, int times) {
-        module.steady = word(code);
-        for (int i = 0; i < times; ++i) loop.UpdateButtonClick();
+    static std::string scanReply() {
+        std::string reply;
+        for (int c = 0; c < 8; ++c) reply += word(100 * (c + 1)) + "x";
+        return reply;
+    }
+    void read(const std::vector<int>& codes) {
+        for (int code : codes) {
+            module.replies = {word(code)};
+            loop.UpdateButtonClick();
+        }
     }
 };
 
 TEST(ReadingLoop, SingleReadingShowsRowStatisticsAndGraph) {
     Rig rig;
     rig.control.SetChannel(3);
-    rig.loop.Timer1.SetEnabled(true);
-    rig.module.replies = {"3E80"};
-    rig.loop.UpdateButtonClick();
+    rig.loop.AUTOREADcheckboxClick(true);
+    rig.read({1000});
 
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"R"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"*", " "}));
     EXPECT_EQ(rig.loop.Vin[3], "  1.0000V");
     EXPECT_EQ(rig.loop.Code[3], "1000");
-    EXPECT_EQ(rig.target.points, (std::vector<std::pair<int, int32_t>>{{3, 1000}}));
-    // Fresh statistics: the first reading sets both the minimum and the maximum.
-    EXPECT_EQ(rig.loop.VMin, "  1.0000V");
-    EXPECT_EQ(rig.loop.VMax, "  1.0000V");
-    EXPECT_EQ(rig.loop.CodeMin, "1000");
-    EXPECT_EQ(rig.loop.CodeMax, "1000");
-    // Ten slots, nine of them zeros.
-    EXPECT_EQ(rig.loop.VAvg, " 0.1000V");
-    EXPECT_EQ(rig.loop.CodeRms, " 0.3162V");
-    EXPECT_EQ(rig.loop.CodeAvg, "50");
+    EXPECT_EQ(rig.target.points, (Points{{3, 1000}}));
+    // The statistics start from this first reading, not from zeros.
+    EXPECT_EQ(rig.loop.VMin + rig.loop.VMax + rig.loop.CodeMin + rig.loop.CodeMax, "  1.0000V  1.0000V10001000");
+    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeAvg, " 1.0000V 1.0000V1000");
     EXPECT_TRUE(rig.loop.Timer1.Enabled()) << "given back its state";
 
     // A lower reading moves only the minimum, with the text of that reading.
-    rig.module.replies = {"1F40"};  // 500
-    rig.loop.UpdateButtonClick();
-    EXPECT_EQ(rig.loop.CodeMin, "500");
-    EXPECT_EQ(rig.loop.VMin, "  0.5000V");
-    EXPECT_EQ(rig.loop.CodeMax, "1000");
+    rig.read({500});
+    EXPECT_EQ(rig.loop.CodeMin + rig.loop.VMin + rig.loop.CodeMax, "500  0.5000V1000");
 }
 
-TEST(ReadingLoop, FilteredCodeTruncatesTowardZero) {
+TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
+    // Noise around 1000 and 1001: a filter truncated at every step drifts
+    // well below either.
+    for (const auto& [low, high, settled] : {std::tuple{999, 1001, 1000}, std::tuple{1000, 1002, 1001}}) {
+        Rig rig;
+        for (int i = 0; i < 200; ++i) rig.read({i % 2 ? high : low});
+        EXPECT_EQ(rig.loop.CodeAvg, std::to_string(settled)) << low << ".." << high;
+        rig.loop.TareCheckBoxClick(true);
+        EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = " + std::to_string(settled));
+    }
+
+    // From one reading, a twentieth of each step, shown rounded.
     Rig rig;
-    rig.readSteady(100, 3);
-    EXPECT_EQ(rig.loop.FilteredCode, 13);  // 5, 9, 13
-
-    Rig fromBelow;
-    fromBelow.readSteady(1000, 400);
-    EXPECT_EQ(fromBelow.loop.FilteredCode, 981);
-    EXPECT_EQ(fromBelow.loop.CodeAvg, "981");
-
-    Rig fromAbove;
-    fromAbove.readSteady(2000, 1);
-    fromAbove.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(fromAbove.loop.FilteredCode, 2000);
-    fromAbove.readSteady(1000, 400);
-    EXPECT_EQ(fromAbove.loop.FilteredCode, 1000);
+    rig.read({0, 100, 100});
+    EXPECT_DOUBLE_EQ(rig.loop.FilteredCode, 9.75);
+    EXPECT_EQ(rig.loop.CodeAvg, "10");
 }
 
 TEST(ReadingLoop, ClearStatisticsAndTare) {
     Rig rig;
-    rig.readSteady(1000, 5);
+    rig.loop.ClearStatisticsButtonClick();  // before any reading: the first one still starts them
+    rig.read({2000});
+    EXPECT_EQ(rig.loop.VAvg, " 2.0000V");
+    rig.read({1000});
     rig.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(rig.loop.FilteredCode, 1000);
-    EXPECT_EQ(rig.loop.VAvg, "+?.???V");
-    EXPECT_EQ(rig.loop.CodeRms, "???");
-    EXPECT_EQ(rig.loop.CodeMax, "???");
-    // The queue holds ten copies of the last voltage.
-    EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMin(), 1.0);
-
-    rig.readSteady(1000, 1);
-    EXPECT_EQ(rig.loop.CodeAvg, "1000");
-    EXPECT_EQ(rig.loop.VAvg, " 1.0000V");
+    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
+    rig.read({1000});
+    EXPECT_EQ(rig.loop.CodeAvg + rig.loop.VAvg, "1000 1.0000V") << "ten copies of the last voltage";
 
     rig.loop.TareCheckBoxClick(true);
-    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 1000");
     EXPECT_EQ(rig.control.TareOffset, 1000);
     EXPECT_EQ(rig.loop.VAvg, "+?.???V") << "tare clears the statistics";
     EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMax(), 0.0) << "restarting from the tared last reading";
-    rig.readSteady(1001, 1);
+    rig.read({1001});
     EXPECT_EQ(rig.loop.Vin[0], "  0.0010V");
     EXPECT_EQ(rig.loop.CodeMax, "1001") << "minimum and maximum stay untared";
-
     rig.loop.TareCheckBoxClick(false);
-    EXPECT_EQ(rig.control.TareOffset, 0);
+    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 0");
 }
 
 TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
     Rig rig;
-    rig.control.menuInputScanAll1Click();
     rig.control.SetChannel(2);
+    rig.control.menuInputScanAll1Click();
     rig.module.queries.clear();
-    std::string reply;
-    for (int c = 0; c < 8; ++c) reply += Rig::word(100 * (c + 1)) + "x";
-    rig.module.replies = {reply};
+    rig.module.replies = {Rig::scanReply()};
     rig.loop.UpdateButtonClick();
 
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"A"});
@@ -159,33 +158,74 @@ TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
     EXPECT_EQ(rig.target.points.size(), 8u);
     EXPECT_EQ(rig.target.rescales, 1) << "once, after the eighth point";
     EXPECT_TRUE(rig.target.autoScale);
-    EXPECT_EQ(rig.control.CurrentChannel, 7);
-    EXPECT_EQ(rig.loop.CodeMin, "100");
-    EXPECT_EQ(rig.loop.CodeMax, "800");
-
-    // One character short: only the status changes.
-    rig.module.replies = {reply.substr(0, 39)};
-    rig.target.statuses.clear();
-    rig.loop.UpdateButtonClick();
-    EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"^", "-", " "}));
-    EXPECT_EQ(rig.target.points.size(), 8u);
+    EXPECT_EQ(rig.control.CurrentChannel, 2) << "the scan leaves the selected channel alone";
+    EXPECT_EQ(rig.loop.CodeMin + rig.loop.CodeMax, "100800");
 }
 
-TEST(ReadingLoop, FailureStopsAutomaticReading) {
-    for (bool scan : {false, true}) {
+// A reply without a conversion shows "!", feeds and counts nothing, and
+// reading goes on; "FAILURE" and an exception also stop automatic reading.
+TEST(ReadingLoop, FailedReadings) {
+    const std::string scan = Rig::scanReply();
+    std::string badGroup = scan;
+    badGroup.replace(10, 4, "3Z80");  // channel 2
+    const struct {
+        bool scanAll;
+        std::string reply;
+        bool throws;
+        size_t pointsShown;
+        bool goesOn;
+    } cases[] = {
+        {false, "", false, 0, true},          {false, "3E8", false, 0, true},
+        {false, "3E800", false, 0, true},     {false, "3EG0", false, 0, true},
+        {true, scan.substr(0, 39), false, 0, true}, {true, scan + "x", false, 0, true},
+        {true, badGroup, false, 7, true},     {false, "FAILURE", false, 0, false},
+        {true, "FAILURE", false, 0, false},   {false, "3E80", true, 1, false},
+        {true, scan, true, 1, false},
+    };
+    for (const auto& c : cases) {
         Rig rig;
-        if (scan) rig.control.menuInputScanAll1Click();
-        rig.readSteady(1000, 1);
+        if (c.scanAll) rig.control.menuInputScanAll1Click();
         rig.loop.AUTOREADcheckboxClick(true);
-        rig.module.replies = {"FAILURE"};
-        rig.loop.UpdateButtonClick();
-        EXPECT_EQ(rig.loop.StatusLabel, "!");
-        EXPECT_FALSE(rig.loop.AUTOREADcheckbox);
-        EXPECT_FALSE(rig.loop.Timer1.Enabled());
-        EXPECT_EQ(rig.control.RawHigh, 0);
-        EXPECT_EQ(rig.control.RawLow, 0);
-        EXPECT_EQ(rig.loop.Code[0], scan ? "???" : "1000") << "the rows keep their last values";
+        rig.module.replies = {c.reply};
+        if (c.throws) {
+            rig.target.onPoint = [] { throw std::runtime_error("no graph"); };
+            EXPECT_THROW(rig.loop.UpdateButtonClick(), std::runtime_error);
+        } else {
+            rig.loop.UpdateButtonClick();
+        }
+        EXPECT_EQ(rig.loop.StatusLabel, "!") << c.reply;
+        EXPECT_EQ(rig.target.points.size(), c.pointsShown) << c.reply;
+        EXPECT_EQ(rig.loop.Code[2], "???") << c.reply;
+        if (c.pointsShown == 0) {
+            EXPECT_EQ(rig.loop.CodeAvg, "???") << "nothing counted: " << c.reply;
+        }
+        EXPECT_EQ(rig.loop.AUTOREADcheckbox, c.goesOn) << c.reply;
+        EXPECT_EQ(rig.loop.Timer1.Enabled(), c.goesOn) << c.reply;
     }
+}
+
+TEST(ReadingLoop, ReadingsLandInTheRowOfTheChannelAsked) {
+    // The list changes from scan-all to channel 3 while the scan's points
+    // are drawn: the next readings belong to channel 3.
+    Rig rig;
+    rig.control.menuInputScanAll1Click();
+    rig.module.replies = {Rig::scanReply()};
+    rig.target.onPoint = [&] {
+        if (rig.target.points.size() == 3) rig.control.menuInputChannelClick(3);
+    };
+    rig.loop.UpdateButtonClick();
+    rig.target.onPoint = nullptr;
+    EXPECT_EQ(rig.target.points.size(), 8u) << "the scan's own reply still fills its rows";
+    rig.target.points.clear();
+    rig.read({1234});
+    EXPECT_EQ(rig.target.points, (Points{{3, 1234}}));
+    EXPECT_EQ(rig.loop.Code[3], "1234");
+
+    // The list changes while "R" for channel 3 is under way: the reply is
+    // channel 3's, the next reading channel 5's.
+    rig.module.duringQuery = [&] { rig.control.menuInputChannelClick(5); };
+    rig.read({1500, 1600});
+    EXPECT_EQ(rig.loop.Code[3] + " " + rig.loop.Code[5], "1500 1600");
 }
 
 TEST(ReadingLoop, RateListAndTimerRhythm) {
@@ -200,20 +240,23 @@ TEST(ReadingLoop, RateListAndTimerRhythm) {
     EXPECT_EQ(timer.dueMicros(), 100'000u);
 
     // A reading of 60 ms keeps the rhythm (next due 100 ms after it began);
-    // one of 130 ms that overruns the interval is followed at once.
-    for (const auto [took, due] : {std::pair{60u, 200'000u}, std::pair{130u, 300'000u}}) {
+    // one that overruns the interval is followed by one tick at once, and
+    // after a stall of several intervals no missed ticks are made up.
+    const struct {
+        uint32_t took;
+        uint64_t dueAfterReading, dueAfterNextTick;
+    } cases[] = {{60, 200'000, 300'000}, {130, 400'000, 500'000}, {450, 600'000, 1'050'000}};
+    for (const auto& c : cases) {
         rig.clock.sleepUntil(timer.dueMicros());
         timer.fired();
         timer.SetEnabled(false);
-        rig.clock.advance(took);
+        rig.clock.advance(c.took);
         timer.Restore(true);
-        EXPECT_EQ(timer.dueMicros(), due) << took;
+        EXPECT_EQ(timer.dueMicros(), c.dueAfterReading) << c.took;
+        rig.clock.sleepUntil(std::max(timer.dueMicros(), rig.clock.micros()));
+        timer.fired();
+        EXPECT_EQ(timer.dueMicros(), c.dueAfterNextTick) << c.took;
     }
-
-    // A tick that comes late keeps the rhythm.
-    rig.clock.sleepUntil(timer.dueMicros() + 3000);
-    timer.fired();
-    EXPECT_EQ(timer.dueMicros(), 400'000u);
 
     // Switched off and on again: a fresh period.
     timer.SetEnabled(false);

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "support/Exceptions.h"
 
 namespace {
 
-std::string ThrownText(void (*action)())
+std::string ThrownText(const std::function<void()>& action)
 {
     try {
         action();
@@ -19,46 +20,20 @@ std::string ThrownText(void (*action)())
     return "(nothing thrown)";
 }
 
-TEST(HexDigits, ValuesAndCharacters)
+TEST(HexText, DigitsPairsAndLongTexts)
 {
-    EXPECT_EQ(HexCharToValue('9'), 9);
-    EXPECT_EQ(HexCharToValue('A'), 10);
-    EXPECT_EQ(HexCharToValue('f'), 15);
     EXPECT_EQ(HexCharToValue('G'), 0);
     EXPECT_EQ(HexPairToByte('F', 'f'), 255);
     EXPECT_EQ(HexPairToByte('x', '7'), 7);
     for (int n = 0; n < 16; ++n)
         EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
     EXPECT_EQ(NibbleToHexChar(10), 'A');
-}
 
-TEST(HexStringToInt, CountsOtherCharactersAsZeroAndWraps)
-{
-    EXPECT_EQ(HexStringToInt(""), 0);
-    EXPECT_EQ(HexStringToInt("1g"), 16);
-    EXPECT_EQ(HexStringToInt("0x10"), 16);  // no prefix: 'x' is a zero digit
+    // Other characters count as zero digits (there is no prefix); 32 bits wrap.
+    EXPECT_EQ(HexStringToInt("1g") + HexStringToInt("0x10"), 32);
     EXPECT_EQ(HexStringToInt("FFFFFFFF"), -1);
     EXPECT_EQ(HexStringToInt("123456789"), 0x23456789);
-}
 
-TEST(BinaryText, RoundTripAndErrors)
-{
-    EXPECT_EQ(BinaryStringToByte(""), 0);
-    EXPECT_EQ(BinaryStringToByte("101"), 5);
-    EXPECT_EQ(BinaryStringToByte("111100001"), 225);  // only the last eight count
-    char buffer[9] = "xxxxxxxx";
-    ByteToBinaryString(buffer, 1);
-    EXPECT_STREQ(buffer, "00000001");
-    for (int value = 0; value < 256; ++value) {
-        ByteToBinaryString(buffer, static_cast<std::uint8_t>(value));
-        EXPECT_EQ(BinaryStringToByte(buffer), value);
-    }
-    EXPECT_EQ(ThrownText([] { BinaryStringToByte(nullptr); }), "null string in call to BinaryStringToByte");
-    EXPECT_EQ(ThrownText([] { BinaryStringToByte("102"); }), "Expected only 1's and 0's in this string");
-}
-
-TEST(ByteToHexString, UsesTheModulePrefix)
-{
     const std::string saved = HexPrefix;
     std::string out = "old";
     ByteToHexString(out, 13);
@@ -67,6 +42,20 @@ TEST(ByteToHexString, UsesTheModulePrefix)
     ByteToHexString(out, 165);
     EXPECT_EQ(out, "A5");
     HexPrefix = saved;
+}
+
+TEST(BinaryText, RoundTripAndErrors)
+{
+    EXPECT_EQ(BinaryStringToByte(""), 0);
+    EXPECT_EQ(BinaryStringToByte("111100001"), 225);  // only the last eight count
+    char buffer[9] = "xxxxxxxx";
+    for (int value = 0; value < 256; ++value) {
+        ByteToBinaryString(buffer, static_cast<std::uint8_t>(value));
+        EXPECT_EQ(BinaryStringToByte(buffer), value);
+    }
+    EXPECT_STREQ(buffer, "11111111");
+    EXPECT_EQ(ThrownText([] { BinaryStringToByte(nullptr); }), "null string in call to BinaryStringToByte");
+    EXPECT_EQ(ThrownText([] { BinaryStringToByte("102"); }), "Expected only 1's and 0's in this string");
 }
 
 TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
@@ -97,18 +86,10 @@ TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
 
     // 100 digits after "$": the last one is beyond the limit and does not count.
     EXPECT_EQ(StringToByte("$" + std::string(98, '0') + "12"), 1);
-}
 
-TEST(StringToByte, EightCharacterTextMustBeBinary)
-{
-    for (const char* text : {"$1234567", "0x0000FF", "-1234567a"}) {
-        try {
-            StringToByte(text);
-            ADD_FAILURE() << text;
-        } catch (const PlainTextError& e) {
-            EXPECT_STREQ(e.what(), "Expected only 1's and 0's in this string") << text;
-        }
-    }
+    // Eight characters must be binary digits.
+    for (const char* text : {"$1234567", "0x0000FF", "-1234567a"})
+        EXPECT_EQ(ThrownText([text] { StringToByte(text); }), "Expected only 1's and 0's in this string") << text;
 }
 
 }  // namespace

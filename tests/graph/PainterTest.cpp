@@ -1,6 +1,7 @@
 #include <QMouseEvent>
 #include <QPointingDevice>
 #include <functional>
+#include <random>
 #include <string>
 
 #include "PainterFixture.h"
@@ -47,35 +48,76 @@ TEST_F(PainterTest, ForwardingWithoutTapeThrowsNamedTexts)
     EXPECT_EQ(p.GetNumChannels(), 0);
 }
 
-TEST_F(PainterTest, NumChannelsPreparesChannelsOnceAndClearDataKeepsTheirSettings)
+TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValue)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);
-    p.SetNumChannels(8);
+    p.SetThisChannel(6);
+    p.SetThisPlotColor(0x123456);  // chosen before any data: kept
+    for (int ch : {3, 7, 6, 0}) p.DataPointCh(ch, 100);
     auto& channels = p.DisplayZorTape()->Channels;
-    ASSERT_EQ(p.GetNumChannels(), 8);
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(channels[i].PlotColor, DefaultPlotColors[i]) << i;
-        EXPECT_EQ(channels[i].Data.Capacity(), 64) << i;
-    }
-    channels[2].PlotColor = 0x123456;
-    p.SetNumChannels(4);
-    EXPECT_EQ(channels[2].PlotColor, 0x123456u);
-    p.ResetPlotColors();
-    EXPECT_EQ(channels[2].PlotColor, DefaultPlotColors[2]);
-
-    for (int k = 0; k < 5; ++k) p.DataPointCh(1, 10 + k);
-    p.ShowHistogram();
-    p.SetSubLsbs(3);
+    for (int ch : {3, 7, 0}) EXPECT_EQ(channels[ch].PlotColor, DefaultPlotColors[ch]) << ch;
+    EXPECT_EQ(channels[6].PlotColor, 0x123456u);
+    // Chosen later, kept as data go on and after clearing.
+    p.SetThisChannel(3);
+    p.SetThisPlotColor(0x654321);
     p.ClearData();
-    EXPECT_EQ(p.DisplayZorTape()->RecordsUsed(), 0u);
-    const GraphChannel& ch = channels[1];
-    EXPECT_EQ(ch.Data.Count(), 0);
-    EXPECT_EQ(ch.Histogram.Count(), 0);
-    EXPECT_FALSE(ch.PointInRecord);
-    EXPECT_EQ(ch.Max, 0);
-    EXPECT_TRUE(ch.Enabled);
-    EXPECT_EQ(ch.PlotColor, DefaultPlotColors[1]);
-    EXPECT_DOUBLE_EQ(ch.SubLsbDivisor, 8.0);
+    p.DataPointCh(3, 1);
+    EXPECT_EQ(channels[3].PlotColor, 0x654321u);
+    p.ResetPlotColors();
+    EXPECT_EQ(channels[6].PlotColor, DefaultPlotColors[6]);
+    EXPECT_TRUE(channels[3].Enabled);
+    EXPECT_EQ(channels[3].Data.Count(), 1);
+}
+
+// The statistics follow every reading instead of a pass over the tape; they
+// must give what the passes give, through overwrites of a wrapped tape,
+// sub-LSB display, switched-off channels, clearing and a new length.
+TEST_F(PainterTest, RunningStatisticsEqualFullPasses)
+{
+    ZrGraphPainter p(nullptr, 1, 50, clock);
+    std::mt19937 random(7);
+    auto& channels = p.DisplayZorTape()->Channels;
+    auto expectSame = [&](int step) {
+        p.ComputeOverallMinMax();
+        p.ComputeOverallStats();
+        OverallStatistics full{p.OverallMin - 1, p.OverallMax + 1};
+        OffsetArray<GraphChannel> copy = channels;
+        full.ComputeOverallMinMax(copy);
+        full.ComputeOverallStats(copy);
+        EXPECT_EQ(p.OverallMin, full.OverallMin) << step;
+        EXPECT_EQ(p.OverallMax, full.OverallMax) << step;
+        EXPECT_DOUBLE_EQ(p.OverallMean, full.OverallMean) << step;
+        EXPECT_NEAR(p.OverallStdDev, full.OverallStdDev, 1e-9 * (1 + full.OverallStdDev)) << step;
+        EXPECT_DOUBLE_EQ(p.OverallRms, full.OverallRms) << step;
+        for (int c = channels.Low(); c <= channels.High(); ++c) {
+            p.ComputeChannelMinMax(std::uint32_t(c));
+            ComputeMinMax(copy[c]);
+            EXPECT_EQ(channels[c].Min, copy[c].Min) << step << " channel " << c;
+            EXPECT_EQ(channels[c].Max, copy[c].Max) << step << " channel " << c;
+            if (!channels[c].Enabled || channels[c].Data.Count() == 0) continue;
+            EXPECT_DOUBLE_EQ(channels[c].SumSq, copy[c].SumSq) << step << " channel " << c;
+            EXPECT_NEAR(channels[c].StdDev, copy[c].StdDev, 1e-9 * (1 + copy[c].StdDev)) << step;
+        }
+    };
+    for (int step = 0; step < 600; ++step) {
+        const int ch = int(random() % 4);
+        // Mostly near one level, sometimes far out: extremes come and go.
+        const int code = random() % 9 == 0 ? int(random() % 8000) - 4000 : 1000 + int(random() % 7);
+        p.DataPointCh(std::uint32_t(ch), code);
+        switch (step) {
+        case 150: p.SetSubLsbs(3); break;
+        case 250: channels[2].Enabled = false; break;
+        case 300:
+            p.SetNumRecords(20);
+            p.SetThisRecord(0);
+            break;
+        case 400: p.ClearData(); break;
+        case 450: p.SetSubLsbs(0); break;
+        default: break;
+        }
+        if (step % 7 == 0) expectSame(step);
+    }
+    expectSame(600);
 }
 
 TEST_F(PainterTest, DoAutoScaleFitsTheDataAndReportsTheChange)

@@ -42,11 +42,16 @@ protected:
     void SetUp() override
     {
         saved_ = GraphHost();
-        GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; },
+        GraphHost() = {&dialogs,
+                       &limits,
+                       &clock,
+                       [this] { return timerOn; },
                        [this](bool on) {
                            timerOn = on;
                            timerChanges.push_back(on);
-                       }};
+                       },
+                       [this] { return vref; },
+                       [this] { return intervalMs; }};
         UseUploadGraph = false;
         SaveHeaderLine = SaveLineNumbers = false;
     }
@@ -61,6 +66,8 @@ protected:
     CodeLimits limits;
     VirtualClock clock;
     bool timerOn = true;
+    double vref = 4.096;
+    int intervalMs = 100;
     std::vector<bool> timerChanges;
 
 private:
@@ -170,13 +177,15 @@ TEST_F(GraphFormTest, ReadingPressesAndShowsItsChannelButton)
     EXPECT_EQ(form.Painter()->GetNumChannels(), channels) << "a negative channel is no channel";
 }
 
-TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointAndNarrowOnRefresh)
+TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointShowOncePerFrameAndNarrowOnRefresh)
 {
     TGraphForm form;
     GraphForm = &form;
     Graph_Data_Point(0, 10);
     EXPECT_EQ(text(form.EditMeanCode), "10.000000");
     Graph_Data_Point(0, 7);
+    EXPECT_EQ(text(form.EditMeanCode), "10.000000") << "the next frame is not due yet";
+    clock.advance(20);
     Graph_Data_Point(0, 12);
     EXPECT_EQ(text(form.EditMinCode), "0") << "the overall range starts at 0 and only widens";
     EXPECT_EQ(text(form.EditMaxCode), "12");
@@ -189,6 +198,7 @@ TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointAndNarrowOnRefresh)
 
     // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
     form.Painter()->OverallMin = -3.75;
+    clock.advance(20);
     Graph_Data_Point(0, 12);
     EXPECT_EQ(text(form.EditMinCode), "-3");
 }
@@ -455,16 +465,60 @@ TEST_F(GraphFormTest, LoadFillsANewWindowAndKeepsTheOldOne)
     EXPECT_NE(dialogs.messages[0].text.find("absent.txt"), std::string::npos) << dialogs.messages[0].text;
 }
 
-TEST_F(GraphFormTest, PrintsTheWindowImageOntoThePage)
+TEST_F(GraphFormTest, PrintsThePlotOnAPageTurnedToItsShape)
 {
     TempFolder folder;
     TGraphForm form;
     GraphForm = &form;
     for (int i = 0; i < 40; ++i) Graph_Data_Point(0, 2000 + 50 * (i % 7));
     form.show();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));
-    form.PrintTo(printer);
-    EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
+    for (const auto& [size, orientation] : {std::pair{QSize(1000, 500), QPageLayout::Landscape},
+                                            std::pair{QSize(700, 1100), QPageLayout::Portrait}}) {
+        form.resize(size);
+        QCoreApplication::processEvents();
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));
+        form.PrintTo(printer);
+        EXPECT_EQ(printer.pageLayout().orientation(), orientation);
+        EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
+    }
+}
+
+// Beside the grid lines: codes and volts (Vref in use) up the side, records
+// and time (reading interval) along the bottom; other windows keep the Vref
+// of their making and know no time, a loaded file knows neither.
+TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTime)
+{
+    TGraphForm form;
+    GraphForm = &form;
+    form.resize(900, 600);
+    form.show();
+    QCoreApplication::processEvents();
+    ZrGraphPainter& p = *form.Painter();
+    p.SetYScale(100);
+    p.SetYBottom(-500);
+    p.SetXLeft(10);
+    p.SetXScale(4);
+    vref = 2.048;
+    auto first = [](const GraphAxisRuler* r) { return r->Ticks().at(0); };
+    auto second = [](const GraphAxisRuler* r) { return r->Ticks().at(1); };
+    EXPECT_EQ(first(form.RulerY).pos, p.height());
+    EXPECT_EQ(first(form.RulerY).text, "-500  -0.25 V");
+    EXPECT_EQ(first(form.RulerX).text, "10\n1 s");
+    const int step = second(form.RulerX).pos;
+    EXPECT_EQ(second(form.RulerX).text, QString("%1\n%2 s").arg(10 + 4 * step / 10).arg((10 + 4 * step / 10) / 10.0));
+
+    form.MenuOptionsLargerGridSquaresClick();
+    EXPECT_EQ(second(form.RulerY).pos, p.height() - 40);
+    EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=100")
+        << "the labels follow the grid";
+
+    vref = 5.0;
+    TGraphForm upload;
+    EXPECT_EQ(first(upload.RulerY).text, QString("%1  %2 V").arg(upload.Painter()->YBottom()).arg(
+                                             QString::number(upload.Painter()->YBottom() * 5.0 / 4096, 'g', 4)));
+    vref = 1.0;
+    EXPECT_TRUE(first(upload.RulerY).text.endsWith(" V")) << "its own Vref, not the one in use now";
+    EXPECT_EQ(first(upload.RulerX).text, "0");
 }

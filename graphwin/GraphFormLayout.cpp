@@ -124,15 +124,20 @@ void GraphAxisRuler::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
     const int lineHeight = QFontMetrics(font()).height();
+    int lastRight = -1;
     for (const Tick& t : Ticks()) {
         if (orientation_ == Qt::Vertical) {
             const int top = std::clamp(t.pos - lineHeight / 2, 0, std::max(0, height() - lineHeight));
             p.drawText(QRect(0, top, width() - 4, lineHeight), Qt::AlignRight | Qt::AlignVCenter, t.text);
         } else {
             const int w = 80;
-            const int left = std::clamp(t.pos - w / 2, 0, std::max(0, width() - w));
-            const Qt::Alignment across = t.pos - w / 2 < 0 ? Qt::AlignLeft : Qt::AlignHCenter;
-            p.drawText(QRect(left, 1, w, height() - 1), across | Qt::AlignTop, t.text);
+            const QFontMetrics fm(font());
+            const int textWidth = fm.boundingRect(QRect(0, 0, w, height()), Qt::AlignLeft, t.text).width();
+            // Centred under its line, but kept inside and clear of the label before.
+            const int left = std::clamp(t.pos - textWidth / 2, 0, std::max(0, width() - textWidth));
+            if (left <= lastRight) continue;
+            p.drawText(QRect(left, 1, textWidth + 1, height() - 1), Qt::AlignHCenter | Qt::AlignTop, t.text);
+            lastRight = left + textWidth + 4;
         }
     }
 }

@@ -112,8 +112,8 @@ void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
         DrawTraces();  // switched on again: the whole channel was filled with this value
     else if (drawing_)
         restartDrawing_ = true;  // a full redraw is paused in a yield: it starts over with this reading
-    else if (pendingRecords_.empty() || pendingRecords_.back() != tape_->ThisRecord())
-        pendingRecords_.push_back(tape_->ThisRecord());
+    else
+        markWritten(tape_->ThisRecord());
 
     // Only records after the first have a strip; it walks every channel in
     // use, which leaves the cursor channel on the last one.
@@ -163,10 +163,24 @@ void ZrGraphPainter::redrawColumns(TraceRaster& raster, int x0, int x1)
     raster.setClipColumns(0, 0x7FFFFFFF);
 }
 
+// Readings fill the tape record by record, so what waits for the next frame
+// is one run of records (two after the tape wraps).
+void ZrGraphPainter::markWritten(std::uint32_t record)
+{
+    if (!pendingRecords_.empty()) {
+        auto& [first, last] = pendingRecords_.back();
+        if (record >= first && record <= last + 1) {
+            last = std::max(last, record);
+            return;
+        }
+    }
+    pendingRecords_.push_back({record, record});
+}
+
 QRect ZrGraphPainter::DrawLiveStrips()
 {
     if (pendingRecords_.empty() || !tape_) return {};
-    if (drawing_ || TraceBitmap.size() != size() || TraceMask.size() != size() || pendingRecords_.size() > 256) {
+    if (drawing_ || TraceBitmap.size() != size() || TraceMask.size() != size() || pendingRecords_.size() > 64) {
         if (!drawing_) DrawTraces();
         pendingRecords_.clear();
         return rect();
@@ -174,9 +188,9 @@ QRect ZrGraphPainter::DrawLiveStrips()
     scale();  // brings the scale up to the current size
     // A written record changes the segments on either side of it.
     std::vector<std::pair<int, int>> columns;
-    for (const std::uint32_t record : pendingRecords_) {
-        const int r = int(record);
-        columns.push_back({segmentColumns(r > 0 ? r - 1 : r).first, segmentColumns(r).second});
+    for (const auto& [first, last] : pendingRecords_) {
+        const int r = int(first);
+        columns.push_back({segmentColumns(r > 0 ? r - 1 : r).first, segmentColumns(int(last)).second});
     }
     pendingRecords_.clear();
     std::sort(columns.begin(), columns.end());

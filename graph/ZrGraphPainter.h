@@ -203,6 +203,7 @@ private:
     // The columns that segment r (record r joined to r + 1) sets, pen included.
     std::pair<int, int> segmentColumns(int r) const;
     void redrawColumns(TraceRaster& raster, int x0, int x1);
+    void markWritten(std::uint32_t record);
     bool isFirstData(std::uint32_t channel) const;
     void showFrame();
     bool drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
@@ -227,7 +228,8 @@ private:
     QString progressText_;
     TapeStatistics stats_;
 
-    std::vector<std::uint32_t> pendingRecords_;  // written, strip not drawn yet
+    // Runs of records written since their strips were last drawn.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pendingRecords_;
     FramePacer frame_;
 
     bool drawing_ = false;       // a trace pass is under way (it may yield)

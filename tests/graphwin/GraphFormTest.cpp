@@ -42,15 +42,8 @@ protected:
     void SetUp() override
     {
         saved_ = GraphHost();
-        GraphHost() = {&dialogs,
-                       &limits,
-                       &clock,
-                       [this] { return timerOn; },
-                       [this](bool on) {
-                           timerOn = on;
-                           timerChanges.push_back(on);
-                       },
-                       [this] { return vref; },
+        auto setTimer = [this](bool on) { timerOn = on, timerChanges.push_back(on); };
+        GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; }, setTimer, [this] { return vref; },
                        [this] { return intervalMs; }};
         UseUploadGraph = false;
         SaveHeaderLine = SaveLineNumbers = false;
@@ -294,20 +287,17 @@ TEST_F(GraphFormTest, CloseAsksOnlyForUnsavedDataAndHonoursTheAnswer)
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(dialogs.messages.empty());
 
+    // Cancel, and Yes with the file dialog cancelled: still open, still unsaved.
     form.show();
     form.DataUnsaved = true;
-    dialogs.messageAnswers = {MsgAnswer::Cancel};
+    dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::Yes};
     EXPECT_FALSE(form.close());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "Do you want to save this Graph?");
-    EXPECT_EQ(dialogs.messages[0].caption, "Upload");
-    EXPECT_EQ(timerChanges, (std::vector<bool>{false, true}));
-
-    // Yes, then the file dialog cancelled: still open, still unsaved.
-    dialogs.messageAnswers = {MsgAnswer::Yes};
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.DataUnsaved);
-    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, "Do you want to save this Graph?");
+    EXPECT_EQ(dialogs.messages[0].caption, "Upload");
+    EXPECT_EQ(timerChanges, (std::vector<bool>{false, true, false, true}));
 
     // Yes and a file: saved, then closed.
     dialogs.messageAnswers = {MsgAnswer::Yes};

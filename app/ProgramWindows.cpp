@@ -24,6 +24,8 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::from
     TMainForm* window = main.get();
     host.readingTimerEnabled = [window] { return window->Timer1().Enabled(); };
     host.setReadingTimerEnabled = [window](bool on) { window->Timer1().SetEnabled(on); };
+    host.vref = [window] { return window->control().Vref; };
+    host.readingIntervalMs = [window] { return window->Timer1().Interval(); };
 
     graph = std::make_unique<TGraphForm>();
     graph->setWindowTitle(GraphCaption);
@@ -55,6 +57,8 @@ ProgramWindows::~ProgramWindows() {
     GraphWindowHost& host = GraphHost();
     host.readingTimerEnabled = nullptr;
     host.setReadingTimerEnabled = nullptr;
+    host.vref = nullptr;
+    host.readingIntervalMs = nullptr;
     host.limits = nullptr;
     main.reset();
     TSerialForm::setWarningDialogs(nullptr);

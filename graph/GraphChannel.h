@@ -16,7 +16,7 @@ inline constexpr std::array<TColor, 10> DefaultPlotColors{
     0x008080,  // olive
     0x0000FF,  // red
     0x007FFF,  // orange
-    0x00FFFF,  // yellow
+    0x00B8E0,  // dark yellow: plain yellow cannot be read on the light plot
     0x008000,  // green
     0xFF0000,  // blue
     0x800080,  // purple

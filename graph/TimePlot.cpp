@@ -2,6 +2,7 @@
 // drawn in full on a redraw and one strip at a time for live readings.
 #include <QCoreApplication>
 #include <QPainter>
+#include <utility>
 #include <algorithm>
 
 #include "graph/TraceRaster.h"
@@ -76,12 +77,31 @@ void ZrGraphPainter::paintTimeDomainLines(QPainter& p, const QRect& area)
     }
 }
 
+// A channel that has never held a value still has the colour the tape gives
+// every new channel; its first value gives it the channel's standard colour.
+bool ZrGraphPainter::isFirstData(std::uint32_t channel) const
+{
+    const auto& channels = tape_->Channels;
+    const int c = int(channel);
+    if (channels.Count() == 0 || c < channels.Low() || c > channels.High()) return true;
+    const GraphChannel& ch = std::as_const(channels)[c];
+    return !ch.Enabled && ch.Data.Count() == 0 && ch.PlotColor == clRed;
+}
+
 void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
 {
     if (!tape_) throw Exception("ZrGraphPainter::DataPointCh FZorTape is NULL!");
+    const bool first = isFirstData(channel);
+    const auto write =
+        stats_.Before(tape_->Channels, int(channel), tape_->ThisRecord(), tape_->NumRecords(), tape_->Wrap);
+    const bool wasEnabled = !first && std::as_const(tape_->Channels)[int(channel)].Enabled;
     tape_->DataPointCh(channel, code);
+    stats_.After(tape_->Channels, write, tape_->ThisRecord());
+    GraphChannel& ch = tape_->Channels[int(channel)];
+    if (first) ch.PlotColor = DefaultPlotColors[std::size_t(channel % DefaultPlotColors.size())];
+
     if (viewMode_ == 1) {
-        update();
+        frame_.Request();
         return;
     }
     if (viewMode_ == 2) return;
@@ -89,33 +109,160 @@ void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
     if (scale_.AutoScale &&
         (scale_.RescaleThresholdYBottom >= OverallMin || scale_.RescaleThresholdYTop <= OverallMax))
         DoAutoScale();
-    if (tape_->ThisRecord() == 0) return;
+    else if (!wasEnabled && ch.Data.Count() > 1)
+        DrawTraces();  // switched on again: the whole channel was filled with this value
+    else if (drawing_)
+        restartDrawing_ = true;  // a full redraw is paused in a yield: it starts over with this reading
+    else
+        markWritten(tape_->ThisRecord());
 
-    const int r = int(tape_->ThisRecord() - 1);
-    const PainterScale& s = scale();
-    const int x1 = s.XOf(r);
-    const int x2 = truncToInt(x1 + s.XPixelsPerUnit() + 1.0);
-    const int h = height();
-    // The pen reaches a little past the strip's edges.
-    const int pen = int(penWidth_);
-    update(QRect(x1 - pen, 0, x2 - x1 + 2 * pen + 1, h));
+    // Only records after the first have a strip; it walks every channel in
+    // use, which leaves the cursor channel on the last one.
+    if (tape_->ThisRecord() != 0 && tape_->Channels.Count() > 0)
+        tape_->SetThisChannel(std::uint32_t(tape_->Channels.High()));
+    // A loop that feeds many readings keeps the window alive, once a frame.
+    if (frame_.Request()) QCoreApplication::processEvents();
+}
 
-    if (drawing_) {
-        // A full redraw is paused in a yield: let it start over with this reading.
-        restartDrawing_ = true;
-    } else if (TraceBitmap.size() == size() && TraceMask.size() == size()) {
-        TraceRaster raster(TraceBitmap, TraceMask);
-        raster.clear(QRect(x1, 0, x2 - x1, h));
-        raster.setPenWidth(int(penWidth_));
-        auto& channels = tape_->Channels;
-        for (int i = channels.Low(); channels.Count() > 0 && i <= channels.High(); ++i) {
-            const GraphChannel& ch = channels[i];
-            if (!ch.Enabled || ch.Data.Count() < 2 || !ch.PointInRecord) continue;
-            raster.setColor(toQColor(ch.PlotColor).rgb());
-            drawSegment(raster, ch, r, x2);
+std::pair<int, int> ZrGraphPainter::segmentColumns(int r) const
+{
+    const int x1 = scale_.XOf(r);
+    const int x2 = std::max(x1 + 1, truncToInt(x1 + scale_.XPixelsPerUnit()));
+    const int pen = int(penWidth_ < 1 ? 1 : penWidth_);
+    return {x1 - (pen - 1) / 2, x2 + pen / 2};
+}
+
+// Clears columns x0..x1 and draws there every segment that the full redraw
+// would draw across them, in the same order: the strip then matches a redraw
+// at any zoom, even when many records share a column.
+void ZrGraphPainter::redrawColumns(TraceRaster& raster, int x0, int x1)
+{
+    raster.setClipColumns(0, 0x7FFFFFFF);
+    raster.clear(QRect(x0, 0, x1 - x0 + 1, height()));
+    raster.setClipColumns(x0, x1);
+    const double ppu = scale_.XPixelsPerUnit();
+    const int pen = int(penWidth_ < 1 ? 1 : penWidth_);
+    const int beyondRight = width() + int(penWidth_);
+    // No segment that starts before this record reaches column x0.
+    const double earliest = scale_.XLeft() + (x0 - ppu - pen - 3) / ppu;
+    auto& channels = tape_->Channels;
+    for (int i = channels.Low(); channels.Count() > 0 && i <= channels.High(); ++i) {
+        const GraphChannel& ch = std::as_const(channels)[i];
+        if (!ch.Enabled || ch.Data.Count() < 2) continue;
+        raster.setColor(toQColor(ch.PlotColor).rgb());
+        int r = ch.Data.Low();
+        if (earliest > r) r = int(std::min<double>(earliest, ch.Data.High()));
+        for (; r < ch.Data.High(); ++r) {
+            const auto [left, right] = segmentColumns(r);
+            if (left > x1) break;
+            const int sx1 = scale_.XOf(r);
+            if (sx1 > beyondRight) break;
+            const int sx2 = truncToInt(sx1 + ppu);
+            if (right >= x0 && sx1 >= 0 && sx2 >= 0) drawSegment(raster, ch, r, sx2);
         }
     }
-    // The strip walks every channel in use; the cursor channel ends on the last.
-    if (tape_->Channels.Count() > 0) tape_->SetThisChannel(std::uint32_t(tape_->Channels.High()));
-    QCoreApplication::processEvents();
+    raster.setClipColumns(0, 0x7FFFFFFF);
+}
+
+// Readings fill the tape record by record, so what waits for the next frame
+// is one run of records (two after the tape wraps).
+void ZrGraphPainter::markWritten(std::uint32_t record)
+{
+    if (!pendingRecords_.empty()) {
+        auto& [first, last] = pendingRecords_.back();
+        if (record >= first && record <= last + 1) {
+            last = std::max(last, record);
+            return;
+        }
+    }
+    pendingRecords_.push_back({record, record});
+}
+
+QRect ZrGraphPainter::DrawLiveStrips()
+{
+    if (pendingRecords_.empty() || !tape_) return {};
+    if (drawing_ || TraceBitmap.size() != size() || TraceMask.size() != size() || pendingRecords_.size() > 64) {
+        if (!drawing_) DrawTraces();
+        pendingRecords_.clear();
+        return rect();
+    }
+    scale();  // brings the scale up to the current size
+    // A written record changes the segments on either side of it.
+    std::vector<std::pair<int, int>> columns;
+    for (const auto& [first, last] : pendingRecords_) {
+        const int r = int(first);
+        columns.push_back({segmentColumns(r > 0 ? r - 1 : r).first, segmentColumns(int(last)).second});
+    }
+    pendingRecords_.clear();
+    std::sort(columns.begin(), columns.end());
+    TraceRaster raster(TraceBitmap, TraceMask);
+    raster.setPenWidth(int(penWidth_));
+    QRect area;
+    for (std::size_t k = 0; k < columns.size();) {
+        auto [x0, x1] = columns[k];
+        for (++k; k < columns.size() && columns[k].first <= x1 + 1; ++k) x1 = std::max(x1, columns[k].second);
+        x0 = std::max(x0, 0);
+        x1 = std::min(x1, width() - 1);
+        if (x0 > x1) continue;
+        redrawColumns(raster, x0, x1);
+        area |= QRect(x0, 0, x1 - x0 + 1, height());
+    }
+    return area;
+}
+
+void ZrGraphPainter::showFrame()
+{
+    if (viewMode_ == 1) {
+        update();
+        return;
+    }
+    const QRect area = DrawLiveStrips();
+    if (!area.isEmpty()) update(area);
+}
+
+// Printing draws with the same mapping as the screen but without rounding to
+// screen pixels, so that a printer's dots make fine lines.
+void ZrGraphPainter::Print(QPainter& p, const QRectF& target)
+{
+    if (width() <= 0 || height() <= 0) return;
+    p.save();
+    p.translate(target.topLeft());
+    p.scale(target.width() / width(), target.height() / height());
+    const QRectF plot(0, 0, width(), height());
+    if (viewMode_ != 0 || !tape_) {
+        p.drawImage(plot, grab().toImage());
+        p.restore();
+        return;
+    }
+    const PainterScale& s = scale();
+    p.setClipRect(plot);
+    p.fillRect(plot, toQColor(backColor_));
+    p.setPen(QPen(toQColor(foreColor_), 0.5));
+    for (int y = height(); y >= 0; y -= s.GridSize()) p.drawLine(QLineF(0, y, width(), y));
+    for (int x = 0; x < width(); x += s.GridSize()) p.drawLine(QLineF(x, 0, x, height()));
+    const double xpp = s.XPixelsPerUnit(), ypp = s.YPixelsPerUnit();
+    auto xOf = [&](double record) { return (record - s.XLeft()) * xpp; };
+    auto yOf = [&](double value) { return height() - (value - s.YBottom()) * ypp; };
+    p.setPen(QPen(toQColor(foreColor_), double(penWidth_)));
+    p.drawLine(QLineF(xOf(0), 0, xOf(0), height()));
+    p.drawLine(QLineF(0, yOf(0), width(), yOf(0)));
+    if (ShowMinMax) {
+        p.setPen(QPen(toQColor(minMaxColor_), 0.5, Qt::DotLine));
+        for (double v : {OverallMin, OverallMax}) p.drawLine(QLineF(0, yOf(v), width(), yOf(v)));
+    }
+    auto& channels = tape_->Channels;
+    for (int i = channels.Low(); channels.Count() > 0 && i <= channels.High(); ++i) {
+        const GraphChannel& ch = std::as_const(channels)[i];
+        if (!ch.Enabled || ch.Data.Count() < 2) continue;
+        const double divisor = subLsbs_ == 0 ? 1.0 : subLsbDivisor_;
+        QPolygonF line;
+        for (int r = ch.Data.Low(); r <= ch.Data.High(); ++r)
+            line << QPointF(xOf(r), yOf((ch.Data.IsAllocated(r) ? ch.Data[r] : 0) / divisor));
+        p.setPen(QPen(toQColor(ch.PlotColor), 0.6 * double(penWidth_), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(line);
+    }
+    p.setClipping(false);
+    p.setPen(QPen(toQColor(foreColor_), 0.5));
+    p.drawRect(plot);
+    p.restore();
 }

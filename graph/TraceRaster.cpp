@@ -20,7 +20,8 @@ void TraceRaster::attach()
 
 void TraceRaster::plot(int x, int y)
 {
-    const int x0 = std::max(x - (pen_ - 1) / 2, 0), x1 = std::min(x + pen_ / 2, width_ - 1);
+    const int x0 = std::max({x - (pen_ - 1) / 2, 0, clipX0_});
+    const int x1 = std::min({x + pen_ / 2, width_ - 1, clipX1_});
     const int y0 = std::max(y - (pen_ - 1) / 2, 0), y1 = std::min(y + pen_ / 2, height_ - 1);
     for (int yy = y0; yy <= y1; ++yy) {
         std::uint32_t* t = trace_ + std::ptrdiff_t(yy) * stride_;

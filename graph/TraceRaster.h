@@ -18,6 +18,13 @@ public:
     void setColor(QRgb rgb) { color_ = 0xFF000000u | rgb; }
     // A pen of n pixels draws an n x n square at every point of the line.
     void setPenWidth(int n) { pen_ = n < 1 ? 1 : n; }
+    // Lines keep their course but only pixels in columns x0..x1 are set: a
+    // strip redrawn this way matches the same lines drawn across the image.
+    void setClipColumns(int x0, int x1)
+    {
+        clipX0_ = x0;
+        clipX1_ = x1;
+    }
 
     void line(int x1, int y1, int x2, int y2);
     // Fills the rectangle in the current colour (trace) and black (mask).
@@ -38,4 +45,6 @@ private:
     int height_;
     std::uint32_t color_ = 0xFF000000u;
     int pen_ = 1;
+    int clipX0_ = 0;
+    int clipX1_ = 0x7FFFFFFF;
 };

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <algorithm>
 
 #include "graph/SpectrumView.h"
@@ -61,14 +62,59 @@ QColor toQColor(TColor c)
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
+FramePacer::FramePacer(QWidget& widget, Clock& clock, std::function<void()> show)
+    : widget_(widget), clock_(clock), show_(std::move(show)), last_(clock.ticks() - 1000)
+{
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        const std::uint32_t since = clock_.ticks() - last_;
+        if (since >= frameMs())
+            Flush();
+        else
+            timer_.start(int(frameMs() - since));
+    });
+}
+
+std::uint32_t FramePacer::frameMs() const
+{
+    const QScreen* s = widget_.screen();
+    const double rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+    return std::max<std::uint32_t>(1, std::uint32_t(1000.0 / rate));
+}
+
+bool FramePacer::Request()
+{
+    pending_ = true;
+    const std::uint32_t since = clock_.ticks() - last_;
+    if (since >= frameMs()) {
+        Flush();
+        return true;
+    }
+    if (!timer_.isActive()) timer_.start(int(frameMs() - since));
+    return false;
+}
+
+void FramePacer::Flush()
+{
+    timer_.stop();
+    if (!pending_) return;
+    pending_ = false;
+    last_ = clock_.ticks();
+    show_();
+}
+
 ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b)
     : ZrGraphPainter(parent, a, b, realClock())
 {
 }
 
 ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& clock)
-    : QWidget(parent), clock_(clock), ownTape_(std::make_unique<TZorTape>(a, b)), tape_(ownTape_.get()),
-      spectrum_(std::make_unique<SpectrumView>())
+    : QWidget(parent),
+      clock_(clock),
+      ownTape_(std::make_unique<TZorTape>(a, b)),
+      tape_(ownTape_.get()),
+      spectrum_(std::make_unique<SpectrumView>()),
+      frame_(*this, clock, [this] { showFrame(); })
 {
     AppTerminating();  // starts watching for the quit request
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -89,6 +135,7 @@ PainterScale& ZrGraphPainter::scale() const
 
 void ZrGraphPainter::apply(unsigned effects)
 {
+    if (effects != ScaleNone) emit scaleChanged();
     if (effects & ScaleAutoScale) DoAutoScale();
     if (effects & ScaleBackground) BuildBackground();
     if (effects & ScaleRedraw)
@@ -135,6 +182,7 @@ void ZrGraphPainter::SetDisplayZorTape(TZorTape* tape)
 {
     if (tape == tape_) return;
     tape_ = tape;
+    stats_.Invalidate();
     redrawTraces();
 }
 
@@ -168,6 +216,7 @@ void ZrGraphPainter::SetNumRecords(std::uint32_t n)
 {
     if (!tape_) throw PlainTextError("ZrGraphPainter::SetNumRecords no ZorTape");
     tape_->SetNumRecords(n);
+    stats_.Invalidate();
 }
 
 std::uint32_t ZrGraphPainter::ThisChannel() const
@@ -219,6 +268,7 @@ void ZrGraphPainter::ClearData()
 {
     if (!tape_) return;
     tape_->ResetCursor();
+    stats_.Invalidate();
     auto& channels = tape_->Channels;
     if (channels.Count() > 0) {
         for (int i = channels.Low(); i <= channels.High(); ++i) {
@@ -234,12 +284,17 @@ void ZrGraphPainter::ClearData()
 
 void ZrGraphPainter::ComputeOverallMinMax()
 {
-    if (tape_) OverallStatistics::ComputeOverallMinMax(tape_->Channels);
+    if (tape_) stats_.OverallMinMax(*this, tape_->Channels);
 }
 
 void ZrGraphPainter::ComputeOverallStats()
 {
-    if (tape_) OverallStatistics::ComputeOverallStats(tape_->Channels);
+    if (tape_) stats_.OverallStats(*this, tape_->Channels);
+}
+
+void ZrGraphPainter::ComputeChannelMinMax(std::uint32_t channel)
+{
+    if (tape_) stats_.ChannelMinMax(tape_->Channels[int(channel)], int(channel));
 }
 
 // --- scales
@@ -259,6 +314,7 @@ void ZrGraphPainter::DoAutoScale()
     if (viewMode_ == SpectrumViewMode) return HomeSpectrum();
     ComputeOverallMinMax();
     scale().DoAutoScale(OverallMin, OverallMax, tape_->RecordsUsed());
+    emit scaleChanged();
     Redraw();
 }
 
@@ -353,6 +409,7 @@ bool ZrGraphPainter::drawTracePass()
     if (TraceMask.size() != size()) TraceMask = QImage(size(), QImage::Format_RGB32);
     TraceBitmap.fill(Qt::black);
     TraceMask.fill(Qt::white);
+    pendingRecords_.clear();
     if (!tape_ || width() <= 0 || height() <= 0) return true;
 
     TraceRaster raster(TraceBitmap, TraceMask);
@@ -393,6 +450,7 @@ void ZrGraphPainter::Compose(QPainter& p, const QRect& area)
         if (scale_.AutoScale) DoAutoScale();
         DrawTraces();
     }
+    DrawLiveStrips();
     const PainterScale& s = scale();
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(area, BackgroundBitmap, area);

@@ -6,6 +6,7 @@
 // under the traces and white elsewhere.
 #include <QImage>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -37,6 +38,29 @@ struct TableLayout {
 };
 
 QColor toQColor(TColor c);
+
+// Shows something at most once a frame of the widget's screen, however often
+// it is asked: at once when a frame has passed since it last showed, else
+// when the next frame is due. Time is the clock's, so that tests decide when
+// a frame has passed; the timer only wakes the program up.
+class FramePacer : public QObject {
+public:
+    FramePacer(QWidget& widget, Clock& clock, std::function<void()> show);
+    // True when it showed at once.
+    bool Request();
+    // Shows what is pending now.
+    void Flush();
+
+private:
+    std::uint32_t frameMs() const;
+
+    QWidget& widget_;
+    Clock& clock_;
+    std::function<void()> show_;
+    bool pending_ = false;
+    std::uint32_t last_;
+    QTimer timer_;
+};
 
 class ZrGraphPainter : public QWidget, public OverallStatistics {
     Q_OBJECT
@@ -84,11 +108,17 @@ public:
     void SetThisPlotColor(TColor c);
     void ResetPlotColors();
     void ClearData();
-    // Stores a reading and draws its segment (time domain) or repaints (table).
+    // Stores a reading. A channel's first value gives it its standard colour.
+    // The screen follows at most once a frame: the strips of the records
+    // written since are drawn then (time domain), or the table repaints.
     void DataPointCh(std::uint32_t channel, std::int32_t code);
+    // Draws the strips of readings not yet drawn; returns the area they cover.
+    QRect DrawLiveStrips();
 
+    // Kept up to date reading by reading: cost independent of the tape length.
     void ComputeOverallMinMax();
     void ComputeOverallStats();
+    void ComputeChannelMinMax(std::uint32_t channel);
 
     // --- scales
     int GridSize() const { return scale().GridSize(); }
@@ -154,6 +184,9 @@ public:
     void DrawTraces();
     // The plot or histogram as the paint handler lays it out, within area.
     void Compose(QPainter& p, const QRect& area);
+    // The view drawn into target at the device's own resolution: the time
+    // domain as lines, the other views as their screen picture.
+    void Print(QPainter& p, const QRectF& target);
 
 signals:
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
@@ -161,6 +194,8 @@ signals:
     void clicked();
     // Each progress text the histogram build shows.
     void progress(const QString& text);
+    // A scale or the grid changed, by a command or an automatic rescale.
+    void scaleChanged();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -179,6 +214,12 @@ private:
     bool yieldIfDue(std::uint32_t& since, TraceRaster& raster);
     int yOf(std::int32_t code) const;
     void drawSegment(TraceRaster& raster, const GraphChannel& ch, int r, int x2) const;
+    // The columns that segment r (record r joined to r + 1) sets, pen included.
+    std::pair<int, int> segmentColumns(int r) const;
+    void redrawColumns(TraceRaster& raster, int x0, int x1);
+    void markWritten(std::uint32_t record);
+    bool isFirstData(std::uint32_t channel) const;
+    void showFrame();
     bool drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
     bool drawChannelBars(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since);
     void paintTimeDomainLines(QPainter& p, const QRect& area);
@@ -211,6 +252,11 @@ private:
     std::uint32_t spectrumRefreshedAt_ = 0;
     QPoint mouseAt_{-1, -1};
     bool spectrumBackground_ = false;  // the background holds the spectrum's labelled grid
+    TapeStatistics stats_;
+
+    // Runs of records written since their strips were last drawn.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pendingRecords_;
+    FramePacer frame_;
 
     unsigned viewCommands_ = 0;  // view commands given so far; a histogram build yields to a newer one
     bool drawing_ = false;       // a trace pass is under way (it may yield)

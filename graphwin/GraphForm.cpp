@@ -1,6 +1,9 @@
 #include "graphwin/GraphForm.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QPainter>
+#include <QPrinter>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
+#include <utility>
 
 #include "graph/Statistics.h"
 #include "graph/ZrGraphPainter.h"
@@ -28,7 +32,7 @@ GraphWindowHost& GraphHost()
     // A window made before the program fills these in still works on its own.
     static QtDialogs dialogs;
     static CodeLimits limits;
-    static GraphWindowHost host{&dialogs, &limits, &realClock(), {}, {}};
+    static GraphWindowHost host{&dialogs, &limits, &realClock(), {}, {}, {}, {}};
     return host;
 }
 
@@ -112,9 +116,15 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
 
     connect(painter_, &ZrGraphPainter::mouseUp, this, &TGraphForm::PaintBox1MouseUp);
     painter_->installEventFilter(this);  // the panel's layout has resized it by then
+    readoutPacer_ = std::make_unique<FramePacer>(*this, *GraphHost().clock, [this] {
+        showText(EditMinCode, view::CodeText(pointMin_));
+        showText(EditMaxCode, view::CodeText(pointMax_));
+        btnMeanCodeClick();
+    });
 
     view::Home(*painter_, homeLimits(), painter_->NumRecords());
     builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
+    if (GraphHost().vref) axisVref_ = GraphHost().vref();
     DataUnsaved = false;
     ToolButtonHeaderLine->setChecked(SaveHeaderLine);
     ToolButtonLineNumbers->setChecked(SaveLineNumbers);
@@ -406,14 +416,24 @@ void TGraphForm::MenuOptionsShowMinMaxClick()
 
 void TGraphForm::MenuOptionsResetMinMaxClick() { painter_->ComputeOverallMinMax(); }
 
+// The grid's size is part of every scale label.
 void TGraphForm::MenuOptionsLargerGridSquaresClick()
 {
     painter_->SetGridSize(view::LargerGridSize(painter_->GridSize()));
+    ScaleChange();
 }
 
 void TGraphForm::MenuOptionsSmallerGridSquaresClick()
 {
     painter_->SetGridSize(view::SmallerGridSize(painter_->GridSize()));
+    ScaleChange();
+}
+
+double TGraphForm::AxisVref() const
+{
+    const GraphWindowHost& host = GraphHost();
+    if (loadedTape_) return 0;
+    return this == GraphForm && host.vref ? host.vref() : axisVref_;
 }
 
 void TGraphForm::menuSubLsbsClick()
@@ -459,6 +479,8 @@ void TGraphForm::ScaleChange()
     LabelTopRight->clear();
     LabelBottomLeft->setText(qs(view::BottomLeftText(painter_->YBottom(), painter_->XLeft())));
     LabelBottomRight->setText(qs(view::BottomRightText(painter_->XScale(), painter_->XRight())));
+    RulerY->update();
+    RulerX->update();
     btnMinCodeClick();
     btnMeanCodeClick();
 }
@@ -477,6 +499,31 @@ void TGraphForm::btnMeanCodeClick()
     showText(EditStdDevCode, view::StatText(painter_->OverallStdDev));
 }
 
+// --- printing
+
+void TGraphForm::PrintTo(QPrinter& printer)
+{
+    const QSize plot = painter_->size();
+    printer.setPageOrientation(plot.width() > plot.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPainter p(&printer);
+    const QRect page = p.viewport();
+    QFont font = p.font();
+    font.setPointSizeF(9);
+    p.setFont(font);
+    const QString date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    const QString scales = QStringLiteral("%1, %2, %3")
+                               .arg(qs(view::TopLeftText(painter_->YTop(), painter_->YScale())),
+                                    qs(view::BottomLeftText(painter_->YBottom(), painter_->XLeft())),
+                                    qs(view::BottomRightText(painter_->XScale(), painter_->XRight())));
+    const QString caption = windowTitle() + QStringLiteral("    ") + date + QLatin1Char('\n') + scales;
+    const QRect captionArea(page.left(), page.top(), page.width(), 3 * QFontMetrics(font, &printer).height());
+    p.drawText(captionArea, Qt::AlignLeft | Qt::AlignTop, caption);
+    const QRect area = page.adjusted(0, captionArea.height(), 0, 0);
+    if (plot.isEmpty() || area.isEmpty()) return;
+    const QSizeF fitted = QSizeF(plot).scaled(QSizeF(area.size()), Qt::KeepAspectRatio);
+    painter_->Print(p, QRectF(QPointF(area.topLeft()), fitted));
+}
+
 // --- the data feed
 
 void Graph_Data_Point(int channel, std::int32_t code)
@@ -492,11 +539,16 @@ void Graph_Data_Point(int channel, std::int32_t code)
     }
     TZorTape* tape = painter.DisplayZorTape();
     if (!tape) return;
-    GraphChannel& ch = tape->Channels[channel];
-    ComputeMinMax(ch);
+    painter.ComputeChannelMinMax(std::uint32_t(channel));
+    const GraphChannel& ch = std::as_const(tape->Channels)[channel];
     if (painter.OverallMin > ch.Min) painter.OverallMin = ch.Min;
     if (painter.OverallMax < ch.Max) painter.OverallMax = ch.Max;
-    showText(target->EditMinCode, view::CodeText(painter.OverallMin));
-    showText(target->EditMaxCode, view::CodeText(painter.OverallMax));
-    target->btnMeanCodeClick();
+    target->ShowPointReadouts(painter.OverallMin, painter.OverallMax);
+}
+
+void TGraphForm::ShowPointReadouts(double overallMin, double overallMax)
+{
+    pointMin_ = overallMin;
+    pointMax_ = overallMax;
+    readoutPacer_->Request();
 }

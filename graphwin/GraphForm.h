@@ -8,12 +8,17 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
+
+#include <QString>
+#include <QWidget>
 
 #include "analysis/SpectrumAnalysis.h"
 #include "graphwin/MeasurementFormat.h"
 
 class Clock;
 class Dialogs;
+class FramePacer;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -40,8 +45,35 @@ struct GraphWindowHost {
     // loading stop it while they run and restore it afterwards.
     std::function<bool()> readingTimerEnabled;
     std::function<void(bool)> setReadingTimerEnabled;
+    // The reference voltage in use and the reading interval, for the axis
+    // labels; unset, the axes show codes and records only.
+    std::function<double()> vref;
+    std::function<int()> readingIntervalMs;
 };
 GraphWindowHost& GraphHost();
+
+// Labels beside the plot's grid lines: codes and volts beside the horizontal
+// ones (vertical ruler), records and time under the vertical ones.
+class GraphAxisRuler : public QWidget {
+public:
+    struct Tick {
+        int pos;  // pixel of the plot
+        QString text;
+    };
+    // Volts per code and seconds per record: 0 where not known.
+    GraphAxisRuler(Qt::Orientation orientation, const ZrGraphPainter& plot, std::function<double()> voltsPerCode,
+                   std::function<double()> secondsPerRecord, QWidget* parent);
+    std::vector<Tick> Ticks() const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    Qt::Orientation orientation_;
+    const ZrGraphPainter& plot_;
+    std::function<double()> voltsPerCode_;
+    std::function<double()> secondsPerRecord_;
+};
 
 class TGraphForm : public QMainWindow {
     Q_OBJECT
@@ -114,6 +146,11 @@ public:
     QLabel* LabelBottomRight;
     QWidget* Panel1;
     QScrollBar* ScrollBar1;
+    GraphAxisRuler* RulerY;
+    GraphAxisRuler* RulerX;
+    // Volts on the code axis: the real-time graph follows the Vref in use,
+    // other windows keep the one of their making; a loaded file has none.
+    double AxisVref() const;
 
     // --- menus
     QMenu* menuFile;
@@ -182,6 +219,10 @@ public:
     void ReportAutomaticRescales();
     void btnMinCodeClick();  // min/max refresh
     void btnMeanCodeClick();  // mean refresh
+    // The read-outs after a reading: the overall range as widened by it, and
+    // the mean refresh. Shown at most once a frame, so that fast readings do
+    // not spend their time laying out texts nobody can read.
+    void ShowPointReadouts(double overallMin, double overallMax);
 
     // Asks for a file and writes the tape to it; false when cancelled or failed.
     bool SaveMeasurements();
@@ -191,7 +232,9 @@ public:
     // nullptr when the file could not be read.
     TGraphForm* LoadMeasurements(const std::string& path);
 
-    // The window's image, scaled to the printer's page.
+    // The plot drawn at the printer's resolution, filling the page (turned to
+    // landscape when the plot is wider than high), under a caption with the
+    // window's title, the date and the scales.
     void PrintTo(QPrinter& printer);
 
     // --- spectrum (GraphFormSpectrum.cpp)
@@ -234,6 +277,10 @@ private:
     std::optional<CodeLimits> fileLimits_;   // the code limits a loaded file names
     // The limits the home scale spans and a save writes.
     CodeLimits homeLimits() const { return fileLimits_.value_or(*GraphHost().limits); }
+    std::unique_ptr<FramePacer> readoutPacer_;
+    double pointMin_ = 0;
+    double pointMax_ = 0;
+    double axisVref_ = 0;
     int subLsbs_ = 0;
 };
 

@@ -159,14 +159,3 @@ void TGraphForm::menuFilePrintClick()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
 }
-
-void TGraphForm::PrintTo(QPrinter& printer)
-{
-    const QPixmap image = grab();
-    QPainter p(&printer);
-    const QRect page = p.viewport();
-    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
-    p.setViewport(page.x(), page.y(), size.width(), size.height());
-    p.setWindow(image.rect());
-    p.drawPixmap(0, 0, image);
-}

@@ -1,10 +1,12 @@
 // The graph window's controls: tool bars, read-outs, labels, plot and menus.
 #include <QActionGroup>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolBar>
@@ -61,7 +63,84 @@ QWidget* labelStrip(QWidget* parent, QLabel*& left, QLabel*& right)
     return strip;
 }
 
+// A label every so many grid lines, so that labels never crowd each other.
+int linesPerLabel(int gridSize, int labelExtent)
+{
+    return gridSize >= labelExtent ? 1 : (labelExtent + gridSize - 1) / gridSize;
+}
+
+QString number(double v) { return QString::number(v, 'g', 4); }  // the same in every locale
+
 }  // namespace
+
+GraphAxisRuler::GraphAxisRuler(Qt::Orientation orientation, const ZrGraphPainter& plot,
+                               std::function<double()> voltsPerCode, std::function<double()> secondsPerRecord,
+                               QWidget* parent)
+    : QWidget(parent),
+      orientation_(orientation),
+      plot_(plot),
+      voltsPerCode_(std::move(voltsPerCode)),
+      secondsPerRecord_(std::move(secondsPerRecord))
+{
+    const QFontMetrics fm(font());
+    if (orientation_ == Qt::Vertical)
+        setFixedWidth(fm.horizontalAdvance(QStringLiteral("-20480 -2.048 V")) + 6);
+    else
+        setFixedHeight(2 * fm.height() + 2);
+}
+
+// The grid is anchored at the plot's bottom-left corner; line i from there
+// stands for YBottom + i * YScale codes and XLeft + i * XScale records.
+std::vector<GraphAxisRuler::Tick> GraphAxisRuler::Ticks() const
+{
+    std::vector<Tick> ticks;
+    const QFontMetrics fm(font());
+    const int grid = plot_.GridSize();
+    if (grid <= 0) return ticks;
+    if (orientation_ == Qt::Vertical) {
+        const double vpc = voltsPerCode_();
+        const int every = linesPerLabel(grid, 2 * fm.height());
+        for (int i = 0; plot_.height() - i * grid >= 0; i += every) {
+            const double code = double(plot_.YBottom()) + double(i) * plot_.YScale();
+            QString text = number(code);
+            if (vpc > 0) text += QStringLiteral("  %1 V").arg(number(code * vpc));
+            ticks.push_back({plot_.height() - i * grid, text});
+        }
+    } else {
+        const double spr = secondsPerRecord_();
+        const int every = linesPerLabel(grid, fm.horizontalAdvance(QStringLiteral("-000000")) + 8);
+        for (int i = 0; i * grid < plot_.width(); i += every) {
+            const double record = double(plot_.XLeft()) + double(i) * plot_.XScale();
+            QString text = number(record);
+            if (spr > 0) text += QStringLiteral("\n%1 s").arg(number(record * spr));
+            ticks.push_back({i * grid, text});
+        }
+    }
+    return ticks;
+}
+
+void GraphAxisRuler::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    const int lineHeight = QFontMetrics(font()).height();
+    int lastRight = -1;
+    for (const Tick& t : Ticks()) {
+        if (orientation_ == Qt::Vertical) {
+            const int top = std::clamp(t.pos - lineHeight / 2, 0, std::max(0, height() - lineHeight));
+            p.drawText(QRect(0, top, width() - 4, lineHeight), Qt::AlignRight | Qt::AlignVCenter, t.text);
+        } else {
+            const int w = 80;
+            const QFontMetrics fm(font());
+            const int textWidth = fm.boundingRect(QRect(0, 0, w, height()), Qt::AlignLeft, t.text).width();
+            // Centred under its line, but kept inside and clear of the label before.
+            const int left = std::clamp(t.pos - textWidth / 2, 0, std::max(0, width() - textWidth));
+            if (left <= lastRight) continue;
+            p.drawText(QRect(left, 1, textWidth + 1, height() - 1), Qt::AlignHCenter | Qt::AlignTop, t.text);
+            lastRight = left + textWidth + 4;
+        }
+    }
+}
 
 void TGraphForm::buildToolBars()
 {
@@ -154,14 +233,27 @@ void TGraphForm::buildCentre()
 
     Panel1 = new QWidget(centre);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* plotRow = new QHBoxLayout(Panel1);
-    plotRow->setContentsMargins(0, 0, 0, 0);
-    plotRow->setSpacing(0);
+    auto* plotGrid = new QGridLayout(Panel1);
+    plotGrid->setContentsMargins(0, 0, 0, 0);
+    plotGrid->setSpacing(0);
     painter_ = new ZrGraphPainter(Panel1, 1, 64, *GraphHost().clock);
     ScrollBar1 = new QScrollBar(Qt::Vertical, Panel1);
     ScrollBar1->hide();
-    plotRow->addWidget(painter_, 1);
-    plotRow->addWidget(ScrollBar1);
+    auto voltsPerCode = [this] { return AxisVref() / 4096.0; };
+    auto secondsPerRecord = [this] {
+        const GraphWindowHost& host = GraphHost();
+        return this == GraphForm && host.readingIntervalMs ? host.readingIntervalMs() / 1000.0 : 0.0;
+    };
+    RulerY = new GraphAxisRuler(Qt::Vertical, *painter_, voltsPerCode, secondsPerRecord, Panel1);
+    RulerX = new GraphAxisRuler(Qt::Horizontal, *painter_, voltsPerCode, secondsPerRecord, Panel1);
+    for (GraphAxisRuler* ruler : {RulerY, RulerX})
+        connect(painter_, &ZrGraphPainter::scaleChanged, ruler, qOverload<>(&QWidget::update));
+    plotGrid->addWidget(RulerY, 0, 0);
+    plotGrid->addWidget(painter_, 0, 1);
+    plotGrid->addWidget(ScrollBar1, 0, 2);
+    plotGrid->addWidget(RulerX, 1, 1);
+    plotGrid->setColumnStretch(1, 1);
+    plotGrid->setRowStretch(0, 1);
     column->addWidget(Panel1, 1);
 
     column->addWidget(labelStrip(centre, LabelBottomLeft, LabelBottomRight));

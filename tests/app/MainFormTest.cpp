@@ -200,8 +200,11 @@ TEST(MainForm, ScanAllFillsEveryRowAndRescalesOnce) {
     // Standard colours after readings on every channel reach rows and traces.
     f.menuColorsStandard1->trigger();
     const QColor standard[] = {QColor(0, 0, 0),     QColor(128, 128, 0), QColor(255, 0, 0), QColor(255, 127, 0),
-                               QColor(255, 255, 0), QColor(0, 128, 0),   QColor(0, 0, 255), QColor(128, 0, 128)};
-    for (int c = 0; c < 8; ++c) EXPECT_EQ(textColour(f.LabelCH[c]), standard[c]) << c;
+                               QColor(224, 184, 0), QColor(0, 128, 0),   QColor(0, 0, 255), QColor(128, 0, 128)};
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(textColour(f.LabelCH[c]), standard[c]) << c;
+        EXPECT_EQ(textColour(f.Vin[c]), standard[c]) << c;
+    }
     // One channel's colour through the dialog, cancelled first.
     p.dialogs.colourAnswers = {std::nullopt, 0x00FF00u};
     f.menuColorCH[5]->trigger();

@@ -7,20 +7,27 @@
 #include "graph/ZrGraphPainter.h"
 #include "platform/Clock.h"
 
-inline QApplication& testApp()
-{
-    static int argc = 1;
-    static char name[] = "graph_painter_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
+// One application for all cases, deleted when the tests end, before the
+// program's statics: a widget once shown leaves Qt objects that must go first.
+class PainterApp : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "graph_painter_tests";
+        static char* argv[] = {name, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = new QApplication(argc, argv);
+    }
+    void TearDown() override { delete app_; }
+
+private:
+    QApplication* app_ = nullptr;
+};
+inline const auto* const painterApp = ::testing::AddGlobalTestEnvironment(new PainterApp);
 
 class PainterFixture : public ::testing::Test {
 protected:
-    PainterFixture() { testApp(); }
-
     // The composed view, as the paint handler produces it.
     static QImage composed(ZrGraphPainter& p)
     {

@@ -13,6 +13,7 @@
 #include "graphwin/MeasurementReader.h"
 #include "graphwin/TempFolder.h"
 #include "link/RunningKit.h"
+#include "platform/ProcessOutput.h"
 #include "sim/SimulatedKit.h"
 
 namespace {
@@ -68,6 +69,10 @@ TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
         {{"--simulate=ZINC", "ports"}, "unknown module kind \"ZINC\""},
         {{"sample", "--size", "256"}, "--channel is required"},
         {{}, "a subcommand is needed"},
+        {{"--sim-input", "9=level:1V", "read"}, "Simulated input \"9=level:1V\": the channel is 0 to 7"},
+        {{"analyze"}, "FILE is required"},
+        {{"analyze", "f.txt", "--window", "bartlett"}, "bartlett not in {blackman-harris,hann,none}"},
+        {{"analyze", "f.txt", "--rate", "fast"}, "\"fast\" is no positive number"},
     };
     for (const auto& c : cases) {
         const Outcome run = Tool{}.run(c.args);
@@ -159,17 +164,49 @@ TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
               "Simulated kit\tsimulated evaluation kit\tcan be opened\n");
 }
 
-TEST(Tool, SampleWritesEveryUploadedSample) {
+// A sampling run of a sine given by --sim-input (over the levels the test
+// set), analysed: the fundamental within a bin of 1 kHz and the ENOB that
+// quantisation and 0.5 LSB of noise leave, from the title's rate or --rate;
+// a file without a rate in cycles per sample. The JSON goes through python3.
+TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     TempFolder folder;
+    const std::string sampled = folder / "s.txt", plain = folder / "plain.txt", json = folder / "a.json";
     Tool tool;
-    const Outcome run =
-        tool.run({"--simulate=COBALT", "sample", "--channel", "4", "--size", "256", "--out", folder / "s.txt"});
+    const Outcome run = tool.run({"--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5", "--simulate=COBALT", "sample",
+                                  "--channel", "4", "--size", "4096", "--out", sampled});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
-    const LoadResult loaded = LoadMeasurementFile(folder / "s.txt", tool.clock);
-    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
-    EXPECT_EQ(loaded.Data.Records, 256u);
-    EXPECT_EQ(loaded.Data.Columns, 1u);
-    expectLevels(loaded.Data, {4});
+    std::string lines;
+    for (int r = 0; r < 64; ++r)  // 7 cycles of a full-scale sine
+        lines += std::to_string(2048 + int(std::lround(2047 * std::sin(r * 7 * M_PI / 32)))) + "\n";
+    WriteWholeFile(plain, lines);
+
+    const double amplitude = 2048 * std::pow(10, -1.0 / 20);
+    const double enob = (10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 0.25)) - 1.76) / 6.02;
+    const struct {
+        std::vector<std::string> args;
+        double frequency, bin, enob;
+    } cases[] = {{{sampled}, 1000, 6000.0 / 4096, enob},
+                 {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096, enob},
+                 {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9, 12.0}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"analyze", "--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome analysed = Tool{}.run(args);
+        ASSERT_EQ(analysed.code, ExitSuccess) << analysed.err;
+        WriteWholeFile(json, analysed.out);
+        const ProcessOutput figures = RunForOutput(
+            {"/usr/bin/python3", "-c", "import json,sys; a=json.load(open(sys.argv[1])); "
+                                       "print(a['fundamental']['frequency'], a['enob_bits'], a['records'])",
+             json});
+        double frequency = 0, bits = 0;
+        size_t records = 0;
+        ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %lf %zu", &frequency, &bits, &records), 3) << analysed.out;
+        EXPECT_NEAR(frequency, c.frequency, c.bin) << c.args.size();
+        EXPECT_NEAR(bits, c.enob, 0.2) << c.args.size();
+        EXPECT_EQ(records, c.args[0] == plain ? 64u : 4096u);
+    }
+    const Outcome text = Tool{}.run({"analyze", sampled});
+    EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;
 }
 
 TEST(Tool, ConnectReportsKindRateAndSetupTime) {
@@ -202,7 +239,11 @@ TEST(Tool, InstalledProgramsFindTheirDataFolder) {
 // Failures: the code, the reason, and no file left that was not written.
 TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
     TempFolder folder;
-    const std::string out = folder / "f.txt";
+    const std::string out = folder / "f.txt", flat = folder / "flat.txt", few = folder / "few.txt";
+    std::string steady = "; steady\n";
+    for (int r = 0; r < 30; ++r) steady += "5\n";
+    WriteWholeFile(flat, steady);
+    WriteWholeFile(few, "1\n2\n3\n2\n1\n");
     const struct {
         std::vector<std::string> args;
         std::function<void(SimulatedKit&)> prepare;
@@ -217,6 +258,10 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
         {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, ExitFileError, "NONE.ARB"},
         {{"--simulate", "sample", "--channel", "1", "--size", "8", "--out", out},
          [](SimulatedKit& kit) { kit.faults().silent = true; }, ExitLinkFailure, "reset button"},
+        {{"analyze", out}, {}, ExitFileError, "could not be loaded"},
+        {{"analyze", few}, {}, ExitFileError, "5 records are too few for a spectrum"},
+        {{"analyze", flat}, {}, ExitFileError, "one steady value"},
+        {{"analyze", flat, "--channel", "3"}, {}, ExitBadArguments, "holds no channel 3 (its channels: 0)"},
     };
     for (const auto& c : cases) {
         Tool tool;

@@ -91,9 +91,9 @@ void printText(const Analysis& a, std::ostream& out) {
                (l.counted ? fixed(l.dbfs, 2) + " dBFS" : std::string("on a line counted before"));
     };
     const SpectrumResult& s = a.spectrum;
-    out << "file: " << a.file << '\n'
-        << "title: " << a.title << '\n'
-        << "channel: " << a.channel << '\n'
+    out << "file: " << a.file << '\n';
+    if (!a.title.empty()) out << "title: " << a.title << '\n';
+    out << "channel: " << a.channel << '\n'
         << "records: " << a.records << '\n'
         << "window: " << windowName(a.window) << '\n'
         << "sample rate: " << (a.rate > 0 ? fixed(a.rate, 1) + " samples/s" : "unknown (frequencies in cycles per sample)")

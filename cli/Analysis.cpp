@@ -38,10 +38,32 @@ std::string jsonNumber(double value) {
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
+// The length of the UTF-8 sequence at text[i], or 0 when the bytes there are
+// none (a title typed in another encoding, say).
+std::size_t utf8Length(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (std::size_t k = i + 1; k < i + length; ++k)
+        if ((byte(k) & 0xC0) != 0x80) return 0;
+    // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+    const unsigned char second = length > 2 ? byte(i + 1) : 0x80;
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+// A JSON string; bytes that are no UTF-8 become U+FFFD, so every reader takes it.
 std::string jsonString(const std::string& text) {
     std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (const std::size_t length = utf8Length(text, i); length != 1) {
+            quoted += length == 0 ? "\\ufffd" : text.substr(i, length);
+            i += length == 0 ? 0 : length - 1;
+        } else if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += c;
         } else if (static_cast<unsigned char>(c) < 0x20) {

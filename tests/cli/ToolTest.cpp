@@ -154,7 +154,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     TempFolder folder;
     const std::string sampled = folder / "s.txt", plain = folder / "plain.txt", json = folder / "a.json";
     Tool tool;
-    const Outcome run = tool.run({"--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5", "--simulate=COBALT", "sample",
+    const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
                                   "--channel", "4", "--size", "4096", "--out", sampled});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
     std::string lines = "; \"bench\" 25\xB5s\n";  // a title in another encoding: still valid JSON

@@ -78,20 +78,22 @@ std::string jsonString(const std::string& text) {
 }
 
 // Upload windows name their rate in the caption, which becomes the file's
-// title: "VX7318 CH4 (Sample Run 1) 6.000000 ksps 2026-12-06 10:00:00".
+// title: "VX7318 CH4 (Sample Run 1) 6.000000 ksps 2026-12-06 10:00:00". The
+// last rate counts: the one before it may be in the title the user typed.
 std::optional<double> rateFromTitle(const std::string& title) {
     std::istringstream words(title);
     std::string previous, word;
+    std::optional<double> rate;
     while (words >> word) {
         const double unit = word == "ksps" ? 1000 : word == "sps" ? 1 : 0;
         double value = 0;
         const char* end = previous.data() + previous.size();
         const auto parsed = std::from_chars(previous.data(), end, value);
         if (unit > 0 && parsed.ec == std::errc{} && parsed.ptr == end && value > 0 && std::isfinite(value))
-            return value * unit;
+            rate = value * unit;
         previous = word;
     }
-    return std::nullopt;
+    return rate;
 }
 
 struct Analysis {

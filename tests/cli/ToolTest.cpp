@@ -148,11 +148,11 @@ TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
 
 // A sampling run of a sine given by --sim-input (over the levels the test
 // set), analysed: the fundamental within a bin of 1 kHz and the ENOB that
-// quantisation and 0.5 LSB of noise leave, from the title's rate or --rate;
-// a file without a rate in cycles per sample. The JSON goes through python3.
+// quantisation and 0.5 LSB of noise leave, from the title's (last) rate or
+// --rate; a file without a rate in cycles per sample. The JSON goes through python3.
 TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     TempFolder folder;
-    const std::string sampled = folder / "s.txt", plain = folder / "plain.txt", json = folder / "a.json";
+    const std::string sampled = folder / "s.txt", plain = folder / "plain.txt", titled = folder / "t.txt", json = folder / "a.json";
     Tool tool;
     const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
                                   "--channel", "4", "--size", "4096", "--out", sampled});
@@ -161,6 +161,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     for (int r = 0; r < 64; ++r)  // 7 cycles of a full-scale sine
         lines += std::to_string(2048 + int(std::lround(2047 * std::sin(r * 7 * M_PI / 32)))) + "\n";
     WriteWholeFile(plain, lines);
+    WriteWholeFile(titled, "; 1 sps probe (Sample Run 1) 640.000000 sps\n" + lines.substr(lines.find('\n') + 1));
 
     const double amplitude = 2048 * std::pow(10, -1.0 / 20);
     const double enob = (10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 0.25)) - 1.76) / 6.02;
@@ -169,7 +170,8 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         double frequency, bin, enob;
     } cases[] = {{{sampled}, 1000, 6000.0 / 4096, enob},
                  {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096, enob},
-                 {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9, 12.0}};
+                 {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9, 12.0},
+                 {{titled, "--window", "none"}, 70, 1e-6, 12.0}};
     for (const auto& c : cases) {
         std::vector<std::string> args{"analyze", "--json"};
         args.insert(args.end(), c.args.begin(), c.args.end());
@@ -185,7 +187,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %lf %zu", &frequency, &bits, &records), 3) << analysed.out;
         EXPECT_NEAR(frequency, c.frequency, c.bin) << c.args.size();
         EXPECT_NEAR(bits, c.enob, 0.2) << c.args.size();
-        EXPECT_EQ(records, c.args[0] == plain ? 64u : 4096u);
+        EXPECT_EQ(records, c.args[0] == sampled ? 4096u : 64u);
     }
     const Outcome text = Tool{}.run({"analyze", sampled});
     EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;

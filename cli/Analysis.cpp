@@ -155,7 +155,8 @@ void printJson(const Analysis& a, std::ostream& out) {
         << ",\n  \"enob_bits\": " << jsonNumber(s.enob) << ",\n  \"thd_db\": " << jsonNumber(s.thd)
         << ",\n  \"sfdr_dbc\": " << jsonNumber(s.sfdrDbc) << ",\n  \"sfdr_dbfs\": " << jsonNumber(s.sfdrDbfs)
         << ",\n  \"largest_spur\": " << line(s.largestSpur) << ",\n  \"harmonics\": [";
-    for (std::size_t i = 0; i < s.harmonics.size(); ++i) out << (i ? ", " : "") << line(s.harmonics[i]);
+    for (std::size_t i = 0; i < s.harmonics.size(); ++i)
+        out << (i ? ", " : "") << "{\"order\": " << i + 2 << ", " << line(s.harmonics[i]).substr(1);
     out << "],\n  \"dc_codes\": " << jsonNumber(s.dcCodes) << ",\n  \"noise_rms_lsb\": " << jsonNumber(a.steady.rmsNoise)
         << ",\n  \"noise_peak_to_peak_lsb\": " << jsonNumber(a.steady.peakToPeak)
         << ",\n  \"effective_bits\": " << jsonNumber(a.steady.effectiveBits)

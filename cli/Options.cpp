@@ -132,9 +132,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     analyze->add_flag("--json", o.json, "Print the figures as a JSON object");
 
     // CLI11 reports a word it does not know as a missing subcommand. The
-    // options before the subcommand are flags, so the first word is it.
-    // The options before the subcommand are flags, but for --sim-input's
-    // value, so the first other word is it.
+    // options before the subcommand are flags but for --sim-input, whose
+    // value follows it, so the first other word is the subcommand.
     auto word = arguments.begin();
     for (; word != arguments.end() && word->rfind("-", 0) == 0; ++word)
         if (*word == "--sim-input" && word + 1 != arguments.end()) ++word;

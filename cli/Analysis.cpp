@@ -43,7 +43,12 @@ std::string jsonNumber(double value) {
 std::size_t utf8Length(const std::string& text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
     if (length == 0 || i + length > text.size()) return 0;
     for (std::size_t k = i + 1; k < i + length; ++k)
         if ((byte(k) & 0xC0) != 0x80) return 0;
@@ -120,8 +125,8 @@ void printText(const Analysis& a, std::ostream& out) {
     out << "channel: " << a.channel << '\n'
         << "records: " << a.records << '\n'
         << "window: " << windowName(a.window) << '\n'
-        << "sample rate: " << (a.rate > 0 ? fixed(a.rate, 1) + " samples/s" : "unknown (frequencies in cycles per sample)")
-        << '\n'
+        << "sample rate: "
+        << (a.rate > 0 ? fixed(a.rate, 1) + " samples/s" : "unknown (frequencies in cycles per sample)") << '\n'
         << "code span: " << fixed(a.codeSpan, 0) << '\n'
         << "fundamental: " << line(s.fundamental) << '\n'
         << "SNR: " << fixed(s.snr, 2) << " dB\n"
@@ -131,9 +136,9 @@ void printText(const Analysis& a, std::ostream& out) {
         << "SFDR: " << fixed(s.sfdrDbc, 2) << " dBc, " << fixed(s.sfdrDbfs, 2) << " dBFS\n"
         << "largest spur: " << line(s.largestSpur) << '\n';
     for (std::size_t i = 0; i < s.harmonics.size(); ++i) out << "H" << i + 2 << ": " << line(s.harmonics[i]) << '\n';
-    out << "DC: " << fixed(s.dcCodes, 3) << " codes\n"
-        // The spread of the codes: the noise when the input is steady.
-        << "steady-input noise rms: " << fixed(a.steady.rmsNoise, 3) << " LSB\n"
+    out << "DC: " << fixed(s.dcCodes, 3) << " codes\n";
+    // The spread of the codes: the noise when the input is steady.
+    out << "steady-input noise rms: " << fixed(a.steady.rmsNoise, 3) << " LSB\n"
         << "steady-input noise peak-to-peak: " << fixed(a.steady.peakToPeak, 0) << " LSB\n"
         << "steady-input effective resolution: " << fixed(a.steady.effectiveBits, 2) << " bits\n"
         << "steady-input noise-free resolution: " << fixed(a.steady.noiseFreeBits, 2) << " bits\n";
@@ -157,7 +162,8 @@ void printJson(const Analysis& a, std::ostream& out) {
         << ",\n  \"largest_spur\": " << line(s.largestSpur) << ",\n  \"harmonics\": [";
     for (std::size_t i = 0; i < s.harmonics.size(); ++i)
         out << (i ? ", " : "") << "{\"order\": " << i + 2 << ", " << line(s.harmonics[i]).substr(1);
-    out << "],\n  \"dc_codes\": " << jsonNumber(s.dcCodes) << ",\n  \"noise_rms_lsb\": " << jsonNumber(a.steady.rmsNoise)
+    out << "],\n  \"dc_codes\": " << jsonNumber(s.dcCodes)
+        << ",\n  \"noise_rms_lsb\": " << jsonNumber(a.steady.rmsNoise)
         << ",\n  \"noise_peak_to_peak_lsb\": " << jsonNumber(a.steady.peakToPeak)
         << ",\n  \"effective_bits\": " << jsonNumber(a.steady.effectiveBits)
         << ",\n  \"noise_free_bits\": " << jsonNumber(a.steady.noiseFreeBits) << "\n}\n";

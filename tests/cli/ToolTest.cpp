@@ -152,7 +152,7 @@ TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
 // --rate; a file without a rate in cycles per sample. The JSON goes through python3.
 TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     TempFolder folder;
-    const std::string sampled = folder / "s.txt", plain = folder / "plain.txt", titled = folder / "t.txt", json = folder / "a.json";
+    const std::string sampled = folder / "s.txt", plain = folder / "p.txt", titled = folder / "t.txt";
     Tool tool;
     const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
                                   "--channel", "4", "--size", "4096", "--out", sampled});
@@ -177,11 +177,11 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const Outcome analysed = Tool{}.run(args);
         ASSERT_EQ(analysed.code, ExitSuccess) << analysed.err;
-        WriteWholeFile(json, analysed.out);
+        WriteWholeFile(sampled + ".json", analysed.out);
         const ProcessOutput figures = RunForOutput(
             {"/usr/bin/python3", "-c", "import json,sys; a=json.load(open(sys.argv[1])); "
                                        "print(a['fundamental']['frequency'], a['enob_bits'], a['records'])",
-             json});
+             sampled + ".json"});
         double frequency = 0, bits = 0;
         size_t records = 0;
         ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %lf %zu", &frequency, &bits, &records), 3) << analysed.out;

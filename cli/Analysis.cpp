@@ -212,6 +212,7 @@ int AnalyzeFile(const Options& options, ToolEnvironment& environment) {
     SpectrumAnalyser analyser;
     a.spectrum = analyser.analyse(codes, a.codeSpan, a.rate, a.window);
     if (!a.spectrum.valid) {
+        // The analyser wants more bins below half the rate than DC and one tone take.
         const std::size_t least = 4 * std::size_t(ToneHalfWidth(a.window)) + 4;
         err << "vx7318: channel " << channel << " of " << options.file << " cannot be analysed: "
             << (codes.size() < least ? std::to_string(codes.size()) + " records are too few for a spectrum with the " +

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/ConversionControl.h"
+#include "graphwin/MeasurementFormat.h"
 
 namespace {
 
@@ -14,7 +15,11 @@ const std::map<std::string, ModuleKind> Kinds{{"ARBORD", ModuleKind::Arbord},
                                               {"COBALT", ModuleKind::Cobalt},
                                               {"COBALT-16WIDE", ModuleKind::Cobalt16Wide}};
 
-const char* const Subcommands[] = {"ports", "connect", "read", "sample"};
+const char* const Subcommands[] = {"ports", "connect", "read", "sample", "analyze"};
+
+const std::map<std::string, SpectrumWindow> Windows{{"blackman-harris", SpectrumWindow::BlackmanHarris},
+                                                    {"hann", SpectrumWindow::Hann},
+                                                    {"none", SpectrumWindow::None}};
 
 template <typename Number>
 std::optional<Number> wholeNumber(const std::string& text) {
@@ -83,13 +88,18 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
                  "Use the simulated kit instead of a port: ARBORD (the default), BRANT, COBALT or COBALT-16WIDE")
         ->option_text("[=KIND]");
     app.add_flag("--version", o.version, "Print the version and exit");
-    // Simulated inputs (--sim-input) join the options here.
+    std::vector<std::string> inputs;
+    app.add_option("--sim-input", inputs,
+                   "What a channel of the simulated kit reads (implies --simulate), as often as needed:\n"
+                   "4=sine:1000Hz,-1dBFS,noise=0.5,h3=-70dBc  0=level:1.25V,noise=2  2=ramp:0.5V/s,offset=0.1V")
+        ->option_text("CHANNEL=KIND:ITEMS")
+        ->allow_extra_args(false);
 
     CLI::App* ports = app.add_subcommand("ports", "List the serial ports and whether each can be opened");
     CLI::App* connect = app.add_subcommand("connect", "Connect, start the kit's application and report");
     CLI::App* read = app.add_subcommand("read", "Take readings of one or more channels");
     CLI::App* sample = app.add_subcommand("sample", "Sample one channel at full speed and upload the samples");
-    // The analysis of a measurement file (analyze) joins the subcommands here.
+    CLI::App* analyze = app.add_subcommand("analyze", "Spectrum and noise figures of a channel of a measurement file");
 
     for (CLI::App* command : {connect, read, sample}) {
         command->add_option("--port", o.port, "The port of the kit (default: search every port)");
@@ -109,11 +119,24 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     }
     sample->add_option("--channel", o.channel, "The channel to sample, 0 to 7")->required()->check(CLI::Range(0, 7));
     sample->add_option("--size", o.size, "How many samples, 1 to 65535")->required()->check(CLI::Range(1, 65535));
+    std::string window = "blackman-harris", rate;
+    analyze->add_option("FILE", o.file, "The measurement file")->required();
+    analyze->add_option("--channel", o.fileChannel, "The channel to analyse (default: the file's first column)")
+        ->check(CLI::Range(0, kMaxChannels - 1));
+    analyze->add_option("--window", window, "blackman-harris (the default), hann, or none for coherent sampling")
+        ->transform(CLI::IsMember(Windows, CLI::ignore_case));
+    analyze->add_option("--rate", rate,
+                        "Samples per second (default: the rate in the file's title, else frequencies are in "
+                        "cycles per sample)")
+        ->option_text("SPS");
+    analyze->add_flag("--json", o.json, "Print the figures as a JSON object");
 
     // CLI11 reports a word it does not know as a missing subcommand. The
-    // options before the subcommand are flags, so the first word is it.
-    const auto word = std::find_if(arguments.begin(), arguments.end(),
-                                   [](const std::string& argument) { return argument.rfind("-", 0) != 0; });
+    // options before the subcommand are flags but for --sim-input, whose
+    // value follows it, so the first other word is the subcommand.
+    auto word = arguments.begin();
+    for (; word != arguments.end() && word->rfind("-", 0) == 0; ++word)
+        if (*word == "--sim-input" && word + 1 != arguments.end()) ++word;
     if (word != arguments.end() &&
         std::find(std::begin(Subcommands), std::end(Subcommands), *word) == std::end(Subcommands)) {
         parsed.error = "unknown subcommand \"" + *word + "\"";
@@ -125,7 +148,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
         app.parse(reversed);
-        for (CLI::App* command : {ports, connect, read, sample})
+        for (CLI::App* command : {ports, connect, read, sample, analyze})
             if (command->parsed()) failing = command;
         if (!simulate.empty()) {
             const auto kind = Kinds.find(simulate == "true" ? "ARBORD" : simulate);  // "true": no KIND given
@@ -134,13 +157,21 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
                                                              "\": use ARBORD, BRANT, COBALT or COBALT-16WIDE");
             o.simulate = kind->second;
         }
+        for (const std::string& text : inputs) {
+            std::string error;
+            const auto input = ParseInputSpec(text, error);
+            if (!input) throw CLI::ValidationError("--sim-input", error);
+            o.inputs.push_back(*input);
+        }
+        if (!o.inputs.empty() && !o.simulate) o.simulate = ModuleKind::Arbord;
         if (o.version) return parsed;
         if (app.get_subcommands().empty()) throw CLI::ValidationError("a subcommand is needed");
 
         o.command = ports->parsed()     ? Subcommand::Ports
                     : connect->parsed() ? Subcommand::Connect
                     : read->parsed()    ? Subcommand::Read
-                                        : Subcommand::Sample;
+                    : sample->parsed()  ? Subcommand::Sample
+                                        : Subcommand::Analyze;
         const auto list = ParseChannelList(channels);
         if (!list) throw CLI::ValidationError("--channels", "\"" + channels + "\" is no list of channels 0 to 7");
         o.channels = *list;
@@ -160,9 +191,15 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         o.vref = *volts;
         o.bipolar = coding == "bipolar";
         o.differential = input == "differential";
+        o.window = Windows.at(window);
+        if (!rate.empty()) {
+            o.rate = ParseDecimal(rate, ".");
+            if (!o.rate || !(*o.rate > 0))
+                throw CLI::ValidationError("--rate", "\"" + rate + "\" is no positive number of samples per second");
+        }
     } catch (const CLI::CallForHelp&) {
         parsed.help = failing->help();
-        for (CLI::App* command : {ports, connect, read, sample})
+        for (CLI::App* command : {ports, connect, read, sample, analyze})
             if (command->parsed()) parsed.help = command->help();
     } catch (const CLI::ParseError& error) {
         parsed.error = oneLine(error.what());

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/SpectrumAnalysis.h"
+#include "sim/InputSpec.h"
 #include "sim/ModuleKind.h"
 
-enum class Subcommand { None, Ports, Connect, Read, Sample };
+enum class Subcommand { None, Ports, Connect, Read, Sample, Analyze };
 
 struct Options {
     Subcommand command = Subcommand::None;
@@ -16,6 +18,7 @@ struct Options {
     std::optional<ModuleKind> simulate;  // --simulate[=KIND]
     std::string port;                    // empty: search every port
     std::string loader;                  // empty: the kind's loader file from the data folder
+    std::vector<ChannelInput> inputs;    // --sim-input: the simulated kit's inputs
 
     // read
     std::vector<int> channels{0, 1, 2, 3, 4, 5, 6, 7};
@@ -30,6 +33,13 @@ struct Options {
     // sample
     int channel = 0;
     uint16_t size = 0;
+
+    // analyze
+    std::string file;
+    std::optional<int> fileChannel;  // empty: the file's first column
+    SpectrumWindow window = SpectrumWindow::BlackmanHarris;
+    std::optional<double> rate;  // samples per second; empty: from the file's title
+    bool json = false;
 };
 
 struct ParsedOptions {

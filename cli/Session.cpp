@@ -17,6 +17,8 @@ Session::Session(const Options& o, ToolEnvironment& env)
     simulated = std::make_unique<SimulatedKit>(env.clock, *o.simulate);
     simulated->inputs().useDemoSignals();
     if (env.prepareSimulatedKit) env.prepareSimulatedKit(*simulated);
+    // What the user asked for on the command line comes last, over any default.
+    for (const ChannelInput& input : o.inputs) simulated->inputs()[input.channel] = input.signal;
     kit.addDevice(SimulatedKit::PortName, *simulated);
 }
 

@@ -37,6 +37,7 @@ public:
 
 // Each subcommand; the exit code.
 int ListPorts(const Options& options, ToolEnvironment& environment);
+int AnalyzeFile(const Options& options, ToolEnvironment& environment);
 int ConnectAndReport(Session& session);
 int TakeReadings(Session& session);
 int SampleChannel(Session& session);

@@ -78,6 +78,7 @@ int RunTool(const std::vector<std::string>& arguments, ToolEnvironment& environm
         return ExitSuccess;
     }
     if (options.command == Subcommand::Ports) return ListPorts(options, environment);
+    if (options.command == Subcommand::Analyze) return AnalyzeFile(options, environment);
 
     Session session(options, environment);
     switch (options.command) {

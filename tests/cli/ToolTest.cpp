@@ -13,6 +13,7 @@
 #include "graphwin/MeasurementReader.h"
 #include "graphwin/TempFolder.h"
 #include "link/RunningKit.h"
+#include "platform/ProcessOutput.h"
 #include "sim/SimulatedKit.h"
 
 namespace {
@@ -60,7 +61,6 @@ TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
     } cases[] = {
         {{"--simulate", "measure"}, "unknown subcommand \"measure\""},
         {{"read", "--channels", "0-9"}, "\"0-9\" is no list of channels"},
-        {{"read", "--channels", "2,2"}, "\"2,2\" is no list of channels"},
         {{"read", "--every", "0"}, "\"0\" is no number of milliseconds"},
         {{"read", "--count", "3", "--for", "1h"}, "excludes"},
         {{"read", "--for", "soon"}, "\"soon\" is no duration"},
@@ -68,6 +68,10 @@ TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
         {{"--simulate=ZINC", "ports"}, "unknown module kind \"ZINC\""},
         {{"sample", "--size", "256"}, "--channel is required"},
         {{}, "a subcommand is needed"},
+        {{"--sim-input", "9=level:1V", "read"}, "Simulated input \"9=level:1V\": the channel is 0 to 7"},
+        {{"analyze"}, "FILE is required"},
+        {{"analyze", "f.txt", "--window", "bartlett"}, "bartlett not in {blackman-harris,hann,none}"},
+        {{"analyze", "f.txt", "--rate", "fast"}, "\"fast\" is no positive number"},
     };
     for (const auto& c : cases) {
         const Outcome run = Tool{}.run(c.args);
@@ -80,28 +84,11 @@ TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
 
 TEST(Tool, ChannelListsAndDurations) {
     EXPECT_EQ(ParseChannelList("1-3,6,0"), (std::vector<int>{1, 2, 3, 6, 0}));
-    for (const char* bad : {"", "8", "3-1", "1,", "-1", "a"}) EXPECT_FALSE(ParseChannelList(bad)) << bad;
+    for (const char* bad : {"", "8", "3-1", "1,", "-1", "a", "2,2"}) EXPECT_FALSE(ParseChannelList(bad)) << bad;
     const std::pair<const char*, uint64_t> durations[] = {
         {"90", 90'000}, {"500ms", 500}, {"15m", 900'000}, {"12h", 43'200'000}};
     for (const auto& [text, ms] : durations) EXPECT_EQ(ParseDuration(text), ms) << text;
     for (const char* bad : {"0s", "h", "1.5h", "-3s"}) EXPECT_FALSE(ParseDuration(bad)) << bad;
-}
-
-// The desktop program's reader loads what read writes, TAB or comma-separated.
-TEST(Tool, ReadWritesAFileTheProgramLoads) {
-    for (const char* name : {"r.txt", "r.CSV"}) {
-        TempFolder folder;
-        Tool tool;
-        const Outcome run = tool.run(
-            {"--simulate", "read", "--count", "5", "--channels", "0-3", "--every", "100", "--out", folder / name});
-        ASSERT_EQ(run.code, ExitSuccess) << run.err;
-        const LoadResult loaded = LoadMeasurementFile(folder / name, tool.clock);
-        ASSERT_TRUE(loaded.Ok()) << loaded.Error;
-        EXPECT_EQ(loaded.Data.Columns, 4u);
-        EXPECT_EQ(loaded.Data.Records, 5u);
-        EXPECT_TRUE(loaded.Data.HasMetadata);
-        expectLevels(loaded.Data, {0, 1, 2, 3});
-    }
 }
 
 // Without a file: CSV of time and volts on standard output, a reading
@@ -159,17 +146,51 @@ TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
               "Simulated kit\tsimulated evaluation kit\tcan be opened\n");
 }
 
-TEST(Tool, SampleWritesEveryUploadedSample) {
+// A sampling run of a sine given by --sim-input (over the levels the test
+// set), analysed: the fundamental within a bin of 1 kHz and the ENOB that
+// quantisation and 0.5 LSB of noise leave, from the title's (last) rate or
+// --rate; a file without a rate in cycles per sample. The JSON goes through python3.
+TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     TempFolder folder;
+    const std::string sampled = folder / "s.txt", plain = folder / "p.txt", titled = folder / "t.txt";
     Tool tool;
-    const Outcome run =
-        tool.run({"--simulate=COBALT", "sample", "--channel", "4", "--size", "256", "--out", folder / "s.txt"});
+    const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
+                                  "--channel", "4", "--size", "4096", "--out", sampled});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
-    const LoadResult loaded = LoadMeasurementFile(folder / "s.txt", tool.clock);
-    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
-    EXPECT_EQ(loaded.Data.Records, 256u);
-    EXPECT_EQ(loaded.Data.Columns, 1u);
-    expectLevels(loaded.Data, {4});
+    std::string lines = "; \"bench\" 25\xB5s\n";  // a title in another encoding: still valid JSON
+    for (int r = 0; r < 64; ++r)  // 7 cycles of a full-scale sine
+        lines += std::to_string(2048 + int(std::lround(2047 * std::sin(r * 7 * M_PI / 32)))) + "\n";
+    WriteWholeFile(plain, lines);
+    WriteWholeFile(titled, "; 1 sps probe (Sample Run 1) 640.000000 sps\n" + lines.substr(lines.find('\n') + 1));
+
+    const double amplitude = 2048 * std::pow(10, -1.0 / 20);
+    const double enob = (10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 0.25)) - 1.76) / 6.02;
+    const struct {
+        std::vector<std::string> args;
+        double frequency, bin, enob;
+    } cases[] = {{{sampled}, 1000, 6000.0 / 4096, enob},
+                 {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096, enob},
+                 {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9, 12.0},
+                 {{titled, "--window", "none"}, 70, 1e-6, 12.0}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"analyze", "--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome analysed = Tool{}.run(args);
+        ASSERT_EQ(analysed.code, ExitSuccess) << analysed.err;
+        WriteWholeFile(sampled + ".json", analysed.out);
+        const ProcessOutput figures = RunForOutput(
+            {"/usr/bin/python3", "-c", "import json,sys; a=json.load(open(sys.argv[1])); "
+                                       "print(a['fundamental']['frequency'], a['enob_bits'], a['records'])",
+             sampled + ".json"});
+        double frequency = 0, bits = 0;
+        size_t records = 0;
+        ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %lf %zu", &frequency, &bits, &records), 3) << analysed.out;
+        EXPECT_NEAR(frequency, c.frequency, c.bin) << c.args.size();
+        EXPECT_NEAR(bits, c.enob, 0.2) << c.args.size();
+        EXPECT_EQ(records, c.args[0] == sampled ? 4096u : 64u);
+    }
+    const Outcome text = Tool{}.run({"analyze", sampled});
+    EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;
 }
 
 TEST(Tool, ConnectReportsKindRateAndSetupTime) {
@@ -202,7 +223,11 @@ TEST(Tool, InstalledProgramsFindTheirDataFolder) {
 // Failures: the code, the reason, and no file left that was not written.
 TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
     TempFolder folder;
-    const std::string out = folder / "f.txt";
+    const std::string out = folder / "f.txt", flat = folder / "flat.txt", few = folder / "few.txt";
+    std::string steady = "; steady\n";
+    for (int r = 0; r < 30; ++r) steady += "5\n";
+    WriteWholeFile(flat, steady);
+    WriteWholeFile(few, "1\n2\n3\n2\n1\n");
     const struct {
         std::vector<std::string> args;
         std::function<void(SimulatedKit&)> prepare;
@@ -217,6 +242,10 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
         {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, ExitFileError, "NONE.ARB"},
         {{"--simulate", "sample", "--channel", "1", "--size", "8", "--out", out},
          [](SimulatedKit& kit) { kit.faults().silent = true; }, ExitLinkFailure, "reset button"},
+        {{"analyze", out}, {}, ExitFileError, "could not be loaded"},
+        {{"analyze", few}, {}, ExitFileError, "5 records are too few for a spectrum"},
+        {{"analyze", flat}, {}, ExitFileError, "one steady value"},
+        {{"analyze", flat, "--channel", "3"}, {}, ExitBadArguments, "holds no channel 3 (its channels: 0)"},
     };
     for (const auto& c : cases) {
         Tool tool;
@@ -228,33 +257,40 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
     }
 }
 
-// A kit that stops answering, or Ctrl-C, in the middle of a long read or an
-// upload: everything taken before stays in the file, which loads whole.
-TEST(Tool, AnInterruptedRunKeepsWhatItTook) {
+// What read and sample write, the desktop program's reader loads, TAB or
+// comma-separated; and when the kit stops answering, or Ctrl-C comes, in the
+// middle of a long read or an upload, everything taken before stays in the
+// file, which loads whole.
+TEST(Tool, RunsLeaveFilesTheProgramLoads) {
     const uint64_t stopAt = 40'000'000;  // well after the connection
     const std::vector<std::string> read = {"--simulate", "read", "--for", "1h", "--channels", "0-7", "--out"},
                                    sample = {"--simulate", "sample", "--channel", "2", "--size", "8000", "--out"};
+    const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7};
     const struct {
         std::vector<std::string> args;
+        const char* name;
         int code;
         std::vector<int> channels;
-    } cases[] = {{read, ExitLinkFailure, {0, 1, 2, 3, 4, 5, 6, 7}}, {read, ExitInterrupted, {0, 1, 2, 3, 4, 5, 6, 7}},
-                 {sample, ExitInterrupted, {2}}};
+        uint32_t least, most;
+    } cases[] = {{{"--simulate", "read", "--count", "5", "--channels", "0-3", "--every", "100", "--out"}, "r.txt",
+                  ExitSuccess, {0, 1, 2, 3}, 5, 5},
+                 {read, "r.CSV", ExitLinkFailure, all, 11, 39},
+                 {read, "r.csv", ExitInterrupted, all, 11, 39},
+                 {sample, "s.txt", ExitInterrupted, {2}, 11, 7999}};
     for (const auto& c : cases) {
         TempFolder folder;
         Tool tool;
         if (c.code == ExitLinkFailure)
             tool.prepare = [&](SimulatedKit& kit) { tool.clock.at(stopAt, [&kit] { kit.faults().silent = true; }); };
-        else
-            tool.stop = [&] { return tool.clock.micros() >= stopAt; };
+        if (c.code == ExitInterrupted) tool.stop = [&] { return tool.clock.micros() >= stopAt; };
         std::vector<std::string> args = c.args;
-        args.push_back(folder / "taken.csv");
+        args.push_back(folder / c.name);
         EXPECT_EQ(tool.run(args).code, c.code);
-        const LoadResult loaded = LoadMeasurementFile(folder / "taken.csv", tool.clock);
+        const LoadResult loaded = LoadMeasurementFile(folder / c.name, tool.clock);
         ASSERT_TRUE(loaded.Ok()) << loaded.Error;
         EXPECT_EQ(loaded.Data.Columns, c.channels.size());
-        EXPECT_GT(loaded.Data.Records, 10u);
-        EXPECT_LT(loaded.Data.Records, c.channels.size() > 1 ? 40u : 8000u);
+        EXPECT_GE(loaded.Data.Records, c.least);
+        EXPECT_LE(loaded.Data.Records, c.most);
         expectLevels(loaded.Data, c.channels);
     }
 }

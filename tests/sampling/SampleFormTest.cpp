@@ -31,12 +31,6 @@
 
 namespace {
 
-class NoLauncher : public Launcher {
-public:
-    int openDocument(const std::string&) override { return ENOENT; }
-    int start(const std::vector<std::string>&) override { return ENOENT; }
-};
-
 // The program connected to the kit, channel 5 chosen, a 250 Hz sine on it.
 // "&Sample!" shows the tool and plays the user's part in it (inTool).
 struct Program {
@@ -85,7 +79,7 @@ struct Program {
     SimulatedKit kit{clock};
     PortSwitch ports{clock};
     ScriptedDialogs dialogs;
-    NoLauncher launcher;
+    DesktopLauncher launcher;  // nothing here starts a program
     std::unique_ptr<ProgramWindows> windows;
     TMainForm& main = *windows->main;
     TSampleForm& tool = dynamic_cast<TSampleForm&>(*windows->sample);

@@ -120,6 +120,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     EXPECT_EQ(live.ThisRecord(), liveRecord) << "the real-time graph got none of it";
     EXPECT_TRUE(quietRun) << "no readings, and no new size, while the run is under way";
     EXPECT_TRUE(mainFollows) << "the main window's row and statistics show each sample";
+    EXPECT_EQ(p.tool.Data1->text() + p.tool.Data2->text(), p.tool.DataLabel->text()) << "the last reply's bytes";
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text.rfind("Total elapsed time", 0), 0u);
     EXPECT_FALSE(p.tool.isVisible()) << "a completed run closes the tool";

@@ -156,7 +156,7 @@ TEST(SamplingTool, RunLearnsTheTransferTime) {
 
 TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     KitRig r;
-    r.tool.SampleSizeComboBoxChange("4096");
+    r.tool.SampleSizeComboBoxChange("8192");
     uint64_t uploadBegan = 0;
     int firstProgress = -1;
     r.screen.onMessages = [&] {
@@ -167,15 +167,18 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     };
     const uint64_t sent = r.kit.clock.micros();
     r.tool.SampleButtonClick();
-    // T = 4096 / 6 + 1 = 683.7 ms; the prompt arrives before the deadline but
-    // is looked for only on the refresh at 500 ms, so the deadline ends it.
-    EXPECT_GE(uploadBegan - sent, 733'000u);
-    EXPECT_LT(uploadBegan - sent, 800'000u);
+    // T = 8192 / 6 + 1 = 1366.3 ms; the prompt arrives before the deadline
+    // (T + 50 ms) but would be looked for only on the refresh at 1500 ms, so
+    // the deadline ends it.
+    EXPECT_GE(uploadBegan - sent, 1'416'000u);
+    EXPECT_LT(uploadBegan - sent, 1'500'000u);
     EXPECT_GE(firstProgress, 500) << "milliseconds since C, at the first refresh";
     EXPECT_LT(firstProgress, 600);
     EXPECT_EQ(r.tool.ProgressBarSample.Position, r.tool.ProgressBarSample.Max);
-    EXPECT_NE(std::find(r.screen.captions.begin(), r.screen.captions.end(), "Sampling Tool: Acquiring Data... 0 sec left"),
-              r.screen.captions.end());
+    const auto counted = std::find(r.screen.captions.begin(), r.screen.captions.end(),
+                                   "Sampling Tool: Acquiring Data... 1 sec left");
+    ASSERT_NE(counted, r.screen.captions.end());
+    EXPECT_EQ(counted[1], "Sampling Tool: Acquiring Data... 0 sec left");
     EXPECT_EQ(r.target.codes, r.storedCodes()) << "every address, wrapping past FE, in order";
     EXPECT_EQ(r.kit.kit.receivedByModule().find('>'), std::string::npos) << "no stop sent";
     EXPECT_LE(r.kit.port.MemoHistory.count(), 51u);

@@ -18,17 +18,12 @@
 #include "sampling/SamplingApp.h"  // the application, deleted before the statics go
 #include "support/ScriptedDialogs.h"
 
-namespace {
-
-// A coherent sine on channel 2 (127 cycles in 1024 records at 6 ksps) with a
-// third harmonic at -60 dBc.
-constexpr int Records = 1024;
-constexpr double Cycles = 127, Rate = 6000;
-
-}  // namespace
-
 TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
 {
+    // A coherent sine on channel 2 (127 cycles in 1024 records at 6 ksps) with a
+    // third harmonic at -60 dBc.
+    constexpr int Records = 1024;
+    constexpr double Cycles = 127, Rate = 6000;
     widgetApp();
     ScriptedDialogs dialogs;
     CodeLimits limits;
@@ -53,7 +48,6 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
         form.menuSpectrumWindowItem[2]->trigger();  // no window: the sine is coherent
         const SpectrumResult& s = painter.Spectrum().result();
         ASSERT_TRUE(s.valid);
-        EXPECT_EQ(painter.Spectrum().channel(), 2);
         EXPECT_NEAR(s.fundamental.frequency, Cycles * Rate / Records, 1e-6);
         EXPECT_NEAR(s.thd, -60, 0.3);
 

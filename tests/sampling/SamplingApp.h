@@ -10,28 +10,26 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 inline QApplication* samplingApp = nullptr;
 inline const std::string samplingScreenFile = "/tmp/vx-sampling-screen-" + std::to_string(getpid()) + ".json";
 
 inline QApplication& widgetApp() {
-    static char name[] = "sampling_window_tests";
-    static char flag[] = "-platform";
+    if (samplingApp) return *samplingApp;
+    static char name[] = "sampling_window_tests", flag[] = "-platform";
     static std::string platform = "offscreen:configfile=" + samplingScreenFile;
     static char* argv[] = {name, flag, platform.data(), nullptr};
-    static int argc = 3;
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qgetenv("QT_QPA_PLATFORM") != "offscreen") argc = 1;
+    static int argc = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qgetenv("QT_QPA_PLATFORM") == "offscreen" ? 3 : 1;
     std::ofstream(samplingScreenFile) << R"({"screens": [{"name": "desk", "width": 1600, "height": 1000}],
                                             "windowFrameMargins": true})";
-    if (!samplingApp) samplingApp = new QApplication(argc, argv);
+    samplingApp = new QApplication(argc, argv);
     return *samplingApp;
 }
 
-class SamplingAppEnvironment : public ::testing::Environment {
-public:
+struct SamplingAppEnvironment : ::testing::Environment {
     void TearDown() override {
-        delete samplingApp;
-        samplingApp = nullptr;
+        delete std::exchange(samplingApp, nullptr);
         std::remove(samplingScreenFile.c_str());
     }
 };

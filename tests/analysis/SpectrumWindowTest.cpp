@@ -30,7 +30,7 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
     VirtualClock clock;
     bool timerOn = false;
     const GraphWindowHost saved = GraphHost();
-    GraphHost() = {&dialogs, &limits, &clock, [&] { return timerOn; }, [&](bool on) { timerOn = on; }};
+    GraphHost() = {&dialogs, &limits, &clock, [&] { return timerOn; }, [&](bool on) { timerOn = on; }, {}, {}};
     {
         TGraphForm form;
         form.resize(1200, 700);

@@ -1,7 +1,6 @@
 // vx7318: the evaluation kit from the command line.
 #include <unistd.h>
 
-#include <clocale>
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -9,6 +8,7 @@
 
 #include "cli/Tool.h"
 #include "platform/Clock.h"
+#include "support/NumericLocale.h"
 
 namespace {
 
@@ -37,8 +37,7 @@ std::string executablePath(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Numbers read and written the same in every locale.
-    std::setlocale(LC_NUMERIC, "C");
+    UseCNumericLocale();
     catchStopSignals();
     ToolEnvironment environment{realClock(), std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1,
                                 [] { return stopSignal != 0; }, executablePath(argv[0]), {}, {}};

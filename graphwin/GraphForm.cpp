@@ -460,6 +460,7 @@ void TGraphForm::menuLengthItemClick(std::uint32_t records)
     painter_->SetThisRecord(0);
     painter_->SetXRight(int(records));
     MenuOptionsClearDataClick();
+    ScaleChange();  // the scale texts and axis labels follow the new span
 }
 
 // --- read-outs

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "link/SpyDevice.h"
+#include "support/SpyDevice.h"
 #include "sim/SimulatedKit.h"
 
 namespace {

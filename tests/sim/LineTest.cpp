@@ -46,7 +46,7 @@ TEST(Line, WaitingSleepsFromEventToEventWithoutSpinning) {
     EXPECT_EQ(clock.sleeps, 1);
 }
 
-TEST(Line, DeviceCallsReportErrnoCodes) {
+TEST(Line, DeviceCallsReportErrnoCodesAndAnUnpluggedAdapterFails) {
     KitDriver pc;
     char buffer[8];
     LineSettings settings;
@@ -67,6 +67,19 @@ TEST(Line, DeviceCallsReportErrnoCodes) {
     EXPECT_FALSE(pc.kit.setSettings(settings));
     EXPECT_EQ(pc.kit.lastError().code, EINVAL);
     EXPECT_EQ(pc.kit.read(buffer, 8), 0);
+
+    // An unplugged adapter fails with EIO until it is plugged in and opened
+    // again; that it ends a wait under way is seen by the query tests.
+    pc.kit.faults().unplugged = true;
+    EXPECT_EQ(pc.kit.write("x", 1), -1);
+    EXPECT_EQ(pc.kit.lastError().code, EIO);
+    EXPECT_TRUE(pc.kit.gone());
+    EXPECT_TRUE(pc.kit.close());
+    EXPECT_FALSE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_EQ(pc.kit.lastError().code, ENOENT);
+    pc.kit.faults().unplugged = false;
+    EXPECT_TRUE(pc.kit.open(SimulatedKit::PortName));
+    EXPECT_FALSE(pc.kit.gone());
 }
 
 // CTS follows RTS through the cable's loop, unless the cable is faulty; DSR follows DTR.
@@ -149,33 +162,4 @@ TEST(Faults, ResetInTheMiddleOfAQueryOrAnUpload) {
     pc.clock.sleepMicros(17'000);  // the reply is on its way
     pc.kit.resetModule();
     EXPECT_EQ(pc.readFor(200), "U\xAA") << "the reply is cut off";
-}
-
-// An unplugged adapter: a wait under way ends, and every call fails with EIO
-// until it is plugged in and opened again.
-TEST(Faults, UnpluggedAdapterEndsAWaitFailsWithEioAndReportsGone) {
-    struct UnpluggingClock : VirtualClock {
-        SimFaults* faults = nullptr;
-        void sleepUntil(uint64_t deadline) override {
-            VirtualClock::sleepUntil(std::min<uint64_t>(deadline, 10'000));
-            faults->unplugged = true;
-        }
-    } clock;
-    SimulatedKit kit(clock);
-    clock.faults = &kit.faults();
-    kit.open(SimulatedKit::PortName);
-    EXPECT_TRUE(kit.waitForInput(3000)) << "so that the read reports it";
-    EXPECT_EQ(clock.micros(), 10'000u);
-    char c;
-    EXPECT_EQ(kit.read(&c, 1), -1);
-    EXPECT_EQ(kit.lastError().code, EIO);
-    EXPECT_TRUE(kit.gone());
-    EXPECT_EQ(kit.write("x", 1), -1);
-    EXPECT_TRUE(kit.close());
-    EXPECT_FALSE(kit.open(SimulatedKit::PortName));
-    EXPECT_EQ(kit.lastError().code, ENOENT);
-
-    kit.faults().unplugged = false;
-    EXPECT_TRUE(kit.open(SimulatedKit::PortName));
-    EXPECT_FALSE(kit.gone());
 }

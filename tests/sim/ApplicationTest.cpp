@@ -38,10 +38,7 @@ TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
         pc.send(sent);
         EXPECT_EQ(pc.readUntilQuiet(), answer) << sent;
     }
-    EXPECT_EQ(pc.kit.sampleCount(), 16);
-    const std::string help = pc.query("?");
-    EXPECT_NE(help.find("XXhh"), std::string::npos);
-    EXPECT_EQ(help.find('>'), std::string::npos) << "only the final prompt";
+    EXPECT_EQ(pc.kit.sampleCount(), 16);  // the help text is seen whole by the query tests
 }
 
 // Each reply word is read back against inputs chosen so that every channel

@@ -12,7 +12,7 @@
 #include "link/AppQuery.h"
 #include "link/ConnectionSequence.h"
 #include "link/PortSwitch.h"
-#include "link/SpyDevice.h"
+#include "support/SpyDevice.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 

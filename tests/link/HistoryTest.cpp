@@ -2,21 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "platform/Clock.h"
 
-namespace {
-
 using Lines = std::vector<std::string>;
-
-size_t characters(const History& history) {
-    const Lines lines = history.lines();
-    return std::accumulate(lines.begin(), lines.end(), size_t(0),
-                           [](size_t sum, const std::string& line) { return sum + line.size(); });
-}
-
-}  // namespace
 
 TEST(History, AppendsToTheLastLineStartsTheFirstAndReportsEachChange) {
     VirtualClock clock(5000);
@@ -88,6 +76,8 @@ TEST(History, StaysBoundedInLinesAndCharacters) {
     EXPECT_LE(history.count(), History::MaxLines);
     EXPECT_GT(history.count(), History::MaxLines * 9 / 10);
     EXPECT_EQ(shown, history.count()) << "the window was told of every line and every deletion";
-    EXPECT_LE(characters(history), History::MaxLines * History::MaxLineLength);
+    size_t characters = 0;
+    for (const std::string& line : history.lines()) characters += line.size();
+    EXPECT_LE(characters, History::MaxLines * History::MaxLineLength);
     EXPECT_EQ(history.lastLine(), "3E80>");
 }

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "link/WidgetApp.h"
+#include "support/WidgetApp.h"
 #include "platform/QtDialogs.h"
 
 namespace {

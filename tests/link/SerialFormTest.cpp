@@ -21,8 +21,8 @@
 
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
-#include "link/SpyDevice.h"
-#include "link/WidgetApp.h"
+#include "support/SpyDevice.h"
+#include "support/WidgetApp.h"
 #include "platform/LibraryLoader.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"

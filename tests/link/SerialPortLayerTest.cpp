@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <tuple>
 
-#include "link/SpyDevice.h"
+#include "support/SpyDevice.h"
 #include "sim/SimulatedKit.h"
 
 namespace {

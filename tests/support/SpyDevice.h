@@ -26,9 +26,7 @@ public:
         written.clear();
     }
 
-    bool open(const std::string& name) override {
-        return pass("open", [&] { return inner_.open(name); });
-    }
+    bool open(const std::string& name) override { return pass("open", [&] { return inner_.open(name); }); }
     bool close() override { return pass("close", [&] { return inner_.close(); }); }
     bool isOpen() const override { return inner_.isOpen(); }
     int nativeHandle() const override { return inner_.nativeHandle(); }
@@ -53,12 +51,8 @@ public:
         return count;
     }
     bool waitForInput(uint32_t timeoutMs) override { return inner_.waitForInput(timeoutMs); }
-    bool setRts(bool on) override {
-        return pass(on ? "setRts 1" : "setRts 0", [&] { return inner_.setRts(on); });
-    }
-    bool setDtr(bool on) override {
-        return pass(on ? "setDtr 1" : "setDtr 0", [&] { return inner_.setDtr(on); });
-    }
+    bool setRts(bool on) override { return pass("setRts " + std::to_string(on), [&] { return inner_.setRts(on); }); }
+    bool setDtr(bool on) override { return pass("setDtr " + std::to_string(on), [&] { return inner_.setDtr(on); }); }
     bool getModemLines(ModemLines& out) override {
         return pass("getModemLines", [&] { return inner_.getModemLines(out); });
     }

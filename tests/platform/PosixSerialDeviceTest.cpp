@@ -150,15 +150,14 @@ TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
     EXPECT_FALSE(device.gone());
 }
 
-TEST_F(PosixSerialDeviceTest, ModemLineCallsOnAPseudoTerminalReportTheIoctlError) {
+TEST_F(PosixSerialDeviceTest, ModemLinesAreRefusedOnAPseudoTerminalAndPurgeAbortKeepsInput) {
     // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
     ModemLines lines;
     for (bool ok : {device.setRts(true), device.setDtr(false), device.getModemLines(lines)}) EXPECT_FALSE(ok);
     expectError(device, ENOTTY);
     EXPECT_FALSE(device.gone());
-}
 
-TEST_F(PosixSerialDeviceTest, AbortKeepsQueuedInputAndClearDiscardsIt) {
+    // Aborting keeps queued input; clearing discards it.
     pty.send("abc");
     ASSERT_TRUE(device.waitForInput(1000));
     ASSERT_TRUE(device.purge(PurgeTxAbort | PurgeRxAbort));
@@ -169,7 +168,7 @@ TEST_F(PosixSerialDeviceTest, AbortKeepsQueuedInputAndClearDiscardsIt) {
     EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
 }
 
-TEST_F(PosixSerialDeviceTest, SecondOpenOfTheSameDeviceIsBusyUntilTheFirstCloses) {
+TEST_F(PosixSerialDeviceTest, OpenIsRefusedWhileTheDeviceIsInUseOrMissingOrNoTerminal) {
     PosixSerialDevice second;
     EXPECT_FALSE(second.open(pty.deviceName()));
     expectError(second, EBUSY);
@@ -178,6 +177,14 @@ TEST_F(PosixSerialDeviceTest, SecondOpenOfTheSameDeviceIsBusyUntilTheFirstCloses
 
     EXPECT_TRUE(device.close());
     EXPECT_TRUE(second.open(pty.deviceName())) << second.lastError().text;
+
+    // A missing device, or a file that is no terminal.
+    for (auto [path, code] : {std::pair{"/dev/no-such-serial-port", ENOENT}, std::pair{"/dev/null", ENOTTY}}) {
+        PosixSerialDevice refused;
+        EXPECT_FALSE(refused.open(path));
+        expectError(refused, code);
+        EXPECT_FALSE(refused.isOpen() || refused.gone());
+    }
 }
 
 TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {
@@ -203,15 +210,6 @@ TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {
     EXPECT_EQ(timed.write(block.data(), block.size()), -1);
     expectError(timed, ETIMEDOUT);
     EXPECT_EQ(clock.ticks() - before, PosixSerialDevice::kWriteStallMs);
-}
-
-TEST(PosixSerialDevice, MissingDeviceOrNotATerminalIsRefusedWithTheSystemsCodeAndText) {
-    for (auto [path, code] : {std::pair{"/dev/no-such-serial-port", ENOENT}, std::pair{"/dev/null", ENOTTY}}) {
-        PosixSerialDevice device;
-        EXPECT_FALSE(device.open(path));
-        expectError(device, code);
-        EXPECT_FALSE(device.isOpen() || device.gone());
-    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
+// Routing to the simulated boards, a missing port and a vanished adapter are
+// seen through the connection sequence; here, what only the switch decides.
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -9,7 +10,7 @@
 #include "link/SerialPortLayer.h"
 #include "sim/SimulatedKit.h"
 
-TEST(PortSwitch, RoutesRegisteredNamesToTheirDevicesAndOthersToRealPorts) {
+TEST(PortSwitch, OpensOnePortAtATimeAndPassesOtherNamesToRealPorts) {
     VirtualClock clock;
     SimulatedKit kit(clock), other(clock);
     PortSwitch ports(clock);
@@ -21,37 +22,18 @@ TEST(PortSwitch, RoutesRegisteredNamesToTheirDevicesAndOthersToRealPorts) {
     char buffer[8];
     EXPECT_EQ(ports.read(buffer, sizeof buffer), -1);
     EXPECT_EQ(ports.lastError().code, EBADF);
-    EXPECT_FALSE(ports.isOpen());
-
     ASSERT_TRUE(ports.open("Second board"));
-    EXPECT_TRUE(other.isOpen());
-    EXPECT_FALSE(kit.isOpen());
-    EXPECT_FALSE(ports.open(SimulatedKit::PortName));  // one port at a time
+    EXPECT_FALSE(ports.open(SimulatedKit::PortName));
     EXPECT_EQ(ports.lastError().code, EBUSY);
-    ASSERT_TRUE(ports.waitForInput(1000));  // the freshly powered board's beacon
-    ASSERT_EQ(ports.read(buffer, sizeof buffer), 1);
-    EXPECT_EQ(uint8_t(buffer[0]), 0xAA);
+    EXPECT_FALSE(kit.isOpen());
     ASSERT_TRUE(ports.close());
     EXPECT_FALSE(other.isOpen());
 
-    // The device's own failures come through with their codes and gone().
-    ASSERT_TRUE(ports.open(SimulatedKit::PortName));
-    kit.faults().unplugged = true;
-    EXPECT_EQ(ports.write("x", 1), -1);
-    EXPECT_EQ(ports.lastError().code, EIO);
-    EXPECT_TRUE(ports.gone());
-    ASSERT_TRUE(ports.close());
-    kit.faults().unplugged = false;
-
-    // Any other name is a real port.
-    EXPECT_FALSE(ports.open("/dev/vx-no-such-port"));
-    EXPECT_EQ(ports.lastError().code, ENOENT);
-    EXPECT_FALSE(ports.isOpen());
+    // A pseudo-terminal has no modem lines to lower; it opens all the same.
     int master = -1, slave = -1;
     char name[256];
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     close(slave);
-    // A pseudo-terminal has no modem lines to lower; it opens all the same.
     SerialPortLayer port(ports, clock);
     port.cbxHwPort = name;
     ASSERT_TRUE(port.DoOpenPort());

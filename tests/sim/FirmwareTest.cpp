@@ -4,29 +4,23 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
-
-TEST(Firmware, BeaconComesAfterPowerOnAndAfterEveryResetButNotOnReopen) {
-    KitDriver pc;
+// That a powered board sends no beacon when the port opens again is seen
+// where the sequence asks for the reset button; which kind a banner names,
+// where the sequence identifies each kind from it.
+TEST(Firmware, BeaconAfterPowerOnAndResetsThenTheBannerOnceAndSilence) {
+    KitDriver pc(ModuleKind::Cobalt);
     ASSERT_TRUE(pc.kit.open(SimulatedKit::PortName));
     EXPECT_EQ(pc.readFor(49), "");  // still booting
     EXPECT_EQ(pc.readFor(20), "\xAA");
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
-
-    // The board stays powered: closing and opening again brings no beacon.
-    pc.kit.close();
-    pc.kit.open(SimulatedKit::PortName);
-    EXPECT_EQ(pc.readFor(500), "");
-
     pc.kit.resetModule();
     EXPECT_EQ(pc.readFor(100), "\xAA");
     pc.sendEscape("R");  // the firmware's own reset command
     EXPECT_EQ(pc.readFor(100), "\xAA");
-    EXPECT_EQ(pc.kit.moduleBaud(), 1200u);
+    pc.send(" ");
+    EXPECT_EQ(pc.readFor(5000).substr(0, 1), " ") << "the echoed space, then the banner";
+    EXPECT_EQ(pc.readFor(5000), "");
+    pc.send(" ");
+    EXPECT_EQ(pc.readFor(100), " ") << "a second space is only echoed";
 
     // Bytes sent while the port is closed are lost.
     KitDriver closed;
@@ -37,35 +31,13 @@ TEST(Firmware, BeaconComesAfterPowerOnAndAfterEveryResetButNotOnReopen) {
     EXPECT_EQ(closed.readFor(100), "");
 }
 
-// Which kind a banner names is seen end to end, where the sequence
-// identifies each kind from it.
-TEST(Firmware, BannerFollowsTheSpaceOnceAndThenSilence) {
-    KitDriver pc(ModuleKind::Cobalt);
-    const std::string text = pc.openToBanner();
-    EXPECT_EQ(text.substr(0, 2), "\xAA ") << "beacon, then the echoed space";
-    EXPECT_TRUE(contains(text, "VANTO") && !contains(text, "16 BIT BUS")) << text;
-    EXPECT_EQ(pc.readFor(5000), "");
-    pc.send(" ");
-    EXPECT_EQ(pc.readFor(100), " ") << "a second space is only echoed";
-}
-
-TEST(Firmware, EchoesEveryCharacterButBrantLeavesItsCommandsUnechoed) {
-    KitDriver arbord(ModuleKind::Arbord);
-    arbord.openToBanner();
-    arbord.send("hello\r\x1BZ");
-    EXPECT_EQ(arbord.readFor(200), "hello\r\x1BZ");
-
+TEST(Firmware, BrantLeavesItsCommandsUnechoed) {
     KitDriver brant(ModuleKind::Brant);
     brant.openToBanner();
     brant.send("ab\x1BL");
     EXPECT_EQ(brant.readFor(200), "ab") << "ESC L is not echoed";
     brant.send("S9030000FC\r");
     EXPECT_EQ(brant.readFor(200), "S9030000FC\r") << "download lines are echoed";
-    brant.send("\x1BQ\xFD");
-    EXPECT_EQ(brant.readFor(200), "");
-    EXPECT_EQ(brant.kit.moduleBaud(), 9600u);
-    const std::string received = brant.kit.receivedByModule();
-    EXPECT_EQ(received.substr(received.size() - 3), "\x1BQ\xFD");
 }
 
 TEST(Firmware, RateCommandsPerKind) {
@@ -74,15 +46,11 @@ TEST(Firmware, RateCommandsPerKind) {
         std::string command;
         uint32_t baud;
     };
+    // The rates the program uses are seen end to end; here, the others and the unknown commands.
     const Case cases[] = {
-        {ModuleKind::Arbord, "B1", 1200},       {ModuleKind::Arbord, "B2", 2400},
-        {ModuleKind::Arbord, "B4", 4800},       {ModuleKind::Arbord, "B9", 9600},
-        {ModuleKind::Arbord, "B7", 1200},       {ModuleKind::Arbord, "Q\xFD", 1200},
-        {ModuleKind::Cobalt, "B2", 19200},      {ModuleKind::Cobalt, "B9", 9600},
-        {ModuleKind::Cobalt, "B4", 4800},       {ModuleKind::Cobalt16Wide, "B2", 19200},
-        {ModuleKind::Brant, "Q\xE8", 1200},     {ModuleKind::Brant, "Q\xF4", 2400},
-        {ModuleKind::Brant, "Q\xFA", 4800},     {ModuleKind::Brant, "Q\xFD", 9600},
-        {ModuleKind::Brant, "B9", 1200},
+        {ModuleKind::Arbord, "B1", 1200},  {ModuleKind::Arbord, "B2", 2400},       {ModuleKind::Arbord, "B7", 1200},
+        {ModuleKind::Arbord, "Q\xFD", 1200}, {ModuleKind::Cobalt, "B2", 19200},     {ModuleKind::Cobalt, "B4", 4800},
+        {ModuleKind::Brant, "Q\xE8", 1200}, {ModuleKind::Brant, "Q\xFA", 4800},    {ModuleKind::Brant, "B9", 1200},
     };
     for (const Case& c : cases) {
         KitDriver pc(c.kind);
@@ -111,7 +79,6 @@ TEST(Firmware, RateChangeLetsTheEchoOutFirstAndGarblesUntilThePcFollows) {
 
     pc.setBaud(9600);
     EXPECT_TRUE(pc.sendWithEcho("   >"));
-
     // A PC side not at 8N1 garbles too.
     LineSettings settings;
     pc.kit.getSettings(settings);
@@ -141,7 +108,6 @@ TEST(Firmware, BadChecksumIsRecordedAndTheProgramDoesNotRun) {
     const auto loaded = pc.kit.loadedLines();
     ASSERT_EQ(loaded.size(), lines.size() - 1);
     for (size_t i = 0; i < loaded.size(); ++i) EXPECT_EQ(loaded[i].valid, i != 5) << i;
-    EXPECT_FALSE(pc.kit.programValid());
     EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted);
     pc.send("R");
     EXPECT_EQ(pc.readFor(1000), "") << "a halted board is silent until reset";
@@ -153,8 +119,6 @@ TEST(Firmware, WrongKindLoaderLoadsButDoesNotRun) {
     KitDriver pc(ModuleKind::Cobalt);
     pc.openToBanner();
     EXPECT_EQ(pc.download(KitDriver::loaderLines("KIT7318.CWD")), "");
-    for (const LoadedLine& line : pc.kit.loadedLines()) EXPECT_TRUE(line.valid);
-    EXPECT_FALSE(pc.kit.programValid());
     EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted);
 
     // Jump with nothing loaded is no better.

@@ -25,28 +25,17 @@ const ModuleKind kinds[] = {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::C
 TEST(SRecord, ParsesChecksAndFormatsRecords) {
     const auto patch = parseSRecord(ResidentFirmware::PatchLine);
     ASSERT_TRUE(patch);
-    EXPECT_EQ(patch->type, '2');
-    EXPECT_EQ(patch->address, 0x010000u);
-    EXPECT_EQ(patch->data.size(), 18u);
-    EXPECT_FALSE(patch->isEnd());
+    EXPECT_TRUE(patch->type == '2' && patch->address == 0x010000u && patch->data.size() == 18u && !patch->isEnd());
     EXPECT_EQ(formatSRecord(*patch), ResidentFirmware::PatchLine);
-
-    const auto end = parseSRecord("S9030000FC");
-    ASSERT_TRUE(end);
-    EXPECT_TRUE(end->isEnd());
-    EXPECT_TRUE(parseSRecord("s9030000fc") == std::nullopt) << "upper-case S only";
-    EXPECT_TRUE(parseSRecord("S9030000fc")) << "hex digits in either case";
-    EXPECT_FALSE(parseSRecord("S9030000FD")) << "checksum";
-    EXPECT_FALSE(parseSRecord("S9040000FC")) << "count";
-    EXPECT_FALSE(parseSRecord("S6030000FC")) << "type";
-    EXPECT_FALSE(parseSRecord("S9"));
-    EXPECT_FALSE(parseSRecord(""));
+    EXPECT_TRUE(parseSRecord("S9030000fc")->isEnd()) << "hex digits in either case";
+    // Lower-case S, checksum, count, type, too short.
+    for (const char* bad : {"s9030000fc", "S9030000FD", "S9040000FC", "S6030000FC", "S9", ""})
+        EXPECT_FALSE(parseSRecord(bad)) << bad;
 
     const SRecord record{'3', 0x12345678, {1, 2, 3}};
     const auto back = parseSRecord(formatSRecord(record));
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->address, 0x12345678u);
-    EXPECT_EQ(back->data, record.data);
+    EXPECT_TRUE(back->address == 0x12345678u && back->data == record.data);
 }
 
 TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputCarryTheirSignatureAndPassSrecInfo) {
@@ -61,18 +50,14 @@ TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputCarryTheirSignatureAndPassSr
 
         std::istringstream lines(text);
         std::string line, data;
-        int count = 0;
-        char last = 0;
+        bool ended = false;
         while (std::getline(lines, line)) {
             const auto record = parseSRecord(line);
             ASSERT_TRUE(record) << line;
             if (record->isData()) data.append(record->data.begin(), record->data.end());
-            last = record->type;
-            ++count;
+            ended = record->isEnd();
         }
-        EXPECT_GE(count, 24);
-        EXPECT_LE(count, 60);
-        EXPECT_TRUE(last == '9' || last == '8');
+        EXPECT_TRUE(ended);
         EXPECT_NE(data.find(applicationSignature(kind)), std::string::npos);
     }
 }

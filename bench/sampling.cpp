@@ -307,6 +307,18 @@ public:
         return last + 1 == size ? seconds / size : 0;
     }
     uint64_t micros() { return clock.micros(); }
+    // CPU seconds per reading of `count` readings of the main window's loop,
+    // one every `everyMs`, with the real-time graph shown.
+    double read(int count, uint32_t everyMs) {
+        GraphForm->show();
+        const double start = cpuSeconds();
+        for (int i = 0; i < count; ++i) {
+            clock.sleep(everyMs);
+            main.Timer1Timer();
+            QApplication::processEvents();
+        }
+        return (cpuSeconds() - start) / count;
+    }
 
 private:
     QApplication& app = widgetApp();
@@ -344,6 +356,34 @@ BENCHMARK(BM_UploadThroughProgramWindows)
     ->ArgNames({"samples", "serial_window"})
     ->Args({4096, 0})
     ->Args({4096, 1})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+// The main window's reading loop, virtual time: the cost per reading of the
+// last thousand of many readings against that of the first thousand. The
+// serial window's history, the statistics and the real-time graph's tape must
+// not make a reading dearer the longer the program reads.
+void BM_ReadingsThroughProgramWindows(benchmark::State& state) {
+    constexpr int Batch = 1000;
+    const auto everyMs = uint32_t(state.range(0));
+    double first = 0, last = 0;
+    for (auto _ : state) {
+        ProgramUpload program;
+        if (!program.connected()) return state.SkipWithError("no connection");
+        if (state.range(2)) SerialForm->show();
+        first = program.read(Batch, everyMs);
+        program.read(int(state.range(1)) - 2 * Batch, everyMs);
+        last = program.read(Batch, everyMs);
+    }
+    state.counters["us_per_reading_first"] = first * 1e6;
+    state.counters["us_per_reading_last"] = last * 1e6;
+    state.counters["last_vs_first"] = last / first;
+}
+BENCHMARK(BM_ReadingsThroughProgramWindows)
+    ->ArgNames({"every_ms", "readings", "serial_window"})
+    ->Args({100, 12000, 0})
+    ->Args({10, 12000, 0})
+    ->Args({10, 12000, 1})
     ->Unit(benchmark::kSecond)
     ->Iterations(1);
 

@@ -1,4 +1,4 @@
-// links: vx_sampling vx_sim
+// links: vx_sampling vx_app vx_sim
 // Sample upload in real time against the simulated kit. The line's limit per
 // sample is one "U" exchange: the query character, its echo, six digits and
 // the prompt (nine characters of ten bit times), plus what ends the reply:
@@ -11,16 +11,32 @@
 // and the tool's window with the upload graph drawing every sample, on
 // whatever display QT_QPA_PLATFORM names (offscreen when unset). And a full
 // 8192-sample run from a COBALT module at 115200 baud, timed whole.
+//
+// Last, the whole program's windows (main window, real-time graph, serial
+// window hidden or shown, the tool and its upload graph) in virtual time,
+// where the clock costs nothing and all CPU time is the program's own work:
+// the cost per sample of a long upload against that of a short one. Work that
+// grows with what was uploaded or logged so far shows as a ratio above one.
+// And the 8192-sample COBALT run through those windows in real time.
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <ctime>
 #include <memory>
 
+#include "app/HelpIndex.h"
+#include "app/MainForm.h"
+#include "app/ProgramWindows.h"
 #include "app/ReadingLoop.h"
 #include "bench/KitAt9600.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "link/AppQuery.h"
+#include "link/PortSwitch.h"
+#include "link/SerialForm.h"
 #include "platform/Dialogs.h"
 #include "sampling/SampleForm.h"
 #include "sampling/SampleLink.h"
@@ -30,6 +46,16 @@ namespace {
 
 constexpr unsigned LineCharacters = 9;  // "U", its echo, "003E80", ">"
 constexpr uint16_t SamplesPerRun = 50;
+
+// Never deleted: the program's statics still hold toolkit objects at exit.
+QApplication& widgetApp() {
+    static int argc = 1;
+    static char name[] = "bench_sampling";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
 
 class NoDialogs : public Dialogs {
 public:
@@ -183,12 +209,7 @@ BENCHMARK(BM_Upload8192FromCobaltAt115200)->UseManualTime()->Unit(benchmark::kSe
 
 // The same through the tool's window, each sample drawn into its upload graph.
 void BM_UploadIntoGraphAt9600(benchmark::State& state) {
-    static int argc = 1;
-    static char name[] = "bench_sampling";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-
+    widgetApp();
     Kit k;
     if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
     ConversionControl control(k.protocol, k.dialogs);
@@ -234,6 +255,156 @@ void BM_UploadIntoGraphAt9600(benchmark::State& state) {
     report(state, samples, wall, sleeps, k.limitMicros());
 }
 BENCHMARK(BM_UploadIntoGraphAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+
+class NoLauncher : public Launcher {
+public:
+    int openDocument(const std::string&) override { return ENOENT; }
+    int start(const std::vector<std::string>&) override { return ENOENT; }
+};
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// The program as main() makes it, connected to the kit; "&Sample!" runs one
+// upload of the given size and gives the CPU time it took per sample.
+class ProgramUpload {
+public:
+    explicit ProgramUpload(bool realTime = false, ModuleKind kind = ModuleKind::Arbord)
+        : clock(realTime ? static_cast<Clock&>(realClock) : virtualClock), kit(clock, kind) {
+        kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
+        ports.add(SimulatedKit::PortName, kit);
+        main.driveTimerManually();
+        SerialForm->driveTimerManually();
+        main.loaderFileName = kind == ModuleKind::Cobalt ? VX_LOADER_DIR "/KIT7318.COB" : VX_LOADER_DIR "/KIT7318.ARB";
+        main.showModal = [this](QDialog& window) {
+            if (&window == &tool) {
+                tool.show();
+                tool.SampleSizeComboBox->setCurrentText(QString::number(size_));
+                tool.SampleButton->click();
+                return tool.result();
+            }
+            SerialForm->cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+            SerialForm->btnOkClick();
+            return SerialForm->runSequence();
+        };
+        main.show();
+        QApplication::processEvents();
+        main.menuInputCH[5]->trigger();
+    }
+    bool connected() const { return SerialForm->query().cbAppEnabled(); }
+    uint32_t baud() const { return SerialForm->port().PortDcb.baud; }
+    // CPU seconds per sample of one upload, or 0 when it did not complete.
+    double run(uint16_t size) {
+        size_ = size;
+        const double start = cpuSeconds();
+        main.menuSample1->trigger();
+        const double seconds = cpuSeconds() - start;
+        if (tool.uploadGraphs().empty()) return 0;
+        const uint32_t last = tool.uploadGraphs().back()->Painter()->DisplayZorTape()->ThisRecord();
+        return last + 1 == size ? seconds / size : 0;
+    }
+    uint64_t micros() { return clock.micros(); }
+    // CPU seconds per reading of `count` readings of the main window's loop,
+    // one every `everyMs`, with the real-time graph shown.
+    double read(int count, uint32_t everyMs) {
+        GraphForm->show();
+        const double start = cpuSeconds();
+        for (int i = 0; i < count; ++i) {
+            clock.sleep(everyMs);
+            main.Timer1Timer();
+            QApplication::processEvents();
+        }
+        return (cpuSeconds() - start) / count;
+    }
+
+private:
+    QApplication& app = widgetApp();
+    VirtualClock virtualClock;
+    RealClock realClock;
+    Clock& clock;
+    SimulatedKit kit;
+    PortSwitch ports{clock};
+    NoDialogs dialogs;
+    NoLauncher launcher;
+    std::unique_ptr<ProgramWindows> windows = std::make_unique<ProgramWindows>(ProgramServices{
+        clock, dialogs, launcher, ports, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
+    TMainForm& main = *windows->main;
+    TSampleForm& tool = dynamic_cast<TSampleForm&>(*windows->sample);
+    uint16_t size_ = 0;
+};
+
+void BM_UploadThroughProgramWindows(benchmark::State& state) {
+    const auto longRun = uint16_t(state.range(0));
+    constexpr uint16_t ShortRun = 256;
+    double perShort = 0, perLong = 0;
+    for (auto _ : state) {
+        ProgramUpload program;
+        if (!program.connected()) return state.SkipWithError("no connection");
+        if (state.range(1)) SerialForm->show();
+        perShort = program.run(ShortRun);
+        perLong = program.run(longRun);
+        if (perShort == 0 || perLong == 0) return state.SkipWithError("upload incomplete");
+    }
+    state.counters["us_per_sample_256"] = perShort * 1e6;
+    state.counters["us_per_sample_long"] = perLong * 1e6;
+    state.counters["long_vs_256"] = perLong / perShort;
+}
+BENCHMARK(BM_UploadThroughProgramWindows)
+    ->ArgNames({"samples", "serial_window"})
+    ->Args({4096, 0})
+    ->Args({4096, 1})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+// The main window's reading loop, virtual time: the cost per reading of the
+// last thousand of many readings against that of the first thousand. The
+// serial window's history, the statistics and the real-time graph's tape must
+// not make a reading dearer the longer the program reads.
+void BM_ReadingsThroughProgramWindows(benchmark::State& state) {
+    constexpr int Batch = 1000;
+    const auto everyMs = uint32_t(state.range(0));
+    double first = 0, last = 0;
+    for (auto _ : state) {
+        ProgramUpload program;
+        if (!program.connected()) return state.SkipWithError("no connection");
+        if (state.range(2)) SerialForm->show();
+        first = program.read(Batch, everyMs);
+        program.read(int(state.range(1)) - 2 * Batch, everyMs);
+        last = program.read(Batch, everyMs);
+    }
+    state.counters["us_per_reading_first"] = first * 1e6;
+    state.counters["us_per_reading_last"] = last * 1e6;
+    state.counters["last_vs_first"] = last / first;
+}
+BENCHMARK(BM_ReadingsThroughProgramWindows)
+    ->ArgNames({"every_ms", "readings", "serial_window"})
+    ->Args({100, 12000, 0})
+    ->Args({10, 12000, 0})
+    ->Args({10, 12000, 1})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+// 8192 samples from a COBALT module at 115200 baud through the program's
+// windows, in real time: acquisition and upload, timed whole.
+void BM_Upload8192FromCobaltThroughProgramWindows(benchmark::State& state) {
+    constexpr uint16_t Samples = 8192;
+    double whole = 0, cpu = 0;
+    for (auto _ : state) {
+        ProgramUpload program(true, ModuleKind::Cobalt);
+        if (!program.connected() || program.baud() != 115200) return state.SkipWithError("not at 115200 baud");
+        const uint64_t start = program.micros();
+        cpu = program.run(Samples) * Samples;
+        whole = double(program.micros() - start) * 1e-6;
+        if (cpu == 0) return state.SkipWithError("upload incomplete");
+        state.SetIterationTime(whole);
+    }
+    state.counters["run_s"] = whole;
+    state.counters["cpu_s"] = cpu;
+}
+BENCHMARK(BM_Upload8192FromCobaltThroughProgramWindows)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

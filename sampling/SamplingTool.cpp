@@ -207,9 +207,16 @@ void SamplingTool::prepareUpload() {
 }
 
 bool SamplingTool::uploadAll() {
+    uint32_t lastFrame = clock_.ticks();
     while (ProgressBarUpload.Position < ProgressBarUpload.Max) {
-        UploadButtonClick();
+        uploadStep();
         if (link_.HistoryLines() > HistoryLimit) link_.ClearHistory();
+        // Text layout and painting cost far more than a sample's exchange on
+        // a fast line: the windows show the latest sample once a frame.
+        const bool last = ProgressBarUpload.Position >= ProgressBarUpload.Max || modalResult != None;
+        if (!last && clock_.ticks() - lastFrame < FrameMs) continue;
+        lastFrame = clock_.ticks();
+        screen_.ShowReadings();
         show();
         screen_.ProcessMessages();
         if (modalResult != None) {
@@ -264,6 +271,12 @@ void SamplingTool::UploadButtonClick() {
         Timer1Enabled = false;
         return show();
     }
+    uploadStep();
+    screen_.ShowReadings();
+    show();
+}
+
+void SamplingTool::uploadStep() {
     ProgressBarUpload.SetPosition(ProgressBarUpload.Position + 1);
     QueryLabel = "U";
     const std::string reply = link_.AppQuery(QueryLabel);
@@ -289,9 +302,7 @@ void SamplingTool::UploadButtonClick() {
     Data2 = format("%2.2X", unsigned(control_.RawLow));
     NextAddress = uint8_t(NextAddress + (reply.size() == 8 ? 3 : 2));
     readings_.ShowConversion();
-    screen_.ShowReadings();
     NextAddrLabel = format("%2.2X", unsigned(NextAddress));
-    show();
 }
 
 void SamplingTool::BacktrackButtonClick() {

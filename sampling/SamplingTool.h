@@ -62,6 +62,9 @@ public:
     static constexpr size_t ReadBufferSize = 256;
     static constexpr uint32_t RefreshMs = 500;
     static constexpr size_t HistoryLimit = 50;
+    // During the upload the windows catch up (and the user's input runs) at
+    // most this often: the screen's pace, however fast the samples come.
+    static constexpr uint32_t FrameMs = 20;
 
     static constexpr const char* Idle = "Sampling Tool: Idle";
     static constexpr const char* Acquiring = "Sampling Tool: Acquiring Data...";
@@ -145,6 +148,8 @@ private:
     // What a run that ends early leaves behind: the caption, the reading
     // timer as before the run, the window open and ready for the next.
     void endEarly(const char* caption);
+    // One upload step without showing it; the upload loop shows a frame's worth at once.
+    void uploadStep();
     void show(bool drawNow = false);
     static std::string addressText(uint8_t address);
 

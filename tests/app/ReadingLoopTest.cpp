@@ -83,7 +83,7 @@ struct Rig {
     }
 };
 
-TEST(ReadingLoop, SingleReadingShowsRowStatisticsAndGraph) {
+TEST(ReadingLoop, ReadingsFeedRowStatisticsGraphAndTare) {
     Rig rig;
     rig.control.SetChannel(3);
     rig.loop.AUTOREADcheckboxClick(true);
@@ -101,6 +101,26 @@ TEST(ReadingLoop, SingleReadingShowsRowStatisticsAndGraph) {
     // A lower reading moves only the minimum, with the text of that reading.
     rig.read({500});
     EXPECT_EQ(rig.loop.CodeMin + rig.loop.VMin + rig.loop.CodeMax, "500  0.5000V1000");
+
+    // Cleared, the statistics restart from ten copies of the next reading.
+    rig.loop.ClearStatisticsButtonClick();
+    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
+    rig.read({500});
+    EXPECT_EQ(rig.loop.CodeAvg + rig.loop.VAvg + rig.loop.CodeMax, "500 0.5000V500");
+
+    rig.loop.TareCheckBoxClick(true);
+    EXPECT_EQ(rig.loop.TareCheckBoxCaption + rig.loop.VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
+    EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMax(), 0.0) << "restarting from the tared last reading";
+    rig.read({501});
+    EXPECT_EQ(rig.loop.Vin[3] + rig.loop.CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
+    rig.loop.TareCheckBoxClick(false);
+    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 0");
+
+    // Cleared before any reading: the first one still starts them.
+    Rig fresh;
+    fresh.loop.ClearStatisticsButtonClick();
+    fresh.read({2000});
+    EXPECT_EQ(fresh.loop.VAvg, " 2.0000V");
 }
 
 TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
@@ -119,27 +139,6 @@ TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
     rig.read({0, 100, 100});
     EXPECT_DOUBLE_EQ(rig.loop.FilteredCode, 9.75);
     EXPECT_EQ(rig.loop.CodeAvg, "10");
-}
-
-TEST(ReadingLoop, ClearStatisticsAndTare) {
-    Rig rig;
-    rig.loop.ClearStatisticsButtonClick();  // before any reading: the first one still starts them
-    rig.read({2000});
-    EXPECT_EQ(rig.loop.VAvg, " 2.0000V");
-    rig.read({1000});
-    rig.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
-    rig.read({1000});
-    EXPECT_EQ(rig.loop.CodeAvg + rig.loop.VAvg, "1000 1.0000V") << "ten copies of the last voltage";
-
-    rig.loop.TareCheckBoxClick(true);
-    EXPECT_EQ(rig.loop.TareCheckBoxCaption + rig.loop.VAvg, "Tare Offset = 1000+?.???V") << "tare clears the statistics";
-    EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMax(), 0.0) << "restarting from the tared last reading";
-    rig.read({1001});
-    EXPECT_EQ(rig.loop.Vin[0], "  0.0010V");
-    EXPECT_EQ(rig.loop.CodeMax, "1001") << "minimum and maximum stay untared";
-    rig.loop.TareCheckBoxClick(false);
-    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 0");
 }
 
 TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {

@@ -10,9 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "cli/ExitCode.h"
 #include "graphwin/TempFolder.h"
 #include "platform/ProcessOutput.h"
@@ -21,13 +18,6 @@
 extern char** environ;
 
 namespace {
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(Process, ExitStatusAndVersion) {
     const ProcessOutput version = RunForOutput({VX_CLI_PATH, "--version"});
@@ -50,7 +40,7 @@ TEST(Process, CtrlCDuringALongReadLeavesAValidFile) {
 
     // Three readings in the file (after its two heading lines), or give up after a minute.
     auto lines = [&] {
-        const std::string text = contents(out);
+        const std::string text = ReadWholeFile(out);
         return std::count(text.begin(), text.end(), '\n');
     };
     for (int waited = 0; lines() < 5 && waited < 600; ++waited) {
@@ -72,7 +62,7 @@ TEST(Process, CtrlCDuringALongReadLeavesAValidFile) {
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == ExitInterrupted) << status;
 
-    const std::string text = contents(out);
+    const std::string text = ReadWholeFile(out);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");  // no line cut short
 }
 

@@ -231,20 +231,18 @@ TEST(ReadingLoop, RateListAndTimerRhythm) {
     // A reading of 60 ms keeps the rhythm (next due 100 ms after it began);
     // one that overruns the interval is followed by one tick at once, and
     // after a stall of several intervals no missed ticks are made up.
-    const struct {
-        uint32_t took;
-        uint64_t dueAfterReading, dueAfterNextTick;
-    } cases[] = {{60, 200'000, 300'000}, {130, 400'000, 500'000}, {450, 600'000, 1'050'000}};
-    for (const auto& c : cases) {
+    const std::tuple<uint32_t, uint64_t, uint64_t> cases[] = {
+        {60, 200'000, 300'000}, {130, 400'000, 500'000}, {450, 600'000, 1'050'000}};
+    for (const auto& [took, dueAfterReading, dueAfterNextTick] : cases) {
         rig.clock.sleepUntil(timer.dueMicros());
         timer.fired();
         timer.SetEnabled(false);
-        rig.clock.advance(c.took);
+        rig.clock.advance(took);
         timer.Restore(true);
-        EXPECT_EQ(timer.dueMicros(), c.dueAfterReading) << c.took;
+        EXPECT_EQ(timer.dueMicros(), dueAfterReading) << took;
         rig.clock.sleepUntil(std::max(timer.dueMicros(), rig.clock.micros()));
         timer.fired();
-        EXPECT_EQ(timer.dueMicros(), c.dueAfterNextTick) << c.took;
+        EXPECT_EQ(timer.dueMicros(), dueAfterNextTick) << took;
     }
 
     // Switched off and on again: a fresh period.

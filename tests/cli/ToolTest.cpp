@@ -48,10 +48,7 @@ struct Tool {
 int expectedCode(int channel) { return int(std::lround(Levels[channel] / 4.096 * 4096)); }
 
 TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
-    const struct {
-        std::vector<std::string> args;
-        const char* message;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"--simulate", "measure"}, "unknown subcommand \"measure\""},
         {{"read", "--channels", "0-9"}, "\"0-9\" is no list of channels"},
         {{"read", "--every", "0"}, "\"0\" is no number of milliseconds"},
@@ -66,11 +63,11 @@ TEST(Tool, BadArgumentsGiveTheirMessageAndTheUsage) {
         {{"analyze", "f.txt", "--window", "bartlett"}, "bartlett not in {blackman-harris,hann,none}"},
         {{"analyze", "f.txt", "--rate", "fast"}, "\"fast\" is no positive number"},
     };
-    for (const auto& c : cases) {
-        const Outcome run = Tool{}.run(c.args);
-        EXPECT_EQ(run.code, ExitBadArguments) << c.message;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("Usage: vx7318"), std::string::npos) << c.message;
+    for (const auto& [args, message] : cases) {
+        const Outcome run = Tool{}.run(args);
+        EXPECT_EQ(run.code, ExitBadArguments) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Usage: vx7318"), std::string::npos) << message;
     }
 }
 
@@ -135,16 +132,13 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     WriteWholeFile(plain, lines);
     WriteWholeFile(titled, "; 1 sps probe (Sample Run 1) 640.000000 sps\n" + lines.substr(lines.find('\n') + 1));
 
-    const struct {
-        std::vector<std::string> args;
-        double frequency, bin;
-    } cases[] = {{{sampled}, 1000, 6000.0 / 4096},
+    const std::tuple<std::vector<std::string>, double, double> cases[] = {{{sampled}, 1000, 6000.0 / 4096},
                  {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096},
                  {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9},
                  {{titled, "--window", "none"}, 70, 1e-6}};
-    for (const auto& c : cases) {
+    for (const auto& [files, fundamental, bin] : cases) {
         std::vector<std::string> args{"analyze", "--json"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), files.begin(), files.end());
         const Outcome analysed = Tool{}.run(args);
         ASSERT_EQ(analysed.code, ExitSuccess) << analysed.err;
         WriteWholeFile(sampled + ".json", analysed.out);
@@ -155,8 +149,8 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         double frequency = 0;
         size_t records = 0;
         ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %zu", &frequency, &records), 2) << analysed.out;
-        EXPECT_NEAR(frequency, c.frequency, c.bin) << c.args.size();
-        EXPECT_EQ(records, c.args[0] == sampled ? 4096u : 64u);
+        EXPECT_NEAR(frequency, fundamental, bin) << files.size();
+        EXPECT_EQ(records, files[0] == sampled ? 4096u : 64u);
     }
     const Outcome text = Tool{}.run({"analyze", sampled});
     EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;
@@ -197,12 +191,7 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
     for (int r = 0; r < 30; ++r) steady += "5\n";
     WriteWholeFile(flat, steady);
     WriteWholeFile(few, "1\n2\n3\n2\n1\n");
-    const struct {
-        std::vector<std::string> args;
-        std::function<void(SimulatedKit&)> prepare;
-        int code;
-        const char* message;
-    } cases[] = {
+    const std::tuple<std::vector<std::string>, std::function<void(SimulatedKit&)>, int, const char*> cases[] = {
         {{"read", "--port", "/dev/vx-no-such-port", "--out", out}, {}, ExitNoKit, "No such file or directory"},
         {{"read", "--out", out}, {}, ExitNoKit, "Not found on any port"},
         {{"--simulate", "read", "--out", folder / "missing/f.txt"}, {}, ExitFileError, "cannot write"},
@@ -216,13 +205,13 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
         {{"analyze", flat}, {}, ExitFileError, "one steady value"},
         {{"analyze", flat, "--channel", "3"}, {}, ExitBadArguments, "holds no channel 3 (its channels: 0)"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, prepare, code, message] : cases) {
         Tool tool;
-        tool.prepare = c.prepare;
-        const Outcome run = tool.run(c.args);
-        EXPECT_EQ(run.code, c.code) << run.err;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
+        tool.prepare = prepare;
+        const Outcome run = tool.run(args);
+        EXPECT_EQ(run.code, code) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << message;
     }
 }
 

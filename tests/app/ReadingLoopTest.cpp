@@ -161,37 +161,33 @@ TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
 
 // A reply without a conversion shows "!", feeds and counts nothing, and
 // reading goes on; "FAILURE" and an exception also stop automatic reading.
+// Each case: scan of all channels?, the reply, does drawing a point throw?,
+// the points drawn, does automatic reading go on?
 TEST(ReadingLoop, FailedReadings) {
     const std::string scan = Rig::scanReply();
     std::string badGroup = scan;
     badGroup.replace(10, 4, "3Z80");  // channel 2
-    const struct {
-        bool scanAll;
-        std::string reply;
-        bool throws;
-        size_t pointsShown;
-        bool goesOn;
-    } cases[] = {
+    const std::tuple<bool, std::string, bool, size_t, bool> cases[] = {
         {false, "3E8", false, 0, true},       {true, scan.substr(0, 39), false, 0, true},
         {true, scan + "x", false, 0, true},   {true, badGroup, false, 7, true},
         {false, "FAILURE", false, 0, false},  {true, "FAILURE", false, 0, false},
         {false, "3E80", true, 1, false},      {true, scan, true, 1, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [scanAll, reply, throws, pointsShown, goesOn] : cases) {
         Rig rig;
-        if (c.scanAll) rig.control.menuInputScanAll1Click();
+        if (scanAll) rig.control.menuInputScanAll1Click();
         rig.loop.AUTOREADcheckboxClick(true);
-        rig.module.replies = {c.reply};
-        if (c.throws) {
+        rig.module.replies = {reply};
+        if (throws) {
             rig.target.onPoint = [] { throw std::runtime_error("no graph"); };
             EXPECT_THROW(rig.loop.UpdateButtonClick(), std::runtime_error);
         } else {
             rig.loop.UpdateButtonClick();
         }
-        EXPECT_EQ(rig.loop.StatusLabel + rig.loop.Code[2], "!???") << c.reply;
-        EXPECT_EQ(rig.target.points.size(), c.pointsShown) << c.reply;
-        EXPECT_EQ(rig.loop.CodeAvg, c.pointsShown ? rig.loop.CodeAvg : "???") << "nothing counted: " << c.reply;
-        EXPECT_EQ(std::pair(rig.loop.AUTOREADcheckbox, rig.loop.Timer1.Enabled()), std::pair(c.goesOn, c.goesOn)) << c.reply;
+        EXPECT_EQ(rig.loop.StatusLabel + rig.loop.Code[2], "!???") << reply;
+        EXPECT_EQ(rig.target.points.size(), pointsShown) << reply;
+        EXPECT_EQ(rig.loop.CodeAvg, pointsShown ? rig.loop.CodeAvg : "???") << "nothing counted: " << reply;
+        EXPECT_EQ(std::pair(rig.loop.AUTOREADcheckbox, rig.loop.Timer1.Enabled()), std::pair(goesOn, goesOn)) << reply;
     }
 }
 

@@ -15,21 +15,18 @@
 
 namespace {
 
-// Replies in order; every query is kept. With no scripted reply left, the
-// steady reply.
+// Replies in order; every query is kept.
 class ScriptedModule : public QuerySender {
 public:
     std::string AppQuery(const std::string& query) override {
         queries.push_back(query);
         if (duringQuery) std::exchange(duringQuery, nullptr)();
-        if (query.rfind("XX", 0) == 0) return "";  // a control word: the reply is not examined
-        if (replies.empty()) return steady;
+        if (query.rfind("XX", 0) == 0 || replies.empty()) return "";  // a control word's reply is not examined
         std::string reply = replies.front();
         replies.pop_front();
         return reply;
     }
     std::deque<std::string> replies;
-    std::string steady = "3E80";  // code 1000
     std::vector<std::string> queries;
     std::function<void()> duringQuery;  // what the user does while the next query blocks
 };

@@ -14,7 +14,6 @@ TEST(HexText, DigitsPairsAndLongTexts)
     for (int n = 0; n < 16; ++n)
         EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
     EXPECT_EQ(HexPairToByte('F', 'f') + HexPairToByte('x', '7') + HexCharToValue('G'), 255 + 7);
-    EXPECT_EQ(NibbleToHexChar(10), 'A');
 
     // Other characters count as zero digits (there is no prefix); 32 bits wrap.
     EXPECT_EQ(HexStringToInt("1g") + HexStringToInt("0x10"), 32);

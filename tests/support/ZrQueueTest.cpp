@@ -3,23 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "support/Exceptions.h"
+#include "support/ThrownText.h"
 
 namespace {
-
-std::string ThrownText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const PlainTextError& e) {
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
 
 std::vector<double> Slots(const TZrQueue& q)
 {
@@ -28,6 +17,9 @@ std::vector<double> Slots(const TZrQueue& q)
         slots.push_back(q.GetPhysical(i));
     return slots;
 }
+
+// The running sums and the next slot to write.
+std::vector<double> Sums(const TZrQueue& q) { return {q.Sum(), q.SumSquares(), double(q.PhysicalIndex())}; }
 
 // Oldest[0] is the oldest; then Length-1 down to 1 runs from the second oldest to the newest.
 std::vector<double> OldestFirst(const TZrQueue& q)
@@ -53,19 +45,17 @@ TEST(ZrQueue, RunningStatisticsFromAdjustedSums)
 {
     TZrQueue q;  // ten zeros
     q.Add(1.0);
-    EXPECT_EQ(q.Mean(), 0.1);
-    EXPECT_EQ(q.Rms(), std::sqrt(0.1));
+    EXPECT_EQ((std::vector<double>{q.Mean(), q.Rms()}), (std::vector<double>{0.1, std::sqrt(0.1)}));
     q.Clear(-2.0);
     EXPECT_EQ(Slots(q), std::vector<double>(10, -2.0));
-    EXPECT_EQ(q.Sum() + q.SumSquares() + q.Rms(), -20.0 + 40.0 + 2.0);
-    EXPECT_EQ(q.PhysicalIndex(), 0);
+    EXPECT_EQ(Sums(q), (std::vector<double>{-20.0, 40.0, 0}));
+    EXPECT_EQ(q.Rms(), 2.0);
 
     // The sums are adjusted, never recomputed: a caller's value carries through.
     q.SetSum(100.0);
     q.SetSumSquares(50.0);
     q.Add(2.0);
-    EXPECT_EQ(q.Sum(), 104.0);
-    EXPECT_EQ(q.SumSquares(), 50.0);
+    EXPECT_EQ(Sums(q), (std::vector<double>{104.0, 50.0, 1}));
 
     // Accumulated rounding that leaves a negative sum of squares gives rms 0.
     TZrQueue two = QueueHolding({0.2, 0.7}, 0);
@@ -81,10 +71,9 @@ TEST(ZrQueue, IndexingMinAndMax)
     q.Add(5.0);
     q.Add(-6.0);
     EXPECT_EQ(Slots(q), (std::vector<double>{5.0, -6.0, 3.0, 4.0}));
-    EXPECT_EQ(q.PhysicalIndex(), 2);
     EXPECT_EQ(OldestFirst(q), (std::vector<double>{3.0, 4.0, 5.0, -6.0}));
-    EXPECT_EQ(q.GetMin(), -6.0);
-    EXPECT_EQ(q.GetMax(), 5.0);
+    EXPECT_EQ(q.PhysicalIndex(), 2);
+    EXPECT_EQ((std::vector<double>{q.GetMin(), q.GetMax()}), (std::vector<double>{-6.0, 5.0}));
     for (int bad : {-1, 4}) {
         EXPECT_EQ(ThrownText([&] { q.GetOldest(bad); }), "TZrQueue GetOldest[index out of range]");
         EXPECT_EQ(ThrownText([&] { q.GetPhysical(bad); }), "TZrQueue GetPhysical[index out of range]");
@@ -100,15 +89,13 @@ TEST(ZrQueue, ResizingKeepsTheNewestAndRepeatsTheOldest)
         TZrQueue shrunk = QueueHolding({1.0, 2.0, 3.0, 4.0, 5.0}, start);
         shrunk.SetLength(3);
         EXPECT_EQ(Slots(shrunk), (std::vector<double>{3.0, 4.0, 5.0}));
-        EXPECT_EQ(shrunk.PhysicalIndex(), 0);
-        EXPECT_EQ(shrunk.Sum() + shrunk.SumSquares(), 12.0 + 50.0);
+        EXPECT_EQ(Sums(shrunk), (std::vector<double>{12.0, 50.0, 0}));
 
         TZrQueue grown = QueueHolding({4.0, 5.0, 6.0}, start % 3);
         const double mean = grown.Mean();
         grown.SetLength(5);
         EXPECT_EQ(Slots(grown), (std::vector<double>{4.0, 5.0, 6.0, 4.0, 4.0}));
-        EXPECT_EQ(grown.PhysicalIndex(), 3);
-        EXPECT_EQ(grown.Sum() + grown.SumSquares(), 23.0 + 109.0);
+        EXPECT_EQ(Sums(grown), (std::vector<double>{23.0, 109.0, 3}));
         EXPECT_EQ(grown.Mean(), mean);  // not recomputed until the next Add or Clear
         grown.Add(7.0);                 // replaces one of the repeated oldest values
         EXPECT_EQ(OldestFirst(grown), (std::vector<double>{4.0, 4.0, 5.0, 6.0, 7.0}));
@@ -119,8 +106,8 @@ TEST(ZrQueue, ResizingKeepsTheNewestAndRepeatsTheOldest)
     q.SetSum(99.0);  // a recomputation would show here
     q.SetLength(3);
     EXPECT_EQ(ThrownText([&] { q.SetLength(0); }), "TZrQueue SetLength out of range");
-    EXPECT_EQ(q.Sum(), 99.0);
     EXPECT_EQ(Slots(q), (std::vector<double>{2.0, 3.0, 1.0}));
+    EXPECT_EQ(q.Sum(), 99.0);
 
     // The longest queue wraps, and shrinking it from near the top of the
     // 16-bit range must not overflow.

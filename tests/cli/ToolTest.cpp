@@ -140,13 +140,18 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         WriteWholeFile(sampled + ".json", analysed.out);
         const ProcessOutput figures = RunForOutput(
             {"/usr/bin/python3", "-c", "import json,sys; a=json.load(open(sys.argv[1])); "
-                                       "print(a['fundamental']['frequency'], a['records'])",
+                                       "print(a['fundamental']['frequency'], a['records'], a['enob_bits'])",
              sampled + ".json"});
-        double frequency = 0;
+        double frequency = 0, enob = 0;
         size_t records = 0;
-        ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %zu", &frequency, &records), 2) << analysed.out;
+        ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %zu %lf", &frequency, &records, &enob), 3) << analysed.out;
         EXPECT_NEAR(frequency, fundamental, bin) << files.size();
         EXPECT_EQ(records, files[0] == sampled ? 4096u : 64u);
+        if (files[0] == sampled) {  // quantisation and 0.5 LSB of noise at -1 dBFS
+            const double amplitude = 2048 * std::pow(10, -1.0 / 20);
+            const double sinad = 10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 0.25));
+            EXPECT_NEAR(enob, (sinad - 1.76) / 6.02, 0.2);
+        }
     }
     const Outcome text = Tool{}.run({"analyze", sampled});
     EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;

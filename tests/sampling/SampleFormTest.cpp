@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -26,6 +27,7 @@
 #include "link/SerialForm.h"
 #include "sampling/SampleForm.h"
 #include "sampling/SamplingApp.h"
+#include "sim/InputSpec.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 
@@ -135,6 +137,28 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     // The spectrum's frequencies come from the run's rate.
     upload.ToolButtonSpectrum->click();
     EXPECT_NEAR(upload.Painter()->Spectrum().result().fundamental.frequency, 250, 6000.0 / 256);
+}
+
+// A 4096-sample run of a configured sine, uploaded and shown as a spectrum:
+// the frequency from the run's rate, the resolution that the noise leaves.
+TEST(SampleForm, SpectrumOfAnUploadedSineShowsItsFrequencyAndNoise) {
+    Program p;
+    std::string error;
+    p.kit.inputs()[5] = ParseInputSpec("5=sine:1000Hz,-1dBFS,noise=2", error)->signal;
+    p.inTool = [&] {
+        p.tool.SampleSizeComboBox->setCurrentText("4096");
+        p.tool.SampleButton->click();
+    };
+    p.main.menuSample1->trigger();
+    ASSERT_EQ(p.tool.uploadGraphs().size(), 1u);
+    TGraphForm& upload = *p.tool.uploadGraphs()[0];
+    upload.ToolButtonSpectrum->click();
+    const SpectrumResult& s = upload.Painter()->Spectrum().result();
+    ASSERT_TRUE(s.valid);
+    EXPECT_NEAR(s.fundamental.frequency, 1000, 6000.0 / 4096);
+    const double amplitude = 2048 * std::pow(10, -1.0 / 20);
+    const double sinad = 10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 2 * 2));
+    EXPECT_NEAR(s.enob, (sinad - 1.76) / 6.02, 0.2);
 }
 
 TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {

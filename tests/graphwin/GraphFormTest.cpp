@@ -1,8 +1,5 @@
 // The graph window driven through its controls on the offscreen platform,
 // with scripted dialogs and a virtual clock.
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,44 +12,25 @@
 #include "graphwin/TempFolder.h"
 #include "platform/Clock.h"
 #include "support/Exceptions.h"
+#include "support/OffscreenApp.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
-
-// One application for all cases, deleted when the tests end, before the program's statics.
-class WidgetApp : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "graphwin_window_tests";
-        static char* argv[] = {name, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-const auto* const widgetApp = ::testing::AddGlobalTestEnvironment(new WidgetApp);
 
 class GraphFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = GraphHost();
         auto setTimer = [this](bool on) { timerOn = on, timerChanges.push_back(on); };
         GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; }, setTimer, [this] { return vref; },
                        [this] { return intervalMs; }};
-        UseUploadGraph = false;
         SaveHeaderLine = SaveLineNumbers = false;
     }
     void TearDown() override
     {
         GraphForm = UploadGraphForm = nullptr;
         UseUploadGraph = false;
-        GraphHost() = saved_;
+        GraphHost() = {};
     }
 
     ScriptedDialogs dialogs;
@@ -62,9 +40,6 @@ protected:
     double vref = 4.096;
     int intervalMs = 100;
     std::vector<bool> timerChanges;
-
-private:
-    GraphWindowHost saved_;
 };
 
 std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
@@ -72,22 +47,15 @@ std::string text(const QLabel* label) { return label->text().toStdString(); }
 
 }  // namespace
 
-TEST_F(GraphFormTest, StartsWithOneChannelButtonAndTheSharedSaveOptions)
+TEST_F(GraphFormTest, NewWindowShowsTheSharedSaveOptionsAndHomesToItsLaidOutSize)
 {
     TGraphForm form;
-    for (int n = 0; n < TGraphForm::NumChannelButtons; ++n) EXPECT_EQ(form.ChannelButtonVisible(n), n == 0) << n;
-    // A window made later shows the shared save options as they are now.
     form.ToolButtonHeaderLine->click();
-    TGraphForm later;
-    EXPECT_TRUE(later.ToolButtonHeaderLine->isChecked());
-    EXPECT_FALSE(later.ToolButtonLineNumbers->isChecked());
-}
+    TGraphForm later;  // shows the shared options as they are now
+    EXPECT_TRUE(later.ToolButtonHeaderLine->isChecked() && !later.ToolButtonLineNumbers->isChecked());
 
-TEST_F(GraphFormTest, HomeScaleFollowsThePlotSizeUntilSomethingElseSetsIt)
-{
     // Laid out after it was built, the window still spans the codes 0..4095
     // from bottom to top of the plot as shown.
-    TGraphForm form;
     ZrGraphPainter& p = *form.Painter();
     form.resize(1200, 800);
     form.show();
@@ -104,8 +72,7 @@ TEST_F(GraphFormTest, HomeScaleFollowsThePlotSizeUntilSomethingElseSetsIt)
     form.resize(1200, 500);
     QCoreApplication::processEvents();
     EXPECT_EQ(p.YScale(), homeStep);
-    EXPECT_EQ(text(form.LabelBottomRight),
-              "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight()))
+    EXPECT_EQ(text(form.LabelBottomRight), "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight()))
         << "a new size shows in the labels at once";
 }
 
@@ -134,10 +101,6 @@ TEST_F(GraphFormTest, DataFeedGoesToTheUploadGraphOnlyWhileAskedAndPressesChanne
     for (int n = 1; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(live.ChannelButtonVisible(n)) << n;
     Graph_Data_Point(-1, 7);
     EXPECT_EQ(live.Painter()->GetNumChannels(), 1) << "a negative channel is no channel";
-
-    UploadGraphForm = nullptr;
-    UseUploadGraph = true;
-    EXPECT_THROW(Graph_Data_Point(0, 1), PlainTextError) << "no upload graph yet";
 }
 
 TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointShowOncePerFrameAndNarrowOnRefresh)
@@ -145,19 +108,17 @@ TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointShowOncePerFrameAndNarrowOnRefres
     TGraphForm form;
     GraphForm = &form;
     Graph_Data_Point(0, 10);
-    EXPECT_EQ(text(form.EditMeanCode), "10.000000");
     Graph_Data_Point(0, 7);
     EXPECT_EQ(text(form.EditMeanCode), "10.000000") << "the next frame is not due yet";
     clock.advance(20);
     Graph_Data_Point(0, 12);
-    EXPECT_EQ(text(form.EditMinCode), "0") << "the overall range starts at 0 and only widens";
-    EXPECT_EQ(text(form.EditMaxCode), "12");
-    EXPECT_EQ(text(form.EditMeanCode), "9.666667");
-    EXPECT_EQ(text(form.EditStdDevCode), "2.516611");
+    const std::string widened[] = {text(form.EditMinCode), text(form.EditMaxCode), text(form.EditMeanCode),
+                                   text(form.EditStdDevCode)};
+    EXPECT_EQ(widened[0], "0") << "the overall range starts at 0 and only widens";
+    EXPECT_EQ(widened[1] + " " + widened[2] + " " + widened[3], "12 9.666667 2.516611");
 
     form.ScaleChange();
     EXPECT_EQ(text(form.EditMinCode), "7");
-    EXPECT_EQ(text(form.EditMaxCode), "12");
 
     // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
     form.Painter()->OverallMin = -3.75;
@@ -166,29 +127,12 @@ TEST_F(GraphFormTest, ReadoutsWidenOnEveryPointShowOncePerFrameAndNarrowOnRefres
     EXPECT_EQ(text(form.EditMinCode), "-3");
 }
 
-TEST_F(GraphFormTest, MouseReadoutUntilTheNextScaleChange)
-{
-    TGraphForm form;
-    ZrGraphPainter& p = *form.Painter();
-    p.SetGridSize(10);
-    p.SetXScale(2);
-    p.SetXLeft(0);
-    p.SetYScale(2);
-    p.SetYBottom(100 - (p.YTop() - p.YBottom()));
-    ASSERT_EQ(p.YTop(), 100);
-    emit p.mouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
-    EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
-    form.ScaleChange();
-    EXPECT_EQ(text(form.LabelTopRight), "");
-}
-
-TEST_F(GraphFormTest, ScaleButtonsChangeThePainterAndReleaseThemselves)
+TEST_F(GraphFormTest, ScaleButtonsChangeThePainterAndTheLabelsAndReleaseThemselves)
 {
     TGraphForm form;
     ZrGraphPainter& p = *form.Painter();
     const int width = p.XRight() - p.XLeft();
     form.ToolButtonXpanL->click();
-    EXPECT_EQ(p.XLeft(), -width / 3);
     EXPECT_FALSE(form.ToolButtonXpanL->isChecked());
     EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
 
@@ -198,6 +142,15 @@ TEST_F(GraphFormTest, ScaleButtonsChangeThePainterAndReleaseThemselves)
     EXPECT_EQ(p.YBottom(), -2129);
     EXPECT_EQ(p.XLeft(), 0);
     EXPECT_TRUE(timerChanges.empty()) << "pan and zoom leave the reading timer alone";
+
+    // The mouse readout stays until the next scale change.
+    p.SetXScale(2);
+    p.SetYScale(2);
+    p.SetYBottom(100 - (p.YTop() - p.YBottom()));
+    emit p.mouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
+    EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
+    form.ScaleChange();
+    EXPECT_EQ(text(form.LabelTopRight), "");
 }
 
 TEST_F(GraphFormTest, ViewsSwitchButtonsScrollBarAndPauseTheTimer)
@@ -244,9 +197,10 @@ TEST_F(GraphFormTest, ChannelButtonsSwitchChannelsAndShowOrHide)
     EXPECT_EQ(tape.RecordsUsed(), 0u);
 }
 
-TEST_F(GraphFormTest, MenusShowTheirCheckMarks)
+TEST_F(GraphFormTest, MenusActAndShowTheirCheckMarks)
 {
     TGraphForm form;
+    GraphForm = &form;
     ZrGraphPainter& p = *form.Painter();
     form.MenuOptionsAutoScale->trigger();
     form.MenuOptionsShowMinMax->trigger();
@@ -259,17 +213,12 @@ TEST_F(GraphFormTest, MenusShowTheirCheckMarks)
     form.menuSubLsbsItem[0]->setChecked(true);  // a stale mark the opening must correct
     emit form.menuSubLsbs->aboutToShow();
     for (int n = 0; n <= TGraphForm::MaxSubLsbs; ++n) EXPECT_EQ(form.menuSubLsbsItem[n]->isChecked(), n == 3) << n;
-}
 
-TEST_F(GraphFormTest, ShorterTapeEmptiesTheGraphAndStartsAtRecordZero)
-{
-    TGraphForm form;
-    GraphForm = &form;
+    // A shorter tape empties the graph and starts at record zero, all of it in view.
     for (int i = 0; i < 64; ++i) Graph_Data_Point(0, i);
     form.menuLengthItem[0]->trigger();
-    ZrGraphPainter& p = *form.Painter();
     EXPECT_EQ(p.NumRecords(), 16u);
-    EXPECT_GE(p.XRight(), 16) << "the whole tape in view, as far as whole scales allow";
+    EXPECT_GE(p.XRight(), 16);
     EXPECT_LT(p.XRight(), 64);
     EXPECT_FALSE(form.ToolButtonChannel[0]->isChecked());
     Graph_Data_Point(0, 555);
@@ -299,83 +248,67 @@ TEST_F(GraphFormTest, CloseAsksOnlyForUnsavedDataAndHonoursTheAnswer)
     EXPECT_EQ(dialogs.messages[0].caption, "Upload");
     EXPECT_EQ(timerChanges, (std::vector<bool>{false, true, false, true}));
 
-    // Yes and a file: saved, then closed.
-    dialogs.messageAnswers = {MsgAnswer::Yes};
+    // Yes and a file: saved, then closed; No closes without a file.
+    dialogs.messageAnswers = {MsgAnswer::Yes, MsgAnswer::No};
     dialogs.fileAnswers = {FileChoice{folder / "up", 1}};
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.DataUnsaved);
     EXPECT_TRUE(std::filesystem::exists(folder / "up.CSV")) << "the chosen type's extension is added";
-
     form.show();
     form.DataUnsaved = true;
-    dialogs.messageAnswers = {MsgAnswer::No};
     EXPECT_TRUE(form.close());
-    EXPECT_TRUE(form.DataUnsaved) << "No closes without a file";
+    EXPECT_TRUE(form.DataUnsaved);
 }
 
-TEST_F(GraphFormTest, SaveWritesTheTapeOrSaysWhyNot)
+// A saved graph loads into a new window with its own title, coding and
+// channels; the saving window and the live coding keep theirs.
+TEST_F(GraphFormTest, SavedGraphLoadsIntoANewWindowOrTheyBothSayWhyNot)
 {
     TempFolder folder;
     TGraphForm form;
     GraphForm = &form;
-    form.menuLengthItem[0]->trigger();  // 16 records
-    for (int i = 0; i < 16; ++i) {
-        Graph_Data_Point(0, i);
-        Graph_Data_Point(1, 100 + i);
-    }
+    form.setWindowTitle("Bench run");
+    form.SetSubLsbs(2);
+    form.move(100, 50);
+    for (int i = 0; i < 3; ++i)
+        for (int ch : {0, 2}) Graph_Data_Point(ch, 100 * ch + i);
+    limits = {2047, -2048};
     form.DataUnsaved = true;
-    dialogs.fileAnswers = {FileChoice{folder / "rt.txt", 0}};
+    dialogs.fileAnswers = {FileChoice{folder / "m.txt", 0}, FileChoice{folder / "m.txt", 0}};
     form.menuFileSave->trigger();
-    EXPECT_FALSE(form.ToolButtonSave->isChecked());
-    EXPECT_FALSE(form.DataUnsaved);
-    const std::string file = ReadWholeFile(folder / "rt.txt");
-    EXPECT_EQ(file.rfind("; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n0\t100\r\n1\t101\r\n", 0), 0u)
+    EXPECT_FALSE(form.ToolButtonSave->isChecked() || form.DataUnsaved);
+    const std::string file = ReadWholeFile(folder / "m.txt");
+    EXPECT_EQ(file.rfind("; Bench run\r\n;~ SubLsbs=2 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,2\r\n0\t200\r\n", 0), 0u)
         << file;
 
-    form.DataUnsaved = true;
-    dialogs.fileAnswers = {FileChoice{folder / "missing/rt.txt", 0}};
-    EXPECT_FALSE(form.SaveMeasurements());
-    EXPECT_TRUE(form.DataUnsaved);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos)
-        << dialogs.messages[0].text;
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Stop);
-}
-
-TEST_F(GraphFormTest, LoadFillsANewWindowAndKeepsTheOldOne)
-{
-    TempFolder folder;
-    WriteWholeFile(folder / "m.txt",
-                   "; Bench run\r\n;~ SubLsbs=2 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n1 2 3\r\n4,5,6\r\n\r\n"
-                   "7\t8\t9\r\n");
-    TGraphForm form;
-    form.move(100, 50);
-    dialogs.fileAnswers = {FileChoice{folder / "m.txt", 0}};
+    limits = {};
     form.menuFileLoad->trigger();
     EXPECT_FALSE(form.ToolButtonLoad->isChecked());
-
     const auto loaded = form.findChildren<TGraphForm*>();
     ASSERT_EQ(loaded.size(), 1);
     TGraphForm& window = *loaded[0];
     EXPECT_EQ(window.windowTitle(), "Bench run");
     EXPECT_EQ(window.pos(), form.pos() + QPoint(20, 20));
-    EXPECT_EQ(window.Painter()->NumRecords(), 3u);
-    EXPECT_EQ(window.Painter()->DisplayZorTape()->Channels[2].Data[1], 6);
+    EXPECT_EQ(window.Painter()->NumRecords(), 64u);
+    EXPECT_EQ(window.Painter()->DisplayZorTape()->Channels[2].Data[1], 201);
     EXPECT_EQ(window.SubLsbs(), 2);
-    // The file's limits home the loaded window only; the live coding keeps its own.
-    EXPECT_EQ(limits.MinCode, 0);
     window.ToolButtonHome->click();
-    EXPECT_EQ(window.Painter()->YBottom(), CodeLimits({2047, -2048}).HomeYBottom());
-    for (int n = 0; n < 3; ++n) EXPECT_TRUE(window.ToolButtonChannel[n]->isChecked() && window.ChannelButtonVisible(n));
-    EXPECT_FALSE(window.ChannelButtonVisible(3));
+    EXPECT_EQ(window.Painter()->YBottom(), CodeLimits({2047, -2048}).HomeYBottom()) << "the file's limits, not the live ones";
+    for (int n = 0; n < 4; ++n) EXPECT_EQ(window.ChannelButtonVisible(n), n < 3) << n;
+    EXPECT_TRUE(window.ToolButtonChannel[2]->isChecked() && !window.ToolButtonChannel[1]->isChecked());
     EXPECT_FALSE(window.DataUnsaved);
-    EXPECT_EQ(form.Painter()->GetNumChannels(), 0) << "the loading window keeps its own tape";
     EXPECT_FALSE(window.RulerY->Ticks().at(0).text.contains('V')) << "a file tells no Vref";
 
+    form.DataUnsaved = true;
+    dialogs.fileAnswers = {FileChoice{folder / "missing/m.txt", 0}};
+    EXPECT_FALSE(form.SaveMeasurements());
+    EXPECT_TRUE(form.DataUnsaved);
     EXPECT_EQ(form.LoadMeasurements(folder / "absent.txt"), nullptr);
     EXPECT_EQ(form.findChildren<TGraphForm*>().size(), 1) << "no empty window is left behind";
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find("absent.txt"), std::string::npos) << dialogs.messages[0].text;
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos) << dialogs.messages[0].text;
+    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Stop);
+    EXPECT_NE(dialogs.messages[1].text.find("absent.txt"), std::string::npos) << dialogs.messages[1].text;
 }
 
 TEST_F(GraphFormTest, PrintsThePlotOnAPageTurnedToItsShape)
@@ -385,8 +318,8 @@ TEST_F(GraphFormTest, PrintsThePlotOnAPageTurnedToItsShape)
     GraphForm = &form;
     for (int i = 0; i < 40; ++i) Graph_Data_Point(0, 2000 + 50 * (i % 7));
     form.show();
-    for (const auto& [size, orientation] : {std::pair{QSize(1000, 500), QPageLayout::Landscape},
-                                            std::pair{QSize(700, 1100), QPageLayout::Portrait}}) {
+    for (auto [size, orientation] : {std::pair{QSize(1000, 500), QPageLayout::Landscape},
+                                     std::pair{QSize(700, 1100), QPageLayout::Portrait}}) {
         form.resize(size);
         QCoreApplication::processEvents();
         QPrinter printer(QPrinter::HighResolution);
@@ -400,7 +333,7 @@ TEST_F(GraphFormTest, PrintsThePlotOnAPageTurnedToItsShape)
 
 // Beside the grid lines: codes and volts (Vref in use) up the side, records
 // and time (reading interval) along the bottom; other windows keep the Vref
-// of their making and know no time, a loaded file knows neither.
+// of their making and know no time.
 TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTime)
 {
     TGraphForm form;
@@ -414,24 +347,22 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTime)
     p.SetXLeft(10);
     p.SetXScale(4);
     vref = 2.048;
-    auto first = [](const GraphAxisRuler* r) { return r->Ticks().at(0); };
-    auto second = [](const GraphAxisRuler* r) { return r->Ticks().at(1); };
-    EXPECT_EQ(first(form.RulerY).pos, p.height());
-    EXPECT_EQ(first(form.RulerY).text, "-500  -0.25 V");
-    EXPECT_EQ(first(form.RulerX).text, "10\n1 s");
-    const int step = second(form.RulerX).pos;
-    EXPECT_EQ(second(form.RulerX).text, QString("%1\n%2 s").arg(10 + 4 * step / 10).arg((10 + 4 * step / 10) / 10.0));
+    auto tick = [](const GraphAxisRuler* r, int n) { return r->Ticks().at(n); };
+    EXPECT_EQ(tick(form.RulerY, 0).pos, p.height());
+    EXPECT_EQ(tick(form.RulerY, 0).text, "-500  -0.25 V");
+    EXPECT_EQ(tick(form.RulerX, 0).text, "10\n1 s");
+    const int step = tick(form.RulerX, 1).pos;
+    EXPECT_EQ(tick(form.RulerX, 1).text, QString("%1\n%2 s").arg(10 + 4 * step / 10).arg((10 + 4 * step / 10) / 10.0));
 
     form.MenuOptionsLargerGridSquaresClick();
-    EXPECT_EQ(second(form.RulerY).pos, p.height() - 40);
-    EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=100")
-        << "the labels follow the grid";
+    EXPECT_EQ(tick(form.RulerY, 1).pos, p.height() - 40);
+    EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=100") << "the labels follow the grid";
 
     vref = 5.0;
     TGraphForm upload;
-    EXPECT_EQ(first(upload.RulerY).text, QString("%1  %2 V").arg(upload.Painter()->YBottom()).arg(
-                                             QString::number(upload.Painter()->YBottom() * 5.0 / 4096, 'g', 4)));
+    const int bottom = upload.Painter()->YBottom();
+    EXPECT_EQ(tick(upload.RulerY, 0).text, QString("%1  %2 V").arg(bottom).arg(QString::number(bottom * 5.0 / 4096, 'g', 4)));
     vref = 1.0;
-    EXPECT_TRUE(first(upload.RulerY).text.endsWith(" V")) << "its own Vref, not the one in use now";
-    EXPECT_EQ(first(upload.RulerX).text, "0");
+    EXPECT_TRUE(tick(upload.RulerY, 0).text.endsWith(" V")) << "its own Vref, not the one in use now";
+    EXPECT_EQ(tick(upload.RulerX, 0).text, "0");
 }

@@ -94,19 +94,6 @@ TEST_F(PainterTest, RunningStatisticsEqualFullPasses)
     }
 }
 
-TEST_F(PainterTest, AutomaticRescalesAreReportedManualOnesNot)
-{
-    ZrGraphPainter p(nullptr, 1, 64, clock);
-    int changes = 0;
-    p.OnScaleChange = [&](ZrGraphPainter* sender) { changes += sender == &p; };
-    for (int code : {1000, 1100}) p.DataPointCh(0, code);
-    p.SetAutoScale(true);  // switching on rescales at once
-    EXPECT_EQ(changes, 1);
-    p.SetYScale(20);  // a manual change ends the automatic state
-    p.Redraw();
-    EXPECT_EQ(changes, 1);
-}
-
 TEST_F(PainterTest, CollapsedPainterNeverDividesByZero)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);

@@ -102,9 +102,12 @@ TEST_F(TimePlotTest, OtherViewsLeaveTheTracesAndTheCursorChannelAlone)
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[1], 40) << "stored all the same";
 }
 
-// The data feed widens the overall range after each reading; this test plays its part by hand.
+// The data feed widens the overall range after each reading; this test plays
+// its part by hand. Automatic rescales are reported, manual ones not.
 TEST_F(TimePlotTest, AutoScaleFollowsDataLeavingTheFixedRange)
 {
+    int changes = 0;
+    p.OnScaleChange = [&](ZrGraphPainter* sender) { changes += sender == &p; };
     p.SetAutoScale(true);  // empty: range -7..8
     p.DataPointCh(0, 1000);
     EXPECT_EQ(p.RescaleThresholdYTop(), 8);
@@ -114,4 +117,8 @@ TEST_F(TimePlotTest, AutoScaleFollowsDataLeavingTheFixedRange)
     p.OverallMax = 1100;
     p.DataPointCh(0, 1110);  // inside: no rescale
     EXPECT_EQ(p.RescaleThresholdYTop(), 1120);
+    EXPECT_EQ(changes, 2) << "switching on, and 1100 leaving the range";
+    p.SetYScale(20);
+    p.Redraw();
+    EXPECT_EQ(changes, 2);
 }

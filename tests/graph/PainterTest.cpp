@@ -1,5 +1,3 @@
-#include <QMouseEvent>
-#include <QPointingDevice>
 #include <functional>
 #include <random>
 #include <string>
@@ -198,24 +196,4 @@ TEST_F(PainterTest, LongRedrawYieldsEverySecondAndStartsOverAfterAChange)
     still.ClearData();
     EXPECT_EQ(p.TraceBitmap, still.TraceBitmap);
     EXPECT_EQ(p.TraceMask, still.TraceMask);
-}
-
-TEST_F(PainterTest, ReleasingTheMouseReportsPositionAndClick)
-{
-    ZrGraphPainter p(nullptr, 1, 64, clock);
-    int clicks = 0;
-    QPoint up;
-    QObject::connect(&p, &ZrGraphPainter::clicked, [&] { ++clicks; });
-    QObject::connect(&p, &ZrGraphPainter::mouseUp,
-                     [&](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) { up = {x, y}; });
-    // A device of the test's own: Qt's default one outlives the application at exit.
-    QPointingDevice mouse("test mouse", 1, QInputDevice::DeviceType::Mouse, QPointingDevice::PointerType::Generic,
-                          QInputDevice::Capability::Position, 1, 3);
-    for (QPointF at : {QPointF(12, 34), QPointF(160, 34)}) {
-        QMouseEvent release(QEvent::MouseButtonRelease, at, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier,
-                            &mouse);
-        QCoreApplication::sendEvent(&p, &release);
-    }
-    EXPECT_EQ(clicks, 1) << "a release outside is no click";
-    EXPECT_EQ(up, QPoint(160, 34));
 }

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPointingDevice>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QToolButton>
@@ -133,7 +135,12 @@ TEST_F(GraphFormTest, ScaleButtonsChangeThePainterAndTheLabelsAndReleaseThemselv
     p.SetXScale(2);
     p.SetYScale(2);
     p.SetYBottom(100 - (p.YTop() - p.YBottom()));
-    emit p.mouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
+    // A device of the test's own: Qt's default one outlives the application at exit.
+    QPointingDevice mouse("test mouse", 1, QInputDevice::DeviceType::Mouse, QPointingDevice::PointerType::Generic,
+                          QInputDevice::Capability::Position, 1, 3);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(0, 0), QPointF(0, 0), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier, &mouse);
+    QCoreApplication::sendEvent(&p, &release);
     EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
     form.ScaleChange();
     EXPECT_EQ(text(form.LabelTopRight), "");

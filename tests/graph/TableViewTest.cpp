@@ -23,13 +23,15 @@ protected:
     ZrGraphPainter p;
 };
 
+// The table ignores the plot background: black text and row lines on the button face.
 TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
 {
     feed(0, {100, 102, 104});
     p.DisplayZorTape()->Channels[0].PlotColor = 0x00FF00;
     p.ShowMin = p.ShowMax = p.ShowSum = p.ShowSumSq = p.ShowRms = true;
     p.SetFirstVisibleTableRow(1);
-    const TableLayout t = p.LayOutTable();
+    p.SetBackColor(0x0000FF);
+    TableLayout t = p.LayOutTable();
     const int x = t.labelWidth, h = t.rowHeight;
     EXPECT_EQ(t.cells[0].text, "Channel 0");
     EXPECT_EQ(t.cells[0].color, 0x00FF00u);
@@ -43,17 +45,20 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
         EXPECT_EQ(textAt(t, x, (i + 1) * h), values[i]) << i;
     }
     EXPECT_EQ(t.separatorYs, (std::vector<int>{10 * h - 1, 11 * h - 1}));
-}
 
-TEST_F(TableViewTest, SubLsbDisplayShowsFractions)
-{
-    feed(0, {40, 40});
-    p.SetSubLsbs(4);
-    p.ShowMin = true;
-    const TableLayout t = p.LayOutTable();
-    const int x = t.labelWidth, h = t.rowHeight;
-    // The heading, Min, Span and the first record.
-    for (auto [row, text] : {std::pair{0, "Ch0/16.000000"}, {1, "2.500000"}, {2, "0.000000"}, {6, "2.500000"}})
+    const QImage img = composed(p);
+    const QRgb face = rgb(ZrGraphPainter::clBtnFace);
+    EXPECT_EQ(img.pixel(p.width() - 1, 2), face);
+    EXPECT_EQ(img.pixel(p.width() - 1, 10 * h - 1), qRgb(0, 0, 0));
+    int ink = 0;  // where the heading is
+    for (int y = 0; y < h; ++y)
+        for (int col = x; col < x + t.columnWidth; ++col) ink += img.pixel(col, y) != face;
+    EXPECT_GT(ink, 10);
+
+    // Sub-LSB display: the heading, Min, Span and the first record as fractions.
+    p.SetSubLsbs(2);
+    t = p.LayOutTable();
+    for (auto [row, text] : {std::pair{0, "Ch0/4.000000"}, {1, "25.000000"}, {3, "1.000000"}, {10, "25.500000"}})
         EXPECT_EQ(textAt(t, x, row * h), text) << row;
 }
 
@@ -76,21 +81,4 @@ TEST_F(TableViewTest, ColumnsSkipChannelsWithoutDataAndStopAtTheBottom)
     t = p.LayOutTable();
     EXPECT_EQ(textAt(t, x + t.columnWidth, 8 * h), "4");
     EXPECT_EQ(textAt(t, x + t.columnWidth, 9 * h), "");
-}
-
-TEST_F(TableViewTest, PaintsOnButtonFaceWithRowLines)
-{
-    feed(0, {100, 102, 104});
-    p.SetBackColor(0x0000FF);  // the table ignores the plot background
-    const TableLayout t = p.LayOutTable();
-    const QImage img = composed(p);
-    const QRgb face = rgb(ZrGraphPainter::clBtnFace);
-    EXPECT_EQ(img.pixel(p.width() - 1, 2), face);
-    EXPECT_EQ(img.pixel(p.width() - 1, t.separatorYs[0]), qRgb(0, 0, 0));
-    EXPECT_EQ(img.pixel(0, t.separatorYs[2]), qRgb(0, 0, 0));
-    // Some ink where the heading is.
-    int ink = 0;
-    for (int y = 0; y < t.rowHeight; ++y)
-        for (int x = t.labelWidth; x < t.labelWidth + t.columnWidth; ++x) ink += img.pixel(x, y) != face;
-    EXPECT_GT(ink, 10);
 }

@@ -2,18 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(PainterScale, MapsRecordsAndCodesTruncatingTowardZero)
-{
-    PainterScale s;  // two units per ten-pixel square
-    s.Height = 200;
-    s.SetXLeft(3);
-    EXPECT_EQ(s.XOf(13), 50);
-    s.SetYScale(3);  // 3.333.. pixels per code
-    EXPECT_EQ(s.YOfCode(1), 196);     // 196.67 -> 196
-    EXPECT_EQ(s.YOfCode(100), -133);  // -133.3 -> -133, toward zero
-    EXPECT_EQ(s.YOfValue(2.5), 191);
-}
-
 TEST(PainterScale, SettersActOnlyOnARealChangeAndEndTheAutomaticState)
 {
     PainterScale s;

@@ -20,17 +20,6 @@ TEST(PainterScale, SettersActOnlyOnARealChangeAndEndTheAutomaticState)
     EXPECT_EQ(s.SetAutoScale(true), ScaleNone);
 }
 
-TEST(PainterScale, YScaleFollows125SeriesUnderAutoScale)
-{
-    PainterScale s;
-    s.AutoScale = true;
-    for (auto [asked, got] : {std::pair{3, 5}, {7, 10}, {20001, 50000}, {6000000, 6000000}}) {
-        s.SetYScale(asked);
-        EXPECT_EQ(s.YScale(), got) << asked;
-    }
-    EXPECT_EQ(roundUp125(5000000), 5000000);
-}
-
 // Right and top edges derive the scale, rounded up; a reversed range keeps a usable one.
 TEST(PainterScale, RightAndTopDeriveScaleRoundedUp)
 {
@@ -45,8 +34,10 @@ TEST(PainterScale, RightAndTopDeriveScaleRoundedUp)
     EXPECT_EQ(s.YScale(), 7);
     s.AutoScale = true;
     EXPECT_EQ(s.SetYTop(135), ScaleNone);    // 7 again: equal to the current scale
-    EXPECT_EQ(s.SetYTop(175), ScaleRedraw);  // 9, raised to 10
+    EXPECT_EQ(s.SetYTop(175), ScaleRedraw);  // 9, raised to 10 on the 1-2-5 series
     EXPECT_EQ(s.YTop(), 200);
+    for (auto [v, up] : {std::pair{3, 5}, {20001, 50000}, {5000000, 5000000}, {6000000, 6000000}})
+        EXPECT_EQ(roundUp125(v), up) << v;
 
     s.SetXLeft(50);
     s.SetXRight(-500);

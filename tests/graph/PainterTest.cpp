@@ -21,23 +21,17 @@ TEST_F(PainterTest, WithoutTapeViewsStayUsableAndReadingsAreRefused)
     EXPECT_THROW(p.SetThisPlotColor(0), PlainTextError);
 }
 
-TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValue)
+TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValueAndOnReset)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);
-    p.SetThisChannel(6);
-    p.SetThisPlotColor(0x123456);  // chosen before any data: kept
-    for (int ch : {3, 7, 6, 0}) p.DataPointCh(ch, 100);
+    for (int ch : {3, 7, 0}) p.DataPointCh(ch, 100);
     auto& channels = p.DisplayZorTape()->Channels;
-    for (int ch : {3, 7, 0}) EXPECT_EQ(channels[ch].PlotColor, DefaultPlotColors[ch]) << ch;
-    EXPECT_EQ(channels[6].PlotColor, 0x123456u);
-    // Chosen later, kept as data go on and after clearing.
-    p.SetThisChannel(3);
-    p.SetThisPlotColor(0x654321);
-    p.ClearData();
-    p.DataPointCh(3, 1);
-    EXPECT_EQ(channels[3].PlotColor, 0x654321u);
+    for (int ch : {3, 7}) EXPECT_EQ(channels[ch].PlotColor, DefaultPlotColors[ch]) << ch;
+    channels[0].PlotColor = 0x654321;
+    p.DataPointCh(0, 1);  // a later value keeps the colour
+    EXPECT_EQ(channels[0].PlotColor, 0x654321u);
     p.ResetPlotColors();
-    EXPECT_EQ(channels[6].PlotColor, DefaultPlotColors[6]);
+    EXPECT_EQ(channels[0].PlotColor, DefaultPlotColors[0]);
 }
 
 // The statistics follow every reading instead of a pass over the tape; they
@@ -123,13 +117,8 @@ namespace {
 
 // Moves 100 ms whenever it is read: every check of a drawing loop finds a
 // second gone by soon.
-class FastClock : public Clock {
-public:
-    uint64_t micros() override { return now_ += 100000; }
-    void sleepUntil(uint64_t deadline) override { now_ = std::max(deadline, now_); }
-
-private:
-    uint64_t now_ = 0;
+struct FastClock : VirtualClock {
+    uint64_t micros() override { return advance(100), VirtualClock::micros(); }
 };
 
 }  // namespace

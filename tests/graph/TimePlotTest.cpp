@@ -32,6 +32,19 @@ TEST_F(TimePlotTest, SegmentIsAStubThenALineToTheNextRecord)
     p.SetSubLsbs(2);
     p.Redraw();
     EXPECT_TRUE(drawn(50, 137));
+
+    // Live readings leave the other views' pictures and the cursor channel alone.
+    p.SetSubLsbs(0);
+    p.SetNumChannels(3);
+    for (int ch = 0; ch < 3; ++ch) p.DataPointCh(ch, 10);
+    p.DataPointCh(1, 20);
+    EXPECT_EQ(p.ThisChannel(), 2u) << "the last channel in use, not the one written";
+    p.ShowHistogram();  // bars drawn into the trace bitmaps
+    const QImage bars = p.TraceBitmap;
+    p.DataPointCh(0, 40);
+    p.DrawLiveStrips();
+    EXPECT_EQ(p.TraceBitmap, bars);
+    EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[12], 40) << "stored all the same";
 }
 
 // Live readings draw only the strips of their records; whatever the zoom, pen
@@ -85,21 +98,6 @@ TEST_F(TimePlotTest, ReadingsReachTheScreenOncePerFrame)
         QCoreApplication::processEvents();
         EXPECT_EQ(paints.n, 2) << view;
     }
-}
-
-TEST_F(TimePlotTest, OtherViewsLeaveTheTracesAndTheCursorChannelAlone)
-{
-    p.SetNumChannels(3);
-    for (int ch = 0; ch < 3; ++ch) p.DataPointCh(ch, 10);
-    p.DataPointCh(1, 20);
-    EXPECT_EQ(p.ThisChannel(), 2u) << "the last channel in use, not the one written";
-
-    p.ShowHistogram();  // bars drawn into the trace bitmaps
-    const QImage bars = p.TraceBitmap;
-    p.DataPointCh(0, 40);
-    p.DrawLiveStrips();
-    EXPECT_EQ(p.TraceBitmap, bars);
-    EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[1], 40) << "stored all the same";
 }
 
 // The data feed widens the overall range after each reading; this test plays

@@ -266,27 +266,10 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     EXPECT_NE(dialogs.messages[5].text.find("absent.txt"), std::string::npos) << dialogs.messages[5].text;
 }
 
-TEST_F(GraphFormTest, PrintsThePlotOnAPageTurnedToItsShape)
-{
-    TempFolder folder;
-    TGraphForm form;
-    GraphForm = &form;
-    for (int i = 0; i < 40; ++i) Graph_Data_Point(0, 2000 + 50 * (i % 7));
-    form.show();
-    form.resize(700, 1100);
-    QCoreApplication::processEvents();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));
-    form.PrintTo(printer);
-    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
-    EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
-}
-
 // Beside the grid lines: codes and volts (Vref in use) up the side, records
 // and time (reading interval) along the bottom; other windows keep the Vref
-// of their making and know no time.
-TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTime)
+// of their making and know no time. The print shows the plot as a whole.
+TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
 {
     TGraphForm form;
     GraphForm = &form;
@@ -313,4 +296,14 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTime)
     vref = 1.0;
     EXPECT_EQ(tick(upload.RulerY, 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
     EXPECT_EQ(tick(upload.RulerX, 0).text, "0");
+
+    // Printed on a page turned to the plot's shape.
+    TempFolder folder;
+    for (int i = 0; i < 40; ++i) Graph_Data_Point(0, 2000 + 50 * (i % 7));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));
+    form.PrintTo(printer);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
 }

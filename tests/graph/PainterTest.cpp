@@ -18,7 +18,6 @@ TEST_F(PainterTest, WithoutTapeViewsStayUsableAndReadingsAreRefused)
     p.ShowHistogram();
     EXPECT_EQ(composed(p).size(), QSize(150, 150));
     EXPECT_THROW(p.DataPointCh(0, 1), Exception);
-    EXPECT_THROW(p.SetThisPlotColor(0), PlainTextError);
 }
 
 TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValueAndOnReset)
@@ -58,7 +57,6 @@ TEST_F(PainterTest, RunningStatisticsEqualFullPasses)
             ComputeMinMax(copy[c]);
             EXPECT_EQ(std::tuple(channels[c].Min, channels[c].Max), std::tuple(copy[c].Min, copy[c].Max)) << step;
             if (!channels[c].Enabled || channels[c].Data.Count() == 0) continue;
-            EXPECT_DOUBLE_EQ(channels[c].SumSq, copy[c].SumSq) << step << " channel " << c;
             EXPECT_NEAR(channels[c].StdDev, copy[c].StdDev, 1e-9 * (1 + copy[c].StdDev)) << step;
         }
     };

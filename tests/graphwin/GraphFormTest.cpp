@@ -48,7 +48,7 @@ std::string text(const QLabel* label) { return label->text().toStdString(); }
 
 }  // namespace
 
-TEST_F(GraphFormTest, NewWindowShowsTheSharedSaveOptionsAndHomesToItsLaidOutSize)
+TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
 {
     TGraphForm form;
     form.ToolButtonHeaderLine->click();
@@ -72,8 +72,33 @@ TEST_F(GraphFormTest, NewWindowShowsTheSharedSaveOptionsAndHomesToItsLaidOutSize
     QCoreApplication::processEvents();
     EXPECT_EQ(p.YScale(), homeStep);
     const std::string right = "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight());
-    EXPECT_EQ(text(form.LabelBottomRight), right)
-        << "a new size shows in the labels at once";
+    EXPECT_EQ(text(form.LabelBottomRight), right) << "a new size shows in the labels at once";
+
+    // Scale buttons move the plot and show in the labels.
+    const int width = p.XRight() - p.XLeft();
+    form.ToolButtonXpanL->click();
+    EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
+
+    // Home follows the code limits as they are now, for example after a bipolar file.
+    limits = {2047, -2048};
+    form.ToolButtonHome->click();
+    EXPECT_EQ(p.YBottom(), -2129);
+    EXPECT_TRUE(timerChanges.empty()) << "pan and zoom leave the reading timer alone";
+
+    // The mouse readout stays until the next scale change.
+    p.SetXScale(2);
+    p.SetYScale(2);
+    p.SetYBottom(0);
+    p.SetYBottom(100 - p.YTop());  // the top edge at 100
+    // A device of the test's own: Qt's default one outlives the application at exit.
+    QPointingDevice mouse("test mouse", 1, QInputDevice::DeviceType::Mouse, QPointingDevice::PointerType::Generic,
+                          QInputDevice::Capability::Position, 1, 3);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(0, 0), QPointF(0, 0), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier, &mouse);
+    QCoreApplication::sendEvent(&p, &release);
+    EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
+    form.ScaleChange();
+    EXPECT_EQ(text(form.LabelTopRight), "");
 }
 
 TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPacesTheReadouts)
@@ -111,35 +136,6 @@ TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPace
     clock.advance(20);
     Graph_Data_Point(0, 12);
     EXPECT_EQ(text(live.EditMinCode), "-3");
-}
-
-TEST_F(GraphFormTest, ScaleButtonsAndTheMouseReachThePainterAndTheLabels)
-{
-    TGraphForm form;
-    ZrGraphPainter& p = *form.Painter();
-    const int width = p.XRight() - p.XLeft();
-    form.ToolButtonXpanL->click();
-    EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
-
-    // Home follows the code limits as they are now, for example after a bipolar file.
-    limits = {2047, -2048};
-    form.ToolButtonHome->click();
-    EXPECT_EQ(p.YBottom(), -2129);
-    EXPECT_TRUE(timerChanges.empty()) << "pan and zoom leave the reading timer alone";
-
-    // The mouse readout stays until the next scale change.
-    p.SetXScale(2);
-    p.SetYScale(2);
-    p.SetYBottom(100 - (p.YTop() - p.YBottom()));
-    // A device of the test's own: Qt's default one outlives the application at exit.
-    QPointingDevice mouse("test mouse", 1, QInputDevice::DeviceType::Mouse, QPointingDevice::PointerType::Generic,
-                          QInputDevice::Capability::Position, 1, 3);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(0, 0), QPointF(0, 0), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier, &mouse);
-    QCoreApplication::sendEvent(&p, &release);
-    EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
-    form.ScaleChange();
-    EXPECT_EQ(text(form.LabelTopRight), "");
 }
 
 TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)

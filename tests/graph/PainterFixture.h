@@ -10,7 +10,6 @@ class PainterFixture : public ::testing::Test {
 protected:
     // The composed view, as the paint handler produces it.
     static QImage composed(ZrGraphPainter& p) { return p.grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    static QRgb rgb(TColor c) { return toQColor(c).rgb(); }
 
     VirtualClock clock;
 };

@@ -54,7 +54,6 @@ TEST(PainterScale, DoAutoScaleCentresTheRange)
     EXPECT_EQ(s.XScale(), 3);  // trunc(64 * 10 / 300 + 1.0)
     EXPECT_EQ(s.YScale(), 10);
     EXPECT_EQ(s.RescaleThresholdYBottom, 950);
-    EXPECT_EQ(s.YBottom(), 950);
     EXPECT_EQ(s.RescaleThresholdYTop, 1150);
     EXPECT_TRUE(s.AutoScaled);
 

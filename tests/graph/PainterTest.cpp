@@ -1,5 +1,4 @@
 #include <random>
-#include <string>
 #include <tuple>
 
 #include "PainterFixture.h"
@@ -92,7 +91,7 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
     p.Redraw();
     const QImage img = composed(p);
 
-    const QRgb trace = qRgb(0, 0, 255), fore = rgb(p.ForeColor()), back = rgb(p.BackColor());
+    const QRgb trace = qRgb(0, 0, 255), fore = toQColor(p.ForeColor()).rgb(), back = toQColor(p.BackColor()).rgb();
     auto countRow = [&](int y, int x0, int x1, QRgb c) {
         int n = 0;
         for (int x = x0; x < x1; ++x) n += img.pixel(x, y) == c;

@@ -47,7 +47,7 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
     EXPECT_EQ(t.separatorYs, (std::vector<int>{10 * h - 1, 11 * h - 1}));
 
     const QImage img = composed(p);
-    const QRgb face = rgb(ZrGraphPainter::clBtnFace);
+    const QRgb face = toQColor(ZrGraphPainter::clBtnFace).rgb();
     EXPECT_EQ(img.pixel(p.width() - 1, 2), face);
     EXPECT_EQ(img.pixel(p.width() - 1, 10 * h - 1), qRgb(0, 0, 0));
     int ink = 0;  // where the heading is

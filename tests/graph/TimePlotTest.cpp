@@ -34,7 +34,6 @@ TEST_F(TimePlotTest, SegmentIsAStubThenALineToTheNextRecord)
     EXPECT_TRUE(drawn(50, 137));
 
     // Live readings leave the other views' pictures and the cursor channel alone.
-    p.SetSubLsbs(0);
     p.SetNumChannels(3);
     for (int ch = 0; ch < 3; ++ch) p.DataPointCh(ch, 10);
     p.DataPointCh(1, 20);

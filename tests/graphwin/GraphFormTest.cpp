@@ -43,8 +43,8 @@ protected:
     std::vector<bool> timerChanges;
 };
 
-std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
-std::string text(const QLabel* label) { return label->text().toStdString(); }
+// The text of a label or an edit box.
+template <class Widget> std::string text(const Widget* w) { return w->text().toStdString(); }
 
 }  // namespace
 
@@ -123,8 +123,7 @@ TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPace
     // The read-outs widen on every reading and show once a frame; the overall
     // range starts at 0 and narrows only on a refresh.
     clock.advance(20);
-    Graph_Data_Point(0, 10);
-    Graph_Data_Point(0, 6);
+    for (int code : {10, 6}) Graph_Data_Point(0, code);
     EXPECT_EQ(text(live.EditMeanCode), "8.500000") << "the next frame is not due yet";
     clock.advance(20);
     Graph_Data_Point(0, 12);
@@ -188,8 +187,7 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     // A shorter tape empties the graph and starts at record zero, all of it in view.
     for (int i = 0; i < 64; ++i) Graph_Data_Point(0, i);
     form.menuLengthItem[0]->trigger();
-    EXPECT_EQ(p.NumRecords(), 16u);
-    EXPECT_LT(p.XRight(), 64);
+    EXPECT_TRUE(p.NumRecords() == 16 && p.XRight() < 64);
     EXPECT_FALSE(form.ToolButtonChannel[0]->isChecked());
     Graph_Data_Point(0, 555);
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);
@@ -287,7 +285,6 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
 
     vref = 5.0;
     TGraphForm upload;
-    EXPECT_EQ(tick(upload.RulerY, 0).text, "-81  -0.09888 V");
     vref = 1.0;
     EXPECT_EQ(tick(upload.RulerY, 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
     EXPECT_EQ(tick(upload.RulerX, 0).text, "0");

@@ -11,6 +11,7 @@
 
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
+#include "graphwin/GraphViewCommands.h"
 #include "graphwin/TempFolder.h"
 #include "platform/Clock.h"
 #include "support/Exceptions.h"
@@ -188,6 +189,7 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     for (int i = 0; i < 64; ++i) Graph_Data_Point(0, i);
     form.menuLengthItem[0]->trigger();
     EXPECT_TRUE(p.NumRecords() == 16 && p.XRight() < 64);
+    EXPECT_EQ(form.LabelBottomRight->text().toStdString(), view::BottomRightText(p.XScale(), p.XRight()));
     EXPECT_FALSE(form.ToolButtonChannel[0]->isChecked());
     Graph_Data_Point(0, 555);
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);

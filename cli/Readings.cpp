@@ -142,16 +142,7 @@ int TakeReadings(Session& session) {
     const Options& o = session.options;
     ToolEnvironment& env = session.environment;
     OutputCheck check;
-    if (!o.out.empty()) {
-        if (const std::string error = check.check(o.out); !error.empty()) {
-            env.err << "vx7318: " << error << '\n';
-            return ExitFileError;
-        }
-    }
-    if (const int connected = session.connect(); connected != ExitSuccess) {
-        check.discard();
-        return connected;
-    }
+    if (const int prepared = session.prepareOutputAndConnect(check); prepared != ExitSuccess) return prepared;
     ConversionControl& control = session.control;
     const bool scanAll = o.channels.size() > 1;
     session.setControlWord(o.channels.front(), scanAll);

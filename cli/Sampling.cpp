@@ -84,16 +84,7 @@ int SampleChannel(Session& session) {
     const Options& o = session.options;
     ToolEnvironment& env = session.environment;
     OutputCheck check;
-    if (!o.out.empty()) {
-        if (const std::string error = check.check(o.out); !error.empty()) {
-            env.err << "vx7318: " << error << '\n';
-            return ExitFileError;
-        }
-    }
-    if (const int connected = session.connect(); connected != ExitSuccess) {
-        check.discard();
-        return connected;
-    }
+    if (const int prepared = session.prepareOutputAndConnect(check); prepared != ExitSuccess) return prepared;
     session.setControlWord(o.channel, false);
 
     PortSampleLink link(session.kit.port(), session.kit.query());

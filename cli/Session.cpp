@@ -81,3 +81,15 @@ std::string Session::voltsText(double volts, int decimals) {
     const auto end = std::to_chars(text, text + sizeof text, volts, std::chars_format::fixed, decimals).ptr;
     return std::string(text, end);
 }
+
+int Session::prepareOutputAndConnect(OutputCheck& check) {
+    if (!options.out.empty()) {
+        if (const std::string error = check.check(options.out); !error.empty()) {
+            environment.err << "vx7318: " << error << '\n';
+            return ExitFileError;
+        }
+    }
+    const int connected = connect();
+    if (connected != ExitSuccess) check.discard();
+    return connected;
+}

@@ -7,6 +7,7 @@
 
 #include "app/ConversionControl.h"
 #include "cli/Options.h"
+#include "cli/OutputCheck.h"
 #include "cli/Progress.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/Tool.h"
@@ -20,6 +21,10 @@ public:
     // ExitSuccess once the application runs; otherwise the message is
     // printed and the exit code returned.
     int connect();
+    // The output file (when one is named) checked, then connect(): the
+    // first failure's exit code, or ExitSuccess. A file made by the check
+    // is removed again when the connection fails.
+    int prepareOutputAndConnect(OutputCheck& check);
     // The control word for one channel, or for a scan of all eight.
     void setControlWord(int channel, bool scanAll);
     bool stopAsked() const { return environment.stopAsked && environment.stopAsked(); }

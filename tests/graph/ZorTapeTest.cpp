@@ -4,26 +4,21 @@
 #include <gtest/gtest.h>
 
 #include "graph/ZorTape.h"
+#include "support/ThrownText.h"
 
 namespace {
 
-std::string ErrorText(auto&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
+using Codes = std::vector<int>;
 
-std::vector<int> Records(const TZorTape& tape, int ch, int count)
+Codes Records(const TZorTape& tape, int ch, int count)
 {
-    std::vector<int> values;
+    Codes values;
     for (int r = 0; r < count; ++r)
         values.push_back(tape.Channels[ch].Data[r]);
     return values;
 }
+
+std::vector<std::uint32_t> Cursor(const TZorTape& tape) { return {tape.ThisRecord(), tape.RecordsUsed()}; }
 
 const std::string kPastEnd = "Vanto TZorTape::SetThisRecord -- exceeds NumRecords";
 const std::string kUsedPastEnd = "Vanto TZorTape::SetRecordsUsed -- exceeds NumRecords";
@@ -37,50 +32,45 @@ TEST(ZorTape, CursorMovesOnWhenAChannelRepeatsInARecord)
     tape.DataPointCh(1, 6);
     tape.DataPointCh(0, 7);
     EXPECT_EQ(tape.Channels[1].Data[0], 6);
-    EXPECT_EQ(Records(tape, 0, 2), (std::vector<int>{5, 7}));
-    EXPECT_EQ(tape.ThisRecord(), 1u);
-    EXPECT_EQ(tape.RecordsUsed(), 1u);
+    EXPECT_EQ(Records(tape, 0, 2), (Codes{5, 7}));
+    EXPECT_EQ(Cursor(tape), (std::vector<std::uint32_t>{1, 1}));
     EXPECT_TRUE(tape.Channels[0].PointInRecord);
     EXPECT_FALSE(tape.Channels[1].PointInRecord);
     EXPECT_TRUE(tape.Channels[1].Enabled);
-
-    // A full scan of four channels fills one record per round.
-    TZorTape scan(1, 64);
-    for (int round = 0; round < 3; ++round)
-        for (std::uint32_t ch = 0; ch < 4; ++ch)
-            scan.DataPointCh(ch, round * 10 + int(ch));
-    EXPECT_EQ(scan.ThisRecord(), 2u);
-    EXPECT_EQ(Records(scan, 3, 3), (std::vector<int>{3, 13, 23}));
 }
 
-TEST(ZorTape, WrappingTapeKeepsTheNewestRecords)
+// A wrapping tape keeps the newest records; one that does not wrap refuses to
+// run past its end, and a tape of no length still holds one record.
+TEST(ZorTape, TheEndOfTheTapeWrapsOrIsRefused)
 {
     TZorTape tape(1, 4);
     for (int v = 1; v <= 6; ++v)
         tape.DataPointCh(0, v);
-    EXPECT_EQ(Records(tape, 0, 4), (std::vector<int>{5, 6, 3, 4}));
-    EXPECT_EQ(tape.ThisRecord(), 1u);
-    EXPECT_EQ(tape.RecordsUsed(), 4u);
+    EXPECT_EQ(Records(tape, 0, 4), (Codes{5, 6, 3, 4}));
+    EXPECT_EQ(Cursor(tape), (std::vector<std::uint32_t>{1, 4}));
     tape.SetThisRecord(9);
     EXPECT_EQ(tape.ThisRecord(), 1u);
-}
 
-TEST(ZorTape, TapeWithoutWrapRefusesToRunPastItsEnd)
-{
-    TZorTape tape(1, 4);
-    tape.Wrap = false;
-    for (int v = 1; v <= 4; ++v)
-        tape.DataPointCh(0, v);
-    EXPECT_EQ(ErrorText([&] { tape.DataPointCh(0, 5); }), kPastEnd);
-    EXPECT_EQ(Records(tape, 0, 4), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(tape.ThisRecord(), 3u);
-    EXPECT_EQ(tape.Channels[0].Data.High(), 3);
-    EXPECT_EQ(ErrorText([&] { tape.SetThisRecord(4); }), kPastEnd);
+    TZorTape flat(1, 4);
+    flat.Wrap = false;
+    for (int v = 1; v <= 5; ++v)
+        EXPECT_EQ(ThrownText([&] { flat.DataPointCh(0, v); }), v == 5 ? kPastEnd : "(nothing thrown)");
+    EXPECT_EQ(Records(flat, 0, 4), (Codes{1, 2, 3, 4}));
+    EXPECT_EQ(flat.ThisRecord(), 3u);
+    EXPECT_EQ(flat.Channels[0].Data.High(), 3);
+    EXPECT_EQ(ThrownText([&] { flat.SetThisRecord(4); }), kPastEnd);
+    EXPECT_EQ(ThrownText([&] { flat.SetRecordsUsed(5); }), kUsedPastEnd);
+    flat.SetNumRecords(2);
+    EXPECT_EQ(flat.RecordsUsed(), 2u);
 
-    // Nor may the records in use exceed the length; shortening lowers them.
-    EXPECT_EQ(ErrorText([&] { tape.SetRecordsUsed(5); }), kUsedPastEnd);
-    tape.SetNumRecords(2);
-    EXPECT_EQ(tape.RecordsUsed(), 2u);
+    TZorTape none(1, 0);
+    none.DataPointCh(0, 5);
+    EXPECT_EQ(ThrownText([&] { none.DataPointCh(0, 6); }), kUsedPastEnd);
+    EXPECT_EQ(none.Channels[0].Data[0], 5);
+    none.SetThisRecord(5);
+    EXPECT_EQ(none.ThisRecord(), 0u);
+    none.Wrap = false;
+    EXPECT_EQ(ThrownText([&] { none.SetThisRecord(0); }), kPastEnd);
 }
 
 TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
@@ -96,7 +86,7 @@ TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
     tape.SetThisChannel(2);
     tape.GetPlotColor();  // creates channel 2, without storage
     tape.SetNumRecords(100);
-    EXPECT_EQ(Records(tape, 0, 3), (std::vector<int>{10, 11, 12}));
+    EXPECT_EQ(Records(tape, 0, 3), (Codes{10, 11, 12}));
     EXPECT_EQ(tape.Channels[0].Data.Capacity(), 100);
     EXPECT_EQ(tape.Channels[2].Data.Capacity(), 100);
     EXPECT_EQ(tape.Channels[2].Data.Count(), 0);
@@ -109,12 +99,12 @@ TEST(ZorTape, FirstValueFlattensAChannelButHidingKeepsItsHistory)
     TZorTape tape(1, 8);
     tape.Channels[0].Data.ReserveRight(8);
     tape.DataPointCh(0, 42);
-    EXPECT_EQ(Records(tape, 0, 8), std::vector<int>(8, 42));
+    EXPECT_EQ(Records(tape, 0, 8), Codes(8, 42));
     tape.DataPointCh(0, 43);
     tape.SetThisChannelEnabled(false);
     tape.DataPointCh(0, 7);
     EXPECT_TRUE(tape.GetThisChannelEnabled());
-    EXPECT_EQ(Records(tape, 0, 8), (std::vector<int>{42, 43, 7, 42, 42, 42, 42, 42}));
+    EXPECT_EQ(Records(tape, 0, 8), (Codes{42, 43, 7, 42, 42, 42, 42, 42}));
 }
 
 TEST(ZorTape, ValueByColourGoesToTheLowestChannelOfThatColour)
@@ -135,18 +125,6 @@ TEST(ZorTape, ValueByColourGoesToTheLowestChannelOfThatColour)
     EXPECT_EQ(tape.ThisRecord(), 0u);
 }
 
-TEST(ZorTape, TapeOfNoLengthHoldsOneRecordAndNeverDividesByZero)
-{
-    TZorTape tape(1, 0);
-    tape.DataPointCh(0, 5);
-    EXPECT_EQ(ErrorText([&] { tape.DataPointCh(0, 6); }), kUsedPastEnd);
-    EXPECT_EQ(tape.Channels[0].Data[0], 5);
-    tape.SetThisRecord(5);
-    EXPECT_EQ(tape.ThisRecord(), 0u);
-    tape.Wrap = false;
-    EXPECT_EQ(ErrorText([&] { tape.SetThisRecord(0); }), kPastEnd);
-}
-
 TEST(GraphChannel, CopyIsDeepAndGrowsItsArraysBy32)
 {
     GraphChannel source;
@@ -162,7 +140,6 @@ TEST(GraphChannel, CopyIsDeepAndGrowsItsArraysBy32)
     EXPECT_EQ(copy.Data.GrowStep(), 31);
     copy.Data[3] = 0;
     EXPECT_EQ(source.Data[3], 30);
-    // Sub-LSBs beyond 16 places mean no scaling.
-    copy.SetSubLsbs(17);
+    copy.SetSubLsbs(17);  // beyond 16 places: no scaling
     EXPECT_EQ(copy.SubLsbDivisor, 1.0);
 }

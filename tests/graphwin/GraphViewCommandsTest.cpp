@@ -22,7 +22,6 @@ PainterScale Scale64()
     return s;
 }
 
-// Remembers every request, to see what Home asks for before the setters derive scales.
 struct RecordingView {
     std::vector<std::pair<char, int>> calls;
     void SetXLeft(int v) { calls.push_back({'L', v}); }
@@ -96,23 +95,23 @@ TEST(GraphViewCommands, PanAndZoomStopAtTheLimits)
     EXPECT_EQ(view::CodeText(2147483647.0), "2147483647");
     EXPECT_EQ(view::CodeText(-2147483648.0), "-2147483648");
     EXPECT_EQ(view::ReadoutAt(0, 0, 10, 1, 1, 0, 2147483647).code, 2147483646);
-    const std::vector<std::pair<char, int>> widest{{'B', INT_MIN}, {'T', INT_MAX}, {'L', 0}, {'R', 1}};
-    RecordingView v;
-    view::Home(v, CodeLimits{INT_MAX, INT_MIN}, 1);
-    EXPECT_EQ(v.calls, widest);
 }
 
+// Home asks for the code range with 2 % to spare and the whole tape, before
+// the setters derive the scales.
 TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)
 {
-    RecordingView v;
-    view::Home(v, CodeLimits{4095, 0}, 64);
-    const std::vector<std::pair<char, int>> unipolar{{'B', -81}, {'T', 4176}, {'L', 0}, {'R', 64}};
-    EXPECT_EQ(v.calls, unipolar);
-
-    v.calls.clear();
-    view::Home(v, CodeLimits{2047, -2048}, 8192);
-    const std::vector<std::pair<char, int>> bipolar{{'B', -2129}, {'T', 2128}, {'L', 0}, {'R', 8192}};
-    EXPECT_EQ(v.calls, bipolar);
+    using Calls = std::vector<std::pair<char, int>>;
+    const std::tuple<CodeLimits, std::uint32_t, Calls> cases[] = {
+        {CodeLimits{4095, 0}, 64, {{'B', -81}, {'T', 4176}, {'L', 0}, {'R', 64}}},
+        {CodeLimits{2047, -2048}, 8192, {{'B', -2129}, {'T', 2128}, {'L', 0}, {'R', 8192}}},
+        {CodeLimits{INT_MAX, INT_MIN}, 1, {{'B', INT_MIN}, {'T', INT_MAX}, {'L', 0}, {'R', 1}}},
+    };
+    for (const auto& [limits, records, calls] : cases) {
+        RecordingView v;
+        view::Home(v, limits, records);
+        EXPECT_EQ(v.calls, calls);
+    }
 }
 
 TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToFive)

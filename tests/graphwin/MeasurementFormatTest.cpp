@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,47 +8,41 @@
 
 namespace {
 
-std::vector<std::string> Fields(std::string_view line, std::size_t maxFields = 64)
+using Strings = std::vector<std::string>;
+
+Strings Fields(std::string_view line, std::size_t maxFields = 64)
 {
     std::vector<std::string_view> views;
     SplitFields(line, views, maxFields);
     return {views.begin(), views.end()};
 }
 
-using Strings = std::vector<std::string>;
-
 }  // namespace
 
-TEST(MeasurementFormat, DefaultFileNamesReplacePathCharacters)
+TEST(MeasurementFormat, NamesIntegersAndFieldsOfAFile)
 {
-    EXPECT_EQ(DefaultFileName("Real Time Data"), "Real_Time_Data");
-    EXPECT_EQ(DefaultFileName("a\\b/c.d:e?f*g-h"), "a_b_c_d_e_f_g-h");
-}
+    EXPECT_EQ(DefaultFileName("Real Time Data a\\b/c.d:e?f*g-h"), "Real_Time_Data_a_b_c_d_e_f_g-h");
+    EXPECT_EQ(SeparatorForFilter(1), ',');
+    EXPECT_EQ(SeparatorForFilter(2), '\t');
 
-TEST(MeasurementFormat, IntegersAreSignedDecimalsThatFit32Bits)
-{
-    EXPECT_EQ(ParseInteger("12"), 12);
-    EXPECT_EQ(ParseInteger("-2048"), -2048);
-    EXPECT_EQ(ParseInteger("+7"), 7);
-    EXPECT_EQ(ParseInteger("-2147483648"), -2147483648LL);
+    // Signed decimals that fit 32 bits, nothing else.
+    const std::vector<std::optional<int>> parsed{ParseInteger("12"), ParseInteger("-2048"), ParseInteger("+7"),
+                                                 ParseInteger("-2147483648")};
+    EXPECT_EQ(parsed, (std::vector<std::optional<int>>{12, -2048, 7, -2147483647 - 1}));
     for (const char* bad : {"", "a", "1a", "1.5", "+", "-", "+-1", " 1", "2147483648", "0x10"})
         EXPECT_FALSE(ParseInteger(bad)) << bad;
     EXPECT_EQ(FieldValue("Line"), 0);
-}
 
-TEST(MeasurementFormat, FieldsSplitAtCommaThenSpaceThenTab)
-{
-    // Plain separators, leading spaces and a trailing TAB are covered by the
-    // reader's hand-written file. A trailing separator makes one more, empty field.
-    EXPECT_EQ(Fields("3,"), (Strings{"3", ""}));
-    // While a comma is left, spaces are not separators; then they are again.
-    EXPECT_EQ(Fields("1 2,3 4"), (Strings{"1 2", "3", "4"}));
-    EXPECT_EQ(Fields("1 , 2"), (Strings{"1", "2"}));
-    EXPECT_EQ(Fields("\t1\t2"), (Strings{"", "1", "2"}));
-    EXPECT_EQ(Fields("1\t2 3"), (Strings{"1\t2", "3"}));
-    EXPECT_EQ(Fields(""), (Strings{""}));
-    EXPECT_EQ(Fields(", ,"), (Strings{"", "", ""}));
-
+    // Fields split at commas while there are any, then at spaces, then at TABs;
+    // a trailing separator makes one more, empty field. (The plain cases are
+    // in the reader's hand-written file.)
+    const std::pair<const char*, Strings> splits[] = {
+        {"3,", {"3", ""}},          {"1 2,3 4", {"1 2", "3", "4"}}, {"1 , 2", {"1", "2"}},
+        {"\t1\t2", {"", "1", "2"}}, {"1\t2 3", {"1\t2", "3"}},      {"", {""}},
+        {", ,", {"", "", ""}},
+    };
+    for (const auto& [line, fields] : splits)
+        EXPECT_EQ(Fields(line), fields) << line;
     // Splitting stops one field past the limit, so the caller can tell.
     EXPECT_EQ(Fields("1,2,3,4,5,6", 3).size(), 4u);
 }
@@ -55,34 +50,24 @@ TEST(MeasurementFormat, FieldsSplitAtCommaThenSpaceThenTab)
 TEST(MeasurementFormat, MetadataLineAndItsParsing)
 {
     EXPECT_EQ(FormatMetadataLine(0, CodeLimits{}, {{0, 1, 2}, false}), ";~ MaxPossibleCode=4095 MinPossibleCode=0");
-    EXPECT_EQ(FormatMetadataLine(3, CodeLimits{2047, -2048}, {{1, 2}, true}),
-              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=1,2 LineNumbers=1");
-
     const MeasurementMetadata full =
         ParseMetadata("  SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,5,63 LineNumbers=1 ");
-    EXPECT_EQ(full.SubLsbs, 3);
-    EXPECT_EQ(full.MaxPossibleCode, 2047);
-    EXPECT_EQ(full.MinPossibleCode, -2048);
-    EXPECT_EQ(full.Channels, (std::vector<int>{0, 5, 63}));
-    EXPECT_TRUE(full.LineNumbers);
+    EXPECT_EQ(FormatMetadataLine(full.SubLsbs, CodeLimits{*full.MaxPossibleCode, *full.MinPossibleCode},
+                                 {full.Channels, full.LineNumbers}),
+              ";~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,5,63 LineNumbers=1");
     EXPECT_EQ(full.Problem, "");
 
     // A value that is no integer keeps the limit; other keys and other cases are skipped.
     const MeasurementMetadata odd = ParseMetadata("MaxPossibleCode=x MinPossibleCode=-2048 maxpossiblecode=5 Foo=1");
     EXPECT_FALSE(odd.MaxPossibleCode);
     EXPECT_EQ(odd.MinPossibleCode, -2048);
-    EXPECT_EQ(odd.SubLsbs, 0);
-    EXPECT_EQ(ParseMetadata("SubLsbs=x").SubLsbs, 0);
-
+    EXPECT_EQ(odd.SubLsbs + ParseMetadata("SubLsbs=x").SubLsbs, 0);
     // A word before the first "=" has no value; the pairs after it still count.
     EXPECT_EQ(ParseMetadata("foo MaxPossibleCode=12 =").MaxPossibleCode, 12);
     EXPECT_EQ(ParseMetadata("x y MinPossibleCode=-3").MinPossibleCode, -3);
 
     // What makes no sense is ignored, and said.
-    const struct {
-        const char* text;
-        const char* problem;
-    } ignored[] = {
+    const std::pair<const char*, const char*> ignored[] = {
         {"MaxPossibleCode=2147483648",
          "its MaxPossibleCode \"2147483648\" is not a 32-bit whole number and is ignored"},
         {"MaxPossibleCode=-1 MinPossibleCode=0",
@@ -90,10 +75,10 @@ TEST(MeasurementFormat, MetadataLineAndItsParsing)
         {"Channels=2,1", "its channel list \"2,1\" is not ascending channel numbers below 64 and is ignored"},
         {"Channels=64", "its channel list \"64\" is not ascending channel numbers below 64 and is ignored"},
     };
-    for (const auto& c : ignored) {
-        const MeasurementMetadata m = ParseMetadata(c.text);
-        EXPECT_EQ(m.Problem, c.problem);
-        EXPECT_FALSE(m.MaxPossibleCode || !m.Channels.empty()) << c.text;
+    for (const auto& [text, problem] : ignored) {
+        const MeasurementMetadata m = ParseMetadata(text);
+        EXPECT_EQ(m.Problem, problem);
+        EXPECT_FALSE(m.MaxPossibleCode || !m.Channels.empty()) << text;
     }
 }
 

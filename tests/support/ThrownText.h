@@ -1,15 +1,14 @@
 #pragma once
-// The text of the PlainTextError an action throws, for tests.
-#include <functional>
+// The text of what an action throws (the message the user is shown), for tests.
+#include <exception>
 #include <string>
 
-#include "support/Exceptions.h"
-
-inline std::string ThrownText(const std::function<void()>& action)
+template <typename Action>
+std::string ThrownText(Action&& action)
 {
     try {
         action();
-    } catch (const PlainTextError& e) {
+    } catch (const std::exception& e) {
         return e.what();
     }
     return "(nothing thrown)";

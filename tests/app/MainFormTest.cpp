@@ -290,7 +290,7 @@ bool useGermanLocale(const char* argv0) {
 
 // glibc's newlocale keeps the search path it builds from LOCPATH, which only
 // this test program sets: not a leak of the program's.
-extern "C" const char* __lsan_default_suppressions() { return "leak:__newlocale\n"; }
+extern "C" const char* __lsan_default_suppressions() { return "leak:__newlocale\nleak:__argz_add_sep\n"; }
 
 // The one QApplication, on the offscreen platform unless the environment
 // names another, torn down before the program's exit handlers run.

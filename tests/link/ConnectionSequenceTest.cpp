@@ -218,6 +218,29 @@ TEST(ConnectionSequence, BeaconWaitPromptsForResetAndEndsWithStopOrAGoneDevice) 
     EXPECT_EQ(linesMatching(rig.port.MemoHistory, ".*ReadFile failed"), 1);
 }
 
+// The simulated kit presses its own reset button for a user who has none to
+// press, but leaves a port that the PC talks on alone.
+TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
+    Rig rig;
+    rig.kit.setAttended(true);
+    for (int round = 0; round < 2; ++round) {
+        rig.ok();
+        ASSERT_TRUE(rig.runToState(S::Running)) << round;
+        rig.seq.btnStopClick();
+        EXPECT_EQ(rig.seq.ConnState, S::Idle);
+    }
+    EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 2u);
+
+    ASSERT_TRUE(rig.kit.open(Kit));
+    ASSERT_EQ(rig.kit.write(" ", 1), 1);
+    rig.clock.advance(SimulatedKit::AttendantResetMs + 1000);
+    char received[512];
+    const long count = rig.kit.read(received, sizeof received);
+    ASSERT_GT(count, 0);
+    EXPECT_EQ(std::string(received, size_t(count)).find('\xAA'), std::string::npos);
+}
+
+
 // Each kind's own banner is identified end to end; here, the first keyword wins.
 TEST(ConnectionSequence, TheFirstKeywordInOrderDecidesTheKind) {
     EXPECT_EQ(S::IdentifyModule("VANTO COBALT BRANT ARBOR"), S::KindArbord);

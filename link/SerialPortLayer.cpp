@@ -181,13 +181,18 @@ bool SerialPortLayer::WriteCharNoEcho(char c) {
     return true;
 }
 
-bool SerialPortLayer::WriteStringNoEcho(const char* text) {
-    if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
+// The whole text goes out in one write; a text sent in part is a failed
+// send, not a success.
+bool SerialPortLayer::writeWhole(const char* text) {
     const size_t length = std::strlen(text);
     const long written = device_.write(text, length);
     if (written < 0) return reportFailure("WriteFile failed");
-    // A text sent in part is a failed send, not a success.
-    if (size_t(written) != length) return false;
+    return size_t(written) == length;
+}
+
+bool SerialPortLayer::WriteStringNoEcho(const char* text) {
+    if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
+    if (!writeWhole(text)) return false;
     if (menuCaptureTx) MemoHistory.addLine(VisibleString(text));
     return true;
 }
@@ -216,10 +221,8 @@ bool SerialPortLayer::WriteStringWaitForEcho(const char* text) {
 
 bool SerialPortLayer::WriteBlockWaitForEcho(const char* text) {
     if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
+    if (!writeWhole(text)) return false;
     const size_t length = std::strlen(text);
-    const long written = device_.write(text, length);
-    if (written < 0) return reportFailure("WriteFile failed");
-    if (size_t(written) != length) return false;
     size_t echoed = 0;
     uint32_t start = clock_.ticks();
     for (uint32_t waited = 0; waited < EchoTimeoutMs; waited = clock_.ticks() - start) {

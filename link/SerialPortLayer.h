@@ -92,6 +92,7 @@ private:
     ReadResult readInto(char* buffer, size_t size);
     void removeNulls(char* buffer, size_t count, size_t size);
     void captureReceived(const std::string& visible);
+    bool writeWhole(const char* text);
     bool writeOne(char c);
     bool reportFailure(const std::string& what);
 

@@ -13,8 +13,7 @@ target_link_libraries(vx7318kit PRIVATE vx_app)
 
 # The help file and the loader files travel beside the executable.
 set(vx_beside_program ${CMAKE_CURRENT_LIST_DIR}/HELPFILE.HTM)
-file(GLOB vx_loader_files ${CMAKE_SOURCE_DIR}/loaders/KIT7318.*)
-list(APPEND vx_beside_program ${vx_loader_files})
+list(APPEND vx_beside_program ${VX_LOADER_FILES})
 foreach(file ${vx_beside_program})
   get_filename_component(name ${file} NAME)
   add_custom_command(TARGET vx7318kit POST_BUILD

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "graphwin/MyFile.h"
@@ -73,11 +74,18 @@ std::string LineTooLong(std::size_t number)
            " characters";
 }
 
-}  // namespace
+// Where the data lines begin, after the title, the metadata and the header.
+struct DataStart {
+    LineReader reader;
+    std::string_view line;  // the first data line, when haveData
+    bool haveData;
+    bool numbered;  // the first column holds line numbers
+};
 
-LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadProgress& progress)
+// Title, metadata and the writer's header line; nothing when the file is
+// refused (result.Error says why).
+std::optional<DataStart> ReadPreamble(std::string_view content, LoadResult& result)
 {
-    LoadResult result;
     LoadedMeasurements& out = result.Data;
     // UTF-16 puts a NUL beside every ASCII character, which would end the text
     // after one digit; a UTF-8 byte-order mark is no part of the first value.
@@ -86,36 +94,37 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
                                              (start[0] == '\0') != (start[1] == '\0'));
     if (utf16) {
         result.Error = "it is not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
-        return result;
+        return std::nullopt;
     }
     if (content.substr(0, 3) == "\xEF\xBB\xBF")
         content.remove_prefix(3);
-    LineReader reader(content);
-    std::string_view line;
+    DataStart at{LineReader(content), {}, false, false};
+    LineReader& reader = at.reader;
+    std::string_view& line = at.line;
 
     // Title: a first line with a ";" anywhere in it.
     if (!reader.Next(line)) {
         result.Error = "it is empty";
-        return result;
+        return std::nullopt;
     }
     bool pending = true;  // line is not yet used up as title or metadata
     if (line.find(';') != std::string_view::npos) {
         if (line.size() > kMaxLineLength) {
             result.Error = LineTooLong(reader.Number());
-            return result;
+            return std::nullopt;
         }
         out.Title = std::string(TrimSpaces(line.substr(1)));
         pending = reader.Next(line);
         if (!pending) {
             result.Error = "it holds a title line and no data";
-            return result;
+            return std::nullopt;
         }
     }
     // Metadata: the next line, if it holds ";~ " anywhere.
     if (line.find(";~ ") != std::string_view::npos) {
         if (line.size() > kMaxLineLength) {
             result.Error = LineTooLong(reader.Number());
-            return result;
+            return std::nullopt;
         }
         out.HasMetadata = true;
         out.Metadata = ParseMetadata(TrimSpaces(line.substr(std::min<std::size_t>(3, line.size()))));
@@ -125,46 +134,55 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
 
     // The writer's header line, the first line with text after the metadata,
     // announces the line-number column when it starts with "Line".
-    bool haveData = pending || reader.Next(line);
+    bool& haveData = at.haveData;
+    haveData = pending || reader.Next(line);
     while (haveData && IsBlank(line) && line.size() <= kMaxLineLength)
         haveData = reader.Next(line);
-    bool numbered = out.Metadata.LineNumbers;
+    bool& numbered = at.numbered;
+    numbered = out.Metadata.LineNumbers;
     if (bool headerNumbered = false; haveData && IsHeaderLine(line, headerNumbered)) {
         numbered = numbered || headerNumbered;
         haveData = reader.Next(line);
     }
+    return at;
+}
 
-    // First pass: count the data lines, which fixes the tape's length, and
-    // refuse overlong lines before any memory is taken for them.
-    const LineReader dataStart = reader;
-    const std::string_view firstDataLine = line;
+// First pass: count the data lines, which fixes the tape's length, and
+// refuse overlong lines before any memory is taken for them.
+std::optional<std::size_t> CountRecords(DataStart at, LoadResult& result)
+{
     std::size_t records = 0;
-    for (bool have = haveData; have; have = reader.Next(line)) {
-        if (line.size() > kMaxLineLength) {
-            result.Error = LineTooLong(reader.Number());
-            return result;
+    for (bool have = at.haveData; have; have = at.reader.Next(at.line)) {
+        if (at.line.size() > kMaxLineLength) {
+            result.Error = LineTooLong(at.reader.Number());
+            return std::nullopt;
         }
-        if (!IsBlank(line))
+        if (!IsBlank(at.line))
             ++records;
     }
     if (records > kMaxValues) {
         result.Error = "its " + std::to_string(records) + " data lines are more than the " +
                        std::to_string(kMaxValues) + " records a graph holds";
-        return result;
+        return std::nullopt;
     }
+    return records;
+}
 
+// Second pass: every field becomes one reading of its channel.
+bool FillTape(DataStart at, std::size_t records, Clock& clock, const LoadProgress& progress, LoadResult& result)
+{
+    LoadedMeasurements& out = result.Data;
     // The channel of each data column: as the metadata lists them (the writer
     // leaves an empty field before a first channel other than 0), then on
     // from the last one listed.
     const std::vector<int>& listed = out.Metadata.Channels;
-    const std::size_t skipped = (numbered ? 1 : 0) + (!listed.empty() && listed.front() != 0 ? 1 : 0);
+    const std::size_t skipped = (at.numbered ? 1 : 0) + (!listed.empty() && listed.front() != 0 ? 1 : 0);
     auto channelOf = [&listed](std::size_t column) {
         if (column < listed.size())
             return std::uint32_t(listed[column]);
         return std::uint32_t((listed.empty() ? 0 : listed.back() + 1) + int(column - listed.size()));
     };
 
-    // Second pass: every field becomes one reading of its channel.
     TZorTape& tape = out.Tape;
     // Channels count from 0 even when the first saved one was not channel 0.
     (void)tape.Channels[0];
@@ -172,20 +190,20 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     tape.SetThisChannel(0);
     tape.SetThisRecord(0);
     out.Records = records;
-    reader = dataStart;
-    line = firstDataLine;
+    LineReader& reader = at.reader;
+    std::string_view& line = at.line;
     std::vector<std::string_view> fields;
     std::uint32_t noted = clock.ticks();
     std::size_t r = 0;
     std::uint32_t knownChannels = 0;
-    for (bool have = haveData; have; have = reader.Next(line)) {
+    for (bool have = at.haveData; have; have = reader.Next(line)) {
         if (IsBlank(line))
             continue;
         SplitFields(line, fields, kMaxColumns);
         if (fields.size() > kMaxColumns) {
             result.Error = "line " + std::to_string(reader.Number()) + " has more than " +
                            std::to_string(kMaxColumns) + " columns";
-            return result;
+            return false;
         }
         // Every line is one record: one with no reading in it gives the first channel a 0.
         const std::size_t first = std::min(skipped, fields.size() - 1);
@@ -196,7 +214,7 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
                 result.Error = "line " + std::to_string(reader.Number()) + " makes " + std::to_string(channels) +
                                " channels of " + std::to_string(records) + " records, more than the " +
                                std::to_string(kMaxValues) + " values a graph holds";
-                return result;
+                return false;
             }
             // Room for the new channels before they hold records: growing
             // the channel array later would copy every record once more.
@@ -220,11 +238,26 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
         }
         ++r;
     }
+    return true;
+}
 
+}  // namespace
+
+LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadProgress& progress)
+{
+    LoadResult result;
+    const auto start = ReadPreamble(content, result);
+    if (!start)
+        return result;
+    const auto records = CountRecords(*start, result);
+    if (!records || !FillTape(*start, *records, clock, progress, result))
+        return result;
+
+    TZorTape& tape = result.Data.Tape;
     // As the new window shows it: Sub-LSBs from the file, default colours.
     if (tape.Channels.Count() > 0) {
         for (int c = tape.Channels.Low(); c <= tape.Channels.High(); ++c) {
-            tape.Channels[c].SetSubLsbs(out.Metadata.SubLsbs);
+            tape.Channels[c].SetSubLsbs(result.Data.Metadata.SubLsbs);
             tape.Channels[c].PlotColor = DefaultPlotColors[std::size_t(c) % DefaultPlotColors.size()];
         }
     }

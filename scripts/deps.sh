@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core fontconfig
   xvfb xauth imagemagick
   locales
-  python3-pandas clang libclang-rt-14-dev
+  python3-pandas clang libclang-rt-14-dev clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

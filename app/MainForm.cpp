@@ -426,7 +426,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
     loop_.Timer1.SetEnabled(false);
-    if (serial_) serial_->btnStopClick();
+    kit_.sequence().btnStopClick();
 }
 
 void TMainForm::CtrlWordComboBoxChange() {

@@ -52,8 +52,9 @@ public:
 };
 
 // What every graph window borrows from the rest of the program. The program
-// fills it before it creates the first window and hands it to each; tests
-// fill it with fakes.
+// fills it before it creates the first window and hands it to each; it
+// outlives them all. Dialogs, limits and clock must be set; tests fill it
+// with fakes.
 struct GraphWindowHost {
     Dialogs* dialogs = nullptr;
     // The main window's MaxCode and MinCode: the home scale of every graph

@@ -82,9 +82,8 @@ void ConversionControl::CtrlWordComboBoxChange() {
 }
 
 bool ConversionControl::SendControlByte(uint8_t byte) {
-    HexPrefix = "";
     std::string digits;
-    ByteToHexString(digits, byte);
+    ByteToHexString(digits, byte, "");
     link_.AppQuery("XX" + digits);
     return true;
 }

@@ -28,14 +28,12 @@
 #include "vx_version.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
+#include "link/Kit.h"
 #include "link/SerialForm.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/ShowText.h"
 #include "platform/WindowPlacement.h"
-
-TMainForm* MainForm = nullptr;
-QDialog* SampleForm = nullptr;
 
 namespace {
 
@@ -73,13 +71,16 @@ void showSelector(QComboBox* box, const Selector& selector) {
 
 }  // namespace
 
-TMainForm::TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const std::string& executablePath)
-    : clock_(clock),
+TMainForm::TMainForm(Kit& kit, GraphFeed& graphs, Clock& clock, Dialogs& dialogs, Launcher& launcher,
+                     const std::string& executablePath)
+    : kit_(kit),
+      graphs_(graphs),
+      clock_(clock),
       dialogs_(dialogs),
       launcher_(launcher),
       executablePath_(executablePath),
-      control_(TSerialForm::querySender(), dialogs),
-      loop_(control_, TSerialForm::querySender(), *this, clock) {
+      control_(kit.query(), dialogs),
+      loop_(control_, kit.query(), *this, clock) {
     setWindowTitle(NotConnectedCaption);
     showModal = [](QDialog& window) { return window.exec(); };
     realTimer_ = new QTimer(this);
@@ -94,13 +95,16 @@ TMainForm::TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const s
     // Wide enough for every selector's text.
     resize(std::max(442, sizeHint().width()), std::max(321, sizeHint().height()));
     loop_.Timer1.onChange = [this] { armTimer(); };
-    if (!MainForm) MainForm = this;
 }
 
 TMainForm::~TMainForm() {
     loop_.Timer1.onChange = nullptr;
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
-    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::setToolWindows(TSerialForm& serial, QDialog& sampling) {
+    serial_ = &serial;
+    sampling_ = &sampling;
 }
 
 void TMainForm::buildControls() {
@@ -345,19 +349,15 @@ void TMainForm::showStatus(const std::string& status) {
     if (isVisible()) StatusLabel->repaint();
 }
 
-void TMainForm::Graph_Data_Point(int channel, int32_t code) { ::Graph_Data_Point(channel, code); }
-
-namespace {
-TGraphForm* fedGraph() { return UseUploadGraph ? UploadGraphForm : GraphForm; }
-}  // namespace
+void TMainForm::Graph_Data_Point(int channel, int32_t code) { graphs_.Graph_Data_Point(channel, code); }
 
 bool TMainForm::AutoScale() {
-    TGraphForm* graph = fedGraph();
+    TGraphForm* graph = graphs_.target();
     return graph && graph->Painter()->AutoScale();
 }
 
 void TMainForm::SetAutoScale(bool on) {
-    if (TGraphForm* graph = fedGraph()) graph->Painter()->SetAutoScale(on);
+    if (TGraphForm* graph = graphs_.target()) graph->Painter()->SetAutoScale(on);
 }
 
 // --- Handlers ---
@@ -376,8 +376,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     loop_.Timer1.SetEnabled(false);
-    TSerialForm::SelectFilename(loaderFileName);
-    if (SerialForm && showModal(*SerialForm) == QDialog::Accepted) loop_.AUTOREADcheckboxClick(true);
+    kit_.sequence().SelectFilename(loaderFileName);
+    if (serial_ && showModal(*serial_) == QDialog::Accepted) loop_.AUTOREADcheckboxClick(true);
     followConnection();
     control_.ComboBox1.select(0);
     control_.ComboBox2.select(0);
@@ -390,9 +390,9 @@ void TMainForm::FormShow() {
     UpdateButtonClick();
     control_.FillVrefEdit();
     VrefEdit->setText(qt(control_.VrefEdit));
-    if (GraphForm) {
-        placeBeside(*GraphForm);
-        GraphForm->show();
+    if (graphs_.GraphForm) {
+        placeBeside(*graphs_.GraphForm);
+        graphs_.GraphForm->show();
     }
     ApplyChannelColours();
 }
@@ -402,9 +402,8 @@ void TMainForm::FormShow() {
 void TMainForm::placeBeside(QWidget& window) { WindowPlacement::placeBeside(window, *this); }
 
 void TMainForm::followConnection() {
-    const bool connected = SerialForm && SerialForm->sequence().ConnState == ConnectionSequence::Running &&
-                           !SerialForm->port().deviceGone();
-    const QString title = connected ? QString("Vanto VX7318 on %1").arg(SerialForm->cbxHwPort->currentText())
+    const bool connected = kit_.sequence().ConnState == ConnectionSequence::Running && !kit_.port().deviceGone();
+    const QString title = connected ? QString("Vanto VX7318 on %1").arg(qt(kit_.portName()))
                                     : QString(NotConnectedCaption);
     if (windowTitle() != title) setWindowTitle(title);
 }
@@ -427,7 +426,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
     loop_.Timer1.SetEnabled(false);
-    if (SerialForm) SerialForm->btnStopClick();
+    kit_.sequence().btnStopClick();
 }
 
 void TMainForm::CtrlWordComboBoxChange() {
@@ -484,8 +483,8 @@ void TMainForm::menuInputScanAll1Click() {
 }
 
 void TMainForm::menuView1Click() {
-    menuViewRealtimeGraph1->setChecked(GraphForm && GraphForm->isVisible());
-    menuViewCOMPortDebug1->setChecked(SerialForm && SerialForm->isVisible());
+    menuViewRealtimeGraph1->setChecked(graphs_.GraphForm && graphs_.GraphForm->isVisible());
+    menuViewCOMPortDebug1->setChecked(serial_ && serial_->isVisible());
 }
 
 namespace {
@@ -501,13 +500,13 @@ void toggleWindow(QWidget* window) {
 }
 }  // namespace
 
-void TMainForm::menuViewRealtimeGraph1Click() { toggleWindow(GraphForm); }
+void TMainForm::menuViewRealtimeGraph1Click() { toggleWindow(graphs_.GraphForm); }
 
-void TMainForm::menuViewCOMPortDebug1Click() { toggleWindow(SerialForm); }
+void TMainForm::menuViewCOMPortDebug1Click() { toggleWindow(serial_); }
 
 void TMainForm::ApplyChannelColours() {
-    if (!GraphForm) return;
-    ZrGraphPainter* painter = GraphForm->Painter();
+    if (!graphs_.GraphForm) return;
+    ZrGraphPainter* painter = graphs_.GraphForm->Painter();
     for (int c = 0; c < ReadingLoop::Channels; ++c) {
         if (painter->GetNumChannels() > c) painter->SetThisChannel(uint32_t(c));
         const QColor colour = toQColor(painter->GetThisPlotColor());
@@ -518,15 +517,15 @@ void TMainForm::ApplyChannelColours() {
 }
 
 void TMainForm::menuColorsStandard1Click() {
-    if (!GraphForm) return;
-    GraphForm->Painter()->ResetPlotColors();
+    if (!graphs_.GraphForm) return;
+    graphs_.GraphForm->Painter()->ResetPlotColors();
     ApplyChannelColours();
 }
 
 void TMainForm::menuColorChannelClick(int channel) {
-    if (!GraphForm) return;
+    if (!graphs_.GraphForm) return;
     withTimerPaused([&] {
-        ZrGraphPainter* painter = GraphForm->Painter();
+        ZrGraphPainter* painter = graphs_.GraphForm->Painter();
         painter->SetThisChannel(uint32_t(channel));
         if (const auto chosen = dialogs_.chooseColour(painter->GetThisPlotColor())) {
             painter->SetThisPlotColor(*chosen);
@@ -540,8 +539,8 @@ void TMainForm::menuSample1Click() {
     withTimerPaused([&] {
         if (control_.ScanAll)
             dialogs_.message({SamplingScanAllRefusal, "Vanto", MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
-        else if (SampleForm)
-            showModal(*SampleForm);
+        else if (sampling_)
+            showModal(*sampling_);
     });
 }
 

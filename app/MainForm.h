@@ -16,6 +16,8 @@
 
 class Clock;
 class Dialogs;
+class GraphFeed;
+class Kit;
 class Launcher;
 class QAction;
 class QCheckBox;
@@ -27,9 +29,7 @@ class QMenu;
 class QPushButton;
 class QTextBrowser;
 class QTimer;
-
-// The sampling tool's window (an empty tool window for now).
-extern QDialog* SampleForm;
+class TSerialForm;
 
 class TMainForm : public QMainWindow, private ReadingTarget {
 public:
@@ -37,8 +37,12 @@ public:
     static constexpr const char* LoaderFileName = "KIT7318.ARB";
     static constexpr const char* SamplingScanAllRefusal = "Sampling supports only one channel at a time.";
 
-    TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const std::string& executablePath);
+    // Reads through the kit into the graphs the feed names.
+    TMainForm(Kit& kit, GraphFeed& graphs, Clock& clock, Dialogs& dialogs, Launcher& launcher,
+              const std::string& executablePath);
     ~TMainForm() override;
+    // The windows the menus and the first show reach, made after this one.
+    void setToolWindows(TSerialForm& serial, QDialog& sampling);
 
     // How modal windows are shown: exec() in the program; tests run the
     // window's work to its end in virtual time and return the result.
@@ -175,6 +179,10 @@ private:
     // Runs f with the reading timer off, then gives it back its state.
     void withTimerPaused(const std::function<void()>& f);
 
+    Kit& kit_;
+    GraphFeed& graphs_;
+    TSerialForm* serial_ = nullptr;
+    QDialog* sampling_ = nullptr;
     Clock& clock_;
     Dialogs& dialogs_;
     Launcher& launcher_;
@@ -186,6 +194,3 @@ private:
     bool manualTicks_ = false;
     bool shown_ = false;
 };
-
-// The one main window, or null before it is created.
-extern TMainForm* MainForm;

@@ -3,7 +3,6 @@
 #include <QDialog>
 
 #include "app/MainForm.h"
-#include "graphwin/GraphForm.h"
 #include "sampling/SampleForm.h"
 
 namespace {
@@ -14,10 +13,9 @@ constexpr const char* SamplingPlace = "SamplingTool";
 }  // namespace
 
 ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::fromStdString(s.placesFile)) {
-    TSerialForm::setWarningDialogs(&s.dialogs);
-    main = std::make_unique<TMainForm>(s.clock, s.dialogs, s.launcher, s.executablePath);
+    main = std::make_unique<TMainForm>(s.kit, graphHost.feed, s.clock, s.dialogs, s.launcher, s.executablePath);
 
-    GraphWindowHost& host = GraphHost();
+    GraphWindowHost& host = graphHost;
     host.dialogs = &s.dialogs;
     host.limits = &main->control().Limits;
     host.clock = &s.clock;
@@ -27,17 +25,17 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::from
     host.vref = [window] { return window->control().Vref; };
     host.readingIntervalMs = [window] { return window->Timer1().Interval(); };
 
-    graph = std::make_unique<TGraphForm>();
+    graph = std::make_unique<TGraphForm>(host);
     graph->setWindowTitle(GraphCaption);
-    GraphForm = graph.get();
+    host.feed.GraphForm = graph.get();
 
     // The sampling tool: a tool window of its own, shown modally.
-    sample = std::make_unique<TSampleForm>(
-        SamplingServices{main->control(), main->readings(), s.clock, s.dialogs, [window] { window->showReadings(); }});
-    SampleForm = sample.get();
+    sample = std::make_unique<TSampleForm>(SamplingServices{main->control(), main->readings(), s.kit, host, s.dialogs,
+                                                            [window] { window->showReadings(); }});
 
-    serial = std::make_unique<TSerialForm>(s.ports, s.clock, s.dialogs, s.portChoices);
+    serial = std::make_unique<TSerialForm>(s.kit, s.portChoices);
     serial->onStateShown = [window] { window->followConnection(); };
+    main->setToolWindows(*serial, *sample);
 
     places_.restore(*main, MainPlace);
     places_.restore(*graph, GraphPlace);
@@ -50,16 +48,7 @@ ProgramWindows::~ProgramWindows() {
     places_.keep(*graph, GraphPlace);
     places_.keep(*sample, SamplingPlace);
     serial.reset();
-    SampleForm = nullptr;
     sample.reset();
-    if (GraphForm == graph.get()) GraphForm = nullptr;
     graph.reset();
-    GraphWindowHost& host = GraphHost();
-    host.readingTimerEnabled = nullptr;
-    host.setReadingTimerEnabled = nullptr;
-    host.vref = nullptr;
-    host.readingIntervalMs = nullptr;
-    host.limits = nullptr;
     main.reset();
-    TSerialForm::setWarningDialogs(nullptr);
 }

@@ -5,22 +5,23 @@
 #include <memory>
 #include <string>
 
+#include "graphwin/GraphForm.h"
 #include "link/SerialForm.h"
 #include "platform/WindowPlacement.h"
 
 class Clock;
 class Dialogs;
+class Kit;
 class Launcher;
 class QDialog;
-class SerialDevice;
-class TGraphForm;
 class TMainForm;
 
 struct ProgramServices {
     Clock& clock;
     Dialogs& dialogs;
     Launcher& launcher;
-    SerialDevice& ports;
+    // The one link to the board, shared by every window.
+    Kit& kit;
     PortChoices portChoices;
     std::string executablePath;
     // Where window places are kept between runs; empty: nowhere.
@@ -35,6 +36,8 @@ public:
     explicit ProgramWindows(const ProgramServices& services);
     ~ProgramWindows();
 
+    // What every graph window borrows; outlives them all.
+    GraphWindowHost graphHost;
     std::unique_ptr<TMainForm> main;
     std::unique_ptr<TGraphForm> graph;
     std::unique_ptr<QDialog> sample;

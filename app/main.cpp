@@ -13,7 +13,7 @@
 #include "app/MainForm.h"
 #include "app/ProgramApplication.h"
 #include "app/ProgramWindows.h"
-#include "link/PortSwitch.h"
+#include "link/Kit.h"
 #include "link/SerialForm.h"
 #include "platform/Clock.h"
 #include "platform/QtDialogs.h"
@@ -40,23 +40,24 @@ int run(int argc, char** argv) {
     }
 
     Clock& clock = realClock();
-    SimulatedKit kit(clock, line.kind);
-    kit.inputs().useDemoSignals();
-    for (const ChannelInput& input : line.inputs) kit.inputs()[input.channel] = input.signal;
-    kit.setAttended(true);  // it has no button a user could press
-    PortSwitch ports(clock);
-    ports.add(SimulatedKit::PortName, kit);
+    SimulatedKit board(clock, line.kind);
+    board.inputs().useDemoSignals();
+    for (const ChannelInput& input : line.inputs) board.inputs()[input.channel] = input.signal;
+    board.setAttended(true);  // it has no button a user could press
     QtDialogs dialogs;
+    Kit kit(clock, dialogs);
+    kit.addDevice(SimulatedKit::PortName, board);
     DesktopLauncher launcher;
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
 
-    ProgramWindows windows({clock, dialogs, launcher, ports, TSerialForm::machinePorts(SimulatedKit::PortName),
+    ProgramWindows windows({clock, dialogs, launcher, kit, TSerialForm::machinePorts(SimulatedKit::PortName),
                             executable, RememberedPlaces::userFile().toStdString()});
     TMainForm& main = *windows.main;
     main.loaderFileName = FindLoaderFile(LoaderFileFor(line.kind), executable);
+    TSerialForm& serial = *windows.serial;
     if (line.simulate)
-        main.showModal = [](QDialog& window) {
-            if (&window == SerialForm) connectToSimulatedKit(*SerialForm);
+        main.showModal = [&serial](QDialog& window) {
+            if (&window == &serial) connectToSimulatedKit(serial);
             return window.exec();
         };
     main.show();

@@ -29,7 +29,7 @@
 #include "app/ProgramWindows.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
-#include "link/PortSwitch.h"
+#include "link/Kit.h"
 #include "link/SerialForm.h"
 #include "platform/QtDialogs.h"
 #include "sim/SimulatedKit.h"
@@ -83,16 +83,17 @@ struct ConnectedProgram {
     ConnectedProgram() {
         app();
         kit.inputs().useDemoSignals();
-        ports.add(SimulatedKit::PortName, kit);
+        link.addDevice(SimulatedKit::PortName, kit);
         windows = std::make_unique<ProgramWindows>(ProgramServices{
-            clock, dialogs, launcher, ports, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
+            clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
         TMainForm& f = *windows->main;
         f.loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
-        f.showModal = [](QDialog& window) {
-            if (&window != SerialForm) return int(QDialog::Rejected);
-            SerialForm->cbxFriendlyPort->setEditText(SimulatedKit::PortName);
-            SerialForm->btnOkClick();
-            return SerialForm->runSequence();
+        TSerialForm& serial = *windows->serial;
+        f.showModal = [&serial](QDialog& window) {
+            if (&window != &serial) return int(QDialog::Rejected);
+            serial.cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+            serial.btnOkClick();
+            return serial.runSequence();
         };
         f.show();
         QApplication::processEvents();
@@ -111,10 +112,12 @@ struct ConnectedProgram {
         loop.exec();
     }
 
+    TGraphForm& graph() { return *windows->graph; }
+
     LaunchClock clock;
     SimulatedKit kit{clock};
-    PortSwitch ports{clock};
     QtDialogs dialogs;
+    Kit link{clock, dialogs};
     DesktopLauncher launcher;
     std::unique_ptr<ProgramWindows> windows;
 };
@@ -134,9 +137,9 @@ void BM_ReadingsWithRate60(benchmark::State& state) {
     };
     double shown = 0, hidden = 0;
     for (auto _ : state) {
-        GraphForm->show();
+        p.graph().show();
         shown += rate(5000);
-        GraphForm->hide();
+        p.graph().hide();
         hidden += rate(5000);
     }
     const double n = double(state.iterations());
@@ -156,8 +159,8 @@ void BM_CpuWhileReadingEvery100ms(benchmark::State& state) {
     ConnectedProgram p;
     if (!p.connected()) return state.SkipWithError("not connected");
     TMainForm& f = *p.windows->main;
-    GraphForm->menuLengthItemClick(8192);
-    for (uint32_t i = 0; i < 8192; ++i) Graph_Data_Point(0, int32_t(1000 + i % 7));
+    p.graph().menuLengthItemClick(8192);
+    for (uint32_t i = 0; i < 8192; ++i) p.windows->graphHost.feed.Graph_Data_Point(0, int32_t(1000 + i % 7));
 
     auto measure = [&](int ms) {
         const double cpu0 = processCpuSeconds();
@@ -175,7 +178,7 @@ void BM_CpuWhileReadingEvery100ms(benchmark::State& state) {
     const double n = double(state.iterations());
     state.counters["cpu_vs_wall_reading"] = reading / n;
     state.counters["cpu_vs_wall_idle"] = idle / n;
-    state.counters["records"] = double(GraphForm->Painter()->NumRecords());
+    state.counters["records"] = double(p.graph().Painter()->NumRecords());
 }
 BENCHMARK(BM_CpuWhileReadingEvery100ms)->Iterations(1)->Unit(benchmark::kSecond);
 
@@ -192,9 +195,9 @@ void BM_StartToMainWindowShown(benchmark::State& state) {
     app();
     RealClock clock;
     SimulatedKit kit(clock);
-    PortSwitch ports(clock);
-    ports.add(SimulatedKit::PortName, kit);
     NoDialogs dialogs;
+    Kit link(clock, dialogs);
+    link.addDevice(SimulatedKit::PortName, kit);
     DesktopLauncher launcher;
     auto shown = [](QWidget& w) {
         while (!(w.windowHandle() && w.windowHandle()->isExposed())) QApplication::processEvents();
@@ -210,7 +213,7 @@ void BM_StartToMainWindowShown(benchmark::State& state) {
             empty += double(clock.micros() - t0) * 1e-6;
         }
         const uint64_t t1 = clock.micros();
-        ProgramWindows windows({clock, dialogs, launcher, ports, {{SimulatedKit::PortName}, {}}, "/nowhere/x"});
+        ProgramWindows windows({clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/x"});
         windows.main->showModal = [](QDialog&) { return int(QDialog::Rejected); };
         windows.main->loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
         windows.main->show();

@@ -43,11 +43,8 @@ void LoadIntoShownWindow(benchmark::State& state)
     const std::string path = writeFile();
     CodeLimits limits;
     QtDialogs dialogs;
-    GraphWindowHost& host = GraphHost();
-    host.clock = &realClock();
-    host.limits = &limits;
-    host.dialogs = &dialogs;
-    TGraphForm origin;
+    GraphWindowHost host{&dialogs, &limits, &realClock(), {}, {}, {}, {}, false, false, {}};
+    TGraphForm origin(host);
 
     double parseMs = 0, loadMs = 0;
     for (auto _ : state) {

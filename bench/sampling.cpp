@@ -35,7 +35,7 @@
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "link/AppQuery.h"
-#include "link/PortSwitch.h"
+#include "link/Kit.h"
 #include "link/SerialForm.h"
 #include "platform/Dialogs.h"
 #include "sampling/SampleForm.h"
@@ -76,10 +76,14 @@ public:
 
 class GraphTarget : public ReadingTarget {
 public:
+    explicit GraphTarget(GraphFeed& feed) : feed_(feed) {}
     void showStatus(const std::string&) override {}
-    void Graph_Data_Point(int channel, int32_t code) override { ::Graph_Data_Point(channel, code); }
+    void Graph_Data_Point(int channel, int32_t code) override { feed_.Graph_Data_Point(channel, code); }
     bool AutoScale() override { return false; }
     void SetAutoScale(bool) override {}
+
+private:
+    GraphFeed& feed_;
 };
 
 // Notes when the upload begins and ends; everything else is not shown.
@@ -104,16 +108,18 @@ private:
 };
 
 // The kit running its application at 9600 baud (a COBALT at 115200), on channel 5.
-struct Kit {
+struct RunningKit {
     RealClock clock;
     SimulatedKit kit;
-    SerialPortLayer port{kit, clock};
-    AppQueryProtocol protocol{port};
-    PortSampleLink link{port, protocol};
     NoDialogs dialogs;
+    Kit link{clock, dialogs};
+    SerialPortLayer& port = link.port();
+    AppQueryProtocol& protocol = link.query();
+    PortSampleLink sampleLink{port, protocol};
     bool ready = false;
 
-    explicit Kit(bool endAtPrompt = true, ModuleKind kind = ModuleKind::Arbord) : kit(clock, kind) {
+    explicit RunningKit(bool endAtPrompt = true, ModuleKind kind = ModuleKind::Arbord) : kit(clock, kind) {
+        link.addDevice(SimulatedKit::PortName, kit);
         kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         if (kind == ModuleKind::Cobalt) {
             port.cbxHwPort = SimulatedKit::PortName;
@@ -145,14 +151,14 @@ void report(benchmark::State& state, double samples, double wall, double sleeps,
 }
 
 void BM_UploadAt9600(benchmark::State& state) {
-    Kit k(state.range(0) != 0);
+    RunningKit k(state.range(0) != 0);
     if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
     ConversionControl control(k.protocol, k.dialogs);
     CountingTarget target;
     ReadingLoop readings(control, k.protocol, target, k.clock);
     control.menuInputChannelClick(5);
     TimingScreen screen(k.clock);
-    SamplingTool tool(k.link, screen, control, readings, k.clock);
+    SamplingTool tool(k.sampleLink, screen, control, readings, k.clock);
     tool.SampleSizeComboBoxChange(std::to_string(SamplesPerRun));
 
     double wall = 0, sleeps = 0, samples = 0;
@@ -182,14 +188,14 @@ BENCHMARK(BM_UploadAt9600)
 // 8192 samples from a COBALT module at 115200 baud: acquisition and upload.
 void BM_Upload8192FromCobaltAt115200(benchmark::State& state) {
     constexpr uint16_t Samples = 8192;
-    Kit k(true, ModuleKind::Cobalt);
+    RunningKit k(true, ModuleKind::Cobalt);
     if (!k.ready) return state.SkipWithError("could not reach 115200 baud");
     ConversionControl control(k.protocol, k.dialogs);
     CountingTarget target;
     ReadingLoop readings(control, k.protocol, target, k.clock);
     control.menuInputChannelClick(5);
     TimingScreen screen(k.clock);
-    SamplingTool tool(k.link, screen, control, readings, k.clock);
+    SamplingTool tool(k.sampleLink, screen, control, readings, k.clock);
     tool.SampleSizeComboBoxChange(std::to_string(Samples));
 
     double upload = 0, whole = 0;
@@ -210,26 +216,23 @@ BENCHMARK(BM_Upload8192FromCobaltAt115200)->UseManualTime()->Unit(benchmark::kSe
 // The same through the tool's window, each sample drawn into its upload graph.
 void BM_UploadIntoGraphAt9600(benchmark::State& state) {
     widgetApp();
-    Kit k;
+    RunningKit k;
     if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
     ConversionControl control(k.protocol, k.dialogs);
-    GraphTarget target;
+    GraphWindowHost host{&k.dialogs, &control.Limits, &k.clock, {}, {}, {}, {}, false, false, {}};
+    GraphTarget target(host.feed);
     ReadingLoop readings(control, k.protocol, target, k.clock);
-    GraphWindowHost& host = GraphHost();
-    host.dialogs = &k.dialogs;
-    host.clock = &k.clock;
-    host.limits = &control.Limits;
     control.menuInputChannelClick(5);
-    auto live = std::make_unique<TGraphForm>();
-    GraphForm = live.get();
-    auto form = std::make_unique<TSampleForm>(SamplingServices{control, readings, k.clock, k.dialogs}, k.link);
+    auto live = std::make_unique<TGraphForm>(host);
+    host.feed.GraphForm = live.get();
+    auto form = std::make_unique<TSampleForm>(SamplingServices{control, readings, k.link, host, k.dialogs});
     form->show();
     form->tool().SampleSizeComboBoxChange(std::to_string(SamplesPerRun));
 
     double wall = 0, sleeps = 0, samples = 0;
     uint64_t began = 0;
     form->onProcessMessages = [&] {
-        if (!began && UseUploadGraph) began = k.clock.micros();
+        if (!began && host.feed.UseUploadGraph) began = k.clock.micros();
     };
     for (auto _ : state) {
         const uint64_t sleep0 = k.clock.micros();
@@ -249,9 +252,7 @@ void BM_UploadIntoGraphAt9600(benchmark::State& state) {
         state.SetIterationTime(seconds);
     }
     form.reset();
-    GraphForm = nullptr;
     live.reset();
-    host.limits = nullptr;
     report(state, samples, wall, sleeps, k.limitMicros());
 }
 BENCHMARK(BM_UploadIntoGraphAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
@@ -275,9 +276,9 @@ public:
     explicit ProgramUpload(bool realTime = false, ModuleKind kind = ModuleKind::Arbord)
         : clock(realTime ? static_cast<Clock&>(realClock) : virtualClock), kit(clock, kind) {
         kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
-        ports.add(SimulatedKit::PortName, kit);
+        link.addDevice(SimulatedKit::PortName, kit);
         main.driveTimerManually();
-        SerialForm->driveTimerManually();
+        serial.driveTimerManually();
         main.loaderFileName = kind == ModuleKind::Cobalt ? VX_LOADER_DIR "/KIT7318.COB" : VX_LOADER_DIR "/KIT7318.ARB";
         main.showModal = [this](QDialog& window) {
             if (&window == &tool) {
@@ -286,16 +287,17 @@ public:
                 tool.SampleButton->click();
                 return tool.result();
             }
-            SerialForm->cbxFriendlyPort->setEditText(SimulatedKit::PortName);
-            SerialForm->btnOkClick();
-            return SerialForm->runSequence();
+            serial.cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+            serial.btnOkClick();
+            return serial.runSequence();
         };
         main.show();
         QApplication::processEvents();
         main.menuInputCH[5]->trigger();
     }
-    bool connected() const { return SerialForm->query().cbAppEnabled(); }
-    uint32_t baud() const { return SerialForm->port().PortDcb.baud; }
+    bool connected() { return link.query().cbAppEnabled(); }
+    uint32_t baud() { return link.port().PortDcb.baud; }
+    void showSerialWindow() { serial.show(); }
     // CPU seconds per sample of one upload, or 0 when it did not complete.
     double run(uint16_t size) {
         size_ = size;
@@ -310,7 +312,7 @@ public:
     // CPU seconds per reading of `count` readings of the main window's loop,
     // one every `everyMs`, with the real-time graph shown.
     double read(int count, uint32_t everyMs) {
-        GraphForm->show();
+        windows->graph->show();
         const double start = cpuSeconds();
         for (int i = 0; i < count; ++i) {
             clock.sleep(everyMs);
@@ -326,12 +328,13 @@ private:
     RealClock realClock;
     Clock& clock;
     SimulatedKit kit;
-    PortSwitch ports{clock};
     NoDialogs dialogs;
+    Kit link{clock, dialogs};
     NoLauncher launcher;
     std::unique_ptr<ProgramWindows> windows = std::make_unique<ProgramWindows>(ProgramServices{
-        clock, dialogs, launcher, ports, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
+        clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
     TMainForm& main = *windows->main;
+    TSerialForm& serial = *windows->serial;
     TSampleForm& tool = dynamic_cast<TSampleForm&>(*windows->sample);
     uint16_t size_ = 0;
 };
@@ -343,7 +346,7 @@ void BM_UploadThroughProgramWindows(benchmark::State& state) {
     for (auto _ : state) {
         ProgramUpload program;
         if (!program.connected()) return state.SkipWithError("no connection");
-        if (state.range(1)) SerialForm->show();
+        if (state.range(1)) program.showSerialWindow();
         perShort = program.run(ShortRun);
         perLong = program.run(longRun);
         if (perShort == 0 || perLong == 0) return state.SkipWithError("upload incomplete");
@@ -370,7 +373,7 @@ void BM_ReadingsThroughProgramWindows(benchmark::State& state) {
     for (auto _ : state) {
         ProgramUpload program;
         if (!program.connected()) return state.SkipWithError("no connection");
-        if (state.range(2)) SerialForm->show();
+        if (state.range(2)) program.showSerialWindow();
         first = program.read(Batch, everyMs);
         program.read(int(state.range(1)) - 2 * Batch, everyMs);
         last = program.read(Batch, everyMs);

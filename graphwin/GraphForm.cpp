@@ -18,23 +18,8 @@
 #include "graphwin/GraphViewCommands.h"
 #include "graphwin/ReadingTimerPause.h"
 #include "platform/Clock.h"
-#include "platform/QtDialogs.h"
+#include "platform/Dialogs.h"
 #include "support/Exceptions.h"
-
-TGraphForm* GraphForm = nullptr;
-TGraphForm* UploadGraphForm = nullptr;
-bool UseUploadGraph = false;
-bool SaveHeaderLine = false;
-bool SaveLineNumbers = false;
-
-GraphWindowHost& GraphHost()
-{
-    // A window made before the program fills these in still works on its own.
-    static QtDialogs dialogs;
-    static CodeLimits limits;
-    static GraphWindowHost host{&dialogs, &limits, &realClock(), {}, {}, {}, {}};
-    return host;
-}
 
 namespace {
 
@@ -49,7 +34,7 @@ void showText(QLineEdit* edit, const std::string& text)
 
 }  // namespace
 
-TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
+TGraphForm::TGraphForm(GraphWindowHost& host, QWidget* parent) : QMainWindow(parent), host_(host)
 {
     if (parent) setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Real Time Data"));
@@ -116,7 +101,7 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
 
     connect(painter_, &ZrGraphPainter::mouseUp, this, &TGraphForm::PaintBox1MouseUp);
     painter_->installEventFilter(this);  // the panel's layout has resized it by then
-    readoutPacer_ = std::make_unique<FramePacer>(*this, *GraphHost().clock, [this] {
+    readoutPacer_ = std::make_unique<FramePacer>(*this, *host_.clock, [this] {
         showText(EditMinCode, view::CodeText(pointMin_));
         showText(EditMaxCode, view::CodeText(pointMax_));
         btnMeanCodeClick();
@@ -124,10 +109,10 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent)
 
     view::Home(*painter_, homeLimits(), painter_->NumRecords());
     builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
-    if (GraphHost().vref) axisVref_ = GraphHost().vref();
+    if (host_.vref) axisVref_ = host_.vref();
     DataUnsaved = false;
-    ToolButtonHeaderLine->setChecked(SaveHeaderLine);
-    ToolButtonLineNumbers->setChecked(SaveLineNumbers);
+    ToolButtonHeaderLine->setChecked(host_.SaveHeaderLine);
+    ToolButtonLineNumbers->setChecked(host_.SaveLineNumbers);
     move(3, 3);
 }
 
@@ -135,8 +120,7 @@ TGraphForm::~TGraphForm()
 {
     // The loaded tape goes before the painter, which must not draw it then.
     if (loadedTape_) painter_->SetDisplayZorTape(nullptr);
-    if (GraphForm == this) GraphForm = nullptr;
-    if (UploadGraphForm == this) UploadGraphForm = nullptr;
+    host_.feed.forget(this);
 }
 
 bool TGraphForm::eventFilter(QObject* watched, QEvent* event)
@@ -222,8 +206,8 @@ bool TGraphForm::FormCloseQuery()
     if (!DataUnsaved) return true;
     MsgAnswer answer;
     {
-        ReadingTimerPause pause;
-        answer = GraphHost().dialogs->message({"Do you want to save this Graph?", windowTitle().toStdString(),
+        ReadingTimerPause pause(host_);
+        answer = host_.dialogs->message({"Do you want to save this Graph?", windowTitle().toStdString(),
                                                MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
     }
     switch (answer) {
@@ -306,14 +290,14 @@ void TGraphForm::ToolButtonXYexpandClick()
     ToolButtonXYexpand->setChecked(false);
 }
 
-void TGraphForm::ToolButtonHeaderLineClick() { SaveHeaderLine = ToolButtonHeaderLine->isChecked(); }
-void TGraphForm::ToolButtonLineNumbersClick() { SaveLineNumbers = ToolButtonLineNumbers->isChecked(); }
+void TGraphForm::ToolButtonHeaderLineClick() { host_.SaveHeaderLine = ToolButtonHeaderLine->isChecked(); }
+void TGraphForm::ToolButtonLineNumbersClick() { host_.SaveLineNumbers = ToolButtonLineNumbers->isChecked(); }
 
 // --- views
 
 void TGraphForm::showView(int view)
 {
-    ReadingTimerPause pause;
+    ReadingTimerPause pause(host_);
     ToolButtonTimeDomain->setChecked(false);
     ToolButtonTable->setChecked(false);
     ToolButtonHistogram->setChecked(false);
@@ -431,9 +415,8 @@ void TGraphForm::MenuOptionsSmallerGridSquaresClick()
 
 double TGraphForm::AxisVref() const
 {
-    const GraphWindowHost& host = GraphHost();
     if (loadedTape_) return 0;
-    return this == GraphForm && host.vref ? host.vref() : axisVref_;
+    return this == host_.feed.GraphForm && host_.vref ? host_.vref() : axisVref_;
 }
 
 void TGraphForm::menuSubLsbsClick()
@@ -527,9 +510,15 @@ void TGraphForm::PrintTo(QPrinter& printer)
 
 // --- the data feed
 
-void Graph_Data_Point(int channel, std::int32_t code)
+void GraphFeed::forget(const TGraphForm* window)
 {
-    TGraphForm* target = UseUploadGraph ? UploadGraphForm : GraphForm;
+    if (GraphForm == window) GraphForm = nullptr;
+    if (UploadGraphForm == window) UploadGraphForm = nullptr;
+}
+
+void GraphFeed::Graph_Data_Point(int channel, std::int32_t code)
+{
+    TGraphForm* target = this->target();
     if (!target) throw PlainTextError("null Target graph in Graph_Data_Point");
     if (channel < 0) return;  // no such channel; the tape would grow to the left
     ZrGraphPainter& painter = *target->Painter();

@@ -32,8 +32,29 @@ class QWidget;
 class TZorTape;
 class ZrGraphPainter;
 
+class TGraphForm;
+
+// Where readings go: the real-time graph, or while a sampling run uploads,
+// the run's graph.
+class GraphFeed {
+public:
+    TGraphForm* GraphForm = nullptr;
+    TGraphForm* UploadGraphForm = nullptr;
+    // While true, readings go to UploadGraphForm instead of GraphForm.
+    bool UseUploadGraph = false;
+
+    TGraphForm* target() const { return UseUploadGraph ? UploadGraphForm : GraphForm; }
+    // Hands one reading to the target graph and refreshes its read-outs.
+    // Throws "null Target graph in Graph_Data_Point" when there is none.
+    void Graph_Data_Point(int channel, std::int32_t code);
+    // A window going away is no target any more.
+    void forget(const TGraphForm* window);
+};
+
 // What every graph window borrows from the rest of the program. The program
-// fills it before it creates the first window; tests fill it with fakes.
+// fills it before it creates the first window and hands it to each; it
+// outlives them all. Dialogs, limits and clock must be set; tests fill it
+// with fakes.
 struct GraphWindowHost {
     Dialogs* dialogs = nullptr;
     // The main window's MaxCode and MinCode: the home scale of every graph
@@ -49,8 +70,11 @@ struct GraphWindowHost {
     // labels; unset, the axes show codes and records only.
     std::function<double()> vref;
     std::function<int()> readingIntervalMs;
+    // Save options shared by every graph window.
+    bool SaveHeaderLine = false;
+    bool SaveLineNumbers = false;
+    GraphFeed feed;
 };
-GraphWindowHost& GraphHost();
 
 // Labels beside the plot's grid lines: codes and volts beside the horizontal
 // ones (vertical ruler), records and time under the vertical ones.
@@ -82,10 +106,11 @@ public:
     static constexpr std::array<std::uint32_t, 10> LengthChoices{16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192};
     static constexpr int MaxSubLsbs = 16;
 
-    explicit TGraphForm(QWidget* parent = nullptr);
+    explicit TGraphForm(GraphWindowHost& host, QWidget* parent = nullptr);
     ~TGraphForm() override;
 
     ZrGraphPainter* Painter() const { return painter_; }
+    GraphWindowHost& host() const { return host_; }
 
     // Closing asks "Do you want to save this Graph?" while this is set.
     bool DataUnsaved = false;
@@ -267,6 +292,7 @@ private:
     void setCaption(const QString& text);
     void homeAgainWhileUntouched();
 
+    GraphWindowHost& host_;
     ZrGraphPainter* painter_ = nullptr;
     // The scale the window was built with: until something else sets a scale
     // or data arrives, the home scale follows the plot's laid-out size.
@@ -276,23 +302,10 @@ private:
     std::unique_ptr<TZorTape> loadedTape_;  // a loaded window's tape, shown by the painter
     std::optional<CodeLimits> fileLimits_;   // the code limits a loaded file names
     // The limits the home scale spans and a save writes.
-    CodeLimits homeLimits() const { return fileLimits_.value_or(*GraphHost().limits); }
+    CodeLimits homeLimits() const { return fileLimits_.value_or(*host_.limits); }
     std::unique_ptr<FramePacer> readoutPacer_;
     double pointMin_ = 0;
     double pointMax_ = 0;
     double axisVref_ = 0;
     int subLsbs_ = 0;
 };
-
-// The real-time graph, and the graph of uploaded samples (created by the program).
-extern TGraphForm* GraphForm;
-extern TGraphForm* UploadGraphForm;
-// While true, readings go to UploadGraphForm instead of GraphForm.
-extern bool UseUploadGraph;
-// Save options shared by every graph window.
-extern bool SaveHeaderLine;
-extern bool SaveLineNumbers;
-
-// Hands one reading to the selected graph and refreshes its read-outs.
-// Throws "null Target graph in Graph_Data_Point" when that window does not exist.
-void Graph_Data_Point(int channel, std::int32_t code);

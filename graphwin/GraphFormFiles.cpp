@@ -20,9 +20,9 @@ const char* const kLoadFilter = "Text files (*.txt *.TXT);;Comma-Spaced Values (
 
 std::string applicationTitle() { return QGuiApplication::applicationDisplayName().toStdString(); }
 
-void reportError(const std::string& text)
+void reportError(Dialogs& dialogs, const std::string& text)
 {
-    GraphHost().dialogs->message({text, applicationTitle(), MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
+    dialogs.message({text, applicationTitle(), MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
 }
 
 // A name typed without an extension gets the one of the chosen file type.
@@ -48,7 +48,7 @@ void TGraphForm::menuFileSaveClick()
 
 bool TGraphForm::SaveMeasurements()
 {
-    Dialogs& dialogs = *GraphHost().dialogs;
+    Dialogs& dialogs = *host_.dialogs;
     const auto choice =
         dialogs.saveFile({"Save Measurements to File", kSaveFilter, DefaultFileName(windowTitle().toStdString()), 0});
     if (!choice) return false;
@@ -65,18 +65,18 @@ bool TGraphForm::SaveMeasurements()
 
 bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex)
 {
-    ReadingTimerPause pause;
+    ReadingTimerPause pause(host_);
     SaveSettings settings;
     settings.Caption = windowTitle().toStdString();
     settings.SubLsbs = subLsbs_;
     settings.Limits = homeLimits();
     settings.Separator = SeparatorForFilter(filterIndex);
-    settings.SaveHeaderLine = SaveHeaderLine;
-    settings.SaveLineNumbers = SaveLineNumbers;
+    settings.SaveHeaderLine = host_.SaveHeaderLine;
+    settings.SaveLineNumbers = host_.SaveLineNumbers;
     const SaveResult result = ::WriteMeasurements(path, *painter_->DisplayZorTape(), settings);
     if (!result.Ok()) {
         // Unsaved data must not look saved: the close question keeps asking.
-        reportError(result.Error);
+        reportError(*host_.dialogs, result.Error);
         return false;
     }
     DataUnsaved = false;
@@ -91,8 +91,8 @@ void TGraphForm::menuFileLoadClick()
 
 void TGraphForm::ToolButtonLoadClick()
 {
-    ReadingTimerPause pause;
-    const auto choice = GraphHost().dialogs->openFile(
+    ReadingTimerPause pause(host_);
+    const auto choice = host_.dialogs->openFile(
         {"Load Measurements from File", kLoadFilter, DefaultFileName(windowTitle().toStdString()), 0});
     ToolButtonLoad->setChecked(false);
     if (choice) LoadMeasurements(choice->path);
@@ -100,9 +100,9 @@ void TGraphForm::ToolButtonLoadClick()
 
 TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
 {
-    ReadingTimerPause pause;
+    ReadingTimerPause pause(host_);
     const QString qpath = QString::fromStdString(path);
-    auto* form = new TGraphForm(this);
+    auto* form = new TGraphForm(host_, this);
     form->ToolButtonLoad->setChecked(true);
     form->move(pos() + QPoint(20, 20));
     form->show();
@@ -113,13 +113,13 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     painter.ShowTable();
     form->setWindowTitle(QStringLiteral("Loading file %1...").arg(qpath));
 
-    LoadResult result = LoadMeasurementFile(path, *GraphHost().clock, [form, &qpath](int percent) {
+    LoadResult result = LoadMeasurementFile(path, *host_.clock, [form, &qpath](int percent) {
         form->setWindowTitle(QStringLiteral("Loading (%1%) file %2...").arg(percent).arg(qpath));
     });
     if (!result.Ok()) {
         // Nothing was read, so the new window has nothing to show.
         delete form;
-        reportError(result.Error);
+        reportError(*host_.dialogs, result.Error);
         return nullptr;
     }
 
@@ -129,7 +129,7 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     if (data.HasMetadata) {
         // The file's coding is the loaded window's own: the live range
         // markers and statistics keep the limits of the current coding.
-        CodeLimits limits = *GraphHost().limits;
+        CodeLimits limits = *host_.limits;
         data.Metadata.ApplyTo(limits);
         form->fileLimits_ = limits;
         form->SetSubLsbs(data.Metadata.SubLsbs);
@@ -148,7 +148,7 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     form->DataUnsaved = false;
     form->ToolButtonLoad->setChecked(false);
     if (!result.Warning.empty())
-        GraphHost().dialogs->message(
+        host_.dialogs->message(
             {result.Warning, applicationTitle(), MsgButtons::Ok, MsgIcon::Warning, MsgAnswer::Ok});
     return form;
 }

@@ -236,13 +236,12 @@ void TGraphForm::buildCentre()
     auto* plotGrid = new QGridLayout(Panel1);
     plotGrid->setContentsMargins(0, 0, 0, 0);
     plotGrid->setSpacing(0);
-    painter_ = new ZrGraphPainter(Panel1, 1, 64, *GraphHost().clock);
+    painter_ = new ZrGraphPainter(Panel1, 1, 64, *host_.clock);
     ScrollBar1 = new QScrollBar(Qt::Vertical, Panel1);
     ScrollBar1->hide();
     auto voltsPerCode = [this] { return AxisVref() / 4096.0; };
     auto secondsPerRecord = [this] {
-        const GraphWindowHost& host = GraphHost();
-        return this == GraphForm && host.readingIntervalMs ? host.readingIntervalMs() / 1000.0 : 0.0;
+        return this == host_.feed.GraphForm && host_.readingIntervalMs ? host_.readingIntervalMs() / 1000.0 : 0.0;
     };
     RulerY = new GraphAxisRuler(Qt::Vertical, *painter_, voltsPerCode, secondsPerRecord, Panel1);
     RulerX = new GraphAxisRuler(Qt::Horizontal, *painter_, voltsPerCode, secondsPerRecord, Panel1);

@@ -62,15 +62,15 @@ void TGraphForm::SetSpectrumWindow(SpectrumWindow window)
 
 void TGraphForm::showSpectrum()
 {
-    const CodeLimits& limits = *GraphHost().limits;
+    const CodeLimits& limits = *host_.limits;
     painter_->Spectrum().codeSpan = double(limits.MaxCode) - limits.MinCode + 1;
     painter_->ShowSpectrum();
 }
 
 bool TGraphForm::SaveSpectrum()
 {
-    ReadingTimerPause pause;
-    Dialogs& dialogs = *GraphHost().dialogs;
+    ReadingTimerPause pause(host_);
+    Dialogs& dialogs = *host_.dialogs;
     const std::string title = QGuiApplication::applicationDisplayName().toStdString();
     if (painter_->ViewMode() != ZrGraphPainter::SpectrumViewMode) showView(ZrGraphPainter::SpectrumViewMode);
     if (!painter_->Spectrum().result().valid) {

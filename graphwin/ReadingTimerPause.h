@@ -5,20 +5,19 @@
 
 class ReadingTimerPause {
 public:
-    ReadingTimerPause()
+    explicit ReadingTimerPause(const GraphWindowHost& host) : host_(host)
     {
-        const GraphWindowHost& host = GraphHost();
         wasEnabled_ = host.readingTimerEnabled && host.readingTimerEnabled();
         if (wasEnabled_ && host.setReadingTimerEnabled) host.setReadingTimerEnabled(false);
     }
     ~ReadingTimerPause()
     {
-        const GraphWindowHost& host = GraphHost();
-        if (wasEnabled_ && host.setReadingTimerEnabled) host.setReadingTimerEnabled(true);
+        if (wasEnabled_ && host_.setReadingTimerEnabled) host_.setReadingTimerEnabled(true);
     }
     ReadingTimerPause(const ReadingTimerPause&) = delete;
     ReadingTimerPause& operator=(const ReadingTimerPause&) = delete;
 
 private:
+    const GraphWindowHost& host_;
     bool wasEnabled_ = false;
 };

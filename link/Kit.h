@@ -1,10 +1,11 @@
 #pragma once
 // The link to one evaluation kit without any window: the serial device (a
 // switch between real ports and registered devices such as the simulated
-// kit), the port layer, the query protocol and the connection sequence,
-// wired as the serial window wires them (the debugger bridge stays with the
-// window). connect() walks the sequence tick by tick on the clock until the
-// module's application runs or it gives up.
+// kit), the port layer, the query protocol and the connection sequence. The
+// program makes one and hands it to every window that talks to the board;
+// the serial window shows it (the debugger bridge stays with that window).
+// connect() walks the sequence tick by tick on the clock until the module's
+// application runs or it gives up.
 #include <cstdint>
 #include <functional>
 #include <string>

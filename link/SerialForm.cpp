@@ -17,37 +17,12 @@
 #include <algorithm>
 
 #include "platform/PortList.h"
-#include "platform/QtDialogs.h"
 #include "platform/ShowText.h"
-
-TSerialForm* SerialForm = nullptr;
 
 namespace {
 
 constexpr char Esc = 0x1B;
 constexpr char Cr = 0x0D;
-
-Dialogs* warningDialogs = nullptr;
-
-Dialogs& dialogsForWarnings() {
-    if (warningDialogs) return *warningDialogs;
-    static QtDialogs fallback;
-    return fallback;
-}
-
-MsgAnswer warn(const std::string& text, MsgButtons buttons = MsgButtons::Ok,
-               MsgAnswer defaultAnswer = MsgAnswer::Ok) {
-    return dialogsForWarnings().message(
-        {text, ConnectionSequence::MessageCaption, buttons, MsgIcon::Stop, defaultAnswer});
-}
-
-// False (or 0) after the warning when the window does not exist yet.
-bool formMissing(const char* operation, const char* returning) {
-    if (SerialForm) return false;
-    warn(std::string("Software Developer Warning: TSerialForm::") + operation +
-         " was called before SerialForm was created. Returning " + returning + ".");
-    return true;
-}
 
 std::string utf8(const QString& text) { return text.toStdString(); }
 // Typed text as the bytes the line carries, one per character.
@@ -76,20 +51,14 @@ void showProgress(QProgressBar* bar, const ProgressBar& state) {
     bar->setValue(std::clamp(state.Position, state.Min, std::max(state.Min, state.Max)));
 }
 
-class GuardedQuerySender : public QuerySender {
-public:
-    std::string AppQuery(const std::string& query) override { return TSerialForm::AppQuery(query); }
-};
-
 }  // namespace
 
-TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, const PortChoices& ports,
-                         const std::string& debuggerLibrary, QWidget* parent)
+TSerialForm::TSerialForm(Kit& kit, const PortChoices& ports, const std::string& debuggerLibrary, QWidget* parent)
     : QDialog(parent),
-      clock_(clock),
-      port_(device, clock),
-      query_(port_),
-      sequence_(port_, query_, dialogs),
+      clock_(kit.clock()),
+      port_(kit.port()),
+      query_(kit.query()),
+      sequence_(kit.sequence()),
       debugger_(debuggerLibrary) {
     setWindowTitle(Caption);
     resize(410, 411);
@@ -109,7 +78,6 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
 
     connectHandlers();
     showState();  // also starts the timer
-    if (!SerialForm) SerialForm = this;
 }
 
 TSerialForm::~TSerialForm() {
@@ -120,7 +88,6 @@ TSerialForm::~TSerialForm() {
     sequence_.setOnChange(nullptr);
     port_.setObserver(nullptr);
     query_.setEnableObserver(nullptr);
-    if (SerialForm == this) SerialForm = nullptr;
 }
 
 PortChoices TSerialForm::machinePorts(const std::string& simulatedPort) {
@@ -128,8 +95,6 @@ PortChoices TSerialForm::machinePorts(const std::string& simulatedPort) {
     choices.ports.push_back(simulatedPort);
     return choices;
 }
-
-void TSerialForm::setWarningDialogs(Dialogs* dialogs) { warningDialogs = dialogs; }
 
 void TSerialForm::connectHandlers() {
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
@@ -555,109 +520,3 @@ void TSerialForm::menuAdvNoDownloadClick() {
 }
 
 void TSerialForm::menuAdvancedDebuggerClick() { debugger_.DebuggerShow(); }
-
-// --- Guarded operations for other windows ---
-
-bool TSerialForm::DoOpenPort() {
-    if (formMissing("DoOpenPort", "false")) return false;
-    const bool opened = SerialForm->port_.DoOpenPort();
-    SerialForm->showState();
-    return opened;
-}
-
-bool TSerialForm::DoClosePort() {
-    if (formMissing("DoClosePort", "false")) return false;
-    const bool closed = SerialForm->port_.DoClosePort();
-    SerialForm->showState();
-    return closed;
-}
-
-uint32_t TSerialForm::DoGetBaud() {
-    if (formMissing("DoGetBaud", "0")) return 0;
-    const uint32_t rate = SerialForm->port_.DoGetBaud();
-    SerialForm->showState();
-    return rate;
-}
-
-bool TSerialForm::SetCommState() {
-    if (formMissing("SetCommState", "0")) return false;
-    return SerialForm->port_.SetCommState();
-}
-
-bool TSerialForm::DoHwSetBaud(uint32_t rate) {
-    if (formMissing("DoHwSetBaud", "false")) return false;
-    const bool set = SerialForm->port_.DoHwSetBaud(rate);
-    SerialForm->showState();
-    return set;
-}
-
-bool TSerialForm::ReadString(char* buffer, size_t size) {
-    if (formMissing("ReadString", "false")) return false;
-    const bool read = SerialForm->port_.ReadString(buffer, size);
-    SerialForm->showState();
-    return read;
-}
-
-bool TSerialForm::WriteCharNoEcho(char c) {
-    if (formMissing("WriteCharNoEcho", "false")) return false;
-    return SerialForm->port_.WriteCharNoEcho(c);
-}
-
-bool TSerialForm::WriteStringNoEcho(const char* text) {
-    if (formMissing("WriteStringNoEcho", "false")) return false;
-    return SerialForm->port_.WriteStringNoEcho(text);
-}
-
-bool TSerialForm::WriteStringWaitForEcho(const char* text) {
-    if (formMissing("WriteStringWaitForEcho", "false")) return false;
-    const bool echoed = SerialForm->port_.WriteStringWaitForEcho(text);
-    SerialForm->showState();
-    return echoed;
-}
-
-bool TSerialForm::RtsCtsLoopbackPresent() {
-    if (formMissing("RtsCtsLoopbackPresent", "false")) return false;
-    return SerialForm->port_.RtsCtsLoopbackPresent();
-}
-
-const char* TSerialForm::AppQuery(const char* query) {
-    if (!SerialForm) {
-        // Yes ignores the call; No cannot go on without a window either.
-        warn(std::string("Software Developer Warning: TSerialForm::AppQuery(\"") + (query ? query : "") +
-                 "\") was called before SerialForm was created. Ignore?",
-             MsgButtons::YesNo, MsgAnswer::Yes);
-        return AppQueryProtocol::Failure;
-    }
-    const char* reply = SerialForm->query_.AppQuery(query ? query : "");
-    // A hidden window catches up when it is shown.
-    if (SerialForm->isVisible()) SerialForm->showState();
-    return reply;
-}
-
-std::string TSerialForm::AppQuery(const std::string& query) { return AppQuery(query.c_str()); }
-
-void TSerialForm::SelectFilename(const std::string& name) {
-    if (!SerialForm) {
-        warn("Software Developer Error: TSerialForm::SelectFilename was called before SerialForm was created. "
-             "Loader filename will be wrong.");
-        return;
-    }
-    SerialForm->takeInput();
-    SerialForm->sequence_.SelectFilename(name);
-    SerialForm->showState();
-}
-
-void TSerialForm::DoDownload() {
-    if (!SerialForm) {
-        warn("Software Developer Error: TSerialForm::DoDownload was called before SerialForm was created.");
-        return;
-    }
-    SerialForm->takeInput();
-    SerialForm->sequence_.DoDownload();
-    SerialForm->showState();
-}
-
-QuerySender& TSerialForm::querySender() {
-    static GuardedQuerySender sender;
-    return sender;
-}

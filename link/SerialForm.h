@@ -3,15 +3,12 @@
 // shows the firmware, the PC's port, the loader and the running application,
 // and logs every link event and the line traffic in its history.
 //
-// The window owns the port layer, the query protocol and the connection
+// The window shows the kit's port layer, query protocol and connection
 // sequence; it forwards the user's actions to them and shows their state
 // after every action, every tick and every change they report. The 200 ms
 // timer drives Timer1Timer in the running program; tests call Timer1Timer
-// (or runSequence) themselves on a virtual clock.
-//
-// Other windows reach the module through the static operations below. Each
-// first checks that the one window, SerialForm, exists, and warns through
-// the Dialogs seam when it does not.
+// (or runSequence) themselves on a virtual clock. Other windows reach the
+// module through the kit, not through this window.
 #include <QDialog>
 #include <cstddef>
 #include <cstdint>
@@ -21,13 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/AppQuery.h"
-#include "link/ConnectionSequence.h"
 #include "link/DebuggerBridge.h"
-#include "link/SerialPortLayer.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/SerialDevice.h"
+#include "link/Kit.h"
 
 class QAction;
 class QCheckBox;
@@ -57,38 +49,14 @@ public:
 
     // Loads the debugger library when it is there (debuggerLibrary: a name
     // for the system's search, or a path).
-    TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, const PortChoices& ports,
-                const std::string& debuggerLibrary = DebuggerBridge::LibraryName, QWidget* parent = nullptr);
+    TSerialForm(Kit& kit, const PortChoices& ports, const std::string& debuggerLibrary = DebuggerBridge::LibraryName,
+                QWidget* parent = nullptr);
     ~TSerialForm() override;
 
     // The serial ports of this machine, then simulatedPort, which "Automatic"
     // leaves out so that a missing board is never silently replaced by the
     // simulation.
     static PortChoices machinePorts(const std::string& simulatedPort);
-
-    // Where the guards' warnings go (the program's dialogs; tests script them).
-    static void setWarningDialogs(Dialogs* dialogs);
-
-    // --- Operations for other windows, each guarded ---
-    static bool DoOpenPort();
-    static bool DoClosePort();
-    static uint32_t DoGetBaud();
-    static bool SetCommState();
-    static bool DoHwSetBaud(uint32_t rate);
-    static bool ReadString(char* buffer, size_t size);
-    static bool WriteCharNoEcho(char c);
-    static bool WriteStringNoEcho(const char* text);
-    static bool WriteStringWaitForEcho(const char* text);
-    static bool RtsCtsLoopbackPresent();
-    // The reply or "FAILURE". Without the window the user is asked whether
-    // to ignore the call; either answer gives "FAILURE", since nothing can
-    // be sent.
-    static const char* AppQuery(const char* query);
-    static std::string AppQuery(const std::string& query);
-    static void SelectFilename(const std::string& name);
-    static void DoDownload();
-    // AppQuery as a QuerySender, for the conversion control and sampling.
-    static QuerySender& querySender();
 
     // Shown modally: the sequence's OK ends the modal display.
     int exec() override;
@@ -103,10 +71,6 @@ public:
     // Runs after every change of state the window shows (the main window's
     // title follows the connection through it).
     std::function<void()> onStateShown;
-
-    SerialPortLayer& port() { return port_; }
-    AppQueryProtocol& query() { return query_; }
-    ConnectionSequence& sequence() { return sequence_; }
 
     // --- Handlers, named after control and event ---
     void Timer1Timer();
@@ -229,9 +193,9 @@ private:
     void setModemLine(bool rts, bool on);
 
     Clock& clock_;
-    SerialPortLayer port_;
-    AppQueryProtocol query_;
-    ConnectionSequence sequence_;
+    SerialPortLayer& port_;
+    AppQueryProtocol& query_;
+    ConnectionSequence& sequence_;
     DebuggerBridge debugger_;
     std::deque<std::string> shownMemo_;
     bool inModalLoop_ = false;
@@ -243,6 +207,3 @@ private:
     // Wall time at the clock's micros() origin, for the time stamps.
     int64_t wallMsAtClockZero_ = 0;
 };
-
-// The one serial window, or null before it is created.
-extern TSerialForm* SerialForm;

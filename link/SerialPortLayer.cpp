@@ -11,7 +11,6 @@ constexpr std::string_view CrMarker = "{0x0D}";
 
 std::string VisibleChar(unsigned char c) {
     if (c >= 0x20 && c <= 0x7E) return std::string(1, char(c));
-    // Always "0x" here, whatever HexPrefix other readers of hex text have set.
     return std::string{'{', '0', 'x', NibbleToHexChar(uint8_t(c >> 4)), NibbleToHexChar(uint8_t(c & 0x0F)), '}'};
 }
 

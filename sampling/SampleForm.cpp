@@ -20,7 +20,7 @@
 #include "app/ApplicationTitle.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
-#include "link/SerialForm.h"
+#include "link/Kit.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/WindowPlacement.h"
@@ -36,52 +36,16 @@ void showBar(QProgressBar* bar, const SampleProgress& state) {
     if (bar->value() != state.Position) bar->setValue(state.Position);
 }
 
-// The module through the serial window's guarded operations.
-class SerialFormLink : public SampleLink {
-public:
-    explicit SerialFormLink(Clock& clock) : clock_(clock) {}
-
-    std::string AppQuery(const std::string& query) override { return TSerialForm::AppQuery(query); }
-    bool WriteStringWaitForEcho(const char* text) override { return TSerialForm::WriteStringWaitForEcho(text); }
-    bool WriteStringNoEcho(const char* text) override { return TSerialForm::WriteStringNoEcho(text); }
-    bool ReadString(char* buffer, size_t size) override { return TSerialForm::ReadString(buffer, size); }
-    void WaitForInput(uint32_t ms) override {
-        if (SerialForm) {
-            PortSampleLink(SerialForm->port(), SerialForm->query()).WaitForInput(ms);
-        } else {
-            clock_.sleep(ms);
-        }
-    }
-    uint32_t AppQueryTimeoutMs() override {
-        return SerialForm ? SerialForm->query().AppQueryTimeoutMs : AppQueryProtocol::DefaultTimeoutMs;
-    }
-    size_t HistoryLines() override { return SerialForm ? SerialForm->port().MemoHistory.count() : 0; }
-    void ClearHistory() override {
-        if (SerialForm) SerialForm->port().MemoHistory.clear();
-    }
-    bool ApplicationRunning() override { return SerialForm && SerialForm->query().cbAppEnabled(); }
-    bool DeviceGone() override { return SerialForm && SerialForm->port().deviceGone(); }
-
-private:
-    Clock& clock_;
-};
-
 }  // namespace
 
 TSampleForm::TSampleForm(const SamplingServices& services, QWidget* parent)
-    : TSampleForm(services, std::make_unique<SerialFormLink>(services.clock), nullptr, parent) {}
-
-TSampleForm::TSampleForm(const SamplingServices& services, SampleLink& link, QWidget* parent)
-    : TSampleForm(services, nullptr, &link, parent) {}
-
-TSampleForm::TSampleForm(const SamplingServices& services, std::unique_ptr<SampleLink> ownLink, SampleLink* link,
-                         QWidget* parent)
     : QDialog(parent, Qt::Tool),
       dialogs_(services.dialogs),
+      graphs_(services.graphs),
       showReadings_(services.showReadings),
-      ownLink_(std::move(ownLink)) {
-    tool_ = std::make_unique<SamplingTool>(link ? *link : *ownLink_, static_cast<SampleScreen&>(*this), services.control, services.readings,
-                                           services.clock);
+      link_(std::make_unique<PortSampleLink>(services.kit.port(), services.kit.query())) {
+    tool_ = std::make_unique<SamplingTool>(*link_, static_cast<SampleScreen&>(*this), services.control,
+                                           services.readings, services.kit.clock());
     setWindowTitle(DesignCaption);
     buildControls();
     connectHandlers();
@@ -90,9 +54,10 @@ TSampleForm::TSampleForm(const SamplingServices& services, std::unique_ptr<Sampl
 }
 
 TSampleForm::~TSampleForm() {
-    if (UploadGraphForm)
+    GraphFeed& feed = graphs_.feed;
+    if (feed.UploadGraphForm)
         for (const auto& graph : uploadGraphs_)
-            if (graph.get() == UploadGraphForm) UseUploadGraph = false;
+            if (graph.get() == feed.UploadGraphForm) feed.UseUploadGraph = false;
 }
 
 void TSampleForm::buildControls() {
@@ -289,26 +254,27 @@ void TSampleForm::ProcessMessages() {
 }
 
 void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSize, int channel) {
-    uploadGraphs_.push_back(std::make_unique<TGraphForm>());
+    uploadGraphs_.push_back(std::make_unique<TGraphForm>(graphs_));
     TGraphForm& graph = *uploadGraphs_.back();
-    UploadGraphForm = &graph;
+    TGraphForm* live = graphs_.feed.GraphForm;
+    graphs_.feed.UploadGraphForm = &graph;
     graph.setWindowTitle(qt(caption));
     // Each run's window a step further down and right from the real-time
     // graph's, so none hides the main window or an earlier run.
-    if (GraphForm) WindowPlacement::placeCascaded(graph, *GraphForm, int(uploadGraphs_.size()));
+    if (live) WindowPlacement::placeCascaded(graph, *live, int(uploadGraphs_.size()));
     graph.show();
 
     ZrGraphPainter& painter = *graph.Painter();
     painter.SetNumRecords(sampleSize);
     TColor colour = DefaultPlotColors[size_t(channel) % DefaultPlotColors.size()];
-    if (GraphForm) {
-        ZrGraphPainter& live = *GraphForm->Painter();
-        painter.SetNumChannels(live.GetNumChannels());
-        graph.SetSubLsbs(GraphForm->SubLsbs());
-        const uint32_t selected = live.ThisChannel();
-        live.SetThisChannel(uint32_t(channel));
-        colour = live.GetThisPlotColor();
-        live.SetThisChannel(selected);
+    if (live) {
+        ZrGraphPainter& livePainter = *live->Painter();
+        painter.SetNumChannels(livePainter.GetNumChannels());
+        graph.SetSubLsbs(live->SubLsbs());
+        const uint32_t selected = livePainter.ThisChannel();
+        livePainter.SetThisChannel(uint32_t(channel));
+        colour = livePainter.GetThisPlotColor();
+        livePainter.SetThisChannel(selected);
     }
     painter.SetThisChannel(uint32_t(channel));
     painter.SetThisPlotColor(colour);
@@ -322,14 +288,14 @@ void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSiz
     activateWindow();
 }
 
-void TSampleForm::FeedUploadGraph(bool on) { UseUploadGraph = on; }
+void TSampleForm::FeedUploadGraph(bool on) { graphs_.feed.UseUploadGraph = on; }
 
 void TSampleForm::AutoScaleUploadGraph() {
-    if (UploadGraphForm) UploadGraphForm->Painter()->SetAutoScale(true);
+    if (TGraphForm* graph = graphs_.feed.UploadGraphForm) graph->Painter()->SetAutoScale(true);
 }
 
 void TSampleForm::RescaleUploadGraph() {
-    if (UploadGraphForm) UploadGraphForm->Painter()->DoAutoScale();
+    if (TGraphForm* graph = graphs_.feed.UploadGraphForm) graph->Painter()->DoAutoScale();
 }
 
 void TSampleForm::ShowSummary(const std::string& text) {

@@ -14,6 +14,7 @@
 class Clock;
 class ConversionControl;
 class Dialogs;
+class Kit;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -25,12 +26,16 @@ class QTimer;
 class ReadingLoop;
 class SampleLink;
 class TGraphForm;
+struct GraphWindowHost;
 
 // What the tool borrows from the main window and the program.
 struct SamplingServices {
     ConversionControl& control;
     ReadingLoop& readings;
-    Clock& clock;
+    // The module, reached through the kit's port and query protocol.
+    Kit& kit;
+    // The upload graphs are made on it; its feed routes readings to them.
+    GraphWindowHost& graphs;
     Dialogs& dialogs;
     // The main window shows the reading loop's texts again.
     std::function<void()> showReadings = nullptr;
@@ -40,10 +45,7 @@ class TSampleForm : public QDialog, private SampleScreen {
 public:
     static constexpr const char* DesignCaption = "Sampling Tool [04/30/2003]";
 
-    // Reaches the module through the serial window's operations.
     explicit TSampleForm(const SamplingServices& services, QWidget* parent = nullptr);
-    // Through the given link instead (tests, benchmarks).
-    TSampleForm(const SamplingServices& services, SampleLink& link, QWidget* parent = nullptr);
     ~TSampleForm() override;
 
     SamplingTool& tool() { return *tool_; }
@@ -99,9 +101,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TSampleForm(const SamplingServices& services, std::unique_ptr<SampleLink> ownLink, SampleLink* link,
-                QWidget* parent);
-
     // SampleScreen
     void Refresh(bool drawNow) override;
     void ProcessMessages() override;
@@ -119,8 +118,9 @@ private:
     void closeIfDone();
 
     Dialogs& dialogs_;
+    GraphWindowHost& graphs_;
     std::function<void()> showReadings_;
-    std::unique_ptr<SampleLink> ownLink_;
+    std::unique_ptr<SampleLink> link_;
     std::unique_ptr<SamplingTool> tool_;
     std::vector<std::unique_ptr<TGraphForm>> uploadGraphs_;
 };

@@ -62,9 +62,8 @@ std::string SamplingTool::RateText() const {
 }
 
 std::string SamplingTool::addressText(uint8_t address) {
-    HexPrefix = "";
     std::string text;
-    ByteToHexString(text, address);
+    ByteToHexString(text, address, "");
     return text;
 }
 

@@ -2,7 +2,6 @@
 
 #include "support/Exceptions.h"
 
-std::string HexPrefix = "0x";
 
 int HexCharToValue(char c)
 {
@@ -118,8 +117,8 @@ std::uint8_t StringToByte(const std::string& text)
     return static_cast<std::uint8_t>(value);
 }
 
-void ByteToHexString(std::string& out, std::uint8_t value)
+void ByteToHexString(std::string& out, std::uint8_t value, std::string_view prefix)
 {
     const char digits[3] = {NibbleToHexChar(value >> 4), NibbleToHexChar(value & 0x0F), '\0'};
-    out = HexPrefix + digits;
+    out = std::string(prefix) + digits;
 }

@@ -4,9 +4,7 @@
 // (PlainTextError with its exact message).
 #include <cstdint>
 #include <string>
-
-// Put in front of the two digits by ByteToHexString. Callers may change it.
-extern std::string HexPrefix;
+#include <string_view>
 
 // '0'-'9', 'A'-'F', 'a'-'f' give 0 to 15; anything else gives 0.
 int HexCharToValue(char c);
@@ -30,5 +28,5 @@ std::int32_t HexStringToInt(const std::string& text);
 // "0x", "0X" or "$" ("0x1F", "$ff"); returns the low 8 bits.
 std::uint8_t StringToByte(const std::string& text);
 
-// HexPrefix followed by two upper-case digits ("0x0D").
-void ByteToHexString(std::string& out, std::uint8_t value);
+// prefix followed by two upper-case digits ("0x0D").
+void ByteToHexString(std::string& out, std::uint8_t value, std::string_view prefix = "0x");

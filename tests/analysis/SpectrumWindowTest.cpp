@@ -29,10 +29,10 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
     CodeLimits limits;
     VirtualClock clock;
     bool timerOn = false;
-    const GraphWindowHost saved = GraphHost();
-    GraphHost() = {&dialogs, &limits, &clock, [&] { return timerOn; }, [&](bool on) { timerOn = on; }, {}, {}};
+    GraphWindowHost host{
+        &dialogs, &limits, &clock, [&] { return timerOn; }, [&](bool on) { timerOn = on; }, {}, {}, false, false, {}};
     {
-        TGraphForm form;
+        TGraphForm form{host};
         form.resize(1200, 700);
         form.show();
         ZrGraphPainter& painter = *form.Painter();
@@ -94,5 +94,4 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
         EXPECT_EQ(dialogs.fileAnswers.size(), 1u);
         form.DataUnsaved = false;
     }
-    GraphHost() = saved;
 }

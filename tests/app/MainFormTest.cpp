@@ -11,62 +11,33 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "app/HelpIndex.h"
-#include "app/MainForm.h"
 #include "app/ProgramApplication.h"
-#include "app/ProgramWindows.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
-#include "link/PortSwitch.h"
-#include "link/SerialForm.h"
-#include "sim/SimulatedKit.h"
 #include "support/NumericLocale.h"
-#include "support/ScriptedDialogs.h"
+#include "support/SimulatedProgram.h"
 
 // Readable failures: gtest would print a QString as its UTF-16 units.
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
-const QString Kit = SimulatedKit::PortName;
-
-// A desktop without a browser: nothing takes the help file.
-class NoBrowser : public Launcher {
-public:
-    int openDocument(const std::string&) override { return ENOEXEC; }
-    int start(const std::vector<std::string>&) override { return ENOENT; }
-};
-
 QColor textColour(QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
 
 // The program as main() builds it, with the user's part played by the test:
 // the kit chosen and Ok pressed in the serial window, the other modal windows
 // closed at once.
-struct Program {
-    explicit Program(bool connect = true) {
-        kit.inputs().setLevel(0, 1.0);   // code 1000
-        kit.inputs().setLevel(3, 2.0);   // code 2000
-        ports.add(Kit.toStdString(), kit);
-        windows = std::make_unique<ProgramWindows>(
-            ProgramServices{clock, dialogs, launcher, ports, {{Kit.toStdString()}, {}}, VX_APP_DIR "/vx7318kit"});
-        main().driveTimerManually();
-        SerialForm->driveTimerManually();
-        main().loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
+struct Program : SimulatedProgram {
+    explicit Program(bool connect = true) : SimulatedProgram(VX_APP_DIR "/vx7318kit") {
+        board.inputs().setLevel(0, 1.0);  // code 1000
+        board.inputs().setLevel(3, 2.0);  // code 2000
         main().showModal = [this, connect](QDialog& window) {
-            if (&window != SerialForm || !connect) return int(QDialog::Rejected);
+            if (&window != &serial() || !connect) return int(QDialog::Rejected);
             return connectSerialWindow();
         };
-        main().show();
-        QApplication::processEvents();  // the first show's work
+        start();
     }
-
-    TMainForm& main() { return *windows->main; }
-    static int connectSerialWindow() {
-        SerialForm->cbxFriendlyPort->setEditText(Kit);
-        SerialForm->btnOkClick();
-        return SerialForm->runSequence();
-    }
-    ZrGraphPainter& painter() { return *GraphForm->Painter(); }
+    ZrGraphPainter& painter() { return *feed().GraphForm->Painter(); }
 
     // Runs the reading timer for ms of virtual time; how often it fired.
     int readFor(uint32_t ms) {
@@ -79,20 +50,13 @@ struct Program {
         clock.sleepUntil(end);
         return ticks;
     }
-
-    VirtualClock clock;
-    SimulatedKit kit{clock};
-    PortSwitch ports{clock};
-    ScriptedDialogs dialogs;
-    NoBrowser launcher;
-    std::unique_ptr<ProgramWindows> windows;
 };
 
 TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     Program p;
     TMainForm& f = p.main();
     EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
-    EXPECT_TRUE(GraphForm->isVisible());
+    EXPECT_TRUE(p.feed().GraphForm->isVisible());
     // The first reading, taken at show time.
     EXPECT_EQ(f.StatusLabel->text() + f.Code[0]->text() + f.Vin[0]->text(), " 1000  1.0000V");
     // Only channel 0 is in the graph yet: its row alone took the graph's colour.
@@ -105,12 +69,12 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     EXPECT_EQ(p.readFor(1000), 10);
     // Every number with a decimal point, whatever the locale says.
     EXPECT_EQ(f.VAvg->text() + f.CodeRms->text(), " 1.0000V 1.0000V");
-    EXPECT_EQ(GraphForm->EditMeanCode->text(), "1000.000000");
+    EXPECT_EQ(p.feed().GraphForm->EditMeanCode->text(), "1000.000000");
     EXPECT_EQ(p.painter().DisplayZorTape()->ThisRecord(), 10u);  // eleven points in the graph
 
     // A selector list composes and sends the word.
     f.ComboBox3->setCurrentIndex(0);
-    EXPECT_EQ(p.kit.controlWord().value, 0x87);
+    EXPECT_EQ(p.board.controlWord().value, 0x87);
     f.ComboBox3->setCurrentIndex(1);
 
     // Scan all: the rows filled, the graph rescaled to take all eight points.
@@ -163,7 +127,7 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     EXPECT_EQ(f.Timer1().Interval(), 250);
 
     // An unplugged adapter stops reading; the title says so.
-    p.kit.faults().unplugged = true;
+    p.board.faults().unplugged = true;
     p.readFor(300);
     EXPECT_EQ(f.StatusLabel->text(), "!");
     EXPECT_FALSE(f.AUTOREADcheckbox->isChecked());
@@ -174,20 +138,20 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
 TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
     Program p;
     TMainForm& f = p.main();
-    TGraphForm upload;
+    TGraphForm upload(p.windows->graphHost);
     upload.DataUnsaved = true;
     upload.show();
     p.dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_FALSE(f.close());
-    EXPECT_TRUE(f.isVisible() && GraphForm->isVisible() && upload.isVisible() && f.Timer1().Enabled());
-    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Running);
+    EXPECT_TRUE(f.isVisible() && p.feed().GraphForm->isVisible() && upload.isVisible() && f.Timer1().Enabled());
+    EXPECT_EQ(p.kit.sequence().ConnState, ConnectionSequence::Running);
 
     // Closing stops the module application and closes the port.
     EXPECT_TRUE(f.close());
     QApplication::processEvents();
     ASSERT_EQ(p.dialogs.messages.size(), 2u) << "asked once per close";
     EXPECT_EQ(p.dialogs.messages[0].text, "Do you want to save this Graph?");
-    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Idle);
+    EXPECT_EQ(p.kit.sequence().ConnState, ConnectionSequence::Idle);
     EXPECT_FALSE(f.Timer1().Enabled());
 }
 
@@ -208,9 +172,9 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     }
 
     // Connected from the serial window, stopped there: the title follows.
-    Program::connectSerialWindow();
+    p.connectSerialWindow();
     EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
-    SerialForm->btnStop->click();
+    p.serial().btnStop->click();
     EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
 
     // "&Sample!" opens the sampling tool modally with the timer paused, and
@@ -218,7 +182,7 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     f.AUTOREADcheckbox->click();
     bool pausedWhileOpen = false;
     f.showModal = [&](QDialog& window) {
-        EXPECT_EQ(&window, SampleForm);
+        EXPECT_EQ(&window, p.windows->sample.get());
         pausedWhileOpen = !f.Timer1().Enabled();
         return int(QDialog::Rejected);
     };
@@ -242,13 +206,13 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
     TMainForm& f = p.main();
     auto& app = static_cast<ProgramApplication&>(*QApplication::instance());
     app.setExceptionDialogs(&p.dialogs);
-    TGraphForm* graph = GraphForm;
-    GraphForm = nullptr;  // the reading has no graph to go to
+    TGraphForm* graph = p.feed().GraphForm;
+    p.feed().GraphForm = nullptr;  // the reading has no graph to go to
     bool later = false;
     QTimer::singleShot(0, &f, [&] { f.Timer1Timer(); });
     QTimer::singleShot(0, &f, [&] { later = true; });
     QApplication::processEvents();
-    GraphForm = graph;
+    p.feed().GraphForm = graph;
     app.setExceptionDialogs(nullptr);
 
     ASSERT_EQ(p.dialogs.messages.size(), 1u);

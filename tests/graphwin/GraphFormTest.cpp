@@ -22,26 +22,16 @@ namespace {
 
 class GraphFormTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        auto setTimer = [this](bool on) { timerOn = on, timerChanges.push_back(on); };
-        GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; }, setTimer, [this] { return vref; },
-                       [] { return 100; }};
-        SaveHeaderLine = SaveLineNumbers = false;
-    }
-    void TearDown() override
-    {
-        GraphForm = UploadGraphForm = nullptr;
-        UseUploadGraph = false;
-        GraphHost() = {};
-    }
-
     ScriptedDialogs dialogs;
     CodeLimits limits;
     VirtualClock clock;
     bool timerOn = true;
     double vref = 4.096;
     std::vector<bool> timerChanges;
+    GraphWindowHost host{&dialogs, &limits, &clock, [this] { return timerOn; },
+                         [this](bool on) { timerOn = on, timerChanges.push_back(on); }, [this] { return vref; },
+                         [] { return 100; }, false, false, {}};
+    GraphFeed& feed = host.feed;
 };
 
 // The text of a label or an edit box.
@@ -51,9 +41,9 @@ template <class Widget> std::string text(const Widget* w) { return w->text().toS
 
 TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
 {
-    TGraphForm form;
+    TGraphForm form{host};
     form.ToolButtonHeaderLine->click();
-    TGraphForm later;  // shows the shared options as they are now
+    TGraphForm later{host};  // shows the shared options as they are now
     EXPECT_TRUE(later.ToolButtonHeaderLine->isChecked() && !later.ToolButtonLineNumbers->isChecked());
 
     // Laid out after it was built, the window still spans the codes 0..4095
@@ -67,8 +57,8 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     const int homeStep = p.YScale();
 
     // Once readings have arrived, a resize keeps the scale the data are seen in.
-    GraphForm = &form;
-    for (int code : {1000, 1001}) Graph_Data_Point(0, code);
+    feed.GraphForm = &form;
+    for (int code : {1000, 1001}) feed.Graph_Data_Point(0, code);
     form.resize(1200, 500);
     QCoreApplication::processEvents();
     EXPECT_EQ(p.YScale(), homeStep);
@@ -104,45 +94,45 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
 
 TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPacesTheReadouts)
 {
-    EXPECT_THROW(Graph_Data_Point(0, 1), PlainTextError) << "no graph, no error";
-    TGraphForm live, upload;
-    GraphForm = &live;
-    UploadGraphForm = &upload;
-    UseUploadGraph = true;
-    for (int code : {100, 200}) Graph_Data_Point(5, code);
+    EXPECT_THROW(feed.Graph_Data_Point(0, 1), PlainTextError) << "no graph, no error";
+    TGraphForm live{host}, upload{host};
+    feed.GraphForm = &live;
+    feed.UploadGraphForm = &upload;
+    feed.UseUploadGraph = true;
+    for (int code : {100, 200}) feed.Graph_Data_Point(5, code);
     EXPECT_EQ(upload.Painter()->DisplayZorTape()->Channels[5].Data[1], 200);
     EXPECT_TRUE(upload.ToolButtonChannel[5]->isChecked() && upload.ChannelButtonVisible(5));
     EXPECT_FALSE(upload.ChannelButtonVisible(4));
 
-    UseUploadGraph = false;
-    Graph_Data_Point(20, 7);
+    feed.UseUploadGraph = false;
+    feed.Graph_Data_Point(20, 7);
     EXPECT_EQ(live.Painter()->DisplayZorTape()->Channels[20].Data[0], 7) << "stored without a button";
     for (int n = 1; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(live.ChannelButtonVisible(n)) << n;
-    Graph_Data_Point(-1, 7);
+    feed.Graph_Data_Point(-1, 7);
     EXPECT_EQ(live.Painter()->GetNumChannels(), 1) << "a negative channel is no channel";
 
     // The read-outs widen on every reading and show once a frame; the overall
     // range starts at 0 and narrows only on a refresh.
     clock.advance(20);
-    for (int code : {10, 6}) Graph_Data_Point(0, code);
+    for (int code : {10, 6}) feed.Graph_Data_Point(0, code);
     EXPECT_EQ(text(live.EditMeanCode), "8.500000") << "the next frame is not due yet";
     clock.advance(20);
-    Graph_Data_Point(0, 12);
+    feed.Graph_Data_Point(0, 12);
     EXPECT_EQ(text(live.EditMinCode) + " " + text(live.EditMaxCode) + " " + text(live.EditStdDevCode), "0 12 2.753785");
     live.ScaleChange();
     EXPECT_EQ(text(live.EditMinCode), "6");
     // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
     live.Painter()->OverallMin = -3.75;
     clock.advance(20);
-    Graph_Data_Point(0, 12);
+    feed.Graph_Data_Point(0, 12);
     EXPECT_EQ(text(live.EditMinCode), "-3");
 }
 
 TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
 {
-    TGraphForm form;
-    GraphForm = &form;
-    for (int i = 0; i < 30; ++i) Graph_Data_Point(0, i);
+    TGraphForm form{host};
+    feed.GraphForm = &form;
+    for (int i = 0; i < 30; ++i) feed.Graph_Data_Point(0, i);
     form.ToolButtonTable->click();
     EXPECT_EQ(form.Painter()->ViewMode(), 1);
     EXPECT_EQ(form.ScrollBar1->maximum(), 63);
@@ -162,7 +152,7 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     EXPECT_TRUE(timerChanges.empty()) << "a stopped timer stays stopped";
 
     // Channel buttons switch channels, hide the unused ones and show all in use.
-    for (int ch : {1, 2, 9}) Graph_Data_Point(ch, 100 * ch);
+    for (int ch : {1, 2, 9}) feed.Graph_Data_Point(ch, 100 * ch);
     TZorTape& tape = *form.Painter()->DisplayZorTape();
     form.ToolButtonChannel[2]->click();
     EXPECT_FALSE(tape.Channels[2].Enabled);
@@ -186,12 +176,12 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     EXPECT_EQ(p.SubLsbDivisor(), 8.0);
 
     // A shorter tape empties the graph and starts at record zero, all of it in view.
-    for (int i = 0; i < 64; ++i) Graph_Data_Point(0, i);
+    for (int i = 0; i < 64; ++i) feed.Graph_Data_Point(0, i);
     form.menuLengthItem[0]->trigger();
     EXPECT_TRUE(p.NumRecords() == 16 && p.XRight() < 64);
     EXPECT_EQ(form.LabelBottomRight->text().toStdString(), view::BottomRightText(p.XScale(), p.XRight()));
     EXPECT_FALSE(form.ToolButtonChannel[0]->isChecked());
-    Graph_Data_Point(0, 555);
+    feed.Graph_Data_Point(0, 555);
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);
 }
 
@@ -201,12 +191,12 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
 TEST_F(GraphFormTest, CloseSaveAndLoad)
 {
     TempFolder folder;
-    TGraphForm form;
-    GraphForm = &form;
+    TGraphForm form{host};
+    feed.GraphForm = &form;
     form.setWindowTitle("Bench run");
     form.SetSubLsbs(2);
     for (int i = 0; i < 3; ++i)
-        for (int ch : {0, 2}) Graph_Data_Point(ch, 100 * ch + i);
+        for (int ch : {0, 2}) feed.Graph_Data_Point(ch, 100 * ch + i);
     limits = {2047, -2048};
     form.show();
     EXPECT_TRUE(form.close()) << "saved: no question";
@@ -267,8 +257,8 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
 // of their making and know no time. The print shows the plot as a whole.
 TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
 {
-    TGraphForm form;
-    GraphForm = &form;
+    TGraphForm form{host};
+    feed.GraphForm = &form;
     form.resize(900, 600);
     form.show();
     QCoreApplication::processEvents();
@@ -286,14 +276,14 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
     EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=100") << "follows the grid";
 
     vref = 5.0;
-    TGraphForm upload;
+    TGraphForm upload{host};
     vref = 1.0;
     EXPECT_EQ(tick(upload.RulerY, 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
     EXPECT_EQ(tick(upload.RulerX, 0).text, "0");
 
     // Printed on a page turned to the plot's shape.
     TempFolder folder;
-    for (int i = 0; i < 40; ++i) Graph_Data_Point(0, 2000 + 50 * (i % 7));
+    for (int i = 0; i < 40; ++i) feed.Graph_Data_Point(0, 2000 + 50 * (i % 7));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(folder / "graph.pdf"));

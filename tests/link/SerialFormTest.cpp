@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QtWidgets>
-#include <cstring>
 #include <regex>
 
-#include "link/PortSwitch.h"
 #include "link/SerialForm.h"
 #include "support/SpyDevice.h"
 #include "support/WidgetApp.h"
@@ -17,7 +15,7 @@
 
 namespace {
 
-const std::string Kit = SimulatedKit::PortName;
+const std::string KitPort = SimulatedKit::PortName;
 
 std::vector<std::string> historyRows(const QListWidget& list) {
     std::vector<std::string> rows;
@@ -36,37 +34,35 @@ struct WatchingDialogs : ScriptedDialogs {
 };
 
 struct Rig {
-    explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{Kit}, {}},
+    explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{KitPort}, {}},
                  const std::string& debuggerLibrary = "/nonexistent/libLinkProbe.so", bool manualTicks = true)
-        : kit(clock, kind), spy(kit) {
+        : board(clock, kind), spy(board) {
         widgetApp();
-        TSerialForm::setWarningDialogs(&dialogs);
-        ports.add(Kit, spy);
-        form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices, debuggerLibrary);
+        link.addDevice(KitPort, spy);
+        form = std::make_unique<TSerialForm>(link, choices, debuggerLibrary);
         dialogs.timer = form->Timer1;
         if (manualTicks) form->driveTimerManually();
         form->show();  // a hidden window leaves its history list alone
     }
-    ~Rig() { TSerialForm::setWarningDialogs(nullptr); }
 
     // Opens the kit with the Open button and puts its board into the
     // application, with what it said meanwhile read away.
     void openOnRunningApplication() {
-        form->cbxHwPort->setEditText(QString::fromStdString(Kit));
+        form->cbxHwPort->setEditText(QString::fromStdString(KitPort));
         form->btnHwOpen->click();
         clock.sleep(1000);
-        kit.runApplication();
+        board.runApplication();
         clock.sleep(1000);
         char drain[SerialPortLayer::RxBufferSize];
-        while (TSerialForm::ReadString(drain, sizeof drain)) {
+        while (link.port().ReadString(drain, sizeof drain)) {
         }
     }
 
     VirtualClock clock;
-    SimulatedKit kit;
+    SimulatedKit board;
     SpyDevice spy;
-    PortSwitch ports{clock};
     WatchingDialogs dialogs;
+    Kit link{clock, dialogs};
     std::unique_ptr<TSerialForm> form;
 };
 
@@ -75,27 +71,27 @@ struct Rig {
 // Automatic passes over the simulated kit, so a missing board is never
 // silently replaced; named, the kit runs its application; a typed path joins both lists.
 TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
-    Rig rig(ModuleKind::Arbord, {{"/dev/vx-listed", Kit}, {Kit}});
+    Rig rig(ModuleKind::Arbord, {{"/dev/vx-listed", KitPort}, {KitPort}});
     TSerialForm& f = *rig.form;
-    TSerialForm::SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
+    rig.link.sequence().SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
     f.btnOk->click();
     EXPECT_EQ(f.runSequence(), QDialog::Rejected);
     EXPECT_EQ(f.LabelStatus->text(), "Not found on any port. Check connections.");
     f.runSequence(1);  // the idle tick enables Ok again
-    f.cbxFriendlyPort->setEditText(QString::fromStdString(Kit));
+    f.cbxFriendlyPort->setEditText(QString::fromStdString(KitPort));
     f.btnOk->click();
     EXPECT_EQ(f.runSequence(), QDialog::Accepted);
     EXPECT_EQ(f.LabelState->text(), "module application is running");
     EXPECT_TRUE(std::regex_match(f.LabelStatus->text().toStdString(), std::regex(R"(total setup time: \d\.\d seconds)")));
 
-    // Other windows query through the guarded operation.
-    const std::string reply = TSerialForm::AppQuery(std::string("R"));
+    // Other windows query through the kit.
+    const std::string reply = rig.link.query().AppQuery(std::string("R"));
     EXPECT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
 
     // The list shows the history line for line, also across the trim.
-    for (int i = 0; i < 250; ++i) f.port().MemoHistory.addLine("filler " + std::to_string(i));
+    for (int i = 0; i < 250; ++i) rig.link.port().MemoHistory.addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
+    EXPECT_EQ(historyRows(*f.MemoHistory), rig.link.port().MemoHistory.lines());
 
     f.btnStop->click();
     f.runSequence(1);  // the idle tick enables Ok again
@@ -118,7 +114,7 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     QTimer::singleShot(0, &f, [&] { f.btnCancel->click(); });
     EXPECT_EQ(f.exec(), QDialog::Rejected);
     f.show();
-    EXPECT_EQ(TSerialForm::AppQuery(std::string("R")), "") << "nothing written, and no failure";
+    EXPECT_EQ(rig.link.query().AppQuery(std::string("R")), "") << "nothing written, and no failure";
     rig.openOnRunningApplication();
 
     // The query button takes the typed query and its framing boxes.
@@ -133,15 +129,15 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
 
     // The send buttons read the whole reply, in the quiet time set.
     f.EditHwSend->setText("R");
-    f.query().AppQueryTimeoutMs = 500;
+    rig.link.query().AppQueryTimeoutMs = 500;
     for (QPushButton* send : {f.btnHwSend, f.btnHwSendwEcho}) {
         rig.spy.forget();
-        f.port().MemoHistory.endLine();
+        rig.link.port().MemoHistory.endLine();
         send->click();
         EXPECT_EQ(rig.spy.written, "R");
         EXPECT_EQ(f.EditHwRecv->text(), ">") << "the last piece";
         // The sent text's line (no echo wait only), then the echo and the reply.
-        EXPECT_TRUE(std::regex_match(f.port().MemoHistory.lastLine(),
+        EXPECT_TRUE(std::regex_match(rig.link.port().MemoHistory.lastLine(),
                                      std::regex(send == f.btnHwSend ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
     }
 
@@ -156,7 +152,7 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     for (const char* typed : {"4800", "fast"}) {
         f.cbxHwBaud->setEditText(typed);
         f.cbxHwBaudChange();
-        EXPECT_EQ(f.port().PortDcb.baud, 4800u);
+        EXPECT_EQ(rig.link.port().PortDcb.baud, 4800u);
     }
     EXPECT_EQ(f.cbxHwBaud->currentText(), "4800");
 
@@ -175,17 +171,17 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     TSerialForm& f = *rig.form;
     f.menuAdvNoDownload->trigger();
     rig.openOnRunningApplication();
-    f.port().MemoHistory.clear();
+    rig.link.port().MemoHistory.clear();
 
     f.hide();
-    EXPECT_EQ(TSerialForm::AppQuery(std::string(">")), "");
+    EXPECT_EQ(rig.link.query().AppQuery(std::string(">")), "");
     EXPECT_EQ(f.MemoHistory->count(), 0) << "a hidden window shows nothing";
     f.show();
     EXPECT_EQ(historyRows(*f.MemoHistory), (std::vector<std::string>{">", ">"}));
 
     f.menuViewTimeStamps->trigger();
-    f.port().MemoHistory.addLine("a");
-    f.port().MemoHistory.appendToLast("b");
+    rig.link.port().MemoHistory.addLine("a");
+    rig.link.port().MemoHistory.appendToLast("b");
     const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
     for (const std::string& row : historyRows(*f.MemoHistory)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
 
@@ -194,54 +190,9 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     f.menuAppQueryTimeoutClick();
     for (QAction* item : f.menuAppQueryTimeout->actions())
         EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
-    EXPECT_EQ(f.query().AppQueryTimeoutMs, 100u);
+    EXPECT_EQ(rig.link.query().AppQueryTimeoutMs, 100u);
     f.menuAdvEndReplyAtPrompt->trigger();
-    EXPECT_FALSE(f.query().EndReplyAtPrompt);
-}
-
-TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {
-    widgetApp();
-    ASSERT_EQ(SerialForm, nullptr);
-    ScriptedDialogs dialogs;
-    TSerialForm::setWarningDialogs(&dialogs);
-
-    char buffer[8];
-    // Each call fails with the value its warning names.
-    EXPECT_FALSE(TSerialForm::DoOpenPort() || TSerialForm::DoClosePort() || TSerialForm::DoGetBaud() ||
-                 TSerialForm::SetCommState() || TSerialForm::DoHwSetBaud(9600) ||
-                 TSerialForm::ReadString(buffer, sizeof buffer) || TSerialForm::WriteCharNoEcho('x') ||
-                 TSerialForm::WriteStringNoEcho("x") || TSerialForm::WriteStringWaitForEcho("x") ||
-                 TSerialForm::RtsCtsLoopbackPresent());
-    TSerialForm::SelectFilename("KIT7318.ARB");
-    TSerialForm::DoDownload();
-    std::vector<std::string> expected;
-    for (const char* call : {"DoOpenPort", "DoClosePort", "DoGetBaud", "SetCommState", "DoHwSetBaud", "ReadString",
-                             "WriteCharNoEcho", "WriteStringNoEcho", "WriteStringWaitForEcho", "RtsCtsLoopbackPresent"})
-        expected.push_back(std::string("Software Developer Warning: TSerialForm::") + call +
-                           " was called before SerialForm was created. Returning " +
-                           (std::strcmp(call, "DoGetBaud") && std::strcmp(call, "SetCommState") ? "false." : "0."));
-    expected.push_back("Software Developer Error: TSerialForm::SelectFilename was called before SerialForm was "
-                       "created. Loader filename will be wrong.");
-    expected.push_back("Software Developer Error: TSerialForm::DoDownload was called before SerialForm was created.");
-    std::vector<std::string> shown;
-    for (const MessageRequest& m : dialogs.messages) {
-        shown.push_back(m.text);
-        EXPECT_TRUE(m.caption == "VX7318 Evaluation Kit" && m.icon == MsgIcon::Stop && m.buttons == MsgButtons::Ok);
-    }
-    EXPECT_EQ(shown, expected);
-
-    // AppQuery asks whether to ignore the call; either way the caller gets
-    // "FAILURE", which no reply can be mistaken for.
-    dialogs.messages.clear();
-    dialogs.messageAnswers = {MsgAnswer::Yes, MsgAnswer::No};
-    EXPECT_STREQ(TSerialForm::AppQuery("R"), "FAILURE");
-    EXPECT_EQ(TSerialForm::querySender().AppQuery("XX8F"), "FAILURE");
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Software Developer Warning: TSerialForm::AppQuery(\"R\") was called before SerialForm was "
-              "created. Ignore?");
-    EXPECT_EQ(dialogs.messages[1].buttons, MsgButtons::YesNo);
-    TSerialForm::setWarningDialogs(nullptr);
+    EXPECT_FALSE(rig.link.query().EndReplyAtPrompt);
 }
 
 TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
@@ -251,14 +202,14 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
     const auto log = reinterpret_cast<const char* (*)()>(probe.symbol("probe_log"));
     const auto clear = reinterpret_cast<void (*)()>(probe.symbol("probe_clear"));
     clear();
-    Rig rig(ModuleKind::Arbord, {{Kit}, {}}, PROBE_FULL);
+    Rig rig(ModuleKind::Arbord, {{KitPort}, {}}, PROBE_FULL);
     TSerialForm& f = *rig.form;
     const std::vector<std::pair<std::function<void()>, std::string>> steps = {
         {[] {}, "SetTitle VX7318 Evaluation Kit;"},
         {[&] { f.Timer1Timer(); }, "SetEnable 0;"},  // every idle tick
         {[&] { f.menuAdvancedDebugger->trigger(); }, "Show;"},
         {[&] {
-             f.cbxHwPort->setEditText(QString::fromStdString(Kit));
+             f.cbxHwPort->setEditText(QString::fromStdString(KitPort));
              f.btnHwOpen->click();
          },
          "OpenedSerialPort -1;SetEnable 0;"},  // the kit has no file descriptor
@@ -274,11 +225,11 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
 }
 
 TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
-    Rig rig(ModuleKind::Cobalt, {{Kit}, {}}, "/nonexistent/libLinkProbe.so", false);  // the timer runs from creation
+    Rig rig(ModuleKind::Cobalt, {{KitPort}, {}}, "/nonexistent/libLinkProbe.so", false);  // the timer runs from creation
     TSerialForm& f = *rig.form;
-    f.cbxFriendlyPort->setEditText(QString::fromStdString(Kit));
     // The ARBORD loader for a COBALT board: the warning, answered Cancel.
-    TSerialForm::SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
+    rig.link.sequence().SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
+    f.cbxFriendlyPort->setEditText(QString::fromStdString(KitPort));
     rig.dialogs.messageAnswers = {MsgAnswer::Cancel};
     f.btnOk->click();
     f.runSequence();

@@ -17,50 +17,37 @@
 #include <functional>
 #include <memory>
 
-#include "app/DesktopLauncher.h"
-#include "app/MainForm.h"
-#include "app/ProgramWindows.h"
 #include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
-#include "link/PortSwitch.h"
-#include "link/SerialForm.h"
 #include "sampling/SampleForm.h"
 #include "sampling/SamplingApp.h"
 #include "sim/InputSpec.h"
-#include "sim/SimulatedKit.h"
-#include "support/ScriptedDialogs.h"
+#include "support/SimulatedProgram.h"
 
 namespace {
 
 // The program connected to the kit, channel 5 chosen, a 250 Hz sine on it.
 // "&Sample!" shows the tool and plays the user's part in it (inTool).
-struct Program {
+struct Program : SimulatedProgram {
+    // The application comes first: the windows are made in the base.
     explicit Program(const std::string& placesFile = {})
-        : windows(std::make_unique<ProgramWindows>(ProgramServices{
-              clock, dialogs, launcher, ports, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit", placesFile})) {
-        kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
-        ports.add(SimulatedKit::PortName, kit);
-        main.driveTimerManually();
-        SerialForm->driveTimerManually();
-        main.loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
+        : SimulatedProgram((widgetApp(), "/nowhere/vx7318kit"), placesFile) {
+        board.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         main.showModal = [this](QDialog& window) {
             if (&window == &tool) {
                 tool.show();
                 if (inTool) inTool();
                 return tool.result();
             }
-            SerialForm->cbxFriendlyPort->setEditText(SimulatedKit::PortName);
-            SerialForm->btnOkClick();
-            return SerialForm->runSequence();
+            return connectSerialWindow();
         };
-        main.show();
-        QApplication::processEvents();
+        start();
         main.menuInputCH[5]->trigger();
     }
     std::vector<int> storedCodes(size_t count) const {
         std::vector<int> codes;
-        for (uint16_t word : kit.storedSamples()) codes.push_back(word >> 4);
+        for (uint16_t word : board.storedSamples()) codes.push_back(word >> 4);
         codes.resize(std::min(count, codes.size()));
         return codes;
     }
@@ -72,17 +59,11 @@ struct Program {
         return codes;
     }
     // The upload's samples so far.
-    static std::vector<int> uploaded() {
-        return UseUploadGraph && UploadGraphForm ? channelCodes(*UploadGraphForm, 5) : std::vector<int>{};
+    std::vector<int> uploaded() {
+        const GraphFeed& f = feed();
+        return f.UseUploadGraph && f.UploadGraphForm ? channelCodes(*f.UploadGraphForm, 5) : std::vector<int>{};
     }
 
-    QApplication& app = widgetApp();
-    VirtualClock clock;
-    SimulatedKit kit{clock};
-    PortSwitch ports{clock};
-    ScriptedDialogs dialogs;
-    DesktopLauncher launcher;  // nothing here starts a program
-    std::unique_ptr<ProgramWindows> windows;
     TMainForm& main = *windows->main;
     TSampleForm& tool = dynamic_cast<TSampleForm&>(*windows->sample);
     std::function<void()> inTool;
@@ -90,7 +71,7 @@ struct Program {
 
 TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     Program p;
-    ZrGraphPainter& live = *GraphForm->Painter();
+    ZrGraphPainter& live = *p.feed().GraphForm->Painter();
     live.SetThisChannel(5);
     live.SetThisPlotColor(0x00C0FF);
     live.SetThisChannel(0);
@@ -102,7 +83,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
         p.tool.cbTimeStamp->setChecked(false);
         p.tool.onProcessMessages = [&] {
             quietRun = quietRun && !p.main.Timer1().Enabled() && !p.tool.SampleSizeComboBox->isEnabled();
-            const std::vector<int> codes = Program::uploaded();
+            const std::vector<int> codes = p.uploaded();
             if (!codes.empty())
                 mainFollows = mainFollows && p.main.Code[5]->text() == QString::number(codes.back()) &&
                               p.main.VAvg->text() == QString::fromStdString(p.main.readings().VAvg);
@@ -130,10 +111,10 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     // The real-time graph beside the main window, on the screen; the upload
     // window cascaded from it.
     const QRect screen(0, 0, 1600, 1000);
-    EXPECT_FALSE(GraphForm->frameGeometry().intersects(p.main.frameGeometry()));
+    EXPECT_FALSE(p.feed().GraphForm->frameGeometry().intersects(p.main.frameGeometry()));
     EXPECT_LE((p.tool.frameGeometry().center() - screen.center()).manhattanLength(), 4) << "the tool in the middle";
-    EXPECT_TRUE(screen.contains(GraphForm->frameGeometry()) && screen.contains(upload.frameGeometry()));
-    EXPECT_EQ(upload.frameGeometry(), GraphForm->frameGeometry().translated(24, 24));
+    EXPECT_TRUE(screen.contains(p.feed().GraphForm->frameGeometry()) && screen.contains(upload.frameGeometry()));
+    EXPECT_EQ(upload.frameGeometry(), p.feed().GraphForm->frameGeometry().translated(24, 24));
     // The spectrum's frequencies come from the run's rate.
     upload.ToolButtonSpectrum->click();
     EXPECT_NEAR(upload.Painter()->Spectrum().result().fundamental.frequency, 250, 6000.0 / 256);
@@ -144,7 +125,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
 TEST(SampleForm, SpectrumOfAnUploadedSineShowsItsFrequencyAndNoise) {
     Program p;
     std::string error;
-    p.kit.inputs()[5] = ParseInputSpec("5=sine:1000Hz,-1dBFS,noise=2", error)->signal;
+    p.board.inputs()[5] = ParseInputSpec("5=sine:1000Hz,-1dBFS,noise=2", error)->signal;
     p.inTool = [&] {
         p.tool.SampleSizeComboBox->setCurrentText("4096");
         p.tool.SampleButton->click();
@@ -178,7 +159,7 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     run("8192", [&] {
         if (f.HaltButton->isEnabled()) f.HaltButton->click();
     });
-    const std::string seen = p.kit.receivedByModule();
+    const std::string seen = p.board.receivedByModule();
     EXPECT_EQ(std::count(seen.begin() + long(seen.rfind('C')), seen.end(), '>'), 1);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), "Sampling Tool: Ready");
@@ -189,7 +170,7 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     // During the upload: the samples received stay in the window.
     size_t came = 0;
     run("256", [&] {
-        if (came == 0 && Program::uploaded().size() >= 60) came = Program::uploaded().size();
+        if (came == 0 && p.uploaded().size() >= 60) came = p.uploaded().size();
         if (came) f.HaltButton->click();
     });
     EXPECT_EQ(f.windowTitle(), "Sampling Tool: Canceled");
@@ -209,13 +190,13 @@ TEST(SampleForm, WindowsOpenWhereTheUserLeftThemLastTime) {
     const QRect graph(700, 40, 800, 400), tool(60, 600, 500, 300);
     {
         Program p(file);
-        GraphForm->setGeometry(graph);
+        p.feed().GraphForm->setGeometry(graph);
         p.main.menuSample1->trigger();
         p.tool.setGeometry(tool);
     }
     Program p(file);
     p.main.menuSample1->trigger();
-    EXPECT_EQ(GraphForm->geometry(), graph);
+    EXPECT_EQ(p.feed().GraphForm->geometry(), graph);
     EXPECT_EQ(p.tool.geometry(), tool);
 }
 

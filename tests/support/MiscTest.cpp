@@ -20,13 +20,10 @@ TEST(HexText, DigitsPairsAndLongTexts)
     EXPECT_EQ(HexStringToInt("FFFFFFFF"), -1);
     EXPECT_EQ(HexStringToInt("123456789"), 0x23456789);
 
-    const std::string saved = HexPrefix;
     std::string out = "old";
     ByteToHexString(out, 13);
     EXPECT_EQ(out, "0x0D");
-    HexPrefix = "";
-    ByteToHexString(out, 165);
-    HexPrefix = saved;
+    ByteToHexString(out, 165, "");
     EXPECT_EQ(out, "A5");
 }
 

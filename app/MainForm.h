@@ -102,9 +102,13 @@ public:
     // The help file in a window of the program, for a desktop without a
     // browser; false when the file cannot be read.
     bool showHelpWindow(const std::string& file);
-    QTextBrowser* helpWindow() const { return helpWindow_; }
 
-    // --- Controls ---
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // --- Controls, each named after its member (arrays: with the channel) ---
     QComboBox* ComboBox1;
     QComboBox* ComboBox2;
     QComboBox* ComboBox3;
@@ -149,11 +153,6 @@ public:
     QAction* menuHelpIndex;
     QAction* menuHelpAbout;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     // ReadingTarget
     void showStatus(const std::string& status) override;
     void Graph_Data_Point(int channel, int32_t code) override;

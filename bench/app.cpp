@@ -90,7 +90,7 @@ struct ConnectedProgram {
         f.loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
         f.showModal = [](QDialog& window) {
             if (&window != SerialForm) return int(QDialog::Rejected);
-            SerialForm->cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+            SerialForm->chooseFriendlyPort(SimulatedKit::PortName);
             SerialForm->btnOkClick();
             return SerialForm->runSequence();
         };
@@ -124,7 +124,7 @@ struct ConnectedProgram {
 void BM_ReadingsWithRate60(benchmark::State& state) {
     ConnectedProgram p;
     if (!p.connected()) return state.SkipWithError("not connected");
-    p.windows->main->UpdateRateComboBox->setEditText("60");
+    p.windows->main->findChild<QComboBox*>("UpdateRateComboBox")->setEditText("60");
     p.runFor(500);  // settle into the rhythm
     auto rate = [&](int ms) {
         const size_t before = p.readingsSoFar();
@@ -167,9 +167,9 @@ void BM_CpuWhileReadingEvery100ms(benchmark::State& state) {
     };
     double reading = 0, idle = 0;
     for (auto _ : state) {
-        f.AUTOREADcheckbox->click();  // off
+        f.findChild<QCheckBox*>("AUTOREADcheckbox")->click();  // off
         idle += measure(3000);
-        f.AUTOREADcheckbox->click();  // on again
+        f.findChild<QCheckBox*>("AUTOREADcheckbox")->click();  // on again
         reading += measure(10000);
     }
     const double n = double(state.iterations());

@@ -95,6 +95,7 @@ TSerialForm::TSerialForm(SerialDevice& device, Clock& clock, Dialogs& dialogs, c
     resize(410, 411);
     buildPanels();
     Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
     Timer1->setInterval(int(sequence_.Timer1Interval));
 
     sequence_.setPortList(ports.ports);
@@ -130,6 +131,16 @@ PortChoices TSerialForm::machinePorts(const std::string& simulatedPort) {
 }
 
 void TSerialForm::setWarningDialogs(Dialogs* dialogs) { warningDialogs = dialogs; }
+
+void TSerialForm::chooseFriendlyPort(const QString& port) {
+    const int index = cbxFriendlyPort->findText(port);
+    if (index >= 0)
+        cbxFriendlyPort->setCurrentIndex(index);
+    else
+        cbxFriendlyPort->setEditText(port);
+}
+
+QString TSerialForm::hardwarePort() const { return cbxHwPort->currentText(); }
 
 void TSerialForm::connectHandlers() {
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });

@@ -132,7 +132,14 @@ public:
     void menuAdvNoDownloadClick();
     void menuAdvancedDebuggerClick();
 
-    // --- Panels and controls ---
+    // Chooses port in the friendly panel's list, or types it there when the
+    // list lacks it, as a user would before pressing Ok.
+    void chooseFriendlyPort(const QString& port);
+    // The port the hardware panel names: the one in use while connected.
+    QString hardwarePort() const;
+
+private:
+    // --- Panels and controls, each named after its member ---
     QFrame* PanelFriendly;
     QLabel* LabelState;
     QLabel* LabelStatus;
@@ -207,7 +214,6 @@ public:
 
     QTimer* Timer1;
 
-private:
     void buildPanels();
     QMenuBar* buildMenus();
     void connectHandlers();

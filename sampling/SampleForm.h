@@ -61,7 +61,14 @@ public:
     void BacktrackButtonClick();
     void Timer1Timer();
 
-    // --- Controls ---
+    // Escape and the close box cancel a running run instead of hiding the window.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // --- Controls, each named after its member ---
     QLabel* Label1;
     QComboBox* SampleSizeComboBox;
     QLabel* LabelSampleTime;
@@ -92,13 +99,6 @@ public:
     QLabel* NextAddrLabel;
     QTimer* Timer1;
 
-    // Escape and the close box cancel a running run instead of hiding the window.
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     TSampleForm(const SamplingServices& services, std::unique_ptr<SampleLink> ownLink, SampleLink* link,
                 QWidget* parent);
 

@@ -16,6 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/ProcessOutput.h"
 #include "sampling/SamplingApp.h"  // the application, deleted before the statics go
+#include "support/Controls.h"
 #include "support/ScriptedDialogs.h"
 
 TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
@@ -42,10 +43,10 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
             painter.DataPointCh(2, std::int32_t(std::lround(2048 + 2000 * std::sin(phase) + 2 * std::sin(3 * phase))));
         }
         form.SetSampleRate(Rate);
-        form.ToolButtonSpectrum->click();
+        control<QToolButton>(form, "ToolButtonSpectrum")->click();
         ASSERT_EQ(painter.ViewMode(), ZrGraphPainter::SpectrumViewMode);
-        EXPECT_TRUE(form.ToolButtonSpectrum->isChecked());
-        form.menuSpectrumWindowItem[2]->trigger();  // no window: the sine is coherent
+        EXPECT_TRUE(control<QToolButton>(form, "ToolButtonSpectrum")->isChecked());
+        control<QAction>(form, "menuSpectrumWindowItem2")->trigger();  // no window: the sine is coherent
         const SpectrumResult& s = painter.Spectrum().result();
         ASSERT_TRUE(s.valid);
         EXPECT_NEAR(s.fundamental.frequency, Cycles * Rate / Records, 1e-6);
@@ -57,12 +58,12 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
                   "Cursor 744.1 Hz, " + QString::asprintf("%.2f", s.dbfs[std::size_t(Cycles)]).toStdString() + " dBFS");
         EXPECT_TRUE(painter.SpectrumReadout(-1).isEmpty());
         form.PaintBox1MouseUp(Qt::LeftButton, {}, x, 10);  // a click keeps it in the label
-        EXPECT_EQ(form.LabelTopRight->text(), painter.SpectrumReadout(x));
+        EXPECT_EQ(control<QLabel>(form, "LabelTopRight")->text(), painter.SpectrumReadout(x));
 
         // Zoomed in, then home: every bin from 0 to rate/2 in view again.
-        form.ToolButtonXexpand->click();
+        control<QToolButton>(form, "ToolButtonXexpand")->click();
         EXPECT_GT(painter.XLeft(), 0);
-        form.ToolButtonHome->click();
+        control<QToolButton>(form, "ToolButtonHome")->click();
         EXPECT_EQ(painter.XLeft(), 0);
         EXPECT_GE(painter.XRight(), Records / 2);
         EXPECT_LE(painter.YBottom(), -100);
@@ -80,8 +81,8 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
             true);
         EXPECT_EQ(read.output, "513 ['frequency_hz', 'dbfs', 'figure', 'value'] 127 -60 6000.0\n");
 
-        form.MenuOptionsNoiseFigures->trigger();
-        form.ToolButtonTable->click();
+        control<QAction>(form, "MenuOptionsNoiseFigures")->trigger();
+        control<QToolButton>(form, "ToolButtonTable")->click();
         int noiseCells = 0;
         for (const TableCell& c : painter.LayOutTable().cells) noiseCells += c.text == "Noise rms" || c.text == "Eff. bits";
         EXPECT_EQ(noiseCells, 2);

@@ -9,6 +9,7 @@
 
 #include "link/PortSwitch.h"
 #include "link/SerialForm.h"
+#include "support/Controls.h"
 #include "support/SpyDevice.h"
 #include "support/WidgetApp.h"
 #include "platform/LibraryLoader.h"
@@ -43,7 +44,7 @@ struct Rig {
         TSerialForm::setWarningDialogs(&dialogs);
         ports.add(Kit, spy);
         form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices, debuggerLibrary);
-        dialogs.timer = form->Timer1;
+        dialogs.timer = control<QTimer>(*form, "Timer1");
         if (manualTicks) form->driveTimerManually();
         form->show();  // a hidden window leaves its history list alone
     }
@@ -52,8 +53,8 @@ struct Rig {
     // Opens the kit with the Open button and puts its board into the
     // application, with what it said meanwhile read away.
     void openOnRunningApplication() {
-        form->cbxHwPort->setEditText(QString::fromStdString(Kit));
-        form->btnHwOpen->click();
+        control<QComboBox>(*form, "cbxHwPort")->setEditText(QString::fromStdString(Kit));
+        control<QPushButton>(*form, "btnHwOpen")->click();
         clock.sleep(1000);
         kit.runApplication();
         clock.sleep(1000);
@@ -78,15 +79,15 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     Rig rig(ModuleKind::Arbord, {{"/dev/vx-listed", Kit}, {Kit}});
     TSerialForm& f = *rig.form;
     TSerialForm::SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
-    f.btnOk->click();
+    control<QPushButton>(f, "btnOk")->click();
     EXPECT_EQ(f.runSequence(), QDialog::Rejected);
-    EXPECT_EQ(f.LabelStatus->text(), "Not found on any port. Check connections.");
+    EXPECT_EQ(control<QLabel>(f, "LabelStatus")->text(), "Not found on any port. Check connections.");
     f.runSequence(1);  // the idle tick enables Ok again
-    f.cbxFriendlyPort->setEditText(QString::fromStdString(Kit));
-    f.btnOk->click();
+    control<QComboBox>(f, "cbxFriendlyPort")->setEditText(QString::fromStdString(Kit));
+    control<QPushButton>(f, "btnOk")->click();
     EXPECT_EQ(f.runSequence(), QDialog::Accepted);
-    EXPECT_EQ(f.LabelState->text(), "module application is running");
-    EXPECT_TRUE(std::regex_match(f.LabelStatus->text().toStdString(), std::regex(R"(total setup time: \d\.\d seconds)")));
+    EXPECT_EQ(control<QLabel>(f, "LabelState")->text(), "module application is running");
+    EXPECT_TRUE(std::regex_match(control<QLabel>(f, "LabelStatus")->text().toStdString(), std::regex(R"(total setup time: \d\.\d seconds)")));
 
     // Other windows query through the guarded operation.
     const std::string reply = TSerialForm::AppQuery(std::string("R"));
@@ -95,17 +96,17 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     // The list shows the history line for line, also across the trim.
     for (int i = 0; i < 250; ++i) f.port().MemoHistory.addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
+    EXPECT_EQ(historyRows(*control<QListWidget>(f, "MemoHistory")), f.port().MemoHistory.lines());
 
-    f.btnStop->click();
+    control<QPushButton>(f, "btnStop")->click();
     f.runSequence(1);  // the idle tick enables Ok again
-    f.cbxFriendlyPort->setEditText("/dev/vx-typed");
-    f.btnOk->click();
+    control<QComboBox>(f, "cbxFriendlyPort")->setEditText("/dev/vx-typed");
+    control<QPushButton>(f, "btnOk")->click();
     f.runSequence();
-    EXPECT_EQ(f.LabelStatus->text(), "Not found on specified port. Check connections.");
-    EXPECT_EQ(f.cbxFriendlyPort->findText("/dev/vx-typed"), 3);
-    EXPECT_EQ(f.cbxHwPort->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(*(historyRows(*f.MemoHistory).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
+    EXPECT_EQ(control<QLabel>(f, "LabelStatus")->text(), "Not found on specified port. Check connections.");
+    EXPECT_EQ(control<QComboBox>(f, "cbxFriendlyPort")->findText("/dev/vx-typed"), 3);
+    EXPECT_EQ(control<QComboBox>(f, "cbxHwPort")->findText("/dev/vx-typed"), 2);
+    EXPECT_EQ(*(historyRows(*control<QListWidget>(f, "MemoHistory")).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 
 // "No Load" with the port closed: a running window whose queries get empty
@@ -113,56 +114,56 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
 TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     Rig rig;
     TSerialForm& f = *rig.form;
-    f.menuAdvNoDownload->trigger();
+    control<QAction>(f, "menuAdvNoDownload")->trigger();
     // Shown modally, Cancel ends the display with Cancel.
-    QTimer::singleShot(0, &f, [&] { f.btnCancel->click(); });
+    QTimer::singleShot(0, &f, [&] { control<QPushButton>(f, "btnCancel")->click(); });
     EXPECT_EQ(f.exec(), QDialog::Rejected);
     f.show();
     EXPECT_EQ(TSerialForm::AppQuery(std::string("R")), "") << "nothing written, and no failure";
     rig.openOnRunningApplication();
 
     // The query button takes the typed query and its framing boxes.
-    f.cbxAppQuery->setEditText("XA");
-    f.btnAppQuery->click();
-    EXPECT_EQ(f.cbxAppQuery->count(), 4) << "XA is listed already";
-    f.cbxAppQuery->setEditText("?");
-    f.cbPostCR->setChecked(true);
+    control<QComboBox>(f, "cbxAppQuery")->setEditText("XA");
+    control<QPushButton>(f, "btnAppQuery")->click();
+    EXPECT_EQ(control<QComboBox>(f, "cbxAppQuery")->count(), 4) << "XA is listed already";
+    control<QComboBox>(f, "cbxAppQuery")->setEditText("?");
+    control<QCheckBox>(f, "cbPostCR")->setChecked(true);
     rig.spy.forget();
-    f.btnAppQuery->click();
+    control<QPushButton>(f, "btnAppQuery")->click();
     EXPECT_EQ(rig.spy.written, "?\r");
 
     // The send buttons read the whole reply, in the quiet time set.
-    f.EditHwSend->setText("R");
+    control<QLineEdit>(f, "EditHwSend")->setText("R");
     f.query().AppQueryTimeoutMs = 500;
-    for (QPushButton* send : {f.btnHwSend, f.btnHwSendwEcho}) {
+    for (QPushButton* send : {control<QPushButton>(f, "btnHwSend"), control<QPushButton>(f, "btnHwSendwEcho")}) {
         rig.spy.forget();
         f.port().MemoHistory.endLine();
         send->click();
         EXPECT_EQ(rig.spy.written, "R");
-        EXPECT_EQ(f.EditHwRecv->text(), ">") << "the last piece";
+        EXPECT_EQ(control<QLineEdit>(f, "EditHwRecv")->text(), ">") << "the last piece";
         // The sent text's line (no echo wait only), then the echo and the reply.
         EXPECT_TRUE(std::regex_match(f.port().MemoHistory.lastLine(),
-                                     std::regex(send == f.btnHwSend ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
+                                     std::regex(send == control<QPushButton>(f, "btnHwSend") ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
     }
 
     // The modem lines: the kit's cable loops RTS to CTS and DTR to DSR.
-    f.cbRTS->click();
-    f.cbDTR->click();
+    control<QCheckBox>(f, "cbRTS")->click();
+    control<QCheckBox>(f, "cbDTR")->click();
     f.Timer1Timer();
-    EXPECT_FALSE(f.cbCTS->isChecked());
-    EXPECT_TRUE(f.cbDSR->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(f, "cbCTS")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(f, "cbDSR")->isChecked());
 
     // The PC's rate box: a number sets the port, anything else is refused.
     for (const char* typed : {"4800", "fast"}) {
-        f.cbxHwBaud->setEditText(typed);
+        control<QComboBox>(f, "cbxHwBaud")->setEditText(typed);
         f.cbxHwBaudChange();
         EXPECT_EQ(f.port().PortDcb.baud, 4800u);
     }
-    EXPECT_EQ(f.cbxHwBaud->currentText(), "4800");
+    EXPECT_EQ(control<QComboBox>(f, "cbxHwBaud")->currentText(), "4800");
 
     // With the port closed the handler still waits the quiet time, and ends.
-    f.btnHwClose->click();
-    EXPECT_FALSE(f.btnHwSend->isEnabled());
+    control<QPushButton>(f, "btnHwClose")->click();
+    EXPECT_FALSE(control<QPushButton>(f, "btnHwSend")->isEnabled());
     const uint64_t before = rig.clock.micros();
     f.btnHwSendClick();
     EXPECT_EQ(rig.clock.micros() - before, 500'000u);
@@ -173,29 +174,29 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
 TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     Rig rig;
     TSerialForm& f = *rig.form;
-    f.menuAdvNoDownload->trigger();
+    control<QAction>(f, "menuAdvNoDownload")->trigger();
     rig.openOnRunningApplication();
     f.port().MemoHistory.clear();
 
     f.hide();
     EXPECT_EQ(TSerialForm::AppQuery(std::string(">")), "");
-    EXPECT_EQ(f.MemoHistory->count(), 0) << "a hidden window shows nothing";
+    EXPECT_EQ(control<QListWidget>(f, "MemoHistory")->count(), 0) << "a hidden window shows nothing";
     f.show();
-    EXPECT_EQ(historyRows(*f.MemoHistory), (std::vector<std::string>{">", ">"}));
+    EXPECT_EQ(historyRows(*control<QListWidget>(f, "MemoHistory")), (std::vector<std::string>{">", ">"}));
 
-    f.menuViewTimeStamps->trigger();
+    control<QAction>(f, "menuViewTimeStamps")->trigger();
     f.port().MemoHistory.addLine("a");
     f.port().MemoHistory.appendToLast("b");
     const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
-    for (const std::string& row : historyRows(*f.MemoHistory)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
+    for (const std::string& row : historyRows(*control<QListWidget>(f, "MemoHistory"))) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
 
     // Opening the quiet-time menu checks the item in use; an item sets it.
-    f.menuAppQueryTimeout->actions()[3]->trigger();
+    control<QMenu>(f, "menuAppQueryTimeout")->actions()[3]->trigger();
     f.menuAppQueryTimeoutClick();
-    for (QAction* item : f.menuAppQueryTimeout->actions())
+    for (QAction* item : control<QMenu>(f, "menuAppQueryTimeout")->actions())
         EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
     EXPECT_EQ(f.query().AppQueryTimeoutMs, 100u);
-    f.menuAdvEndReplyAtPrompt->trigger();
+    control<QAction>(f, "menuAdvEndReplyAtPrompt")->trigger();
     EXPECT_FALSE(f.query().EndReplyAtPrompt);
 }
 
@@ -256,15 +257,15 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
     const std::vector<std::pair<std::function<void()>, std::string>> steps = {
         {[] {}, "SetTitle VX7318 Evaluation Kit;"},
         {[&] { f.Timer1Timer(); }, "SetEnable 0;"},  // every idle tick
-        {[&] { f.menuAdvancedDebugger->trigger(); }, "Show;"},
+        {[&] { control<QAction>(f, "menuAdvancedDebugger")->trigger(); }, "Show;"},
         {[&] {
-             f.cbxHwPort->setEditText(QString::fromStdString(Kit));
-             f.btnHwOpen->click();
+             control<QComboBox>(f, "cbxHwPort")->setEditText(QString::fromStdString(Kit));
+             control<QPushButton>(f, "btnHwOpen")->click();
          },
          "OpenedSerialPort -1;SetEnable 0;"},  // the kit has no file descriptor
-        {[&] { f.menuAdvNoDownload->trigger(); }, "SetEnable 1;"},
-        {[&] { f.btnHwClose->click(); }, "ClosedSerialPort;SetEnable 0;"},  // closing returns the sequence to idle
-        {[&] { f.btnStop->click(); }, "ClosedSerialPort;SetEnable 0;"},     // also with no port open
+        {[&] { control<QAction>(f, "menuAdvNoDownload")->trigger(); }, "SetEnable 1;"},
+        {[&] { control<QPushButton>(f, "btnHwClose")->click(); }, "ClosedSerialPort;SetEnable 0;"},  // closing returns the sequence to idle
+        {[&] { control<QPushButton>(f, "btnStop")->click(); }, "ClosedSerialPort;SetEnable 0;"},     // also with no port open
     };
     for (const auto& [action, calls] : steps) {
         action();
@@ -276,14 +277,14 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
 TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     Rig rig(ModuleKind::Cobalt, {{Kit}, {}}, "/nonexistent/libLinkProbe.so", false);  // the timer runs from creation
     TSerialForm& f = *rig.form;
-    f.cbxFriendlyPort->setEditText(QString::fromStdString(Kit));
+    control<QComboBox>(f, "cbxFriendlyPort")->setEditText(QString::fromStdString(Kit));
     // The ARBORD loader for a COBALT board: the warning, answered Cancel.
     TSerialForm::SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
     rig.dialogs.messageAnswers = {MsgAnswer::Cancel};
-    f.btnOk->click();
+    control<QPushButton>(f, "btnOk")->click();
     f.runSequence();
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "Warning: this software is not for the COBALT module.");
     EXPECT_EQ(rig.dialogs.timerActive, std::vector<bool>{false});
-    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_TRUE(control<QTimer>(f, "Timer1")->isActive());
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLabel>
 #include <QToolButton>
 #include <cmath>
 #include <numbers>
@@ -13,11 +12,10 @@
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "graphwin/TempFolder.h"
-#include "platform/Clock.h"
 #include "platform/ProcessOutput.h"
 #include "sampling/SamplingApp.h"  // the application, deleted before the statics go
 #include "support/Controls.h"
-#include "support/ScriptedDialogs.h"
+#include "support/FakeGraphHost.h"
 
 TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
 {
@@ -26,12 +24,7 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
     constexpr int Records = 1024;
     constexpr double Cycles = 127, Rate = 6000;
     widgetApp();
-    ScriptedDialogs dialogs;
-    CodeLimits limits;
-    VirtualClock clock;
-    bool timerOn = false;
-    const GraphWindowHost saved = GraphHost();
-    GraphHost() = {&dialogs, &limits, &clock, [&] { return timerOn; }, [&](bool on) { timerOn = on; }, {}, {}};
+    FakeGraphHost host;
     {
         TGraphForm form;
         form.resize(1200, 700);
@@ -58,7 +51,7 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
                   "Cursor 744.1 Hz, " + QString::asprintf("%.2f", s.dbfs[std::size_t(Cycles)]).toStdString() + " dBFS");
         EXPECT_TRUE(painter.SpectrumReadout(-1).isEmpty());
         form.PaintBox1MouseUp(Qt::LeftButton, {}, x, 10);  // a click keeps it in the label
-        EXPECT_EQ(control<QLabel>(form, "LabelTopRight")->text(), painter.SpectrumReadout(x));
+        EXPECT_EQ(textOf(form, "LabelTopRight"), painter.SpectrumReadout(x).toStdString());
 
         // Zoomed in, then home: every bin from 0 to rate/2 in view again.
         control<QToolButton>(form, "ToolButtonXexpand")->click();
@@ -69,7 +62,7 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
         EXPECT_LE(painter.YBottom(), -100);
 
         TempFolder folder;
-        dialogs.fileAnswers = {FileChoice{folder / "sine.csv", 0}};
+        host.dialogs.fileAnswers = {FileChoice{folder / "sine.csv", 0}};
         ASSERT_TRUE(form.SaveSpectrum());
         const ProcessOutput read = RunForOutput(
             {"/usr/bin/python3", "-c",
@@ -89,11 +82,10 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
 
         // Nothing to analyse: a message, and no file asked for.
         painter.ClearData();
-        dialogs.fileAnswers = {FileChoice{folder / "empty.csv", 0}};
+        host.dialogs.fileAnswers = {FileChoice{folder / "empty.csv", 0}};
         EXPECT_FALSE(form.SaveSpectrum());
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.fileAnswers.size(), 1u);
+        ASSERT_EQ(host.dialogs.messages.size(), 1u);
+        EXPECT_EQ(host.dialogs.fileAnswers.size(), 1u);
         form.DataUnsaved = false;
     }
-    GraphHost() = saved;
 }

@@ -38,7 +38,7 @@ public:
     int start(const std::vector<std::string>&) override { return ENOENT; }
 };
 
-QColor textColour(QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
+QColor textColour(const QObject& w, const QString& name) { return control<QWidget>(w, name)->palette().color(QPalette::WindowText); }
 
 // The program as main() builds it, with the user's part played by the test:
 // the kit chosen and Ok pressed in the serial window, the other modal windows
@@ -95,18 +95,18 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
     EXPECT_TRUE(GraphForm->isVisible());
     // The first reading, taken at show time.
-    EXPECT_EQ(control<QLabel>(f, "StatusLabel")->text() + control<QLabel>(f, "Code0")->text() + control<QLabel>(f, "Vin0")->text(), " 1000  1.0000V");
+    EXPECT_EQ(textOf(f, "StatusLabel") + textOf(f, "Code0") + textOf(f, "Vin0"), " 1000  1.0000V");
     // Only channel 0 is in the graph yet: its row alone took the graph's colour.
     p.painter().SetThisChannel(0);
     p.painter().SetThisPlotColor(0x0000FF);
     f.ApplyChannelColours();
-    EXPECT_EQ(textColour(control<QLabel>(f, "Vin0")), QColor(255, 0, 0));
-    EXPECT_EQ(textColour(control<QLabel>(f, "Vin1")), f.palette().color(QPalette::WindowText));
+    EXPECT_EQ(textColour(f, "Vin0"), QColor(255, 0, 0));
+    EXPECT_EQ(textColour(f, "Vin1"), f.palette().color(QPalette::WindowText));
 
     EXPECT_EQ(p.readFor(1000), 10);
     // Every number with a decimal point, whatever the locale says.
-    EXPECT_EQ(control<QLabel>(f, "VAvg")->text() + control<QLabel>(f, "CodeRms")->text(), " 1.0000V 1.0000V");
-    EXPECT_EQ(control<QLineEdit>(*GraphForm, "EditMeanCode")->text(), "1000.000000");
+    EXPECT_EQ(textOf(f, "VAvg") + textOf(f, "CodeRms"), " 1.0000V 1.0000V");
+    EXPECT_EQ(textOf(*GraphForm, "EditMeanCode"), "1000.000000");
     EXPECT_EQ(p.painter().DisplayZorTape()->ThisRecord(), 10u);  // eleven points in the graph
 
     // A selector list composes and sends the word.
@@ -120,7 +120,7 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     p.readFor(100);
     EXPECT_LE(p.painter().YBottom(), 0);
     EXPECT_GE(p.painter().YTop(), 2000);
-    EXPECT_EQ(control<QLabel>(f, "Code3")->text(), "2000");
+    EXPECT_EQ(textOf(f, "Code3"), "2000");
 
     // "&Sample!" refuses a scan and leaves the timer as it was.
     control<QAction>(f, "menuSample1")->trigger();
@@ -134,15 +134,12 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     const QColor standard[] = {QColor(0, 0, 0),     QColor(128, 128, 0), QColor(255, 0, 0), QColor(255, 127, 0),
                                QColor(224, 184, 0), QColor(0, 128, 0),   QColor(0, 0, 255), QColor(128, 0, 128)};
     for (int c = 0; c < 8; ++c)
-        EXPECT_EQ(std::pair(textColour(control<QLabel>(f, QString("LabelCH%1").arg(c))),
-                            textColour(control<QLabel>(f, QString("Vin%1").arg(c)))),
-                  std::pair(standard[c], standard[c]))
-            << c;
+        for (const char* row : {"LabelCH%1", "Vin%1"}) EXPECT_EQ(textColour(f, QString(row).arg(c)), standard[c]) << row << c;
     p.dialogs.colourAnswers = {std::nullopt, 0x00FF00u};
     control<QAction>(f, "menuColorCH51")->trigger();
-    EXPECT_EQ(textColour(control<QLabel>(f, "Code5")), QColor(0, 128, 0));
+    EXPECT_EQ(textColour(f, "Code5"), QColor(0, 128, 0));
     control<QAction>(f, "menuColorCH51")->trigger();
-    EXPECT_EQ(textColour(control<QLabel>(f, "Code5")), QColor(0, 255, 0));
+    EXPECT_EQ(textColour(f, "Code5"), QColor(0, 255, 0));
     p.painter().SetThisChannel(5);
     EXPECT_EQ(p.painter().GetThisPlotColor(), 0x00FF00u);
     EXPECT_TRUE(f.Timer1().Enabled()) << "given back after the dialog";
@@ -151,16 +148,16 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     control<QAction>(f, "menuInputCH31")->trigger();
     p.readFor(100);
     control<QPushButton>(f, "ClearStatisticsButton")->click();
-    EXPECT_EQ(control<QLabel>(f, "VAvg")->text(), "+?.???V");
+    EXPECT_EQ(textOf(f, "VAvg"), "+?.???V");
     control<QCheckBox>(f, "TareCheckBox")->click();
-    EXPECT_EQ(control<QCheckBox>(f, "TareCheckBox")->text(), "Tare Offset = 2000");
+    EXPECT_EQ(textOf(f, "TareCheckBox"), "Tare Offset = 2000");
 
     // Vref with the user's decimal comma; a bad entry shows the Vref in use.
     for (const auto& [typed, shown] : {std::pair{"2,5", "2,5"}, std::pair{"-1", "2.500"}}) {
         control<QLineEdit>(f, "VrefEdit")->setText(typed);
         control<QPushButton>(f, "SetVrefButton")->click();
         EXPECT_DOUBLE_EQ(f.control().Vref, 2.5);
-        EXPECT_EQ(control<QLineEdit>(f, "VrefEdit")->text(), shown);
+        EXPECT_EQ(textOf(f, "VrefEdit"), shown);
     }
     // A typed rate reaches the timer.
     control<QComboBox>(f, "UpdateRateComboBox")->setEditText("250");
@@ -169,7 +166,7 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     // An unplugged adapter stops reading; the title says so.
     p.kit.faults().unplugged = true;
     p.readFor(300);
-    EXPECT_EQ(control<QLabel>(f, "StatusLabel")->text(), "!");
+    EXPECT_EQ(textOf(f, "StatusLabel"), "!");
     EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked());
     EXPECT_EQ(p.readFor(1000), 0);
     EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
@@ -198,7 +195,7 @@ TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
 TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     Program p(false);
     TMainForm& f = p.main();
-    EXPECT_EQ(f.windowTitle() + control<QLabel>(f, "StatusLabel")->text(), "VX7318 Evaluation Kit - Not Connected!");
+    EXPECT_EQ(f.windowTitle().toStdString() + textOf(f, "StatusLabel"), "VX7318 Evaluation Kit - Not Connected!");
     EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked() || f.Timer1().Enabled());
 
     // View menu: ticks follow the windows; the items show and hide them.
@@ -260,10 +257,10 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(p.dialogs.messages[0].icon, MsgIcon::Stop);
     EXPECT_TRUE(later);
     // Automatic reading is off, and the window says so.
-    EXPECT_EQ(control<QLabel>(f, "StatusLabel")->text(), "!");
+    EXPECT_EQ(textOf(f, "StatusLabel"), "!");
     EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked() || f.Timer1().Enabled());
     control<QPushButton>(f, "UpdateButton")->click();
-    EXPECT_EQ(control<QLabel>(f, "StatusLabel")->text(), " ");
+    EXPECT_EQ(textOf(f, "StatusLabel"), " ");
 }
 
 // Generates a German locale (decimal comma) beside the test program, once,

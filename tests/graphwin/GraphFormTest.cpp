@@ -1,7 +1,5 @@
 // The graph window driven through its controls on the offscreen platform,
 // with scripted dialogs and a virtual clock.
-#include <QLabel>
-#include <QLineEdit>
 #include <QAction>
 #include <QMouseEvent>
 #include <QPointingDevice>
@@ -13,40 +11,14 @@
 #include "graphwin/GraphForm.h"
 #include "graphwin/GraphViewCommands.h"
 #include "graphwin/TempFolder.h"
-#include "platform/Clock.h"
 #include "support/Controls.h"
 #include "support/Exceptions.h"
+#include "support/FakeGraphHost.h"
 #include "support/OffscreenApp.h"
-#include "support/ScriptedDialogs.h"
 
 namespace {
 
-class GraphFormTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        auto setTimer = [this](bool on) { timerOn = on, timerChanges.push_back(on); };
-        GraphHost() = {&dialogs, &limits, &clock, [this] { return timerOn; }, setTimer, [this] { return vref; },
-                       [] { return 100; }};
-        SaveHeaderLine = SaveLineNumbers = false;
-    }
-    void TearDown() override
-    {
-        GraphForm = UploadGraphForm = nullptr;
-        UseUploadGraph = false;
-        GraphHost() = {};
-    }
-
-    ScriptedDialogs dialogs;
-    CodeLimits limits;
-    VirtualClock clock;
-    bool timerOn = true;
-    double vref = 4.096;
-    std::vector<bool> timerChanges;
-};
-
-// The text of a label or an edit box.
-template <class Widget> std::string text(const Widget* w) { return w->text().toStdString(); }
+class GraphFormTest : public ::testing::Test, protected FakeGraphHost {};
 
 }  // namespace
 
@@ -55,7 +27,8 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     TGraphForm form;
     control<QToolButton>(form, "ToolButtonHeaderLine")->click();
     TGraphForm later;  // shows the shared options as they are now
-    EXPECT_TRUE(control<QToolButton>(later, "ToolButtonHeaderLine")->isChecked() && !control<QToolButton>(later, "ToolButtonLineNumbers")->isChecked());
+    EXPECT_TRUE(control<QToolButton>(later, "ToolButtonHeaderLine")->isChecked() &&
+                !control<QToolButton>(later, "ToolButtonLineNumbers")->isChecked());
 
     // Laid out after it was built, the window still spans the codes 0..4095
     // from bottom to top of the plot as shown.
@@ -74,12 +47,12 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     QCoreApplication::processEvents();
     EXPECT_EQ(p.YScale(), homeStep);
     const std::string right = "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight());
-    EXPECT_EQ(text(control<QLabel>(form, "LabelBottomRight")), right) << "a new size shows in the labels at once";
+    EXPECT_EQ(textOf(form, "LabelBottomRight"), right) << "a new size shows in the labels at once";
 
     // Scale buttons move the plot and show in the labels.
     const int width = p.XRight() - p.XLeft();
     control<QToolButton>(form, "ToolButtonXpanL")->click();
-    EXPECT_EQ(text(control<QLabel>(form, "LabelBottomLeft")), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
+    EXPECT_EQ(textOf(form, "LabelBottomLeft"), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
 
     // Home follows the code limits as they are now, for example after a bipolar file.
     limits = {2047, -2048};
@@ -98,9 +71,9 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(0, 0), QPointF(0, 0), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier, &mouse);
     QCoreApplication::sendEvent(&p, &release);
-    EXPECT_EQ(text(control<QLabel>(form, "LabelTopRight")), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
+    EXPECT_EQ(textOf(form, "LabelTopRight"), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
     form.ScaleChange();
-    EXPECT_EQ(text(control<QLabel>(form, "LabelTopRight")), "");
+    EXPECT_EQ(textOf(form, "LabelTopRight"), "");
 }
 
 TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPacesTheReadouts)
@@ -126,17 +99,18 @@ TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPace
     // range starts at 0 and narrows only on a refresh.
     clock.advance(20);
     for (int code : {10, 6}) Graph_Data_Point(0, code);
-    EXPECT_EQ(text(control<QLineEdit>(live, "EditMeanCode")), "8.500000") << "the next frame is not due yet";
+    EXPECT_EQ(textOf(live, "EditMeanCode"), "8.500000") << "the next frame is not due yet";
     clock.advance(20);
     Graph_Data_Point(0, 12);
-    EXPECT_EQ(text(control<QLineEdit>(live, "EditMinCode")) + " " + text(control<QLineEdit>(live, "EditMaxCode")) + " " + text(control<QLineEdit>(live, "EditStdDevCode")), "0 12 2.753785");
+    EXPECT_EQ(textOf(live, "EditMinCode") + " " + textOf(live, "EditMaxCode") + " " + textOf(live, "EditStdDevCode"),
+              "0 12 2.753785");
     live.ScaleChange();
-    EXPECT_EQ(text(control<QLineEdit>(live, "EditMinCode")), "6");
+    EXPECT_EQ(textOf(live, "EditMinCode"), "6");
     // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
     live.Painter()->OverallMin = -3.75;
     clock.advance(20);
     Graph_Data_Point(0, 12);
-    EXPECT_EQ(text(control<QLineEdit>(live, "EditMinCode")), "-3");
+    EXPECT_EQ(textOf(live, "EditMinCode"), "-3");
 }
 
 TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
@@ -191,7 +165,7 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     for (int i = 0; i < 64; ++i) Graph_Data_Point(0, i);
     control<QAction>(form, "menuLength16")->trigger();
     EXPECT_TRUE(p.NumRecords() == 16 && p.XRight() < 64);
-    EXPECT_EQ(control<QLabel>(form, "LabelBottomRight")->text().toStdString(), view::BottomRightText(p.XScale(), p.XRight()));
+    EXPECT_EQ(textOf(form, "LabelBottomRight"), view::BottomRightText(p.XScale(), p.XRight()));
     EXPECT_FALSE(control<QToolButton>(form, "ToolButtonChannel0")->isChecked());
     Graph_Data_Point(0, 555);
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);
@@ -249,7 +223,8 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     control<QToolButton>(window, "ToolButtonHome")->click();
     EXPECT_EQ(window.Painter()->YBottom(), -2129) << "the file's limits, not the live ones";
     for (int n = 0; n < 4; ++n) EXPECT_EQ(window.ChannelButtonVisible(n), n < 3) << n;
-    EXPECT_TRUE(control<QToolButton>(window, "ToolButtonChannel2")->isChecked() && !control<QToolButton>(window, "ToolButtonChannel1")->isChecked());
+    EXPECT_TRUE(control<QToolButton>(window, "ToolButtonChannel2")->isChecked() &&
+                !control<QToolButton>(window, "ToolButtonChannel1")->isChecked());
     EXPECT_FALSE(control<GraphAxisRuler>(window, "RulerY")->Ticks().at(0).text.contains('V')) << "a file tells no Vref";
 
     dialogs.fileAnswers = {FileChoice{folder / "missing/m.txt", 0}};
@@ -280,18 +255,18 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
     p.SetXLeft(10);
     p.SetXScale(4);
     vref = 2.048;
-    auto tick = [](const GraphAxisRuler* r, int n) { return r->Ticks().at(n); };
-    EXPECT_EQ(tick(control<GraphAxisRuler>(form, "RulerY"), 0).text + "|" + tick(control<GraphAxisRuler>(form, "RulerX"), 0).text, "-500  -0.25 V|10\n1 s");
+    auto tick = [](const TGraphForm& w, const char* ruler, int n) { return control<GraphAxisRuler>(w, ruler)->Ticks().at(n); };
+    EXPECT_EQ(tick(form, "RulerY", 0).text + "|" + tick(form, "RulerX", 0).text, "-500  -0.25 V|10\n1 s");
 
     form.MenuOptionsLargerGridSquaresClick();
-    EXPECT_EQ(tick(control<GraphAxisRuler>(form, "RulerY"), 1).pos, p.height() - 40);
-    EXPECT_EQ(text(control<QLabel>(form, "LabelTopLeft")), "YTop=" + std::to_string(p.YTop()) + ", YScale=100") << "follows the grid";
+    EXPECT_EQ(tick(form, "RulerY", 1).pos, p.height() - 40);
+    EXPECT_EQ(textOf(form, "LabelTopLeft"), "YTop=" + std::to_string(p.YTop()) + ", YScale=100") << "follows the grid";
 
     vref = 5.0;
     TGraphForm upload;
     vref = 1.0;
-    EXPECT_EQ(tick(control<GraphAxisRuler>(upload, "RulerY"), 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
-    EXPECT_EQ(tick(control<GraphAxisRuler>(upload, "RulerX"), 0).text, "0");
+    EXPECT_EQ(tick(upload, "RulerY", 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
+    EXPECT_EQ(tick(upload, "RulerX", 0).text, "0");
 
     // Printed on a page turned to the plot's shape.
     TempFolder folder;

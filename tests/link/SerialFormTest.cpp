@@ -11,7 +11,7 @@
 #include "link/SerialForm.h"
 #include "support/Controls.h"
 #include "support/SpyDevice.h"
-#include "support/WidgetApp.h"
+#include "support/OffscreenApp.h"
 #include "platform/LibraryLoader.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
@@ -20,7 +20,8 @@ namespace {
 
 const std::string Kit = SimulatedKit::PortName;
 
-std::vector<std::string> historyRows(const QListWidget& list) {
+std::vector<std::string> historyRows(const TSerialForm& window) {
+    const auto& list = *control<QListWidget>(window, "MemoHistory");
     std::vector<std::string> rows;
     for (int i = 0; i < list.count(); ++i) rows.push_back(list.item(i)->text().toStdString());
     return rows;
@@ -40,7 +41,6 @@ struct Rig {
     explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{Kit}, {}},
                  const std::string& debuggerLibrary = "/nonexistent/libLinkProbe.so", bool manualTicks = true)
         : kit(clock, kind), spy(kit) {
-        widgetApp();
         TSerialForm::setWarningDialogs(&dialogs);
         ports.add(Kit, spy);
         form = std::make_unique<TSerialForm>(ports, clock, dialogs, choices, debuggerLibrary);
@@ -81,13 +81,13 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     TSerialForm::SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
     control<QPushButton>(f, "btnOk")->click();
     EXPECT_EQ(f.runSequence(), QDialog::Rejected);
-    EXPECT_EQ(control<QLabel>(f, "LabelStatus")->text(), "Not found on any port. Check connections.");
+    EXPECT_EQ(textOf(f, "LabelStatus"), "Not found on any port. Check connections.");
     f.runSequence(1);  // the idle tick enables Ok again
-    control<QComboBox>(f, "cbxFriendlyPort")->setEditText(QString::fromStdString(Kit));
+    f.chooseFriendlyPort(QString::fromStdString(Kit));
     control<QPushButton>(f, "btnOk")->click();
     EXPECT_EQ(f.runSequence(), QDialog::Accepted);
-    EXPECT_EQ(control<QLabel>(f, "LabelState")->text(), "module application is running");
-    EXPECT_TRUE(std::regex_match(control<QLabel>(f, "LabelStatus")->text().toStdString(), std::regex(R"(total setup time: \d\.\d seconds)")));
+    EXPECT_EQ(textOf(f, "LabelState"), "module application is running");
+    EXPECT_TRUE(std::regex_match(textOf(f, "LabelStatus"), std::regex(R"(total setup time: \d\.\d seconds)")));
 
     // Other windows query through the guarded operation.
     const std::string reply = TSerialForm::AppQuery(std::string("R"));
@@ -96,17 +96,17 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     // The list shows the history line for line, also across the trim.
     for (int i = 0; i < 250; ++i) f.port().MemoHistory.addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(*control<QListWidget>(f, "MemoHistory")), f.port().MemoHistory.lines());
+    EXPECT_EQ(historyRows(f), f.port().MemoHistory.lines());
 
     control<QPushButton>(f, "btnStop")->click();
     f.runSequence(1);  // the idle tick enables Ok again
-    control<QComboBox>(f, "cbxFriendlyPort")->setEditText("/dev/vx-typed");
+    f.chooseFriendlyPort("/dev/vx-typed");
     control<QPushButton>(f, "btnOk")->click();
     f.runSequence();
-    EXPECT_EQ(control<QLabel>(f, "LabelStatus")->text(), "Not found on specified port. Check connections.");
+    EXPECT_EQ(textOf(f, "LabelStatus"), "Not found on specified port. Check connections.");
     EXPECT_EQ(control<QComboBox>(f, "cbxFriendlyPort")->findText("/dev/vx-typed"), 3);
     EXPECT_EQ(control<QComboBox>(f, "cbxHwPort")->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(*(historyRows(*control<QListWidget>(f, "MemoHistory")).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
+    EXPECT_EQ(*(historyRows(f).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 
 // "No Load" with the port closed: a running window whose queries get empty
@@ -135,15 +135,16 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     // The send buttons read the whole reply, in the quiet time set.
     control<QLineEdit>(f, "EditHwSend")->setText("R");
     f.query().AppQueryTimeoutMs = 500;
-    for (QPushButton* send : {control<QPushButton>(f, "btnHwSend"), control<QPushButton>(f, "btnHwSendwEcho")}) {
+    auto* sendNoEcho = control<QPushButton>(f, "btnHwSend");
+    for (QPushButton* send : {sendNoEcho, control<QPushButton>(f, "btnHwSendwEcho")}) {
         rig.spy.forget();
         f.port().MemoHistory.endLine();
         send->click();
         EXPECT_EQ(rig.spy.written, "R");
-        EXPECT_EQ(control<QLineEdit>(f, "EditHwRecv")->text(), ">") << "the last piece";
+        EXPECT_EQ(textOf(f, "EditHwRecv"), ">") << "the last piece";
         // The sent text's line (no echo wait only), then the echo and the reply.
         EXPECT_TRUE(std::regex_match(f.port().MemoHistory.lastLine(),
-                                     std::regex(send == control<QPushButton>(f, "btnHwSend") ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
+                                     std::regex(send == sendNoEcho ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
     }
 
     // The modem lines: the kit's cable loops RTS to CTS and DTR to DSR.
@@ -163,7 +164,7 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
 
     // With the port closed the handler still waits the quiet time, and ends.
     control<QPushButton>(f, "btnHwClose")->click();
-    EXPECT_FALSE(control<QPushButton>(f, "btnHwSend")->isEnabled());
+    EXPECT_FALSE(sendNoEcho->isEnabled());
     const uint64_t before = rig.clock.micros();
     f.btnHwSendClick();
     EXPECT_EQ(rig.clock.micros() - before, 500'000u);
@@ -182,13 +183,13 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     EXPECT_EQ(TSerialForm::AppQuery(std::string(">")), "");
     EXPECT_EQ(control<QListWidget>(f, "MemoHistory")->count(), 0) << "a hidden window shows nothing";
     f.show();
-    EXPECT_EQ(historyRows(*control<QListWidget>(f, "MemoHistory")), (std::vector<std::string>{">", ">"}));
+    EXPECT_EQ(historyRows(f), (std::vector<std::string>{">", ">"}));
 
     control<QAction>(f, "menuViewTimeStamps")->trigger();
     f.port().MemoHistory.addLine("a");
     f.port().MemoHistory.appendToLast("b");
     const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
-    for (const std::string& row : historyRows(*control<QListWidget>(f, "MemoHistory"))) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
+    for (const std::string& row : historyRows(f)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
 
     // Opening the quiet-time menu checks the item in use; an item sets it.
     control<QMenu>(f, "menuAppQueryTimeout")->actions()[3]->trigger();
@@ -201,7 +202,6 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
 }
 
 TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {
-    widgetApp();
     ASSERT_EQ(SerialForm, nullptr);
     ScriptedDialogs dialogs;
     TSerialForm::setWarningDialogs(&dialogs);
@@ -264,8 +264,9 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
          },
          "OpenedSerialPort -1;SetEnable 0;"},  // the kit has no file descriptor
         {[&] { control<QAction>(f, "menuAdvNoDownload")->trigger(); }, "SetEnable 1;"},
-        {[&] { control<QPushButton>(f, "btnHwClose")->click(); }, "ClosedSerialPort;SetEnable 0;"},  // closing returns the sequence to idle
-        {[&] { control<QPushButton>(f, "btnStop")->click(); }, "ClosedSerialPort;SetEnable 0;"},     // also with no port open
+        // Closing returns the sequence to idle; Stop says so also with no port open.
+        {[&] { control<QPushButton>(f, "btnHwClose")->click(); }, "ClosedSerialPort;SetEnable 0;"},
+        {[&] { control<QPushButton>(f, "btnStop")->click(); }, "ClosedSerialPort;SetEnable 0;"},
     };
     for (const auto& [action, calls] : steps) {
         action();

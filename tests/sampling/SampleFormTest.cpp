@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -102,11 +101,11 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
         control<QLineEdit>(p.tool, "EditSampleTitle")->setText("Sine");
         control<QCheckBox>(p.tool, "cbTimeStamp")->setChecked(false);
         p.tool.onProcessMessages = [&] {
-            quietRun = quietRun && !p.main.Timer1().Enabled() && !control<QComboBox>(p.tool, "SampleSizeComboBox")->isEnabled();
+            quietRun = quietRun && !p.main.Timer1().Enabled() && !control<QWidget>(p.tool, "SampleSizeComboBox")->isEnabled();
             const std::vector<int> codes = Program::uploaded();
             if (!codes.empty())
-                mainFollows = mainFollows && control<QLabel>(p.main, "Code5")->text() == QString::number(codes.back()) &&
-                              control<QLabel>(p.main, "VAvg")->text() == QString::fromStdString(p.main.readings().VAvg);
+                mainFollows = mainFollows && textOf(p.main, "Code5") == std::to_string(codes.back()) &&
+                              textOf(p.main, "VAvg") == p.main.readings().VAvg;
             control<QCheckBox>(p.tool, "cbSummary")->setChecked(true);  // read when the run ends
         };
         control<QPushButton>(p.tool, "SampleButton")->click();
@@ -123,7 +122,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     EXPECT_EQ(live.ThisRecord(), liveRecord) << "the real-time graph got none of it";
     EXPECT_TRUE(quietRun) << "no readings, and no new size, while the run is under way";
     EXPECT_TRUE(mainFollows) << "the main window's row and statistics show each sample";
-    EXPECT_EQ(control<QLabel>(p.tool, "Data1")->text() + control<QLabel>(p.tool, "Data2")->text(), control<QLabel>(p.tool, "DataLabel")->text()) << "the last reply's bytes";
+    EXPECT_EQ(textOf(p.tool, "Data1") + textOf(p.tool, "Data2"), textOf(p.tool, "DataLabel")) << "the last reply's bytes";
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text.rfind("Total elapsed time", 0), 0u);
     EXPECT_FALSE(p.tool.isVisible()) << "a completed run closes the tool";
@@ -183,7 +182,8 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     EXPECT_EQ(std::count(seen.begin() + long(seen.rfind('C')), seen.end(), '>'), 1);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), "Sampling Tool: Ready");
-    EXPECT_TRUE(control<QPushButton>(f, "SampleButton")->isEnabled() && control<QComboBox>(f, "SampleSizeComboBox")->isEnabled() && !control<QPushButton>(f, "HaltButton")->isEnabled());
+    for (const char* name : {"SampleButton", "SampleSizeComboBox", "HaltButton"})
+        EXPECT_EQ(control<QWidget>(f, name)->isEnabled(), name != std::string("HaltButton")) << name;
     EXPECT_TRUE(f.uploadGraphs().empty());
     EXPECT_TRUE(p.main.Timer1().Enabled());
 

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "app/ApplicationTitle.h"
 #include "app/HelpIndex.h"
@@ -84,6 +85,7 @@ TMainForm::TMainForm(Kit& kit, GraphFeed& graphs, Clock& clock, Dialogs& dialogs
     setWindowTitle(NotConnectedCaption);
     showModal = [](QDialog& window) { return window.exec(); };
     realTimer_ = new QTimer(this);
+    realTimer_->setObjectName("Timer1");
     realTimer_->setSingleShot(true);
     realTimer_->setTimerType(Qt::PreciseTimer);
     buildControls();
@@ -138,6 +140,9 @@ void TMainForm::buildControls() {
         Vin[c]->setMinimumWidth(Vin[c]->fontMetrics().horizontalAdvance(">-2.0480V") + 4);
         Vin[c]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Code[c] = new QLabel(ReadingLoop::UnknownCode, channels);
+        LabelCH[c]->setObjectName(QString("LabelCH%1").arg(c));
+        Vin[c]->setObjectName(QString("Vin%1").arg(c));
+        Code[c]->setObjectName(QString("Code%1").arg(c));
         Code[c]->setMinimumWidth(Code[c]->fontMetrics().horizontalAdvance("-2048") + 4);
         Code[c]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         rows->addWidget(LabelCH[c], c, 0);
@@ -227,7 +232,10 @@ void TMainForm::buildControls() {
 void TMainForm::buildMenus() {
     QMenuBar* bar = menuBar();
     menuInput = bar->addMenu("&Input");
-    for (int c = 0; c < ReadingLoop::Channels; ++c) menuInputCH[c] = menuInput->addAction(QString("CH&%1").arg(c));
+    for (int c = 0; c < ReadingLoop::Channels; ++c) {
+        menuInputCH[c] = menuInput->addAction(QString("CH&%1").arg(c));
+        menuInputCH[c]->setObjectName("menuInputCH" + QString::number(c) + "1");
+    }
     menuInputScanAll1 = menuInput->addAction("&Scan All inputs");
 
     menuView1 = bar->addMenu("&View");
@@ -238,14 +246,31 @@ void TMainForm::buildMenus() {
 
     menuColors = bar->addMenu("&Colors");
     menuColorsStandard1 = menuColors->addAction("&Standard Colors");
-    for (int c = 0; c < ReadingLoop::Channels; ++c)
+    for (int c = 0; c < ReadingLoop::Channels; ++c) {
         menuColorCH[c] = menuColors->addAction(QString("Color CH&%1").arg(c));
+        menuColorCH[c]->setObjectName("menuColorCH" + QString::number(c) + "1");
+    }
 
     menuSample1 = bar->addAction("&Sample!");
 
     menuHelp = bar->addMenu("&Help");
     menuHelpIndex = menuHelp->addAction("Index");
     menuHelpAbout = menuHelp->addAction("About...");
+
+    // Each control is found by its member's name.
+    const std::pair<QObject*, const char*> controls[] = {
+        {ComboBox1, "ComboBox1"}, {ComboBox2, "ComboBox2"}, {ComboBox3, "ComboBox3"}, {ComboBox4, "ComboBox4"},
+        {ComboBox5, "ComboBox5"}, {UpdateButton, "UpdateButton"}, {AUTOREADcheckbox, "AUTOREADcheckbox"},
+        {UpdateRateComboBox, "UpdateRateComboBox"}, {Label1, "Label1"}, {StatusLabel, "StatusLabel"},
+        {LabelSampleRate, "LabelSampleRate"}, {SetVrefButton, "SetVrefButton"}, {VrefEdit, "VrefEdit"},
+        {Label6, "Label6"}, {Label3, "Label3"}, {Label7, "Label7"}, {Label8, "Label8"}, {VAvg, "VAvg"},
+        {CodeRms, "CodeRms"}, {VMin, "VMin"}, {VMax, "VMax"}, {CodeAvg, "CodeAvg"}, {CodeMin, "CodeMin"},
+        {CodeMax, "CodeMax"}, {TareCheckBox, "TareCheckBox"}, {ClearStatisticsButton, "ClearStatisticsButton"},
+        {menuInput, "menuInput"}, {menuInputScanAll1, "menuInputScanAll1"}, {menuView1, "menuView1"},
+        {menuViewRealtimeGraph1, "menuViewRealtimeGraph1"}, {menuViewCOMPortDebug1, "menuViewCOMPortDebug1"},
+        {menuColors, "menuColors"}, {menuColorsStandard1, "menuColorsStandard1"}, {menuSample1, "menuSample1"},
+        {menuHelp, "menuHelp"}, {menuHelpIndex, "menuHelpIndex"}, {menuHelpAbout, "menuHelpAbout"}};
+    for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
 void TMainForm::connectHandlers() {
@@ -554,6 +579,7 @@ bool TMainForm::showHelpWindow(const std::string& file) {
     if (!page.open(QIODevice::ReadOnly)) return false;
     if (!helpWindow_) {
         helpWindow_ = new QTextBrowser(this);
+        helpWindow_->setObjectName("helpWindow");
         helpWindow_->setWindowFlag(Qt::Window);
         helpWindow_->resize(720, 640);
     }

@@ -73,14 +73,6 @@ public:
     void ClearStatisticsButtonClick();
     // "CH&0" ... "CH&7" of the Input menu.
     void menuInputChannelClick(int channel);
-    void menuInputCH01Click() { menuInputChannelClick(0); }
-    void menuInputCH11Click() { menuInputChannelClick(1); }
-    void menuInputCH21Click() { menuInputChannelClick(2); }
-    void menuInputCH31Click() { menuInputChannelClick(3); }
-    void menuInputCH41Click() { menuInputChannelClick(4); }
-    void menuInputCH51Click() { menuInputChannelClick(5); }
-    void menuInputCH61Click() { menuInputChannelClick(6); }
-    void menuInputCH71Click() { menuInputChannelClick(7); }
     void menuInputScanAll1Click();
     void menuView1Click();
     void menuViewRealtimeGraph1Click();
@@ -88,14 +80,6 @@ public:
     void menuColorsStandard1Click();
     // "Color CH&0" ... "Color CH&7".
     void menuColorChannelClick(int channel);
-    void menuColorCH01Click() { menuColorChannelClick(0); }
-    void menuColorCH11Click() { menuColorChannelClick(1); }
-    void menuColorCH21Click() { menuColorChannelClick(2); }
-    void menuColorCH31Click() { menuColorChannelClick(3); }
-    void menuColorCH41Click() { menuColorChannelClick(4); }
-    void menuColorCH51Click() { menuColorChannelClick(5); }
-    void menuColorCH61Click() { menuColorChannelClick(6); }
-    void menuColorCH71Click() { menuColorChannelClick(7); }
     void ApplyChannelColours();
     // The caption names the port while the module's application runs and
     // the device is there, else says "Not Connected".
@@ -106,9 +90,13 @@ public:
     // The help file in a window of the program, for a desktop without a
     // browser; false when the file cannot be read.
     bool showHelpWindow(const std::string& file);
-    QTextBrowser* helpWindow() const { return helpWindow_; }
 
-    // --- Controls ---
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // --- Controls, each named after its member (arrays: with the channel) ---
     QComboBox* ComboBox1;
     QComboBox* ComboBox2;
     QComboBox* ComboBox3;
@@ -153,11 +141,6 @@ public:
     QAction* menuHelpIndex;
     QAction* menuHelpAbout;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     // ReadingTarget
     void showStatus(const std::string& status) override;
     void Graph_Data_Point(int channel, int32_t code) override;

@@ -1,7 +1,6 @@
 // The program: the application object, its four windows, the message loop.
 // Whatever a handler throws is shown by the standard exception display and
 // the program goes on.
-#include <QComboBox>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -23,12 +22,7 @@ namespace {
 
 // Chooses the simulated kit in the serial window and presses Ok for the user.
 void connectToSimulatedKit(TSerialForm& serial) {
-    const QString kit = SimulatedKit::PortName;
-    const int index = serial.cbxFriendlyPort->findText(kit);
-    if (index >= 0)
-        serial.cbxFriendlyPort->setCurrentIndex(index);
-    else
-        serial.cbxFriendlyPort->setEditText(kit);
+    serial.chooseFriendlyPort(SimulatedKit::PortName);
     serial.btnOkClick();
 }
 

@@ -91,7 +91,7 @@ struct ConnectedProgram {
         TSerialForm& serial = *windows->serial;
         f.showModal = [&serial](QDialog& window) {
             if (&window != &serial) return int(QDialog::Rejected);
-            serial.cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+            serial.chooseFriendlyPort(SimulatedKit::PortName);
             serial.btnOkClick();
             return serial.runSequence();
         };
@@ -127,7 +127,7 @@ struct ConnectedProgram {
 void BM_ReadingsWithRate60(benchmark::State& state) {
     ConnectedProgram p;
     if (!p.connected()) return state.SkipWithError("not connected");
-    p.windows->main->UpdateRateComboBox->setEditText("60");
+    p.windows->main->findChild<QComboBox*>("UpdateRateComboBox")->setEditText("60");
     p.runFor(500);  // settle into the rhythm
     auto rate = [&](int ms) {
         const size_t before = p.readingsSoFar();
@@ -170,9 +170,9 @@ void BM_CpuWhileReadingEvery100ms(benchmark::State& state) {
     };
     double reading = 0, idle = 0;
     for (auto _ : state) {
-        f.AUTOREADcheckbox->click();  // off
+        f.findChild<QCheckBox*>("AUTOREADcheckbox")->click();  // off
         idle += measure(3000);
-        f.AUTOREADcheckbox->click();  // on again
+        f.findChild<QCheckBox*>("AUTOREADcheckbox")->click();  // on again
         reading += measure(10000);
     }
     const double n = double(state.iterations());

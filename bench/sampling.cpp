@@ -283,17 +283,17 @@ public:
         main.showModal = [this](QDialog& window) {
             if (&window == &tool) {
                 tool.show();
-                tool.SampleSizeComboBox->setCurrentText(QString::number(size_));
-                tool.SampleButton->click();
+                tool.findChild<QComboBox*>("SampleSizeComboBox")->setCurrentText(QString::number(size_));
+                tool.findChild<QPushButton*>("SampleButton")->click();
                 return tool.result();
             }
-            serial.cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+            serial.chooseFriendlyPort(SimulatedKit::PortName);
             serial.btnOkClick();
             return serial.runSequence();
         };
         main.show();
         QApplication::processEvents();
-        main.menuInputCH[5]->trigger();
+        main.findChild<QAction*>("menuInputCH51")->trigger();
     }
     bool connected() { return link.query().cbAppEnabled(); }
     uint32_t baud() { return link.port().PortDcb.baud; }
@@ -302,7 +302,7 @@ public:
     double run(uint16_t size) {
         size_ = size;
         const double start = cpuSeconds();
-        main.menuSample1->trigger();
+        main.findChild<QAction*>("menuSample1")->trigger();
         const double seconds = cpuSeconds() - start;
         if (tool.uploadGraphs().empty()) return 0;
         const uint32_t last = tool.uploadGraphs().back()->Painter()->DisplayZorTape()->ThisRecord();

@@ -167,6 +167,12 @@ void TGraphForm::SetChannelButtonVisible(int n, bool visible)
     updateChannelSeparators();
 }
 
+void TGraphForm::markChannelInUse(int n)
+{
+    ToolButtonChannel[n]->setChecked(true);
+    SetChannelButtonVisible(n, true);
+}
+
 // A group's separator shows when some button of a later group does.
 void TGraphForm::updateChannelSeparators()
 {
@@ -523,10 +529,7 @@ void GraphFeed::Graph_Data_Point(int channel, std::int32_t code)
     if (channel < 0) return;  // no such channel; the tape would grow to the left
     ZrGraphPainter& painter = *target->Painter();
     painter.DataPointCh(std::uint32_t(channel), code);
-    if (channel < TGraphForm::NumChannelButtons) {
-        target->ToolButtonChannel[channel]->setChecked(true);
-        target->SetChannelButtonVisible(channel, true);
-    }
+    if (channel < TGraphForm::NumChannelButtons) target->markChannelInUse(channel);
     TZorTape* tape = painter.DisplayZorTape();
     if (!tape) return;
     painter.ComputeChannelMinMax(std::uint32_t(channel));

@@ -118,83 +118,14 @@ public:
     // Window and painter; no redraw.
     void SetSubLsbs(int n);
 
-    // --- tool bars
-    QToolBar* ToolBarTopScale;
-    QToolBar* ToolBarActions;
-    QToolBar* ToolBarChannels;
-    QToolBar* ToolBarEnableStats;
-    QToolBar* ToolBarLeft;
-    QWidget* Panel4;
-    QToolButton* ToolButtonXpanL;
-    QToolButton* ToolButtonXexpand;
-    QToolButton* ToolButtonXcontract;
-    QToolButton* ToolButtonXpanR;
-    QToolButton* ToolButtonHome;
-    QToolButton* ToolButtonXYexpand;
-    QToolButton* ToolButtonLoad;
-    QToolButton* ToolButtonSave;
-    QToolButton* ToolButtonHeaderLine;
-    QToolButton* ToolButtonLineNumbers;
-    QToolButton* ToolButtonTimeDomain;
-    QToolButton* ToolButtonHistogram;
-    QToolButton* ToolButtonTable;
-    QToolButton* ToolButtonYpanU;
-    QToolButton* ToolButtonYexpand;
-    QToolButton* ToolButtonYcontract;
-    QToolButton* ToolButtonYpanD;
-    std::array<QToolButton*, NumChannelButtons> ToolButtonChannel{};
     // Tool bars show and hide their buttons through these, not the buttons.
     bool ChannelButtonVisible(int n) const;
     void SetChannelButtonVisible(int n, bool visible);
-    QToolButton* ToolButtonMin;
-    QToolButton* ToolButtonMax;
-    QToolButton* ToolButtonSpan;
-    QToolButton* ToolButtonN;
-    QToolButton* ToolButtonSx;
-    QToolButton* ToolButtonSxx;
-    QToolButton* ToolButtonMean;
-    QToolButton* ToolButtonStdDev;
-    QToolButton* ToolButtonRms;
-
-    // --- read-outs
-    QPushButton* btnMinCode;
-    QPushButton* btnMaxCode;
-    QPushButton* btnMeanCode;
-    QPushButton* btnStdDevCode;
-    QLineEdit* EditMinCode;
-    QLineEdit* EditMaxCode;
-    QLineEdit* EditMeanCode;
-    QLineEdit* EditStdDevCode;
-    QLabel* LabelTopLeft;
-    QLabel* LabelTopRight;
-    QLabel* LabelBottomLeft;
-    QLabel* LabelBottomRight;
-    QWidget* Panel1;
-    QScrollBar* ScrollBar1;
-    GraphAxisRuler* RulerY;
-    GraphAxisRuler* RulerX;
+    // Presses channel n's button and shows it, as a reading on it does.
+    void markChannelInUse(int n);
     // Volts on the code axis: the real-time graph follows the Vref in use,
     // other windows keep the one of their making; a loaded file has none.
     double AxisVref() const;
-
-    // --- menus
-    QMenu* menuFile;
-    QMenu* MenuOptions;
-    QMenu* menuSubLsbs;
-    QMenu* menuLength;
-    QAction* MenuOptionsClearData;
-    QAction* menuFileLoad;
-    QAction* menuFileSave;
-    QAction* menuFilePrint;
-    QAction* MenuOptionsAutoScale;
-    QAction* MenuOptionsShowMinMax;
-    QAction* MenuOptionsResetMinMax;
-    QAction* MenuOptionsShowAllChannelButtons;
-    QAction* MenuOptionsHideUnusedChannelButtons;
-    QAction* MenuOptionsLargerGridSquares;
-    QAction* MenuOptionsSmallerGridSquares;
-    std::array<QAction*, MaxSubLsbs + 1> menuSubLsbsItem{};
-    std::array<QAction*, LengthChoices.size()> menuLengthItem{};
 
     // --- handlers
     void ToolButtonXpanLClick();
@@ -263,11 +194,6 @@ public:
     void PrintTo(QPrinter& printer);
 
     // --- spectrum (GraphFormSpectrum.cpp)
-    QToolButton* ToolButtonSpectrum;
-    QAction* menuFileSaveSpectrum;
-    QMenu* menuSpectrumWindow;
-    std::array<QAction*, 3> menuSpectrumWindowItem{};  // Blackman-Harris, Hann, None
-    QAction* MenuOptionsNoiseFigures;
     // The rate the records were taken at, for frequencies in Hz (0: unknown).
     void SetSampleRate(double hz);
     void SetSpectrumWindow(SpectrumWindow window);
@@ -281,6 +207,81 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // --- controls, each named after its member (arrays: with the channel,
+    // the sub-LSBs, the records or the spectrum window's index)
+    QToolBar* ToolBarTopScale;
+    QToolBar* ToolBarActions;
+    QToolBar* ToolBarChannels;
+    QToolBar* ToolBarEnableStats;
+    QToolBar* ToolBarLeft;
+    QWidget* Panel4;
+    QToolButton* ToolButtonXpanL;
+    QToolButton* ToolButtonXexpand;
+    QToolButton* ToolButtonXcontract;
+    QToolButton* ToolButtonXpanR;
+    QToolButton* ToolButtonHome;
+    QToolButton* ToolButtonXYexpand;
+    QToolButton* ToolButtonLoad;
+    QToolButton* ToolButtonSave;
+    QToolButton* ToolButtonHeaderLine;
+    QToolButton* ToolButtonLineNumbers;
+    QToolButton* ToolButtonTimeDomain;
+    QToolButton* ToolButtonHistogram;
+    QToolButton* ToolButtonTable;
+    QToolButton* ToolButtonYpanU;
+    QToolButton* ToolButtonYexpand;
+    QToolButton* ToolButtonYcontract;
+    QToolButton* ToolButtonYpanD;
+    std::array<QToolButton*, NumChannelButtons> ToolButtonChannel{};
+    QToolButton* ToolButtonMin;
+    QToolButton* ToolButtonMax;
+    QToolButton* ToolButtonSpan;
+    QToolButton* ToolButtonN;
+    QToolButton* ToolButtonSx;
+    QToolButton* ToolButtonSxx;
+    QToolButton* ToolButtonMean;
+    QToolButton* ToolButtonStdDev;
+    QToolButton* ToolButtonRms;
+    QPushButton* btnMinCode;
+    QPushButton* btnMaxCode;
+    QPushButton* btnMeanCode;
+    QPushButton* btnStdDevCode;
+    QLineEdit* EditMinCode;
+    QLineEdit* EditMaxCode;
+    QLineEdit* EditMeanCode;
+    QLineEdit* EditStdDevCode;
+    QLabel* LabelTopLeft;
+    QLabel* LabelTopRight;
+    QLabel* LabelBottomLeft;
+    QLabel* LabelBottomRight;
+    QWidget* Panel1;
+    QScrollBar* ScrollBar1;
+    GraphAxisRuler* RulerY;
+    GraphAxisRuler* RulerX;
+    QMenu* menuFile;
+    QMenu* MenuOptions;
+    QMenu* menuSubLsbs;
+    QMenu* menuLength;
+    QAction* MenuOptionsClearData;
+    QAction* menuFileLoad;
+    QAction* menuFileSave;
+    QAction* menuFilePrint;
+    QAction* MenuOptionsAutoScale;
+    QAction* MenuOptionsShowMinMax;
+    QAction* MenuOptionsResetMinMax;
+    QAction* MenuOptionsShowAllChannelButtons;
+    QAction* MenuOptionsHideUnusedChannelButtons;
+    QAction* MenuOptionsLargerGridSquares;
+    QAction* MenuOptionsSmallerGridSquares;
+    std::array<QAction*, MaxSubLsbs + 1> menuSubLsbsItem{};
+    std::array<QAction*, LengthChoices.size()> menuLengthItem{};
+
+    QToolButton* ToolButtonSpectrum;
+    QAction* menuFileSaveSpectrum;
+    QMenu* menuSpectrumWindow;
+    std::array<QAction*, 3> menuSpectrumWindowItem{};  // Blackman-Harris, Hann, None
+    QAction* MenuOptionsNoiseFigures;
+
     void buildToolBars();
     void buildMenus();
     void buildCentre();

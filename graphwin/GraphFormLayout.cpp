@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
@@ -221,6 +222,24 @@ void TGraphForm::buildToolBars()
     ToolButtonYexpand = addButton(ToolBarLeft, QStringLiteral("Y+"), QStringLiteral("Expand Y"));
     ToolButtonYcontract = addButton(ToolBarLeft, QStringLiteral("Y\u2212"), QStringLiteral("Contract Y"));
     ToolButtonYpanD = addButton(ToolBarLeft, QStringLiteral("\u25BC"), QStringLiteral("Pan Down"));
+
+    // Each control is found by its member's name.
+    const std::pair<QObject*, const char*> controls[] = {
+        {Panel4, "Panel4"}, {ToolButtonXpanL, "ToolButtonXpanL"}, {ToolButtonXexpand, "ToolButtonXexpand"},
+        {ToolButtonXcontract, "ToolButtonXcontract"}, {ToolButtonXpanR, "ToolButtonXpanR"},
+        {ToolButtonHome, "ToolButtonHome"}, {ToolButtonXYexpand, "ToolButtonXYexpand"},
+        {ToolButtonLoad, "ToolButtonLoad"}, {ToolButtonSave, "ToolButtonSave"},
+        {ToolButtonHeaderLine, "ToolButtonHeaderLine"}, {ToolButtonLineNumbers, "ToolButtonLineNumbers"},
+        {ToolButtonTimeDomain, "ToolButtonTimeDomain"}, {ToolButtonHistogram, "ToolButtonHistogram"},
+        {ToolButtonTable, "ToolButtonTable"}, {ToolButtonYpanU, "ToolButtonYpanU"},
+        {ToolButtonYexpand, "ToolButtonYexpand"}, {ToolButtonYcontract, "ToolButtonYcontract"},
+        {ToolButtonYpanD, "ToolButtonYpanD"}, {ToolButtonMin, "ToolButtonMin"}, {ToolButtonMax, "ToolButtonMax"},
+        {ToolButtonSpan, "ToolButtonSpan"}, {ToolButtonN, "ToolButtonN"}, {ToolButtonSx, "ToolButtonSx"},
+        {ToolButtonSxx, "ToolButtonSxx"}, {ToolButtonMean, "ToolButtonMean"}, {ToolButtonStdDev, "ToolButtonStdDev"},
+        {ToolButtonRms, "ToolButtonRms"}, {btnMinCode, "btnMinCode"}, {btnMaxCode, "btnMaxCode"},
+        {btnMeanCode, "btnMeanCode"}, {btnStdDevCode, "btnStdDevCode"}, {EditMinCode, "EditMinCode"},
+        {EditMaxCode, "EditMaxCode"}, {EditMeanCode, "EditMeanCode"}, {EditStdDevCode, "EditStdDevCode"}};
+    for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
 void TGraphForm::buildCentre()
@@ -257,6 +276,12 @@ void TGraphForm::buildCentre()
 
     column->addWidget(labelStrip(centre, LabelBottomLeft, LabelBottomRight));
     setCentralWidget(centre);
+
+    // Each control is found by its member's name.
+    const std::pair<QObject*, const char*> controls[] = {
+        {LabelTopLeft, "LabelTopLeft"}, {LabelTopRight, "LabelTopRight"}, {LabelBottomLeft, "LabelBottomLeft"},
+        {LabelBottomRight, "LabelBottomRight"}, {ScrollBar1, "ScrollBar1"}, {RulerY, "RulerY"}, {RulerX, "RulerX"}};
+    for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
 void TGraphForm::buildMenus()
@@ -286,6 +311,7 @@ void TGraphForm::buildMenus()
     for (int n = 0; n <= MaxSubLsbs; ++n) {
         menuSubLsbsItem[n] = menuSubLsbs->addAction(QString::number(n));
         menuSubLsbsItem[n]->setCheckable(true);
+        menuSubLsbsItem[n]->setObjectName(QStringLiteral("menuSubLsbs%1").arg(n));
         subLsbGroup->addAction(menuSubLsbsItem[n]);
     }
 
@@ -294,6 +320,20 @@ void TGraphForm::buildMenus()
     for (std::size_t i = 0; i < LengthChoices.size(); ++i) {
         menuLengthItem[i] = menuLength->addAction(QStringLiteral("%1 records").arg(LengthChoices[i]));
         menuLengthItem[i]->setCheckable(true);
+        menuLengthItem[i]->setObjectName(QStringLiteral("menuLength%1").arg(LengthChoices[i]));
         lengthGroup->addAction(menuLengthItem[i]);
     }
+
+    // Each control is found by its member's name.
+    const std::pair<QObject*, const char*> controls[] = {
+        {menuFile, "menuFile"}, {MenuOptions, "MenuOptions"}, {menuSubLsbs, "menuSubLsbs"},
+        {menuLength, "menuLength"}, {MenuOptionsClearData, "MenuOptionsClearData"}, {menuFileLoad, "menuFileLoad"},
+        {menuFileSave, "menuFileSave"}, {menuFilePrint, "menuFilePrint"},
+        {MenuOptionsAutoScale, "MenuOptionsAutoScale"}, {MenuOptionsShowMinMax, "MenuOptionsShowMinMax"},
+        {MenuOptionsResetMinMax, "MenuOptionsResetMinMax"},
+        {MenuOptionsShowAllChannelButtons, "MenuOptionsShowAllChannelButtons"},
+        {MenuOptionsHideUnusedChannelButtons, "MenuOptionsHideUnusedChannelButtons"},
+        {MenuOptionsLargerGridSquares, "MenuOptionsLargerGridSquares"},
+        {MenuOptionsSmallerGridSquares, "MenuOptionsSmallerGridSquares"}};
+    for (const auto& [control, name] : controls) control->setObjectName(name);
 }

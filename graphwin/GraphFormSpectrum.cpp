@@ -7,6 +7,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <fstream>
+#include <utility>
 
 #include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
@@ -38,6 +39,7 @@ void TGraphForm::buildSpectrumControls()
         item->setChecked(i == 0);
         group->addAction(item);
         menuSpectrumWindowItem[i] = item;
+        item->setObjectName(QStringLiteral("menuSpectrumWindowItem%1").arg(i));
         connect(item, &QAction::triggered, this, [this, window = windows[i]] { SetSpectrumWindow(window); });
     }
     MenuOptionsNoiseFigures = MenuOptions->addAction(QStringLiteral("Noise Figures in Table"));
@@ -46,6 +48,12 @@ void TGraphForm::buildSpectrumControls()
         painter_->ShowNoise = on;
         painter_->update();
     });
+
+    // Each control is found by its member's name.
+    const std::pair<QObject*, const char*> controls[] = {
+        {ToolButtonSpectrum, "ToolButtonSpectrum"}, {menuFileSaveSpectrum, "menuFileSaveSpectrum"},
+        {menuSpectrumWindow, "menuSpectrumWindow"}, {MenuOptionsNoiseFigures, "MenuOptionsNoiseFigures"}};
+    for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
 void TGraphForm::SetSampleRate(double hz)

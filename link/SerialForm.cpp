@@ -64,6 +64,7 @@ TSerialForm::TSerialForm(Kit& kit, const PortChoices& ports, const std::string& 
     resize(410, 411);
     buildPanels();
     Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
     Timer1->setInterval(int(sequence_.Timer1Interval));
 
     sequence_.setPortList(ports.ports);
@@ -94,6 +95,14 @@ PortChoices TSerialForm::machinePorts(const std::string& simulatedPort) {
     PortChoices choices{listSerialPorts(), {simulatedPort}};
     choices.ports.push_back(simulatedPort);
     return choices;
+}
+
+void TSerialForm::chooseFriendlyPort(const QString& port) {
+    const int index = cbxFriendlyPort->findText(port);
+    if (index >= 0)
+        cbxFriendlyPort->setCurrentIndex(index);
+    else
+        cbxFriendlyPort->setEditText(port);
 }
 
 void TSerialForm::connectHandlers() {

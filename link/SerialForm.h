@@ -96,7 +96,12 @@ public:
     void menuAdvNoDownloadClick();
     void menuAdvancedDebuggerClick();
 
-    // --- Panels and controls ---
+    // Chooses port in the friendly panel's list, or types it there when the
+    // list lacks it, as a user would before pressing Ok.
+    void chooseFriendlyPort(const QString& port);
+
+private:
+    // --- Panels and controls, each named after its member ---
     QFrame* PanelFriendly;
     QLabel* LabelState;
     QLabel* LabelStatus;
@@ -171,7 +176,6 @@ public:
 
     QTimer* Timer1;
 
-private:
     void buildPanels();
     QMenuBar* buildMenus();
     void connectHandlers();

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "app/ApplicationTitle.h"
 #include "graph/ZrGraphPainter.h"
@@ -149,6 +150,19 @@ void TSampleForm::buildControls() {
     Timer1 = new QTimer(this);
     Timer1->setInterval(55);
     resize(std::max(434, sizeHint().width()), std::max(212, sizeHint().height()));
+
+    // Each control is found by its member's name.
+    const std::pair<QObject*, const char*> controls[] = {
+        {Label1, "Label1"}, {SampleSizeComboBox, "SampleSizeComboBox"}, {LabelSampleTime, "LabelSampleTime"},
+        {SampleButton, "SampleButton"}, {BacktrackButton, "BacktrackButton"}, {UploadButton, "UploadButton"},
+        {HaltButton, "HaltButton"}, {cbSummary, "cbSummary"}, {Label6, "Label6"},
+        {ProgressBarSample, "ProgressBarSample"}, {Label4, "Label4"}, {ProgressBarUpload, "ProgressBarUpload"},
+        {LabelSampleTitle, "LabelSampleTitle"}, {EditSampleTitle, "EditSampleTitle"}, {cbTimeStamp, "cbTimeStamp"},
+        {GroupDiagnostic, "GroupDiagnostic"}, {QueryLabel, "QueryLabel"}, {ReplyLabel, "ReplyLabel"},
+        {Label3, "Label3"}, {AddrLabel, "AddrLabel"}, {Addr, "Addr"}, {Label5, "Label5"}, {DataLabel, "DataLabel"},
+        {Data1, "Data1"}, {Data2, "Data2"}, {Data3, "Data3"}, {Label2, "Label2"}, {NextAddrLabel, "NextAddrLabel"},
+        {Timer1, "Timer1"}};
+    for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
 void TSampleForm::connectHandlers() {

@@ -63,7 +63,14 @@ public:
     void BacktrackButtonClick();
     void Timer1Timer();
 
-    // --- Controls ---
+    // Escape and the close box cancel a running run instead of hiding the window.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // --- Controls, each named after its member ---
     QLabel* Label1;
     QComboBox* SampleSizeComboBox;
     QLabel* LabelSampleTime;
@@ -94,13 +101,7 @@ public:
     QLabel* NextAddrLabel;
     QTimer* Timer1;
 
-    // Escape and the close box cancel a running run instead of hiding the window.
-    void reject() override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     // SampleScreen
     void Refresh(bool drawNow) override;
     void ProcessMessages() override;

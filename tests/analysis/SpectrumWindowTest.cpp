@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLabel>
 #include <QToolButton>
 #include <cmath>
 #include <numbers>
@@ -13,10 +12,10 @@
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "graphwin/TempFolder.h"
-#include "platform/Clock.h"
 #include "platform/ProcessOutput.h"
 #include "sampling/SamplingApp.h"  // the application, deleted before the statics go
-#include "support/ScriptedDialogs.h"
+#include "support/Controls.h"
+#include "support/FakeGraphHost.h"
 
 TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
 {
@@ -25,12 +24,7 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
     constexpr int Records = 1024;
     constexpr double Cycles = 127, Rate = 6000;
     widgetApp();
-    ScriptedDialogs dialogs;
-    CodeLimits limits;
-    VirtualClock clock;
-    bool timerOn = false;
-    GraphWindowHost host{
-        &dialogs, &limits, &clock, [&] { return timerOn; }, [&](bool on) { timerOn = on; }, {}, {}, false, false, {}};
+    FakeGraphHost host;
     {
         TGraphForm form{host};
         form.resize(1200, 700);
@@ -42,10 +36,10 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
             painter.DataPointCh(2, std::int32_t(std::lround(2048 + 2000 * std::sin(phase) + 2 * std::sin(3 * phase))));
         }
         form.SetSampleRate(Rate);
-        form.ToolButtonSpectrum->click();
+        control<QToolButton>(form, "ToolButtonSpectrum")->click();
         ASSERT_EQ(painter.ViewMode(), ZrGraphPainter::SpectrumViewMode);
-        EXPECT_TRUE(form.ToolButtonSpectrum->isChecked());
-        form.menuSpectrumWindowItem[2]->trigger();  // no window: the sine is coherent
+        EXPECT_TRUE(control<QToolButton>(form, "ToolButtonSpectrum")->isChecked());
+        control<QAction>(form, "menuSpectrumWindowItem2")->trigger();  // no window: the sine is coherent
         const SpectrumResult& s = painter.Spectrum().result();
         ASSERT_TRUE(s.valid);
         EXPECT_NEAR(s.fundamental.frequency, Cycles * Rate / Records, 1e-6);
@@ -57,18 +51,18 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
                   "Cursor 744.1 Hz, " + QString::asprintf("%.2f", s.dbfs[std::size_t(Cycles)]).toStdString() + " dBFS");
         EXPECT_TRUE(painter.SpectrumReadout(-1).isEmpty());
         form.PaintBox1MouseUp(Qt::LeftButton, {}, x, 10);  // a click keeps it in the label
-        EXPECT_EQ(form.LabelTopRight->text(), painter.SpectrumReadout(x));
+        EXPECT_EQ(textOf(form, "LabelTopRight"), painter.SpectrumReadout(x).toStdString());
 
         // Zoomed in, then home: every bin from 0 to rate/2 in view again.
-        form.ToolButtonXexpand->click();
+        control<QToolButton>(form, "ToolButtonXexpand")->click();
         EXPECT_GT(painter.XLeft(), 0);
-        form.ToolButtonHome->click();
+        control<QToolButton>(form, "ToolButtonHome")->click();
         EXPECT_EQ(painter.XLeft(), 0);
         EXPECT_GE(painter.XRight(), Records / 2);
         EXPECT_LE(painter.YBottom(), -100);
 
         TempFolder folder;
-        dialogs.fileAnswers = {FileChoice{folder / "sine.csv", 0}};
+        host.dialogs.fileAnswers = {FileChoice{folder / "sine.csv", 0}};
         ASSERT_TRUE(form.SaveSpectrum());
         const ProcessOutput read = RunForOutput(
             {"/usr/bin/python3", "-c",
@@ -80,18 +74,18 @@ TEST(SpectrumWindow, ShowsChoosesHomesAndSavesTheSpectrum)
             true);
         EXPECT_EQ(read.output, "513 ['frequency_hz', 'dbfs', 'figure', 'value'] 127 -60 6000.0\n");
 
-        form.MenuOptionsNoiseFigures->trigger();
-        form.ToolButtonTable->click();
+        control<QAction>(form, "MenuOptionsNoiseFigures")->trigger();
+        control<QToolButton>(form, "ToolButtonTable")->click();
         int noiseCells = 0;
         for (const TableCell& c : painter.LayOutTable().cells) noiseCells += c.text == "Noise rms" || c.text == "Eff. bits";
         EXPECT_EQ(noiseCells, 2);
 
         // Nothing to analyse: a message, and no file asked for.
         painter.ClearData();
-        dialogs.fileAnswers = {FileChoice{folder / "empty.csv", 0}};
+        host.dialogs.fileAnswers = {FileChoice{folder / "empty.csv", 0}};
         EXPECT_FALSE(form.SaveSpectrum());
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.fileAnswers.size(), 1u);
+        ASSERT_EQ(host.dialogs.messages.size(), 1u);
+        EXPECT_EQ(host.dialogs.fileAnswers.size(), 1u);
         form.DataUnsaved = false;
     }
 }

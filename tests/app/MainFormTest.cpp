@@ -14,6 +14,7 @@
 #include "app/ProgramApplication.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
+#include "support/Controls.h"
 #include "support/NumericLocale.h"
 #include "support/SimulatedProgram.h"
 
@@ -22,7 +23,7 @@ void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStd
 
 namespace {
 
-QColor textColour(QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
+QColor textColour(const QObject& w, const QString& name) { return control<QWidget>(w, name)->palette().color(QPalette::WindowText); }
 
 // The program as main() builds it, with the user's part played by the test:
 // the kit chosen and Ok pressed in the serial window, the other modal windows
@@ -58,79 +59,79 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
     EXPECT_TRUE(p.feed().GraphForm->isVisible());
     // The first reading, taken at show time.
-    EXPECT_EQ(f.StatusLabel->text() + f.Code[0]->text() + f.Vin[0]->text(), " 1000  1.0000V");
+    EXPECT_EQ(textOf(f, "StatusLabel") + textOf(f, "Code0") + textOf(f, "Vin0"), " 1000  1.0000V");
     // Only channel 0 is in the graph yet: its row alone took the graph's colour.
     p.painter().SetThisChannel(0);
     p.painter().SetThisPlotColor(0x0000FF);
     f.ApplyChannelColours();
-    EXPECT_EQ(textColour(f.Vin[0]), QColor(255, 0, 0));
-    EXPECT_EQ(textColour(f.Vin[1]), f.palette().color(QPalette::WindowText));
+    EXPECT_EQ(textColour(f, "Vin0"), QColor(255, 0, 0));
+    EXPECT_EQ(textColour(f, "Vin1"), f.palette().color(QPalette::WindowText));
 
     EXPECT_EQ(p.readFor(1000), 10);
     // Every number with a decimal point, whatever the locale says.
-    EXPECT_EQ(f.VAvg->text() + f.CodeRms->text(), " 1.0000V 1.0000V");
-    EXPECT_EQ(p.feed().GraphForm->EditMeanCode->text(), "1000.000000");
+    EXPECT_EQ(textOf(f, "VAvg") + textOf(f, "CodeRms"), " 1.0000V 1.0000V");
+    EXPECT_EQ(textOf(*p.feed().GraphForm, "EditMeanCode"), "1000.000000");
     EXPECT_EQ(p.painter().DisplayZorTape()->ThisRecord(), 10u);  // eleven points in the graph
 
     // A selector list composes and sends the word.
-    f.ComboBox3->setCurrentIndex(0);
+    control<QComboBox>(f, "ComboBox3")->setCurrentIndex(0);
     EXPECT_EQ(p.board.controlWord().value, 0x87);
-    f.ComboBox3->setCurrentIndex(1);
+    control<QComboBox>(f, "ComboBox3")->setCurrentIndex(1);
 
     // Scan all: the rows filled, the graph rescaled to take all eight points.
     p.painter().SetAutoScale(true);
-    f.menuInputScanAll1->trigger();
+    control<QAction>(f, "menuInputScanAll1")->trigger();
     p.readFor(100);
     EXPECT_LE(p.painter().YBottom(), 0);
     EXPECT_GE(p.painter().YTop(), 2000);
-    EXPECT_EQ(f.Code[3]->text(), "2000");
+    EXPECT_EQ(textOf(f, "Code3"), "2000");
 
     // "&Sample!" refuses a scan and leaves the timer as it was.
-    f.menuSample1->trigger();
+    control<QAction>(f, "menuSample1")->trigger();
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].caption + ": " + p.dialogs.messages[0].text,
               "Vanto: Sampling supports only one channel at a time.");
     EXPECT_TRUE(f.Timer1().Enabled());
 
     // Standard colours reach the rows; one channel's through the dialog, cancelled first.
-    f.menuColorsStandard1->trigger();
+    control<QAction>(f, "menuColorsStandard1")->trigger();
     const QColor standard[] = {QColor(0, 0, 0),     QColor(128, 128, 0), QColor(255, 0, 0), QColor(255, 127, 0),
                                QColor(224, 184, 0), QColor(0, 128, 0),   QColor(0, 0, 255), QColor(128, 0, 128)};
     for (int c = 0; c < 8; ++c)
-        EXPECT_EQ(std::pair(textColour(f.LabelCH[c]), textColour(f.Vin[c])), std::pair(standard[c], standard[c])) << c;
+        for (const char* row : {"LabelCH%1", "Vin%1"}) EXPECT_EQ(textColour(f, QString(row).arg(c)), standard[c]) << row << c;
     p.dialogs.colourAnswers = {std::nullopt, 0x00FF00u};
-    f.menuColorCH[5]->trigger();
-    EXPECT_EQ(textColour(f.Code[5]), QColor(0, 128, 0));
-    f.menuColorCH[5]->trigger();
-    EXPECT_EQ(textColour(f.Code[5]), QColor(0, 255, 0));
+    control<QAction>(f, "menuColorCH51")->trigger();
+    EXPECT_EQ(textColour(f, "Code5"), QColor(0, 128, 0));
+    control<QAction>(f, "menuColorCH51")->trigger();
+    EXPECT_EQ(textColour(f, "Code5"), QColor(0, 255, 0));
     p.painter().SetThisChannel(5);
     EXPECT_EQ(p.painter().GetThisPlotColor(), 0x00FF00u);
     EXPECT_TRUE(f.Timer1().Enabled()) << "given back after the dialog";
 
     // The Input menu picks a channel; statistics cleared; tare on what it reads.
-    f.menuInputCH[3]->trigger();
+    control<QAction>(f, "menuInputCH31")->trigger();
     p.readFor(100);
-    f.ClearStatisticsButton->click();
-    EXPECT_EQ(f.VAvg->text(), "+?.???V");
-    f.TareCheckBox->click();
-    EXPECT_EQ(f.TareCheckBox->text(), "Tare Offset = 2000");
+    control<QPushButton>(f, "ClearStatisticsButton")->click();
+    EXPECT_EQ(textOf(f, "VAvg"), "+?.???V");
+    control<QCheckBox>(f, "TareCheckBox")->click();
+    EXPECT_EQ(textOf(f, "TareCheckBox"), "Tare Offset = 2000");
 
     // Vref with the user's decimal comma; a bad entry shows the Vref in use.
     for (const auto& [typed, shown] : {std::pair{"2,5", "2,5"}, std::pair{"-1", "2.500"}}) {
-        f.VrefEdit->setText(typed);
-        f.SetVrefButton->click();
+        control<QLineEdit>(f, "VrefEdit")->setText(typed);
+        control<QPushButton>(f, "SetVrefButton")->click();
         EXPECT_DOUBLE_EQ(f.control().Vref, 2.5);
-        EXPECT_EQ(f.VrefEdit->text(), shown);
+        EXPECT_EQ(textOf(f, "VrefEdit"), shown);
     }
     // A typed rate reaches the timer.
-    f.UpdateRateComboBox->setEditText("250");
+    control<QComboBox>(f, "UpdateRateComboBox")->setEditText("250");
     EXPECT_EQ(f.Timer1().Interval(), 250);
 
     // An unplugged adapter stops reading; the title says so.
     p.board.faults().unplugged = true;
     p.readFor(300);
-    EXPECT_EQ(f.StatusLabel->text(), "!");
-    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked());
+    EXPECT_EQ(textOf(f, "StatusLabel"), "!");
+    EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked());
     EXPECT_EQ(p.readFor(1000), 0);
     EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
 }
@@ -158,45 +159,45 @@ TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
 TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     Program p(false);
     TMainForm& f = p.main();
-    EXPECT_EQ(f.windowTitle() + f.StatusLabel->text(), "VX7318 Evaluation Kit - Not Connected!");
-    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked() || f.Timer1().Enabled());
+    EXPECT_EQ(f.windowTitle().toStdString() + textOf(f, "StatusLabel"), "VX7318 Evaluation Kit - Not Connected!");
+    EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked() || f.Timer1().Enabled());
 
     // View menu: ticks follow the windows; the items show and hide them.
-    emit f.menuView1->aboutToShow();
+    emit control<QMenu>(f, "menuView1")->aboutToShow();
     for (bool graphShown : {true, false}) {
-        EXPECT_EQ(f.menuViewRealtimeGraph1->isChecked(), graphShown);
-        EXPECT_EQ(f.menuViewCOMPortDebug1->isChecked(), !graphShown);
-        f.menuViewCOMPortDebug1->trigger();
-        f.menuViewRealtimeGraph1->trigger();
-        emit f.menuView1->aboutToShow();
+        EXPECT_EQ(control<QAction>(f, "menuViewRealtimeGraph1")->isChecked(), graphShown);
+        EXPECT_EQ(control<QAction>(f, "menuViewCOMPortDebug1")->isChecked(), !graphShown);
+        control<QAction>(f, "menuViewCOMPortDebug1")->trigger();
+        control<QAction>(f, "menuViewRealtimeGraph1")->trigger();
+        emit control<QMenu>(f, "menuView1")->aboutToShow();
     }
 
     // Connected from the serial window, stopped there: the title follows.
     p.connectSerialWindow();
     EXPECT_EQ(f.windowTitle(), "Vanto VX7318 on Simulated kit");
-    p.serial().btnStop->click();
+    control<QPushButton>(p.serial(), "btnStop")->click();
     EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
 
     // "&Sample!" opens the sampling tool modally with the timer paused, and
     // gives the timer back its state.
-    f.AUTOREADcheckbox->click();
+    control<QCheckBox>(f, "AUTOREADcheckbox")->click();
     bool pausedWhileOpen = false;
     f.showModal = [&](QDialog& window) {
         EXPECT_EQ(&window, p.windows->sample.get());
         pausedWhileOpen = !f.Timer1().Enabled();
         return int(QDialog::Rejected);
     };
-    f.menuSample1->trigger();
+    control<QAction>(f, "menuSample1")->trigger();
     EXPECT_TRUE(pausedWhileOpen && f.Timer1().Enabled());
 
-    f.menuHelpAbout->trigger();
+    control<QAction>(f, "menuHelpAbout")->trigger();
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text.rfind("VX7318 Evaluation Software\nLast compiled ", 0), 0u);
     // Help with no browser on the desktop: the program's own window.
-    f.menuHelpIndex->trigger();
+    control<QAction>(f, "menuHelpIndex")->trigger();
     EXPECT_EQ(p.dialogs.messages.size(), 1u);
-    QTextBrowser* help = f.helpWindow();
-    ASSERT_TRUE(help && help->isVisible());
+    QTextBrowser* help = control<QTextBrowser>(f, "helpWindow");
+    ASSERT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle(), "VX7318 Evaluation Kit - Help");
     EXPECT_TRUE(help->toPlainText().contains("Clear Data"));
 }
@@ -220,10 +221,10 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(p.dialogs.messages[0].icon, MsgIcon::Stop);
     EXPECT_TRUE(later);
     // Automatic reading is off, and the window says so.
-    EXPECT_EQ(f.StatusLabel->text(), "!");
-    EXPECT_FALSE(f.AUTOREADcheckbox->isChecked() || f.Timer1().Enabled());
-    f.UpdateButton->click();
-    EXPECT_EQ(f.StatusLabel->text(), " ");
+    EXPECT_EQ(textOf(f, "StatusLabel"), "!");
+    EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked() || f.Timer1().Enabled());
+    control<QPushButton>(f, "UpdateButton")->click();
+    EXPECT_EQ(textOf(f, "StatusLabel"), " ");
 }
 
 // Generates a German locale (decimal comma) beside the test program, once,

@@ -1,7 +1,5 @@
 // The graph window driven through its controls on the offscreen platform,
 // with scripted dialogs and a virtual clock.
-#include <QLabel>
-#include <QLineEdit>
 #include <QAction>
 #include <QMouseEvent>
 #include <QPointingDevice>
@@ -13,38 +11,27 @@
 #include "graphwin/GraphForm.h"
 #include "graphwin/GraphViewCommands.h"
 #include "graphwin/TempFolder.h"
-#include "platform/Clock.h"
+#include "support/Controls.h"
 #include "support/Exceptions.h"
+#include "support/FakeGraphHost.h"
 #include "support/OffscreenApp.h"
-#include "support/ScriptedDialogs.h"
 
 namespace {
 
-class GraphFormTest : public ::testing::Test {
+class GraphFormTest : public ::testing::Test, protected FakeGraphHost {
 protected:
-    ScriptedDialogs dialogs;
-    CodeLimits limits;
-    VirtualClock clock;
-    bool timerOn = true;
-    double vref = 4.096;
-    std::vector<bool> timerChanges;
-    GraphWindowHost host{&dialogs, &limits, &clock, [this] { return timerOn; },
-                         [this](bool on) { timerOn = on, timerChanges.push_back(on); }, [this] { return vref; },
-                         [] { return 100; }, false, false, {}};
     GraphFeed& feed = host.feed;
 };
-
-// The text of a label or an edit box.
-template <class Widget> std::string text(const Widget* w) { return w->text().toStdString(); }
 
 }  // namespace
 
 TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
 {
     TGraphForm form{host};
-    form.ToolButtonHeaderLine->click();
+    control<QToolButton>(form, "ToolButtonHeaderLine")->click();
     TGraphForm later{host};  // shows the shared options as they are now
-    EXPECT_TRUE(later.ToolButtonHeaderLine->isChecked() && !later.ToolButtonLineNumbers->isChecked());
+    EXPECT_TRUE(control<QToolButton>(later, "ToolButtonHeaderLine")->isChecked() &&
+                !control<QToolButton>(later, "ToolButtonLineNumbers")->isChecked());
 
     // Laid out after it was built, the window still spans the codes 0..4095
     // from bottom to top of the plot as shown.
@@ -63,16 +50,16 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     QCoreApplication::processEvents();
     EXPECT_EQ(p.YScale(), homeStep);
     const std::string right = "XScale=" + std::to_string(p.XScale()) + ", XRight=" + std::to_string(p.XRight());
-    EXPECT_EQ(text(form.LabelBottomRight), right) << "a new size shows in the labels at once";
+    EXPECT_EQ(textOf(form, "LabelBottomRight"), right) << "a new size shows in the labels at once";
 
     // Scale buttons move the plot and show in the labels.
     const int width = p.XRight() - p.XLeft();
-    form.ToolButtonXpanL->click();
-    EXPECT_EQ(text(form.LabelBottomLeft), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
+    control<QToolButton>(form, "ToolButtonXpanL")->click();
+    EXPECT_EQ(textOf(form, "LabelBottomLeft"), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
 
     // Home follows the code limits as they are now, for example after a bipolar file.
     limits = {2047, -2048};
-    form.ToolButtonHome->click();
+    control<QToolButton>(form, "ToolButtonHome")->click();
     EXPECT_EQ(p.YBottom(), -2129);
     EXPECT_TRUE(timerChanges.empty()) << "pan and zoom leave the reading timer alone";
 
@@ -87,9 +74,9 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(0, 0), QPointF(0, 0), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier, &mouse);
     QCoreApplication::sendEvent(&p, &release);
-    EXPECT_EQ(text(form.LabelTopRight), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
+    EXPECT_EQ(textOf(form, "LabelTopRight"), "(X=0,Y=99) 5.00000pix/X, 5.00000pix/Y");
     form.ScaleChange();
-    EXPECT_EQ(text(form.LabelTopRight), "");
+    EXPECT_EQ(textOf(form, "LabelTopRight"), "");
 }
 
 TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPacesTheReadouts)
@@ -101,7 +88,7 @@ TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPace
     feed.UseUploadGraph = true;
     for (int code : {100, 200}) feed.Graph_Data_Point(5, code);
     EXPECT_EQ(upload.Painter()->DisplayZorTape()->Channels[5].Data[1], 200);
-    EXPECT_TRUE(upload.ToolButtonChannel[5]->isChecked() && upload.ChannelButtonVisible(5));
+    EXPECT_TRUE(control<QToolButton>(upload, "ToolButtonChannel5")->isChecked() && upload.ChannelButtonVisible(5));
     EXPECT_FALSE(upload.ChannelButtonVisible(4));
 
     feed.UseUploadGraph = false;
@@ -115,17 +102,18 @@ TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPace
     // range starts at 0 and narrows only on a refresh.
     clock.advance(20);
     for (int code : {10, 6}) feed.Graph_Data_Point(0, code);
-    EXPECT_EQ(text(live.EditMeanCode), "8.500000") << "the next frame is not due yet";
+    EXPECT_EQ(textOf(live, "EditMeanCode"), "8.500000") << "the next frame is not due yet";
     clock.advance(20);
     feed.Graph_Data_Point(0, 12);
-    EXPECT_EQ(text(live.EditMinCode) + " " + text(live.EditMaxCode) + " " + text(live.EditStdDevCode), "0 12 2.753785");
+    EXPECT_EQ(textOf(live, "EditMinCode") + " " + textOf(live, "EditMaxCode") + " " + textOf(live, "EditStdDevCode"),
+              "0 12 2.753785");
     live.ScaleChange();
-    EXPECT_EQ(text(live.EditMinCode), "6");
+    EXPECT_EQ(textOf(live, "EditMinCode"), "6");
     // A sub-LSB display can give a fractional minimum: shown truncated toward zero.
     live.Painter()->OverallMin = -3.75;
     clock.advance(20);
     feed.Graph_Data_Point(0, 12);
-    EXPECT_EQ(text(live.EditMinCode), "-3");
+    EXPECT_EQ(textOf(live, "EditMinCode"), "-3");
 }
 
 TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
@@ -133,54 +121,55 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     TGraphForm form{host};
     feed.GraphForm = &form;
     for (int i = 0; i < 30; ++i) feed.Graph_Data_Point(0, i);
-    form.ToolButtonTable->click();
+    control<QToolButton>(form, "ToolButtonTable")->click();
     EXPECT_EQ(form.Painter()->ViewMode(), 1);
-    EXPECT_EQ(form.ScrollBar1->maximum(), 63);
-    EXPECT_FALSE(form.ToolButtonXpanL->isEnabled());
-    form.ScrollBar1->setValue(12);
+    EXPECT_EQ(control<QScrollBar>(form, "ScrollBar1")->maximum(), 63);
+    EXPECT_FALSE(control<QToolButton>(form, "ToolButtonXpanL")->isEnabled());
+    control<QScrollBar>(form, "ScrollBar1")->setValue(12);
     EXPECT_EQ(form.Painter()->FirstVisibleTableRow(), 12);
     EXPECT_EQ(timerChanges, (std::vector<bool>{false, true}));
 
-    form.ToolButtonTimeDomain->click();
-    EXPECT_FALSE(form.ScrollBar1->isVisibleTo(&form));
-    EXPECT_TRUE(form.ToolButtonXpanL->isEnabled() && form.Painter()->AutoScaled());
+    control<QToolButton>(form, "ToolButtonTimeDomain")->click();
+    EXPECT_FALSE(control<QScrollBar>(form, "ScrollBar1")->isVisibleTo(&form));
+    EXPECT_TRUE(control<QToolButton>(form, "ToolButtonXpanL")->isEnabled() && form.Painter()->AutoScaled());
 
     timerOn = false;
     timerChanges.clear();
-    form.ToolButtonHistogram->click();
+    control<QToolButton>(form, "ToolButtonHistogram")->click();
     EXPECT_EQ(form.Painter()->ViewMode(), 2);
     EXPECT_TRUE(timerChanges.empty()) << "a stopped timer stays stopped";
 
     // Channel buttons switch channels, hide the unused ones and show all in use.
     for (int ch : {1, 2, 9}) feed.Graph_Data_Point(ch, 100 * ch);
     TZorTape& tape = *form.Painter()->DisplayZorTape();
-    form.ToolButtonChannel[2]->click();
+    control<QToolButton>(form, "ToolButtonChannel2")->click();
     EXPECT_FALSE(tape.Channels[2].Enabled);
-    form.MenuOptionsHideUnusedChannelButtons->trigger();
+    control<QAction>(form, "MenuOptionsHideUnusedChannelButtons")->trigger();
     for (int n = 0; n < 10; ++n) EXPECT_EQ(form.ChannelButtonVisible(n), n < 2 || n == 9) << n;
-    form.MenuOptionsShowAllChannelButtons->trigger();
+    control<QAction>(form, "MenuOptionsShowAllChannelButtons")->trigger();
     for (int n = 0; n < 11; ++n) EXPECT_EQ(form.ChannelButtonVisible(n), n < 10) << n;
 
     // Clearing releases the buttons.
-    form.MenuOptionsClearData->trigger();
-    for (QToolButton* b : form.ToolButtonChannel) EXPECT_FALSE(b->isChecked());
+    control<QAction>(form, "MenuOptionsClearData")->trigger();
+    for (int n = 0; n < TGraphForm::NumChannelButtons; ++n)
+        EXPECT_FALSE(control<QToolButton>(form, QString("ToolButtonChannel%1").arg(n))->isChecked()) << n;
     EXPECT_EQ(tape.RecordsUsed(), 0u);
 
     // Menus switch options, sub-LSB display and tape length.
     ZrGraphPainter& p = *form.Painter();
-    form.MenuOptionsAutoScale->trigger();
-    form.MenuOptionsShowMinMax->trigger();
+    control<QAction>(form, "MenuOptionsAutoScale")->trigger();
+    control<QAction>(form, "MenuOptionsShowMinMax")->trigger();
     EXPECT_TRUE(p.AutoScale() && !p.ShowMinMax);
 
-    form.menuSubLsbsItem[3]->trigger();
+    control<QAction>(form, "menuSubLsbs3")->trigger();
     EXPECT_EQ(p.SubLsbDivisor(), 8.0);
 
     // A shorter tape empties the graph and starts at record zero, all of it in view.
     for (int i = 0; i < 64; ++i) feed.Graph_Data_Point(0, i);
-    form.menuLengthItem[0]->trigger();
+    control<QAction>(form, "menuLength16")->trigger();
     EXPECT_TRUE(p.NumRecords() == 16 && p.XRight() < 64);
-    EXPECT_EQ(form.LabelBottomRight->text().toStdString(), view::BottomRightText(p.XScale(), p.XRight()));
-    EXPECT_FALSE(form.ToolButtonChannel[0]->isChecked());
+    EXPECT_EQ(textOf(form, "LabelBottomRight"), view::BottomRightText(p.XScale(), p.XRight()));
+    EXPECT_FALSE(control<QToolButton>(form, "ToolButtonChannel0")->isChecked());
     feed.Graph_Data_Point(0, 555);
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);
 }
@@ -227,22 +216,23 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     EXPECT_TRUE(form.DataUnsaved);
 
     limits = {};
-    form.menuFileLoad->trigger();
+    control<QAction>(form, "menuFileLoad")->trigger();
     const auto loaded = form.findChildren<TGraphForm*>();
     ASSERT_EQ(loaded.size(), 1);
     TGraphForm& window = *loaded[0];
     EXPECT_EQ(window.windowTitle(), "Bench run");
     EXPECT_EQ(window.Painter()->DisplayZorTape()->Channels[2].Data[1], 201);
     EXPECT_EQ(window.SubLsbs(), 2);
-    window.ToolButtonHome->click();
+    control<QToolButton>(window, "ToolButtonHome")->click();
     EXPECT_EQ(window.Painter()->YBottom(), -2129) << "the file's limits, not the live ones";
     for (int n = 0; n < 4; ++n) EXPECT_EQ(window.ChannelButtonVisible(n), n < 3) << n;
-    EXPECT_TRUE(window.ToolButtonChannel[2]->isChecked() && !window.ToolButtonChannel[1]->isChecked());
-    EXPECT_FALSE(window.RulerY->Ticks().at(0).text.contains('V')) << "a file tells no Vref";
+    EXPECT_TRUE(control<QToolButton>(window, "ToolButtonChannel2")->isChecked() &&
+                !control<QToolButton>(window, "ToolButtonChannel1")->isChecked());
+    EXPECT_FALSE(control<GraphAxisRuler>(window, "RulerY")->Ticks().at(0).text.contains('V')) << "a file tells no Vref";
 
     dialogs.fileAnswers = {FileChoice{folder / "missing/m.txt", 0}};
     form.DataUnsaved = true;
-    form.menuFileSave->trigger();
+    control<QAction>(form, "menuFileSave")->trigger();
     EXPECT_TRUE(form.DataUnsaved);
     EXPECT_EQ(form.LoadMeasurements(folder / "absent.txt"), nullptr);
     EXPECT_EQ(form.findChildren<TGraphForm*>().size(), 1) << "no empty window is left behind";
@@ -268,18 +258,18 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
     p.SetXLeft(10);
     p.SetXScale(4);
     vref = 2.048;
-    auto tick = [](const GraphAxisRuler* r, int n) { return r->Ticks().at(n); };
-    EXPECT_EQ(tick(form.RulerY, 0).text + "|" + tick(form.RulerX, 0).text, "-500  -0.25 V|10\n1 s");
+    auto tick = [](const TGraphForm& w, const char* ruler, int n) { return control<GraphAxisRuler>(w, ruler)->Ticks().at(n); };
+    EXPECT_EQ(tick(form, "RulerY", 0).text + "|" + tick(form, "RulerX", 0).text, "-500  -0.25 V|10\n1 s");
 
     form.MenuOptionsLargerGridSquaresClick();
-    EXPECT_EQ(tick(form.RulerY, 1).pos, p.height() - 40);
-    EXPECT_EQ(text(form.LabelTopLeft), "YTop=" + std::to_string(p.YTop()) + ", YScale=100") << "follows the grid";
+    EXPECT_EQ(tick(form, "RulerY", 1).pos, p.height() - 40);
+    EXPECT_EQ(textOf(form, "LabelTopLeft"), "YTop=" + std::to_string(p.YTop()) + ", YScale=100") << "follows the grid";
 
     vref = 5.0;
     TGraphForm upload{host};
     vref = 1.0;
-    EXPECT_EQ(tick(upload.RulerY, 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
-    EXPECT_EQ(tick(upload.RulerX, 0).text, "0");
+    EXPECT_EQ(tick(upload, "RulerY", 0).text, "-81  -0.09888 V") << "its own Vref, not the one in use now";
+    EXPECT_EQ(tick(upload, "RulerX", 0).text, "0");
 
     // Printed on a page turned to the plot's shape.
     TempFolder folder;

@@ -9,14 +9,13 @@
 #include <QTimer>
 #include <functional>
 
-#include "support/WidgetApp.h"
+#include "support/OffscreenApp.h"
 #include "platform/QtDialogs.h"
 
 namespace {
 
 // Shows the request and lets `act` handle the box once it is open.
 MsgAnswer ask(const MessageRequest& request, std::function<void(QMessageBox&)> act) {
-    widgetApp();
     QTimer::singleShot(0, [act] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);

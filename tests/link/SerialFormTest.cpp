@@ -7,8 +7,9 @@
 #include <regex>
 
 #include "link/SerialForm.h"
+#include "support/Controls.h"
 #include "support/SpyDevice.h"
-#include "support/WidgetApp.h"
+#include "support/OffscreenApp.h"
 #include "platform/LibraryLoader.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
@@ -17,7 +18,8 @@ namespace {
 
 const std::string KitPort = SimulatedKit::PortName;
 
-std::vector<std::string> historyRows(const QListWidget& list) {
+std::vector<std::string> historyRows(const TSerialForm& window) {
+    const auto& list = *control<QListWidget>(window, "MemoHistory");
     std::vector<std::string> rows;
     for (int i = 0; i < list.count(); ++i) rows.push_back(list.item(i)->text().toStdString());
     return rows;
@@ -37,10 +39,9 @@ struct Rig {
     explicit Rig(ModuleKind kind = ModuleKind::Arbord, PortChoices choices = {{KitPort}, {}},
                  const std::string& debuggerLibrary = "/nonexistent/libLinkProbe.so", bool manualTicks = true)
         : board(clock, kind), spy(board) {
-        widgetApp();
         link.addDevice(KitPort, spy);
         form = std::make_unique<TSerialForm>(link, choices, debuggerLibrary);
-        dialogs.timer = form->Timer1;
+        dialogs.timer = control<QTimer>(*form, "Timer1");
         if (manualTicks) form->driveTimerManually();
         form->show();  // a hidden window leaves its history list alone
     }
@@ -48,8 +49,8 @@ struct Rig {
     // Opens the kit with the Open button and puts its board into the
     // application, with what it said meanwhile read away.
     void openOnRunningApplication() {
-        form->cbxHwPort->setEditText(QString::fromStdString(KitPort));
-        form->btnHwOpen->click();
+        control<QComboBox>(*form, "cbxHwPort")->setEditText(QString::fromStdString(KitPort));
+        control<QPushButton>(*form, "btnHwOpen")->click();
         clock.sleep(1000);
         board.runApplication();
         clock.sleep(1000);
@@ -74,15 +75,15 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     Rig rig(ModuleKind::Arbord, {{"/dev/vx-listed", KitPort}, {KitPort}});
     TSerialForm& f = *rig.form;
     rig.link.sequence().SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
-    f.btnOk->click();
+    control<QPushButton>(f, "btnOk")->click();
     EXPECT_EQ(f.runSequence(), QDialog::Rejected);
-    EXPECT_EQ(f.LabelStatus->text(), "Not found on any port. Check connections.");
+    EXPECT_EQ(textOf(f, "LabelStatus"), "Not found on any port. Check connections.");
     f.runSequence(1);  // the idle tick enables Ok again
-    f.cbxFriendlyPort->setEditText(QString::fromStdString(KitPort));
-    f.btnOk->click();
+    f.chooseFriendlyPort(QString::fromStdString(KitPort));
+    control<QPushButton>(f, "btnOk")->click();
     EXPECT_EQ(f.runSequence(), QDialog::Accepted);
-    EXPECT_EQ(f.LabelState->text(), "module application is running");
-    EXPECT_TRUE(std::regex_match(f.LabelStatus->text().toStdString(), std::regex(R"(total setup time: \d\.\d seconds)")));
+    EXPECT_EQ(textOf(f, "LabelState"), "module application is running");
+    EXPECT_TRUE(std::regex_match(textOf(f, "LabelStatus"), std::regex(R"(total setup time: \d\.\d seconds)")));
 
     // Other windows query through the kit.
     const std::string reply = rig.link.query().AppQuery(std::string("R"));
@@ -91,17 +92,17 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     // The list shows the history line for line, also across the trim.
     for (int i = 0; i < 250; ++i) rig.link.port().MemoHistory.addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(*f.MemoHistory), rig.link.port().MemoHistory.lines());
+    EXPECT_EQ(historyRows(f), rig.link.port().MemoHistory.lines());
 
-    f.btnStop->click();
+    control<QPushButton>(f, "btnStop")->click();
     f.runSequence(1);  // the idle tick enables Ok again
-    f.cbxFriendlyPort->setEditText("/dev/vx-typed");
-    f.btnOk->click();
+    f.chooseFriendlyPort("/dev/vx-typed");
+    control<QPushButton>(f, "btnOk")->click();
     f.runSequence();
-    EXPECT_EQ(f.LabelStatus->text(), "Not found on specified port. Check connections.");
-    EXPECT_EQ(f.cbxFriendlyPort->findText("/dev/vx-typed"), 3);
-    EXPECT_EQ(f.cbxHwPort->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(*(historyRows(*f.MemoHistory).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
+    EXPECT_EQ(textOf(f, "LabelStatus"), "Not found on specified port. Check connections.");
+    EXPECT_EQ(control<QComboBox>(f, "cbxFriendlyPort")->findText("/dev/vx-typed"), 3);
+    EXPECT_EQ(control<QComboBox>(f, "cbxHwPort")->findText("/dev/vx-typed"), 2);
+    EXPECT_EQ(*(historyRows(f).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 
 // "No Load" with the port closed: a running window whose queries get empty
@@ -109,56 +110,57 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
 TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     Rig rig;
     TSerialForm& f = *rig.form;
-    f.menuAdvNoDownload->trigger();
+    control<QAction>(f, "menuAdvNoDownload")->trigger();
     // Shown modally, Cancel ends the display with Cancel.
-    QTimer::singleShot(0, &f, [&] { f.btnCancel->click(); });
+    QTimer::singleShot(0, &f, [&] { control<QPushButton>(f, "btnCancel")->click(); });
     EXPECT_EQ(f.exec(), QDialog::Rejected);
     f.show();
     EXPECT_EQ(rig.link.query().AppQuery(std::string("R")), "") << "nothing written, and no failure";
     rig.openOnRunningApplication();
 
     // The query button takes the typed query and its framing boxes.
-    f.cbxAppQuery->setEditText("XA");
-    f.btnAppQuery->click();
-    EXPECT_EQ(f.cbxAppQuery->count(), 4) << "XA is listed already";
-    f.cbxAppQuery->setEditText("?");
-    f.cbPostCR->setChecked(true);
+    control<QComboBox>(f, "cbxAppQuery")->setEditText("XA");
+    control<QPushButton>(f, "btnAppQuery")->click();
+    EXPECT_EQ(control<QComboBox>(f, "cbxAppQuery")->count(), 4) << "XA is listed already";
+    control<QComboBox>(f, "cbxAppQuery")->setEditText("?");
+    control<QCheckBox>(f, "cbPostCR")->setChecked(true);
     rig.spy.forget();
-    f.btnAppQuery->click();
+    control<QPushButton>(f, "btnAppQuery")->click();
     EXPECT_EQ(rig.spy.written, "?\r");
 
     // The send buttons read the whole reply, in the quiet time set.
-    f.EditHwSend->setText("R");
+    control<QLineEdit>(f, "EditHwSend")->setText("R");
     rig.link.query().AppQueryTimeoutMs = 500;
-    for (QPushButton* send : {f.btnHwSend, f.btnHwSendwEcho}) {
+    auto* sendNoEcho = control<QPushButton>(f, "btnHwSend");
+    for (QPushButton* send : {sendNoEcho, control<QPushButton>(f, "btnHwSendwEcho")}) {
         rig.spy.forget();
         rig.link.port().MemoHistory.endLine();
         send->click();
         EXPECT_EQ(rig.spy.written, "R");
-        EXPECT_EQ(f.EditHwRecv->text(), ">") << "the last piece";
+        EXPECT_EQ(textOf(f, "EditHwRecv"), ">") << "the last piece";
         // The sent text's line (no echo wait only), then the echo and the reply.
         EXPECT_TRUE(std::regex_match(rig.link.port().MemoHistory.lastLine(),
-                                     std::regex(send == f.btnHwSend ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
+                                     std::regex(send == sendNoEcho ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
     }
 
     // The modem lines: the kit's cable loops RTS to CTS and DTR to DSR.
-    f.cbRTS->click();
-    f.cbDTR->click();
+    control<QCheckBox>(f, "cbRTS")->click();
+    control<QCheckBox>(f, "cbDTR")->click();
     f.Timer1Timer();
-    EXPECT_FALSE(f.cbCTS->isChecked());
-    EXPECT_TRUE(f.cbDSR->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(f, "cbCTS")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(f, "cbDSR")->isChecked());
 
     // The PC's rate box: a number sets the port, anything else is refused.
     for (const char* typed : {"4800", "fast"}) {
-        f.cbxHwBaud->setEditText(typed);
+        control<QComboBox>(f, "cbxHwBaud")->setEditText(typed);
         f.cbxHwBaudChange();
         EXPECT_EQ(rig.link.port().PortDcb.baud, 4800u);
     }
-    EXPECT_EQ(f.cbxHwBaud->currentText(), "4800");
+    EXPECT_EQ(control<QComboBox>(f, "cbxHwBaud")->currentText(), "4800");
 
     // With the port closed the handler still waits the quiet time, and ends.
-    f.btnHwClose->click();
-    EXPECT_FALSE(f.btnHwSend->isEnabled());
+    control<QPushButton>(f, "btnHwClose")->click();
+    EXPECT_FALSE(sendNoEcho->isEnabled());
     const uint64_t before = rig.clock.micros();
     f.btnHwSendClick();
     EXPECT_EQ(rig.clock.micros() - before, 500'000u);
@@ -169,29 +171,29 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
 TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     Rig rig;
     TSerialForm& f = *rig.form;
-    f.menuAdvNoDownload->trigger();
+    control<QAction>(f, "menuAdvNoDownload")->trigger();
     rig.openOnRunningApplication();
     rig.link.port().MemoHistory.clear();
 
     f.hide();
     EXPECT_EQ(rig.link.query().AppQuery(std::string(">")), "");
-    EXPECT_EQ(f.MemoHistory->count(), 0) << "a hidden window shows nothing";
+    EXPECT_EQ(control<QListWidget>(f, "MemoHistory")->count(), 0) << "a hidden window shows nothing";
     f.show();
-    EXPECT_EQ(historyRows(*f.MemoHistory), (std::vector<std::string>{">", ">"}));
+    EXPECT_EQ(historyRows(f), (std::vector<std::string>{">", ">"}));
 
-    f.menuViewTimeStamps->trigger();
+    control<QAction>(f, "menuViewTimeStamps")->trigger();
     rig.link.port().MemoHistory.addLine("a");
     rig.link.port().MemoHistory.appendToLast("b");
     const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
-    for (const std::string& row : historyRows(*f.MemoHistory)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
+    for (const std::string& row : historyRows(f)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
 
     // Opening the quiet-time menu checks the item in use; an item sets it.
-    f.menuAppQueryTimeout->actions()[3]->trigger();
+    control<QMenu>(f, "menuAppQueryTimeout")->actions()[3]->trigger();
     f.menuAppQueryTimeoutClick();
-    for (QAction* item : f.menuAppQueryTimeout->actions())
+    for (QAction* item : control<QMenu>(f, "menuAppQueryTimeout")->actions())
         EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
     EXPECT_EQ(rig.link.query().AppQueryTimeoutMs, 100u);
-    f.menuAdvEndReplyAtPrompt->trigger();
+    control<QAction>(f, "menuAdvEndReplyAtPrompt")->trigger();
     EXPECT_FALSE(rig.link.query().EndReplyAtPrompt);
 }
 
@@ -207,15 +209,16 @@ TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
     const std::vector<std::pair<std::function<void()>, std::string>> steps = {
         {[] {}, "SetTitle VX7318 Evaluation Kit;"},
         {[&] { f.Timer1Timer(); }, "SetEnable 0;"},  // every idle tick
-        {[&] { f.menuAdvancedDebugger->trigger(); }, "Show;"},
+        {[&] { control<QAction>(f, "menuAdvancedDebugger")->trigger(); }, "Show;"},
         {[&] {
-             f.cbxHwPort->setEditText(QString::fromStdString(KitPort));
-             f.btnHwOpen->click();
+             control<QComboBox>(f, "cbxHwPort")->setEditText(QString::fromStdString(KitPort));
+             control<QPushButton>(f, "btnHwOpen")->click();
          },
          "OpenedSerialPort -1;SetEnable 0;"},  // the kit has no file descriptor
-        {[&] { f.menuAdvNoDownload->trigger(); }, "SetEnable 1;"},
-        {[&] { f.btnHwClose->click(); }, "ClosedSerialPort;SetEnable 0;"},  // closing returns the sequence to idle
-        {[&] { f.btnStop->click(); }, "ClosedSerialPort;SetEnable 0;"},     // also with no port open
+        {[&] { control<QAction>(f, "menuAdvNoDownload")->trigger(); }, "SetEnable 1;"},
+        // Closing returns the sequence to idle; Stop says so also with no port open.
+        {[&] { control<QPushButton>(f, "btnHwClose")->click(); }, "ClosedSerialPort;SetEnable 0;"},
+        {[&] { control<QPushButton>(f, "btnStop")->click(); }, "ClosedSerialPort;SetEnable 0;"},
     };
     for (const auto& [action, calls] : steps) {
         action();
@@ -229,12 +232,12 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     TSerialForm& f = *rig.form;
     // The ARBORD loader for a COBALT board: the warning, answered Cancel.
     rig.link.sequence().SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
-    f.cbxFriendlyPort->setEditText(QString::fromStdString(KitPort));
+    f.chooseFriendlyPort(QString::fromStdString(KitPort));
     rig.dialogs.messageAnswers = {MsgAnswer::Cancel};
-    f.btnOk->click();
+    control<QPushButton>(f, "btnOk")->click();
     f.runSequence();
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "Warning: this software is not for the COBALT module.");
     EXPECT_EQ(rig.dialogs.timerActive, std::vector<bool>{false});
-    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_TRUE(control<QTimer>(f, "Timer1")->isActive());
 }

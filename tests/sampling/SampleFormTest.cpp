@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,6 +22,7 @@
 #include "sampling/SampleForm.h"
 #include "sampling/SamplingApp.h"
 #include "sim/InputSpec.h"
+#include "support/Controls.h"
 #include "support/SimulatedProgram.h"
 
 namespace {
@@ -43,7 +43,7 @@ struct Program : SimulatedProgram {
             return connectSerialWindow();
         };
         start();
-        main.menuInputCH[5]->trigger();
+        control<QAction>(main, "menuInputCH51")->trigger();
     }
     std::vector<int> storedCodes(size_t count) const {
         std::vector<int> codes;
@@ -78,20 +78,20 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     const uint32_t liveRecord = live.ThisRecord();
     bool quietRun = true, mainFollows = true;
     p.inTool = [&] {
-        p.tool.SampleSizeComboBox->setCurrentText("256");
-        p.tool.EditSampleTitle->setText("Sine");
-        p.tool.cbTimeStamp->setChecked(false);
+        control<QComboBox>(p.tool, "SampleSizeComboBox")->setCurrentText("256");
+        control<QLineEdit>(p.tool, "EditSampleTitle")->setText("Sine");
+        control<QCheckBox>(p.tool, "cbTimeStamp")->setChecked(false);
         p.tool.onProcessMessages = [&] {
-            quietRun = quietRun && !p.main.Timer1().Enabled() && !p.tool.SampleSizeComboBox->isEnabled();
+            quietRun = quietRun && !p.main.Timer1().Enabled() && !control<QWidget>(p.tool, "SampleSizeComboBox")->isEnabled();
             const std::vector<int> codes = p.uploaded();
             if (!codes.empty())
-                mainFollows = mainFollows && p.main.Code[5]->text() == QString::number(codes.back()) &&
-                              p.main.VAvg->text() == QString::fromStdString(p.main.readings().VAvg);
-            p.tool.cbSummary->setChecked(true);  // read when the run ends
+                mainFollows = mainFollows && textOf(p.main, "Code5") == std::to_string(codes.back()) &&
+                              textOf(p.main, "VAvg") == p.main.readings().VAvg;
+            control<QCheckBox>(p.tool, "cbSummary")->setChecked(true);  // read when the run ends
         };
-        p.tool.SampleButton->click();
+        control<QPushButton>(p.tool, "SampleButton")->click();
     };
-    p.main.menuSample1->trigger();
+    control<QAction>(p.main, "menuSample1")->trigger();
 
     ASSERT_EQ(p.tool.uploadGraphs().size(), 1u);
     TGraphForm& upload = *p.tool.uploadGraphs()[0];
@@ -99,11 +99,11 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     EXPECT_EQ(Program::channelCodes(upload, 5), p.storedCodes(256));
     upload.Painter()->SetThisChannel(5);
     EXPECT_EQ(upload.Painter()->GetThisPlotColor(), 0x00C0FFu);
-    EXPECT_TRUE(upload.ToolButtonChannel[5]->isChecked());
+    EXPECT_TRUE(control<QToolButton>(upload, "ToolButtonChannel5")->isChecked());
     EXPECT_EQ(live.ThisRecord(), liveRecord) << "the real-time graph got none of it";
     EXPECT_TRUE(quietRun) << "no readings, and no new size, while the run is under way";
     EXPECT_TRUE(mainFollows) << "the main window's row and statistics show each sample";
-    EXPECT_EQ(p.tool.Data1->text() + p.tool.Data2->text(), p.tool.DataLabel->text()) << "the last reply's bytes";
+    EXPECT_EQ(textOf(p.tool, "Data1") + textOf(p.tool, "Data2"), textOf(p.tool, "DataLabel")) << "the last reply's bytes";
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text.rfind("Total elapsed time", 0), 0u);
     EXPECT_FALSE(p.tool.isVisible()) << "a completed run closes the tool";
@@ -116,7 +116,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     EXPECT_TRUE(screen.contains(p.feed().GraphForm->frameGeometry()) && screen.contains(upload.frameGeometry()));
     EXPECT_EQ(upload.frameGeometry(), p.feed().GraphForm->frameGeometry().translated(24, 24));
     // The spectrum's frequencies come from the run's rate.
-    upload.ToolButtonSpectrum->click();
+    control<QToolButton>(upload, "ToolButtonSpectrum")->click();
     EXPECT_NEAR(upload.Painter()->Spectrum().result().fundamental.frequency, 250, 6000.0 / 256);
 }
 
@@ -127,13 +127,13 @@ TEST(SampleForm, SpectrumOfAnUploadedSineShowsItsFrequencyAndNoise) {
     std::string error;
     p.board.inputs()[5] = ParseInputSpec("5=sine:1000Hz,-1dBFS,noise=2", error)->signal;
     p.inTool = [&] {
-        p.tool.SampleSizeComboBox->setCurrentText("4096");
-        p.tool.SampleButton->click();
+        control<QComboBox>(p.tool, "SampleSizeComboBox")->setCurrentText("4096");
+        control<QPushButton>(p.tool, "SampleButton")->click();
     };
-    p.main.menuSample1->trigger();
+    control<QAction>(p.main, "menuSample1")->trigger();
     ASSERT_EQ(p.tool.uploadGraphs().size(), 1u);
     TGraphForm& upload = *p.tool.uploadGraphs()[0];
-    upload.ToolButtonSpectrum->click();
+    control<QToolButton>(upload, "ToolButtonSpectrum")->click();
     const SpectrumResult& s = upload.Painter()->Spectrum().result();
     ASSERT_TRUE(s.valid);
     EXPECT_NEAR(s.fundamental.frequency, 1000, 6000.0 / 4096);
@@ -148,22 +148,23 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     // Each run: the size, and when the loop lets input run, the user's or the board's act.
     auto run = [&](const char* size, std::function<void()> act) {
         p.inTool = [&f, size, act] {
-            f.SampleSizeComboBox->setCurrentText(size);
+            control<QComboBox>(f, "SampleSizeComboBox")->setCurrentText(size);
             f.onProcessMessages = act;
-            f.SampleButton->click();
+            control<QPushButton>(f, "SampleButton")->click();
         };
-        p.main.menuSample1->trigger();
+        control<QAction>(p.main, "menuSample1")->trigger();
     };
 
     // During the acquisition: ">" goes to the board once, the tool stays.
     run("8192", [&] {
-        if (f.HaltButton->isEnabled()) f.HaltButton->click();
+        if (control<QPushButton>(f, "HaltButton")->isEnabled()) control<QPushButton>(f, "HaltButton")->click();
     });
     const std::string seen = p.board.receivedByModule();
     EXPECT_EQ(std::count(seen.begin() + long(seen.rfind('C')), seen.end(), '>'), 1);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), "Sampling Tool: Ready");
-    EXPECT_TRUE(f.SampleButton->isEnabled() && f.SampleSizeComboBox->isEnabled() && !f.HaltButton->isEnabled());
+    for (const char* name : {"SampleButton", "SampleSizeComboBox", "HaltButton"})
+        EXPECT_EQ(control<QWidget>(f, name)->isEnabled(), name != std::string("HaltButton")) << name;
     EXPECT_TRUE(f.uploadGraphs().empty());
     EXPECT_TRUE(p.main.Timer1().Enabled());
 
@@ -171,7 +172,7 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     size_t came = 0;
     run("256", [&] {
         if (came == 0 && p.uploaded().size() >= 60) came = p.uploaded().size();
-        if (came) f.HaltButton->click();
+        if (came) control<QPushButton>(f, "HaltButton")->click();
     });
     EXPECT_EQ(f.windowTitle(), "Sampling Tool: Canceled");
     ASSERT_EQ(f.uploadGraphs().size(), 1u);
@@ -179,8 +180,8 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
     EXPECT_TRUE(f.uploadGraphs()[0]->DataUnsaved) << "closing it asks to save it";
 
     // "Cancel" with no run under way closes the tool.
-    f.HaltButton->setEnabled(true);
-    f.HaltButton->click();
+    control<QPushButton>(f, "HaltButton")->setEnabled(true);
+    control<QPushButton>(f, "HaltButton")->click();
     EXPECT_FALSE(f.isVisible());
 }
 
@@ -191,11 +192,11 @@ TEST(SampleForm, WindowsOpenWhereTheUserLeftThemLastTime) {
     {
         Program p(file);
         p.feed().GraphForm->setGeometry(graph);
-        p.main.menuSample1->trigger();
+        control<QAction>(p.main, "menuSample1")->trigger();
         p.tool.setGeometry(tool);
     }
     Program p(file);
-    p.main.menuSample1->trigger();
+    control<QAction>(p.main, "menuSample1")->trigger();
     EXPECT_EQ(p.feed().GraphForm->geometry(), graph);
     EXPECT_EQ(p.tool.geometry(), tool);
 }

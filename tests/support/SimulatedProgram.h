@@ -42,7 +42,7 @@ struct SimulatedProgram {
     GraphFeed& feed() { return windows->graphHost.feed; }
     // The user's part in the serial window: the simulated kit chosen, Ok pressed.
     int connectSerialWindow() {
-        serial().cbxFriendlyPort->setEditText(SimulatedKit::PortName);
+        serial().chooseFriendlyPort(SimulatedKit::PortName);
         serial().btnOkClick();
         return serial().runSequence();
     }

@@ -402,7 +402,7 @@ void TMainForm::FormShow() {
 void TMainForm::placeBeside(QWidget& window) { WindowPlacement::placeBeside(window, *this); }
 
 void TMainForm::followConnection() {
-    const bool connected = SerialForm && SerialForm->sequence().ConnState == ConnectionSequence::Running &&
+    const bool connected = SerialForm && SerialForm->sequence().ConnState() == ConnectionState::Running &&
                            !SerialForm->port().deviceGone();
     const QString title = connected ? QString("Vanto VX7318 on %1").arg(SerialForm->cbxHwPort->currentText())
                                     : QString(NotConnectedCaption);

@@ -116,7 +116,7 @@ struct Kit {
     explicit Kit(bool endAtPrompt = true, ModuleKind kind = ModuleKind::Arbord) : kit(clock, kind) {
         kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         if (kind == ModuleKind::Cobalt) {
-            port.cbxHwPort = SimulatedKit::PortName;
+            port.setHwPort(SimulatedKit::PortName);
             ready = port.DoOpenPort();
             clock.sleep(100);  // boot and beacon
             drain(port);
@@ -127,12 +127,12 @@ struct Kit {
         kit.runApplication();
         drain(port);
         protocol.setAppEnabled(true);
-        protocol.EndReplyAtPrompt = endAtPrompt;
+        protocol.setEndReplyAtPrompt(endAtPrompt);
     }
     uint64_t limitMicros() {
         const uint64_t replyEnd =
-            protocol.EndReplyAtPrompt ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs * 1000ull;
-        return LineCharacters * 10'000'000ull / port.PortDcb.baud + replyEnd;
+            protocol.EndReplyAtPrompt() ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs() * 1000ull;
+        return LineCharacters * 10'000'000ull / port.PortDcb().baud + replyEnd;
     }
 };
 
@@ -295,7 +295,7 @@ public:
         main.menuInputCH[5]->trigger();
     }
     bool connected() const { return SerialForm->query().cbAppEnabled(); }
-    uint32_t baud() const { return SerialForm->port().PortDcb.baud; }
+    uint32_t baud() const { return SerialForm->port().PortDcb().baud; }
     // CPU seconds per sample of one upload, or 0 when it did not complete.
     double run(uint16_t size) {
         size_ = size;

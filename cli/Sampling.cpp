@@ -32,7 +32,7 @@ public:
     void Refresh(bool) override {
         if (!tool) return;
         const bool uploading = tool->Caption == SamplingTool::Transferring;
-        const SampleProgress& bar = uploading ? tool->ProgressBarUpload : tool->ProgressBarSample;
+        const ProgressBar& bar = uploading ? tool->ProgressBarUpload : tool->ProgressBarSample;
         session_.progress.show(uploading ? "Uploading" : "Sampling ", uint64_t(bar.Position - bar.Min),
                                uint64_t(bar.Max - bar.Min));
     }

@@ -5,10 +5,11 @@
 // firmware to its fastest rate, downloads the loader file line by line,
 // jumps to it and hands over to the query protocol.
 //
-// Holds every piece of window state the sequence reads and writes, named
-// after the control that shows it; the serial window binds to these fields,
-// forwards its buttons, menus and timer to the operations below and redraws
-// whenever the change callback fires. No widget code here.
+// The window state the sequence keeps is named after the control that shows
+// it; the serial window reads it through view(), passes what the user typed
+// or chose through the setters, forwards its buttons, menus and timer to the
+// operations below and redraws whenever the change callback fires. No
+// widget code here.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -19,36 +20,90 @@
 #include "link/SerialPortLayer.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "support/FormState.h"
+#include "support/ModuleKind.h"
 
 class AppQueryProtocol;
 
-struct ProgressBar {
-    int Min = 0;
-    int Max = 100;
-    int Position = 0;
-    int Step = 1;
+// The steps of the sequence (ConnState); the main progress bar shows the number.
+enum class ConnectionState : uint8_t {
+    Idle = 0,
+    OpenPort = 1,
+    WrongPort = 2,
+    Loopback = 3,
+    Beacon = 4,
+    Banner = 5,
+    FirmwareCommand = 6,
+    Loading = 7,
+    Jump = 8,
+    Running = 9,
 };
 
-// What closing the modal window reports to the one that showed it.
-enum class FormResult { None, Ok, Cancel };
+// The serial window's panels that the View menu shows and hides.
+enum class SerialPanel { Friendly, Firmware, Hardware, Downloader, Application, History };
 
-class ConnectionSequence {
+// What the serial window shows of the sequence, named after its controls.
+struct SerialWindowState {
+    std::string LabelState = "select which port is the Vanto evaluation kit:";
+    std::string LabelStatus = "click the Ok button to begin ";
+    std::string LabelFirmware = "module type and ROM version will be listed here";
+    ProgressBar MainProgressBar{0, 9, 0, 1};
+
+    TextChoice cbxFriendlyPort{{"Automatic"}, "Automatic"};
+    std::vector<std::string> cbxHwPortItems;  // the Hardware port box's list
+    int cbxHwPortIndex = -1;                  // its selected entry
+
+    TextChoice cbxFwBaud{{"1200", "4800", "9600", "19200"}, "1200"};
+    std::string EditDLfilename;
+    std::deque<std::string> DownloadMemo;
+    ProgressBar LoaderProgressBar;
+    bool cbDLbusy = false;
+    bool cbDLrunning = false;
+    bool cbDLerror = false;
+    bool cbCTS = false;
+    bool cbDSR = false;
+
+    bool menuAdvExpectBeacon = true;
+    bool menuAdvFastestBaud = true;
+    bool menuAdvAutoDownload = true;
+    bool menuAdvAllow115200baud = true;
+    bool menuAdvAllow115200baudEnabled = true;
+
+    bool PanelFriendly = true;
+    bool PanelFirmware = false;
+    bool PanelHardware = false;
+    bool PanelDownloader = false;
+    bool PanelApplication = false;
+    bool MemoHistoryVisible = true;
+
+    bool btnOkEnabled = true;
+    bool btnOkDefault = true;
+    bool cbxFriendlyPortEnabled = true;
+    bool btnFwResetEnabled = false;
+    bool btnFwSetBaudEnabled = false;
+    bool btnDownloadEnabled = false;
+    bool btnAppQueryEnabled = false;
+    bool cbPreESCEnabled = false;
+    bool cbPostCREnabled = false;
+    bool cbxAppQueryEnabled = false;
+    // The Hardware panel follows the port: with it open, btnHwClose, cbRTS,
+    // cbDTR, cbxHwBaud, cbHwESC, EditHwSend, cbHwCR, btnHwSend, btnHwRecv and
+    // EditHwRecv are enabled and cbxHwPort and btnHwOpen disabled; closed,
+    // the reverse. btnHwSendwEcho is left as it is.
+    bool HwPortControlsEnabled = false;
+    bool HwOpenControlsEnabled = true;
+    // Idle with no loader name: the browse button should take the focus.
+    bool btnDLfilenameFocus = false;
+
+    bool Timer1Enabled = true;
+    uint32_t Timer1Interval = 200;
+    FormResult ModalResult = FormResult::None;
+};
+
+// The window state is a private base, so that the steps below read and
+// write it by its control names while callers only read it through view().
+class ConnectionSequence : private SerialWindowState {
 public:
-    // Connection states (ConnState).
-    enum State : uint8_t {
-        Idle = 0,
-        OpenPort = 1,
-        WrongPort = 2,
-        Loopback = 3,
-        Beacon = 4,
-        Banner = 5,
-        FirmwareCommand = 6,
-        Loading = 7,
-        Jump = 8,
-        Running = 9,
-    };
-    // Module kinds (ModuleKind).
-    enum Kind : uint8_t { KindUnknown = 0, KindBrant = 1, KindArbord = 2, KindCobalt = 3, KindCobalt16Wide = 4 };
 
     static constexpr const char* MessageCaption = "VX7318 Evaluation Kit";
     static constexpr const char* AutomaticPort = "Automatic";
@@ -106,84 +161,45 @@ public:
     void menuAdvNoDownloadClick();
 
     // The module kind a banner names (the first keyword found decides).
-    static Kind IdentifyModule(const std::string& banner);
+    static ::ModuleKind IdentifyModule(const std::string& banner);
     // The name of the loader file to open: as the user gave or chose it,
     // while EditDLfilename shows it upper-cased.
     std::string loaderPath() const;
 
     SerialPortLayer& port() { return port_; }
     bool cbAppEnabled() const;
+    // The kind the banner named (Unknown before one was read).
+    ::ModuleKind ModuleKind() const { return moduleKind_; }
+    ConnectionState ConnState() const { return connState_; }
+    // From Ok to the running application, once it runs.
+    uint32_t SetupTimeMs() const { return setupTimeMs_; }
+    // When the beacon began to be awaited.
+    uint32_t BeaconStartTick() const { return beaconStartTick_; }
+    const SerialWindowState& view() const { return *this; }
 
-    // --- State, named after the controls that show it ---
-    uint8_t& ConnState;        // shared with the port layer (closing resets it)
-    std::string& LabelStatus;  // shared with the port layer
-    bool& cbSkipNulls;         // the port layer's null handling
-    uint8_t ModuleKind = KindUnknown;
-    std::string BannerText;
-    uint32_t BeaconStartTick = 0;
-    uint32_t LastRxTick = 0;
-    uint32_t BannerQuietMs = 2000;
-    uint32_t StartTick = 0;
-    uint32_t SetupTimeMs = 0;
-
-    std::string LabelState = "select which port is the Vanto evaluation kit:";
-    std::string LabelFirmware = "module type and ROM version will be listed here";
-    ProgressBar MainProgressBar{0, 9, 0, 1};
-
-    TextChoice cbxFriendlyPort{{AutomaticPort}, AutomaticPort};
-    std::vector<std::string> cbxHwPortItems;  // the Hardware port box's list
-    int cbxHwPortIndex = -1;                  // its selected entry
-    // Ports "Automatic" passes over (e.g. the simulated kit, so that a missing
-    // board is never silently replaced by the simulation).
-    std::vector<std::string> ExcludedFromAutomatic;
-
-    TextChoice cbxFwBaud{{"1200", "4800", "9600", "19200"}, "1200"};
-    std::string EditDLfilename;
-    std::deque<std::string> DownloadMemo;
-    ProgressBar LoaderProgressBar;
-    bool cbDLbusy = false;
-    bool cbDLrunning = false;
-    bool cbDLerror = false;
-    bool cbCTS = false;
-    bool cbDSR = false;
-
-    bool menuAdvExpectBeacon = true;
-    bool menuAdvFastestBaud = true;
-    bool menuAdvAutoDownload = true;
-    bool menuAdvAllow115200baud = true;
-    bool menuAdvAllow115200baudEnabled = true;
-
-    bool PanelFriendly = true;
-    bool PanelFirmware = false;
-    bool PanelHardware = false;
-    bool PanelDownloader = false;
-    bool PanelApplication = false;
-    bool MemoHistoryVisible = true;
-
-    bool btnOkEnabled = true;
-    bool btnOkDefault = true;
-    bool cbxFriendlyPortEnabled = true;
-    bool btnFwResetEnabled = false;
-    bool btnFwSetBaudEnabled = false;
-    bool btnDownloadEnabled = false;
-    bool btnAppQueryEnabled = false;
-    bool cbPreESCEnabled = false;
-    bool cbPostCREnabled = false;
-    bool cbxAppQueryEnabled = false;
-    // The Hardware panel follows the port: with it open, btnHwClose, cbRTS,
-    // cbDTR, cbxHwBaud, cbHwESC, EditHwSend, cbHwCR, btnHwSend, btnHwRecv and
-    // EditHwRecv are enabled and cbxHwPort and btnHwOpen disabled; closed,
-    // the reverse. btnHwSendwEcho is left as it is.
-    bool HwPortControlsEnabled = false;
-    bool HwOpenControlsEnabled = true;
-    // Idle with no loader name: the browse button should take the focus.
-    bool btnDLfilenameFocus = false;
-
-    bool Timer1Enabled = true;
-    uint32_t Timer1Interval = 200;
-    FormResult ModalResult = FormResult::None;
+    // --- What the user typed or chose, as the window passes it on ---
+    void setFriendlyPort(const std::string& text);
+    // The Hardware port box's text; the port layer opens that port next.
+    void setHwPort(const std::string& text);
+    void setFwBaud(const std::string& text);
+    void setEditDLfilename(const std::string& text);
+    // Ports "Automatic" passes over (e.g. the simulated kit, so that a
+    // missing board is never silently replaced by the simulation).
+    void setExcludedFromAutomatic(std::vector<std::string> ports);
+    void setPanelVisible(SerialPanel panel, bool visible);
+    void setAutoDownload(bool on);
+    void setFastestBaud(bool on);
+    void setAllow115200baud(bool on);
+    void setTimerInterval(uint32_t ms);
+    // The result that closes the modal window, once: None afterwards.
+    FormResult takeModalResult();
 
 private:
+    // Moves to the step; the port layer keeps received text out of the
+    // history while the loader sends.
+    void enter(ConnectionState state);
+    // The port was closed, by whoever: the sequence starts over at idle.
+    void portClosed();
     void setState(const std::string& text);
     void setStatus(const std::string& text);
     void changed();
@@ -224,6 +240,15 @@ private:
     Dialogs& dialogs_;
     Clock& clock_;
     std::function<void()> onChange_;
+    ConnectionState connState_ = ConnectionState::Idle;
+    ::ModuleKind moduleKind_ = ::ModuleKind::Unknown;
+    std::string bannerText_;
+    uint32_t beaconStartTick_ = 0;
+    uint32_t lastRxTick_ = 0;
+    uint32_t bannerQuietMs_ = 2000;
+    uint32_t startTick_ = 0;
+    uint32_t setupTimeMs_ = 0;
+    std::vector<std::string> excludedFromAutomatic_;
     std::string loaderName_;  // the loader name as given, before upper-casing
     int failedDownloads_ = 0;   // since Ok
     std::vector<std::string> portsTried_;  // by this search, for the history

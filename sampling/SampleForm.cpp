@@ -29,7 +29,7 @@
 
 namespace {
 
-void showBar(QProgressBar* bar, const SampleProgress& state) {
+void showBar(QProgressBar* bar, const ProgressBar& state) {
     // An empty range would show the toolkit's busy animation; nothing is busy.
     const int max = std::max(state.Max, state.Min + 1);
     if (bar->minimum() != state.Min || bar->maximum() != max) bar->setRange(state.Min, max);
@@ -45,19 +45,19 @@ public:
     bool WriteStringWaitForEcho(const char* text) override { return TSerialForm::WriteStringWaitForEcho(text); }
     bool WriteStringNoEcho(const char* text) override { return TSerialForm::WriteStringNoEcho(text); }
     bool ReadString(char* buffer, size_t size) override { return TSerialForm::ReadString(buffer, size); }
-    void WaitForInput(uint32_t ms) override {
+    void waitForInput(uint32_t ms) override {
         if (SerialForm) {
-            PortSampleLink(SerialForm->port(), SerialForm->query()).WaitForInput(ms);
+            PortSampleLink(SerialForm->port(), SerialForm->query()).waitForInput(ms);
         } else {
             clock_.sleep(ms);
         }
     }
     uint32_t AppQueryTimeoutMs() override {
-        return SerialForm ? SerialForm->query().AppQueryTimeoutMs : AppQueryProtocol::DefaultTimeoutMs;
+        return SerialForm ? SerialForm->query().AppQueryTimeoutMs() : AppQueryProtocol::DefaultTimeoutMs;
     }
-    size_t HistoryLines() override { return SerialForm ? SerialForm->port().MemoHistory.count() : 0; }
+    size_t HistoryLines() override { return SerialForm ? SerialForm->port().MemoHistory().count() : 0; }
     void ClearHistory() override {
-        if (SerialForm) SerialForm->port().MemoHistory.clear();
+        if (SerialForm) SerialForm->port().MemoHistory().clear();
     }
     bool ApplicationRunning() override { return SerialForm && SerialForm->query().cbAppEnabled(); }
     bool DeviceGone() override { return SerialForm && SerialForm->port().deviceGone(); }
@@ -247,10 +247,10 @@ void TSampleForm::reject() {
 void TSampleForm::closeIfDone() {
     // A loop that is still running decides for itself when it sees the cancel.
     if (tool_->running()) return;
-    const int result = tool_->modalResult;
-    if (result == SamplingTool::None) return;
-    tool_->modalResult = SamplingTool::None;
-    done(result == SamplingTool::Ok ? QDialog::Accepted : QDialog::Rejected);
+    const FormResult result = tool_->ModalResult;
+    if (result == FormResult::None) return;
+    tool_->ModalResult = FormResult::None;
+    done(result == FormResult::Ok ? QDialog::Accepted : QDialog::Rejected);
 }
 
 // --- SampleScreen ---

@@ -28,8 +28,6 @@ uint8_t byteAt(const std::string& reply, size_t position) { return StringToByte(
 
 }  // namespace
 
-void SampleProgress::SetPosition(int position) { Position = std::clamp(position, Min, std::max(Min, Max)); }
-
 SamplingTool::SamplingTool(SampleLink& link, SampleScreen& screen, ConversionControl& control, ReadingLoop& readings,
                            Clock& clock)
     : link_(link), screen_(screen), control_(control), readings_(readings), clock_(clock) {}
@@ -79,7 +77,7 @@ void SamplingTool::FormShow() {
     HaltButtonEnabled = false;
     SampleButtonEnabled = true;
     SampleSizeComboBoxEnabled = true;
-    modalResult = None;
+    ModalResult = FormResult::None;
     ProgressBarSample = {0, 1000, 0};
     ProgressBarUpload = {0, SampleSize, 0};
     LabelSampleTime = SampleTimeText();
@@ -108,7 +106,7 @@ void SamplingTool::SampleButtonClick() {
         Caption = link_.DeviceGone() ? DeviceGone : NoApplication;
         return show();
     }
-    modalResult = None;
+    ModalResult = FormResult::None;
     running_ = true;
     struct Done {
         bool& running;
@@ -153,7 +151,7 @@ bool SamplingTool::acquire() {
         const uint32_t sinceRefresh = clock_.ticks() - tLast;
         const double untilDeadline = deadlineMs - elapsed;
         const double untilRefresh = sinceRefresh < RefreshMs ? RefreshMs - sinceRefresh : 0;
-        if (untilRefresh > 0) link_.WaitForInput(uint32_t(std::ceil(std::min(untilDeadline, untilRefresh))));
+        if (untilRefresh > 0) link_.waitForInput(uint32_t(std::ceil(std::min(untilDeadline, untilRefresh))));
         if (link_.ReadString(buffer, sizeof buffer)) {
             const size_t room = AcquisitionReplyLength - AcquisitionReply.size();
             AcquisitionReply.append(buffer, std::min(room, std::char_traits<char>::length(buffer)));
@@ -164,13 +162,13 @@ bool SamplingTool::acquire() {
         if (now - tLast < RefreshMs) continue;
 
         ProgressBarSample.SetPosition(int(now - t0_));
-        if (modalResult == Cancel) {
+        if (ModalResult == FormResult::Cancel) {
             link_.WriteStringNoEcho(">");
-            modalResult = Ok;  // the stop has been passed on
+            ModalResult = FormResult::Ok;  // the stop has been passed on
         }
         const double leftMs = expectedMs + RefreshMs - double(now - t0_);
         Caption = format("Sampling Tool: %s... %d sec left",
-                         modalResult == None ? "Acquiring Data" : "Cancelling, please wait", int(leftMs / 1000));
+                         ModalResult == FormResult::None ? "Acquiring Data" : "Cancelling, please wait", int(leftMs / 1000));
         show(true);
         screen_.ProcessMessages();
         if (!AcquisitionReply.empty() && AcquisitionReply.back() == '>') {
@@ -181,7 +179,7 @@ bool SamplingTool::acquire() {
         tLast = now;
     }
 
-    if (link_.DeviceGone() || modalResult != None) {
+    if (link_.DeviceGone() || ModalResult != FormResult::None) {
         endEarly(link_.DeviceGone() ? DeviceGone : Ready);
         return false;
     }
@@ -213,13 +211,13 @@ bool SamplingTool::uploadAll() {
         if (link_.HistoryLines() > HistoryLimit) link_.ClearHistory();
         // Text layout and painting cost far more than a sample's exchange on
         // a fast line: the windows show the latest sample once a frame.
-        const bool last = ProgressBarUpload.Position >= ProgressBarUpload.Max || modalResult != None;
+        const bool last = ProgressBarUpload.Position >= ProgressBarUpload.Max || ModalResult != FormResult::None;
         if (!last && clock_.ticks() - lastFrame < FrameMs) continue;
         lastFrame = clock_.ticks();
         screen_.ShowReadings();
         show();
         screen_.ProcessMessages();
-        if (modalResult != None) {
+        if (ModalResult != FormResult::None) {
             endEarly(link_.DeviceGone() ? DeviceGone : Canceled);
             return false;
         }
@@ -240,14 +238,14 @@ void SamplingTool::finishRun() {
     // Every ending gives the reading timer back its state from before the run.
     readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
     SampleSizeComboBoxEnabled = true;
-    modalResult = Ok;  // the tool closes; the upload graph stays
+    ModalResult = FormResult::Ok;  // the tool closes; the upload graph stays
     show();
 }
 
 void SamplingTool::endEarly(const char* caption) {
     Caption = caption;
     readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
-    modalResult = None;
+    ModalResult = FormResult::None;
     HaltButtonEnabled = false;
     SampleButtonEnabled = true;
     SampleSizeComboBoxEnabled = true;
@@ -260,7 +258,7 @@ void SamplingTool::HaltButtonClick() {
     Timer1Enabled = false;
     readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
     HaltButtonEnabled = false;
-    modalResult = Cancel;
+    ModalResult = FormResult::Cancel;
     show();
 }
 

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/FormState.h"
+
 class Clock;
 class ConversionControl;
 class ReadingLoop;
@@ -45,18 +47,8 @@ public:
     virtual std::string DateTimeText() = 0;
 };
 
-struct SampleProgress {
-    int Min = 0;
-    int Max = 100;
-    int Position = 0;
-    // The position stays within the range, as a progress bar keeps it.
-    void SetPosition(int position);
-};
-
 class SamplingTool {
 public:
-    enum ModalResult { None = 0, Ok = 1, Cancel = 2 };
-
     static constexpr int BytesPerSample = 2;
     static constexpr size_t AcquisitionReplyLength = 511;
     static constexpr size_t ReadBufferSize = 256;
@@ -113,7 +105,7 @@ public:
     std::string AcquisitionReply;
     uint8_t NextAddress = 0;
     uint16_t SampleRunNumber = 0;
-    int modalResult = None;
+    FormResult ModalResult = FormResult::None;
 
     // --- What the window shows ---
     std::string Caption = "Sampling Tool [04/30/2003]";
@@ -124,8 +116,8 @@ public:
     bool SampleSizeComboBoxEnabled = true;
     bool Timer1Enabled = false;
     bool Data3Visible = false;
-    SampleProgress ProgressBarSample{0, 1000, 0};
-    SampleProgress ProgressBarUpload{0, 0, 0};
+    ProgressBar ProgressBarSample{0, 1000, 0};
+    ProgressBar ProgressBarUpload{0, 0, 0};
     std::string QueryLabel = "##";
     std::string ReplyLabel = "##";
     std::string AddrLabel = "??";

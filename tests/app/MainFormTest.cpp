@@ -180,14 +180,14 @@ TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
     p.dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_FALSE(f.close());
     EXPECT_TRUE(f.isVisible() && GraphForm->isVisible() && upload.isVisible() && f.Timer1().Enabled());
-    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Running);
+    EXPECT_EQ(SerialForm->sequence().ConnState(), ConnectionState::Running);
 
     // Closing stops the module application and closes the port.
     EXPECT_TRUE(f.close());
     QApplication::processEvents();
     ASSERT_EQ(p.dialogs.messages.size(), 2u) << "asked once per close";
     EXPECT_EQ(p.dialogs.messages[0].text, "Do you want to save this Graph?");
-    EXPECT_EQ(SerialForm->sequence().ConnState, ConnectionSequence::Idle);
+    EXPECT_EQ(SerialForm->sequence().ConnState(), ConnectionState::Idle);
     EXPECT_FALSE(f.Timer1().Enabled());
 }
 

@@ -93,9 +93,9 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     EXPECT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
 
     // The list shows the history line for line, also across the trim.
-    for (int i = 0; i < 250; ++i) f.port().MemoHistory.addLine("filler " + std::to_string(i));
+    for (int i = 0; i < 250; ++i) f.port().MemoHistory().addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory.lines());
+    EXPECT_EQ(historyRows(*f.MemoHistory), f.port().MemoHistory().lines());
 
     f.btnStop->click();
     f.runSequence(1);  // the idle tick enables Ok again
@@ -133,15 +133,15 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
 
     // The send buttons read the whole reply, in the quiet time set.
     f.EditHwSend->setText("R");
-    f.query().AppQueryTimeoutMs = 500;
+    f.query().setAppQueryTimeoutMs(500);
     for (QPushButton* send : {f.btnHwSend, f.btnHwSendwEcho}) {
         rig.spy.forget();
-        f.port().MemoHistory.endLine();
+        f.port().MemoHistory().endLine();
         send->click();
         EXPECT_EQ(rig.spy.written, "R");
         EXPECT_EQ(f.EditHwRecv->text(), ">") << "the last piece";
         // The sent text's line (no echo wait only), then the echo and the reply.
-        EXPECT_TRUE(std::regex_match(f.port().MemoHistory.lastLine(),
+        EXPECT_TRUE(std::regex_match(f.port().MemoHistory().lastLine(),
                                      std::regex(send == f.btnHwSend ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
     }
 
@@ -156,7 +156,7 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     for (const char* typed : {"4800", "fast"}) {
         f.cbxHwBaud->setEditText(typed);
         f.cbxHwBaudChange();
-        EXPECT_EQ(f.port().PortDcb.baud, 4800u);
+        EXPECT_EQ(f.port().PortDcb().baud, 4800u);
     }
     EXPECT_EQ(f.cbxHwBaud->currentText(), "4800");
 
@@ -175,7 +175,7 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     TSerialForm& f = *rig.form;
     f.menuAdvNoDownload->trigger();
     rig.openOnRunningApplication();
-    f.port().MemoHistory.clear();
+    f.port().MemoHistory().clear();
 
     f.hide();
     EXPECT_EQ(TSerialForm::AppQuery(std::string(">")), "");
@@ -184,8 +184,8 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     EXPECT_EQ(historyRows(*f.MemoHistory), (std::vector<std::string>{">", ">"}));
 
     f.menuViewTimeStamps->trigger();
-    f.port().MemoHistory.addLine("a");
-    f.port().MemoHistory.appendToLast("b");
+    f.port().MemoHistory().addLine("a");
+    f.port().MemoHistory().appendToLast("b");
     const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
     for (const std::string& row : historyRows(*f.MemoHistory)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
 
@@ -194,9 +194,9 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     f.menuAppQueryTimeoutClick();
     for (QAction* item : f.menuAppQueryTimeout->actions())
         EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
-    EXPECT_EQ(f.query().AppQueryTimeoutMs, 100u);
+    EXPECT_EQ(f.query().AppQueryTimeoutMs(), 100u);
     f.menuAdvEndReplyAtPrompt->trigger();
-    EXPECT_FALSE(f.query().EndReplyAtPrompt);
+    EXPECT_FALSE(f.query().EndReplyAtPrompt());
 }
 
 TEST(SerialForm, GuardsWarnWhenTheWindowDoesNotExist) {

@@ -127,7 +127,7 @@ TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
 
 TEST(SamplingTool, RunLearnsTheTransferTime) {
     KitRig r;
-    r.kit.protocol.EndReplyAtPrompt = false;  // every exchange ends after the 50 ms quiet time
+    r.kit.protocol.setEndReplyAtPrompt(false);  // every exchange ends after the 50 ms quiet time
     r.tool.cbSummary = true;
     r.tool.EditSampleTitle = "Noise";
     r.tool.SampleSizeComboBoxChange("100");
@@ -184,7 +184,7 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     const uint64_t uploadMs = (r.kit.clock.micros() - uploadBegan) / 1000;
     EXPECT_LE(uploadRounds, int(uploadMs / SamplingTool::FrameMs) + 1) << "the windows catch up once a frame";
     EXPECT_EQ(r.kit.kit.receivedByModule().find('>'), std::string::npos) << "no stop sent";
-    EXPECT_LE(r.kit.port.MemoHistory.count(), 51u);
+    EXPECT_LE(r.kit.port.MemoHistory().count(), 51u);
 }
 
 // A run that cannot go on ends with the reason in the caption, the reading
@@ -221,11 +221,11 @@ TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
         EXPECT_EQ(r.tool.Caption, c.caption) << c.what;
         EXPECT_EQ(r.screen.graphs.size(), c.graphs) << c.what;
         EXPECT_LE(rounds, 16) << c.what;
-        EXPECT_LE(r.kit.port.MemoHistory.count(), 51u) << c.what;
+        EXPECT_LE(r.kit.port.MemoHistory().count(), 51u) << c.what;
         EXPECT_TRUE(r.readings.Timer1.Enabled()) << c.what;
         EXPECT_TRUE(r.tool.SampleButtonEnabled && r.tool.SampleSizeComboBoxEnabled) << c.what;
         EXPECT_FALSE(r.screen.feeding) << c.what;
-        EXPECT_EQ(r.tool.modalResult, SamplingTool::None) << c.what << ": the tool stays open";
+        EXPECT_EQ(r.tool.ModalResult, FormResult::None) << c.what << ": the tool stays open";
     }
 }
 
@@ -240,7 +240,7 @@ TEST(SamplingTool, UploadStepChecksEveryReply) {
         KitRig r;
         EXPECT_EQ(r.run(3, {"00123456", "033E80", "053E80"}), (std::vector<int32_t>{291, 1000, 1000}));
         EXPECT_EQ(r.tool.NextAddress, 7);
-        EXPECT_EQ(r.tool.modalResult, SamplingTool::Ok);
+        EXPECT_EQ(r.tool.ModalResult, FormResult::Ok);
         // "<<" has the module step back one sample; from 00 the address wraps.
         r.tool.BacktrackButtonClick();
         EXPECT_EQ(r.link.queries.back(), "-");

@@ -218,7 +218,7 @@ void BM_UploadIntoGraphAt9600(benchmark::State& state) {
     GraphWindowHost& host = GraphHost();
     host.dialogs = &k.dialogs;
     host.clock = &k.clock;
-    host.limits = &control.Limits;
+    host.limits = &control.state().Limits;
     control.menuInputChannelClick(5);
     auto live = std::make_unique<TGraphForm>();
     GraphForm = live.get();

@@ -121,7 +121,7 @@ int SampleChannel(Session& session) {
     upload.tape->SetNumRecords(uint32_t(taken));
     SaveSettings settings;
     settings.Caption = upload.caption;
-    settings.Limits = session.control.Limits;
+    settings.Limits = session.control.state().Limits;
     settings.Separator = SeparatorFor(o.out);
     const SaveResult saved = WriteMeasurements(o.out, *upload.tape, settings);
     if (!saved.Ok()) {

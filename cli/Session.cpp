@@ -65,14 +65,14 @@ int Session::connect() {
         environment.err << "vx7318: " << result.message << '\n';
         return ExitLinkFailure;
     }
-    control.Vref = options.vref;
-    control.ComboBox3.select(options.bipolar ? 0 : 1);
-    control.ComboBox4.select(options.differential ? 0 : 1);
+    control.setVref(options.vref);
+    control.selectComboBoxItem(3, options.bipolar ? 0 : 1);
+    control.selectComboBoxItem(4, options.differential ? 0 : 1);
     return ExitSuccess;
 }
 
 void Session::setControlWord(int channel, bool scanAll) {
-    control.ComboBox2.select(scanAll ? 8 : size_t(channel));
+    control.selectComboBoxItem(2, scanAll ? 8 : size_t(channel));
     control.CtrlWordComboBoxChange();
 }
 

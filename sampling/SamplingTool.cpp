@@ -120,8 +120,8 @@ void SamplingTool::SampleButtonClick() {
 }
 
 bool SamplingTool::acquire() {
-    SavedMainTimerEnabled = readings_.Timer1.Enabled();
-    readings_.Timer1.SetEnabled(false);
+    SavedMainTimerEnabled = readings_.Timer1().Enabled();
+    readings_.Timer1().SetEnabled(false);
     HaltButtonEnabled = true;
     SampleButtonEnabled = false;
     SampleSizeComboBoxEnabled = false;
@@ -199,7 +199,7 @@ void SamplingTool::prepareUpload() {
     const std::string run = RunText();
     const std::string caption =
         cbTimeStamp ? run + " " + RateText() + " " + screen_.DateTimeText() : run + " " + RateText();
-    screen_.OpenUploadGraph(caption, SampleSize, control_.CurrentChannel);
+    screen_.OpenUploadGraph(caption, SampleSize, control_.state().CurrentChannel);
     screen_.FeedUploadGraph(true);
     tUp0_ = clock_.ticks();
 }
@@ -236,7 +236,7 @@ void SamplingTool::finishRun() {
     TransferSecondsPerSample = 0.2 * TransferSecondsPerSample + 0.8 * perSample;
     screen_.FeedUploadGraph(false);
     // Every ending gives the reading timer back its state from before the run.
-    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
+    readings_.Timer1().SetEnabled(SavedMainTimerEnabled);
     SampleSizeComboBoxEnabled = true;
     ModalResult = FormResult::Ok;  // the tool closes; the upload graph stays
     show();
@@ -244,7 +244,7 @@ void SamplingTool::finishRun() {
 
 void SamplingTool::endEarly(const char* caption) {
     Caption = caption;
-    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
+    readings_.Timer1().SetEnabled(SavedMainTimerEnabled);
     ModalResult = FormResult::None;
     HaltButtonEnabled = false;
     SampleButtonEnabled = true;
@@ -256,7 +256,7 @@ void SamplingTool::HaltButtonClick() {
     Caption = Cancelling;
     screen_.FeedUploadGraph(false);
     Timer1Enabled = false;
-    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
+    readings_.Timer1().SetEnabled(SavedMainTimerEnabled);
     HaltButtonEnabled = false;
     ModalResult = FormResult::Cancel;
     show();
@@ -294,10 +294,9 @@ void SamplingTool::uploadStep() {
     if (reply.size() != 6 && reply.size() != 8) return HaltButtonClick();
 
     DataLabel = reply.substr(2);
-    control_.RawHigh = byteAt(reply, 2);
-    control_.RawLow = byteAt(reply, 4);
-    Data1 = format("%2.2X", unsigned(control_.RawHigh));
-    Data2 = format("%2.2X", unsigned(control_.RawLow));
+    control_.setRaw(byteAt(reply, 2), byteAt(reply, 4));
+    Data1 = format("%2.2X", unsigned(control_.state().RawHigh));
+    Data2 = format("%2.2X", unsigned(control_.state().RawLow));
     NextAddress = uint8_t(NextAddress + (reply.size() == 8 ? 3 : 2));
     readings_.ShowConversion();
     NextAddrLabel = format("%2.2X", unsigned(NextAddress));

@@ -155,7 +155,7 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     for (const auto& [typed, shown] : {std::pair{"2,5", "2,5"}, std::pair{"-1", "2.500"}}) {
         f.VrefEdit->setText(typed);
         f.SetVrefButton->click();
-        EXPECT_DOUBLE_EQ(f.control().Vref, 2.5);
+        EXPECT_DOUBLE_EQ(f.control().state().Vref, 2.5);
         EXPECT_EQ(f.VrefEdit->text(), shown);
     }
     // A typed rate reaches the timer.

@@ -105,7 +105,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
             const std::vector<int> codes = Program::uploaded();
             if (!codes.empty())
                 mainFollows = mainFollows && p.main.Code[5]->text() == QString::number(codes.back()) &&
-                              p.main.VAvg->text() == QString::fromStdString(p.main.readings().VAvg);
+                              p.main.VAvg->text() == QString::fromStdString(p.main.readings().view().VAvg);
             p.tool.cbSummary->setChecked(true);  // read when the run ends
         };
         p.tool.SampleButton->click();

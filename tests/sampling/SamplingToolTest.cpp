@@ -209,7 +209,7 @@ TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
     };
     for (const Case& c : cases) {
         KitRig r;
-        r.readings.Timer1.SetEnabled(true);
+        r.readings.Timer1().SetEnabled(true);
         r.tool.SampleSizeComboBoxChange("8192");
         if (c.arrange) c.arrange(r);
         int rounds = 0;
@@ -222,7 +222,7 @@ TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
         EXPECT_EQ(r.screen.graphs.size(), c.graphs) << c.what;
         EXPECT_LE(rounds, 16) << c.what;
         EXPECT_LE(r.kit.port.MemoHistory().count(), 51u) << c.what;
-        EXPECT_TRUE(r.readings.Timer1.Enabled()) << c.what;
+        EXPECT_TRUE(r.readings.Timer1().Enabled()) << c.what;
         EXPECT_TRUE(r.tool.SampleButtonEnabled && r.tool.SampleSizeComboBoxEnabled) << c.what;
         EXPECT_FALSE(r.screen.feeding) << c.what;
         EXPECT_EQ(r.tool.ModalResult, FormResult::None) << c.what << ": the tool stays open";

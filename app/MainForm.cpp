@@ -93,12 +93,12 @@ TMainForm::TMainForm(Clock& clock, Dialogs& dialogs, Launcher& launcher, const s
     showReadings();
     // Wide enough for every selector's text.
     resize(std::max(442, sizeHint().width()), std::max(321, sizeHint().height()));
-    loop_.Timer1().onChange = [this] { armTimer(); };
+    loop_.Timer1().setOnChange([this] { armTimer(); });
     if (!MainForm) MainForm = this;
 }
 
 TMainForm::~TMainForm() {
-    loop_.Timer1().onChange = nullptr;
+    loop_.Timer1().setOnChange(nullptr);
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     if (MainForm == this) MainForm = nullptr;
 }

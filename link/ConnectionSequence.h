@@ -122,6 +122,10 @@ public:
     static constexpr size_t HistoryClearLines = 202;
 
     ConnectionSequence(SerialPortLayer& port, AppQueryProtocol& query, Dialogs& dialogs);
+    // The port layer tells this object of every close; it must not after.
+    ~ConnectionSequence() { port_.setOnClosed(nullptr); }
+    ConnectionSequence(const ConnectionSequence&) = delete;
+    ConnectionSequence& operator=(const ConnectionSequence&) = delete;
 
     // Called after every change the window should show (step and status
     // texts at once, even in the middle of a long tick).

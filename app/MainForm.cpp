@@ -327,7 +327,8 @@ void TMainForm::showReadings() {
     setText(CodeMax, loop_.view().CodeMax);
     AUTOREADcheckbox->setChecked(loop_.view().AUTOREADcheckbox);
     TareCheckBox->setChecked(loop_.view().TareCheckBox);
-    if (TareCheckBox->text() != qt(loop_.view().TareCheckBoxCaption)) TareCheckBox->setText(qt(loop_.view().TareCheckBoxCaption));
+    if (TareCheckBox->text() != qt(loop_.view().TareCheckBoxCaption))
+        TareCheckBox->setText(qt(loop_.view().TareCheckBoxCaption));
     if (UpdateRateComboBox->currentText() != qt(loop_.view().UpdateRateComboBox)) {
         const QSignalBlocker quiet(UpdateRateComboBox);
         UpdateRateComboBox->setCurrentText(qt(loop_.view().UpdateRateComboBox));

@@ -48,7 +48,8 @@ bool readOnce(ConversionControl& control, QuerySender& link, bool scanAll, Value
         if (!hexDigits(reply, at)) continue;
         control.setRaw(HexPairToByte(reply[at], reply[at + 1]), HexPairToByte(reply[at + 2], reply[at + 3]));
         control.DecodeConversion();
-        values[scanAll ? g : size_t(control.state().CurrentChannel)] = Value{control.state().CodeValue, control.CodeToVolts()};
+        values[scanAll ? g : size_t(control.state().CurrentChannel)] =
+            Value{control.state().CodeValue, control.CodeToVolts()};
     }
     return true;
 }
@@ -85,7 +86,8 @@ public:
                                    (o_.differential ? " differential" : " single-ended");
         file_.Open(o_.out);
         file_.WriteLine("; VX7318 " + channelNames(o_.channels, " ") + " every " + std::to_string(o_.everyMs) +
-                        " ms, Vref " + Session::voltsText(control.state().Vref, 3) + " V, " + coding + ", from " + localTime());
+                        " ms, Vref " + Session::voltsText(control.state().Vref, 3) + " V, " + coding + ", from " +
+                        localTime());
         file_.WriteLine(FormatMetadataLine(0, control.state().Limits));
         return !failed();
     }

@@ -362,7 +362,8 @@ void ConnectionSequence::collectBanner() {
 ModuleKind ConnectionSequence::IdentifyModule(const std::string& banner) {
     if (contains(banner, "ARBOR")) return ::ModuleKind::Arbord;
     if (contains(banner, "BRANT")) return ::ModuleKind::Brant;
-    if (contains(banner, "COBALT")) return contains(banner, "16 BIT BUS") ? ::ModuleKind::Cobalt16Wide : ::ModuleKind::Cobalt;
+    if (contains(banner, "COBALT"))
+        return contains(banner, "16 BIT BUS") ? ::ModuleKind::Cobalt16Wide : ::ModuleKind::Cobalt;
     return ::ModuleKind::Unknown;
 }
 

@@ -227,7 +227,8 @@ void TSerialForm::showState() {
     setText(LabelState, sequence_.view().LabelState);
     setText(LabelStatus, sequence_.view().LabelStatus);
     showProgress(MainProgressBar, sequence_.view().MainProgressBar);
-    showChoice(cbxFriendlyPort, qtList(sequence_.view().cbxFriendlyPort.items), qt(sequence_.view().cbxFriendlyPort.text));
+    const TextChoice& friendlyPort = sequence_.view().cbxFriendlyPort;
+    showChoice(cbxFriendlyPort, qtList(friendlyPort.items), qt(friendlyPort.text));
     cbxFriendlyPort->setEnabled(sequence_.view().cbxFriendlyPortEnabled);
     btnOk->setEnabled(sequence_.view().btnOkEnabled);
     btnOk->setDefault(sequence_.view().btnOkDefault);
@@ -536,7 +537,8 @@ void TSerialForm::toggleView(QAction* item, SerialPanel panel) {
 }
 
 void TSerialForm::menuTimerClick() {
-    for (QAction* item : menuTimer->actions()) item->setChecked(item->data().toUInt() == sequence_.view().Timer1Interval);
+    for (QAction* item : menuTimer->actions())
+        item->setChecked(item->data().toUInt() == sequence_.view().Timer1Interval);
 }
 
 void TSerialForm::menuAppQueryTimeoutClick() {

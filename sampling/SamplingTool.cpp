@@ -181,7 +181,8 @@ bool SamplingTool::acquire() {
         }
         const double leftMs = expectedMs + RefreshMs - double(now - t0_);
         Caption = format("Sampling Tool: %s... %d sec left",
-                         modalResult_ == FormResult::None ? "Acquiring Data" : "Cancelling, please wait", int(leftMs / 1000));
+                         modalResult_ == FormResult::None ? "Acquiring Data" : "Cancelling, please wait",
+                         int(leftMs / 1000));
         show(true);
         screen_.ProcessMessages();
         if (!acquisitionReply_.empty() && acquisitionReply_.back() == '>') {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sim/InputSpec.h"
-#include "sim/ModuleKind.h"
+#include "support/ModuleKind.h"
 
 struct CommandLine {
     bool simulate = false;

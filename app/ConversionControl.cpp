@@ -50,6 +50,15 @@ int Selector::selectedIndex() const {
 
 ConversionControl::ConversionControl(QuerySender& link, Dialogs& dialogs) : link_(link), dialogs_(dialogs) {}
 
+Selector& ConversionControl::comboBox(int box) {
+    Selector* const boxes[] = {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4, &ComboBox5};
+    return *boxes[std::clamp(box, 1, 5) - 1];
+}
+
+void ConversionControl::setComboBoxText(int box, const std::string& text) { comboBox(box).text = text; }
+
+void ConversionControl::selectComboBoxItem(int box, size_t index) { comboBox(box).select(index); }
+
 uint8_t ConversionControl::ComposeControlWord(const std::vector<std::string>& texts) {
     uint8_t word = 0;
     for (const std::string& text : texts) {

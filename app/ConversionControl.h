@@ -34,16 +34,10 @@ struct Selector {
     int selectedIndex() const;
 };
 
-class ConversionControl {
-public:
-    static constexpr int32_t CodeSpan = 4096;
-    static constexpr int32_t CodeDivisor = 16;
-    static constexpr const char* DefaultVrefText = "4.096";
-    static constexpr const char* VrefNotANumber = "VREF Voltage field should contain a number.";
-    static constexpr size_t VoltsBufferSize = 30;
-
-    ConversionControl(QuerySender& link, Dialogs& dialogs);
-
+// What the main window shows of the conversion and what the reading loop,
+// the sampling tool and the graph windows read, named as the program's
+// controls and units name it.
+struct ConversionState {
     // The selector lists, showing their start-up selections (word 8F).
     Selector ComboBox1{{"1 start bit"}, "1 start bit"};
     Selector ComboBox2{{"000 ch0", "100 ch1", "001 ch2", "101 ch3", "010 ch4", "110 ch5", "011 ch6", "111 ch7",
@@ -53,9 +47,8 @@ public:
     Selector ComboBox4{{"0 differential", "1 single-ended"}, "1 single-ended"};
     Selector ComboBox5{{"00 full power-down", "01 fast power-down", "10 reserved", "11 normal operation"},
                        "11 normal operation"};
-    std::string VrefEdit = DefaultVrefText;
+    std::string VrefEdit = "4.096";
 
-    // Conversion state.
     uint8_t ControlByte = 0;
     int32_t CurrentChannel = 0;
     bool Bipolar = false;
@@ -71,6 +64,38 @@ public:
     uint16_t UnipolarCode = 0;
     int16_t BipolarCode = 0;
     int32_t CodeValue = 0;
+};
+
+// The state is a private base, so that the operations below use it by its
+// names while callers read it through state() and change it through them.
+class ConversionControl : private ConversionState {
+public:
+    static constexpr int32_t CodeSpan = 4096;
+    static constexpr int32_t CodeDivisor = 16;
+    static constexpr const char* DefaultVrefText = "4.096";
+    static constexpr const char* VrefNotANumber = "VREF Voltage field should contain a number.";
+    static constexpr size_t VoltsBufferSize = 30;
+
+    ConversionControl(QuerySender& link, Dialogs& dialogs);
+    ConversionControl(const ConversionControl&) = delete;
+    ConversionControl& operator=(const ConversionControl&) = delete;
+
+    const ConversionState& state() const { return *this; }
+
+    // What the user typed or chose in selector box (1 to 5); the word is
+    // composed and sent by CtrlWordComboBoxChange.
+    void setComboBoxText(int box, const std::string& text);
+    void selectComboBoxItem(int box, size_t index);
+    // What the user typed in the Vref field; SetVrefButtonClick takes it.
+    void setVrefEdit(const std::string& text) { VrefEdit = text; }
+    // A reference voltage given other than by the field (positive volts).
+    void setVref(double volts) { Vref = volts; }
+    void setTareOffset(int32_t code) { TareOffset = code; }
+    // A conversion's bytes that came other than by ReadConversion().
+    void setRaw(uint8_t high, uint8_t low) {
+        RawHigh = high;
+        RawLow = low;
+    }
 
     // Leading bits of the five texts in order; bits above bit 7 are lost.
     static uint8_t ComposeControlWord(const std::vector<std::string>& texts);
@@ -113,6 +138,8 @@ public:
     void menuInputScanAll1Click();
 
 private:
+    Selector& comboBox(int box);
+
     QuerySender& link_;
     Dialogs& dialogs_;
     char voltsBuffer_[VoltsBufferSize] = {};

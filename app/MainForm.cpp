@@ -96,11 +96,11 @@ TMainForm::TMainForm(Kit& kit, GraphFeed& graphs, Clock& clock, Dialogs& dialogs
     showReadings();
     // Wide enough for every selector's text.
     resize(std::max(442, sizeHint().width()), std::max(321, sizeHint().height()));
-    loop_.Timer1.onChange = [this] { armTimer(); };
+    loop_.Timer1().setOnChange([this] { armTimer(); });
 }
 
 TMainForm::~TMainForm() {
-    loop_.Timer1.onChange = nullptr;
+    loop_.Timer1().setOnChange(nullptr);
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
 }
 
@@ -305,61 +305,62 @@ void TMainForm::driveTimerManually() {
 
 // The real timer fires when the reading timer's next tick is due.
 void TMainForm::armTimer() {
-    if (manualTicks_ || !loop_.Timer1.Enabled()) {
+    if (manualTicks_ || !loop_.Timer1().Enabled()) {
         realTimer_->stop();
         return;
     }
     const uint64_t now = clock_.micros();
-    const uint64_t due = loop_.Timer1.dueMicros();
+    const uint64_t due = loop_.Timer1().dueMicros();
     const uint64_t waitMs = due > now ? (due - now + 999) / 1000 : 0;
     realTimer_->start(int(std::min<uint64_t>(waitMs, uint64_t(INT32_MAX))));
 }
 
 void TMainForm::withTimerPaused(const std::function<void()>& f) {
-    const bool wasEnabled = loop_.Timer1.Enabled();
-    loop_.Timer1.SetEnabled(false);
+    const bool wasEnabled = loop_.Timer1().Enabled();
+    loop_.Timer1().SetEnabled(false);
     f();
-    loop_.Timer1.SetEnabled(wasEnabled);
+    loop_.Timer1().SetEnabled(wasEnabled);
 }
 
 // --- Showing state ---
 
 void TMainForm::takeSelectors() {
-    control_.ComboBox1.text = ComboBox1->currentText().toStdString();
-    control_.ComboBox2.text = ComboBox2->currentText().toStdString();
-    control_.ComboBox3.text = ComboBox3->currentText().toStdString();
-    control_.ComboBox4.text = ComboBox4->currentText().toStdString();
-    control_.ComboBox5.text = ComboBox5->currentText().toStdString();
+    control_.setComboBoxText(1, ComboBox1->currentText().toStdString());
+    control_.setComboBoxText(2, ComboBox2->currentText().toStdString());
+    control_.setComboBoxText(3, ComboBox3->currentText().toStdString());
+    control_.setComboBoxText(4, ComboBox4->currentText().toStdString());
+    control_.setComboBoxText(5, ComboBox5->currentText().toStdString());
 }
 
 void TMainForm::showSelectors() {
-    showSelector(ComboBox1, control_.ComboBox1);
-    showSelector(ComboBox2, control_.ComboBox2);
-    showSelector(ComboBox3, control_.ComboBox3);
-    showSelector(ComboBox4, control_.ComboBox4);
-    showSelector(ComboBox5, control_.ComboBox5);
+    showSelector(ComboBox1, control_.state().ComboBox1);
+    showSelector(ComboBox2, control_.state().ComboBox2);
+    showSelector(ComboBox3, control_.state().ComboBox3);
+    showSelector(ComboBox4, control_.state().ComboBox4);
+    showSelector(ComboBox5, control_.state().ComboBox5);
 }
 
 void TMainForm::showReadings() {
     for (int c = 0; c < ReadingLoop::Channels; ++c) {
-        setText(Vin[c], loop_.Vin[c]);
-        setText(Code[c], loop_.Code[c]);
+        setText(Vin[c], loop_.view().Vin[c]);
+        setText(Code[c], loop_.view().Code[c]);
     }
-    setText(StatusLabel, loop_.StatusLabel);
-    StatusLabel->setVisible(loop_.StatusVisible);
-    setText(VAvg, loop_.VAvg);
-    setText(CodeRms, loop_.CodeRms);
-    setText(VMin, loop_.VMin);
-    setText(VMax, loop_.VMax);
-    setText(CodeAvg, loop_.CodeAvg);
-    setText(CodeMin, loop_.CodeMin);
-    setText(CodeMax, loop_.CodeMax);
-    AUTOREADcheckbox->setChecked(loop_.AUTOREADcheckbox);
-    TareCheckBox->setChecked(loop_.TareCheckBox);
-    if (TareCheckBox->text() != qt(loop_.TareCheckBoxCaption)) TareCheckBox->setText(qt(loop_.TareCheckBoxCaption));
-    if (UpdateRateComboBox->currentText() != qt(loop_.UpdateRateComboBox)) {
+    setText(StatusLabel, loop_.view().StatusLabel);
+    StatusLabel->setVisible(loop_.view().StatusVisible);
+    setText(VAvg, loop_.view().VAvg);
+    setText(CodeRms, loop_.view().CodeRms);
+    setText(VMin, loop_.view().VMin);
+    setText(VMax, loop_.view().VMax);
+    setText(CodeAvg, loop_.view().CodeAvg);
+    setText(CodeMin, loop_.view().CodeMin);
+    setText(CodeMax, loop_.view().CodeMax);
+    AUTOREADcheckbox->setChecked(loop_.view().AUTOREADcheckbox);
+    TareCheckBox->setChecked(loop_.view().TareCheckBox);
+    if (TareCheckBox->text() != qt(loop_.view().TareCheckBoxCaption))
+        TareCheckBox->setText(qt(loop_.view().TareCheckBoxCaption));
+    if (UpdateRateComboBox->currentText() != qt(loop_.view().UpdateRateComboBox)) {
         const QSignalBlocker quiet(UpdateRateComboBox);
-        UpdateRateComboBox->setCurrentText(qt(loop_.UpdateRateComboBox));
+        UpdateRateComboBox->setCurrentText(qt(loop_.view().UpdateRateComboBox));
     }
     // A hidden serial window shows no state changes; a lost device is seen here.
     followConnection();
@@ -400,21 +401,21 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-    loop_.Timer1.SetEnabled(false);
+    loop_.Timer1().SetEnabled(false);
     kit_.sequence().SelectFilename(loaderFileName);
     if (serial_ && showModal(*serial_) == QDialog::Accepted) loop_.AUTOREADcheckboxClick(true);
     followConnection();
-    control_.ComboBox1.select(0);
-    control_.ComboBox2.select(0);
-    control_.ComboBox3.select(1);
-    control_.ComboBox4.select(1);
-    control_.ComboBox5.select(3);
+    control_.selectComboBoxItem(1, 0);
+    control_.selectComboBoxItem(2, 0);
+    control_.selectComboBoxItem(3, 1);
+    control_.selectComboBoxItem(4, 1);
+    control_.selectComboBoxItem(5, 3);
     showSelectors();
     loop_.UpdateRateComboBoxChange("100");
     showReadings();
     UpdateButtonClick();
     control_.FillVrefEdit();
-    VrefEdit->setText(qt(control_.VrefEdit));
+    VrefEdit->setText(qt(control_.state().VrefEdit));
     if (graphs_.GraphForm) {
         placeBeside(*graphs_.GraphForm);
         graphs_.GraphForm->show();
@@ -427,7 +428,7 @@ void TMainForm::FormShow() {
 void TMainForm::placeBeside(QWidget& window) { WindowPlacement::placeBeside(window, *this); }
 
 void TMainForm::followConnection() {
-    const bool connected = kit_.sequence().ConnState == ConnectionSequence::Running && !kit_.port().deviceGone();
+    const bool connected = kit_.sequence().ConnState() == ConnectionState::Running && !kit_.port().deviceGone();
     const QString title = connected ? QString("Vanto VX7318 on %1").arg(qt(kit_.portName()))
                                     : QString(NotConnectedCaption);
     if (windowTitle() != title) setWindowTitle(title);
@@ -450,7 +451,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
-    loop_.Timer1.SetEnabled(false);
+    loop_.Timer1().SetEnabled(false);
     kit_.sequence().btnStopClick();
 }
 
@@ -480,9 +481,9 @@ void TMainForm::UpdateRateComboBoxChange() {
 }
 
 void TMainForm::SetVrefButtonClick() {
-    control_.VrefEdit = VrefEdit->text().toStdString();
+    control_.setVrefEdit(VrefEdit->text().toStdString());
     control_.SetVrefButtonClick();
-    VrefEdit->setText(qt(control_.VrefEdit));
+    VrefEdit->setText(qt(control_.state().VrefEdit));
 }
 
 void TMainForm::TareCheckBoxClick() {
@@ -562,7 +563,7 @@ void TMainForm::menuColorChannelClick(int channel) {
 
 void TMainForm::menuSample1Click() {
     withTimerPaused([&] {
-        if (control_.ScanAll)
+        if (control_.state().ScanAll)
             dialogs_.message({SamplingScanAllRefusal, "Vanto", MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
         else if (sampling_)
             showModal(*sampling_);

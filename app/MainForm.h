@@ -55,7 +55,7 @@ public:
     ConversionControl& control() { return control_; }
     ReadingLoop& readings() { return loop_; }
     // Timer1 as the window's state (the reading loop owns it).
-    ReadingTimer& Timer1() { return loop_.Timer1; }
+    ReadingTimer& Timer1() { return loop_.Timer1(); }
     // The reading loop's texts into the labels; also after each uploaded sample.
     void showReadings();
 

@@ -17,12 +17,12 @@ ProgramWindows::ProgramWindows(const ProgramServices& s) : places_(QString::from
 
     GraphWindowHost& host = graphHost;
     host.dialogs = &s.dialogs;
-    host.limits = &main->control().Limits;
+    host.limits = &main->control().state().Limits;
     host.clock = &s.clock;
     TMainForm* window = main.get();
     host.readingTimerEnabled = [window] { return window->Timer1().Enabled(); };
     host.setReadingTimerEnabled = [window](bool on) { window->Timer1().SetEnabled(on); };
-    host.vref = [window] { return window->control().Vref; };
+    host.vref = [window] { return window->control().state().Vref; };
     host.readingIntervalMs = [window] { return window->Timer1().Interval(); };
 
     graph = std::make_unique<TGraphForm>(host);

@@ -33,7 +33,7 @@ private:
 }  // namespace
 
 ReadingLoop::ReadingLoop(ConversionControl& control, QuerySender& link, ReadingTarget& target, Clock& clock)
-    : Timer1(clock), control_(control), link_(link), target_(target) {
+    : timer1_(clock), control_(control), link_(link), target_(target) {
     Vin.fill(UnknownVolts);
     Code.fill(UnknownCode);
 }
@@ -44,12 +44,12 @@ void ReadingLoop::setStatus(const char* status) {
 }
 
 void ReadingLoop::UpdateButtonClick() {
-    const bool wasEnabled = Timer1.Enabled();
-    Timer1.SetEnabled(false);
+    const bool wasEnabled = timer1_.Enabled();
+    timer1_.SetEnabled(false);
     StatusVisible = true;
     try {
         // "FAILURE" has switched automatic reading off; anything else goes on.
-        if (readOnce()) Timer1.Restore(wasEnabled);
+        if (readOnce()) timer1_.Restore(wasEnabled);
     } catch (...) {
         // The reading broke off: say so, and leave automatic reading off
         // with its box unticked rather than a ticked box and no timer.
@@ -60,7 +60,7 @@ void ReadingLoop::UpdateButtonClick() {
 }
 
 bool ReadingLoop::readOnce() {
-    if (control_.ScanAll) {
+    if (control_.state().ScanAll) {
         setStatus("^");
         const std::string reply = link_.AppQuery("A");
         if (reply == Failure) return fail();
@@ -70,7 +70,7 @@ bool ReadingLoop::readOnce() {
     }
     // The reply belongs to the channel asked, whatever the lists say by the
     // time it is shown.
-    const int channel = control_.CurrentChannel;
+    const int channel = control_.state().CurrentChannel;
     setStatus("*");
     switch (control_.ReadConversion()) {
     case ConversionControl::Reply::Failure: return fail();
@@ -91,11 +91,12 @@ bool ReadingLoop::readAllChannels(const std::string& reply) {
     AutoScaleSuspended suspended(target_);
     bool all = true;
     for (int c = 0; c < Channels; ++c) {
-        if (!ConversionControl::ParseWord(std::string_view(reply).substr(5 * size_t(c), 4), control_.RawHigh,
-                                          control_.RawLow)) {
+        uint8_t high = 0, low = 0;
+        if (!ConversionControl::ParseWord(std::string_view(reply).substr(5 * size_t(c), 4), high, low)) {
             all = false;
             continue;
         }
+        control_.setRaw(high, low);
         ShowConversion(c);
     }
     return all;
@@ -104,19 +105,18 @@ bool ReadingLoop::readAllChannels(const std::string& reply) {
 bool ReadingLoop::fail() {
     setStatus("!");
     StopAutoRead();
-    control_.RawHigh = 0;
-    control_.RawLow = 0;
+    control_.setRaw(0, 0);
     return false;
 }
 
 void ReadingLoop::Timer1Timer() {
-    Timer1.fired();
+    timer1_.fired();
     UpdateButtonClick();
 }
 
 void ReadingLoop::AUTOREADcheckboxClick(bool ticked) {
     AUTOREADcheckbox = ticked;
-    Timer1.SetEnabled(ticked);
+    timer1_.SetEnabled(ticked);
 }
 
 int ReadingLoop::IntervalFromText(const std::string& text) {
@@ -129,19 +129,19 @@ int ReadingLoop::IntervalFromText(const std::string& text) {
 
 void ReadingLoop::UpdateRateComboBoxChange(const std::string& text) {
     UpdateRateComboBox = text;
-    Timer1.SetInterval(IntervalFromText(text));
+    timer1_.SetInterval(IntervalFromText(text));
 }
 
 void ReadingLoop::StopAutoRead() {
-    Timer1.SetEnabled(false);
+    timer1_.SetEnabled(false);
     AUTOREADcheckbox = false;
 }
 
-int32_t ReadingLoop::RoundedFilteredCode() const { return int32_t(std::lround(FilteredCode)); }
+int32_t ReadingLoop::RoundedFilteredCode() const { return int32_t(std::lround(filteredCode_)); }
 
 void ReadingLoop::ShowConversion(int channel) {
     control_.DecodeConversion();
-    const int32_t code = control_.CodeValue;
+    const int32_t code = control_.state().CodeValue;
     const std::string voltsText = control_.VoltsText();
     const std::string codeText = std::to_string(code);
     if (channel >= 0 && channel < Channels) {
@@ -153,21 +153,21 @@ void ReadingLoop::ShowConversion(int channel) {
     haveReading_ = true;
     if (!statisticsStarted_) {
         statisticsStarted_ = true;
-        Queue.Clear(control_.CodeToVolts());
-        FilteredCode = code;
+        queue_.Clear(control_.CodeToVolts());
+        filteredCode_ = code;
     } else {
-        Queue.Add(control_.CodeToVolts());
-        FilteredCode = (1 - FilterWeight) * code + FilterWeight * FilteredCode;
+        queue_.Add(control_.CodeToVolts());
+        filteredCode_ = (1 - FilterWeight) * code + FilterWeight * filteredCode_;
     }
-    CodeRms = format("%7.4fV", Queue.Rms());
-    VAvg = format("%7.4fV", Queue.Mean());
-    if (code < MinCodeSeen) {
-        MinCodeSeen = code;
+    CodeRms = format("%7.4fV", queue_.Rms());
+    VAvg = format("%7.4fV", queue_.Mean());
+    if (code < minCodeSeen_) {
+        minCodeSeen_ = code;
         VMin = voltsText;
         CodeMin = codeText;
     }
-    if (code > MaxCodeSeen) {
-        MaxCodeSeen = code;
+    if (code > maxCodeSeen_) {
+        maxCodeSeen_ = code;
         VMax = voltsText;
         CodeMax = codeText;
     }
@@ -176,24 +176,24 @@ void ReadingLoop::ShowConversion(int channel) {
 
 void ReadingLoop::TareCheckBoxClick(bool ticked) {
     TareCheckBox = ticked;
-    control_.TareOffset = ticked ? RoundedFilteredCode() : 0;
-    TareCheckBoxCaption = "Tare Offset = " + std::to_string(control_.TareOffset);
+    control_.setTareOffset(ticked ? RoundedFilteredCode() : 0);
+    TareCheckBoxCaption = "Tare Offset = " + std::to_string(control_.state().TareOffset);
     ClearStatisticsButtonClick();
 }
 
 // The statistics restart from the last reading; before any reading, from
 // the first one to come.
 void ReadingLoop::ClearStatisticsButtonClick() {
-    Queue.Clear(control_.CodeToVolts());
+    queue_.Clear(control_.CodeToVolts());
     statisticsStarted_ = haveReading_;
     CodeRms = UnknownCode;
-    FilteredCode = control_.CodeValue;
+    filteredCode_ = control_.state().CodeValue;
     VAvg = ClearedVolts;
     CodeAvg = UnknownCode;
-    MinCodeSeen = control_.MaxCode;
+    minCodeSeen_ = control_.state().MaxCode;
     VMin = ClearedVolts;
     CodeMin = UnknownCode;
-    MaxCodeSeen = control_.MinCode;
+    maxCodeSeen_ = control_.state().MinCode;
     VMax = ClearedVolts;
     CodeMax = UnknownCode;
 }

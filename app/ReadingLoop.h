@@ -5,8 +5,8 @@
 // voltages, the lowest and highest codes, and a filtered code that also
 // serves as the tare offset.
 //
-// The texts the main window shows live here, under the names of the labels
-// that show them; the window copies them after every operation.
+// The texts the main window shows live in ReadingsView, under the names of
+// the labels that show them; the window copies them after every operation.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -30,15 +30,35 @@ public:
     virtual void SetAutoScale(bool on) = 0;
 };
 
-class ReadingLoop {
-public:
+// What the main window shows of the readings.
+struct ReadingsView {
     static constexpr int Channels = 8;
+    static constexpr const char* UnknownVolts = "+?.??? V";
+    static constexpr const char* UnknownCode = "???";
+
+    std::string StatusLabel = "*";
+    bool StatusVisible = true;
+    bool AUTOREADcheckbox = false;
+    std::string UpdateRateComboBox = "500";
+    std::array<std::string, Channels> Vin;
+    std::array<std::string, Channels> Code;
+    std::string VAvg = UnknownVolts, CodeRms = UnknownVolts, VMin = UnknownVolts, VMax = UnknownVolts;
+    std::string CodeAvg = UnknownCode, CodeMin = UnknownCode, CodeMax = UnknownCode;
+    bool TareCheckBox = false;
+    std::string TareCheckBoxCaption = "Tare Offset = 0";
+};
+
+// The shown texts are a private base, so that the operations below write
+// them by their labels' names while callers only read them through view().
+class ReadingLoop : private ReadingsView {
+public:
+    using ReadingsView::Channels;
+    using ReadingsView::UnknownCode;
+    using ReadingsView::UnknownVolts;
     static constexpr size_t ScanReplyLength = 40;
     static constexpr double FilterWeight = 0.95;
     static constexpr int FallbackInterval = 100;
-    static constexpr const char* UnknownVolts = "+?.??? V";
     static constexpr const char* ClearedVolts = "+?.???V";
-    static constexpr const char* UnknownCode = "???";
 
     ReadingLoop(ConversionControl& control, QuerySender& link, ReadingTarget& target, Clock& clock);
 
@@ -54,7 +74,7 @@ public:
     void UpdateRateComboBoxChange(const std::string& text);
     void StopAutoRead();
     // The last decoded result, as channel CurrentChannel's, everywhere.
-    void ShowConversion() { ShowConversion(control_.CurrentChannel); }
+    void ShowConversion() { ShowConversion(control_.state().CurrentChannel); }
     // The last decoded result as the given channel's.
     void ShowConversion(int channel);
     void TareCheckBoxClick(bool ticked);
@@ -62,29 +82,17 @@ public:
 
     static int IntervalFromText(const std::string& text);
 
-    ReadingTimer Timer1;
-
-    // --- What the window shows ---
-    std::string StatusLabel = "*";
-    bool StatusVisible = true;
-    bool AUTOREADcheckbox = false;
-    std::string UpdateRateComboBox = "500";
-    std::array<std::string, Channels> Vin;
-    std::array<std::string, Channels> Code;
-    std::string VAvg = UnknownVolts, CodeRms = UnknownVolts, VMin = UnknownVolts, VMax = UnknownVolts;
-    std::string CodeAvg = UnknownCode, CodeMin = UnknownCode, CodeMax = UnknownCode;
-    bool TareCheckBox = false;
-    std::string TareCheckBoxCaption = "Tare Offset = 0";
+    // The reading timer (paused by modal tools, restored after a reading).
+    ReadingTimer& Timer1() { return timer1_; }
+    const ReadingsView& view() const { return *this; }
 
     // --- Statistics ---
     // They start from the first reading after start-up or a clear: the queue
     // and the filter then hold that reading, not zeros.
-    TZrQueue Queue;
-    int32_t MinCodeSeen = 4095;
-    int32_t MaxCodeSeen = 0;
+    const TZrQueue& Queue() const { return queue_; }
     // Kept unrounded, so that it settles on the readings' mean rather than
     // drifting toward zero; rounded to the nearest code where shown or tared.
-    double FilteredCode = 0;
+    double FilteredCode() const { return filteredCode_; }
     int32_t RoundedFilteredCode() const;
 
 private:
@@ -95,6 +103,11 @@ private:
     bool readOnce();
     bool fail();
 
+    ReadingTimer timer1_;
+    TZrQueue queue_;
+    int32_t minCodeSeen_ = 4095;
+    int32_t maxCodeSeen_ = 0;
+    double filteredCode_ = 0;
     bool statisticsStarted_ = false;
     bool haveReading_ = false;
 

@@ -30,14 +30,15 @@ public:
     void fired();
 
     // Called after every change, so the window can re-arm its real timer.
-    std::function<void()> onChange;
+    void setOnChange(std::function<void()> callback) { onChange_ = std::move(callback); }
 
 private:
     void changed() {
-        if (onChange) onChange();
+        if (onChange_) onChange_();
     }
 
     Clock& clock_;
+    std::function<void()> onChange_;
     bool enabled_ = false;
     int interval_ = 1000;
     uint64_t dueMicros_ = 0;

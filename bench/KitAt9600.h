@@ -15,7 +15,7 @@ inline double processCpuSeconds() {
 }
 
 inline void drain(SerialPortLayer& port) {
-    while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
+    while (port.ReadRxBuffer()) {
     }
 }
 
@@ -34,7 +34,7 @@ inline bool moveCobaltTo115200(SerialPortLayer& port, SimulatedKit& kit, Clock& 
 
 // Opens the kit, lets it boot and moves board and PC to 9600 baud.
 inline bool openKitAt9600(SerialPortLayer& port, SimulatedKit& kit, Clock& clock) {
-    port.cbxHwPort = SimulatedKit::PortName;
+    port.setHwPort(SimulatedKit::PortName);
     if (!port.DoOpenPort()) return false;
     clock.sleep(100);  // boot and beacon
     drain(port);

@@ -52,14 +52,14 @@ Connection connect(Clock& clock) {
     seq.SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
     uint64_t lastTick = clock.micros();
     seq.btnOkClick();
-    for (int i = 0; i < 1000 && seq.ModalResult != FormResult::Ok; ++i) {
+    for (int i = 0; i < 1000 && seq.view().ModalResult != FormResult::Ok; ++i) {
         clock.sleepUntil(lastTick + uint64_t(seq.nextTickMs()) * 1000);
         lastTick = clock.micros();
         seq.Timer1Timer();
     }
     const auto lines = kit.loadedLines();
     const bool valid = !lines.empty() && std::all_of(lines.begin(), lines.end(), [](auto& l) { return l.valid; });
-    return {seq.ModalResult == FormResult::Ok ? seq.SetupTimeMs : 0, valid && kit.programValid()};
+    return {seq.view().ModalResult == FormResult::Ok ? seq.SetupTimeMs() : 0, valid && kit.programValid()};
 }
 
 uint32_t virtualSetupMs = 0;

@@ -33,7 +33,7 @@ void BM_EchoedLineAt9600(benchmark::State& state) {
         for (size_t i = 0; i < std::strlen(Line); ++i) clock.sleepMicros(charMicros);
         sleeps += double(clock.micros() - sleep0) * 1e-6;
 
-        port.MemoHistory.clear();
+        port.MemoHistory().clear();
         const uint64_t wall0 = clock.micros();
         const double cpu0 = processCpuSeconds();
         if (!port.WriteStringWaitForEcho(Line)) {

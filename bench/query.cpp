@@ -41,10 +41,10 @@ void BM_AppQueryReadingsAt9600(benchmark::State& state) {
         return;
     }
     protocol.setAppEnabled(true);
-    protocol.EndReplyAtPrompt = state.range(0) != 0;
+    protocol.setEndReplyAtPrompt(state.range(0) != 0);
 
     const uint64_t replyEnd =
-        protocol.EndReplyAtPrompt ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs * 1000ull;
+        protocol.EndReplyAtPrompt() ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs() * 1000ull;
     const uint64_t limitMicros = LineCharacters * 10'000'000ull / Baud + replyEnd;
     double wall = 0, cpu = 0, sleeps = 0;
     for (auto _ : state) {
@@ -52,7 +52,7 @@ void BM_AppQueryReadingsAt9600(benchmark::State& state) {
         clock.sleepMicros(limitMicros);
         sleeps += double(clock.micros() - sleep0) * 1e-6;
 
-        port.MemoHistory.clear();
+        port.MemoHistory().clear();
         const uint64_t wall0 = clock.micros();
         const double cpu0 = processCpuSeconds();
         if (std::strcmp(protocol.AppQuery("R"), "3E80") != 0) {
@@ -106,13 +106,13 @@ void BM_HistoryOverHundredThousandReadings(benchmark::State& state) {
             if (reading >= Readings - Sample) last += cpu;
             if (reading % 997 == 0) {
                 size_t characters = 0;
-                for (const std::string& line : port.MemoHistory.lines()) characters += line.size();
+                for (const std::string& line : port.MemoHistory().lines()) characters += line.size();
                 mostCharacters = std::max(mostCharacters, characters);
             }
             clock.sleepUntil(due);
         }
         state.counters["last_vs_first_1000"] = last / first;
-        state.counters["history_lines"] = double(port.MemoHistory.count());
+        state.counters["history_lines"] = double(port.MemoHistory().count());
         state.counters["history_chars_max"] = double(mostCharacters);
         state.counters["chars_bound"] = double(History::MaxLines * History::MaxLineLength);
     }

@@ -122,7 +122,7 @@ struct RunningKit {
         link.addDevice(SimulatedKit::PortName, kit);
         kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         if (kind == ModuleKind::Cobalt) {
-            port.cbxHwPort = SimulatedKit::PortName;
+            port.setHwPort(SimulatedKit::PortName);
             ready = port.DoOpenPort();
             clock.sleep(100);  // boot and beacon
             drain(port);
@@ -133,12 +133,12 @@ struct RunningKit {
         kit.runApplication();
         drain(port);
         protocol.setAppEnabled(true);
-        protocol.EndReplyAtPrompt = endAtPrompt;
+        protocol.setEndReplyAtPrompt(endAtPrompt);
     }
     uint64_t limitMicros() {
         const uint64_t replyEnd =
-            protocol.EndReplyAtPrompt ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs * 1000ull;
-        return LineCharacters * 10'000'000ull / port.PortDcb.baud + replyEnd;
+            protocol.EndReplyAtPrompt() ? protocol.promptGuardMicros() : protocol.AppQueryTimeoutMs() * 1000ull;
+        return LineCharacters * 10'000'000ull / port.PortDcb().baud + replyEnd;
     }
 };
 
@@ -219,7 +219,7 @@ void BM_UploadIntoGraphAt9600(benchmark::State& state) {
     RunningKit k;
     if (!k.ready) return state.SkipWithError("could not reach 9600 baud");
     ConversionControl control(k.protocol, k.dialogs);
-    GraphWindowHost host{&k.dialogs, &control.Limits, &k.clock, {}, {}, {}, {}, false, false, {}};
+    GraphWindowHost host{&k.dialogs, &control.state().Limits, &k.clock, {}, {}, {}, {}, false, false, {}};
     GraphTarget target(host.feed);
     ReadingLoop readings(control, k.protocol, target, k.clock);
     control.menuInputChannelClick(5);
@@ -296,7 +296,7 @@ public:
         main.findChild<QAction*>("menuInputCH51")->trigger();
     }
     bool connected() { return link.query().cbAppEnabled(); }
-    uint32_t baud() { return link.port().PortDcb.baud; }
+    uint32_t baud() { return link.port().PortDcb().baud; }
     void showSerialWindow() { serial.show(); }
     // CPU seconds per sample of one upload, or 0 when it did not complete.
     double run(uint16_t size) {

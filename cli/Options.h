@@ -8,7 +8,7 @@
 
 #include "analysis/SpectrumAnalysis.h"
 #include "sim/InputSpec.h"
-#include "sim/ModuleKind.h"
+#include "support/ModuleKind.h"
 
 enum class Subcommand { None, Ports, Connect, Read, Sample, Analyze };
 

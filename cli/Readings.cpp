@@ -46,10 +46,10 @@ bool readOnce(ConversionControl& control, QuerySender& link, bool scanAll, Value
     for (size_t g = 0; g < groups; ++g) {
         const size_t at = 5 * g;
         if (!hexDigits(reply, at)) continue;
-        control.RawHigh = HexPairToByte(reply[at], reply[at + 1]);
-        control.RawLow = HexPairToByte(reply[at + 2], reply[at + 3]);
+        control.setRaw(HexPairToByte(reply[at], reply[at + 1]), HexPairToByte(reply[at + 2], reply[at + 3]));
         control.DecodeConversion();
-        values[scanAll ? g : size_t(control.CurrentChannel)] = Value{control.CodeValue, control.CodeToVolts()};
+        values[scanAll ? g : size_t(control.state().CurrentChannel)] =
+            Value{control.state().CodeValue, control.CodeToVolts()};
     }
     return true;
 }
@@ -82,12 +82,13 @@ public:
             env_.out << "time_s," << channelNames(o_.channels, ",") << '\n' << std::flush;
             return bool(env_.out);
         }
-        const std::string coding = std::string(control.Bipolar ? "bipolar" : "unipolar") +
+        const std::string coding = std::string(control.state().Bipolar ? "bipolar" : "unipolar") +
                                    (o_.differential ? " differential" : " single-ended");
         file_.Open(o_.out);
         file_.WriteLine("; VX7318 " + channelNames(o_.channels, " ") + " every " + std::to_string(o_.everyMs) +
-                        " ms, Vref " + Session::voltsText(control.Vref, 3) + " V, " + coding + ", from " + localTime());
-        file_.WriteLine(FormatMetadataLine(0, control.Limits));
+                        " ms, Vref " + Session::voltsText(control.state().Vref, 3) + " V, " + coding + ", from " +
+                        localTime());
+        file_.WriteLine(FormatMetadataLine(0, control.state().Limits));
         return !failed();
     }
     // False when the line could not be written.

@@ -31,8 +31,8 @@ public:
     // SampleScreen
     void Refresh(bool) override {
         if (!tool) return;
-        const bool uploading = tool->Caption == SamplingTool::Transferring;
-        const SampleProgress& bar = uploading ? tool->ProgressBarUpload : tool->ProgressBarSample;
+        const bool uploading = tool->view().Caption == SamplingTool::Transferring;
+        const ProgressBar& bar = uploading ? tool->view().ProgressBarUpload : tool->view().ProgressBarSample;
         session_.progress.show(uploading ? "Uploading" : "Sampling ", uint64_t(bar.Position - bar.Min),
                                uint64_t(bar.Max - bar.Min));
     }
@@ -93,8 +93,8 @@ int SampleChannel(Session& session) {
     SamplingTool tool(link, upload, session.control, readings, env.clock);
     upload.tool = &tool;
     upload.halt = [&tool] { tool.HaltButtonClick(); };
-    tool.cbTimeStamp = true;
-    tool.EditSampleTitle = "VX7318 CH" + std::to_string(o.channel);
+    tool.setTimeStamp(true);
+    tool.setEditSampleTitle("VX7318 CH" + std::to_string(o.channel));
     tool.FormShow();
     tool.SampleSizeComboBoxChange(std::to_string(o.size));
     tool.SampleButtonClick();
@@ -121,7 +121,7 @@ int SampleChannel(Session& session) {
     upload.tape->SetNumRecords(uint32_t(taken));
     SaveSettings settings;
     settings.Caption = upload.caption;
-    settings.Limits = session.control.Limits;
+    settings.Limits = session.control.state().Limits;
     settings.Separator = SeparatorFor(o.out);
     const SaveResult saved = WriteMeasurements(o.out, *upload.tape, settings);
     if (!saved.Ok()) {

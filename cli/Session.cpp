@@ -40,17 +40,17 @@ int Session::connect() {
     bool prompted = false, wasLoading = false;
     const auto result = kit.connect(port, ports, loader, [this] { return stopAsked(); }, [&] {
         // A board whose firmware is not fresh from a reset sends no beacon: ask for the button.
-        if (sequence.ConnState == ConnectionSequence::Beacon && !prompted &&
-            sequence.LabelStatus.rfind("Please press", 0) == 0) {
+        if (sequence.ConnState() == ConnectionState::Beacon && !prompted &&
+            sequence.view().LabelStatus.rfind("Please press", 0) == 0) {
             progress.finish();
-            environment.err << "vx7318: " << sequence.LabelStatus << '\n';
+            environment.err << "vx7318: " << sequence.view().LabelStatus << '\n';
             prompted = true;
         }
         // A tick sends several lines: show the bar once more after the last one.
-        const bool loading = sequence.ConnState == ConnectionSequence::Loading;
+        const bool loading = sequence.ConnState() == ConnectionState::Loading;
         if (loading || wasLoading)
-            progress.show("Downloading", uint64_t(sequence.LoaderProgressBar.Position),
-                          uint64_t(sequence.LoaderProgressBar.Max));
+            progress.show("Downloading", uint64_t(sequence.view().LoaderProgressBar.Position),
+                          uint64_t(sequence.view().LoaderProgressBar.Max));
         wasLoading = loading;
     });
     progress.finish();
@@ -65,14 +65,14 @@ int Session::connect() {
         environment.err << "vx7318: " << result.message << '\n';
         return ExitLinkFailure;
     }
-    control.Vref = options.vref;
-    control.ComboBox3.select(options.bipolar ? 0 : 1);
-    control.ComboBox4.select(options.differential ? 0 : 1);
+    control.setVref(options.vref);
+    control.selectComboBoxItem(3, options.bipolar ? 0 : 1);
+    control.selectComboBoxItem(4, options.differential ? 0 : 1);
     return ExitSuccess;
 }
 
 void Session::setControlWord(int channel, bool scanAll) {
-    control.ComboBox2.select(scanAll ? 8 : size_t(channel));
+    control.selectComboBoxItem(2, scanAll ? 8 : size_t(channel));
     control.CtrlWordComboBoxChange();
 }
 

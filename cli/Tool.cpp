@@ -56,9 +56,9 @@ int ConnectAndReport(Session& session) {
     const ConnectionSequence& sequence = session.kit.sequence();
     std::ostream& out = session.environment.out;
     out << "port: " << session.kit.portName() << '\n'
-        << "module: " << kinds[sequence.ModuleKind < 5 ? sequence.ModuleKind : 0] << '\n'
-        << "rate: " << session.kit.port().PortDcb.baud << " baud\n"
-        << "setup time: " << Session::voltsText(sequence.SetupTimeMs / 1000.0, 1) << " s\n";
+        << "module: " << kinds[size_t(sequence.ModuleKind())] << '\n'
+        << "rate: " << session.kit.port().PortDcb().baud << " baud\n"
+        << "setup time: " << Session::voltsText(sequence.SetupTimeMs() / 1000.0, 1) << " s\n";
     return ExitSuccess;
 }
 

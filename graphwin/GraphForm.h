@@ -59,7 +59,7 @@ struct GraphWindowHost {
     Dialogs* dialogs = nullptr;
     // The main window's MaxCode and MinCode: the home scale of every graph
     // but a loaded one, which homes on the limits its file names.
-    CodeLimits* limits = nullptr;
+    const CodeLimits* limits = nullptr;
     // Paces the painter's long loops and the loader's progress caption.
     Clock* clock = nullptr;
     // The main window's reading timer: views, the close question, saving and

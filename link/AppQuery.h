@@ -56,10 +56,13 @@ public:
     void setAppEnabled(bool on);
     void setEnableObserver(std::function<void(bool)> observer) { enableObserver_ = std::move(observer); }
 
-    uint32_t AppQueryTimeoutMs = DefaultTimeoutMs;
+    // The quiet time that ends a reply (App Query Timeout menu).
+    uint32_t AppQueryTimeoutMs() const { return AppQueryTimeoutMs_; }
+    void setAppQueryTimeoutMs(uint32_t ms) { AppQueryTimeoutMs_ = ms; }
     // Off: every reply ends only after AppQueryTimeoutMs of silence.
-    bool EndReplyAtPrompt = true;
-    char ReplyBuffer[ReplyBufferSize] = {};
+    bool EndReplyAtPrompt() const { return EndReplyAtPrompt_; }
+    void setEndReplyAtPrompt(bool on) { EndReplyAtPrompt_ = on; }
+    const char* ReplyBuffer() const { return ReplyBuffer_; }
 
 private:
     void collectReply();
@@ -68,6 +71,9 @@ private:
     uint64_t characterMicros() const;
 
     SerialPortLayer& port_;
+    uint32_t AppQueryTimeoutMs_ = DefaultTimeoutMs;
+    bool EndReplyAtPrompt_ = true;
+    char ReplyBuffer_[ReplyBufferSize] = {};
     size_t replyLength_ = 0;
     char lastReceived_ = '\0';
     bool appEnabled_ = false;

@@ -71,22 +71,22 @@ std::deque<std::string> splitLines(const std::string& text) {
 constexpr const char* PatchDataLine = "S2160100007577177AFA0437350004377AFC087A000204C8\r";
 constexpr const char* PatchEndLine = "S9030000FC\r";
 
-const char* kindName(uint8_t kind) {
+const char* kindName(ModuleKind kind) {
     switch (kind) {
-    case ConnectionSequence::KindBrant: return "BRANT";
-    case ConnectionSequence::KindArbord: return "ARBORD";
-    case ConnectionSequence::KindCobalt: return "COBALT";
-    case ConnectionSequence::KindCobalt16Wide: return "COBALT-16WIDE";
+    case ModuleKind::Brant: return "BRANT";
+    case ModuleKind::Arbord: return "ARBORD";
+    case ModuleKind::Cobalt: return "COBALT";
+    case ModuleKind::Cobalt16Wide: return "COBALT-16WIDE";
     default: return "";
     }
 }
 
-const char* loaderExtension(uint8_t kind) {
+const char* loaderExtension(ModuleKind kind) {
     switch (kind) {
-    case ConnectionSequence::KindBrant: return ".BRT";
-    case ConnectionSequence::KindArbord: return ".ARB";
-    case ConnectionSequence::KindCobalt: return ".COB";
-    case ConnectionSequence::KindCobalt16Wide: return ".CWD";
+    case ModuleKind::Brant: return ".BRT";
+    case ModuleKind::Arbord: return ".ARB";
+    case ModuleKind::Cobalt: return ".COB";
+    case ModuleKind::Cobalt16Wide: return ".CWD";
     default: return "";
     }
 }
@@ -94,14 +94,18 @@ const char* loaderExtension(uint8_t kind) {
 }  // namespace
 
 ConnectionSequence::ConnectionSequence(SerialPortLayer& port, AppQueryProtocol& query, Dialogs& dialogs)
-    : ConnState(port.ConnState),
-      LabelStatus(port.LabelStatus),
-      cbSkipNulls(port.cbSkipNulls),
-      port_(port),
-      query_(query),
-      dialogs_(dialogs),
-      clock_(port.clock()) {
-    if (LabelStatus.empty()) LabelStatus = "click the Ok button to begin ";
+    : port_(port), query_(query), dialogs_(dialogs), clock_(port.clock()) {
+    port_.setOnClosed([this] { portClosed(); });
+}
+
+void ConnectionSequence::enter(ConnectionState state) {
+    connState_ = state;
+    port_.setDownloading(state == ConnectionState::Loading);
+}
+
+void ConnectionSequence::portClosed() {
+    LabelStatus = "Disconnected.";
+    enter(ConnectionState::Idle);
 }
 
 bool ConnectionSequence::cbAppEnabled() const { return query_.cbAppEnabled(); }
@@ -131,7 +135,44 @@ void ConnectionSequence::setPortList(const std::vector<std::string>& ports) {
 
 void ConnectionSequence::selectHwPort(int index) {
     cbxHwPortIndex = index;
-    port_.cbxHwPort = index >= 0 && size_t(index) < cbxHwPortItems.size() ? cbxHwPortItems[size_t(index)] : "";
+    port_.setHwPort(index >= 0 && size_t(index) < cbxHwPortItems.size() ? cbxHwPortItems[size_t(index)] : "");
+}
+
+void ConnectionSequence::setFriendlyPort(const std::string& text) { cbxFriendlyPort.text = text; }
+
+void ConnectionSequence::setHwPort(const std::string& text) {
+    cbxHwPortIndex = indexOf(cbxHwPortItems, text);
+    port_.setHwPort(text);
+}
+
+void ConnectionSequence::setFwBaud(const std::string& text) { cbxFwBaud.text = text; }
+
+void ConnectionSequence::setEditDLfilename(const std::string& text) { EditDLfilename = text; }
+
+void ConnectionSequence::setExcludedFromAutomatic(std::vector<std::string> ports) {
+    excludedFromAutomatic_ = std::move(ports);
+}
+
+void ConnectionSequence::setPanelVisible(SerialPanel panel, bool visible) {
+    switch (panel) {
+    case SerialPanel::Friendly: PanelFriendly = visible; break;
+    case SerialPanel::Firmware: PanelFirmware = visible; break;
+    case SerialPanel::Hardware: PanelHardware = visible; break;
+    case SerialPanel::Downloader: PanelDownloader = visible; break;
+    case SerialPanel::Application: PanelApplication = visible; break;
+    case SerialPanel::History: MemoHistoryVisible = visible; break;
+    }
+}
+
+void ConnectionSequence::setAutoDownload(bool on) { menuAdvAutoDownload = on; }
+void ConnectionSequence::setFastestBaud(bool on) { menuAdvFastestBaud = on; }
+void ConnectionSequence::setAllow115200baud(bool on) { menuAdvAllow115200baud = on; }
+void ConnectionSequence::setTimerInterval(uint32_t ms) { Timer1Interval = ms; }
+
+FormResult ConnectionSequence::takeModalResult() {
+    const FormResult result = ModalResult;
+    ModalResult = FormResult::None;
+    return result;
 }
 
 bool ConnectionSequence::automatic() const { return indexOf(cbxFriendlyPort.items, cbxFriendlyPort.text) == 0; }
@@ -139,7 +180,7 @@ bool ConnectionSequence::automatic() const { return indexOf(cbxFriendlyPort.item
 // The next port after `after` that "Automatic" tries, -1 when none is left.
 int ConnectionSequence::nextSearchIndex(int after) const {
     for (size_t i = size_t(after + 1); i < cbxHwPortItems.size(); ++i)
-        if (indexOf(ExcludedFromAutomatic, cbxHwPortItems[i]) < 0) return int(i);
+        if (indexOf(excludedFromAutomatic_, cbxHwPortItems[i]) < 0) return int(i);
     return -1;
 }
 
@@ -147,7 +188,7 @@ int ConnectionSequence::nextSearchIndex(int after) const {
 // Buttons
 
 void ConnectionSequence::btnOkClick() {
-    StartTick = clock_.ticks();
+    startTick_ = clock_.ticks();
     failedDownloads_ = 0;
     portsTried_.clear();
     if (cbxFriendlyPort.text.empty()) {
@@ -162,7 +203,7 @@ void ConnectionSequence::btnOkClick() {
         selected = int(cbxFriendlyPort.items.size()) - 1;
     }
     selectHwPort(selected > 0 ? selected - 1 : nextSearchIndex(-1));
-    ConnState = OpenPort;
+    enter(ConnectionState::OpenPort);
     Timer1Timer();
 }
 
@@ -191,7 +232,7 @@ void ConnectionSequence::menuAdvNoDownloadClick() {
     cbDLbusy = cbDLerror = false;
     query_.setAppEnabled(true);
     cbPreESCEnabled = cbPostCREnabled = cbxAppQueryEnabled = btnAppQueryEnabled = true;
-    ConnState = Running;
+    enter(ConnectionState::Running);
     changed();
 }
 
@@ -199,18 +240,18 @@ void ConnectionSequence::menuAdvNoDownloadClick() {
 // The machine
 
 void ConnectionSequence::Timer1Timer() {
-    MainProgressBar.Position = ConnState;
-    switch (ConnState) {
-    case Idle: idle(); break;
-    case OpenPort: openPort(); break;
-    case WrongPort: wrongPort(); break;
-    case Loopback: checkLoopback(); break;
-    case Beacon: awaitBeacon(); break;
-    case Banner: collectBanner(); break;
-    case FirmwareCommand: firmwareCommand(); break;
-    case Loading: sendLines(); break;
-    case Jump: startApplication(); break;
-    case Running: running(); break;
+    MainProgressBar.Position = int(connState_);
+    switch (connState_) {
+    case ConnectionState::Idle: idle(); break;
+    case ConnectionState::OpenPort: openPort(); break;
+    case ConnectionState::WrongPort: wrongPort(); break;
+    case ConnectionState::Loopback: checkLoopback(); break;
+    case ConnectionState::Beacon: awaitBeacon(); break;
+    case ConnectionState::Banner: collectBanner(); break;
+    case ConnectionState::FirmwareCommand: firmwareCommand(); break;
+    case ConnectionState::Loading: sendLines(); break;
+    case ConnectionState::Jump: startApplication(); break;
+    case ConnectionState::Running: running(); break;
     default: setState("unknown state"); break;
     }
     commonTail();
@@ -218,7 +259,7 @@ void ConnectionSequence::Timer1Timer() {
 }
 
 uint32_t ConnectionSequence::nextTickMs() const {
-    return ConnState == Loading || ConnState == Jump ? 0 : Timer1Interval;
+    return connState_ == ConnectionState::Loading || connState_ == ConnectionState::Jump ? 0 : Timer1Interval;
 }
 
 void ConnectionSequence::idle() {
@@ -227,10 +268,10 @@ void ConnectionSequence::idle() {
     btnOkDefault = btnOkEnabled = true;
     cbxFriendlyPortEnabled = true;
     LabelFirmware = "firmware unknown; no communication";
-    BannerText.clear();
+    bannerText_.clear();
     if (!cbxFwBaud.items.empty()) cbxFwBaud.text = cbxFwBaud.items.front();
     btnFwResetEnabled = btnFwSetBaudEnabled = false;
-    cbSkipNulls = false;
+    port_.setSkipNulls(false);
     query_.setAppEnabled(false);
     btnAppQueryEnabled = false;
     cbDLrunning = cbDLbusy = cbDLerror = false;
@@ -243,16 +284,16 @@ void ConnectionSequence::openPort() {
     setState("attempting to locate the correct port");
     btnOkDefault = btnOkEnabled = false;
     cbxFriendlyPortEnabled = false;
-    if (port_.cbxHwPort.empty() && automatic() && !port_.isPortOpen()) {
-        ConnState = WrongPort;  // nothing to search: the outcome says so
+    if (port_.cbxHwPort().empty() && automatic() && !port_.isPortOpen()) {
+        enter(ConnectionState::WrongPort);  // nothing to search: the outcome says so
         return;
     }
-    if (!port_.cbxHwPort.empty()) portsTried_.push_back(port_.cbxHwPort);
+    if (!port_.cbxHwPort().empty()) portsTried_.push_back(port_.cbxHwPort());
     if (port_.DoOpenPort()) {
         setStatus("Connected...");
-        ConnState = Loopback;
+        enter(ConnectionState::Loopback);
     } else {
-        ConnState = WrongPort;
+        enter(ConnectionState::WrongPort);
     }
 }
 
@@ -261,7 +302,7 @@ void ConnectionSequence::wrongPort() {
     const int next = automatic() ? nextSearchIndex(cbxHwPortIndex) : -1;
     if (next >= 0) {
         selectHwPort(next);
-        ConnState = OpenPort;
+        enter(ConnectionState::OpenPort);
         return;
     }
     setStatus(automatic() ? "Not found on any port. Check connections."
@@ -270,8 +311,8 @@ void ConnectionSequence::wrongPort() {
     // who opens the window later to find out why.
     std::string tried;
     for (const std::string& name : portsTried_) tried += (tried.empty() ? "" : ", ") + name;
-    port_.MemoHistory.addLine(LabelStatus + " Ports tried: " + (tried.empty() ? "none" : tried));
-    ConnState = Idle;
+    port_.MemoHistory().addLine(LabelStatus + " Ports tried: " + (tried.empty() ? "none" : tried));
+    enter(ConnectionState::Idle);
 }
 
 void ConnectionSequence::checkLoopback() {
@@ -279,79 +320,79 @@ void ConnectionSequence::checkLoopback() {
     if (port_.RtsCtsLoopbackPresent()) {
         port_.DoGetBaud();
         port_.DoHwSetBaud(1200);
-        BeaconStartTick = clock_.ticks();
-        ConnState = Beacon;
+        beaconStartTick_ = clock_.ticks();
+        enter(ConnectionState::Beacon);
         return;
     }
     setStatus("Rejected; no RTS-CTS loopback");
-    port_.MemoHistory.addLine("Rejected; no RTS-CTS loopback.");
+    port_.MemoHistory().addLine("Rejected; no RTS-CTS loopback.");
     port_.DoClosePort();
-    ConnState = WrongPort;
+    enter(ConnectionState::WrongPort);
 }
 
 void ConnectionSequence::awaitBeacon() {
     setState("expecting module to send 0xAA");
-    if (clock_.ticks() - BeaconStartTick > BeaconPromptMs)
+    if (clock_.ticks() - beaconStartTick_ > BeaconPromptMs)
         setStatus("Please press and release the module's reset button.");
-    char* buffer = port_.RxBuffer;
-    if (!port_.ReadString(buffer, SerialPortLayer::RxBufferSize)) {
+    if (!port_.ReadRxBuffer()) {
         if (deviceGone()) giveUp("The serial port is gone. Check connections.");
         return;
     }
-    if (std::strchr(buffer, char(Beacon0xAA)) == nullptr) return;
+    if (std::strchr(port_.RxBuffer(), char(Beacon0xAA)) == nullptr) return;
     // Whatever came with the beacon is dropped: the banner follows the space.
     port_.WriteCharNoEcho(' ');
     setStatus("");
-    LastRxTick = clock_.ticks();
-    ConnState = Banner;
+    lastRxTick_ = clock_.ticks();
+    enter(ConnectionState::Banner);
 }
 
 void ConnectionSequence::collectBanner() {
     setState("expecting module to send firmware banner");
     upperCaseLoaderName();
-    if (port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
-        BannerText += port_.RxBuffer;
-        LastRxTick = clock_.ticks();
+    if (port_.ReadRxBuffer()) {
+        bannerText_ += port_.RxBuffer();
+        lastRxTick_ = clock_.ticks();
     } else if (deviceGone()) {
         giveUp("The serial port is gone. Check connections.");
         return;
     }
-    if (clock_.ticks() - LastRxTick > BannerQuietMs && identify()) ConnState = FirmwareCommand;
+    if (clock_.ticks() - lastRxTick_ > bannerQuietMs_ && identify()) enter(ConnectionState::FirmwareCommand);
 }
 
-ConnectionSequence::Kind ConnectionSequence::IdentifyModule(const std::string& banner) {
-    if (contains(banner, "ARBOR")) return KindArbord;
-    if (contains(banner, "BRANT")) return KindBrant;
-    if (contains(banner, "COBALT")) return contains(banner, "16 BIT BUS") ? KindCobalt16Wide : KindCobalt;
-    return KindUnknown;
+ModuleKind ConnectionSequence::IdentifyModule(const std::string& banner) {
+    if (contains(banner, "ARBOR")) return ::ModuleKind::Arbord;
+    if (contains(banner, "BRANT")) return ::ModuleKind::Brant;
+    if (contains(banner, "COBALT"))
+        return contains(banner, "16 BIT BUS") ? ::ModuleKind::Cobalt16Wide : ::ModuleKind::Cobalt;
+    return ::ModuleKind::Unknown;
 }
 
 // False when the user turned down the loader name.
 bool ConnectionSequence::identify() {
-    const size_t vanto = BannerText.find("VANTO");
-    if (vanto != std::string::npos) BannerText.erase(0, vanto);
-    LabelFirmware = BannerText;
-    ModuleKind = IdentifyModule(BannerText);
-    switch (ModuleKind) {
-    case KindArbord:
-    case KindBrant: cbxFwBaud.items = {"1200", "2400", "4800", "9600"}; break;
-    case KindCobalt:
-    case KindCobalt16Wide:
+    const size_t vanto = bannerText_.find("VANTO");
+    if (vanto != std::string::npos) bannerText_.erase(0, vanto);
+    LabelFirmware = bannerText_;
+    moduleKind_ = IdentifyModule(bannerText_);
+    switch (moduleKind_) {
+    case ::ModuleKind::Arbord:
+    case ::ModuleKind::Brant: cbxFwBaud.items = {"1200", "2400", "4800", "9600"}; break;
+    case ::ModuleKind::Cobalt:
+    case ::ModuleKind::Cobalt16Wide:
         cbxFwBaud.items = {"1200", "4800", "9600", "19200"};
         if (menuAdvAllow115200baud) cbxFwBaud.items.push_back("115200");
         break;
     default: break;
     }
     changed();
-    if (ModuleKind != KindUnknown && !contains(EditDLfilename, loaderExtension(ModuleKind))) {
+    if (moduleKind_ != ::ModuleKind::Unknown && !contains(EditDLfilename, loaderExtension(moduleKind_))) {
         MessageRequest warning;
-        warning.text = std::string("Warning: this software is not for the ") + kindName(ModuleKind) + " module.";
+        warning.text = std::string("Warning: this software is not for the ") + kindName(moduleKind_) + " module.";
         warning.caption = MessageCaption;
         warning.buttons = MsgButtons::OkCancel;
         warning.icon = MsgIcon::Stop;
         warning.defaultAnswer = MsgAnswer::Cancel;
         if (messageWithTimerStopped(warning) != MsgAnswer::Ok) {
-            ConnState = Idle;
+            enter(ConnectionState::Idle);
             return false;
         }
     }
@@ -365,7 +406,7 @@ void ConnectionSequence::firmwareCommand() {
     const bool fastestSelected = cbxFwBaud.items.empty() || cbxFwBaud.text == cbxFwBaud.items.back();
     // A module of unknown kind has no rate command: it stays at the rate
     // its beacon came at, and so does the PC.
-    if (menuAdvFastestBaud && !fastestSelected && ModuleKind != KindUnknown) {
+    if (menuAdvFastestBaud && !fastestSelected && moduleKind_ != ::ModuleKind::Unknown) {
         setState("module is expecting a firmware command (baud rate)");
         cbxFwBaud.text = cbxFwBaud.items.back();
         changed();
@@ -381,7 +422,7 @@ void ConnectionSequence::firmwareCommand() {
 void ConnectionSequence::running() {
     setState("module application is running");
     ModalResult = FormResult::Ok;
-    History& history = port_.MemoHistory;
+    History& history = port_.MemoHistory();
     if (history.count() > HistoryClearLines)
         history.clear();
     else if (history.count() > HistoryKeepLines)
@@ -401,7 +442,7 @@ void ConnectionSequence::commonTail() {
 }
 
 bool ConnectionSequence::SendFirmwareCommand(const std::string& command) {
-    if (ModuleKind == KindBrant && !command.empty() && command.front() == Esc)
+    if (moduleKind_ == ::ModuleKind::Brant && !command.empty() && command.front() == Esc)
         return port_.WriteStringNoEcho(command.c_str());
     return port_.WriteStringWaitForEcho(command.c_str());
 }
@@ -410,7 +451,7 @@ bool ConnectionSequence::deviceGone() const { return port_.deviceGone(); }
 
 void ConnectionSequence::giveUp(const std::string& status) {
     port_.DoClosePort();
-    ConnState = Idle;
+    enter(ConnectionState::Idle);
     setStatus(status);
 }
 
@@ -428,12 +469,12 @@ void ConnectionSequence::readSignOn() {
     bool prompted = false;
     for (uint32_t waited = 0; waited < JumpReadMs; waited = clock_.ticks() - start) {
         const uint32_t left = JumpReadMs - waited;
-        const uint32_t wait = prompted ? std::min(query_.AppQueryTimeoutMs, left) : left;
+        const uint32_t wait = prompted ? std::min(query_.AppQueryTimeoutMs(), left) : left;
         // A closed or vanished port has nothing more to say.
         if (!port_.isPortOpen() || port_.deviceGone() || !port_.device().waitForInput(wait)) return;
-        if (port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
-            const size_t length = std::strlen(port_.RxBuffer);
-            prompted = length > 0 && port_.RxBuffer[length - 1] == '>';
+        if (port_.ReadRxBuffer()) {
+            const size_t length = std::strlen(port_.RxBuffer());
+            prompted = length > 0 && port_.RxBuffer()[length - 1] == '>';
         }
     }
 }
@@ -456,8 +497,8 @@ std::string ConnectionSequence::loaderPath() const {
 bool ConnectionSequence::loaderMissing() {
     if (fileExists(loaderPath())) return false;
     cbDLerror = true;
-    ConnState = Idle;
-    port_.MemoHistory.addLine("Loader cannot read file.");
+    enter(ConnectionState::Idle);
+    port_.MemoHistory().addLine("Loader cannot read file.");
     MessageRequest error;
     error.text = "Error: Cannot find required file " + EditDLfilename;
     error.caption = MessageCaption;
@@ -474,8 +515,8 @@ void ConnectionSequence::SelectFilename(const std::string& name) {
     changed();
     if (name.empty()) {
         cbDLerror = true;
-        ConnState = Idle;
-        port_.MemoHistory.addLine("No Loader file specified.");
+        enter(ConnectionState::Idle);
+        port_.MemoHistory().addLine("No Loader file specified.");
         changed();
         return;
     }
@@ -500,8 +541,8 @@ void ConnectionSequence::btnDLfilenameClick() {
 }
 
 void ConnectionSequence::DoDownload() {
-    if (ConnState != FirmwareCommand) {
-        port_.MemoHistory.addLine("DoDownload called before module ready.");
+    if (connState_ != ConnectionState::FirmwareCommand) {
+        port_.MemoHistory().addLine("DoDownload called before module ready.");
         cbDLerror = true;
         changed();
         return;
@@ -512,26 +553,26 @@ void ConnectionSequence::DoDownload() {
         const int error = errno;
         // Through the repeat path at the jump state, like any failed download.
         downloadFailed("Loader cannot read file " + EditDLfilename + ": " + systemErrorText(error));
-        ConnState = Jump;
+        enter(ConnectionState::Jump);
         return;
     }
     DownloadMemo = splitLines(text);
     LoaderProgressBar = ProgressBar{0, int(DownloadMemo.size()), 0, 1};
-    port_.LastError = 0;
+    port_.clearLastError();
     const bool loading = SendFirmwareCommand(std::string{Esc, 'L'});
     // A download asked for while the last one ran has now started afresh;
     // without this its error mark would send every download round again.
     cbDLerror = false;
-    ConnState = Loading;
+    enter(ConnectionState::Loading);
     if (!loading) {
         downloadFailed("Load command not sent: " + sendFailure());
-        ConnState = Jump;
+        enter(ConnectionState::Jump);
     }
     changed();
 }
 
 void ConnectionSequence::downloadFailed(const std::string& why) {
-    port_.MemoHistory.addLine(why);
+    port_.MemoHistory().addLine(why);
     cbDLerror = true;
     ++failedDownloads_;
     changed();
@@ -539,7 +580,7 @@ void ConnectionSequence::downloadFailed(const std::string& why) {
 
 std::string ConnectionSequence::sendFailure() const {
     if (deviceGone()) return "the serial port is gone";
-    if (port_.LastError != 0) return "error " + std::to_string(port_.LastError);
+    if (port_.LastError() != 0) return "error " + std::to_string(port_.LastError());
     return "no echo within " + std::to_string(SerialPortLayer::EchoTimeoutMs) + " ms";
 }
 
@@ -557,14 +598,14 @@ void ConnectionSequence::sendLines() {
             std::min(LoaderProgressBar.Position + LoaderProgressBar.Step, LoaderProgressBar.Max);
         const std::string line = DownloadMemo.front() + '\r';
         DownloadMemo.pop_front();
-        port_.LastError = 0;
+        port_.clearLastError();
         if (!port_.WriteBlockWaitForEcho(line.c_str())) {
             // The rest would only fail the same way: the download goes again.
             downloadFailed("Loader line " + std::to_string(LoaderProgressBar.Position) + " failed: " + sendFailure());
             failed = true;
         }
     }
-    if (DownloadMemo.empty() || failed) ConnState = Jump;
+    if (DownloadMemo.empty() || failed) enter(ConnectionState::Jump);
 }
 
 void ConnectionSequence::startApplication() {
@@ -576,10 +617,10 @@ void ConnectionSequence::startApplication() {
         else if (failedDownloads_ >= DownloadTries)
             giveUp("Download failed. Press the module's reset button, then Ok to try again.");
         else
-            ConnState = FirmwareCommand;
+            enter(ConnectionState::FirmwareCommand);
         return;
     }
-    port_.LastError = 0;
+    port_.clearLastError();
     if (!SendFirmwareCommand(std::string{Esc, 'J'})) {
         downloadFailed("Jump command not sent: " + sendFailure());
         return;  // the next tick repeats the download or gives up
@@ -591,12 +632,12 @@ void ConnectionSequence::startApplication() {
     query_.setAppEnabled(true);
     cbPreESCEnabled = cbPostCREnabled = cbxAppQueryEnabled = btnAppQueryEnabled = true;
     PanelApplication = true;
-    cbSkipNulls = true;
-    SetupTimeMs = clock_.ticks() - StartTick;
+    port_.setSkipNulls(true);
+    setupTimeMs_ = clock_.ticks() - startTick_;
     char text[64];
-    std::snprintf(text, sizeof text, "total setup time: %1.1f seconds", SetupTimeMs * 0.001);
+    std::snprintf(text, sizeof text, "total setup time: %1.1f seconds", setupTimeMs_ * 0.001);
     setStatus(text);
-    ConnState = Running;
+    enter(ConnectionState::Running);
 }
 
 // ---------------------------------------------------------------------------
@@ -615,17 +656,17 @@ void ConnectionSequence::btnFwSetBaudClick() {
 // such rate.
 bool ConnectionSequence::rateCommand(uint32_t rate, std::string& command) {
     char code = 0;
-    switch (ModuleKind) {
-    case KindArbord:
+    switch (moduleKind_) {
+    case ::ModuleKind::Arbord:
         code = rate == 1200 ? '1' : rate == 2400 ? '2' : rate == 4800 ? '4' : rate == 9600 ? '9' : 0;
         command = {Esc, 'B', code};
         break;
-    case KindCobalt:
-    case KindCobalt16Wide:
+    case ::ModuleKind::Cobalt:
+    case ::ModuleKind::Cobalt16Wide:
         code = rate == 1200 ? '1' : rate == 4800 ? '4' : rate == 9600 ? '9' : rate == 19200 ? '2' : 0;
         command = {Esc, 'B', code};
         break;
-    case KindBrant:
+    case ::ModuleKind::Brant:
         code = char(rate == 1200   ? 0xE8
                     : rate == 2400 ? 0xF4
                     : rate == 4800 ? 0xFA
@@ -640,15 +681,15 @@ bool ConnectionSequence::rateCommand(uint32_t rate, std::string& command) {
 
 bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
     if (!port_.isPortOpen()) return false;
-    if (ModuleKind == KindUnknown) {
+    if (moduleKind_ == ::ModuleKind::Unknown) {
         // Without a command the module stays where it is; moving the PC alone
         // would only part the two ends.
-        port_.MemoHistory.addLine("Baud rate " + std::to_string(rate) + " not legal for an unknown module");
+        port_.MemoHistory().addLine("Baud rate " + std::to_string(rate) + " not legal for an unknown module");
         setStatus("Could not set hardware baud rate.");
         return false;
     }
     setStatus("Changing firmware baud rate...");
-    const bool cobalt = ModuleKind == KindCobalt || ModuleKind == KindCobalt16Wide;
+    const bool cobalt = moduleKind_ == ::ModuleKind::Cobalt || moduleKind_ == ::ModuleKind::Cobalt16Wide;
     if (cobalt && rate == 115200) {
         if (!menuAdvAllow115200baud) return false;
         SendFirmwareCommand(std::string{Esc, 'L'});
@@ -658,8 +699,8 @@ bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
     } else {
         std::string command;
         if (!rateCommand(rate, command)) {
-            const char* kind = cobalt ? "COBALT" : kindName(ModuleKind);
-            port_.MemoHistory.addLine("Baud rate " + std::to_string(rate) + " not legal for " + kind + " module");
+            const char* kind = cobalt ? "COBALT" : kindName(moduleKind_);
+            port_.MemoHistory().addLine("Baud rate " + std::to_string(rate) + " not legal for " + kind + " module");
             setStatus("Could not set hardware baud rate.");
             return false;
         }
@@ -667,21 +708,21 @@ bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
     }
     clock_.sleep(RateCommandWaitMs);
     if (!port_.DoHwSetBaud(rate)) {
-        port_.MemoHistory.addLine("Could not set hardware baud rate.");
+        port_.MemoHistory().addLine("Could not set hardware baud rate.");
         setStatus("Could not set hardware baud rate.");
         return false;
     }
     const uint32_t start = clock_.ticks();
     port_.WriteStringWaitForEcho("   ");
     while (clock_.ticks() - start < RateProbeMs) {
-        port_.LastError = 0;
+        port_.clearLastError();
         if (port_.WriteStringWaitForEcho(">")) {
             setStatus("Firmware baud rate set.");
             return true;
         }
         // A failing port fails at once, every time: retrying it would only
         // spin and fill the history.
-        if (port_.LastError != 0 || !port_.isPortOpen()) break;
+        if (port_.LastError() != 0 || !port_.isPortOpen()) break;
     }
     setStatus("Could not set hardware baud rate.");
     return false;

@@ -5,10 +5,11 @@
 // firmware to its fastest rate, downloads the loader file line by line,
 // jumps to it and hands over to the query protocol.
 //
-// Holds every piece of window state the sequence reads and writes, named
-// after the control that shows it; the serial window binds to these fields,
-// forwards its buttons, menus and timer to the operations below and redraws
-// whenever the change callback fires. No widget code here.
+// The window state the sequence keeps is named after the control that shows
+// it; the serial window reads it through view(), passes what the user typed
+// or chose through the setters, forwards its buttons, menus and timer to the
+// operations below and redraws whenever the change callback fires. No
+// widget code here.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -19,123 +20,38 @@
 #include "link/SerialPortLayer.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "support/FormState.h"
+#include "support/ModuleKind.h"
 
 class AppQueryProtocol;
 
-struct ProgressBar {
-    int Min = 0;
-    int Max = 100;
-    int Position = 0;
-    int Step = 1;
+// The steps of the sequence (ConnState); the main progress bar shows the number.
+enum class ConnectionState : uint8_t {
+    Idle = 0,
+    OpenPort = 1,
+    WrongPort = 2,
+    Loopback = 3,
+    Beacon = 4,
+    Banner = 5,
+    FirmwareCommand = 6,
+    Loading = 7,
+    Jump = 8,
+    Running = 9,
 };
 
-// What closing the modal window reports to the one that showed it.
-enum class FormResult { None, Ok, Cancel };
+// The serial window's panels that the View menu shows and hides.
+enum class SerialPanel { Friendly, Firmware, Hardware, Downloader, Application, History };
 
-class ConnectionSequence {
-public:
-    // Connection states (ConnState).
-    enum State : uint8_t {
-        Idle = 0,
-        OpenPort = 1,
-        WrongPort = 2,
-        Loopback = 3,
-        Beacon = 4,
-        Banner = 5,
-        FirmwareCommand = 6,
-        Loading = 7,
-        Jump = 8,
-        Running = 9,
-    };
-    // Module kinds (ModuleKind).
-    enum Kind : uint8_t { KindUnknown = 0, KindBrant = 1, KindArbord = 2, KindCobalt = 3, KindCobalt16Wide = 4 };
-
-    static constexpr const char* MessageCaption = "VX7318 Evaluation Kit";
-    static constexpr const char* AutomaticPort = "Automatic";
-    static constexpr char Esc = 0x1B;
-    static constexpr uint8_t Beacon0xAA = 0xAA;
-    static constexpr uint32_t BeaconPromptMs = 3000;
-    static constexpr uint32_t JumpReadMs = 1000;
-    static constexpr uint32_t RateCommandWaitMs = 2000;
-    static constexpr uint32_t RateProbeMs = 10000;
-    // How long one loading tick may send lines before it lets the window
-    // handle its events; the next tick then follows at once.
-    static constexpr uint32_t LoaderTickBudgetMs = 100;
-    // A download is tried this often before the sequence gives up.
-    static constexpr int DownloadTries = 2;
-    static constexpr size_t HistoryKeepLines = 200;
-    static constexpr size_t HistoryClearLines = 202;
-
-    ConnectionSequence(SerialPortLayer& port, AppQueryProtocol& query, Dialogs& dialogs);
-
-    // Called after every change the window should show (step and status
-    // texts at once, even in the middle of a long tick).
-    void setOnChange(std::function<void()> callback) { onChange_ = std::move(callback); }
-
-    // The ports the Hardware box lists, in order; the friendly box gets
-    // "Automatic" in front of them. The first entries stay selected.
-    void setPortList(const std::vector<std::string>& ports);
-
-    // --- Friendly panel and the timer ---
-    void btnOkClick();
-    void btnStopClick();
-    void btnCancelClick();
-    void Timer1Timer();
-    // When the next tick is due after this one: the timer's interval, or at
-    // once (after the window's pending events) from the download's start to
-    // the jump, so that the line is kept busy.
-    uint32_t nextTickMs() const;
-
-    // --- Firmware panel ---
-    void btnFwResetClick();
-    void btnFwSetBaudClick();
-    // True when both ends run at rate and the firmware answered there.
-    bool ChangeFirmwareBaud(uint32_t rate);
-    // BRANT takes its ESC commands unechoed; everything else waits for
-    // echoes. False when the command did not go out whole (or unechoed).
-    bool SendFirmwareCommand(const std::string& command);
-
-    // --- Loader panel ---
-    void SelectFilename(const std::string& name);
-    void DoDownload();
-    void btnDownloadClick() { DoDownload(); }
-    void btnDLfilenameClick();
-
-    // --- Advanced menu ---
-    // "No Load": the module's application already runs.
-    void menuAdvNoDownloadClick();
-
-    // The module kind a banner names (the first keyword found decides).
-    static Kind IdentifyModule(const std::string& banner);
-    // The name of the loader file to open: as the user gave or chose it,
-    // while EditDLfilename shows it upper-cased.
-    std::string loaderPath() const;
-
-    SerialPortLayer& port() { return port_; }
-    bool cbAppEnabled() const;
-
-    // --- State, named after the controls that show it ---
-    uint8_t& ConnState;        // shared with the port layer (closing resets it)
-    std::string& LabelStatus;  // shared with the port layer
-    bool& cbSkipNulls;         // the port layer's null handling
-    uint8_t ModuleKind = KindUnknown;
-    std::string BannerText;
-    uint32_t BeaconStartTick = 0;
-    uint32_t LastRxTick = 0;
-    uint32_t BannerQuietMs = 2000;
-    uint32_t StartTick = 0;
-    uint32_t SetupTimeMs = 0;
-
+// What the serial window shows of the sequence, named after its controls.
+struct SerialWindowState {
     std::string LabelState = "select which port is the Vanto evaluation kit:";
+    std::string LabelStatus = "click the Ok button to begin ";
     std::string LabelFirmware = "module type and ROM version will be listed here";
     ProgressBar MainProgressBar{0, 9, 0, 1};
 
-    TextChoice cbxFriendlyPort{{AutomaticPort}, AutomaticPort};
+    TextChoice cbxFriendlyPort{{"Automatic"}, "Automatic"};
     std::vector<std::string> cbxHwPortItems;  // the Hardware port box's list
     int cbxHwPortIndex = -1;                  // its selected entry
-    // Ports "Automatic" passes over (e.g. the simulated kit, so that a missing
-    // board is never silently replaced by the simulation).
-    std::vector<std::string> ExcludedFromAutomatic;
 
     TextChoice cbxFwBaud{{"1200", "4800", "9600", "19200"}, "1200"};
     std::string EditDLfilename;
@@ -182,8 +98,112 @@ public:
     bool Timer1Enabled = true;
     uint32_t Timer1Interval = 200;
     FormResult ModalResult = FormResult::None;
+};
+
+// The window state is a private base, so that the steps below read and
+// write it by its control names while callers only read it through view().
+class ConnectionSequence : private SerialWindowState {
+public:
+
+    static constexpr const char* MessageCaption = "VX7318 Evaluation Kit";
+    static constexpr const char* AutomaticPort = "Automatic";
+    static constexpr char Esc = 0x1B;
+    static constexpr uint8_t Beacon0xAA = 0xAA;
+    static constexpr uint32_t BeaconPromptMs = 3000;
+    static constexpr uint32_t JumpReadMs = 1000;
+    static constexpr uint32_t RateCommandWaitMs = 2000;
+    static constexpr uint32_t RateProbeMs = 10000;
+    // How long one loading tick may send lines before it lets the window
+    // handle its events; the next tick then follows at once.
+    static constexpr uint32_t LoaderTickBudgetMs = 100;
+    // A download is tried this often before the sequence gives up.
+    static constexpr int DownloadTries = 2;
+    static constexpr size_t HistoryKeepLines = 200;
+    static constexpr size_t HistoryClearLines = 202;
+
+    ConnectionSequence(SerialPortLayer& port, AppQueryProtocol& query, Dialogs& dialogs);
+    // The port layer tells this object of every close; it must not after.
+    ~ConnectionSequence() { port_.setOnClosed(nullptr); }
+    ConnectionSequence(const ConnectionSequence&) = delete;
+    ConnectionSequence& operator=(const ConnectionSequence&) = delete;
+
+    // Called after every change the window should show (step and status
+    // texts at once, even in the middle of a long tick).
+    void setOnChange(std::function<void()> callback) { onChange_ = std::move(callback); }
+
+    // The ports the Hardware box lists, in order; the friendly box gets
+    // "Automatic" in front of them. The first entries stay selected.
+    void setPortList(const std::vector<std::string>& ports);
+
+    // --- Friendly panel and the timer ---
+    void btnOkClick();
+    void btnStopClick();
+    void btnCancelClick();
+    void Timer1Timer();
+    // When the next tick is due after this one: the timer's interval, or at
+    // once (after the window's pending events) from the download's start to
+    // the jump, so that the line is kept busy.
+    uint32_t nextTickMs() const;
+
+    // --- Firmware panel ---
+    void btnFwResetClick();
+    void btnFwSetBaudClick();
+    // True when both ends run at rate and the firmware answered there.
+    bool ChangeFirmwareBaud(uint32_t rate);
+    // BRANT takes its ESC commands unechoed; everything else waits for
+    // echoes. False when the command did not go out whole (or unechoed).
+    bool SendFirmwareCommand(const std::string& command);
+
+    // --- Loader panel ---
+    void SelectFilename(const std::string& name);
+    void DoDownload();
+    void btnDownloadClick() { DoDownload(); }
+    void btnDLfilenameClick();
+
+    // --- Advanced menu ---
+    // "No Load": the module's application already runs.
+    void menuAdvNoDownloadClick();
+
+    // The module kind a banner names (the first keyword found decides).
+    static ::ModuleKind IdentifyModule(const std::string& banner);
+    // The name of the loader file to open: as the user gave or chose it,
+    // while EditDLfilename shows it upper-cased.
+    std::string loaderPath() const;
+
+    SerialPortLayer& port() { return port_; }
+    bool cbAppEnabled() const;
+    // The kind the banner named (Unknown before one was read).
+    ::ModuleKind ModuleKind() const { return moduleKind_; }
+    ConnectionState ConnState() const { return connState_; }
+    // From Ok to the running application, once it runs.
+    uint32_t SetupTimeMs() const { return setupTimeMs_; }
+    // When the beacon began to be awaited.
+    uint32_t BeaconStartTick() const { return beaconStartTick_; }
+    const SerialWindowState& view() const { return *this; }
+
+    // --- What the user typed or chose, as the window passes it on ---
+    void setFriendlyPort(const std::string& text);
+    // The Hardware port box's text; the port layer opens that port next.
+    void setHwPort(const std::string& text);
+    void setFwBaud(const std::string& text);
+    void setEditDLfilename(const std::string& text);
+    // Ports "Automatic" passes over (e.g. the simulated kit, so that a
+    // missing board is never silently replaced by the simulation).
+    void setExcludedFromAutomatic(std::vector<std::string> ports);
+    void setPanelVisible(SerialPanel panel, bool visible);
+    void setAutoDownload(bool on);
+    void setFastestBaud(bool on);
+    void setAllow115200baud(bool on);
+    void setTimerInterval(uint32_t ms);
+    // The result that closes the modal window, once: None afterwards.
+    FormResult takeModalResult();
 
 private:
+    // Moves to the step; the port layer keeps received text out of the
+    // history while the loader sends.
+    void enter(ConnectionState state);
+    // The port was closed, by whoever: the sequence starts over at idle.
+    void portClosed();
     void setState(const std::string& text);
     void setStatus(const std::string& text);
     void changed();
@@ -224,6 +244,15 @@ private:
     Dialogs& dialogs_;
     Clock& clock_;
     std::function<void()> onChange_;
+    ConnectionState connState_ = ConnectionState::Idle;
+    ::ModuleKind moduleKind_ = ::ModuleKind::Unknown;
+    std::string bannerText_;
+    uint32_t beaconStartTick_ = 0;
+    uint32_t lastRxTick_ = 0;
+    uint32_t bannerQuietMs_ = 2000;
+    uint32_t startTick_ = 0;
+    uint32_t setupTimeMs_ = 0;
+    std::vector<std::string> excludedFromAutomatic_;
     std::string loaderName_;  // the loader name as given, before upper-casing
     int failedDownloads_ = 0;   // since Ok
     std::vector<std::string> portsTried_;  // by this search, for the history

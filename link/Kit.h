@@ -47,9 +47,9 @@ public:
     // beacon) and closes the port; harmless when nothing is open.
     void disconnect();
 
-    bool running() const { return sequence_.ConnState == ConnectionSequence::Running && query_.cbAppEnabled(); }
+    bool running() const { return sequence_.ConnState() == ConnectionState::Running && query_.cbAppEnabled(); }
     // The port the sequence settled on.
-    const std::string& portName() const { return port_.cbxHwPort; }
+    const std::string& portName() const { return port_.cbxHwPort(); }
 
     Clock& clock() { return clock_; }
     SerialPortLayer& port() { return port_; }

@@ -65,13 +65,13 @@ TSerialForm::TSerialForm(Kit& kit, const PortChoices& ports, const std::string& 
     buildPanels();
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
-    Timer1->setInterval(int(sequence_.Timer1Interval));
+    Timer1->setInterval(int(sequence_.view().Timer1Interval));
 
     sequence_.setPortList(ports.ports);
-    sequence_.ExcludedFromAutomatic = ports.excludedFromAutomatic;
+    sequence_.setExcludedFromAutomatic(ports.excludedFromAutomatic);
 
     wallMsAtClockZero_ = QDateTime::currentMSecsSinceEpoch() - int64_t(clock_.micros() / 1000);
-    port_.MemoHistory.setClock(&clock_);
+    port_.MemoHistory().setClock(&clock_);
     port_.setObserver(&debugger_);
     query_.setEnableObserver([this](bool on) { debugger_.DebuggerSetEnable(on); });
     menuAdvancedDebugger->setEnabled(debugger_.available());
@@ -84,8 +84,8 @@ TSerialForm::TSerialForm(Kit& kit, const PortChoices& ports, const std::string& 
 TSerialForm::~TSerialForm() {
     // The controls outlive the members their handlers use.
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
-    port_.MemoHistory.setOnChange(nullptr);
-    port_.MemoHistory.setClock(nullptr);
+    port_.MemoHistory().setOnChange(nullptr);
+    port_.MemoHistory().setClock(nullptr);
     sequence_.setOnChange(nullptr);
     port_.setObserver(nullptr);
     query_.setEnableObserver(nullptr);
@@ -118,7 +118,7 @@ void TSerialForm::connectHandlers() {
     connect(cbxHwBaud->lineEdit(), &QLineEdit::editingFinished, this, [this] { cbxHwBaudChange(); });
     connect(cbRTS, &QCheckBox::clicked, this, [this] { cbRTSClick(); });
     connect(cbDTR, &QCheckBox::clicked, this, [this] { cbDTRClick(); });
-    connect(cbSkipNulls, &QCheckBox::clicked, this, [this](bool on) { port_.cbSkipNulls = on; });
+    connect(cbSkipNulls, &QCheckBox::clicked, this, [this](bool on) { port_.setSkipNulls(on); });
     connect(btnHwSend, &QPushButton::clicked, this, [this] { btnHwSendClick(); });
     connect(btnHwSendwEcho, &QPushButton::clicked, this, [this] { btnHwSendwEchoClick(); });
     connect(btnHwRecv, &QPushButton::clicked, this, [this] { btnHwRecvClick(); });
@@ -128,44 +128,44 @@ void TSerialForm::connectHandlers() {
 
     connect(menuView, &QMenu::aboutToShow, this, [this] { menuViewClick(); });
     connect(menuViewFriendly, &QAction::triggered, this,
-            [this] { toggleView(menuViewFriendly, sequence_.PanelFriendly); });
+            [this] { toggleView(menuViewFriendly, SerialPanel::Friendly); });
     connect(menuViewHardware, &QAction::triggered, this,
-            [this] { toggleView(menuViewHardware, sequence_.PanelHardware); });
+            [this] { toggleView(menuViewHardware, SerialPanel::Hardware); });
     connect(menuViewFirmware, &QAction::triggered, this,
-            [this] { toggleView(menuViewFirmware, sequence_.PanelFirmware); });
+            [this] { toggleView(menuViewFirmware, SerialPanel::Firmware); });
     connect(menuViewDownloader, &QAction::triggered, this,
-            [this] { toggleView(menuViewDownloader, sequence_.PanelDownloader); });
+            [this] { toggleView(menuViewDownloader, SerialPanel::Downloader); });
     connect(menuViewApplication, &QAction::triggered, this,
-            [this] { toggleView(menuViewApplication, sequence_.PanelApplication); });
+            [this] { toggleView(menuViewApplication, SerialPanel::Application); });
     connect(menuViewHistory, &QAction::triggered, this,
-            [this] { toggleView(menuViewHistory, sequence_.MemoHistoryVisible); });
+            [this] { toggleView(menuViewHistory, SerialPanel::History); });
 
-    connect(menuCaptureTx, &QAction::toggled, this, [this](bool on) { port_.menuCaptureTx = on; });
-    connect(menuCaptureRx, &QAction::toggled, this, [this](bool on) { port_.menuCaptureRx = on; });
+    connect(menuCaptureTx, &QAction::toggled, this, [this](bool on) { port_.setCaptureTx(on); });
+    connect(menuCaptureRx, &QAction::toggled, this, [this](bool on) { port_.setCaptureRx(on); });
     // The beacon is always awaited: the item only says so.
     connect(menuAdvExpectBeacon, &QAction::triggered, this, [this] { menuAdvExpectBeacon->setChecked(true); });
-    connect(menuAdvAutoDownload, &QAction::toggled, this, [this](bool on) { sequence_.menuAdvAutoDownload = on; });
-    connect(menuAdvFastestBaud, &QAction::toggled, this, [this](bool on) { sequence_.menuAdvFastestBaud = on; });
+    connect(menuAdvAutoDownload, &QAction::toggled, this, [this](bool on) { sequence_.setAutoDownload(on); });
+    connect(menuAdvFastestBaud, &QAction::toggled, this, [this](bool on) { sequence_.setFastestBaud(on); });
     connect(menuAdvAllow115200baud, &QAction::toggled, this,
-            [this](bool on) { sequence_.menuAdvAllow115200baud = on; });
+            [this](bool on) { sequence_.setAllow115200baud(on); });
     connect(menuAdvNoDownload, &QAction::triggered, this, [this] { menuAdvNoDownloadClick(); });
     connect(menuAdvancedDebugger, &QAction::triggered, this, [this] { menuAdvancedDebuggerClick(); });
 
     connect(menuTimer, &QMenu::aboutToShow, this, [this] { menuTimerClick(); });
     for (QAction* item : menuTimer->actions()) {
         connect(item, &QAction::triggered, this, [this, item] {
-            sequence_.Timer1Interval = item->data().toUInt();
+            sequence_.setTimerInterval(item->data().toUInt());
             showState();
         });
     }
     connect(menuAppQueryTimeout, &QMenu::aboutToShow, this, [this] { menuAppQueryTimeoutClick(); });
     for (QAction* item : menuAppQueryTimeout->actions()) {
-        connect(item, &QAction::triggered, this, [this, item] { query_.AppQueryTimeoutMs = item->data().toUInt(); });
+        connect(item, &QAction::triggered, this, [this, item] { query_.setAppQueryTimeoutMs(item->data().toUInt()); });
     }
-    connect(menuAdvEndReplyAtPrompt, &QAction::toggled, this, [this](bool on) { query_.EndReplyAtPrompt = on; });
+    connect(menuAdvEndReplyAtPrompt, &QAction::toggled, this, [this](bool on) { query_.setEndReplyAtPrompt(on); });
     connect(menuViewTimeStamps, &QAction::toggled, this, [this] { reshowHistory(); });
 
-    port_.MemoHistory.setOnChange(
+    port_.MemoHistory().setOnChange(
         [this](History::Change change, std::string_view added) { showHistory(change, added); });
     sequence_.setOnChange([this] {
         showState();
@@ -181,13 +181,12 @@ void TSerialForm::connectHandlers() {
 // --- Widgets and state ---
 
 void TSerialForm::takeInput() {
-    sequence_.cbxFriendlyPort.text = utf8(cbxFriendlyPort->currentText());
-    port_.cbxHwPort = utf8(cbxHwPort->currentText());
-    sequence_.cbxHwPortIndex = cbxHwPort->findText(cbxHwPort->currentText(), Qt::MatchExactly);
-    port_.cbxHwBaud.text = utf8(cbxHwBaud->currentText());
-    port_.cbSkipNulls = cbSkipNulls->isChecked();
-    sequence_.cbxFwBaud.text = utf8(cbxFwBaud->currentText());
-    sequence_.EditDLfilename = utf8(EditDLfilename->text());
+    sequence_.setFriendlyPort(utf8(cbxFriendlyPort->currentText()));
+    sequence_.setHwPort(utf8(cbxHwPort->currentText()));
+    port_.setHwBaudText(utf8(cbxHwBaud->currentText()));
+    port_.setSkipNulls(cbSkipNulls->isChecked());
+    sequence_.setFwBaud(utf8(cbxFwBaud->currentText()));
+    sequence_.setEditDLfilename(utf8(EditDLfilename->text()));
 }
 
 void TSerialForm::showState() {
@@ -199,80 +198,81 @@ void TSerialForm::showState() {
     for (QWidget* widget : widgets) quiet.emplace_back(widget);
 
     // Friendly panel.
-    setText(LabelState, sequence_.LabelState);
-    setText(LabelStatus, sequence_.LabelStatus);
-    showProgress(MainProgressBar, sequence_.MainProgressBar);
-    showChoice(cbxFriendlyPort, qtList(sequence_.cbxFriendlyPort.items), qt(sequence_.cbxFriendlyPort.text));
-    cbxFriendlyPort->setEnabled(sequence_.cbxFriendlyPortEnabled);
-    btnOk->setEnabled(sequence_.btnOkEnabled);
-    btnOk->setDefault(sequence_.btnOkDefault);
+    setText(LabelState, sequence_.view().LabelState);
+    setText(LabelStatus, sequence_.view().LabelStatus);
+    showProgress(MainProgressBar, sequence_.view().MainProgressBar);
+    const TextChoice& friendlyPort = sequence_.view().cbxFriendlyPort;
+    showChoice(cbxFriendlyPort, qtList(friendlyPort.items), qt(friendlyPort.text));
+    cbxFriendlyPort->setEnabled(sequence_.view().cbxFriendlyPortEnabled);
+    btnOk->setEnabled(sequence_.view().btnOkEnabled);
+    btnOk->setDefault(sequence_.view().btnOkDefault);
 
     // Firmware panel.
-    setText(LabelFirmware, sequence_.LabelFirmware);
-    showChoice(cbxFwBaud, qtList(sequence_.cbxFwBaud.items), qt(sequence_.cbxFwBaud.text));
-    btnFwReset->setEnabled(sequence_.btnFwResetEnabled);
-    btnFwSetBaud->setEnabled(sequence_.btnFwSetBaudEnabled);
+    setText(LabelFirmware, sequence_.view().LabelFirmware);
+    showChoice(cbxFwBaud, qtList(sequence_.view().cbxFwBaud.items), qt(sequence_.view().cbxFwBaud.text));
+    btnFwReset->setEnabled(sequence_.view().btnFwResetEnabled);
+    btnFwSetBaud->setEnabled(sequence_.view().btnFwSetBaudEnabled);
 
     // Hardware panel: the port controls follow the port.
-    showChoice(cbxHwPort, qtList(sequence_.cbxHwPortItems), qt(port_.cbxHwPort));
-    cbxHwPort->setEnabled(sequence_.HwOpenControlsEnabled);
-    btnHwOpen->setEnabled(sequence_.HwOpenControlsEnabled);
+    showChoice(cbxHwPort, qtList(sequence_.view().cbxHwPortItems), qt(port_.cbxHwPort()));
+    cbxHwPort->setEnabled(sequence_.view().HwOpenControlsEnabled);
+    btnHwOpen->setEnabled(sequence_.view().HwOpenControlsEnabled);
     for (QWidget* control : std::initializer_list<QWidget*>{btnHwClose, cbRTS, cbDTR, cbxHwBaud, cbHwESC,
                                                             EditHwSend, cbHwCR, btnHwSend, btnHwRecv, EditHwRecv})
-        control->setEnabled(sequence_.HwPortControlsEnabled);
-    cbCTS->setChecked(sequence_.cbCTS);
-    cbDSR->setChecked(sequence_.cbDSR);
-    showChoice(cbxHwBaud, qtList(port_.cbxHwBaud.items), qt(port_.cbxHwBaud.text));
-    cbSkipNulls->setChecked(port_.cbSkipNulls);
-    setText(EditHwRecv, port_.EditHwRecv);
+        control->setEnabled(sequence_.view().HwPortControlsEnabled);
+    cbCTS->setChecked(sequence_.view().cbCTS);
+    cbDSR->setChecked(sequence_.view().cbDSR);
+    showChoice(cbxHwBaud, qtList(port_.cbxHwBaud().items), qt(port_.cbxHwBaud().text));
+    cbSkipNulls->setChecked(port_.cbSkipNulls());
+    setText(EditHwRecv, port_.EditHwRecv());
 
     // Application panel.
     cbAppEnabled->setChecked(query_.cbAppEnabled());
-    cbPreESC->setEnabled(sequence_.cbPreESCEnabled);
-    cbPostCR->setEnabled(sequence_.cbPostCREnabled);
-    cbxAppQuery->setEnabled(sequence_.cbxAppQueryEnabled);
-    btnAppQuery->setEnabled(sequence_.btnAppQueryEnabled);
+    cbPreESC->setEnabled(sequence_.view().cbPreESCEnabled);
+    cbPostCR->setEnabled(sequence_.view().cbPostCREnabled);
+    cbxAppQuery->setEnabled(sequence_.view().cbxAppQueryEnabled);
+    btnAppQuery->setEnabled(sequence_.view().btnAppQueryEnabled);
 
     // Loader panel.
-    btnDownload->setEnabled(sequence_.btnDownloadEnabled);
-    setText(EditDLfilename, sequence_.EditDLfilename);
-    showProgress(LoaderProgressBar, sequence_.LoaderProgressBar);
-    if (shownMemo_ != sequence_.DownloadMemo) {
-        shownMemo_ = sequence_.DownloadMemo;
+    btnDownload->setEnabled(sequence_.view().btnDownloadEnabled);
+    setText(EditDLfilename, sequence_.view().EditDLfilename);
+    showProgress(LoaderProgressBar, sequence_.view().LoaderProgressBar);
+    if (shownMemo_ != sequence_.view().DownloadMemo) {
+        shownMemo_ = sequence_.view().DownloadMemo;
         std::string lines;
         for (const std::string& line : shownMemo_) (lines += line) += '\n';
         if (!lines.empty()) lines.pop_back();
         DownloadMemo->setPlainText(qt(lines));
     }
-    cbDLbusy->setChecked(sequence_.cbDLbusy);
-    cbDLrunning->setChecked(sequence_.cbDLrunning);
-    cbDLerror->setChecked(sequence_.cbDLerror);
+    cbDLbusy->setChecked(sequence_.view().cbDLbusy);
+    cbDLrunning->setChecked(sequence_.view().cbDLrunning);
+    cbDLerror->setChecked(sequence_.view().cbDLerror);
     // Idle without a loader name: point the user at the browse button, but
     // leave the focus where a name is being typed.
-    if (sequence_.btnDLfilenameFocus && sequence_.PanelDownloader && !EditDLfilename->hasFocus())
+    if (sequence_.view().btnDLfilenameFocus && sequence_.view().PanelDownloader && !EditDLfilename->hasFocus())
         btnDLfilename->setFocus();
 
     // Panels.
-    PanelFriendly->setVisible(sequence_.PanelFriendly);
-    PanelFirmware->setVisible(sequence_.PanelFirmware);
-    PanelHardware->setVisible(sequence_.PanelHardware);
-    PanelApplication->setVisible(sequence_.PanelApplication);
-    PanelDownloader->setVisible(sequence_.PanelDownloader);
-    MemoHistory->setVisible(sequence_.MemoHistoryVisible);
+    PanelFriendly->setVisible(sequence_.view().PanelFriendly);
+    PanelFirmware->setVisible(sequence_.view().PanelFirmware);
+    PanelHardware->setVisible(sequence_.view().PanelHardware);
+    PanelApplication->setVisible(sequence_.view().PanelApplication);
+    PanelDownloader->setVisible(sequence_.view().PanelDownloader);
+    MemoHistory->setVisible(sequence_.view().MemoHistoryVisible);
 
     // Menus.
-    menuCaptureTx->setChecked(port_.menuCaptureTx);
-    menuCaptureRx->setChecked(port_.menuCaptureRx);
-    menuAdvExpectBeacon->setChecked(sequence_.menuAdvExpectBeacon);
-    menuAdvAutoDownload->setChecked(sequence_.menuAdvAutoDownload);
-    menuAdvFastestBaud->setChecked(sequence_.menuAdvFastestBaud);
-    menuAdvAllow115200baud->setChecked(sequence_.menuAdvAllow115200baud);
-    menuAdvAllow115200baud->setEnabled(sequence_.menuAdvAllow115200baudEnabled);
-    menuAdvEndReplyAtPrompt->setChecked(query_.EndReplyAtPrompt);
+    menuCaptureTx->setChecked(port_.menuCaptureTx());
+    menuCaptureRx->setChecked(port_.menuCaptureRx());
+    menuAdvExpectBeacon->setChecked(sequence_.view().menuAdvExpectBeacon);
+    menuAdvAutoDownload->setChecked(sequence_.view().menuAdvAutoDownload);
+    menuAdvFastestBaud->setChecked(sequence_.view().menuAdvFastestBaud);
+    menuAdvAllow115200baud->setChecked(sequence_.view().menuAdvAllow115200baud);
+    menuAdvAllow115200baud->setEnabled(sequence_.view().menuAdvAllow115200baudEnabled);
+    menuAdvEndReplyAtPrompt->setChecked(query_.EndReplyAtPrompt());
 
     // Timer.
     if (Timer1->interval() != int(sequence_.nextTickMs())) Timer1->setInterval(int(sequence_.nextTickMs()));
-    const bool timerWanted = sequence_.Timer1Enabled && !manualTicks_;
+    const bool timerWanted = sequence_.view().Timer1Enabled && !manualTicks_;
     if (timerWanted != Timer1->isActive()) timerWanted ? Timer1->start() : Timer1->stop();
 
     quiet.clear();
@@ -282,7 +282,7 @@ void TSerialForm::showState() {
 }
 
 QString TSerialForm::historyRow(size_t index) const {
-    const History& history = port_.MemoHistory;
+    const History& history = port_.MemoHistory();
     if (!menuViewTimeStamps->isChecked()) return qt(history.line(index));
     const int64_t wallMs = wallMsAtClockZero_ + int64_t(history.stampMicros(index) / 1000);
     return QDateTime::fromMSecsSinceEpoch(wallMs).toString("hh:mm:ss.zzz ") + qt(history.line(index));
@@ -297,7 +297,7 @@ void TSerialForm::showHistory(History::Change change, std::string_view added) {
     }
     switch (change) {
     case History::Change::LineAdded:
-        MemoHistory->addItem(historyRow(port_.MemoHistory.count() - 1));
+        MemoHistory->addItem(historyRow(port_.MemoHistory().count() - 1));
         break;
     case History::Change::LastLineExtended:
         if (MemoHistory->count() > 0) {
@@ -318,7 +318,7 @@ void TSerialForm::showHistory(History::Change change, std::string_view added) {
 void TSerialForm::reshowHistory() {
     historyStale_ = false;
     MemoHistory->clear();
-    for (size_t i = 0; i < port_.MemoHistory.count(); ++i) MemoHistory->addItem(historyRow(i));
+    for (size_t i = 0; i < port_.MemoHistory().count(); ++i) MemoHistory->addItem(historyRow(i));
     MemoHistory->scrollToBottom();
 }
 
@@ -331,9 +331,8 @@ void TSerialForm::showEvent(QShowEvent* event) {
 // OK ends a modal display; a window shown without exec() only keeps the
 // result for whoever asks.
 void TSerialForm::applyModalResult() {
-    const FormResult wanted = sequence_.ModalResult;
+    const FormResult wanted = sequence_.takeModalResult();
     if (wanted == FormResult::None) return;
-    sequence_.ModalResult = FormResult::None;
     const int code = wanted == FormResult::Ok ? QDialog::Accepted : QDialog::Rejected;
     if (inModalLoop_)
         done(code);
@@ -357,10 +356,10 @@ int TSerialForm::runSequence(int maxTicks) {
     for (int tick = 0; tick < maxTicks; ++tick) {
         // A tick that overran the interval is followed by the next at once.
         clock_.sleepUntil(lastTickMicros_ + uint64_t(sequence_.nextTickMs()) * 1000);
-        const bool wasRunning = sequence_.ConnState == ConnectionSequence::Running;
+        const bool wasRunning = sequence_.ConnState() == ConnectionState::Running;
         Timer1Timer();
         // A tick in the running state has given the modal result.
-        if (wasRunning || sequence_.ConnState == ConnectionSequence::Idle) break;
+        if (wasRunning || sequence_.ConnState() == ConnectionState::Idle) break;
     }
     return result();
 }
@@ -431,9 +430,7 @@ void TSerialForm::setModemLine(bool rts, bool on) {
     if (!port_.isPortOpen()) return;
     SerialDevice& device = port_.device();
     if (rts ? device.setRts(on) : device.setDtr(on)) return;
-    const SysError& error = device.lastError();
-    port_.LastError = uint32_t(error.code);
-    port_.MemoHistory.addLine("Error " + std::to_string(error.code) + ": EscapeCommFunction failed: " + error.text);
+    port_.reportFailure("EscapeCommFunction failed");
 }
 
 void TSerialForm::cbRTSClick() { setModemLine(true, cbRTS->isChecked()); }
@@ -457,12 +454,12 @@ void TSerialForm::sendManually(bool waitForEcho) {
 
 // Reads until nothing has arrived for the query quiet time.
 void TSerialForm::collectQuietly() {
-    const uint64_t quietMicros = uint64_t(query_.AppQueryTimeoutMs) * 1000;
+    const uint64_t quietMicros = uint64_t(query_.AppQueryTimeoutMs()) * 1000;
     uint64_t deadline = clock_.micros() + quietMicros;
     while (clock_.micros() < deadline) {
         const uint32_t leftMs = uint32_t((deadline - clock_.micros() + 999) / 1000);
         const bool waiting = port_.isPortOpen() && port_.device().waitForInput(leftMs);
-        if (waiting && port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize)) {
+        if (waiting && port_.ReadRxBuffer()) {
             deadline = clock_.micros() + quietMicros;
             continue;
         }
@@ -472,7 +469,7 @@ void TSerialForm::collectQuietly() {
 }
 
 void TSerialForm::btnHwRecvClick() {
-    port_.ReadString(port_.RxBuffer, SerialPortLayer::RxBufferSize);
+    port_.ReadRxBuffer();
     showState();
 }
 
@@ -499,27 +496,28 @@ void TSerialForm::btnDLfilenameClick() {
 }
 
 void TSerialForm::menuViewClick() {
-    menuViewFriendly->setChecked(sequence_.PanelFriendly);
-    menuViewHardware->setChecked(sequence_.PanelHardware);
-    menuViewFirmware->setChecked(sequence_.PanelFirmware);
-    menuViewDownloader->setChecked(sequence_.PanelDownloader);
-    menuViewApplication->setChecked(sequence_.PanelApplication);
-    menuViewHistory->setChecked(sequence_.MemoHistoryVisible);
+    menuViewFriendly->setChecked(sequence_.view().PanelFriendly);
+    menuViewHardware->setChecked(sequence_.view().PanelHardware);
+    menuViewFirmware->setChecked(sequence_.view().PanelFirmware);
+    menuViewDownloader->setChecked(sequence_.view().PanelDownloader);
+    menuViewApplication->setChecked(sequence_.view().PanelApplication);
+    menuViewHistory->setChecked(sequence_.view().MemoHistoryVisible);
 }
 
 // The action has toggled its own check mark; the panel follows it.
-void TSerialForm::toggleView(QAction* item, bool& panel) {
-    panel = item->isChecked();
+void TSerialForm::toggleView(QAction* item, SerialPanel panel) {
+    sequence_.setPanelVisible(panel, item->isChecked());
     showState();
 }
 
 void TSerialForm::menuTimerClick() {
-    for (QAction* item : menuTimer->actions()) item->setChecked(item->data().toUInt() == sequence_.Timer1Interval);
+    for (QAction* item : menuTimer->actions())
+        item->setChecked(item->data().toUInt() == sequence_.view().Timer1Interval);
 }
 
 void TSerialForm::menuAppQueryTimeoutClick() {
     for (QAction* item : menuAppQueryTimeout->actions())
-        item->setChecked(item->data().toUInt() == query_.AppQueryTimeoutMs);
+        item->setChecked(item->data().toUInt() == query_.AppQueryTimeoutMs());
 }
 
 void TSerialForm::menuAdvNoDownloadClick() {

@@ -191,7 +191,7 @@ private:
     QString historyRow(size_t index) const;
     void showEvent(QShowEvent* event) override;
     void applyModalResult();
-    void toggleView(QAction* item, bool& panel);
+    void toggleView(QAction* item, SerialPanel panel);
     void sendManually(bool waitForEcho);
     void collectQuietly();
     void setModemLine(bool rts, bool on);

@@ -25,27 +25,27 @@ SerialPortLayer::SerialPortLayer(SerialDevice& device, Clock& clock)
 
 bool SerialPortLayer::reportFailure(const std::string& what) {
     const SysError& error = device_.lastError();
-    LastError = uint32_t(error.code);
-    MemoHistory.addLine("Error " + std::to_string(error.code) + ": " + what + ": " + error.text);
+    LastError_ = uint32_t(error.code);
+    MemoHistory_.addLine("Error " + std::to_string(error.code) + ": " + what + ": " + error.text);
     return false;
 }
 
 bool SerialPortLayer::DoOpenPort() {
     if (portOpen_) return true;
-    const std::string name = cbxHwPort;
+    const std::string name = cbxHwPort_;
     if (name.empty()) {
-        MemoHistory.addLine("Error: DoOpenPort was called without a port name");
+        MemoHistory_.addLine("Error: DoOpenPort was called without a port name");
         return false;
     }
     if (!device_.open(name)) return reportFailure("Cannot open " + name);
     portOpen_ = true;
-    MemoHistory.addLine("Connected to serial port " + name);
+    MemoHistory_.addLine("Connected to serial port " + name);
     if (!setUp()) {
         // A half-configured port is no use, and while it stays open every
         // later open would report success for it, whatever name it is given.
         device_.close();
         portOpen_ = false;
-        MemoHistory.addLine("Closed serial port");
+        MemoHistory_.addLine("Closed serial port");
         return false;
     }
     if (observer_) observer_->portOpened(device_);
@@ -58,12 +58,12 @@ bool SerialPortLayer::setUp() {
     DoGetBaud();
     if (!device_.purge(PurgeTxAbort)) return reportFailure("PurgeComm failed");
     if (!device_.purge(PurgeRxAbort)) return reportFailure("PurgeComm failed");
-    PortDcb.baud = 1200;
-    PortDcb.dataBits = 8;
-    PortDcb.parity = LineSettings::Parity::None;
-    PortDcb.stopBits = 1;
-    PortDcb.ctsFlow = false;
-    PortDcb.xonXoff = false;
+    PortDcb_.baud = 1200;
+    PortDcb_.dataBits = 8;
+    PortDcb_.parity = LineSettings::Parity::None;
+    PortDcb_.stopBits = 1;
+    PortDcb_.ctsFlow = false;
+    PortDcb_.xonXoff = false;
     if (!SetCommState()) return false;
     // DTR and RTS start low, as the window's check boxes show them. A line
     // without modem control (a pseudo-terminal) refuses this; it is logged
@@ -77,37 +77,36 @@ bool SerialPortLayer::DoClosePort() {
     if (observer_) observer_->portClosed();
     if (!portOpen_) return true;
     if (!device_.close()) return reportFailure("CloseHandle failed");
-    MemoHistory.addLine("Closed serial port");
-    LabelStatus = "Disconnected.";
+    MemoHistory_.addLine("Closed serial port");
     portOpen_ = false;
-    ConnState = 0;
+    if (onClosed_) onClosed_();
     return true;
 }
 
 uint32_t SerialPortLayer::DoGetBaud() {
     if (!portOpen_) return 0;
-    if (!device_.getSettings(PortDcb)) {
+    if (!device_.getSettings(PortDcb_)) {
         reportFailure("GetCommState failed in DoGetBaud");
         return 0;
     }
-    const std::string rate = std::to_string(PortDcb.baud);
-    auto& items = cbxHwBaud.items;
+    const std::string rate = std::to_string(PortDcb_.baud);
+    auto& items = cbxHwBaud_.items;
     if (std::find(items.begin(), items.end(), rate) == items.end()) items.push_back(rate);
-    cbxHwBaud.text = rate;
-    return PortDcb.baud;
+    cbxHwBaud_.text = rate;
+    return PortDcb_.baud;
 }
 
 bool SerialPortLayer::SetCommState() {
     if (!portOpen_) return false;
-    if (!device_.setSettings(PortDcb)) return reportFailure("SetCommState failed");
+    if (!device_.setSettings(PortDcb_)) return reportFailure("SetCommState failed");
     return true;
 }
 
 bool SerialPortLayer::DoHwSetBaud(uint32_t rate) {
     if (!portOpen_) return false;
-    if (rate == PortDcb.baud) return true;
+    if (rate == PortDcb_.baud) return true;
     if (int32_t(rate) < 2) return false;
-    PortDcb.baud = rate;
+    PortDcb_.baud = rate;
     if (!SetCommState()) return false;
     DoGetBaud();
     return true;
@@ -126,8 +125,8 @@ SerialPortLayer::ReadResult SerialPortLayer::readInto(char* buffer, size_t size)
 
     removeNulls(buffer, size_t(count), size);
     const std::string visible = VisibleString(buffer);
-    EditHwRecv = visible;
-    if (menuCaptureRx && ConnState != LoadingState) captureReceived(visible);
+    EditHwRecv_ = visible;
+    if (menuCaptureRx_ && !downloading_) captureReceived(visible);
     return ReadResult::Data;
 }
 
@@ -142,7 +141,7 @@ void SerialPortLayer::removeNulls(char* buffer, size_t count, size_t size) {
     size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
         if (i < scanned && buffer[i] == '\0') {
-            if (cbSkipNulls) continue;
+            if (cbSkipNulls_) continue;
             buffer[i] = '^';
         }
         buffer[kept++] = buffer[i];
@@ -154,16 +153,16 @@ void SerialPortLayer::removeNulls(char* buffer, size_t count, size_t size) {
 void SerialPortLayer::captureReceived(const std::string& visible) {
     size_t marker = visible.find(CrMarker);
     if (marker == std::string::npos) {
-        MemoHistory.appendToLast(visible);
+        MemoHistory_.appendToLast(visible);
         return;
     }
-    MemoHistory.appendToLast(std::string_view(visible).substr(0, marker));
+    MemoHistory_.appendToLast(std::string_view(visible).substr(0, marker));
     std::string rest = visible.substr(marker + CrMarker.size());
     while ((marker = rest.find(CrMarker)) != std::string::npos) {
-        MemoHistory.addLine(std::string_view(rest).substr(0, marker));
+        MemoHistory_.addLine(std::string_view(rest).substr(0, marker));
         rest.erase(0, marker + CrMarker.size());
     }
-    MemoHistory.addLine(rest);
+    MemoHistory_.addLine(rest);
 }
 
 bool SerialPortLayer::writeOne(char c) {
@@ -176,7 +175,7 @@ bool SerialPortLayer::writeOne(char c) {
 bool SerialPortLayer::WriteCharNoEcho(char c) {
     if (!portOpen_) return false;
     if (!writeOne(c)) return false;
-    if (menuCaptureTx) MemoHistory.addLine(VisibleChar(static_cast<unsigned char>(c)));
+    if (menuCaptureTx_) MemoHistory_.addLine(VisibleChar(static_cast<unsigned char>(c)));
     return true;
 }
 
@@ -192,7 +191,7 @@ bool SerialPortLayer::writeWhole(const char* text) {
 bool SerialPortLayer::WriteStringNoEcho(const char* text) {
     if (!portOpen_ || text == nullptr || text[0] == '\0') return false;
     if (!writeWhole(text)) return false;
-    if (menuCaptureTx) MemoHistory.addLine(VisibleString(text));
+    if (menuCaptureTx_) MemoHistory_.addLine(VisibleString(text));
     return true;
 }
 

@@ -5,10 +5,12 @@
 // loopback and closes the port. Failures are logged to MemoHistory and
 // reported by return value; nothing is retried.
 //
-// The public state carries the names of the serial window's controls that
-// will show it, so the window can bind to it one to one.
+// The state the serial window shows carries the names of its controls; the
+// window reads it through the accessors and passes the user's choices on
+// through the setters.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,8 +43,6 @@ class SerialPortLayer {
 public:
     static constexpr size_t RxBufferSize = 80;
     static constexpr uint32_t EchoTimeoutMs = 3000;
-    // While the loader sends the application, received text is not logged.
-    static constexpr uint8_t LoadingState = 7;
 
     SerialPortLayer(SerialDevice& device, Clock& clock);
 
@@ -53,6 +53,8 @@ public:
     bool DoHwSetBaud(uint32_t rate);
     // Reads what is waiting, at most size - 1 bytes, zero-terminated.
     bool ReadString(char* buffer, size_t size);
+    // The same into RxBuffer.
+    bool ReadRxBuffer() { return ReadString(RxBuffer_, RxBufferSize); }
     bool WriteCharNoEcho(char c);
     bool WriteStringNoEcho(const char* text);
     bool WriteStringWaitForEcho(const char* text);
@@ -70,21 +72,35 @@ public:
     SerialDevice& device() { return device_; }
     Clock& clock() { return clock_; }
 
-    // Window state.
-    std::string cbxHwPort;
-    TextChoice cbxHwBaud{{"1200", "4800", "9600", "19200"}, "1200"};
-    std::string EditHwRecv;
-    bool menuCaptureTx = true;
-    bool menuCaptureRx = true;
-    bool cbSkipNulls = false;
-    LineSettings PortDcb;
-    uint32_t LastError = 0;
-    char RxBuffer[RxBufferSize] = {};
-    History MemoHistory;
+    // Told after the port has been closed.
+    void setOnClosed(std::function<void()> callback) { onClosed_ = std::move(callback); }
+    // While the loader sends the application, received text is not logged.
+    void setDownloading(bool on) { downloading_ = on; }
 
-    // Connection-sequence state that the port layer reads and resets.
-    uint8_t ConnState = 0;
-    std::string LabelStatus;
+    // --- Window state ---
+    const std::string& cbxHwPort() const { return cbxHwPort_; }
+    // The port DoOpenPort opens.
+    void setHwPort(const std::string& name) { cbxHwPort_ = name; }
+    const TextChoice& cbxHwBaud() const { return cbxHwBaud_; }
+    void setHwBaudText(const std::string& text) { cbxHwBaud_.text = text; }
+    const std::string& EditHwRecv() const { return EditHwRecv_; }
+    bool menuCaptureTx() const { return menuCaptureTx_; }
+    void setCaptureTx(bool on) { menuCaptureTx_ = on; }
+    bool menuCaptureRx() const { return menuCaptureRx_; }
+    void setCaptureRx(bool on) { menuCaptureRx_ = on; }
+    bool cbSkipNulls() const { return cbSkipNulls_; }
+    void setSkipNulls(bool on) { cbSkipNulls_ = on; }
+    const LineSettings& PortDcb() const { return PortDcb_; }
+    // The system error code of the last failure, 0 after clearLastError.
+    uint32_t LastError() const { return LastError_; }
+    void clearLastError() { LastError_ = 0; }
+    // Logs the device's last failure as "Error %d: <what>: <text>" and keeps
+    // its code (also for a call the window makes, such as a modem line);
+    // always false.
+    bool reportFailure(const std::string& what);
+    const char* RxBuffer() const { return RxBuffer_; }
+    History& MemoHistory() { return MemoHistory_; }
+    const History& MemoHistory() const { return MemoHistory_; }
 
 private:
     enum class ReadResult { Data, Nothing, Failed };
@@ -94,10 +110,22 @@ private:
     void captureReceived(const std::string& visible);
     bool writeWhole(const char* text);
     bool writeOne(char c);
-    bool reportFailure(const std::string& what);
 
     SerialDevice& device_;
     Clock& clock_;
     PortObserver* observer_ = nullptr;
+    std::function<void()> onClosed_;
     bool portOpen_ = false;
+    bool downloading_ = false;
+
+    std::string cbxHwPort_;
+    TextChoice cbxHwBaud_{{"1200", "4800", "9600", "19200"}, "1200"};
+    std::string EditHwRecv_;
+    bool menuCaptureTx_ = true;
+    bool menuCaptureRx_ = true;
+    bool cbSkipNulls_ = false;
+    LineSettings PortDcb_;
+    uint32_t LastError_ = 0;
+    char RxBuffer_[RxBufferSize] = {};
+    History MemoHistory_;
 };

@@ -30,7 +30,7 @@
 
 namespace {
 
-void showBar(QProgressBar* bar, const SampleProgress& state) {
+void showBar(QProgressBar* bar, const ProgressBar& state) {
     // An empty range would show the toolkit's busy animation; nothing is busy.
     const int max = std::max(state.Max, state.Min + 1);
     if (bar->minimum() != state.Min || bar->maximum() != max) bar->setRange(state.Min, max);
@@ -173,10 +173,10 @@ void TSampleForm::connectHandlers() {
     connect(BacktrackButton, &QPushButton::clicked, this, [this] { BacktrackButtonClick(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     // The run reads these when it needs them: a change during a run counts.
-    connect(cbSummary, &QCheckBox::toggled, this, [this](bool on) { tool_->cbSummary = on; });
-    connect(cbTimeStamp, &QCheckBox::toggled, this, [this](bool on) { tool_->cbTimeStamp = on; });
+    connect(cbSummary, &QCheckBox::toggled, this, [this](bool on) { tool_->setSummary(on); });
+    connect(cbTimeStamp, &QCheckBox::toggled, this, [this](bool on) { tool_->setTimeStamp(on); });
     connect(EditSampleTitle, &QLineEdit::textChanged, this,
-            [this](const QString& text) { tool_->EditSampleTitle = text.toStdString(); });
+            [this](const QString& text) { tool_->setEditSampleTitle(text.toStdString()); });
 }
 
 // --- Handlers ---
@@ -226,16 +226,15 @@ void TSampleForm::reject() {
 void TSampleForm::closeIfDone() {
     // A loop that is still running decides for itself when it sees the cancel.
     if (tool_->running()) return;
-    const int result = tool_->modalResult;
-    if (result == SamplingTool::None) return;
-    tool_->modalResult = SamplingTool::None;
-    done(result == SamplingTool::Ok ? QDialog::Accepted : QDialog::Rejected);
+    const FormResult result = tool_->takeModalResult();
+    if (result == FormResult::None) return;
+    done(result == FormResult::Ok ? QDialog::Accepted : QDialog::Rejected);
 }
 
 // --- SampleScreen ---
 
 void TSampleForm::Refresh(bool drawNow) {
-    const SamplingTool& t = *tool_;
+    const SamplingToolView& t = tool_->view();
     if (windowTitle() != qt(t.Caption)) setWindowTitle(qt(t.Caption));
     setText(LabelSampleTime, t.LabelSampleTime);
     SampleButton->setEnabled(t.SampleButtonEnabled);
@@ -295,7 +294,7 @@ void TSampleForm::OpenUploadGraph(const std::string& caption, uint16_t sampleSiz
     painter.SetAutoScale(false);
     graph.ReportAutomaticRescales();
     painter.SetXRight(sampleSize);
-    graph.SetSampleRate(tool_->SampleRateKsps * 1000);  // the spectrum's frequencies in Hz
+    graph.SetSampleRate(tool_->SampleRateKsps() * 1000);  // the spectrum's frequencies in Hz
     graph.DataUnsaved = true;
 
     raise();

@@ -20,7 +20,7 @@ public:
     // What is waiting, at most size - 1 characters; true when something came.
     virtual bool ReadString(char* buffer, size_t size) = 0;
     // Blocks until input is waiting or ms have passed.
-    virtual void WaitForInput(uint32_t ms) = 0;
+    virtual void waitForInput(uint32_t ms) = 0;
     virtual uint32_t AppQueryTimeoutMs() = 0;
     virtual size_t HistoryLines() = 0;
     virtual void ClearHistory() = 0;
@@ -39,7 +39,7 @@ public:
     bool WriteStringWaitForEcho(const char* text) override;
     bool WriteStringNoEcho(const char* text) override;
     bool ReadString(char* buffer, size_t size) override;
-    void WaitForInput(uint32_t ms) override;
+    void waitForInput(uint32_t ms) override;
     uint32_t AppQueryTimeoutMs() override;
     size_t HistoryLines() override;
     void ClearHistory() override;

@@ -28,7 +28,18 @@ uint8_t byteAt(const std::string& reply, size_t position) { return StringToByte(
 
 }  // namespace
 
-void SampleProgress::SetPosition(int position) { Position = std::clamp(position, Min, std::max(Min, Max)); }
+FormResult SamplingTool::takeModalResult() {
+    const FormResult result = modalResult_;
+    modalResult_ = FormResult::None;
+    return result;
+}
+
+void SamplingTool::setRunForTest(uint16_t sampleSize, double sampleRateKsps, uint8_t nextAddress) {
+    sampleSize_ = sampleSize;
+    ProgressBarUpload = {0, sampleSize, 0};
+    sampleRateKsps_ = sampleRateKsps;
+    nextAddress_ = nextAddress;
+}
 
 SamplingTool::SamplingTool(SampleLink& link, SampleScreen& screen, ConversionControl& control, ReadingLoop& readings,
                            Clock& clock)
@@ -44,21 +55,21 @@ uint16_t SamplingTool::SampleSizeFromText(const std::string& text) {
 }
 
 std::string SamplingTool::SampleTimeText() const {
-    const double transfer = SampleSize * TransferSecondsPerSample;
-    if (SampleRateKsps == 0) return format("unknown sample rate; approx. %4.1f seconds to transfer data", transfer);
+    const double transfer = sampleSize_ * transferSecondsPerSample_;
+    if (sampleRateKsps_ == 0) return format("unknown sample rate; approx. %4.1f seconds to transfer data", transfer);
     return format("%4.3f seconds worth of data, plus approx. %4.1f seconds to transfer data",
-                  SampleSize / (SampleRateKsps * 1000), transfer);
+                  sampleSize_ / (sampleRateKsps_ * 1000), transfer);
 }
 
 std::string SamplingTool::RunText() const {
-    const std::string run = format("(Sample Run %d)", int(SampleRunNumber));
+    const std::string run = format("(Sample Run %d)", int(sampleRunNumber_));
     return EditSampleTitle.empty() ? run : EditSampleTitle + " " + run;
 }
 
 std::string SamplingTool::RateText() const {
-    if (SampleRateKsps == 0) return "(unknown sample rate)";
-    if (SampleRateKsps < 1) return format("%f sps", SampleRateKsps * 1000);
-    return format("%f ksps", SampleRateKsps);
+    if (sampleRateKsps_ == 0) return "(unknown sample rate)";
+    if (sampleRateKsps_ < 1) return format("%f sps", sampleRateKsps_ * 1000);
+    return format("%f ksps", sampleRateKsps_);
 }
 
 std::string SamplingTool::addressText(uint8_t address) {
@@ -78,9 +89,9 @@ void SamplingTool::FormShow() {
     HaltButtonEnabled = false;
     SampleButtonEnabled = true;
     SampleSizeComboBoxEnabled = true;
-    modalResult = None;
+    modalResult_ = FormResult::None;
     ProgressBarSample = {0, 1000, 0};
-    ProgressBarUpload = {0, SampleSize, 0};
+    ProgressBarUpload = {0, sampleSize_, 0};
     LabelSampleTime = SampleTimeText();
     Data3Visible = BytesPerSample == 3;
     show();
@@ -88,13 +99,13 @@ void SamplingTool::FormShow() {
 
 void SamplingTool::SampleSizeComboBoxChange(const std::string& text) {
     if (!SampleSizeComboBoxEnabled) return;
-    SampleSize = SampleSizeFromText(text);
-    if (SampleSize == 0) return show();
-    QueryLabel = format("Z%4.4X", unsigned(SampleSize));
+    sampleSize_ = SampleSizeFromText(text);
+    if (sampleSize_ == 0) return show();
+    QueryLabel = format("Z%4.4X", unsigned(sampleSize_));
     show(true);
     ReplyLabel = link_.AppQuery(QueryLabel);
     ProgressBarSample = {0, 1000, 0};
-    ProgressBarUpload = {0, SampleSize, 0};
+    ProgressBarUpload = {0, sampleSize_, 0};
     LabelSampleTime = SampleTimeText();
     show();
 }
@@ -102,12 +113,12 @@ void SamplingTool::SampleSizeComboBoxChange(const std::string& text) {
 // --- A run ---
 
 void SamplingTool::SampleButtonClick() {
-    if (SampleSize == 0) return;
+    if (sampleSize_ == 0) return;
     if (!link_.ApplicationRunning() || link_.DeviceGone()) {
         Caption = link_.DeviceGone() ? DeviceGone : NoApplication;
         return show();
     }
-    modalResult = None;
+    modalResult_ = FormResult::None;
     running_ = true;
     struct Done {
         bool& running;
@@ -121,8 +132,8 @@ void SamplingTool::SampleButtonClick() {
 }
 
 bool SamplingTool::acquire() {
-    SavedMainTimerEnabled = readings_.Timer1.Enabled();
-    readings_.Timer1.SetEnabled(false);
+    savedMainTimerEnabled_ = readings_.Timer1().Enabled();
+    readings_.Timer1().SetEnabled(false);
     HaltButtonEnabled = true;
     SampleButtonEnabled = false;
     SampleSizeComboBoxEnabled = false;
@@ -134,10 +145,10 @@ bool SamplingTool::acquire() {
     link_.ClearHistory();
     QueryLabel = "C";
 
-    const double expectedMs = SampleRateKsps > 0 ? SampleSize / SampleRateKsps + 1 : 2000;
+    const double expectedMs = sampleRateKsps_ > 0 ? sampleSize_ / sampleRateKsps_ + 1 : 2000;
     ProgressBarSample = {0, int(expectedMs), 0};
     show(true);
-    AcquisitionReply.clear();
+    acquisitionReply_.clear();
     if (!link_.WriteStringWaitForEcho("C")) {
         endEarly(link_.DeviceGone() ? DeviceGone : NotStarted);
         return false;
@@ -152,10 +163,10 @@ bool SamplingTool::acquire() {
         const uint32_t sinceRefresh = clock_.ticks() - tLast;
         const double untilDeadline = deadlineMs - elapsed;
         const double untilRefresh = sinceRefresh < RefreshMs ? RefreshMs - sinceRefresh : 0;
-        if (untilRefresh > 0) link_.WaitForInput(uint32_t(std::ceil(std::min(untilDeadline, untilRefresh))));
+        if (untilRefresh > 0) link_.waitForInput(uint32_t(std::ceil(std::min(untilDeadline, untilRefresh))));
         if (link_.ReadString(buffer, sizeof buffer)) {
-            const size_t room = AcquisitionReplyLength - AcquisitionReply.size();
-            AcquisitionReply.append(buffer, std::min(room, std::char_traits<char>::length(buffer)));
+            const size_t room = AcquisitionReplyLength - acquisitionReply_.size();
+            acquisitionReply_.append(buffer, std::min(room, std::char_traits<char>::length(buffer)));
         } else if (link_.DeviceGone()) {
             break;  // a gone device reads as always ready: the wait no longer paces the loop
         }
@@ -163,44 +174,45 @@ bool SamplingTool::acquire() {
         if (now - tLast < RefreshMs) continue;
 
         ProgressBarSample.SetPosition(int(now - t0_));
-        if (modalResult == Cancel) {
+        if (modalResult_ == FormResult::Cancel) {
             link_.WriteStringNoEcho(">");
-            modalResult = Ok;  // the stop has been passed on
+            modalResult_ = FormResult::Ok;  // the stop has been passed on
         }
         const double leftMs = expectedMs + RefreshMs - double(now - t0_);
         Caption = format("Sampling Tool: %s... %d sec left",
-                         modalResult == None ? "Acquiring Data" : "Cancelling, please wait", int(leftMs / 1000));
+                         modalResult_ == FormResult::None ? "Acquiring Data" : "Cancelling, please wait",
+                         int(leftMs / 1000));
         show(true);
         screen_.ProcessMessages();
-        if (!AcquisitionReply.empty() && AcquisitionReply.back() == '>') {
-            AcquisitionReply.pop_back();
+        if (!acquisitionReply_.empty() && acquisitionReply_.back() == '>') {
+            acquisitionReply_.pop_back();
             ProgressBarSample.SetPosition(ProgressBarSample.Max);
             break;
         }
         tLast = now;
     }
 
-    if (link_.DeviceGone() || modalResult != None) {
+    if (link_.DeviceGone() || modalResult_ != FormResult::None) {
         endEarly(link_.DeviceGone() ? DeviceGone : Ready);
         return false;
     }
-    if (!AcquisitionReply.empty() && AcquisitionReply.back() == '>') AcquisitionReply.pop_back();
+    if (!acquisitionReply_.empty() && acquisitionReply_.back() == '>') acquisitionReply_.pop_back();
     ProgressBarSample.SetPosition(ProgressBarSample.Max);
-    ReplyLabel = AcquisitionReply;
+    ReplyLabel = acquisitionReply_;
     show();
     return true;
 }
 
 void SamplingTool::prepareUpload() {
-    NextAddress = 0;
+    nextAddress_ = 0;
     Caption = Transferring;
-    NextAddrLabel = addressText(NextAddress);
+    NextAddrLabel = addressText(nextAddress_);
     show(true);
-    ++SampleRunNumber;
+    ++sampleRunNumber_;
     const std::string run = RunText();
     const std::string caption =
         cbTimeStamp ? run + " " + RateText() + " " + screen_.DateTimeText() : run + " " + RateText();
-    screen_.OpenUploadGraph(caption, SampleSize, control_.CurrentChannel);
+    screen_.OpenUploadGraph(caption, sampleSize_, control_.state().CurrentChannel);
     screen_.FeedUploadGraph(true);
     tUp0_ = clock_.ticks();
 }
@@ -212,13 +224,13 @@ bool SamplingTool::uploadAll() {
         if (link_.HistoryLines() > HistoryLimit) link_.ClearHistory();
         // Text layout and painting cost far more than a sample's exchange on
         // a fast line: the windows show the latest sample once a frame.
-        const bool last = ProgressBarUpload.Position >= ProgressBarUpload.Max || modalResult != None;
+        const bool last = ProgressBarUpload.Position >= ProgressBarUpload.Max || modalResult_ != FormResult::None;
         if (!last && clock_.ticks() - lastFrame < FrameMs) continue;
         lastFrame = clock_.ticks();
         screen_.ShowReadings();
         show();
         screen_.ProcessMessages();
-        if (modalResult != None) {
+        if (modalResult_ != FormResult::None) {
             endEarly(link_.DeviceGone() ? DeviceGone : Canceled);
             return false;
         }
@@ -230,23 +242,23 @@ void SamplingTool::finishRun() {
     const uint32_t tEnd = clock_.ticks();
     const double total = double((tEnd - t0_) / 1000);
     const double transfer = double((tEnd - tUp0_) / 1000);
-    const double perSample = transfer / SampleSize;
+    const double perSample = transfer / sampleSize_;
     if (cbSummary)
         screen_.ShowSummary(format("Total elapsed time %4.2f sec.\n%4.2f sec transfer time; %4.3f msec per sample",
                                    total, transfer, perSample * 1000));
-    TransferSecondsPerSample = 0.2 * TransferSecondsPerSample + 0.8 * perSample;
+    transferSecondsPerSample_ = 0.2 * transferSecondsPerSample_ + 0.8 * perSample;
     screen_.FeedUploadGraph(false);
     // Every ending gives the reading timer back its state from before the run.
-    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
+    readings_.Timer1().SetEnabled(savedMainTimerEnabled_);
     SampleSizeComboBoxEnabled = true;
-    modalResult = Ok;  // the tool closes; the upload graph stays
+    modalResult_ = FormResult::Ok;  // the tool closes; the upload graph stays
     show();
 }
 
 void SamplingTool::endEarly(const char* caption) {
     Caption = caption;
-    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
-    modalResult = None;
+    readings_.Timer1().SetEnabled(savedMainTimerEnabled_);
+    modalResult_ = FormResult::None;
     HaltButtonEnabled = false;
     SampleButtonEnabled = true;
     SampleSizeComboBoxEnabled = true;
@@ -257,16 +269,16 @@ void SamplingTool::HaltButtonClick() {
     Caption = Cancelling;
     screen_.FeedUploadGraph(false);
     Timer1Enabled = false;
-    readings_.Timer1.SetEnabled(SavedMainTimerEnabled);
+    readings_.Timer1().SetEnabled(savedMainTimerEnabled_);
     HaltButtonEnabled = false;
-    modalResult = Cancel;
+    modalResult_ = FormResult::Cancel;
     show();
 }
 
 // --- Upload ---
 
 void SamplingTool::UploadButtonClick() {
-    if (SampleSize == 0) {
+    if (sampleSize_ == 0) {
         Timer1Enabled = false;
         return show();
     }
@@ -291,26 +303,25 @@ void SamplingTool::uploadStep() {
     if (!allHex(reply)) return HaltButtonClick();
     const uint8_t address = byteAt(reply, 0);
     Addr = addressText(address);
-    if (address != NextAddress) return HaltButtonClick();
+    if (address != nextAddress_) return HaltButtonClick();
     if (reply.size() != 6 && reply.size() != 8) return HaltButtonClick();
 
     DataLabel = reply.substr(2);
-    control_.RawHigh = byteAt(reply, 2);
-    control_.RawLow = byteAt(reply, 4);
-    Data1 = format("%2.2X", unsigned(control_.RawHigh));
-    Data2 = format("%2.2X", unsigned(control_.RawLow));
-    NextAddress = uint8_t(NextAddress + (reply.size() == 8 ? 3 : 2));
+    control_.setRaw(byteAt(reply, 2), byteAt(reply, 4));
+    Data1 = format("%2.2X", unsigned(control_.state().RawHigh));
+    Data2 = format("%2.2X", unsigned(control_.state().RawLow));
+    nextAddress_ = uint8_t(nextAddress_ + (reply.size() == 8 ? 3 : 2));
     readings_.ShowConversion();
-    NextAddrLabel = format("%2.2X", unsigned(NextAddress));
+    NextAddrLabel = format("%2.2X", unsigned(nextAddress_));
 }
 
 void SamplingTool::BacktrackButtonClick() {
-    if (SampleSize == 0) return;
+    if (sampleSize_ == 0) return;
     QueryLabel = "-";
     show(true);
     ReplyLabel = link_.AppQuery(QueryLabel);
-    NextAddress = uint8_t(NextAddress - BytesPerSample);
-    NextAddrLabel = addressText(NextAddress);
+    nextAddress_ = uint8_t(nextAddress_ - BytesPerSample);
+    NextAddrLabel = addressText(nextAddress_);
     ProgressBarUpload.SetPosition(ProgressBarUpload.Position - 1);
     show();
 }

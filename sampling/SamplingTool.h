@@ -5,14 +5,17 @@
 // address it must carry, and shown like a live reading, into a graph window
 // of the run's own.
 //
-// The texts and states the tool's window shows live here under the names of
-// the controls that show them; the window copies them on every Refresh.
+// The texts and states the tool's window shows live in SamplingToolView
+// under the names of the controls that show them; the window copies them on
+// every Refresh.
 // The window's modal result doubles as the cancel flag of a running loop:
 // HaltButtonClick sets Cancel, the acquisition answers with OK once it has
 // passed the stop on to the module, and a loop that sees either puts it
 // back to 0 so the window stays open.
 #include <cstdint>
 #include <string>
+
+#include "support/FormState.h"
 
 class Clock;
 class ConversionControl;
@@ -45,18 +48,35 @@ public:
     virtual std::string DateTimeText() = 0;
 };
 
-struct SampleProgress {
-    int Min = 0;
-    int Max = 100;
-    int Position = 0;
-    // The position stays within the range, as a progress bar keeps it.
-    void SetPosition(int position);
+// What the sampling tool's window shows, and the user's choices in it.
+struct SamplingToolView {
+    std::string Caption = "Sampling Tool [04/30/2003]";
+    std::string LabelSampleTime;
+    bool SampleButtonEnabled = true;
+    bool HaltButtonEnabled = false;
+    // A new size would reach a busy module or cut the upload short.
+    bool SampleSizeComboBoxEnabled = true;
+    bool Timer1Enabled = false;
+    bool Data3Visible = false;
+    ProgressBar ProgressBarSample{0, 1000, 0};
+    ProgressBar ProgressBarUpload{0, 0, 0};
+    std::string QueryLabel = "##";
+    std::string ReplyLabel = "##";
+    std::string AddrLabel = "??";
+    std::string Addr = "##";
+    std::string DataLabel = "??????";
+    std::string Data1 = "##", Data2 = "##", Data3 = "##";
+    std::string NextAddrLabel = "##";
+    // Set by the user.
+    bool cbSummary = false;
+    bool cbTimeStamp = true;
+    std::string EditSampleTitle;
 };
 
-class SamplingTool {
+// The shown state is a private base, so that the run writes it by the
+// controls' names while callers only read it through view().
+class SamplingTool : private SamplingToolView {
 public:
-    enum ModalResult { None = 0, Ok = 1, Cancel = 2 };
-
     static constexpr int BytesPerSample = 2;
     static constexpr size_t AcquisitionReplyLength = 511;
     static constexpr size_t ReadBufferSize = 256;
@@ -105,38 +125,24 @@ public:
     // A run's loops are under way (a click on "Cancel" then only asks them to stop).
     bool running() const { return running_; }
 
-    // --- State that outlives an opening of the window ---
-    uint16_t SampleSize = 0;
-    double SampleRateKsps = 6.0;
-    double TransferSecondsPerSample = 0.065;
-    bool SavedMainTimerEnabled = false;
-    std::string AcquisitionReply;
-    uint8_t NextAddress = 0;
-    uint16_t SampleRunNumber = 0;
-    int modalResult = None;
+    const SamplingToolView& view() const { return *this; }
+    void setSummary(bool on) { cbSummary = on; }
+    void setTimeStamp(bool on) { cbTimeStamp = on; }
+    void setEditSampleTitle(const std::string& text) { EditSampleTitle = text; }
 
-    // --- What the window shows ---
-    std::string Caption = "Sampling Tool [04/30/2003]";
-    std::string LabelSampleTime;
-    bool SampleButtonEnabled = true;
-    bool HaltButtonEnabled = false;
-    // A new size would reach a busy module or cut the upload short.
-    bool SampleSizeComboBoxEnabled = true;
-    bool Timer1Enabled = false;
-    bool Data3Visible = false;
-    SampleProgress ProgressBarSample{0, 1000, 0};
-    SampleProgress ProgressBarUpload{0, 0, 0};
-    std::string QueryLabel = "##";
-    std::string ReplyLabel = "##";
-    std::string AddrLabel = "??";
-    std::string Addr = "##";
-    std::string DataLabel = "??????";
-    std::string Data1 = "##", Data2 = "##", Data3 = "##";
-    std::string NextAddrLabel = "##";
-    // Set by the user.
-    bool cbSummary = false;
-    bool cbTimeStamp = true;
-    std::string EditSampleTitle;
+    // --- State that outlives an opening of the window ---
+    uint16_t SampleSize() const { return sampleSize_; }
+    double SampleRateKsps() const { return sampleRateKsps_; }
+    // Learned from each whole upload.
+    double TransferSecondsPerSample() const { return transferSecondsPerSample_; }
+    uint8_t NextAddress() const { return nextAddress_; }
+    FormResult ModalResult() const { return modalResult_; }
+    // The result that closes the window, once: None afterwards.
+    FormResult takeModalResult();
+
+    // Tests only: the size, the module's rate and the next address as a
+    // run would leave them, without the module's part.
+    void setRunForTest(uint16_t sampleSize, double sampleRateKsps, uint8_t nextAddress);
 
 private:
     // False when a cancel ended it.
@@ -158,6 +164,14 @@ private:
     ConversionControl& control_;
     ReadingLoop& readings_;
     Clock& clock_;
+    uint16_t sampleSize_ = 0;
+    double sampleRateKsps_ = 6.0;
+    double transferSecondsPerSample_ = 0.065;
+    bool savedMainTimerEnabled_ = false;
+    std::string acquisitionReply_;
+    uint8_t nextAddress_ = 0;
+    uint16_t sampleRunNumber_ = 0;
+    FormResult modalResult_ = FormResult::None;
     bool running_ = false;
     uint32_t t0_ = 0;
     uint32_t tUp0_ = 0;

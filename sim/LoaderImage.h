@@ -2,7 +2,7 @@
 // The application each module kind runs, as shipped in its loader file. The
 // image starts with a signature by which the resident firmware's jump knows
 // the program belongs to its board.
-#include "sim/ModuleKind.h"
+#include "support/ModuleKind.h"
 
 #include <string>
 

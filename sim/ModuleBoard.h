@@ -4,7 +4,7 @@
 // application). It sees received bytes one at a time at their arrival times
 // and transmits into the wire to the PC.
 #include "sim/AnalogInputs.h"
-#include "sim/ModuleKind.h"
+#include "support/ModuleKind.h"
 #include "sim/SimFaults.h"
 #include "sim/Wire.h"
 

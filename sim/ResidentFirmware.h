@@ -1,7 +1,7 @@
 #pragma once
 // The board's resident firmware: beacon and banner, echo, and the ESC
 // commands Reset, Load (S-record lines), Jump and the rate changes.
-#include "sim/ModuleKind.h"
+#include "support/ModuleKind.h"
 #include "sim/SRecord.h"
 
 #include <cstdint>

@@ -24,7 +24,7 @@
 #include "sim/AnalogInputs.h"
 #include "sim/Converter.h"
 #include "sim/ModuleBoard.h"
-#include "sim/ModuleKind.h"
+#include "support/ModuleKind.h"
 #include "sim/ResidentFirmware.h"
 #include "sim/SimFaults.h"
 

@@ -33,20 +33,20 @@ TEST(ConversionControl, ControlWordFromTheSelectorTexts) {
     const std::tuple<int, const char*, int, int> cases[] = {
         {3, "1 unipolar", 0x8F, 0}, {3, "0 bipolar", 0x87, -2048}, {2, "101 ch3", 0xD7, -2048}};
     for (const auto& [list, text, word, minCode] : cases) {
-        (list == 2 ? f.control.ComboBox2 : f.control.ComboBox3).text = text;
+        f.control.setComboBoxText(list, text);
         f.control.CtrlWordComboBoxChange();
         EXPECT_EQ(f.k.kit.controlWord().value, word) << text;
-        EXPECT_EQ(f.control.MinCode, minCode) << text;
+        EXPECT_EQ(f.control.state().MinCode, minCode) << text;
     }
-    EXPECT_EQ(f.control.CurrentChannel, 3);
+    EXPECT_EQ(f.control.state().CurrentChannel, 3);
 
     // Scan sends channel 0's bits and keeps the channel; so does a typed
     // channel the converter does not have.
     f.control.menuInputScanAll1Click();
-    EXPECT_TRUE(f.control.ScanAll && f.k.kit.controlWord().value == 0x87);
-    f.control.ComboBox2.text = "101 chx";
+    EXPECT_TRUE(f.control.state().ScanAll && f.k.kit.controlWord().value == 0x87);
+    f.control.setComboBoxText(2, "101 chx");
     f.control.CtrlWordComboBoxChange();
-    EXPECT_TRUE(f.control.CurrentChannel == 3 && !f.control.ScanAll);
+    EXPECT_TRUE(f.control.state().CurrentChannel == 3 && !f.control.state().ScanAll);
 }
 
 TEST(ConversionControl, EachChannelMenuReadsItsOwnInput) {
@@ -62,14 +62,14 @@ TEST(ConversionControl, ReadingsInBothCodingsAndRepliesWithoutAConversion) {
     Fixture f;
     f.k.kit.inputs().setLevel(0, 0.7);
     f.k.kit.inputs().setLevel(1, 1.9);
-    f.control.ComboBox3.select(0);  // bipolar
-    f.control.ComboBox4.select(0);  // differential: channel 0 against 1
+    f.control.selectComboBoxItem(3, 0);  // bipolar
+    f.control.selectComboBoxItem(4, 0);  // differential: channel 0 against 1
     f.control.CtrlWordComboBoxChange();
     EXPECT_NEAR(f.read(), 0.7 - 1.9, Lsb);
-    EXPECT_EQ(f.control.CodeValue, f.control.BipolarCode);
+    EXPECT_EQ(f.control.state().CodeValue, f.control.state().BipolarCode);
 
     // Only four hex digits are a conversion; anything else keeps the bytes.
-    const uint8_t high = f.control.RawHigh, low = f.control.RawLow;
+    const uint8_t high = f.control.state().RawHigh, low = f.control.state().RawLow;
     for (const char* reply : {"", "3E8", "3E800", "3EG0", " 3E8"}) {
         uint8_t h = high, l = low;
         EXPECT_FALSE(ConversionControl::ParseWord(reply, h, l)) << '"' << reply << '"';
@@ -77,7 +77,7 @@ TEST(ConversionControl, ReadingsInBothCodingsAndRepliesWithoutAConversion) {
     }
     f.k.kit.sendFromModule("R12345");  // the echo, then five characters
     EXPECT_EQ(f.control.ReadConversion(), ConversionControl::Reply::NoConversion);
-    EXPECT_EQ(f.control.RawHigh * 256 + f.control.RawLow, high * 256 + low);
+    EXPECT_EQ(f.control.state().RawHigh * 256 + f.control.state().RawLow, high * 256 + low);
     f.k.protocol.setAppEnabled(false);
     EXPECT_EQ(f.control.ReadConversion(), ConversionControl::Reply::Failure);
 }
@@ -90,45 +90,44 @@ TEST(ConversionControl, VoltsTextMarksTheEndsOfTheRange) {
         {0x7FF0, true, 0, "> 2.0470V"},  {0x0000, false, 0, "< 0.0000V"},  {0x3E80, false, 1000, "  0.0000V"},
         {0xFFF0, false, 1000, "> 3.0950V"}};
     for (const auto& [word, bipolar, tare, text] : cases) {
-        f.control.ComboBox3.select(bipolar ? 0 : 1);
+        f.control.selectComboBoxItem(3, bipolar ? 0 : 1);
         f.control.CtrlWordComboBoxChange();
-        f.control.TareOffset = tare;
-        f.control.RawHigh = uint8_t(word >> 8);
-        f.control.RawLow = uint8_t(word);
+        f.control.setTareOffset(tare);
+        f.control.setRaw(uint8_t(word >> 8), uint8_t(word));
         f.control.DecodeConversion();
         EXPECT_EQ(std::string(f.control.VoltsText()), text);
     }
     // Whatever the number's width, the text stays within its buffer.
-    f.control.Vref = 1e30;
+    f.control.setVref(1e30);
     EXPECT_EQ(std::string(f.control.VoltsText()).size(), ConversionControl::VoltsBufferSize - 1);
 }
 
 TEST(ConversionControl, VrefEntryTakesOnlyAPositiveNumber) {
     Fixture f;
     for (const char* good : {"2.5V", " 2.5 ", "+2.5e0"}) {
-        f.control.Vref = 4.096;
-        f.control.VrefEdit = good;
+        f.control.setVref(4.096);
+        f.control.setVrefEdit(good);
         f.control.SetVrefButtonClick();
-        EXPECT_DOUBLE_EQ(f.control.Vref, 2.5) << good;
-        EXPECT_EQ(f.control.VrefEdit, good) << "the field keeps what was typed";
+        EXPECT_DOUBLE_EQ(f.control.state().Vref, 2.5) << good;
+        EXPECT_EQ(f.control.state().VrefEdit, good) << "the field keeps what was typed";
     }
     EXPECT_TRUE(f.dialogs.messages.empty());
 
     // The field goes back to the Vref in use, not to the default.
     for (const char* bad : {"abc", "", "2.5.1", "V", "1e999", "nan", "2.5 V V", "0", "-1.5", "+-1", "inf"}) {
-        f.control.VrefEdit = bad;
+        f.control.setVrefEdit(bad);
         f.control.SetVrefButtonClick();
-        EXPECT_DOUBLE_EQ(f.control.Vref, 2.5) << bad;
-        EXPECT_EQ(f.control.VrefEdit, "2.500") << bad;
+        EXPECT_DOUBLE_EQ(f.control.state().Vref, 2.5) << bad;
+        EXPECT_EQ(f.control.state().VrefEdit, "2.500") << bad;
     }
     ASSERT_EQ(f.dialogs.messages.size(), 11u);
     EXPECT_EQ(f.dialogs.messages[0].caption + ": " + f.dialogs.messages[0].text,
               "VX7318 Evaluation Kit: VREF Voltage field should contain a number.");
 
     // Digits beyond the third decimal are kept in the field.
-    f.control.Vref = 2.5004;
+    f.control.setVref(2.5004);
     f.control.FillVrefEdit();
-    EXPECT_EQ(f.control.VrefEdit, "2.5004");
+    EXPECT_EQ(f.control.state().VrefEdit, "2.5004");
 
     // The user's decimal separator as well as the point.
     const std::tuple<const char*, const char*, std::optional<double>> decimals[] = {

@@ -120,7 +120,7 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     for (const auto& [typed, shown] : {std::pair{"2,5", "2,5"}, std::pair{"-1", "2.500"}}) {
         control<QLineEdit>(f, "VrefEdit")->setText(typed);
         control<QPushButton>(f, "SetVrefButton")->click();
-        EXPECT_DOUBLE_EQ(f.control().Vref, 2.5);
+        EXPECT_DOUBLE_EQ(f.control().state().Vref, 2.5);
         EXPECT_EQ(textOf(f, "VrefEdit"), shown);
     }
     // A typed rate reaches the timer.
@@ -145,14 +145,14 @@ TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
     p.dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_FALSE(f.close());
     EXPECT_TRUE(f.isVisible() && p.feed().GraphForm->isVisible() && upload.isVisible() && f.Timer1().Enabled());
-    EXPECT_EQ(p.kit.sequence().ConnState, ConnectionSequence::Running);
+    EXPECT_EQ(p.kit.sequence().ConnState(), ConnectionState::Running);
 
     // Closing stops the module application and closes the port.
     EXPECT_TRUE(f.close());
     QApplication::processEvents();
     ASSERT_EQ(p.dialogs.messages.size(), 2u) << "asked once per close";
     EXPECT_EQ(p.dialogs.messages[0].text, "Do you want to save this Graph?");
-    EXPECT_EQ(p.kit.sequence().ConnState, ConnectionSequence::Idle);
+    EXPECT_EQ(p.kit.sequence().ConnState(), ConnectionState::Idle);
     EXPECT_FALSE(f.Timer1().Enabled());
 }
 

@@ -88,36 +88,36 @@ TEST(ReadingLoop, ReadingsFeedRowStatisticsGraphAndTare) {
 
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"R"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"*", " "}));
-    EXPECT_EQ(rig.loop.Vin[3] + rig.loop.Code[3], "  1.0000V1000");
+    EXPECT_EQ(rig.loop.view().Vin[3] + rig.loop.view().Code[3], "  1.0000V1000");
     EXPECT_EQ(rig.target.points, (Points{{3, 1000}}));
     // The statistics start from this first reading, not from zeros.
-    EXPECT_EQ(rig.loop.VMin + rig.loop.VMax + rig.loop.CodeMin + rig.loop.CodeMax, "  1.0000V  1.0000V10001000");
-    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeAvg, " 1.0000V 1.0000V1000");
-    EXPECT_TRUE(rig.loop.Timer1.Enabled()) << "given back its state";
+    EXPECT_EQ(rig.loop.view().VMin + rig.loop.view().VMax + rig.loop.view().CodeMin + rig.loop.view().CodeMax, "  1.0000V  1.0000V10001000");
+    EXPECT_EQ(rig.loop.view().VAvg + rig.loop.view().CodeRms + rig.loop.view().CodeAvg, " 1.0000V 1.0000V1000");
+    EXPECT_TRUE(rig.loop.Timer1().Enabled()) << "given back its state";
 
     // A lower reading moves only the minimum, with the text of that reading.
     rig.read({500});
-    EXPECT_EQ(rig.loop.CodeMin + rig.loop.VMin + rig.loop.CodeMax, "500  0.5000V1000");
+    EXPECT_EQ(rig.loop.view().CodeMin + rig.loop.view().VMin + rig.loop.view().CodeMax, "500  0.5000V1000");
 
     // Cleared, the statistics restart from ten copies of the next reading.
     rig.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(rig.loop.VAvg + rig.loop.CodeRms + rig.loop.CodeMax, "+?.???V??????");
+    EXPECT_EQ(rig.loop.view().VAvg + rig.loop.view().CodeRms + rig.loop.view().CodeMax, "+?.???V??????");
     rig.read({500});
-    EXPECT_EQ(rig.loop.CodeAvg + rig.loop.VAvg + rig.loop.CodeMax, "500 0.5000V500");
+    EXPECT_EQ(rig.loop.view().CodeAvg + rig.loop.view().VAvg + rig.loop.view().CodeMax, "500 0.5000V500");
 
     rig.loop.TareCheckBoxClick(true);
-    EXPECT_EQ(rig.loop.TareCheckBoxCaption + rig.loop.VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
-    EXPECT_DOUBLE_EQ(rig.loop.Queue.GetMax(), 0.0) << "restarting from the tared last reading";
+    EXPECT_EQ(rig.loop.view().TareCheckBoxCaption + rig.loop.view().VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
+    EXPECT_DOUBLE_EQ(rig.loop.Queue().GetMax(), 0.0) << "restarting from the tared last reading";
     rig.read({501});
-    EXPECT_EQ(rig.loop.Vin[3] + rig.loop.CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
+    EXPECT_EQ(rig.loop.view().Vin[3] + rig.loop.view().CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
     rig.loop.TareCheckBoxClick(false);
-    EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = 0");
+    EXPECT_EQ(rig.loop.view().TareCheckBoxCaption, "Tare Offset = 0");
 
     // Cleared before any reading: the first one still starts them.
     Rig fresh;
     fresh.loop.ClearStatisticsButtonClick();
     fresh.read({2000});
-    EXPECT_EQ(fresh.loop.VAvg, " 2.0000V");
+    EXPECT_EQ(fresh.loop.view().VAvg, " 2.0000V");
 }
 
 TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
@@ -126,16 +126,16 @@ TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
     for (const auto& [low, high, settled] : {std::tuple{999, 1001, 1000}, std::tuple{1000, 1002, 1001}}) {
         Rig rig;
         for (int i = 0; i < 200; ++i) rig.read({i % 2 ? high : low});
-        EXPECT_EQ(rig.loop.CodeAvg, std::to_string(settled)) << low << ".." << high;
+        EXPECT_EQ(rig.loop.view().CodeAvg, std::to_string(settled)) << low << ".." << high;
         rig.loop.TareCheckBoxClick(true);
-        EXPECT_EQ(rig.loop.TareCheckBoxCaption, "Tare Offset = " + std::to_string(settled));
+        EXPECT_EQ(rig.loop.view().TareCheckBoxCaption, "Tare Offset = " + std::to_string(settled));
     }
 
     // From one reading, a twentieth of each step, shown rounded.
     Rig rig;
     rig.read({0, 100, 100});
-    EXPECT_DOUBLE_EQ(rig.loop.FilteredCode, 9.75);
-    EXPECT_EQ(rig.loop.CodeAvg, "10");
+    EXPECT_DOUBLE_EQ(rig.loop.FilteredCode(), 9.75);
+    EXPECT_EQ(rig.loop.view().CodeAvg, "10");
 }
 
 TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
@@ -149,11 +149,11 @@ TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"A"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"^", "-", " "}));
     for (int c = 0; c < 8; ++c) EXPECT_EQ(rig.target.points[c], std::pair(c, 100 * (c + 1)));
-    EXPECT_EQ(rig.loop.Code[7], "800");
+    EXPECT_EQ(rig.loop.view().Code[7], "800");
     EXPECT_EQ(rig.target.rescales, 1) << "once, after the eighth point";
     EXPECT_TRUE(rig.target.autoScale);
-    EXPECT_EQ(rig.control.CurrentChannel, 2) << "the scan leaves the selected channel alone";
-    EXPECT_EQ(rig.loop.CodeMin + rig.loop.CodeMax, "100800");
+    EXPECT_EQ(rig.control.state().CurrentChannel, 2) << "the scan leaves the selected channel alone";
+    EXPECT_EQ(rig.loop.view().CodeMin + rig.loop.view().CodeMax, "100800");
 }
 
 // A reply without a conversion shows "!", feeds and counts nothing, and
@@ -181,10 +181,10 @@ TEST(ReadingLoop, FailedReadings) {
         } else {
             rig.loop.UpdateButtonClick();
         }
-        EXPECT_EQ(rig.loop.StatusLabel + rig.loop.Code[2], "!???") << reply;
+        EXPECT_EQ(rig.loop.view().StatusLabel + rig.loop.view().Code[2], "!???") << reply;
         EXPECT_EQ(rig.target.points.size(), pointsShown) << reply;
-        EXPECT_EQ(rig.loop.CodeAvg, pointsShown ? rig.loop.CodeAvg : "???") << "nothing counted: " << reply;
-        EXPECT_EQ(std::pair(rig.loop.AUTOREADcheckbox, rig.loop.Timer1.Enabled()), std::pair(goesOn, goesOn)) << reply;
+        EXPECT_EQ(rig.loop.view().CodeAvg, pointsShown ? rig.loop.view().CodeAvg : "???") << "nothing counted: " << reply;
+        EXPECT_EQ(std::pair(rig.loop.view().AUTOREADcheckbox, rig.loop.Timer1().Enabled()), std::pair(goesOn, goesOn)) << reply;
     }
 }
 
@@ -207,7 +207,7 @@ TEST(ReadingLoop, ReadingsLandInTheRowOfTheChannelAsked) {
     // channel 3's, the next reading channel 5's.
     rig.module.duringQuery = [&] { rig.control.menuInputChannelClick(5); };
     rig.read({1500, 1600});
-    EXPECT_EQ(rig.loop.Code[3] + " " + rig.loop.Code[5], "1500 1600");
+    EXPECT_EQ(rig.loop.view().Code[3] + " " + rig.loop.view().Code[5], "1500 1600");
 }
 
 TEST(ReadingLoop, RateListAndTimerRhythm) {
@@ -216,7 +216,7 @@ TEST(ReadingLoop, RateListAndTimerRhythm) {
     for (const char* bad : {"fast", "", "0", "-5", "99999999999"}) EXPECT_EQ(ReadingLoop::IntervalFromText(bad), 100) << bad;
 
     Rig rig;
-    ReadingTimer& timer = rig.loop.Timer1;
+    ReadingTimer& timer = rig.loop.Timer1();
     rig.loop.UpdateRateComboBoxChange("100");
     rig.loop.AUTOREADcheckboxClick(true);
     EXPECT_EQ(timer.dueMicros(), 100'000u);

@@ -22,7 +22,7 @@ TEST(AppQuery, DisabledQueriesSendNothingAndFail) {
     EXPECT_EQ(k.protocol.AppQuery(std::string("R")), "FAILURE");
     EXPECT_EQ(k.clock.micros(), start);
     EXPECT_EQ(k.kit.controlWord().value, 0x8F);
-    EXPECT_TRUE(k.port.MemoHistory.empty());
+    EXPECT_TRUE(k.port.MemoHistory().empty());
 }
 
 TEST(AppQuery, ReplyIsTheTextBeforeThePromptAndTheHistoryHasALineForEach) {
@@ -30,7 +30,7 @@ TEST(AppQuery, ReplyIsTheTextBeforeThePromptAndTheHistoryHasALineForEach) {
     k.kit.inputs().setLevel(0, 1.0);  // code 1000, result word 3E80
     const char* first = k.protocol.AppQuery("R");
     EXPECT_STREQ(first, "3E80");
-    EXPECT_EQ(first, k.protocol.ReplyBuffer);
+    EXPECT_EQ(first, k.protocol.ReplyBuffer());
 
     // A prompt alone is an empty reply, and the next query overwrites the last.
     EXPECT_STREQ(k.protocol.AppQuery(">"), "");
@@ -40,7 +40,7 @@ TEST(AppQuery, ReplyIsTheTextBeforeThePromptAndTheHistoryHasALineForEach) {
     const std::string help = ModuleApplication::Help;
     EXPECT_EQ(k.protocol.AppQuery("?"), help.substr(0, help.size() - 1));
     using Lines = std::vector<std::string>;
-    EXPECT_EQ(k.port.MemoHistory.lines(),
+    EXPECT_EQ(k.port.MemoHistory().lines(),
               (Lines{"R", "3E80>", ">", ">", "?", "", "{0x0A}R read  A read all  XXhh control word",
                      "{0x0A}Zhhhh count  C capture  U upload  - back", "{0x0A}>"}));
 }
@@ -50,7 +50,7 @@ TEST(AppQuery, ReplyIsTheTextBeforeThePromptAndTheHistoryHasALineForEach) {
 TEST(AppQuery, ReplyEndsAtThePromptOrAfterTheQuietTime) {
     for (const bool atPrompt : {true, false}) {
         RunningKit k;
-        k.protocol.EndReplyAtPrompt = atPrompt;
+        k.protocol.setEndReplyAtPrompt(atPrompt);
         const uint64_t start = k.clock.micros();
         EXPECT_EQ(std::strlen(k.protocol.AppQuery("R")), 4u);
         // "R" out, its echo back, then "hhhh>": seven characters.
@@ -68,7 +68,7 @@ TEST(AppQuery, ReplyEndsAtThePromptOrAfterTheQuietTime) {
     EXPECT_LE(msSince(k.clock, start), 50u + 3);
 
     // A closed port: nothing to send or read, the quiet time passes all the same.
-    k.protocol.AppQueryTimeoutMs = 200;
+    k.protocol.setAppQueryTimeoutMs(200);
     k.port.DoClosePort();
     start = k.clock.micros();
     EXPECT_STREQ(k.protocol.AppQuery("R"), "");
@@ -119,7 +119,7 @@ TEST(AppQuery, FloodingModuleIsCutOffInTextAndTime) {
     EXPECT_EQ(limit, 512 * CharMicros + 50'000);
     EXPECT_GE(microsSince(k.clock, start), limit);
     EXPECT_LE(microsSince(k.clock, start), limit + 4 * CharMicros);
-    EXPECT_EQ(k.port.MemoHistory.lastLine(), "Reply cut after 583 ms: the module kept sending");
+    EXPECT_EQ(k.port.MemoHistory().lastLine(), "Reply cut after 583 ms: the module kept sending");
 }
 
 TEST(AppQuery, VanishedDeviceFails) {
@@ -127,9 +127,9 @@ TEST(AppQuery, VanishedDeviceFails) {
         RunningKit k;
         k.kit.faults().unplugged = true;
         EXPECT_STREQ(k.protocol.AppQuery("R"), AppQueryProtocol::Failure);
-        EXPECT_STREQ(k.protocol.ReplyBuffer, "");
-        ASSERT_EQ(k.port.MemoHistory.count(), 1u);
-        EXPECT_EQ(k.port.MemoHistory.line(0), "Error 5: WriteFile failed: Input/output error");
+        EXPECT_STREQ(k.protocol.ReplyBuffer(), "");
+        ASSERT_EQ(k.port.MemoHistory().count(), 1u);
+        EXPECT_EQ(k.port.MemoHistory().line(0), "Error 5: WriteFile failed: Input/output error");
     }
     {  // unplugged while the reply comes in
         RunningKit k(1200);
@@ -137,7 +137,7 @@ TEST(AppQuery, VanishedDeviceFails) {
         const uint64_t start = k.clock.micros();
         EXPECT_STREQ(k.protocol.AppQuery("?"), AppQueryProtocol::Failure);
         EXPECT_LT(msSince(k.clock, start), 310u) << "waited on after the device had gone";
-        EXPECT_EQ(k.port.MemoHistory.lastLine(), "Error 5: ReadFile failed: Input/output error");
+        EXPECT_EQ(k.port.MemoHistory().lastLine(), "Error 5: ReadFile failed: Input/output error");
     }
 }
 

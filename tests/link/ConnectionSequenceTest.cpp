@@ -45,7 +45,7 @@ struct TimerWatchingDialogs : ScriptedDialogs {
     const ConnectionSequence* seq = nullptr;
     std::vector<bool> timerDuringMessage;
     MsgAnswer message(const MessageRequest& request) override {
-        timerDuringMessage.push_back(seq->Timer1Enabled);
+        timerDuringMessage.push_back(seq->view().Timer1Enabled);
         return ScriptedDialogs::message(request);
     }
 };
@@ -59,7 +59,7 @@ struct Rig {
         seq.setPortList(portList);
         if (!loader.empty()) seq.SelectFilename(loader);
         seq.setOnChange([this] {
-            const std::pair<int, std::string> step{seq.MainProgressBar.Position, seq.LabelState};
+            const std::pair<int, std::string> step{seq.view().MainProgressBar.Position, seq.view().LabelState};
             if (steps.empty() || steps.back() != step) steps.push_back(step);
         });
     }
@@ -75,14 +75,15 @@ struct Rig {
         for (int i = 0; i < maxTicks && !done(); ++i) tick();
         return done();
     }
-    bool runToState(uint8_t state) {
-        return runUntil([&] { return seq.ConnState == state; });
+    bool runToState(ConnectionState state) {
+        return runUntil([&] { return seq.ConnState() == state; });
     }
     // Up to the firmware prompt, the user choosing rate and load.
     void toFirmwareCommand() {
-        seq.menuAdvFastestBaud = seq.menuAdvAutoDownload = false;
+        seq.setFastestBaud(false);
+        seq.setAutoDownload(false);
         ok();
-        ASSERT_TRUE(runToState(S::FirmwareCommand));
+        ASSERT_TRUE(runToState(ConnectionState::FirmwareCommand));
         spy.forget();
     }
     void ok() {
@@ -117,7 +118,7 @@ TEST_P(EndToEnd, OkWithAutomaticReachesTheRunningApplication) {
     const KindCase& c = GetParam();
     Rig rig(c.kind, {Kit}, LoaderDir + "/" + c.loader);
     rig.ok();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ModalResult == FormResult::Ok; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok; }));
 
     const std::vector<std::pair<int, std::string>> expected = {
         {1, "attempting to locate the correct port"},
@@ -136,8 +137,8 @@ TEST_P(EndToEnd, OkWithAutomaticReachesTheRunningApplication) {
     EXPECT_EQ(rig.kit.moduleBaud(), c.fastestRate);
     // Lines go back to back at the line's pace: the banner's quiet time, the
     // rate change and the download fit well within nine seconds.
-    EXPECT_LT(rig.seq.SetupTimeMs, 9000u);
-    EXPECT_TRUE(std::regex_match(rig.seq.LabelStatus, std::regex(R"(total setup time: \d\.\d seconds)")));
+    EXPECT_LT(rig.seq.SetupTimeMs(), 9000u);
+    EXPECT_TRUE(std::regex_match(rig.seq.view().LabelStatus, std::regex(R"(total setup time: \d\.\d seconds)")));
     const std::string reply = rig.query.AppQuery(std::string("R"));
     EXPECT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
 }
@@ -156,13 +157,13 @@ TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrderANamedPortAlone) {
     noLoopback.setCable(Cable::NoLoopback);
     rig.ports.add("Board without loopback", noLoopback, Kit);
     rig.ok();
-    ASSERT_TRUE(rig.runToState(S::Banner));
+    ASSERT_TRUE(rig.runToState(ConnectionState::Banner));
     std::vector<int> states;
     for (const auto& step : rig.steps)
         if (states.empty() || states.back() != step.first) states.push_back(step.first);
     EXPECT_EQ(states, (std::vector<int>{1, 2, 1, 3, 2, 1, 3, 4}));
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory, "Error 2: Cannot open /dev/vx-no-such-port: No such file or directory"));
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory, "Rejected; no RTS-CTS loopback."));
+    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "Error 2: Cannot open /dev/vx-no-such-port: No such file or directory"));
+    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "Rejected; no RTS-CTS loopback."));
 
     // Nothing answers (the simulation never stands in for a board): the search
     // ends after the last port, and the history keeps what was tried.
@@ -170,21 +171,21 @@ TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrderANamedPortAlone) {
                                          "/dev/vx-no-such-port, /dev/vx-other"},
                                {std::vector<std::string>{Kit}, "none"}}) {
         Rig none(ModuleKind::Arbord, list);
-        none.seq.ExcludedFromAutomatic = {Kit};
+        none.seq.setExcludedFromAutomatic({Kit});
         none.ok();
-        ASSERT_TRUE(none.runToState(S::Idle));
-        EXPECT_EQ(none.port.MemoHistory.lastLine(),
+        ASSERT_TRUE(none.runToState(ConnectionState::Idle));
+        EXPECT_EQ(none.port.MemoHistory().lastLine(),
                   std::string("Not found on any port. Check connections. Ports tried: ") + tried);
     }
 
     // An empty choice means Automatic, and is shown so; a named port is the only one tried.
     Rig named;
-    named.seq.cbxFriendlyPort.text.clear();
+    named.seq.setFriendlyPort("");
     named.ok();
-    EXPECT_EQ(named.seq.cbxFriendlyPort.text, "Automatic");
-    named.seq.cbxFriendlyPort.text = "/dev/vx-com7";
+    EXPECT_EQ(named.seq.view().cbxFriendlyPort.text, "Automatic");
+    named.seq.setFriendlyPort("/dev/vx-com7");
     named.ok();
-    ASSERT_TRUE(named.runToState(S::Idle));
+    ASSERT_TRUE(named.runToState(ConnectionState::Idle));
     EXPECT_EQ(named.kit.moduleState(), ModuleState::Off);
 }
 
@@ -196,13 +197,13 @@ TEST(ConnectionSequence, BeaconWaitPromptsForResetAndEndsWithStopOrAGoneDevice) 
     ASSERT_TRUE(rig.kit.close());
 
     rig.ok();
-    ASSERT_TRUE(rig.runToState(S::Beacon));
-    const uint32_t start = rig.seq.BeaconStartTick;
+    ASSERT_TRUE(rig.runToState(ConnectionState::Beacon));
+    const uint32_t start = rig.seq.BeaconStartTick();
     rig.runUntil([&] { return rig.clock.ticks() - start >= 2900; });
-    EXPECT_EQ(rig.seq.LabelStatus, "Connected...");
+    EXPECT_EQ(rig.seq.view().LabelStatus, "Connected...");
     rig.runUntil([&] { return rig.clock.ticks() - start > 3000; });
     rig.tick();
-    EXPECT_EQ(rig.seq.LabelStatus, "Please press and release the module's reset button.");
+    EXPECT_EQ(rig.seq.view().LabelStatus, "Please press and release the module's reset button.");
 
     rig.seq.btnStopClick();
     EXPECT_FALSE(rig.port.isPortOpen());
@@ -210,12 +211,12 @@ TEST(ConnectionSequence, BeaconWaitPromptsForResetAndEndsWithStopOrAGoneDevice) 
 
     // The adapter pulled out while the PC waits: one failed read, then idle.
     rig.ok();
-    ASSERT_TRUE(rig.runToState(S::Beacon));
+    ASSERT_TRUE(rig.runToState(ConnectionState::Beacon));
     rig.kit.faults().unplugged = true;
     for (int i = 0; i < 5; ++i) rig.tick();
-    EXPECT_EQ(rig.seq.ConnState, S::Idle);
-    EXPECT_EQ(rig.seq.LabelStatus, "The serial port is gone. Check connections.");
-    EXPECT_EQ(linesMatching(rig.port.MemoHistory, ".*ReadFile failed"), 1);
+    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
+    EXPECT_EQ(rig.seq.view().LabelStatus, "The serial port is gone. Check connections.");
+    EXPECT_EQ(linesMatching(rig.port.MemoHistory(), ".*ReadFile failed"), 1);
 }
 
 // The simulated kit presses its own reset button for a user who has none to
@@ -225,9 +226,10 @@ TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
     rig.kit.setAttended(true);
     for (int round = 0; round < 2; ++round) {
         rig.ok();
-        ASSERT_TRUE(rig.runToState(S::Running)) << round;
+        ASSERT_TRUE(rig.runToState(ConnectionState::Running)) << round;
         rig.seq.btnStopClick();
-        EXPECT_EQ(rig.seq.ConnState, S::Idle);
+        EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
+        EXPECT_EQ(rig.seq.view().LabelStatus, "Disconnected.");
     }
     EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 2u);
 
@@ -243,60 +245,61 @@ TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
 
 // Each kind's own banner is identified end to end; here, the first keyword wins.
 TEST(ConnectionSequence, TheFirstKeywordInOrderDecidesTheKind) {
-    EXPECT_EQ(S::IdentifyModule("VANTO COBALT BRANT ARBOR"), S::KindArbord);
-    EXPECT_EQ(S::IdentifyModule("VANTO COBALT 16 BIT BUS BRANT"), S::KindBrant);
+    EXPECT_EQ(S::IdentifyModule("VANTO COBALT BRANT ARBOR"), ModuleKind::Arbord);
+    EXPECT_EQ(S::IdentifyModule("VANTO COBALT 16 BIT BUS BRANT"), ModuleKind::Brant);
 }
 
 TEST(ConnectionSequence, AnUnknownModuleIsLoadedAtTheRateOfItsBeacon) {
     Rig rig(ModuleKind::Unknown);
     rig.kit.sendFromModule("noise before the banner ");
     rig.ok();
-    ASSERT_TRUE(rig.runToState(S::FirmwareCommand));
-    EXPECT_EQ(rig.seq.LabelFirmware.rfind("VANTO VX7318", 0), 0u) << rig.seq.LabelFirmware;
-    EXPECT_EQ(rig.seq.cbxFwBaud.items, (std::vector<std::string>{"1200", "4800", "9600", "19200"}));
+    ASSERT_TRUE(rig.runToState(ConnectionState::FirmwareCommand));
+    EXPECT_EQ(rig.seq.view().LabelFirmware.rfind("VANTO VX7318", 0), 0u) << rig.seq.view().LabelFirmware;
+    EXPECT_EQ(rig.seq.view().cbxFwBaud.items, (std::vector<std::string>{"1200", "4800", "9600", "19200"}));
 
     // No rate command exists for it, so neither end moves.
     rig.spy.forget();
     EXPECT_FALSE(rig.seq.ChangeFirmwareBaud(4800));
-    EXPECT_EQ(rig.port.MemoHistory.lastLine(), "Baud rate 4800 not legal for an unknown module");
+    EXPECT_EQ(rig.port.MemoHistory().lastLine(), "Baud rate 4800 not legal for an unknown module");
     EXPECT_EQ(rig.spy.written, "");
-    ASSERT_TRUE(rig.runToState(S::Running));
-    EXPECT_EQ(rig.port.PortDcb.baud, 1200u);
+    ASSERT_TRUE(rig.runToState(ConnectionState::Running));
+    EXPECT_EQ(rig.port.PortDcb().baud, 1200u);
 }
 
 TEST(ConnectionSequence, WrongLoaderWarningCancelStopsAndOkGoesOn) {
     for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
         Rig rig(ModuleKind::Cobalt16Wide);
-        rig.seq.menuAdvFastestBaud = rig.seq.menuAdvAutoDownload = false;
+        rig.seq.setFastestBaud(false);
+        rig.seq.setAutoDownload(false);
         rig.dialogs.messageAnswers = {answer};
         rig.ok();
-        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState == 0 || rig.seq.ConnState == 6; }));
+        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState() == ConnectionState::Idle || rig.seq.ConnState() == ConnectionState::FirmwareCommand; }));
         ASSERT_EQ(rig.dialogs.messages.size(), 1u);
         EXPECT_EQ(rig.dialogs.messages[0].text, "Warning: this software is not for the COBALT-16WIDE module.");
         EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::OkCancel);
         EXPECT_EQ(rig.dialogs.timerDuringMessage, std::vector<bool>{false});
-        EXPECT_EQ(rig.seq.ConnState, answer == MsgAnswer::Ok ? 6 : 0);
+        EXPECT_EQ(rig.seq.ConnState(), answer == MsgAnswer::Ok ? ConnectionState::FirmwareCommand : ConnectionState::Idle);
     }
 }
 
 TEST(ConnectionSequence, MissingLoaderFileIsReportedAndReturnsToIdle) {
     Rig rig(ModuleKind::Arbord, {Kit}, "");
     rig.seq.SelectFilename("");
-    EXPECT_TRUE(rig.seq.cbDLerror);
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory, "No Loader file specified."));
+    EXPECT_TRUE(rig.seq.view().cbDLerror);
+    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "No Loader file specified."));
     EXPECT_TRUE(rig.dialogs.messages.empty());
 
     rig.seq.SelectFilename("/tmp/vx-no-such-dir/kit7318.arb");
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory, "Loader cannot read file."));
+    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "Loader cannot read file."));
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "Error: Cannot find required file /TMP/VX-NO-SUCH-DIR/KIT7318.ARB");
     EXPECT_EQ(rig.dialogs.timerDuringMessage, std::vector<bool>{false});
 
     // The sequence reaches the download and finds the file still missing.
-    rig.seq.menuAdvFastestBaud = false;
+    rig.seq.setFastestBaud(false);
     rig.ok();
     ASSERT_TRUE(rig.runUntil([&] { return rig.dialogs.messages.size() == 2; }));
-    EXPECT_EQ(rig.seq.ConnState, S::Idle);
+    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
     EXPECT_EQ(rig.spy.written.find(Esc + "L"), std::string::npos);
 }
 
@@ -304,13 +307,13 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     Rig arbord;
     arbord.toFirmwareCommand();
     EXPECT_FALSE(arbord.seq.ChangeFirmwareBaud(19200));
-    EXPECT_EQ(arbord.port.MemoHistory.lastLine(), "Baud rate 19200 not legal for ARBORD module");
+    EXPECT_EQ(arbord.port.MemoHistory().lastLine(), "Baud rate 19200 not legal for ARBORD module");
     EXPECT_EQ(arbord.spy.written, "");
     const uint32_t before = arbord.clock.ticks();
     EXPECT_TRUE(arbord.seq.ChangeFirmwareBaud(4800));
     EXPECT_EQ(arbord.spy.written, Esc + "B4" + "   >");
     EXPECT_GE(arbord.clock.ticks() - before, 2000u);
-    EXPECT_EQ(arbord.seq.LabelStatus, "Firmware baud rate set.");
+    EXPECT_EQ(arbord.seq.view().LabelStatus, "Firmware baud rate set.");
 
     // A module that stops answering: the probe gives up after ten seconds,
     // the PC left at the new rate.
@@ -319,8 +322,8 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     const uint32_t start = arbord.clock.ticks();
     EXPECT_FALSE(arbord.seq.ChangeFirmwareBaud(9600));
     EXPECT_TRUE(arbord.clock.ticks() - start >= 12000u && arbord.clock.ticks() - start <= 18000u);
-    EXPECT_EQ(arbord.seq.LabelStatus, "Could not set hardware baud rate.");
-    EXPECT_EQ(arbord.port.PortDcb.baud, 9600u);
+    EXPECT_EQ(arbord.seq.view().LabelStatus, "Could not set hardware baud rate.");
+    EXPECT_EQ(arbord.port.PortDcb().baud, 9600u);
     EXPECT_EQ(arbord.spy.written, Esc + " >>>");  // each character waits for its echo in vain
 
     Rig brant(ModuleKind::Brant, {Kit}, LoaderDir + "/KIT7318.BRT");
@@ -328,7 +331,7 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     EXPECT_TRUE(brant.seq.ChangeFirmwareBaud(2400));
     EXPECT_EQ(brant.spy.written, Esc + "Q\xF4" + "   >");
     // Sent in one piece without waiting; the history line carries the echoes that followed.
-    EXPECT_TRUE(historyHas(brant.port.MemoHistory, "{0x1B}Q{0xF4}"));
+    EXPECT_TRUE(historyHas(brant.port.MemoHistory(), "{0x1B}Q{0xF4}"));
     EXPECT_EQ(brant.kit.moduleBaud(), 2400u);
 }
 
@@ -337,9 +340,9 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
 TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
     struct Case {
         const char* loader;
-        uint8_t faultAt;  // the state in which the fault strikes
+        ConnectionState faultAt;  // the state in which the fault strikes
         std::function<void(Rig&)> fault;
-        uint8_t endState;
+        ConnectionState endState;
         const char* history;  // the line that says what went wrong
         const char* status;   // empty: the running application's
         size_t loads;         // Load commands sent whole
@@ -348,19 +351,19 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
     const std::string retry = "Download failed. Press the module's reset button, then Ok to try again.";
     const std::string arb = LoaderDir + "/KIT7318.ARB";
     const Case cases[] = {
-        {arb.c_str(), S::Loading, [](Rig& r) { r.seq.btnDownloadClick(); }, S::Running,
+        {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.seq.btnDownloadClick(); }, ConnectionState::Running,
          "DoDownload called before module ready.", "", 2, 0},
-        {arb.c_str(), S::Loading, [](Rig& r) { r.kit.faults().wrongEchoes = 1; }, S::Running,
+        {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.kit.faults().wrongEchoes = 1; }, ConnectionState::Running,
          "Loader line 3 failed: no echo within 3000 ms", "", 2, 1},
-        {arb.c_str(), S::Loading, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, S::Idle,
+        {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, ConnectionState::Idle,
          "Load command not sent: no echo within 3000 ms", retry.c_str(), 1, 2},
-        {arb.c_str(), S::Jump, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, S::Idle,
+        {arb.c_str(), ConnectionState::Jump, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, ConnectionState::Idle,
          "Jump command not sent: no echo within 3000 ms", retry.c_str(), 1, 2},
-        {arb.c_str(), S::Loading, [](Rig& r) { r.kit.faults().unplugged = true; }, S::Idle,
+        {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.kit.faults().unplugged = true; }, ConnectionState::Idle,
          "Loader line 3 failed: the serial port is gone",
          "Download failed: the serial port is gone. Check connections.", 1, 1},
         // A file that opens but cannot be read.
-        {"/proc/self/mem", S::Idle, [](Rig&) {}, S::Idle, "Loader cannot read file /PROC/SELF/MEM: Input/output error",
+        {"/proc/self/mem", ConnectionState::Idle, [](Rig&) {}, ConnectionState::Idle, "Loader cannot read file /PROC/SELF/MEM: Input/output error",
          retry.c_str(), 0, 2},
     };
     for (const Case& c : cases) {
@@ -368,23 +371,23 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
         Rig rig(ModuleKind::Arbord, {Kit}, c.loader);
         rig.dialogs.messageAnswers = {MsgAnswer::Ok};  // to the wrong-loader warning
         rig.ok();
-        if (c.faultAt != S::Idle) {
+        if (c.faultAt != ConnectionState::Idle) {
             ASSERT_TRUE(rig.runToState(c.faultAt));
-            if (c.faultAt == S::Loading) rig.tick();
+            if (c.faultAt == ConnectionState::Loading) rig.tick();
             c.fault(rig);
         }
-        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ModalResult == FormResult::Ok || rig.seq.ConnState == S::Idle; }));
-        EXPECT_EQ(rig.seq.ConnState, c.endState);
-        EXPECT_TRUE(historyHas(rig.port.MemoHistory, c.history));
-        if (c.endState == S::Running) {
+        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok || rig.seq.ConnState() == ConnectionState::Idle; }));
+        EXPECT_EQ(rig.seq.ConnState(), c.endState);
+        EXPECT_TRUE(historyHas(rig.port.MemoHistory(), c.history));
+        if (c.endState == ConnectionState::Running) {
             EXPECT_TRUE(rig.kit.programValid());
         } else {
-            EXPECT_EQ(rig.seq.LabelStatus, c.status);
-            EXPECT_EQ(rig.seq.ModalResult, FormResult::None);
+            EXPECT_EQ(rig.seq.view().LabelStatus, c.status);
+            EXPECT_EQ(rig.seq.view().ModalResult, FormResult::None);
             EXPECT_FALSE(rig.port.isPortOpen() || rig.seq.cbAppEnabled());
         }
         EXPECT_EQ(countOf(rig.spy.written, Esc + "L"), c.loads);
-        EXPECT_EQ(linesMatching(rig.port.MemoHistory, "(Loader line|Load command|Jump command|Loader cannot read file )"),
+        EXPECT_EQ(linesMatching(rig.port.MemoHistory(), "(Loader line|Load command|Jump command|Loader cannot read file )"),
                   c.failures);
     }
 }
@@ -394,11 +397,11 @@ TEST(ConnectionSequence, NoLoadRunsAtOnceAndTheRunningStateTrimsTheHistory) {
     rig.seq.menuAdvNoDownloadClick();
     EXPECT_TRUE(rig.seq.cbAppEnabled());
 
-    History& history = rig.port.MemoHistory;
+    History& history = rig.port.MemoHistory();
     history.clear();
     for (int i = 0; i < 201; ++i) history.addLine(std::to_string(i));
     rig.tick();
-    EXPECT_EQ(rig.seq.ModalResult, FormResult::Ok);
+    EXPECT_EQ(rig.seq.view().ModalResult, FormResult::Ok);
     EXPECT_EQ(history.count(), 200u);
     EXPECT_EQ(history.line(0), "1");
     for (int i = 0; i < 3; ++i) history.addLine("more");
@@ -406,12 +409,12 @@ TEST(ConnectionSequence, NoLoadRunsAtOnceAndTheRunningStateTrimsTheHistory) {
     EXPECT_TRUE(history.empty());
 
     // Stop while the application runs: reset the module, close, idle.
-    rig.port.cbxHwPort = Kit;
+    rig.port.setHwPort(Kit);
     ASSERT_TRUE(rig.port.DoOpenPort());
     rig.clock.advance(1000);
     rig.seq.btnStopClick();
     EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 1u);
-    EXPECT_EQ(rig.seq.ConnState, S::Idle);
+    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
     EXPECT_FALSE(rig.seq.cbAppEnabled());
 }
 
@@ -422,27 +425,27 @@ TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
     std::ofstream(empty, std::ios::binary) << "";
 
     Rig rig(ModuleKind::Arbord, {Kit}, mixed);
-    rig.seq.menuAdvFastestBaud = false;
-    EXPECT_FALSE(rig.seq.cbDLerror);
+    rig.seq.setFastestBaud(false);
+    EXPECT_FALSE(rig.seq.view().cbDLerror);
     rig.ok();
-    ASSERT_TRUE(rig.runToState(S::Loading));
+    ASSERT_TRUE(rig.runToState(ConnectionState::Loading));
     rig.spy.forget();
     rig.tick();
-    EXPECT_EQ(rig.seq.LabelStatus, "Loading software... 4");
-    ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState != S::Loading; }));
+    EXPECT_EQ(rig.seq.view().LabelStatus, "Loading software... 4");
+    ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState() != ConnectionState::Loading; }));
     // The tick that sends the last line moves on: the count never shows 0.
-    EXPECT_EQ(rig.seq.LabelStatus, "Loading software... 1");
-    EXPECT_EQ(rig.seq.ConnState, S::Jump);
+    EXPECT_EQ(rig.seq.view().LabelStatus, "Loading software... 1");
+    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Jump);
     EXPECT_EQ(rig.spy.written, "S0030000FC\r\rS9030000FC\rS5030000FC\r");
-    EXPECT_EQ(rig.seq.LoaderProgressBar.Position, 4);
+    EXPECT_EQ(rig.seq.view().LoaderProgressBar.Position, 4);
 
     // An empty file: Load, straight on to the jump, which is still sent.
     Rig none(ModuleKind::Arbord, {Kit}, empty);
-    none.seq.menuAdvFastestBaud = false;
+    none.seq.setFastestBaud(false);
     none.ok();
-    ASSERT_TRUE(none.runToState(S::Loading));
+    ASSERT_TRUE(none.runToState(ConnectionState::Loading));
     none.tick();
-    EXPECT_EQ(none.seq.LabelStatus, "Loading software... 0");
-    ASSERT_TRUE(none.runToState(S::Running));
+    EXPECT_EQ(none.seq.view().LabelStatus, "Loading software... 0");
+    ASSERT_TRUE(none.runToState(ConnectionState::Running));
     EXPECT_EQ(countOf(none.spy.written, Esc + "L" + Esc + "J"), 1u);
 }

@@ -28,7 +28,7 @@ TEST(DebuggerBridge, RealPortIsPassedAsItsDescriptor) {
     PosixSerialDevice device(clock);
     SerialPortLayer port(device, clock);
     port.setObserver(&bridge);
-    port.cbxHwPort = ptsname(master);
+    port.setHwPort(ptsname(master));
     ASSERT_TRUE(port.DoOpenPort());
     ASSERT_GE(device.nativeHandle(), 0);
     EXPECT_EQ(std::string(log()), "OpenedSerialPort " + std::to_string(device.nativeHandle()) + ";");

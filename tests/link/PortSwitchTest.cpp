@@ -35,9 +35,9 @@ TEST(PortSwitch, OpensOnePortAtATimeAndPassesOtherNamesToRealPorts) {
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     close(slave);
     SerialPortLayer port(ports, clock);
-    port.cbxHwPort = name;
+    port.setHwPort(name);
     ASSERT_TRUE(port.DoOpenPort());
-    EXPECT_EQ(port.MemoHistory.lastLine(), "Error 25: EscapeCommFunction failed: Inappropriate ioctl for device");
+    EXPECT_EQ(port.MemoHistory().lastLine(), "Error 25: EscapeCommFunction failed: Inappropriate ioctl for device");
     EXPECT_TRUE(port.WriteStringNoEcho("hi"));
     EXPECT_TRUE(port.DoClosePort());
     close(master);

@@ -39,10 +39,10 @@ struct RunningKit {
     AppQueryProtocol protocol{port};
 
     explicit RunningKit(uint32_t baud = 9600) {
-        port.cbxHwPort = SimulatedKit::PortName;
+        port.setHwPort(SimulatedKit::PortName);
         port.DoOpenPort();
         clock.sleep(100);  // the firmware's beacon
-        if (baud != port.PortDcb.baud) {
+        if (baud != port.PortDcb().baud) {
             const char command[] = {char(ResidentFirmware::Esc), 'B', baud == 9600 ? '9' : '4', '\0'};
             port.WriteStringNoEcho(command);
             clock.sleep(100);  // the echo goes out at the old rate
@@ -52,7 +52,7 @@ struct RunningKit {
         char drain[SerialPortLayer::RxBufferSize];
         while (port.ReadString(drain, sizeof drain)) {
         }
-        port.MemoHistory.clear();
+        port.MemoHistory().clear();
         protocol.setAppEnabled(true);
     }
 };

@@ -90,9 +90,9 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     EXPECT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
 
     // The list shows the history line for line, also across the trim.
-    for (int i = 0; i < 250; ++i) rig.link.port().MemoHistory.addLine("filler " + std::to_string(i));
+    for (int i = 0; i < 250; ++i) rig.link.port().MemoHistory().addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(f), rig.link.port().MemoHistory.lines());
+    EXPECT_EQ(historyRows(f), rig.link.port().MemoHistory().lines());
 
     control<QPushButton>(f, "btnStop")->click();
     f.runSequence(1);  // the idle tick enables Ok again
@@ -130,16 +130,16 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
 
     // The send buttons read the whole reply, in the quiet time set.
     control<QLineEdit>(f, "EditHwSend")->setText("R");
-    rig.link.query().AppQueryTimeoutMs = 500;
+    rig.link.query().setAppQueryTimeoutMs(500);
     auto* sendNoEcho = control<QPushButton>(f, "btnHwSend");
     for (QPushButton* send : {sendNoEcho, control<QPushButton>(f, "btnHwSendwEcho")}) {
         rig.spy.forget();
-        rig.link.port().MemoHistory.endLine();
+        rig.link.port().MemoHistory().endLine();
         send->click();
         EXPECT_EQ(rig.spy.written, "R");
         EXPECT_EQ(textOf(f, "EditHwRecv"), ">") << "the last piece";
         // The sent text's line (no echo wait only), then the echo and the reply.
-        EXPECT_TRUE(std::regex_match(rig.link.port().MemoHistory.lastLine(),
+        EXPECT_TRUE(std::regex_match(rig.link.port().MemoHistory().lastLine(),
                                      std::regex(send == sendNoEcho ? "RR[0-9A-F]{4}>" : "R[0-9A-F]{4}>")));
     }
 
@@ -154,7 +154,7 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     for (const char* typed : {"4800", "fast"}) {
         control<QComboBox>(f, "cbxHwBaud")->setEditText(typed);
         f.cbxHwBaudChange();
-        EXPECT_EQ(rig.link.port().PortDcb.baud, 4800u);
+        EXPECT_EQ(rig.link.port().PortDcb().baud, 4800u);
     }
     EXPECT_EQ(control<QComboBox>(f, "cbxHwBaud")->currentText(), "4800");
 
@@ -173,7 +173,7 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     TSerialForm& f = *rig.form;
     control<QAction>(f, "menuAdvNoDownload")->trigger();
     rig.openOnRunningApplication();
-    rig.link.port().MemoHistory.clear();
+    rig.link.port().MemoHistory().clear();
 
     f.hide();
     EXPECT_EQ(rig.link.query().AppQuery(std::string(">")), "");
@@ -182,8 +182,8 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     EXPECT_EQ(historyRows(f), (std::vector<std::string>{">", ">"}));
 
     control<QAction>(f, "menuViewTimeStamps")->trigger();
-    rig.link.port().MemoHistory.addLine("a");
-    rig.link.port().MemoHistory.appendToLast("b");
+    rig.link.port().MemoHistory().addLine("a");
+    rig.link.port().MemoHistory().appendToLast("b");
     const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
     for (const std::string& row : historyRows(f)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
 
@@ -192,9 +192,9 @@ TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
     f.menuAppQueryTimeoutClick();
     for (QAction* item : control<QMenu>(f, "menuAppQueryTimeout")->actions())
         EXPECT_EQ(item->isChecked(), item->text() == "100 msec") << item->text().toStdString();
-    EXPECT_EQ(rig.link.query().AppQueryTimeoutMs, 100u);
+    EXPECT_EQ(rig.link.query().AppQueryTimeoutMs(), 100u);
     control<QAction>(f, "menuAdvEndReplyAtPrompt")->trigger();
-    EXPECT_FALSE(rig.link.query().EndReplyAtPrompt);
+    EXPECT_FALSE(rig.link.query().EndReplyAtPrompt());
 }
 
 TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {

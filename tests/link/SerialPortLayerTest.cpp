@@ -26,12 +26,12 @@ protected:
 
     // Opens the kit's port, lets the board boot and throws away its beacon.
     void openKit() {
-        port.cbxHwPort = SimulatedKit::PortName;
+        port.setHwPort(SimulatedKit::PortName);
         ASSERT_TRUE(port.DoOpenPort());
         clock.advance(100);
-        while (port.ReadString(port.RxBuffer, SerialPortLayer::RxBufferSize)) {
+        while (port.ReadRxBuffer()) {
         }
-        port.MemoHistory.clear();
+        port.MemoHistory().clear();
         spy.forget();
     }
     // Lets the board's bytes arrive, then reads them in one go.
@@ -60,16 +60,16 @@ protected:
 
 TEST_F(PortOnKit, OpenConfiguresInOrderOrClosesAgainOnFailure) {
     EXPECT_FALSE(port.DoOpenPort());
-    port.cbxHwPort = "nowhere";
+    port.setHwPort("nowhere");
     EXPECT_FALSE(port.DoOpenPort());
-    port.cbxHwPort = SimulatedKit::PortName;
+    port.setHwPort(SimulatedKit::PortName);
     for (auto [call, text] : {std::pair{"purge 2", "Error 5: PurgeComm failed: Input/output error"},
                               std::pair{"setSettings 1200", "Error 5: SetCommState failed: Input/output error"}}) {
         spy.failNext(call, EIO);
         EXPECT_FALSE(port.DoOpenPort());
         EXPECT_FALSE(kit.isOpen());
     }
-    EXPECT_EQ(port.MemoHistory.lines(),
+    EXPECT_EQ(port.MemoHistory().lines(),
               (Lines{"Error: DoOpenPort was called without a port name",
                      "Error 2: Cannot open nowhere: No such file or directory",
                      "Connected to serial port Simulated kit", "Error 5: PurgeComm failed: Input/output error",
@@ -81,28 +81,28 @@ TEST_F(PortOnKit, OpenConfiguresInOrderOrClosesAgainOnFailure) {
     ASSERT_TRUE(port.DoOpenPort());
     EXPECT_EQ(spy.calls,
               (Lines{"open", "getSettings", "purge 1", "purge 2", "setSettings 1200", "setDtr 0", "setRts 0"}));
-    EXPECT_TRUE(port.PortDcb.dataBits == 8 && port.PortDcb.parity == LineSettings::Parity::None &&
-                port.PortDcb.stopBits == 1 && !port.PortDcb.ctsFlow && !port.PortDcb.xonXoff);
+    EXPECT_TRUE(port.PortDcb().dataBits == 8 && port.PortDcb().parity == LineSettings::Parity::None &&
+                port.PortDcb().stopBits == 1 && !port.PortDcb().ctsFlow && !port.PortDcb().xonXoff);
     // A second open changes nothing.
     spy.forget();
-    port.cbxHwPort = "elsewhere";
+    port.setHwPort("elsewhere");
     EXPECT_TRUE(port.DoOpenPort());
     EXPECT_TRUE(spy.calls.empty());
     EXPECT_EQ(observer.opened, 1);
 }
 
-TEST_F(PortOnKit, CloseResetsTheSequenceAndAlwaysTellsTheObserver) {
+TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndAlwaysTellsTheObserver) {
+    int closed = 0;
+    port.setOnClosed([&] { ++closed; });
     EXPECT_TRUE(port.DoClosePort());  // nothing open
-    EXPECT_TRUE(port.MemoHistory.empty());
+    EXPECT_TRUE(port.MemoHistory().empty());
     openKit();
-    port.ConnState = 5;
     spy.failNext("close", EIO);
     EXPECT_FALSE(port.DoClosePort());
-    EXPECT_EQ(port.ConnState, 5);
+    EXPECT_EQ(closed, 0);
     EXPECT_TRUE(port.DoClosePort());
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: CloseHandle failed: Input/output error", "Closed serial port"}));
-    EXPECT_EQ(port.LabelStatus, "Disconnected.");
-    EXPECT_EQ(port.ConnState, 0);
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: CloseHandle failed: Input/output error", "Closed serial port"}));
+    EXPECT_EQ(closed, 1);
     EXPECT_FALSE(kit.isOpen());
     EXPECT_EQ(observer.closed, 3);
 }
@@ -113,7 +113,7 @@ TEST_F(PortOnKit, EveryOtherOperationRefusesAClosedPortSilently) {
                  port.ReadString(two, sizeof two) || port.WriteCharNoEcho('A') || port.WriteStringNoEcho("A") ||
                  port.WriteStringWaitForEcho("A") || port.RtsCtsLoopbackPresent());
     EXPECT_TRUE(spy.calls.empty());
-    EXPECT_TRUE(port.MemoHistory.empty());
+    EXPECT_TRUE(port.MemoHistory().empty());
 }
 
 TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
@@ -131,7 +131,7 @@ TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
     EXPECT_FALSE(port.RtsCtsLoopbackPresent());
     spy.failNext("getModemLines", EIO);
     EXPECT_FALSE(port.RtsCtsLoopbackPresent());
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: EscapeCommFunction failed: Input/output error",
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: EscapeCommFunction failed: Input/output error",
                                                "Error 5: GetCommModemStatus failed: Input/output error"}));
 }
 
@@ -145,51 +145,51 @@ TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
 
     spy.failNext("setSettings 4800", EIO);
     EXPECT_FALSE(port.DoHwSetBaud(4800));
-    EXPECT_EQ(port.PortDcb.baud, 4800u);  // the rate asked for stays
-    EXPECT_EQ(port.cbxHwBaud.text, "9600");
+    EXPECT_EQ(port.PortDcb().baud, 4800u);  // the rate asked for stays
+    EXPECT_EQ(port.cbxHwBaud().text, "9600");
     spy.failNext("getSettings", EIO);
     EXPECT_EQ(port.DoGetBaud(), 0u);
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: SetCommState failed: Input/output error",
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: SetCommState failed: Input/output error",
                                                "Error 5: GetCommState failed in DoGetBaud: Input/output error"}));
 
     // A new rate joins the box's list; opening again shows the port's
     // previous rate before setting it to 1200.
     ASSERT_TRUE(port.DoHwSetBaud(38400));
-    EXPECT_EQ(port.cbxHwBaud.items, (Lines{"1200", "4800", "9600", "19200", "38400"}));
+    EXPECT_EQ(port.cbxHwBaud().items, (Lines{"1200", "4800", "9600", "19200", "38400"}));
     ASSERT_TRUE(port.DoClosePort());
     ASSERT_TRUE(port.DoOpenPort());
-    EXPECT_EQ(port.cbxHwBaud.text, "38400");
+    EXPECT_EQ(port.cbxHwBaud().text, "38400");
     EXPECT_EQ(port.DoGetBaud(), 1200u);
 }
 
 TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns) {
     openKit();
     EXPECT_EQ(receive(std::string("A\0B", 3)), "A^B");
-    port.cbSkipNulls = true;
+    port.setSkipNulls(true);
     EXPECT_EQ(receive(std::string("A\0B\0\0C", 6)), "ABC");
     EXPECT_EQ(receive(std::string("\0", 1)), "");  // a character came, even if none is kept
     EXPECT_EQ(receive(""), "(nothing)");
     EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(receive("OK\r\n>"), "OK\r\n>");
-    EXPECT_EQ(port.EditHwRecv, "OK{0x0D}{0x0A}>");
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"A^BABCOK", "{0x0A}>"}));
+    EXPECT_EQ(port.EditHwRecv(), "OK{0x0D}{0x0A}>");
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"A^BABCOK", "{0x0A}>"}));
 
-    port.MemoHistory.clear();
+    port.MemoHistory().clear();
     receive("\x1b\xAA" "a\rb\r\r");
-    port.menuCaptureRx = false;
+    port.setCaptureRx(false);
     receive("off");
-    port.menuCaptureRx = true;
-    port.ConnState = SerialPortLayer::LoadingState;
+    port.setCaptureRx(true);
+    port.setDownloading(true);
     receive("loading");
-    EXPECT_EQ(port.EditHwRecv, "loading");
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"{0x1B}{0xAA}a", "b", "", ""}));
+    EXPECT_EQ(port.EditHwRecv(), "loading");
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"{0x1B}{0xAA}a", "b", "", ""}));
 
     // Text after a carriage return is kept whole.
-    port.ConnState = 0;
-    port.MemoHistory.clear();
+    port.setDownloading(false);
+    port.MemoHistory().clear();
     const std::string a(150, 'a'), b(150, 'b');
     receive("\r" + a + "\r" + b, 512);
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"", a, b}));
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"", a, b}));
 }
 
 TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
@@ -198,21 +198,21 @@ TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
     EXPECT_TRUE(port.WriteStringNoEcho("R\r"));
     // The end of a text: nothing to send.
     EXPECT_FALSE(port.WriteCharNoEcho('\0') || port.WriteStringNoEcho("") || port.WriteStringNoEcho(nullptr));
-    port.menuCaptureTx = false;
+    port.setCaptureTx(false);
     EXPECT_TRUE(port.WriteStringNoEcho("quiet") && port.WriteCharNoEcho('q'));
     EXPECT_EQ(spy.written, "\x1bR\rquietq");
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"{0x1B}", "R{0x0D}"}));
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"{0x1B}", "R{0x0D}"}));
 
     // A write that fails or stops short is no success, and nothing claims the text went out.
-    port.menuCaptureTx = true;
-    port.MemoHistory.clear();
+    port.setCaptureTx(true);
+    port.MemoHistory().clear();
     spy.shortenNextWrite(2);
     EXPECT_FALSE(port.WriteStringNoEcho("ABCD"));
     spy.failNext("write", EIO);
     EXPECT_FALSE(port.WriteCharNoEcho('A'));
     spy.failNext("write", EIO);
     EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
-    EXPECT_EQ(port.MemoHistory.lines(), (Lines{"Error 5: WriteFile failed: Input/output error",
+    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: WriteFile failed: Input/output error",
                                                "Error 5: WriteFile failed: Input/output error"}));
 }
 
@@ -236,13 +236,13 @@ TEST_F(PortOnKit, EchoedTextIsCheckedCharacterByCharacter) {
         kit.faults().echoesLeft = c.echoes;
         kit.sendFromModule("x");  // arrives first and is passed over
         clock.advance(10);
-        port.MemoHistory.clear();
+        port.MemoHistory().clear();
         spy.forget();
         const uint32_t start = clock.ticks();
         EXPECT_EQ(c.block ? port.WriteBlockWaitForEcho("ABC") : port.WriteStringWaitForEcho("ABC"), c.echoed);
         EXPECT_TRUE(clock.ticks() - start >= c.minMs && clock.ticks() - start <= c.maxMs) << clock.ticks() - start;
         EXPECT_EQ(spy.written, c.written);
-        EXPECT_EQ(port.MemoHistory.lines(), Lines{c.echoed ? "xABC" : "xA"});
+        EXPECT_EQ(port.MemoHistory().lines(), Lines{c.echoed ? "xABC" : "xA"});
     }
     // A wrong echo is no echo.
     kit.faults() = SimFaults{};
@@ -250,12 +250,12 @@ TEST_F(PortOnKit, EchoedTextIsCheckedCharacterByCharacter) {
     EXPECT_FALSE(port.WriteBlockWaitForEcho("D"));
 
     // A failed read ends the wait at once, without retrying for three seconds.
-    port.MemoHistory.clear();
+    port.MemoHistory().clear();
     spy.failNext("read", EIO);
     const uint32_t start = clock.ticks();
     EXPECT_FALSE(port.WriteStringWaitForEcho("AB"));
     EXPECT_LT(clock.ticks() - start, 100u);
-    EXPECT_EQ(port.MemoHistory.lines(), Lines{"Error 5: ReadFile failed: Input/output error"});
+    EXPECT_EQ(port.MemoHistory().lines(), Lines{"Error 5: ReadFile failed: Input/output error"});
 }
 
 TEST_F(PortOnKitNearTickWrap, TheEchoWaitSurvivesTheTickCountWrapping) {

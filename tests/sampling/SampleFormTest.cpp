@@ -86,7 +86,7 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
             const std::vector<int> codes = p.uploaded();
             if (!codes.empty())
                 mainFollows = mainFollows && textOf(p.main, "Code5") == std::to_string(codes.back()) &&
-                              textOf(p.main, "VAvg") == p.main.readings().VAvg;
+                              textOf(p.main, "VAvg") == p.main.readings().view().VAvg;
             control<QCheckBox>(p.tool, "cbSummary")->setChecked(true);  // read when the run ends
         };
         control<QPushButton>(p.tool, "SampleButton")->click();

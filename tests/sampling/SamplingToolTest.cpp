@@ -79,12 +79,12 @@ struct KitRig {
     ConversionControl control{kit.protocol, dialogs};
     ReadingLoop readings{control, kit.protocol, target, kit.clock};
     SamplingTool tool{link, screen, control, readings, kit.clock};
-    RecordingScreen screen{tool.Caption};
+    RecordingScreen screen{tool.view().Caption};
 
     KitRig() {
         kit.kit.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         control.menuInputChannelClick(5);
-        tool.cbTimeStamp = false;
+        tool.setTimeStamp(false);
         tool.FormShow();
     }
     std::vector<int32_t> storedCodes() const {
@@ -94,8 +94,7 @@ struct KitRig {
     }
     // A run of `size` samples whose "U" replies are these; the codes they gave.
     std::vector<int32_t> run(uint16_t size, std::deque<std::string> replies) {
-        tool.SampleSize = size;
-        tool.ProgressBarUpload = {0, size, 0};
+        tool.setRunForTest(size, tool.SampleRateKsps(), tool.NextAddress());
         link.replies = std::move(replies);
         tool.SampleButtonClick();
         return target.codes;
@@ -106,7 +105,7 @@ TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
     KitRig r;
     r.tool.SampleSizeComboBoxChange("1024");
     EXPECT_EQ(r.kit.kit.sampleCount(), 1024);
-    EXPECT_EQ(r.tool.LabelSampleTime, "0.171 seconds worth of data, plus approx. 66.6 seconds to transfer data");
+    EXPECT_EQ(r.tool.view().LabelSampleTime, "0.171 seconds worth of data, plus approx. 66.6 seconds to transfer data");
 
     // Text that is no count, and a count beyond 16 bits, mean no run at all.
     for (const char* text : {"?", "65536", "-1", "12x", ""}) EXPECT_EQ(SamplingTool::SampleSizeFromText(text), 0) << text;
@@ -117,19 +116,18 @@ TEST(SamplingTool, SampleSizeSetsTheModuleCountAndTheEstimate) {
     r.tool.SampleButtonClick();
     EXPECT_EQ(r.kit.kit.receivedByModule(), before);
 
-    r.tool.SampleRateKsps = 0;
-    r.tool.SampleSize = 10;
+    r.tool.setRunForTest(10, 0, 0);
     EXPECT_EQ(r.tool.SampleTimeText(), "unknown sample rate; approx.  0.7 seconds to transfer data");
     EXPECT_EQ(r.tool.RateText(), "(unknown sample rate)");
-    r.tool.SampleRateKsps = 0.5;
+    r.tool.setRunForTest(10, 0.5, 0);
     EXPECT_EQ(r.tool.RateText(), "500.000000 sps");
 }
 
 TEST(SamplingTool, RunLearnsTheTransferTime) {
     KitRig r;
-    r.kit.protocol.EndReplyAtPrompt = false;  // every exchange ends after the 50 ms quiet time
-    r.tool.cbSummary = true;
-    r.tool.EditSampleTitle = "Noise";
+    r.kit.protocol.setEndReplyAtPrompt(false);  // every exchange ends after the 50 ms quiet time
+    r.tool.setSummary(true);
+    r.tool.setEditSampleTitle("Noise");
     r.tool.SampleSizeComboBoxChange("100");
     r.tool.SampleButtonClick();
     EXPECT_EQ(r.target.codes.size(), 100u);
@@ -143,13 +141,13 @@ TEST(SamplingTool, RunLearnsTheTransferTime) {
     ASSERT_EQ(r.screen.summaries.size(), 1u);
     EXPECT_NE(r.screen.summaries[0].find("\n5.00 sec transfer time; 50.000 msec per sample"), std::string::npos)
         << r.screen.summaries[0];
-    EXPECT_NEAR(r.tool.TransferSecondsPerSample, 0.2 * 0.065 + 0.8 * 0.05, 1e-12);
+    EXPECT_NEAR(r.tool.TransferSecondsPerSample(), 0.2 * 0.065 + 0.8 * 0.05, 1e-12);
 
     // A one-sample run takes under a second: the learned time drops to a fifth.
-    const double learned = r.tool.TransferSecondsPerSample;
+    const double learned = r.tool.TransferSecondsPerSample();
     r.tool.SampleSizeComboBoxChange("1");
     r.tool.SampleButtonClick();
-    EXPECT_NEAR(r.tool.TransferSecondsPerSample, learned / 5, 1e-12);
+    EXPECT_NEAR(r.tool.TransferSecondsPerSample(), learned / 5, 1e-12);
     const std::vector<std::string> graphs{"Noise (Sample Run 1) 6.000000 ksps ch5", "Noise (Sample Run 2) 6.000000 ksps ch5"};
     EXPECT_EQ(r.screen.graphs, graphs);
 }
@@ -160,7 +158,7 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     uint64_t uploadBegan = 0;
     int firstProgress = -1, uploadRounds = 0;
     r.screen.onMessages = [&] {
-        if (firstProgress < 0) firstProgress = r.tool.ProgressBarSample.Position;
+        if (firstProgress < 0) firstProgress = r.tool.view().ProgressBarSample.Position;
         if (!uploadBegan && r.screen.feeding) uploadBegan = r.kit.clock.micros();
         uploadRounds += r.screen.feeding;
         // A new size now would reach a busy module or cut the upload short.
@@ -175,7 +173,7 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     EXPECT_LT(uploadBegan - sent, 1'500'000u);
     EXPECT_GE(firstProgress, 500) << "milliseconds since C, at the first refresh";
     EXPECT_LT(firstProgress, 600);
-    EXPECT_EQ(r.tool.ProgressBarSample.Position, r.tool.ProgressBarSample.Max);
+    EXPECT_EQ(r.tool.view().ProgressBarSample.Position, r.tool.view().ProgressBarSample.Max);
     const auto counted = std::find(r.screen.captions.begin(), r.screen.captions.end(),
                                    "Sampling Tool: Acquiring Data... 1 sec left");
     ASSERT_NE(counted, r.screen.captions.end());
@@ -184,7 +182,7 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     const uint64_t uploadMs = (r.kit.clock.micros() - uploadBegan) / 1000;
     EXPECT_LE(uploadRounds, int(uploadMs / SamplingTool::FrameMs) + 1) << "the windows catch up once a frame";
     EXPECT_EQ(r.kit.kit.receivedByModule().find('>'), std::string::npos) << "no stop sent";
-    EXPECT_LE(r.kit.port.MemoHistory.count(), 51u);
+    EXPECT_LE(r.kit.port.MemoHistory().count(), 51u);
 }
 
 // A run that cannot go on ends with the reason in the caption, the reading
@@ -209,7 +207,7 @@ TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
     };
     for (const Case& c : cases) {
         KitRig r;
-        r.readings.Timer1.SetEnabled(true);
+        r.readings.Timer1().SetEnabled(true);
         r.tool.SampleSizeComboBoxChange("8192");
         if (c.arrange) c.arrange(r);
         int rounds = 0;
@@ -218,14 +216,14 @@ TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
             if (c.during) c.during(r);
         };
         r.tool.SampleButtonClick();
-        EXPECT_EQ(r.tool.Caption, c.caption) << c.what;
+        EXPECT_EQ(r.tool.view().Caption, c.caption) << c.what;
         EXPECT_EQ(r.screen.graphs.size(), c.graphs) << c.what;
         EXPECT_LE(rounds, 16) << c.what;
-        EXPECT_LE(r.kit.port.MemoHistory.count(), 51u) << c.what;
-        EXPECT_TRUE(r.readings.Timer1.Enabled()) << c.what;
-        EXPECT_TRUE(r.tool.SampleButtonEnabled && r.tool.SampleSizeComboBoxEnabled) << c.what;
+        EXPECT_LE(r.kit.port.MemoHistory().count(), 51u) << c.what;
+        EXPECT_TRUE(r.readings.Timer1().Enabled()) << c.what;
+        EXPECT_TRUE(r.tool.view().SampleButtonEnabled && r.tool.view().SampleSizeComboBoxEnabled) << c.what;
         EXPECT_FALSE(r.screen.feeding) << c.what;
-        EXPECT_EQ(r.tool.modalResult, SamplingTool::None) << c.what << ": the tool stays open";
+        EXPECT_EQ(r.tool.ModalResult(), FormResult::None) << c.what << ": the tool stays open";
     }
 }
 
@@ -233,25 +231,25 @@ TEST(SamplingTool, UploadStepChecksEveryReply) {
     {
         KitRig r;
         EXPECT_EQ(r.run(4, {"003E80", "023E90", "043EA0", "083EB0"}), (std::vector<int32_t>{1000, 1001, 1002}));
-        EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled") << "wrong address";
-        EXPECT_DOUBLE_EQ(r.tool.TransferSecondsPerSample, 0.065) << "nothing learned";
+        EXPECT_EQ(r.tool.view().Caption, "Sampling Tool: Canceled") << "wrong address";
+        EXPECT_DOUBLE_EQ(r.tool.TransferSecondsPerSample(), 0.065) << "nothing learned";
     }
     {
         KitRig r;
         EXPECT_EQ(r.run(3, {"00123456", "033E80", "053E80"}), (std::vector<int32_t>{291, 1000, 1000}));
-        EXPECT_EQ(r.tool.NextAddress, 7);
-        EXPECT_EQ(r.tool.modalResult, SamplingTool::Ok);
+        EXPECT_EQ(r.tool.NextAddress(), 7);
+        EXPECT_EQ(r.tool.ModalResult(), FormResult::Ok);
         // "<<" has the module step back one sample; from 00 the address wraps.
         r.tool.BacktrackButtonClick();
         EXPECT_EQ(r.link.queries.back(), "-");
-        EXPECT_EQ(r.tool.NextAddrLabel, "05");
-        EXPECT_EQ(r.tool.ProgressBarUpload.Position, 2);
-        r.tool.NextAddress = 0;
+        EXPECT_EQ(r.tool.view().NextAddrLabel, "05");
+        EXPECT_EQ(r.tool.view().ProgressBarUpload.Position, 2);
+        r.tool.setRunForTest(r.tool.SampleSize(), r.tool.SampleRateKsps(), 0);
         r.tool.BacktrackButtonClick();
-        EXPECT_EQ(r.tool.NextAddrLabel, "FE");
+        EXPECT_EQ(r.tool.view().NextAddrLabel, "FE");
         // With no size, neither ">>" nor "<<" sends anything.
         const size_t sent = r.link.queries.size();
-        r.tool.SampleSize = 0;
+        r.tool.setRunForTest(0, r.tool.SampleRateKsps(), r.tool.NextAddress());
         r.tool.UploadButtonClick();
         r.tool.BacktrackButtonClick();
         EXPECT_EQ(r.link.queries.size(), sent);
@@ -261,7 +259,7 @@ TEST(SamplingTool, UploadStepChecksEveryReply) {
     for (const char* bad : {"023E8", "023E800", "023E80000", "FAILURE", "02 3E80", "02G3E8", "."}) {
         KitRig r;
         EXPECT_EQ(r.run(3, {"003E80", bad, "043E80"}), std::vector<int32_t>{1000}) << bad;
-        EXPECT_EQ(r.tool.Caption, "Sampling Tool: Canceled") << bad;
+        EXPECT_EQ(r.tool.view().Caption, "Sampling Tool: Canceled") << bad;
         EXPECT_EQ(r.screen.autoScaleOn, std::string(bad) == "." ? 1 : 0) << bad;
     }
 }

@@ -104,12 +104,19 @@ TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
     EXPECT_NE(run.err.find("came back incomplete and is left out"), std::string::npos) << run.err;
 }
 
-TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
-    const Outcome run = Tool{}.run({"--simulate", "ports"});
-    EXPECT_EQ(run.code, ExitSuccess);
-    EXPECT_EQ(run.out,
-              "/dev/vx-no-such-port\tserial port\tcannot be opened: No such file or directory\n"
-              "Simulated kit\tsimulated evaluation kit\tcan be opened\n");
+TEST(Tool, PortsAndConnectReportWhatTheyFind) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--simulate", "ports"},
+         "/dev/vx-no-such-port\tserial port\tcannot be opened: No such file or directory\n"
+         "Simulated kit\tsimulated evaluation kit\tcan be opened\n"},
+        {{"--simulate", "connect"}, "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 8.3 s\n"},
+        {{"--simulate=COBALT", "connect"},
+         "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 6.9 s\n"}};
+    for (const auto& [args, report] : cases) {
+        const Outcome run = Tool{}.run(args);
+        EXPECT_EQ(run.code, ExitSuccess) << run.err;
+        EXPECT_EQ(run.out, report);
+    }
 }
 
 // A sampling run of a sine given by --sim-input (over the levels the test
@@ -151,17 +158,6 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     }
     const Outcome text = Tool{}.run({"analyze", sampled});
     EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;
-}
-
-TEST(Tool, ConnectReportsKindRateAndSetupTime) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"--simulate", "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 8.3 s\n"},
-        {"--simulate=COBALT", "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 6.9 s\n"}};
-    for (const auto& [simulate, report] : cases) {
-        const Outcome run = Tool{}.run({simulate, "connect"});
-        EXPECT_EQ(run.code, ExitSuccess) << run.err;
-        EXPECT_EQ(run.out, report);
-    }
 }
 
 // Installed, the programs find their files in share/vx7318kit beside bin/.

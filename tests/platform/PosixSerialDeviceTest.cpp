@@ -106,7 +106,7 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
     EXPECT_EQ(got.baud, 9600u) << "a refused setting leaves the line as it was";
 }
 
-TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWays) {
+TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndPurgeAbortKeepsInput) {
     char buffer[8];
     EXPECT_EQ(device.read(buffer, sizeof buffer), 0) << "nothing waiting is no error";
     EXPECT_FALSE(device.gone());
@@ -121,6 +121,21 @@ TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWays) {
     EXPECT_EQ(drain(device, bytes.size()), bytes);
     // An echo would have been queued before the input became readable.
     EXPECT_EQ(pty.receive(1, 0), "") << "nothing echoed back";
+
+    // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
+    ModemLines lines;
+    for (bool ok : {device.setRts(true), device.setDtr(false), device.getModemLines(lines)}) EXPECT_FALSE(ok);
+    expectError(device, ENOTTY);
+    EXPECT_FALSE(device.gone());
+
+    // Aborting keeps queued input; clearing discards it.
+    pty.send("abc");
+    ASSERT_TRUE(device.waitForInput(1000));
+    ASSERT_TRUE(device.purge(PurgeTxAbort | PurgeRxAbort));
+    ASSERT_EQ(device.read(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 'a');
+    ASSERT_TRUE(device.purge(PurgeRxClear | PurgeTxClear));
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
 }
 
 TEST_F(PosixSerialDeviceTest, LongWriteIsCompletedWhileTheOtherEndCatchesUp) {
@@ -148,24 +163,6 @@ TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
     PseudoTerminal other;
     ASSERT_TRUE(device.open(other.deviceName()));
     EXPECT_FALSE(device.gone());
-}
-
-TEST_F(PosixSerialDeviceTest, ModemLinesAreRefusedOnAPseudoTerminalAndPurgeAbortKeepsInput) {
-    // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
-    ModemLines lines;
-    for (bool ok : {device.setRts(true), device.setDtr(false), device.getModemLines(lines)}) EXPECT_FALSE(ok);
-    expectError(device, ENOTTY);
-    EXPECT_FALSE(device.gone());
-
-    // Aborting keeps queued input; clearing discards it.
-    pty.send("abc");
-    ASSERT_TRUE(device.waitForInput(1000));
-    ASSERT_TRUE(device.purge(PurgeTxAbort | PurgeRxAbort));
-    char buffer[8];
-    ASSERT_EQ(device.read(buffer, 1), 1);
-    EXPECT_EQ(buffer[0], 'a');
-    ASSERT_TRUE(device.purge(PurgeRxClear | PurgeTxClear));
-    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
 }
 
 TEST_F(PosixSerialDeviceTest, OpenIsRefusedWhileTheDeviceIsInUseOrMissingOrNoTerminal) {

@@ -4,23 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 
-// At 9600 baud the query tests see the same timing to the microsecond.
-TEST(Line, EchoedCharacterCostsTwentyBitTimesAndCharactersQueueBackToBack) {
-    KitDriver pc;
-    pc.openToBanner();
-    pc.readFor(10);
-    // One echo after 20 bit times; five echoes end six byte times later.
-    for (auto [text, micros] : {std::pair{"x", 20e6 / 1200}, {"abcde", 60e6 / 1200}}) {
-        const uint64_t start = pc.clock.micros();
-        pc.send(text);
-        std::string got;
-        while (got.size() < std::strlen(text) && pc.kit.waitForInput(1000)) got += pc.drain();
-        EXPECT_EQ(got, text);
-        EXPECT_NEAR(double(pc.clock.micros() - start), micros, 5) << text;
-    }
-}
+// What an echo and a reply cost in line time the query tests see to the microsecond.
 
 // A wait must jump from event to event, never spin.
 TEST(Line, WaitingSleepsFromEventToEventWithoutSpinning) {

@@ -130,7 +130,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
                                   "--channel", "4", "--size", "4096", "--out", sampled});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
-    std::string lines = "; \"bench\" 25\xB5s\n";  // a title in another encoding: still valid JSON
+    std::string lines = "; \"bench\" 25\xB5s \xE9t\xE9\n";  // a title in another encoding: still valid JSON
     for (int r = 0; r < 64; ++r)  // 7 cycles of a full-scale sine
         lines += std::to_string(2048 + int(std::lround(2047 * std::sin(r * 7 * M_PI / 32)))) + "\n";
     WriteWholeFile(plain, lines);

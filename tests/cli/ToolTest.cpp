@@ -158,7 +158,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     }
     const Outcome text = Tool{}.run({"analyze", plain, "--window", "none"});
     for (const char* line : {"\nfundamental: 0.109375 cycles/sample, -0.00 dBFS\n", "\nSNR: 74.07 dB\n",
-                             "\nH6: 0.343750 cycles/sample, on a line counted before\n",
+                             "\nH6: 0.343750 cycles/sample, on a line counted before\nDC: 2048.000 codes\n",
                              "\nsteady-input noise peak-to-peak: 4094 LSB\n"})
         EXPECT_NE(text.out.find(line), std::string::npos) << text.out;
 }

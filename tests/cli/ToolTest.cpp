@@ -104,12 +104,19 @@ TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
     EXPECT_NE(run.err.find("came back incomplete and is left out"), std::string::npos) << run.err;
 }
 
-TEST(Tool, PortsListsEachPortAndWhetherItOpens) {
-    const Outcome run = Tool{}.run({"--simulate", "ports"});
-    EXPECT_EQ(run.code, ExitSuccess);
-    EXPECT_EQ(run.out,
-              "/dev/vx-no-such-port\tserial port\tcannot be opened: No such file or directory\n"
-              "Simulated kit\tsimulated evaluation kit\tcan be opened\n");
+TEST(Tool, PortsAndConnectReportWhatTheyFind) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--simulate", "ports"},
+         "/dev/vx-no-such-port\tserial port\tcannot be opened: No such file or directory\n"
+         "Simulated kit\tsimulated evaluation kit\tcan be opened\n"},
+        {{"--simulate", "connect"}, "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 8.3 s\n"},
+        {{"--simulate=COBALT", "connect"},
+         "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 6.9 s\n"}};
+    for (const auto& [args, report] : cases) {
+        const Outcome run = Tool{}.run(args);
+        EXPECT_EQ(run.code, ExitSuccess) << run.err;
+        EXPECT_EQ(run.out, report);
+    }
 }
 
 // A sampling run of a sine given by --sim-input (over the levels the test
@@ -123,7 +130,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
                                   "--channel", "4", "--size", "4096", "--out", sampled});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
-    std::string lines = "; \"bench\" 25\xB5s\n";  // a title in another encoding: still valid JSON
+    std::string lines = "; \"bench\" 25\xB5s \xE9t\xE9\n";  // a title in another encoding: still valid JSON
     for (int r = 0; r < 64; ++r)  // 7 cycles of a full-scale sine
         lines += std::to_string(2048 + int(std::lround(2047 * std::sin(r * 7 * M_PI / 32)))) + "\n";
     WriteWholeFile(plain, lines);
@@ -147,25 +154,13 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %zu %lf", &frequency, &records, &enob), 3) << analysed.out;
         EXPECT_NEAR(frequency, fundamental, bin) << files.size();
         EXPECT_EQ(records, files[0] == sampled ? 4096u : 64u);
-        if (files[0] == sampled) {  // quantisation and 0.5 LSB of noise at -1 dBFS
-            const double amplitude = 2048 * std::pow(10, -1.0 / 20);
-            const double sinad = 10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 0.25));
-            EXPECT_NEAR(enob, (sinad - 1.76) / 6.02, 0.2);
-        }
+        EXPECT_GT(enob, files[0] == sampled ? 9 : 11);  // what lowers it is seen by the analysis tests
     }
-    const Outcome text = Tool{}.run({"analyze", sampled});
-    EXPECT_NE(text.out.find("\nfundamental: 1000."), std::string::npos) << text.out;
-}
-
-TEST(Tool, ConnectReportsKindRateAndSetupTime) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"--simulate", "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 8.3 s\n"},
-        {"--simulate=COBALT", "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 6.9 s\n"}};
-    for (const auto& [simulate, report] : cases) {
-        const Outcome run = Tool{}.run({simulate, "connect"});
-        EXPECT_EQ(run.code, ExitSuccess) << run.err;
-        EXPECT_EQ(run.out, report);
-    }
+    const Outcome text = Tool{}.run({"analyze", plain, "--window", "none"});
+    for (const char* line : {"\nfundamental: 0.109375 cycles/sample, -0.00 dBFS\n", "\nSNR: 74.07 dB\n",
+                             "\nH6: 0.343750 cycles/sample, on a line counted before\nDC: 2048.000 codes\n",
+                             "\nsteady-input noise peak-to-peak: 4094 LSB\n"})
+        EXPECT_NE(text.out.find(line), std::string::npos) << text.out;
 }
 
 // Installed, the programs find their files in share/vx7318kit beside bin/.

@@ -8,18 +8,6 @@
 #include "support/SteppingClock.h"
 #include "support/ThrownText.h"
 
-namespace {
-
-void feed(ZrGraphPainter& p, int channel, std::initializer_list<int> codes)
-{
-    auto& ch = p.DisplayZorTape()->Channels[channel];
-    int r = 0;
-    for (int c : codes) ch.Data[r++] = c;
-    ch.Enabled = true;
-}
-
-}  // namespace
-
 class HistogramTest : public PainterFixture {
 protected:
     HistogramTest() : p(nullptr, 1, 64, clock) {}
@@ -117,9 +105,8 @@ TEST_F(HistogramTest, ProgressTextsAndCommandsGivenDuringABuild)
 {
     SteppingClock stepping(60000);  // every build step is due for a progress text
     ZrGraphPainter q(nullptr, 1, 64, stepping);
+    feed(q, 3, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1});
     auto& ch = q.DisplayZorTape()->Channels[3];
-    for (int r = 0; r < 10; ++r) ch.Data[r] = r % 2;
-    ch.Enabled = true;
     QStringList texts;
     auto shown = QObject::connect(&q, &ZrGraphPainter::progress, [&](const QString& t) { texts << t; });
     q.ShowHistogram();

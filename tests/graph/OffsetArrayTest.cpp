@@ -1,5 +1,6 @@
 #include <climits>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -80,11 +81,18 @@ TEST(OffsetArray, CopiesAreDeepAndKeepTheSerialNumber)
 
     OffsetArray<GraphChannel> channels;  // grown channels keep their contents
     channels[2].Data[7] = 70;
+    channels[2].SetSubLsbs(3);
+    channels[2].Data.SetGrowStep(0);
+    channels[2].Histogram[100] = 2;
     const std::uint32_t id = channels[2].Id;
     channels[5].Enabled = true;
     channels[0].Enabled = true;
-    EXPECT_EQ(channels[2].Data[7], 70);
-    EXPECT_EQ(channels[2].Id, id);
+    GraphChannel copy;
+    copy = channels[2];
+    EXPECT_EQ(std::tuple(copy.Id, copy.Data[7], copy.Histogram[100], copy.SubLsbDivisor, copy.Data.GrowStep()),
+              std::tuple(id, 70, 2, 8.0, 31));
+    copy.SetSubLsbs(17);  // beyond 16 places: no scaling
+    EXPECT_EQ(copy.SubLsbDivisor, 1.0);
 }
 
 TEST(OffsetArray, FailedGrowthRaisesItsTextAndLeavesTheArrayIntact)

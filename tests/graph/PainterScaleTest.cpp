@@ -34,7 +34,7 @@ TEST(PainterScale, RightAndTopDeriveScaleRoundedUp)
     EXPECT_EQ(s.SetYTop(135), ScaleNone);    // 7 again: equal to the current scale
     EXPECT_EQ(s.SetYTop(175), ScaleRedraw);  // 9, raised to 10 on the 1-2-5 series
     EXPECT_EQ(s.YTop(), 200);
-    for (auto [v, up] : {std::pair{3, 5}, {20001, 50000}, {5000000, 5000000}, {6000000, 6000000}})
+    for (auto [v, up] : {std::pair{3, 5}, {11, 20}, {20001, 50000}, {5000000, 5000000}, {6000000, 6000000}})
         EXPECT_EQ(roundUp125(v), up) << v;
 
     s.SetXLeft(50);

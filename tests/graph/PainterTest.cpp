@@ -3,6 +3,7 @@
 
 #include "PainterFixture.h"
 #include "support/Exceptions.h"
+#include "support/SteppingClock.h"
 
 using PainterTest = PainterFixture;
 
@@ -110,21 +111,11 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
     EXPECT_GT(countRow(80, 0, 195, fore), 50);
 }
 
-namespace {
-
-// Moves 100 ms whenever it is read: every check of a drawing loop finds a
-// second gone by soon.
-struct FastClock : VirtualClock {
-    uint64_t micros() override { return advance(100), VirtualClock::micros(); }
-};
-
-}  // namespace
-
 // A long redraw lets events run once a second (none while time stands still);
 // what they change makes the redraw start over.
 TEST_F(PainterTest, LongRedrawYieldsEverySecondAndStartsOverAfterAChange)
 {
-    FastClock fast;
+    SteppingClock fast(100'000);  // every check of the drawing loop finds a second gone by soon
     ZrGraphPainter still(nullptr, 1, 4096, clock), p(nullptr, 1, 4096, fast);
     for (ZrGraphPainter* q : {&still, &p}) {
         auto& ch = q->DisplayZorTape()->Channels[0];

@@ -17,6 +17,12 @@ void Store(GraphChannel& ch, std::initializer_list<int> codes, int firstRecord =
     ch.Enabled = true;
 }
 
+void ExpectNear(const std::vector<double>& got, const std::vector<double>& want)
+{
+    for (std::size_t k = 0; k < want.size(); ++k)
+        EXPECT_NEAR(got[k], want[k], 1e-12) << "figure " << k;
+}
+
 std::vector<double> Figures(GraphChannel& ch)
 {
     ComputeMinMax(ch);
@@ -43,9 +49,8 @@ TEST(ChannelStatistics, PlainSignedSubLsbAndEmptyChannels)
         GraphChannel ch;
         Store(ch, c.codes, c.firstRecord);
         ch.SetSubLsbs(c.subLsbs);
-        const std::vector<double> got = Figures(ch);
-        for (std::size_t k = 0; k < got.size(); ++k)
-            EXPECT_NEAR(got[k], c.figures[k], 1e-12) << "case " << &c - cases << " figure " << k;
+        SCOPED_TRACE(&c - cases);
+        ExpectNear(Figures(ch), c.figures);
     }
 
     // An empty channel gives zeros and clears old results.
@@ -96,21 +101,17 @@ TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits)
         return std::vector<double>{overall.OverallMin, overall.OverallMax, overall.OverallMean,
                                    overall.OverallStdDev, overall.OverallRms};
     };
-    auto expectNear = [](const std::vector<double>& got, const std::vector<double>& want) {
-        for (std::size_t k = 0; k < want.size(); ++k)
-            EXPECT_NEAR(got[k], want[k], 1e-12) << "figure " << k;
-    };
-    expectNear(figures(), {0, 5, 3, 2, std::sqrt(35.0 / 3.0)});
+    ExpectNear(figures(), {0, 5, 3, 2, std::sqrt(35.0 / 3.0)});
     EXPECT_EQ(channels[0].Mean, 2) << "channel statistics are refreshed on the way";
 
     // Each channel's points count in its own display units: 11 at one place is 5.5.
     channels[1].SetSubLsbs(1);
     channels[1].Data[0] = 11;
     channels[3].Enabled = false;
-    expectNear(figures(), {1, 5.5, 9.5 / 3});
+    ExpectNear(figures(), {1, 5.5, 9.5 / 3});
 
     // With no channel enabled the range keeps its values; the statistics are 0.
     for (int c = 0; c < 4; ++c)
         channels[c].Enabled = false;
-    expectNear(figures(), {1, 5.5, 0, 0, 0});
+    ExpectNear(figures(), {1, 5.5, 0, 0, 0});
 }

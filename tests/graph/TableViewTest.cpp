@@ -7,12 +7,6 @@ protected:
         p.resize(600, 400);
         p.ShowTable();
     }
-    void feed(int channel, std::initializer_list<int> codes, int first = 0)
-    {
-        auto& ch = p.DisplayZorTape()->Channels[channel];
-        for (int c : codes) ch.Data[first++] = c;
-        ch.Enabled = true;
-    }
     // The text at a position, or "" when nothing is drawn there.
     static QString textAt(const TableLayout& t, int x, int y)
     {
@@ -26,7 +20,7 @@ protected:
 // The table ignores the plot background: black text and row lines on the button face.
 TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
 {
-    feed(0, {100, 102, 104});
+    feed(p, 0, {100, 102, 104});
     p.DisplayZorTape()->Channels[0].PlotColor = 0x00FF00;
     p.ShowMin = p.ShowMax = p.ShowSum = p.ShowSumSq = p.ShowRms = true;
     p.SetFirstVisibleTableRow(1);
@@ -63,10 +57,10 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
 
 TEST_F(TableViewTest, ColumnsSkipChannelsWithoutDataAndStopAtTheBottom)
 {
-    feed(1, {7, 8});
-    feed(2, {});  // enabled, empty
+    feed(p, 1, {7, 8});
+    feed(p, 2, {});  // enabled, empty
     p.DisplayZorTape()->Channels[0].Enabled = false;
-    feed(3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, 4);
+    feed(p, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, 4);
     TableLayout t = p.LayOutTable();
     const int x = t.labelWidth, h = t.rowHeight;
     EXPECT_EQ(textAt(t, x, 0) + "|" + textAt(t, x + t.columnWidth, 0), "Channel 1|Channel 3");

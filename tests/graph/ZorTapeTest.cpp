@@ -25,18 +25,27 @@ const std::string kUsedPastEnd = "Vanto TZorTape::SetRecordsUsed -- exceeds NumR
 
 }  // namespace
 
-TEST(ZorTape, CursorMovesOnWhenAChannelRepeatsInARecord)
+// The cursor moves on when a channel repeats in a record; a channel's first
+// value draws it as a flat line; a hidden channel that receives a value
+// keeps its history.
+TEST(ZorTape, CursorFirstValuesAndHiddenChannels)
 {
-    TZorTape tape(1, 64);
-    tape.DataPointCh(0, 5);
+    TZorTape tape(1, 8);
+    tape.Channels[0].Data.ReserveRight(8);
+    tape.DataPointCh(0, 42);
     tape.DataPointCh(1, 6);
-    tape.DataPointCh(0, 7);
+    EXPECT_EQ(Records(tape, 0, 8), Codes(8, 42));
+    tape.DataPointCh(0, 43);
     EXPECT_EQ(tape.Channels[1].Data[0], 6);
-    EXPECT_EQ(Records(tape, 0, 2), (Codes{5, 7}));
     EXPECT_EQ(Cursor(tape), (std::vector<std::uint32_t>{1, 1}));
     EXPECT_TRUE(tape.Channels[0].PointInRecord);
     EXPECT_FALSE(tape.Channels[1].PointInRecord);
     EXPECT_TRUE(tape.Channels[1].Enabled);
+    tape.SetThisChannel(0);
+    tape.SetThisChannelEnabled(false);
+    tape.DataPointCh(0, 7);
+    EXPECT_TRUE(tape.GetThisChannelEnabled());
+    EXPECT_EQ(Records(tape, 0, 8), (Codes{42, 43, 7, 42, 42, 42, 42, 42}));
 }
 
 // A wrapping tape keeps the newest records; one that does not wrap refuses to
@@ -92,21 +101,6 @@ TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
     EXPECT_EQ(tape.Channels[2].Data.Count(), 0);
 }
 
-// A channel's first value draws it as a flat line; a channel that was hidden
-// and receives a value keeps its history.
-TEST(ZorTape, FirstValueFlattensAChannelButHidingKeepsItsHistory)
-{
-    TZorTape tape(1, 8);
-    tape.Channels[0].Data.ReserveRight(8);
-    tape.DataPointCh(0, 42);
-    EXPECT_EQ(Records(tape, 0, 8), Codes(8, 42));
-    tape.DataPointCh(0, 43);
-    tape.SetThisChannelEnabled(false);
-    tape.DataPointCh(0, 7);
-    EXPECT_TRUE(tape.GetThisChannelEnabled());
-    EXPECT_EQ(Records(tape, 0, 8), (Codes{42, 43, 7, 42, 42, 42, 42, 42}));
-}
-
 TEST(ZorTape, ValueByColourGoesToTheLowestChannelOfThatColour)
 {
     TZorTape tape(1, 64);
@@ -123,23 +117,4 @@ TEST(ZorTape, ValueByColourGoesToTheLowestChannelOfThatColour)
     tape.DataPoint(0x00FF00, 1);  // nobody has green
     EXPECT_EQ(tape.ThisChannel(), 1u);
     EXPECT_EQ(tape.ThisRecord(), 0u);
-}
-
-TEST(GraphChannel, CopyIsDeepAndGrowsItsArraysBy32)
-{
-    GraphChannel source;
-    source.Data[3] = 30;
-    source.Histogram[100] = 2;
-    source.SetSubLsbs(3);
-    source.Data.SetGrowStep(0);
-    GraphChannel copy;
-    copy = source;
-    EXPECT_EQ(copy.Id, source.Id);
-    EXPECT_EQ(copy.Histogram[100], 2);
-    EXPECT_EQ(copy.SubLsbDivisor, 8.0);
-    EXPECT_EQ(copy.Data.GrowStep(), 31);
-    copy.Data[3] = 0;
-    EXPECT_EQ(source.Data[3], 30);
-    copy.SetSubLsbs(17);  // beyond 16 places: no scaling
-    EXPECT_EQ(copy.SubLsbDivisor, 1.0);
 }

@@ -1,8 +1,9 @@
 #include "platform/PortList.h"
 
+#include "graphwin/TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -15,15 +16,7 @@ namespace {
 // the kernel lays them out.
 class FakeSysfs {
 public:
-    FakeSysfs() {
-        std::string pattern = (fs::temp_directory_path() / "vx-sysfs-XXXXXX").string();
-        root_ = mkdtemp(pattern.data()) ? pattern : std::string();
-        fs::create_directories(root_ / "class" / "tty");
-    }
-    ~FakeSysfs() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    FakeSysfs() { fs::create_directories(root_ / "class" / "tty"); }
     std::string root() const { return root_.string(); }
 
     // A tty with no hardware behind it (virtual console, pty master).
@@ -49,7 +42,8 @@ private:
         return target;
     }
 
-    fs::path root_;
+    TempFolder folder_;
+    const fs::path root_ = folder_.path();
 };
 
 TEST(PortList, KeepsRealPortsInNaturalOrder) {

@@ -64,7 +64,9 @@ std::string drain(PosixSerialDevice& device, size_t expected) {
     return got;
 }
 
-void expectError(const SerialDevice& device, int code) {
+// A call that failed, with the system's code and text.
+void expectFailure(bool succeeded, const SerialDevice& device, int code) {
+    EXPECT_FALSE(succeeded);
     EXPECT_EQ(device.lastError().code, code);
     EXPECT_EQ(device.lastError().text, std::strerror(code));
 }
@@ -99,14 +101,13 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
     for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1}, {2u, 8, 1}, {300u, 8, 1}, {14400u, 8, 1},
                                             {230400u, 8, 1}, {9600u, 9, 1}, {9600u, 8, 3}}) {
         const LineSettings bad{baud, uint8_t(dataBits), LineSettings::Parity::None, uint8_t(stopBits)};
-        EXPECT_FALSE(device.setSettings(bad)) << baud << " " << dataBits << stopBits;
-        expectError(device, EINVAL);
+        expectFailure(device.setSettings(bad), device, EINVAL);
     }
     ASSERT_TRUE(device.getSettings(got));
     EXPECT_EQ(got.baud, 9600u) << "a refused setting leaves the line as it was";
 }
 
-TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWays) {
+TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndPurgeAbortKeepsInput) {
     char buffer[8];
     EXPECT_EQ(device.read(buffer, sizeof buffer), 0) << "nothing waiting is no error";
     EXPECT_FALSE(device.gone());
@@ -121,6 +122,21 @@ TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWays) {
     EXPECT_EQ(drain(device, bytes.size()), bytes);
     // An echo would have been queued before the input became readable.
     EXPECT_EQ(pty.receive(1, 0), "") << "nothing echoed back";
+
+    // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
+    ModemLines lines;
+    for (bool ok : {device.setRts(true), device.setDtr(false), device.getModemLines(lines)})
+        expectFailure(ok, device, ENOTTY);
+    EXPECT_FALSE(device.gone());
+
+    // Aborting keeps queued input; clearing discards it.
+    pty.send("abc");
+    ASSERT_TRUE(device.waitForInput(1000));
+    ASSERT_TRUE(device.purge(PurgeTxAbort | PurgeRxAbort));
+    ASSERT_EQ(device.read(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 'a');
+    ASSERT_TRUE(device.purge(PurgeRxClear | PurgeTxClear));
+    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
 }
 
 TEST_F(PosixSerialDeviceTest, LongWriteIsCompletedWhileTheOtherEndCatchesUp) {
@@ -137,9 +153,8 @@ TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
     pty.closeMaster();
     EXPECT_TRUE(device.waitForInput(1000)) << "a hang-up wakes a waiting reader";
     char buffer[8];
-    EXPECT_EQ(device.read(buffer, sizeof buffer), -1);
+    expectFailure(device.read(buffer, sizeof buffer) != -1, device, EIO);
     EXPECT_TRUE(device.gone());
-    expectError(device, EIO);
     EXPECT_EQ(device.write("x", 1), -1);
 
     // Gone stays until a port opens again.
@@ -150,28 +165,9 @@ TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
     EXPECT_FALSE(device.gone());
 }
 
-TEST_F(PosixSerialDeviceTest, ModemLinesAreRefusedOnAPseudoTerminalAndPurgeAbortKeepsInput) {
-    // A pseudo-terminal has no modem lines; the kernel refuses the ioctls.
-    ModemLines lines;
-    for (bool ok : {device.setRts(true), device.setDtr(false), device.getModemLines(lines)}) EXPECT_FALSE(ok);
-    expectError(device, ENOTTY);
-    EXPECT_FALSE(device.gone());
-
-    // Aborting keeps queued input; clearing discards it.
-    pty.send("abc");
-    ASSERT_TRUE(device.waitForInput(1000));
-    ASSERT_TRUE(device.purge(PurgeTxAbort | PurgeRxAbort));
-    char buffer[8];
-    ASSERT_EQ(device.read(buffer, 1), 1);
-    EXPECT_EQ(buffer[0], 'a');
-    ASSERT_TRUE(device.purge(PurgeRxClear | PurgeTxClear));
-    EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
-}
-
 TEST_F(PosixSerialDeviceTest, OpenIsRefusedWhileTheDeviceIsInUseOrMissingOrNoTerminal) {
     PosixSerialDevice second;
-    EXPECT_FALSE(second.open(pty.deviceName()));
-    expectError(second, EBUSY);
+    expectFailure(second.open(pty.deviceName()), second, EBUSY);
     EXPECT_FALSE(device.open(pty.deviceName())) << "already open";
     EXPECT_TRUE(device.isOpen());
 
@@ -181,8 +177,7 @@ TEST_F(PosixSerialDeviceTest, OpenIsRefusedWhileTheDeviceIsInUseOrMissingOrNoTer
     // A missing device, or a file that is no terminal.
     for (auto [path, code] : {std::pair{"/dev/no-such-serial-port", ENOENT}, std::pair{"/dev/null", ENOTTY}}) {
         PosixSerialDevice refused;
-        EXPECT_FALSE(refused.open(path));
-        expectError(refused, code);
+        expectFailure(refused.open(path), refused, code);
         EXPECT_FALSE(refused.isOpen() || refused.gone());
     }
 }
@@ -207,8 +202,7 @@ TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {
     // after the stall limit instead of hanging.
     const uint32_t before = clock.ticks();
     const std::string block(1 << 20, 'w');
-    EXPECT_EQ(timed.write(block.data(), block.size()), -1);
-    expectError(timed, ETIMEDOUT);
+    expectFailure(timed.write(block.data(), block.size()) != -1, timed, ETIMEDOUT);
     EXPECT_EQ(clock.ticks() - before, PosixSerialDevice::kWriteStallMs);
 }
 

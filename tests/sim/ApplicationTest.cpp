@@ -38,7 +38,6 @@ TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
         pc.send(sent);
         EXPECT_EQ(pc.readUntilQuiet(), answer) << sent;
     }
-    EXPECT_EQ(pc.kit.sampleCount(), 16);  // the help text is seen whole by the query tests
 }
 
 // Each reply word is read back against inputs chosen so that every channel

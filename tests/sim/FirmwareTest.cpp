@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <tuple>
+
 // That a powered board sends no beacon when the port opens again is seen
 // where the sequence asks for the reset button; which kind a banner names,
 // where the sequence identifies each kind from it.
@@ -41,23 +44,18 @@ TEST(Firmware, BrantLeavesItsCommandsUnechoed) {
 }
 
 TEST(Firmware, RateCommandsPerKind) {
-    struct Case {
-        ModuleKind kind;
-        std::string command;
-        uint32_t baud;
-    };
     // The rates the program uses are seen end to end; here, the others and the unknown commands.
-    const Case cases[] = {
+    const std::tuple<ModuleKind, std::string, uint32_t> cases[] = {
         {ModuleKind::Arbord, "B1", 1200},  {ModuleKind::Arbord, "B2", 2400},       {ModuleKind::Arbord, "B7", 1200},
         {ModuleKind::Arbord, "Q\xFD", 1200}, {ModuleKind::Cobalt, "B2", 19200},     {ModuleKind::Cobalt, "B4", 4800},
         {ModuleKind::Brant, "Q\xE8", 1200}, {ModuleKind::Brant, "Q\xFA", 4800},    {ModuleKind::Brant, "B9", 1200},
     };
-    for (const Case& c : cases) {
-        KitDriver pc(c.kind);
+    for (const auto& [kind, command, baud] : cases) {
+        KitDriver pc(kind);
         pc.openToBanner();
-        pc.sendEscape(c.command);
+        pc.sendEscape(command);
         pc.readFor(50);
-        EXPECT_EQ(pc.kit.moduleBaud(), c.baud) << int(c.kind) << " " << c.command;
+        EXPECT_EQ(pc.kit.moduleBaud(), baud) << int(kind) << " " << command;
     }
 }
 
@@ -87,43 +85,30 @@ TEST(Firmware, RateChangeLetsTheEchoOutFirstAndGarblesUntilThePcFollows) {
     EXPECT_FALSE(pc.sendWithEcho(">"));
 }
 
-// The COBALT boards reach 115200 baud through the patch end to end; it
-// means nothing to an ARBORD board, which runs into garbage.
-TEST(Firmware, ClockPatchHaltsAnArbordBoard) {
-    KitDriver arbord(ModuleKind::Arbord);
-    arbord.openToBanner();
-    arbord.download({ResidentFirmware::PatchLine, "S9030000FC"});
-    EXPECT_EQ(arbord.kit.moduleState(), ModuleState::Halted);
-    EXPECT_EQ(arbord.kit.moduleBaud(), 1200u);
-}
-
-TEST(Firmware, BadChecksumIsRecordedAndTheProgramDoesNotRun) {
-    KitDriver pc;
-    pc.openToBanner();
-    auto lines = KitDriver::loaderLines("KIT7318.ARB");
-    std::string& line = lines[5];
-    line.back() = line.back() == '0' ? '1' : '0';  // spoil the checksum
-    lines.insert(lines.begin() + 3, "");             // empty lines are skipped
-    EXPECT_EQ(pc.download(lines), "");
-    const auto loaded = pc.kit.loadedLines();
-    ASSERT_EQ(loaded.size(), lines.size() - 1);
-    for (size_t i = 0; i < loaded.size(); ++i) EXPECT_EQ(loaded[i].valid, i != 5) << i;
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted);
-    pc.send("R");
-    EXPECT_EQ(pc.readFor(1000), "") << "a halted board is silent until reset";
-    pc.kit.resetModule();
-    EXPECT_EQ(pc.readFor(100), "\xAA");
-}
-
-TEST(Firmware, WrongKindLoaderLoadsButDoesNotRun) {
-    KitDriver pc(ModuleKind::Cobalt);
-    pc.openToBanner();
-    EXPECT_EQ(pc.download(KitDriver::loaderLines("KIT7318.CWD")), "");
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted);
-
-    // Jump with nothing loaded is no better.
-    KitDriver fresh;
-    fresh.openToBanner();
-    fresh.sendEscape("J");
-    EXPECT_EQ(fresh.kit.moduleState(), ModuleState::Halted);
+// A bad checksum, a loader of another kind, the clock patch on an ARBORD
+// board (COBALT boards reach 115200 baud through it end to end) or a jump
+// with nothing loaded: the board halts, silent until reset.
+TEST(Firmware, DownloadsThatCannotRunHaltTheBoard) {
+    auto spoilt = KitDriver::loaderLines("KIT7318.ARB");
+    spoilt[5].back() = spoilt[5].back() == '0' ? '1' : '0';  // spoil the checksum
+    spoilt.insert(spoilt.begin() + 3, "");                     // empty lines are skipped
+    const std::tuple<ModuleKind, std::vector<std::string>, size_t> cases[] = {
+        {ModuleKind::Arbord, spoilt, 5},
+        {ModuleKind::Cobalt, KitDriver::loaderLines("KIT7318.CWD"), SIZE_MAX},
+        {ModuleKind::Arbord, {ResidentFirmware::PatchLine, "S9030000FC"}, SIZE_MAX},
+        {ModuleKind::Arbord, {}, SIZE_MAX}};
+    for (const auto& [kind, lines, bad] : cases) {
+        KitDriver pc(kind);
+        pc.openToBanner();
+        EXPECT_EQ(pc.download(lines), "");
+        EXPECT_EQ(pc.kit.moduleState(), ModuleState::Halted) << lines.size();
+        EXPECT_EQ(pc.kit.moduleBaud(), 1200u);
+        const auto loaded = pc.kit.loadedLines();
+        ASSERT_EQ(loaded.size(), lines.size() - (bad != SIZE_MAX));
+        for (size_t i = 0; i < loaded.size(); ++i) EXPECT_EQ(loaded[i].valid, i != bad) << i;
+        pc.send("R");
+        EXPECT_EQ(pc.readFor(1000), "");
+        pc.kit.resetModule();
+        EXPECT_EQ(pc.readFor(100), "\xAA");
+    }
 }

@@ -1,4 +1,5 @@
 // S-record lines and the shipped loader files.
+#include "graphwin/TempFolder.h"
 #include "platform/ProcessOutput.h"
 #include "sim/LoaderImage.h"
 #include "sim/ResidentFirmware.h"
@@ -6,17 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 const ModuleKind kinds[] = {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::Cobalt, ModuleKind::Cobalt16Wide};
 
@@ -42,7 +35,7 @@ TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputCarryTheirSignatureAndPassSr
     const bool srecInfo = RunForOutput({"srec_info", "--version"}).exitCode == 0;
     for (ModuleKind kind : kinds) {
         const std::string path = std::string(VX_LOADER_DIR) + "/" + loaderFileName(kind);
-        const std::string text = readFile(path);
+        const std::string text = ReadWholeFile(path);
         EXPECT_EQ(text, loaderFileText(kind)) << loaderFileName(kind) << ": run scripts/make-loaders.sh";
         if (srecInfo) {
             EXPECT_EQ(RunForOutput({"srec_info", path}, true).exitCode, 0) << path;

@@ -130,7 +130,21 @@ void TMainForm::buildControls() {
     auto* panels = new QHBoxLayout;
     whole->addLayout(panels);
 
-    QFrame* channels = box(centre);
+    panels->addWidget(buildChannelRows(centre));
+
+    auto* right = new QVBoxLayout;
+    panels->addLayout(right);
+
+    right->addWidget(buildReadingBox(centre));
+    right->addWidget(buildReferenceBox(centre));
+    right->addStretch();
+
+    whole->addWidget(buildStatisticsBox(centre));
+}
+
+// A row per channel: its name, volts and code.
+QFrame* TMainForm::buildChannelRows(QWidget* parent) {
+    QFrame* channels = box(parent);
     auto* rows = new QGridLayout(channels);
     rows->setVerticalSpacing(2);
     for (int c = 0; c < ReadingLoop::Channels; ++c) {
@@ -149,12 +163,12 @@ void TMainForm::buildControls() {
         rows->addWidget(Vin[c], c, 1);
         rows->addWidget(Code[c], c, 2);
     }
-    panels->addWidget(channels);
+    return channels;
+}
 
-    auto* right = new QVBoxLayout;
-    panels->addLayout(right);
-
-    QFrame* reading = box(centre);
+// Read, Read Every and the reading interval.
+QFrame* TMainForm::buildReadingBox(QWidget* parent) {
+    QFrame* reading = box(parent);
     auto* readingRows = new QGridLayout(reading);
     UpdateButton = new QPushButton("&Read", reading);
     StatusLabel = new QLabel("*", reading);
@@ -177,9 +191,12 @@ void TMainForm::buildControls() {
     rate->addWidget(UpdateRateComboBox);
     rate->addWidget(Label1);
     readingRows->addLayout(rate, 2, 0, 1, 2);
-    right->addWidget(reading);
+    return reading;
+}
 
-    QFrame* reference = box(centre);
+// The sample rate and the reference voltage.
+QFrame* TMainForm::buildReferenceBox(QWidget* parent) {
+    QFrame* reference = box(parent);
     auto* referenceRows = new QGridLayout(reference);
     LabelSampleRate = new QLabel("Sample rate: 6 ksps", reference);
     SetVrefButton = new QPushButton("Set Vref", reference);
@@ -188,10 +205,12 @@ void TMainForm::buildControls() {
     referenceRows->addWidget(LabelSampleRate, 0, 0, 1, 2);
     referenceRows->addWidget(SetVrefButton, 1, 0);
     referenceRows->addWidget(VrefEdit, 1, 1);
-    right->addWidget(reference);
-    right->addStretch();
+    return reference;
+}
 
-    QFrame* statistics = box(centre);
+// The statistics of the channel in use, tare and clear.
+QFrame* TMainForm::buildStatisticsBox(QWidget* parent) {
+    QFrame* statistics = box(parent);
     auto* statRows = new QGridLayout(statistics);
     statRows->setVerticalSpacing(2);
     Label6 = label("Average", statistics);
@@ -226,7 +245,7 @@ void TMainForm::buildControls() {
     ClearStatisticsButton = new QPushButton("Clear Statistics", statistics);
     statRows->addWidget(TareCheckBox, 4, 0, 1, 2);
     statRows->addWidget(ClearStatisticsButton, 4, 2);
-    whole->addWidget(statistics);
+    return statistics;
 }
 
 void TMainForm::buildMenus() {

@@ -23,6 +23,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDialog;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -148,6 +149,10 @@ private:
     void SetAutoScale(bool on) override;
 
     void buildControls();
+    QFrame* buildChannelRows(QWidget* parent);
+    QFrame* buildReadingBox(QWidget* parent);
+    QFrame* buildReferenceBox(QWidget* parent);
+    QFrame* buildStatisticsBox(QWidget* parent);
     void buildMenus();
     void connectHandlers();
     // Widgets -> state, and back.

@@ -177,6 +177,12 @@ private:
     QTimer* Timer1;
 
     void buildPanels();
+    void buildFriendlyPanel();
+    void buildFirmwarePanel();
+    void buildHardwarePanel();
+    void buildApplicationPanel();
+    void buildDownloaderPanel();
+    void nameControls();
     QMenuBar* buildMenus();
     void connectHandlers();
 

@@ -71,7 +71,7 @@ QAction* newItem(QMenu* menu, const char* text, bool checkable, bool checked = f
 
 }  // namespace
 
-void TSerialForm::buildPanels() {
+void TSerialForm::buildFriendlyPanel() {
     // PanelFriendly: the one-button way to connect.
     PanelFriendly = newPanel(this, "PanelFriendly");
     LabelState = new QLabel("select which port is the Vanto evaluation kit:", PanelFriendly);
@@ -101,7 +101,9 @@ void TSerialForm::buildPanels() {
         grid->addWidget(MainProgressBar, 3, 0, 1, 4);
         grid->setColumnStretch(0, 1);
     }
+}
 
+void TSerialForm::buildFirmwarePanel() {
     // PanelFirmware: the board's resident firmware.
     PanelFirmware = newPanel(this, "PanelFirmware");
     LabelFirmware = new QLabel("module type and ROM version will be listed here", PanelFirmware);
@@ -118,7 +120,9 @@ void TSerialForm::buildPanels() {
         grid->addWidget(cbxFwBaud, 1, 3);
         grid->setColumnStretch(1, 1);
     }
+}
 
+void TSerialForm::buildHardwarePanel() {
     // PanelHardware: the PC's port, driven by hand.
     PanelHardware = newPanel(this, "PanelHardware");
     cbxHwPort = newCombo(PanelHardware, {});
@@ -163,7 +167,9 @@ void TSerialForm::buildPanels() {
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(2, 1);
     }
+}
 
+void TSerialForm::buildApplicationPanel() {
     // PanelApplication: queries to the running application.
     PanelApplication = newPanel(this, "PanelApplication");
     cbAppEnabled = newCheck("Enabled", PanelApplication, false, false);
@@ -183,7 +189,9 @@ void TSerialForm::buildPanels() {
         row->addWidget(cbPostCR);
         row->addWidget(btnAppQuery);
     }
+}
 
+void TSerialForm::buildDownloaderPanel() {
     // PanelDownloader: the loader file and its download.
     PanelDownloader = newPanel(this, "PanelDownloader");
     btnDownload = new QPushButton("Load file", PanelDownloader);
@@ -217,28 +225,9 @@ void TSerialForm::buildPanels() {
         grid->addWidget(DownloadMemo, 2, 0, 1, 4);
         grid->setColumnStretch(2, 1);
     }
+}
 
-    MemoHistory = new QListWidget(this);
-    MemoHistory->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MemoHistory->setUniformItemSizes(true);
-
-    // Top panels, the history in the rest, bottom panels.
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(PanelFriendly);
-    column->addWidget(PanelFirmware);
-    column->addWidget(PanelHardware);
-    column->addWidget(MemoHistory, 1);
-    column->addWidget(PanelApplication);
-    column->addWidget(PanelDownloader);
-    column->setMenuBar(buildMenus());
-
-    PanelFirmware->hide();
-    PanelHardware->hide();
-    PanelApplication->hide();
-    PanelDownloader->hide();
-
+void TSerialForm::nameControls() {
     // Each control is found by its member's name.
     const std::pair<QObject*, const char*> controls[] = {
         {LabelState, "LabelState"}, {LabelStatus, "LabelStatus"}, {cbxFriendlyPort, "cbxFriendlyPort"},
@@ -263,6 +252,37 @@ void TSerialForm::buildPanels() {
         {menuTimer, "menuTimer"}, {menuAppQueryTimeout, "menuAppQueryTimeout"},
         {menuAdvEndReplyAtPrompt, "menuAdvEndReplyAtPrompt"}, {menuAdvancedDebugger, "menuAdvancedDebugger"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
+}
+
+void TSerialForm::buildPanels() {
+    buildFriendlyPanel();
+    buildFirmwarePanel();
+    buildHardwarePanel();
+    buildApplicationPanel();
+    buildDownloaderPanel();
+
+    MemoHistory = new QListWidget(this);
+    MemoHistory->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoHistory->setUniformItemSizes(true);
+
+    // Top panels, the history in the rest, bottom panels.
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(PanelFriendly);
+    column->addWidget(PanelFirmware);
+    column->addWidget(PanelHardware);
+    column->addWidget(MemoHistory, 1);
+    column->addWidget(PanelApplication);
+    column->addWidget(PanelDownloader);
+    column->setMenuBar(buildMenus());
+
+    PanelFirmware->hide();
+    PanelHardware->hide();
+    PanelApplication->hide();
+    PanelDownloader->hide();
+
+    nameControls();
 }
 
 QMenuBar* TSerialForm::buildMenus() {

@@ -1,11 +1,12 @@
 // Help's three tries and their report, and the program's command line.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "app/CommandLine.h"
 #include "app/HelpIndex.h"
@@ -13,25 +14,19 @@
 
 namespace {
 
-class FakeLauncher : public Launcher {
-public:
-    int openDocument(const std::string& path) override {
-        tried.push_back({path});
-        return next();
-    }
-    int start(const std::vector<std::string>& argv) override {
-        tried.push_back(argv);
-        return next();
-    }
-    std::vector<int> results;
-    std::vector<std::vector<std::string>> tried;
-
-private:
-    int next() {
-        const int result = results.empty() ? 0 : results.front();
-        if (!results.empty()) results.erase(results.begin());
+// Every try is kept; each returns the next scripted result, then 0.
+struct FakeLauncher : Launcher {
+    int openDocument(const std::string& path) override { return next({path}); }
+    int start(const std::vector<std::string>& argv) override { return next(argv); }
+    int next(const std::vector<std::string>& call) {
+        tried.push_back(call);
+        if (results.empty()) return 0;
+        const int result = results.front();
+        results.pop_front();
         return result;
     }
+    std::deque<int> results;
+    std::vector<std::vector<std::string>> tried;
 };
 
 TEST(HelpIndex, ThreeTriesAndTheReport) {
@@ -47,7 +42,7 @@ TEST(HelpIndex, ThreeTriesAndTheReport) {
     using Tries = std::vector<std::vector<std::string>>;
     const Tries all = {{help}, {"xdg-open", help}, {"x-www-browser", help}};
     // The launcher's results, does the window work; the tries, was the window used, the report.
-    const std::tuple<std::vector<int>, bool, Tries, bool, std::string> cases[] = {
+    const std::tuple<std::deque<int>, bool, Tries, bool, std::string> cases[] = {
         {{}, true, {{help}}, false, ""},
         {{ENOENT}, true, {{help}}, false, help + missing},
         {{ENOEXEC, ENOENT, ENOENT}, true, all, true, ""},

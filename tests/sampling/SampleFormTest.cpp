@@ -12,16 +12,13 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
-#include <cmath>
 #include <functional>
-#include <memory>
 
 #include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "sampling/SampleForm.h"
 #include "sampling/SamplingApp.h"
-#include "sim/InputSpec.h"
 #include "support/Controls.h"
 #include "support/SimulatedProgram.h"
 
@@ -82,7 +79,8 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
         control<QLineEdit>(p.tool, "EditSampleTitle")->setText("Sine");
         control<QCheckBox>(p.tool, "cbTimeStamp")->setChecked(false);
         p.tool.onProcessMessages = [&] {
-            quietRun = quietRun && !p.main.Timer1().Enabled() && !control<QWidget>(p.tool, "SampleSizeComboBox")->isEnabled();
+            quietRun =
+                quietRun && !p.main.Timer1().Enabled() && !control<QWidget>(p.tool, "SampleSizeComboBox")->isEnabled();
             const std::vector<int> codes = p.uploaded();
             if (!codes.empty())
                 mainFollows = mainFollows && textOf(p.main, "Code5") == std::to_string(codes.back()) &&
@@ -103,7 +101,8 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     EXPECT_EQ(live.ThisRecord(), liveRecord) << "the real-time graph got none of it";
     EXPECT_TRUE(quietRun) << "no readings, and no new size, while the run is under way";
     EXPECT_TRUE(mainFollows) << "the main window's row and statistics show each sample";
-    EXPECT_EQ(textOf(p.tool, "Data1") + textOf(p.tool, "Data2"), textOf(p.tool, "DataLabel")) << "the last reply's bytes";
+    EXPECT_EQ(textOf(p.tool, "Data1") + textOf(p.tool, "Data2"), textOf(p.tool, "DataLabel"))
+        << "the last reply's bytes";
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text.rfind("Total elapsed time", 0), 0u);
     EXPECT_FALSE(p.tool.isVisible()) << "a completed run closes the tool";
@@ -118,28 +117,6 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     // The spectrum's frequencies come from the run's rate.
     control<QToolButton>(upload, "ToolButtonSpectrum")->click();
     EXPECT_NEAR(upload.Painter()->Spectrum().result().fundamental.frequency, 250, 6000.0 / 256);
-}
-
-// A 4096-sample run of a configured sine, uploaded and shown as a spectrum:
-// the frequency from the run's rate, the resolution that the noise leaves.
-TEST(SampleForm, SpectrumOfAnUploadedSineShowsItsFrequencyAndNoise) {
-    Program p;
-    std::string error;
-    p.board.inputs()[5] = ParseInputSpec("5=sine:1000Hz,-1dBFS,noise=2", error)->signal;
-    p.inTool = [&] {
-        control<QComboBox>(p.tool, "SampleSizeComboBox")->setCurrentText("4096");
-        control<QPushButton>(p.tool, "SampleButton")->click();
-    };
-    control<QAction>(p.main, "menuSample1")->trigger();
-    ASSERT_EQ(p.tool.uploadGraphs().size(), 1u);
-    TGraphForm& upload = *p.tool.uploadGraphs()[0];
-    control<QToolButton>(upload, "ToolButtonSpectrum")->click();
-    const SpectrumResult& s = upload.Painter()->Spectrum().result();
-    ASSERT_TRUE(s.valid);
-    EXPECT_NEAR(s.fundamental.frequency, 1000, 6000.0 / 4096);
-    const double amplitude = 2048 * std::pow(10, -1.0 / 20);
-    const double sinad = 10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + 2 * 2));
-    EXPECT_NEAR(s.enob, (sinad - 1.76) / 6.02, 0.2);
 }
 
 TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {

@@ -1,10 +1,6 @@
 // Help's three tries and their report, and the program's command line.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <cerrno>
-#include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 

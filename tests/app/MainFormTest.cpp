@@ -8,12 +8,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <QtWidgets>
-#include <cerrno>
 #include <filesystem>
 
 #include "app/ProgramApplication.h"
 #include "graph/ZrGraphPainter.h"
-#include "graphwin/GraphForm.h"
 #include "support/Controls.h"
 #include "support/NumericLocale.h"
 #include "support/SimulatedProgram.h"

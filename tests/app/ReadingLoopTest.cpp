@@ -2,12 +2,6 @@
 // scan of all channels and the reading timer's rhythm, in virtual time.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "app/ReadingLoop.h"
 #include "link/AppQuery.h"
 #include "support/ScriptedDialogs.h"

@@ -4,19 +4,10 @@
 // virtual time.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QToolButton>
-#include <algorithm>
-#include <functional>
+#include <QtWidgets>
 
 #include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
-#include "graphwin/GraphForm.h"
 #include "sampling/SampleForm.h"
 #include "sampling/SamplingApp.h"
 #include "support/Controls.h"

@@ -3,12 +3,6 @@
 // of each reply (scripted there: the kit's own are always well formed).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <deque>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "app/ReadingLoop.h"
 #include "link/RunningKit.h"
 #include "sampling/SampleLink.h"

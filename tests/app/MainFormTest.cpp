@@ -16,9 +16,6 @@
 #include "support/NumericLocale.h"
 #include "support/SimulatedProgram.h"
 
-// Readable failures: gtest would print a QString as its UTF-16 units.
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 QColor textColour(const QObject& w, const QString& name) {

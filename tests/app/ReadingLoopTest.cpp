@@ -69,35 +69,33 @@ struct Rig {
 
 TEST(ReadingLoop, ReadingsFeedRowStatisticsGraphAndTare) {
     Rig rig;
+    const ReadingsView& v = rig.loop.view();
     rig.control.SetChannel(3);
     rig.read({1000});
-
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"R"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"*", " "}));
     EXPECT_EQ(rig.target.points, (Points{{3, 1000}}));
     // The statistics start from this first reading, not from zeros.
-    EXPECT_EQ(rig.loop.view().VMin + rig.loop.view().VMax + rig.loop.view().CodeMin + rig.loop.view().CodeMax,
-              "  1.0000V  1.0000V10001000");
-    EXPECT_EQ(rig.loop.view().VAvg + rig.loop.view().CodeRms + rig.loop.view().CodeAvg, " 1.0000V 1.0000V1000");
+    EXPECT_EQ(v.VMin + v.VMax + v.CodeMin + v.CodeMax, "  1.0000V  1.0000V10001000");
+    EXPECT_EQ(v.VAvg + v.CodeRms + v.CodeAvg, " 1.0000V 1.0000V1000");
 
     // A lower reading moves only the minimum, with the text of that reading.
     rig.read({500});
-    EXPECT_EQ(rig.loop.view().CodeMin + rig.loop.view().VMin + rig.loop.view().CodeMax, "500  0.5000V1000");
+    EXPECT_EQ(v.CodeMin + v.VMin + v.CodeMax, "500  0.5000V1000");
 
     // Cleared, the statistics restart from ten copies of the next reading.
     rig.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(rig.loop.view().VAvg + rig.loop.view().CodeRms + rig.loop.view().CodeMax, "+?.???V??????");
+    EXPECT_EQ(v.VAvg + v.CodeRms + v.CodeMax, "+?.???V??????");
     rig.read({500});
-    EXPECT_EQ(rig.loop.view().CodeAvg + rig.loop.view().VAvg + rig.loop.view().CodeMax, "500 0.5000V500");
+    EXPECT_EQ(v.CodeAvg + v.VAvg + v.CodeMax, "500 0.5000V500");
 
     rig.loop.TareCheckBoxClick(true);
-    EXPECT_EQ(rig.loop.view().TareCheckBoxCaption + rig.loop.view().VAvg, "Tare Offset = 500+?.???V")
-        << "tare clears the statistics";
+    EXPECT_EQ(v.TareCheckBoxCaption + v.VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
     EXPECT_DOUBLE_EQ(rig.loop.Queue().GetMax(), 0.0) << "restarting from the tared last reading";
     rig.read({501});
-    EXPECT_EQ(rig.loop.view().Vin[3] + rig.loop.view().CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
+    EXPECT_EQ(v.Vin[3] + v.CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
     rig.loop.TareCheckBoxClick(false);
-    EXPECT_EQ(rig.loop.view().TareCheckBoxCaption, "Tare Offset = 0");
+    EXPECT_EQ(v.TareCheckBoxCaption, "Tare Offset = 0");
 
     // Cleared before any reading: the first one still starts them.
     Rig fresh;

@@ -23,38 +23,18 @@ struct Program : SimulatedProgram {
         : SimulatedProgram((widgetApp(), "/nowhere/vx7318kit"), placesFile) {
         board.inputs()[5] = InputSignal{2.0, 0, 1.5, 250, 0};
         main.showModal = [this](QDialog& window) {
-            if (&window == &tool) {
-                tool.show();
-                if (inTool) inTool();
-                return tool.result();
-            }
-            return connectSerialWindow();
+            if (&window != &tool) return connectSerialWindow();
+            tool.show();
+            inTool();
+            return tool.result();
         };
         start();
         control<QAction>(main, "menuInputCH51")->trigger();
     }
-    std::vector<int> storedCodes(size_t count) const {
-        std::vector<int> codes;
-        for (uint16_t word : board.storedSamples()) codes.push_back(word >> 4);
-        codes.resize(std::min(count, codes.size()));
-        return codes;
-    }
-    static std::vector<int> channelCodes(TGraphForm& window, int channel) {
-        TZorTape& tape = *window.Painter()->DisplayZorTape();
-        std::vector<int> codes;
-        if (tape.Channels.High() < channel || !tape.Channels[channel].Enabled) return codes;
-        for (uint32_t r = 0; r <= tape.ThisRecord(); ++r) codes.push_back(tape.Channels[channel].Data[int(r)]);
-        return codes;
-    }
-    // The upload's samples so far.
-    std::vector<int> uploaded() {
-        const GraphFeed& f = feed();
-        return f.UseUploadGraph && f.UploadGraphForm ? channelCodes(*f.UploadGraphForm, 5) : std::vector<int>{};
-    }
 
     TMainForm& main = *windows->main;
     TSampleForm& tool = dynamic_cast<TSampleForm&>(*windows->sample);
-    std::function<void()> inTool;
+    std::function<void()> inTool = [] {};
 };
 
 TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
@@ -72,10 +52,9 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
         p.tool.onProcessMessages = [&] {
             quietRun =
                 quietRun && !p.main.Timer1().Enabled() && !control<QWidget>(p.tool, "SampleSizeComboBox")->isEnabled();
-            const std::vector<int> codes = p.uploaded();
-            if (!codes.empty())
-                mainFollows = mainFollows && textOf(p.main, "Code5") == std::to_string(codes.back()) &&
-                              textOf(p.main, "VAvg") == p.main.readings().view().VAvg;
+            const ReadingsView& shown = p.main.readings().view();
+            mainFollows =
+                mainFollows && textOf(p.main, "Code5") == shown.Code[5] && textOf(p.main, "VAvg") == shown.VAvg;
             control<QCheckBox>(p.tool, "cbSummary")->setChecked(true);  // read when the run ends
         };
         control<QPushButton>(p.tool, "SampleButton")->click();
@@ -85,7 +64,12 @@ TEST(SampleForm, SampleMenuRunsTheToolIntoAWindowOfItsOwn) {
     ASSERT_EQ(p.tool.uploadGraphs().size(), 1u);
     TGraphForm& upload = *p.tool.uploadGraphs()[0];
     EXPECT_EQ(upload.windowTitle(), "Sine (Sample Run 1) 6.000000 ksps");
-    EXPECT_EQ(Program::channelCodes(upload, 5), p.storedCodes(256));
+    const TZorTape& tape = *upload.Painter()->DisplayZorTape();
+    std::vector<int> stored, uploaded;
+    for (uint32_t r = 0; r <= tape.ThisRecord(); ++r) uploaded.push_back(tape.Channels[5].Data[int(r)]);
+    for (uint16_t word : p.board.storedSamples()) stored.push_back(word >> 4);
+    stored.resize(256);
+    EXPECT_EQ(uploaded, stored);
     EXPECT_TRUE(upload.DataUnsaved) << "closing it asks to save it";
     upload.Painter()->SetThisChannel(5);
     EXPECT_EQ(upload.Painter()->GetThisPlotColor(), 0x00C0FFu);

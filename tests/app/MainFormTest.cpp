@@ -139,26 +139,6 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     EXPECT_EQ(f.windowTitle(), "VX7318 Evaluation Kit - Not Connected");
 }
 
-TEST(MainForm, CancelAtAnUnsavedGraphKeepsTheProgramRunning) {
-    Program p;
-    TMainForm& f = p.main();
-    TGraphForm upload(p.windows->graphHost);
-    upload.DataUnsaved = true;
-    upload.show();
-    p.dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::No};
-    EXPECT_FALSE(f.close());
-    EXPECT_TRUE(f.isVisible() && p.feed().GraphForm->isVisible() && upload.isVisible() && f.Timer1().Enabled());
-    EXPECT_EQ(p.kit.sequence().ConnState(), ConnectionState::Running);
-
-    // Closing stops the module application and closes the port.
-    EXPECT_TRUE(f.close());
-    QApplication::processEvents();
-    ASSERT_EQ(p.dialogs.messages.size(), 2u) << "asked once per close";
-    EXPECT_EQ(p.dialogs.messages[0].text, "Do you want to save this Graph?");
-    EXPECT_EQ(p.kit.sequence().ConnState(), ConnectionState::Idle);
-    EXPECT_FALSE(f.Timer1().Enabled());
-}
-
 TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     Program p(false);
     TMainForm& f = p.main();
@@ -209,7 +189,7 @@ TEST(MainForm, WithoutConnectionTheWindowStaysUsable) {
     EXPECT_EQ(control<QTimer>(unmanaged, "Timer1")->interval(), 1000);
 }
 
-TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
+TEST(MainForm, AThrowingHandlerOrACancelledCloseLeavesTheProgramRunning) {
     Program p;
     TMainForm& f = p.main();
     auto& app = static_cast<ProgramApplication&>(*QApplication::instance());
@@ -232,6 +212,24 @@ TEST(MainForm, WhatAHandlerThrowsIsShownAndTheProgramGoesOn) {
     EXPECT_FALSE(control<QCheckBox>(f, "AUTOREADcheckbox")->isChecked() || f.Timer1().Enabled());
     control<QPushButton>(f, "UpdateButton")->click();
     EXPECT_EQ(textOf(f, "StatusLabel"), " ");
+
+    // Cancel at an unsaved graph keeps the program, its windows, its reading and its connection.
+    control<QCheckBox>(f, "AUTOREADcheckbox")->click();
+    TGraphForm upload(p.windows->graphHost);
+    upload.DataUnsaved = true;
+    upload.show();
+    p.dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::No};
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible() && p.feed().GraphForm->isVisible() && upload.isVisible() && f.Timer1().Enabled());
+    EXPECT_EQ(p.kit.sequence().ConnState(), ConnectionState::Running);
+
+    // Closing stops the module application and closes the port.
+    EXPECT_TRUE(f.close());
+    QApplication::processEvents();
+    ASSERT_EQ(p.dialogs.messages.size(), 3u) << "asked once per close";
+    EXPECT_EQ(p.dialogs.messages[1].text, "Do you want to save this Graph?");
+    EXPECT_EQ(p.kit.sequence().ConnState(), ConnectionState::Idle);
+    EXPECT_FALSE(f.Timer1().Enabled());
 }
 
 // Generates a German locale (decimal comma) beside the test program, once,

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/CommandLine.h"
 #include "app/HelpIndex.h"
@@ -71,21 +70,14 @@ TEST(CommandLine, SimulateOptionAndLoaderFiles) {
     EXPECT_EQ(inputs.inputs[0].signal.sineHz, 1000);  // both spellings of the option
     EXPECT_EQ(inputs.inputs[1].channel, 0);
 
-    // The current folder first, then beside the executable.
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("vx-loader-" + std::to_string(getpid()));
-    fs::create_directories(root / "bin");
-    fs::create_directories(root / "work");
-    std::ofstream(root / "bin" / "KIT7318.ARB") << "S9030000FC\n";
-    const fs::path before = fs::current_path();
-    fs::current_path(root / "work");
-    const std::string executable = (root / "bin" / "vx7318kit").string();
-    EXPECT_EQ(FindLoaderFile("KIT7318.ARB", executable), (root / "bin" / "KIT7318.ARB").string());
-    EXPECT_EQ(FindLoaderFile("KIT7318.BRT", executable), "KIT7318.BRT") << "missing everywhere";
-    std::ofstream("KIT7318.ARB") << "S9030000FC\n";
+    // The current folder first, then beside the executable; else the name as given.
+    const std::string executable = VX_LOADER_DIR "/vx7318kit";
+    EXPECT_EQ(FindLoaderFile("KIT7318.ARB", executable), VX_LOADER_DIR "/KIT7318.ARB");
+    EXPECT_EQ(FindLoaderFile("KIT7318.XYZ", executable), "KIT7318.XYZ");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(VX_LOADER_DIR);
     EXPECT_EQ(FindLoaderFile("KIT7318.ARB", executable), "KIT7318.ARB");
-    fs::current_path(before);
-    fs::remove_all(root);
+    std::filesystem::current_path(before);
 }
 
 }  // namespace

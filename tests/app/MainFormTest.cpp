@@ -5,10 +5,7 @@
 // quitting with an unsaved graph, colours, menus and help.
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <QtWidgets>
-#include <filesystem>
 
 #include "app/ProgramApplication.h"
 #include "graph/ZrGraphPainter.h"
@@ -232,30 +229,6 @@ TEST(MainForm, AThrowingHandlerOrACancelledCloseLeavesTheProgramRunning) {
     EXPECT_FALSE(f.Timer1().Enabled());
 }
 
-// Generates a German locale (decimal comma) beside the test program, once,
-// and makes it the user's: every number the C library formats with the
-// locale would then show a comma.
-bool useGermanLocale(const char* argv0) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::absolute(argv0).parent_path() / "locale";
-    const fs::path locale = folder / "de_DE.UTF-8";
-    if (!fs::exists(locale / "LC_NUMERIC")) {
-        const fs::path scratch = folder / ("new-" + std::to_string(getpid()));
-        fs::create_directories(scratch);
-        const std::string target = (scratch / "de_DE.UTF-8").string();
-        const char* argv[] = {"localedef", "-i", "de_DE", "-f", "UTF-8", target.c_str(), nullptr};
-        pid_t child = 0;
-        if (posix_spawnp(&child, "localedef", nullptr, nullptr, const_cast<char**>(argv), environ) == 0)
-            waitpid(child, nullptr, 0);
-        std::error_code ignored;  // another test program may have been first
-        fs::rename(target, locale, ignored);
-        fs::remove_all(scratch, ignored);
-    }
-    setenv("LOCPATH", folder.c_str(), 1);
-    setenv("LC_ALL", "de_DE.UTF-8", 1);
-    return UserDecimalPoint() == ",";
-}
-
 }  // namespace
 
 // glibc's newlocale keeps the search path it builds from LOCPATH, which only
@@ -266,8 +239,12 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:__newlocale\
 // names another, torn down before the program's exit handlers run.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!useGermanLocale(argv[0])) {
-        std::fprintf(stderr, "Could not make a de_DE.UTF-8 locale with localedef (Debian package locales).\n");
+    // The German locale the build made: every number the C library formats
+    // with the locale would show a comma.
+    setenv("LOCPATH", VX_LOCALE_DIR, 1);
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    if (UserDecimalPoint() != ",") {
+        std::fprintf(stderr, "No de_DE.UTF-8 locale in %s (localedef, Debian package locales).\n", VX_LOCALE_DIR);
         return 1;
     }
     ProgramApplication app(argc, argv);

@@ -12,7 +12,7 @@ struct Fixture {
     ConversionControl control{k.protocol, dialogs};
 };
 
-TEST(ConversionControl, ControlWordFromTheSelectorTextsAndTheReadingsItGives) {
+TEST(ConversionControl, ControlWordFromTheSelectorTextsAndTheReadingsShown) {
     // Bits beyond the eighth push the first ones out; a list's bits end at
     // its first other character.
     EXPECT_EQ(ConversionControl::ComposeControlWord({"111", "1x1", "000000"}), 0xC0);
@@ -56,16 +56,14 @@ TEST(ConversionControl, ControlWordFromTheSelectorTextsAndTheReadingsItGives) {
         EXPECT_FALSE(ConversionControl::ParseWord(reply, h, l)) << '"' << reply << '"';
         EXPECT_EQ(h * 256 + l, high * 256 + low) << reply;
     }
-}
 
-TEST(ConversionControl, VoltsTextMarksTheEndsOfTheRange) {
-    Fixture f;
-    // The reply's word, bipolar coding, the tare; the text. Tare moves volts, not markers.
-    const std::tuple<uint16_t, bool, int, const char*> cases[] = {
+    // The volts text marks the ends of the range. The reply's word, bipolar coding, the tare; the text. Tare moves
+    // volts, not markers.
+    const std::tuple<uint16_t, bool, int, const char*> words[] = {
         {0xFFF0, false, 0, "> 4.0950V"},   {0x8000, true, 0, "<-2.0480V"},  {0x3E80, false, 0, "  1.0000V"},
         {0x7FF0, true, 0, "> 2.0470V"},    {0x0000, false, 0, "< 0.0000V"}, {0x3E80, false, 1000, "  0.0000V"},
         {0xFFF0, false, 1000, "> 3.0950V"}};
-    for (const auto& [word, bipolar, tare, text] : cases) {
+    for (const auto& [word, bipolar, tare, text] : words) {
         f.control.selectComboBoxItem(3, bipolar ? 0 : 1);
         f.control.CtrlWordComboBoxChange();
         f.control.setTareOffset(tare);

@@ -53,9 +53,9 @@ TEST(HelpIndex, ThreeTriesAndTheReport) {
         EXPECT_EQ(HelpIndex::open(help, launcher, dialogs, window), message.empty()) << message;
         EXPECT_EQ(launcher.tried, tried);
         EXPECT_EQ(inWindow, usedWindow) << message;
-        ASSERT_EQ(dialogs.messages.size(), message.empty() ? 0u : 1u);
-        if (message.empty()) continue;
-        EXPECT_EQ(dialogs.messages[0].caption + ": " + dialogs.messages[0].text, "VX7318 Evaluation Kit: " + message);
+        std::string shown;
+        for (const MessageRequest& m : dialogs.messages) shown += m.caption + ": " + m.text;
+        EXPECT_EQ(shown, message.empty() ? "" : "VX7318 Evaluation Kit: " + message);
     }
 }
 

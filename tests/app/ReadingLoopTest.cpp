@@ -1,5 +1,5 @@
-// The reading loop against scripted replies: statuses, statistics, tare, the
-// scan of all channels and the reading timer's rhythm, in virtual time.
+// The reading loop against scripted replies: statuses, statistics, tare and
+// the scan of all channels.
 #include <gtest/gtest.h>
 
 #include "app/ReadingLoop.h"
@@ -54,11 +54,8 @@ struct Rig {
         std::snprintf(text, sizeof text, "%04X", unsigned(code) << 4);
         return text;
     }
-    static std::string scanReply() {
-        std::string reply;
-        for (int c = 0; c < 8; ++c) reply += word(100 * (c + 1)) + "x";
-        return reply;
-    }
+    // "A" answered with codes 100, 200, ... 800.
+    static constexpr const char* ScanReply = "0640x0C80x12C0x1900x1F40x2580x2BC0x3200x";
     void read(const std::vector<int>& codes) {
         for (int code : codes) {
             module.reply = word(code);
@@ -121,7 +118,7 @@ TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
 // Each case: scan of all channels?, the reply, does drawing a point throw?,
 // the points drawn, does automatic reading go on?
 TEST(ReadingLoop, FailedReadings) {
-    const std::string scan = Rig::scanReply();
+    const std::string scan = Rig::ScanReply;
     std::string badGroup = scan;
     badGroup.replace(10, 4, "3Z80");  // channel 2
     const std::tuple<bool, std::string, bool, size_t, bool> cases[] = {
@@ -157,7 +154,7 @@ TEST(ReadingLoop, ScanAllAndReadingsLandInTheRowOfTheChannelAsked) {
     Rig rig;
     rig.control.menuInputScanAll1Click();
     rig.module.queries.clear();
-    rig.module.reply = Rig::scanReply();
+    rig.module.reply = Rig::ScanReply;
     rig.target.onPoint = [&] {
         if (rig.target.points.size() == 3) rig.control.menuInputChannelClick(3);
     };

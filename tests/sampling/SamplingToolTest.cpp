@@ -136,12 +136,9 @@ TEST(SamplingTool, RunLearnsTheTransferTime) {
 // A run that cannot go on ends with the reason in the caption, the reading
 // timer as before, the tool ready again, and no window beyond what came.
 TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
-    struct Case {
-        const char* what;
-        std::function<void(KitRig&)> arrange, during;  // before "C"; at each round of messages
-        const char* caption;
-        size_t graphs;
-    };
+    // What happens, what to do before "C" and at each round of messages; the caption, the windows.
+    using Act = std::function<void(KitRig&)>;
+    using Case = std::tuple<const char*, Act, Act, const char*, size_t>;
     const auto unplug = [](KitRig& r) { r.kit.kit.faults().unplugged = true; };
     const std::vector<Case> cases{
         {"no application", [](KitRig& r) { r.kit.protocol.setAppEnabled(false); }, nullptr, SamplingTool::NoApplication,
@@ -152,24 +149,24 @@ TEST(SamplingTool, RunThatCannotGoOnSaysWhy) {
         {"unplugged uploading", nullptr, [](KitRig& r) { r.kit.kit.faults().unplugged = r.target.codes.size() >= 10; },
          SamplingTool::DeviceGone, 1},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, arrange, during, caption, graphs] : cases) {
         KitRig r;
         r.readings.Timer1().SetEnabled(true);
         r.tool.SampleSizeComboBoxChange("8192");
-        if (c.arrange) c.arrange(r);
+        if (arrange) arrange(r);
         int rounds = 0;
         r.screen.onMessages = [&] {
             ++rounds;
-            if (c.during) c.during(r);
+            if (during) during(r);
         };
         r.tool.SampleButtonClick();
-        EXPECT_EQ(r.tool.view().Caption, c.caption) << c.what;
-        EXPECT_EQ(r.screen.graphs.size(), c.graphs) << c.what;
-        EXPECT_TRUE(rounds <= 16 && r.kit.port.MemoHistory().count() <= 51) << c.what;
+        EXPECT_EQ(r.tool.view().Caption, caption) << what;
+        EXPECT_EQ(r.screen.graphs.size(), graphs) << what;
+        EXPECT_TRUE(rounds <= 16 && r.kit.port.MemoHistory().count() <= 51) << what;
         EXPECT_TRUE(r.readings.Timer1().Enabled() && r.tool.view().SampleButtonEnabled &&
                     r.tool.view().SampleSizeComboBoxEnabled && !r.screen.feeding)
-            << c.what;
-        EXPECT_EQ(r.tool.ModalResult(), FormResult::None) << c.what << ": the tool stays open";
+            << what;
+        EXPECT_EQ(r.tool.ModalResult(), FormResult::None) << what << ": the tool stays open";
     }
 }
 

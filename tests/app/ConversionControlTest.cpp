@@ -82,7 +82,6 @@ TEST(ConversionControl, VrefEntryTakesOnlyAPositiveNumber) {
         EXPECT_DOUBLE_EQ(f.control.state().Vref, 2.5) << good;
         EXPECT_EQ(f.control.state().VrefEdit, good) << "the field keeps what was typed";
     }
-    EXPECT_TRUE(f.dialogs.messages.empty());
 
     // The field goes back to the Vref in use, not to the default.
     for (const char* bad : {"abc", "", "2.5.1", "V", "1e999", "nan", "2.5 V V", "0", "-1.5", "+-1", "inf"}) {

@@ -156,7 +156,6 @@ TEST(ReadingLoop, ScanAllAndReadingsLandInTheRowOfTheChannelAsked) {
         if (rig.target.points.size() == 3) rig.control.menuInputChannelClick(3);
     };
     rig.loop.UpdateButtonClick();
-    rig.target.onPoint = [] {};
     EXPECT_EQ(rig.module.queries[0], "A");
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"^", "-", " "}));
     for (int c = 0; c < 8; ++c) EXPECT_EQ(rig.target.points[c], std::pair(c, 100 * (c + 1)));

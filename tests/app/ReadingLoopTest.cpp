@@ -1,56 +1,44 @@
-// The reading loop against scripted replies: statuses, statistics, tare, the
-// scan of all channels and the reading timer's rhythm, in virtual time.
+// The reading loop against scripted replies: statuses, statistics, tare and
+// the scan of all channels.
 #include <gtest/gtest.h>
-
-#include <deque>
-#include <functional>
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/ReadingLoop.h"
 #include "link/AppQuery.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ThrownText.h"
 
 namespace {
 
-// Replies in order; every query is kept.
-class ScriptedModule : public QuerySender {
-public:
+// The next reply is scripted; every query is kept.
+struct ScriptedModule : QuerySender {
     std::string AppQuery(const std::string& query) override {
         queries.push_back(query);
-        if (duringQuery) std::exchange(duringQuery, nullptr)();
-        if (query.rfind("XX", 0) == 0 || replies.empty()) return "";  // a control word's reply is not examined
-        std::string reply = replies.front();
-        replies.pop_front();
-        return reply;
+        std::exchange(duringQuery, [] {})();
+        if (query.rfind("XX", 0) == 0) return "";  // a control word's reply is not examined
+        return std::exchange(reply, "");
     }
-    std::deque<std::string> replies;
+    std::string reply;
     std::vector<std::string> queries;
-    std::function<void()> duringQuery;  // what the user does while the next query blocks
+    std::function<void()> duringQuery = [] {};  // what the user does while the next query blocks
 };
 
 using Points = std::vector<std::pair<int, int32_t>>;
 
-class RecordingTarget : public ReadingTarget {
-public:
+// Counts what may rescale the graph: a point while automatic, switching it on.
+struct RecordingTarget : ReadingTarget {
     void showStatus(const std::string& status) override { statuses.push_back(status); }
     void Graph_Data_Point(int channel, int32_t code) override {
         points.push_back({channel, code});
-        if (autoScale) ++rescales;  // a point that may rescale the graph
-        if (onPoint) onPoint();
+        rescales += autoScale;
+        onPoint();
     }
     bool AutoScale() override { return autoScale; }
-    void SetAutoScale(bool on) override {
-        if (on && !autoScale) ++rescales;
-        autoScale = on;
-    }
+    void SetAutoScale(bool on) override { rescales += !std::exchange(autoScale, on) && on; }
     std::vector<std::string> statuses;
     Points points;
     bool autoScale = true;
     int rescales = 0;
-    std::function<void()> onPoint;  // events handled while the graph draws
+    std::function<void()> onPoint = [] {};  // events handled while the graph draws
 };
 
 struct Rig {
@@ -67,14 +55,11 @@ struct Rig {
         std::snprintf(text, sizeof text, "%04X", unsigned(code) << 4);
         return text;
     }
-    static std::string scanReply() {
-        std::string reply;
-        for (int c = 0; c < 8; ++c) reply += word(100 * (c + 1)) + "x";
-        return reply;
-    }
+    // "A" answered with codes 100, 200, ... 800.
+    static constexpr const char* ScanReply = "0640x0C80x12C0x1900x1F40x2580x2BC0x3200x";
     void read(const std::vector<int>& codes) {
         for (int code : codes) {
-            module.replies = {word(code)};
+            module.reply = word(code);
             loop.UpdateButtonClick();
         }
     }
@@ -82,36 +67,33 @@ struct Rig {
 
 TEST(ReadingLoop, ReadingsFeedRowStatisticsGraphAndTare) {
     Rig rig;
+    const ReadingsView& v = rig.loop.view();
     rig.control.SetChannel(3);
-    rig.loop.AUTOREADcheckboxClick(true);
     rig.read({1000});
-
     EXPECT_EQ(rig.module.queries, std::vector<std::string>{"R"});
     EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"*", " "}));
-    EXPECT_EQ(rig.loop.view().Vin[3] + rig.loop.view().Code[3], "  1.0000V1000");
     EXPECT_EQ(rig.target.points, (Points{{3, 1000}}));
     // The statistics start from this first reading, not from zeros.
-    EXPECT_EQ(rig.loop.view().VMin + rig.loop.view().VMax + rig.loop.view().CodeMin + rig.loop.view().CodeMax, "  1.0000V  1.0000V10001000");
-    EXPECT_EQ(rig.loop.view().VAvg + rig.loop.view().CodeRms + rig.loop.view().CodeAvg, " 1.0000V 1.0000V1000");
-    EXPECT_TRUE(rig.loop.Timer1().Enabled()) << "given back its state";
+    EXPECT_EQ(v.VMin + v.VMax + v.CodeMin + v.CodeMax, "  1.0000V  1.0000V10001000");
+    EXPECT_EQ(v.VAvg + v.CodeRms + v.CodeAvg, " 1.0000V 1.0000V1000");
 
     // A lower reading moves only the minimum, with the text of that reading.
     rig.read({500});
-    EXPECT_EQ(rig.loop.view().CodeMin + rig.loop.view().VMin + rig.loop.view().CodeMax, "500  0.5000V1000");
+    EXPECT_EQ(v.CodeMin + v.VMin + v.CodeMax, "500  0.5000V1000");
 
     // Cleared, the statistics restart from ten copies of the next reading.
     rig.loop.ClearStatisticsButtonClick();
-    EXPECT_EQ(rig.loop.view().VAvg + rig.loop.view().CodeRms + rig.loop.view().CodeMax, "+?.???V??????");
+    EXPECT_EQ(v.VAvg + v.CodeRms + v.CodeMax, "+?.???V??????");
     rig.read({500});
-    EXPECT_EQ(rig.loop.view().CodeAvg + rig.loop.view().VAvg + rig.loop.view().CodeMax, "500 0.5000V500");
+    EXPECT_EQ(v.CodeAvg + v.VAvg + v.CodeMax, "500 0.5000V500");
 
     rig.loop.TareCheckBoxClick(true);
-    EXPECT_EQ(rig.loop.view().TareCheckBoxCaption + rig.loop.view().VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
+    EXPECT_EQ(v.TareCheckBoxCaption + v.VAvg, "Tare Offset = 500+?.???V") << "tare clears the statistics";
     EXPECT_DOUBLE_EQ(rig.loop.Queue().GetMax(), 0.0) << "restarting from the tared last reading";
     rig.read({501});
-    EXPECT_EQ(rig.loop.view().Vin[3] + rig.loop.view().CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
+    EXPECT_EQ(v.Vin[3] + v.CodeMax, "  0.0010V501") << "minimum and maximum stay untared";
     rig.loop.TareCheckBoxClick(false);
-    EXPECT_EQ(rig.loop.view().TareCheckBoxCaption, "Tare Offset = 0");
+    EXPECT_EQ(v.TareCheckBoxCaption, "Tare Offset = 0");
 
     // Cleared before any reading: the first one still starts them.
     Rig fresh;
@@ -130,30 +112,6 @@ TEST(ReadingLoop, FilterSettlesOnTheMeanAndTaresToTheNearestCode) {
         rig.loop.TareCheckBoxClick(true);
         EXPECT_EQ(rig.loop.view().TareCheckBoxCaption, "Tare Offset = " + std::to_string(settled));
     }
-
-    // From one reading, a twentieth of each step, shown rounded.
-    Rig rig;
-    rig.read({0, 100, 100});
-    EXPECT_DOUBLE_EQ(rig.loop.FilteredCode(), 9.75);
-    EXPECT_EQ(rig.loop.view().CodeAvg, "10");
-}
-
-TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
-    Rig rig;
-    rig.control.SetChannel(2);
-    rig.control.menuInputScanAll1Click();
-    rig.module.queries.clear();
-    rig.module.replies = {Rig::scanReply()};
-    rig.loop.UpdateButtonClick();
-
-    EXPECT_EQ(rig.module.queries, std::vector<std::string>{"A"});
-    EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"^", "-", " "}));
-    for (int c = 0; c < 8; ++c) EXPECT_EQ(rig.target.points[c], std::pair(c, 100 * (c + 1)));
-    EXPECT_EQ(rig.loop.view().Code[7], "800");
-    EXPECT_EQ(rig.target.rescales, 1) << "once, after the eighth point";
-    EXPECT_TRUE(rig.target.autoScale);
-    EXPECT_EQ(rig.control.state().CurrentChannel, 2) << "the scan leaves the selected channel alone";
-    EXPECT_EQ(rig.loop.view().CodeMin + rig.loop.view().CodeMax, "100800");
 }
 
 // A reply without a conversion shows "!", feeds and counts nothing, and
@@ -161,45 +119,48 @@ TEST(ReadingLoop, ScanAllReadsEightChannelsFromOneReplyAndRescalesOnce) {
 // Each case: scan of all channels?, the reply, does drawing a point throw?,
 // the points drawn, does automatic reading go on?
 TEST(ReadingLoop, FailedReadings) {
-    const std::string scan = Rig::scanReply();
+    const std::string scan = Rig::ScanReply;
     std::string badGroup = scan;
     badGroup.replace(10, 4, "3Z80");  // channel 2
     const std::tuple<bool, std::string, bool, size_t, bool> cases[] = {
-        {false, "3E8", false, 0, true},       {true, scan.substr(0, 39), false, 0, true},
-        {true, scan + "x", false, 0, true},   {true, badGroup, false, 7, true},
-        {false, "FAILURE", false, 0, false},  {true, "FAILURE", false, 0, false},
-        {false, "3E80", true, 1, false},      {true, scan, true, 1, false},
+        {false, "3E8", false, 0, true},      {true, scan.substr(0, 39), false, 0, true},
+        {true, scan + "x", false, 0, true},  {true, badGroup, false, 7, true},
+        {false, "FAILURE", false, 0, false}, {true, "FAILURE", false, 0, false},
+        {false, "3E80", true, 1, false},     {true, scan, true, 1, false},
     };
     for (const auto& [scanAll, reply, throws, pointsShown, goesOn] : cases) {
         Rig rig;
         if (scanAll) rig.control.menuInputScanAll1Click();
         rig.loop.AUTOREADcheckboxClick(true);
-        rig.module.replies = {reply};
-        if (throws) {
-            rig.target.onPoint = [] { throw std::runtime_error("no graph"); };
-            EXPECT_THROW(rig.loop.UpdateButtonClick(), std::runtime_error);
-        } else {
-            rig.loop.UpdateButtonClick();
-        }
+        rig.module.reply = reply;
+        if (throws) rig.target.onPoint = [] { throw std::runtime_error("no graph"); };
+        EXPECT_EQ(ThrownText([&] { rig.loop.UpdateButtonClick(); }), throws ? "no graph" : "(nothing thrown)");
         EXPECT_EQ(rig.loop.view().StatusLabel + rig.loop.view().Code[2], "!???") << reply;
         EXPECT_EQ(rig.target.points.size(), pointsShown) << reply;
-        EXPECT_EQ(rig.loop.view().CodeAvg, pointsShown ? rig.loop.view().CodeAvg : "???") << "nothing counted: " << reply;
-        EXPECT_EQ(std::pair(rig.loop.view().AUTOREADcheckbox, rig.loop.Timer1().Enabled()), std::pair(goesOn, goesOn)) << reply;
+        EXPECT_EQ(rig.loop.view().CodeAvg, pointsShown ? rig.loop.view().CodeAvg : "???")
+            << "nothing counted: " << reply;
+        EXPECT_EQ(std::pair(rig.loop.view().AUTOREADcheckbox, rig.loop.Timer1().Enabled()), std::pair(goesOn, goesOn))
+            << reply;
     }
 }
 
-TEST(ReadingLoop, ReadingsLandInTheRowOfTheChannelAsked) {
-    // The list changes from scan-all to channel 3 while the scan's points
-    // are drawn: the next readings belong to channel 3.
+TEST(ReadingLoop, ScanAllAndReadingsLandInTheRowOfTheChannelAsked) {
+    // One "A" fills all eight rows and rescales the graph once, after the
+    // eighth point, even when the list changes to channel 3 while the
+    // scan's points are drawn: the next readings belong to channel 3.
     Rig rig;
     rig.control.menuInputScanAll1Click();
-    rig.module.replies = {Rig::scanReply()};
+    rig.module.queries.clear();
+    rig.module.reply = Rig::ScanReply;
     rig.target.onPoint = [&] {
         if (rig.target.points.size() == 3) rig.control.menuInputChannelClick(3);
     };
     rig.loop.UpdateButtonClick();
-    rig.target.onPoint = nullptr;
-    EXPECT_EQ(rig.target.points.size(), 8u) << "the scan's own reply still fills its rows";
+    EXPECT_EQ(rig.module.queries[0], "A");
+    EXPECT_EQ(rig.target.statuses, (std::vector<std::string>{"^", "-", " "}));
+    for (int c = 0; c < 8; ++c) EXPECT_EQ(rig.target.points[c], std::pair(c, 100 * (c + 1)));
+    EXPECT_TRUE(rig.target.rescales == 1 && rig.target.autoScale);
+    EXPECT_EQ(rig.loop.view().CodeMin + rig.loop.view().CodeMax, "100800");
     rig.read({1234});
     EXPECT_EQ(rig.target.points.back(), std::pair(3, 1234));
 
@@ -210,39 +171,11 @@ TEST(ReadingLoop, ReadingsLandInTheRowOfTheChannelAsked) {
     EXPECT_EQ(rig.loop.view().Code[3] + " " + rig.loop.view().Code[5], "1500 1600");
 }
 
-TEST(ReadingLoop, RateListAndTimerRhythm) {
-    EXPECT_EQ(ReadingLoop::IntervalFromText("250"), 250);
-    // A timer of 0 ms would never fire.
-    for (const char* bad : {"fast", "", "0", "-5", "99999999999"}) EXPECT_EQ(ReadingLoop::IntervalFromText(bad), 100) << bad;
-
-    Rig rig;
-    ReadingTimer& timer = rig.loop.Timer1();
-    rig.loop.UpdateRateComboBoxChange("100");
-    rig.loop.AUTOREADcheckboxClick(true);
-    EXPECT_EQ(timer.dueMicros(), 100'000u);
-
-    // A reading of 60 ms keeps the rhythm (next due 100 ms after it began);
-    // one that overruns the interval is followed by one tick at once, and
-    // after a stall of several intervals no missed ticks are made up.
-    const std::tuple<uint32_t, uint64_t, uint64_t> cases[] = {
-        {60, 200'000, 300'000}, {130, 400'000, 500'000}, {450, 600'000, 1'050'000}};
-    for (const auto& [took, dueAfterReading, dueAfterNextTick] : cases) {
-        rig.clock.sleepUntil(timer.dueMicros());
-        timer.fired();
-        timer.SetEnabled(false);
-        rig.clock.advance(took);
-        timer.Restore(true);
-        EXPECT_EQ(timer.dueMicros(), dueAfterReading) << took;
-        rig.clock.sleepUntil(std::max(timer.dueMicros(), rig.clock.micros()));
-        timer.fired();
-        EXPECT_EQ(timer.dueMicros(), dueAfterNextTick) << took;
-    }
-
-    // Switched off and on again: a fresh period.
-    timer.SetEnabled(false);
-    rig.clock.advance(10);
-    timer.SetEnabled(true);
-    EXPECT_EQ(timer.dueMicros(), rig.clock.micros() + 100'000u);
+// A rate that is no positive count of milliseconds falls back to 100 ms: a
+// timer of 0 ms would never fire.
+TEST(ReadingLoop, RateListTakesOnlyAPositiveInterval) {
+    for (const char* bad : {"fast", "", "0", "-5", "99999999999"})
+        EXPECT_EQ(ReadingLoop::IntervalFromText(bad), 100) << bad;
 }
 
 }  // namespace

@@ -101,46 +101,6 @@ TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
     EXPECT_EQ(gap.ThisChannel(), channel);
 }
 
-// Every combination of the writer's options loads back into the same
-// channels, records and values, and saves again to the same bytes.
-TEST(MeasurementFiles, EveryCombinationOfOptionsRoundTrips)
-{
-    TempFolder dir;
-    VirtualClock clock;
-    const Rows rows{{-2048, 0, 2047, 9}, {5, -6, 7, 8}, {100, 200, 300, 400}};
-    for (const std::vector<int>& disabled : {std::vector<int>{}, {1}, {0}, {0, 2}})
-        for (const char sep : {'\t', ','})
-            for (const bool header : {false, true})
-                for (const bool numbers : {false, true}) {
-                    SCOPED_TRACE(testing::Message() << "disabled " << disabled.size() << " sep " << int(sep)
-                                                    << " header " << header << " numbers " << numbers);
-                    TZorTape tape(1, 3);
-                    FillTape(tape, rows);
-                    for (int c : disabled)
-                        tape.Channels[c].Enabled = false;
-                    SaveSettings settings = Settings(sep, header, numbers);
-                    settings.SubLsbs = 3;
-                    settings.Limits = {2047, -2048};
-                    const std::string first = dir / "first.txt", second = dir / "second.txt";
-                    ASSERT_TRUE(WriteMeasurements(first, tape, settings).Ok());
-
-                    const LoadResult loaded = LoadMeasurementFile(first, clock);
-                    ASSERT_TRUE(loaded.Ok()) << loaded.Error;
-                    const TZorTape& back = loaded.Data.Tape;
-                    EXPECT_EQ(back.NumRecords(), 3u);
-                    for (int c = 0; c < 4; ++c) {
-                        const bool saved = tape.Channels[c].Enabled;
-                        ASSERT_EQ(back.Channels.IsAllocated(c) && back.Channels[c].Enabled, saved) << c;
-                        for (int r = 0; saved && r < 3; ++r)
-                            EXPECT_EQ(back.Channels[c].Data[r], rows[r][c]);
-                    }
-                    settings.Caption = loaded.Data.Title;
-                    ASSERT_TRUE(WriteMeasurements(second, back, settings).Ok());
-                    EXPECT_EQ(ReadWholeFile(second), ReadWholeFile(first));
-                }
-}
-
-
 TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
 {
     // Mixed separators, leading spaces, a letter, a trailing TAB, blank lines

@@ -79,19 +79,12 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     EXPECT_EQ(textOf(form, "LabelTopRight"), "");
 }
 
-TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPacesTheReadouts)
+TEST_F(GraphFormTest, DataFeedPressesChannelButtonsAndPacesTheReadouts)
 {
     EXPECT_THROW(feed.Graph_Data_Point(0, 1), PlainTextError) << "no graph, no error";
-    TGraphForm live{host}, upload{host};
+    // (Readings routed to an upload window: the sampling tool's run.)
+    TGraphForm live{host};
     feed.GraphForm = &live;
-    feed.UploadGraphForm = &upload;
-    feed.UseUploadGraph = true;
-    for (int code : {100, 200}) feed.Graph_Data_Point(5, code);
-    EXPECT_EQ(upload.Painter()->DisplayZorTape()->Channels[5].Data[1], 200);
-    EXPECT_TRUE(control<QToolButton>(upload, "ToolButtonChannel5")->isChecked() && upload.ChannelButtonVisible(5));
-    EXPECT_FALSE(upload.ChannelButtonVisible(4));
-
-    feed.UseUploadGraph = false;
     feed.Graph_Data_Point(20, 7);
     EXPECT_EQ(live.Painter()->DisplayZorTape()->Channels[20].Data[0], 7) << "stored without a button";
     for (int n = 1; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(live.ChannelButtonVisible(n)) << n;

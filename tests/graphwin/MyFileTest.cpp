@@ -18,11 +18,9 @@ TEST(OutputFile, LinesEndInCrLfAndReachTheFileAtOnce)
     ASSERT_TRUE(file.Open(path));
     file.WriteLine("first");
     file.WriteLine(std::string("second"));
-    EXPECT_EQ(file.LinesWritten, 2);
     // Each line reaches the file at once, without waiting for Close.
     EXPECT_EQ(ReadWholeFile(path), "first\r\nsecond\r\n");
     EXPECT_TRUE(file.Close());
-    EXPECT_EQ(file.LinesWritten, 0);
 
     // A flush after the handle was released appends to what is there.
     ASSERT_TRUE(file.Open(path));

@@ -1,14 +1,11 @@
-#include <cerrno>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "graphwin/MyFile.h"
 #include "graphwin/TempFolder.h"
 
-TEST(OutputFile, LinesEndInCrLfAndReachTheFileAtOnce)
+// Lines end in CR LF and reach the file at once; other text waits for 512
+// characters, a flush or Close, and is cut at a NUL.
+TEST(OutputFile, LinesReachTheFileAtOnceAndOtherTextInBatches)
 {
     TempFolder dir;
     const std::string path = dir / "lines.txt";
@@ -18,9 +15,14 @@ TEST(OutputFile, LinesEndInCrLfAndReachTheFileAtOnce)
     ASSERT_TRUE(file.Open(path));
     file.WriteLine("first");
     file.WriteLine(std::string("second"));
-    // Each line reaches the file at once, without waiting for Close.
     EXPECT_EQ(ReadWholeFile(path), "first\r\nsecond\r\n");
+    file.Write(std::string(511, 'a'));
+    EXPECT_EQ(std::filesystem::file_size(path), 15u);
+    file.Write("b");  // 512 waiting: out they go
+    EXPECT_EQ(std::filesystem::file_size(path), 15u + 512u);
+    file.Write(std::string("kept\0dropped", 12));
     EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadWholeFile(path).substr(527), "kept");
 
     // A flush after the handle was released appends to what is there.
     ASSERT_TRUE(file.Open(path));
@@ -38,27 +40,6 @@ TEST(OutputFile, LinesEndInCrLfAndReachTheFileAtOnce)
         unclosed.Write("buffered only");
     }
     EXPECT_EQ(ReadWholeFile(path), "written\r\n");
-}
-
-TEST(OutputFile, WriteGathersTextUntilTheBufferLimit)
-{
-    TempFolder dir;
-    const std::string path = dir / "buffered.txt";
-    OutputFile file;
-    ASSERT_TRUE(file.Open(path));
-
-    file.Write(std::string(511, 'a'));
-    EXPECT_EQ(std::filesystem::file_size(path), 0u);
-    file.Write("b");  // 512 waiting: out they go
-    EXPECT_EQ(std::filesystem::file_size(path), 512u);
-    EXPECT_TRUE(file.Close());
-
-    // Text after a NUL in the buffer is not written.
-    OutputFile nul;
-    ASSERT_TRUE(nul.Open(path));
-    nul.Write(std::string("kept\0dropped", 12));
-    EXPECT_TRUE(nul.Close());
-    EXPECT_EQ(ReadWholeFile(path), "kept");
 }
 
 // (A file that cannot be opened is the measurement writer's test.)

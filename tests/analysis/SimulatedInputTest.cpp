@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "analysis/SpectrumAnalysis.h"
 #include "analysis/SteadyInput.h"
@@ -33,7 +34,8 @@ AnalogInputs inputsFrom(const char* text)
 }  // namespace
 
 // The sine's level and harmonics, the level's noise and the ramp's rate and
-// offset, as configured. (A sine's noise is seen in the sampling tool's run.)
+// offset, as configured, and the steady-input figures of a level. (A sine's
+// noise is seen in the sampling tool's run.)
 TEST(SimulatedInput, SettingsReadBackAsConfigured)
 {
     const AnalogInputs sine = inputsFrom("4=sine:1234Hz,-1dBFS,h3=-50dBc,h5=-62dBc");
@@ -43,9 +45,16 @@ TEST(SimulatedInput, SettingsReadBackAsConfigured)
     EXPECT_NEAR(r.harmonics[1].dbfs - r.fundamental.dbfs, -50, 0.5);
     EXPECT_NEAR(r.harmonics[3].dbfs - r.fundamental.dbfs, -62, 1.0);
 
+    // A level's noise, and the resolution it leaves.
     const SteadyFigures level = AnalyseSteadyInput(sample(inputsFrom("0=level:1.25V,noise=2"), 0, 8192), 4096);
     EXPECT_NEAR(level.mean, 1250 - 0.5, 0.1);
     EXPECT_NEAR(level.rmsNoise, std::sqrt(4 + 1.0 / 12), 0.1);
+    EXPECT_NEAR(level.effectiveBits, 11.0, 0.1);
+    EXPECT_NEAR(level.noiseFreeBits, std::log2(4096 / level.peakToPeak), 1e-9);
+    EXPECT_GT(level.peakToPeak, 6 * 2.0);  // a Gaussian record of 8192 spans well over +-3 sigma
+    const SteadyFigures still = AnalyseSteadyInput(std::vector<double>(100, 17.0), 4096);
+    EXPECT_EQ(std::tuple(still.rmsNoise, still.effectiveBits, still.noiseFreeBits), std::tuple(0.0, 12.0, 12.0))
+        << "no finer than one code";
 
     const auto ramp = sample(inputsFrom("7=ramp:+1.5V/s,offset=0.1V"), 7, 6001);
     EXPECT_EQ(ramp.front(), 100);

@@ -7,7 +7,6 @@
 #include <random>
 
 #include "analysis/SpectrumAnalysis.h"
-#include "analysis/SteadyInput.h"
 
 namespace {
 
@@ -96,24 +95,4 @@ TEST(SpectrumAnalysis, ThirdHarmonicIsFoundWhereItFolds)
         EXPECT_LT(std::max(r.harmonics[0].dbfs, r.harmonics[4].dbfs), -100);  // no 2nd or 6th harmonic was put in
         EXPECT_NEAR(r.dcCodes, 2047.5, 0.05);
     }
-}
-
-TEST(SteadyInput, NoiseAndResolutionFollowTheSpread)
-{
-    std::mt19937_64 random(1241);
-    std::normal_distribution<double> noise(0.0, 2.0);
-    std::vector<double> codes(8192);
-    for (double& c : codes) c = std::round(1000.3 + noise(random));
-    const SteadyFigures f = AnalyseSteadyInput(codes, Span);
-    EXPECT_NEAR(f.mean, 1000.3, 0.1);
-    EXPECT_NEAR(f.rmsNoise, 2.0, 0.1);
-    EXPECT_NEAR(f.effectiveBits, 11.0, 0.1);
-    EXPECT_NEAR(f.noiseFreeBits, std::log2(Span / f.peakToPeak), 1e-9);
-    EXPECT_GT(f.peakToPeak, 6 * 2.0);  // a Gaussian record of 8192 spans well over +-3 sigma
-
-    const std::vector<double> flat(100, 17.0);
-    const SteadyFigures still = AnalyseSteadyInput(flat, Span);
-    EXPECT_EQ(still.rmsNoise, 0);
-    EXPECT_EQ(still.effectiveBits, 12);  // no finer than one code
-    EXPECT_EQ(still.noiseFreeBits, 12);
 }

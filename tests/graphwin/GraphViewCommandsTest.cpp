@@ -37,11 +37,8 @@ struct RecordingView {
 TEST(GraphViewCommands, PanByAThirdAndZoomByFiveAroundTheCentre)
 {
     using Command = void (*)(PainterScale&);
-    const struct {
-        Command command;
-        int xScale, yScale;                      // before; edges at 0
-        int xLeft, xScaleAfter, yBottom, yScaleAfter;
-    } cases[] = {
+    // The command, the scales before (edges at 0), and the edges and scales after.
+    const std::tuple<Command, int, int, int, int, int, int> cases[] = {
         {view::PanLeft<PainterScale>, 2, 2, -21, 2, 0, 2},   // 64 records wide
         {view::PanRight<PainterScale>, 2, 2, 21, 2, 0, 2},
         {view::PanUp<PainterScale>, 2, 2, 0, 2, 13, 2},      // 40 codes high
@@ -52,14 +49,13 @@ TEST(GraphViewCommands, PanByAThirdAndZoomByFiveAroundTheCentre)
         {view::ExpandY<PainterScale>, 2, 7, 0, 2, 60, 1},
         {view::ContractY<PainterScale>, 2, 2, 0, 2, -80, 10},
     };
-    for (const auto& c : cases) {
+    for (const auto& [command, xScale, yScale, xLeft, xScaleAfter, yBottom, yScaleAfter] : cases) {
         PainterScale s = Scale64();
-        s.SetXScale(c.xScale);
-        s.SetYScale(c.yScale);
-        c.command(s);
-        EXPECT_EQ((std::vector<int>{s.XLeft(), s.XScale(), s.YBottom(), s.YScale()}),
-                  (std::vector<int>{c.xLeft, c.xScaleAfter, c.yBottom, c.yScaleAfter}))
-            << &c - cases;
+        s.SetXScale(xScale);
+        s.SetYScale(yScale);
+        command(s);
+        EXPECT_EQ(std::tuple(s.XLeft(), s.XScale(), s.YBottom(), s.YScale()),
+                  std::tuple(xLeft, xScaleAfter, yBottom, yScaleAfter));
     }
 }
 

@@ -65,7 +65,6 @@ TEST(SimulatedInput, MistakesAreNamed)
 {
     const char* bad[] = {
         "sine:1000Hz,-1dBFS",         // no channel
-        "8=level:1V",                 // no channel 8
         "3=square:1000Hz,1V",         // unknown kind
         "3=sine:1000Hz",              // no amplitude
         "3=sine:-1dBFS",              // no frequency

@@ -84,10 +84,8 @@ TEST(MeasurementFormat, MetadataLineAndItsParsing)
 TEST(MeasurementFormat, TheWritersHeaderLineIsRecognised)
 {
     bool numbered = true;
-    EXPECT_TRUE(IsHeaderLine(" Measurements from Vanto Evaluation Kit", numbered));
-    EXPECT_FALSE(numbered);
-    EXPECT_TRUE(IsHeaderLine("Line\tMeasurements from Vanto Evaluation Kit", numbered));
-    EXPECT_TRUE(numbered);
+    EXPECT_TRUE(IsHeaderLine(" Measurements from Vanto Evaluation Kit", numbered) && !numbered);
+    EXPECT_TRUE(IsHeaderLine("Line\tMeasurements from Vanto Evaluation Kit", numbered) && numbered);
     for (const char* other : {"Line Measurements from Vanto Evaluation Kit", "Measurements", "1,2"})
         EXPECT_FALSE(IsHeaderLine(other, numbered)) << other;
 }

@@ -12,10 +12,31 @@
 #include "graphwin/MyFile.h"
 #include "platform/ProcessOutput.h"
 #include "support/SteppingClock.h"
-#include "TapeHelpers.h"
 #include "TempFolder.h"
 
 namespace {
+
+using Rows = std::vector<std::vector<int>>;
+
+// Record r gets rows[r][k] in channel k, as live readings fill a tape.
+void FillTape(TZorTape& tape, const Rows& rows)
+{
+    for (const auto& row : rows)
+        for (std::size_t k = 0; k < row.size(); ++k) tape.DataPointCh(std::uint32_t(k), row[k]);
+}
+
+// The codes of channels 0 to NumChannels - 1 for every record; slots that no
+// value reached read as 0.
+Rows TapeRows(const TZorTape& tape)
+{
+    Rows rows(tape.NumRecords());
+    for (std::uint32_t r = 0; r < tape.NumRecords(); ++r)
+        for (int c = 0; c < tape.GetNumChannels(); ++c) {
+            const OffsetArray<int>& data = tape.Channels[c].Data;
+            rows[r].push_back(data.IsAllocated(int(r)) ? data[int(r)] : 0);
+        }
+    return rows;
+}
 
 SaveSettings Settings(char separator = '\t', bool header = false, bool lineNumbers = false)
 {

@@ -59,10 +59,16 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     control<QToolButton>(form, "ToolButtonXpanL")->click();
     EXPECT_EQ(textOf(form, "LabelBottomLeft"), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
 
-    // Home follows the code limits as they are now, for example after a bipolar file.
+    // Home shows the codes of the limits as they are now (for example after a
+    // bipolar file) with 2 % to spare, and the whole tape; 2 % more than the
+    // widest limits stops at the plot's edge instead of wrapping.
     limits = {2047, -2048};
     control<QToolButton>(form, "ToolButtonHome")->click();
-    EXPECT_EQ(p.YBottom(), -2129);
+    EXPECT_EQ(textOf(form, "LabelBottomLeft"), "YBottom=-2129, XLeft=0");
+    EXPECT_TRUE(p.YTop() >= 2128 && p.XRight() >= int(p.NumRecords()));
+    limits = {INT_MAX, INT_MIN};
+    control<QToolButton>(form, "ToolButtonHome")->click();
+    EXPECT_EQ(std::pair(p.YBottom(), p.YTop()), std::pair(-kMaxEdge, kMaxEdge));
     EXPECT_TRUE(timerChanges.empty()) << "pan and zoom leave the reading timer alone";
 
     // The mouse readout stays until the next scale change.

@@ -2,7 +2,6 @@
 // painter's scale object alone: no widgets, no pixels.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <tuple>
@@ -21,14 +20,6 @@ PainterScale Scale64()
     s.Height = 200;
     return s;
 }
-
-struct RecordingView {
-    std::vector<std::pair<char, int>> calls;
-    void SetXLeft(int v) { calls.push_back({'L', v}); }
-    void SetXRight(int v) { calls.push_back({'R', v}); }
-    void SetYBottom(int v) { calls.push_back({'B', v}); }
-    void SetYTop(int v) { calls.push_back({'T', v}); }
-};
 
 }  // namespace
 
@@ -85,23 +76,6 @@ TEST(GraphViewCommands, PanAndZoomStopAtTheLimits)
     EXPECT_EQ(view::CodeText(2147483647.0), "2147483647");
     EXPECT_EQ(view::CodeText(-2147483648.0), "-2147483648");
     EXPECT_EQ(view::ReadoutAt(0, 0, 10, 1, 1, 0, 2147483647).code, 2147483646);
-}
-
-// Home asks for the code range with 2 % to spare and the whole tape, before
-// the setters derive the scales.
-TEST(GraphViewCommands, HomeRequestsTheCodeRangeWithTwoPercentAndTheWholeTape)
-{
-    using Calls = std::vector<std::pair<char, int>>;
-    const std::tuple<CodeLimits, std::uint32_t, Calls> cases[] = {
-        {CodeLimits{4095, 0}, 64, {{'B', -81}, {'T', 4176}, {'L', 0}, {'R', 64}}},
-        {CodeLimits{2047, -2048}, 8192, {{'B', -2129}, {'T', 2128}, {'L', 0}, {'R', 8192}}},
-        {CodeLimits{INT_MAX, INT_MIN}, 1, {{'B', INT_MIN}, {'T', INT_MAX}, {'L', 0}, {'R', 1}}},
-    };
-    for (const auto& [limits, records, calls] : cases) {
-        RecordingView v;
-        view::Home(v, limits, records);
-        EXPECT_EQ(v.calls, calls);
-    }
 }
 
 TEST(GraphViewCommands, GridSquaresGrowToTwoHundredAndShrinkToFive)

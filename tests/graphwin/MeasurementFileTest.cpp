@@ -42,13 +42,6 @@ SaveSettings Settings(char separator = '\t', bool header = false, bool lineNumbe
     return {"Real Time Data", 0, {}, separator, header, lineNumbers};
 }
 
-TZorTape FourRecordTape()
-{
-    TZorTape tape(1, 4);
-    FillTape(tape, {{10, 20}, {11, 21}, {12, 22}, {13, 23}});
-    return tape;
-}
-
 LoadResult LoadText(const std::string& text)
 {
     VirtualClock clock;
@@ -63,7 +56,8 @@ TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
 {
     TempFolder dir;
     VirtualClock clock;
-    const TZorTape four = FourRecordTape();
+    TZorTape four(1, 4);
+    FillTape(four, {{10, 20}, {11, 21}, {12, 22}, {13, 23}});
     TZorTape gap(1, 3);  // record 2 is never reached: its slots hold what the tape holds there
     FillTape(gap, {{9, -2048, 9, 2047}, {5, -6, 7, 8}});
     gap.Channels[0].Enabled = gap.Channels[2].Enabled = false;
@@ -211,7 +205,8 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
 TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris)
 {
     TempFolder dir;
-    const TZorTape tape = FourRecordTape();
+    TZorTape tape(1, 4);
+    FillTape(tape, {{10, 20}});
     const std::string old = dir / "old.txt", prefix = "The measurements could not be saved to ";
     WriteWholeFile(old, "earlier\r\n");
     auto saveTo = [&](const std::string& path) { return WriteMeasurements(path, tape, Settings()).Error; };

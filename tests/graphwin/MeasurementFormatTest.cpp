@@ -31,7 +31,6 @@ TEST(MeasurementFormat, NamesIntegersAndFieldsOfAFile)
     EXPECT_EQ(parsed, (std::vector<std::optional<int>>{12, -2048, 7, -2147483647 - 1}));
     for (const char* bad : {"", "a", "1a", "1.5", "+", "-", "+-1", " 1", "2147483648", "0x10"})
         EXPECT_FALSE(ParseInteger(bad)) << bad;
-    EXPECT_EQ(FieldValue("Line"), 0);
 
     // Fields split at commas while there are any, then at spaces, then at TABs;
     // a trailing separator makes one more, empty field. (The plain cases are
@@ -49,7 +48,6 @@ TEST(MeasurementFormat, NamesIntegersAndFieldsOfAFile)
 
 TEST(MeasurementFormat, MetadataLineAndItsParsing)
 {
-    EXPECT_EQ(FormatMetadataLine(0, CodeLimits{}, {{0, 1, 2}, false}), ";~ MaxPossibleCode=4095 MinPossibleCode=0");
     const MeasurementMetadata full =
         ParseMetadata("  SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,5,63 LineNumbers=1 ");
     EXPECT_EQ(FormatMetadataLine(full.SubLsbs, CodeLimits{*full.MaxPossibleCode, *full.MinPossibleCode},

@@ -35,12 +35,11 @@ AnalogInputs inputsFrom(const char* text)
 
 // The sine's level and harmonics, the level's noise and the ramp's rate and
 // offset, as configured, and the steady-input figures of a level. (A sine's
-// noise is seen in the sampling tool's run.)
+// frequency and noise are seen in the sampling tool's run.)
 TEST(SimulatedInput, SettingsReadBackAsConfigured)
 {
     const AnalogInputs sine = inputsFrom("4=sine:1234Hz,-1dBFS,h3=-50dBc,h5=-62dBc");
     const SpectrumResult r = SpectrumAnalyser{}.analyse(sample(sine, 4, 4096), 4096, 6000);
-    EXPECT_NEAR(r.fundamental.frequency, 1234, 6000.0 / 4096);
     EXPECT_NEAR(r.fundamental.dbfs, -1, 0.1);
     EXPECT_NEAR(r.harmonics[1].dbfs - r.fundamental.dbfs, -50, 0.5);
     EXPECT_NEAR(r.harmonics[3].dbfs - r.fundamental.dbfs, -62, 1.0);
@@ -57,8 +56,7 @@ TEST(SimulatedInput, SettingsReadBackAsConfigured)
         << "no finer than one code";
 
     const auto ramp = sample(inputsFrom("7=ramp:+1.5V/s,offset=0.1V"), 7, 6001);
-    EXPECT_EQ(ramp.front(), 100);
-    EXPECT_EQ(ramp.back(), 1600);
+    EXPECT_EQ(std::pair(ramp.front(), ramp.back()), std::pair(100.0, 1600.0));
 }
 
 TEST(SimulatedInput, MistakesAreNamed)

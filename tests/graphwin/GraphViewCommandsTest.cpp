@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <tuple>
-#include <vector>
 
 #include "graph/PainterScale.h"
 #include "graphwin/GraphViewCommands.h"

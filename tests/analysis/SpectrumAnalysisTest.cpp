@@ -25,13 +25,12 @@ struct Tone {
 std::vector<double> quantise(const Tone& t)
 {
     std::mt19937_64 random(7318);
-    std::normal_distribution<double> noise(0.0, t.noiseRms > 0 ? t.noiseRms : 1.0);
+    std::normal_distribution<double> noise;
     const double h3 = t.h3Dbc != 0 ? t.amplitude * std::pow(10, t.h3Dbc / 20) : 0;
     std::vector<double> codes(t.n);
     for (std::size_t i = 0; i < t.n; ++i) {
         const double phase = 2 * std::numbers::pi * t.cycles * double(i) / double(t.n) + 0.3;
-        double v = 2047.5 + t.amplitude * std::sin(phase) + h3 * std::sin(3 * phase);
-        if (t.noiseRms > 0) v += noise(random);
+        const double v = 2047.5 + t.amplitude * std::sin(phase) + h3 * std::sin(3 * phase) + t.noiseRms * noise(random);
         codes[i] = std::clamp(std::round(v), 0.0, 4095.0);
     }
     return codes;

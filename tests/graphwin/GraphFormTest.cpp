@@ -297,8 +297,7 @@ TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
     control<QAction>(form, "menuSpectrumWindowItem2")->trigger();  // no window: the sine is coherent
     EXPECT_EQ(painter.Spectrum().window, SpectrumWindow::None);
     const SpectrumResult& s = painter.Spectrum().result();
-    ASSERT_TRUE(s.valid);
-    EXPECT_NEAR(s.thd, -60, 0.3);
+    ASSERT_TRUE(s.valid);  // its THD: in the saved file below
 
     // The read-out at the fundamental's column gives its frequency and level.
     const int x = int((Cycles - painter.XLeft()) * painter.XPixelsPerUnit());

@@ -343,12 +343,13 @@ TEST(OutputFile, LinesReachTheFileAtOnceAndOtherTextInBatches)
     file.WriteLine("first");
     file.WriteLine(std::string("second"));
     EXPECT_EQ(ReadWholeFile(path), "first\r\nsecond\r\n");
+    EXPECT_EQ(file.LinesWritten, 2);
     file.Write(std::string(511, 'a'));
     EXPECT_EQ(std::filesystem::file_size(path), 15u);
     file.Write("b");  // 512 waiting: out they go
     EXPECT_EQ(std::filesystem::file_size(path), 15u + 512u);
     file.Write(std::string("kept\0dropped", 12));
-    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(file.Close() && file.LinesWritten == 0);
     EXPECT_EQ(ReadWholeFile(path).substr(527), "kept");
 
     // A flush after the handle was released appends to what is there.

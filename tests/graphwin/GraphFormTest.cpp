@@ -1,6 +1,7 @@
 // The graph window driven through its controls on the offscreen platform,
 // with scripted dialogs and a virtual clock.
 #include <QAction>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScrollBar>
@@ -161,6 +162,9 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
 
     control<QAction>(form, "menuSubLsbs3")->trigger();
     EXPECT_EQ(p.SubLsbDivisor(), 8.0);
+    form.SetSubLsbs(0);  // as a loaded file does: the menu shows it when it opens
+    control<QMenu>(form, "menuSubLsbs")->aboutToShow();
+    EXPECT_TRUE(control<QAction>(form, "menuSubLsbs0")->isChecked());
 
     // A shorter tape empties the graph and starts at record zero, all of it in view.
     for (int i = 0; i < 64; ++i) feed.Graph_Data_Point(0, i);
@@ -329,9 +333,8 @@ TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
 
     control<QAction>(form, "MenuOptionsNoiseFigures")->trigger();
     control<QToolButton>(form, "ToolButtonTable")->click();
-    int noiseCells = 0;
-    for (const TableCell& c : painter.LayOutTable().cells) noiseCells += c.text == "Noise rms" || c.text == "Eff. bits";
-    EXPECT_EQ(noiseCells, 2);
+    const auto noiseRow = [](const TableCell& c) { return c.text == "Noise rms" || c.text == "Eff. bits"; };
+    EXPECT_EQ(std::ranges::count_if(painter.LayOutTable().cells, noiseRow), 2);
 
     // Nothing to analyse: a message, and no file asked for.
     painter.ClearData();

@@ -11,6 +11,8 @@
 
 namespace {
 
+using Command = void (*)(PainterScale&);
+
 // 64 records across at XScale 2 and the default grid of 10.
 PainterScale Scale64()
 {
@@ -26,7 +28,6 @@ PainterScale Scale64()
 // scale by five (down to 1) and keep the centre where it was.
 TEST(GraphViewCommands, PanByAThirdAndZoomByFiveAroundTheCentre)
 {
-    using Command = void (*)(PainterScale&);
     // The command, the scales before (edges at 0), and the edges and scales after.
     const std::tuple<Command, int, int, int, int, int, int> cases[] = {
         {view::PanLeft<PainterScale>, 2, 2, -21, 2, 0, 2},   // 64 records wide
@@ -53,7 +54,6 @@ TEST(GraphViewCommands, PanByAThirdAndZoomByFiveAroundTheCentre)
 // stay exact for any code.
 TEST(GraphViewCommands, PanAndZoomStopAtTheLimits)
 {
-    using Command = void (*)(PainterScale&);
     const std::tuple<Command, Command, int> cases[] = {  // zoom out, pan, pan's sign along its axis
         {view::ContractX<PainterScale>, view::PanLeft<PainterScale>, -1},
         {view::ContractX<PainterScale>, view::PanRight<PainterScale>, 1},

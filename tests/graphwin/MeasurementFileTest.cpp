@@ -32,12 +32,10 @@ void FillTape(TZorTape& tape, const Rows& rows)
 // value reached read as 0.
 Rows TapeRows(const TZorTape& tape)
 {
-    Rows rows(tape.NumRecords());
+    Rows rows(tape.NumRecords(), std::vector<int>(std::size_t(tape.GetNumChannels())));
     for (std::uint32_t r = 0; r < tape.NumRecords(); ++r)
-        for (int c = 0; c < tape.GetNumChannels(); ++c) {
-            const OffsetArray<int>& data = tape.Channels[c].Data;
-            rows[r].push_back(data.IsAllocated(int(r)) ? data[int(r)] : 0);
-        }
+        for (int c = 0; c < tape.GetNumChannels(); ++c)
+            if (tape.Channels[c].Data.IsAllocated(int(r))) rows[r][std::size_t(c)] = tape.Channels[c].Data[int(r)];
     return rows;
 }
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
 
 #include "analysis/SpectrumAnalysis.h"
-#include "analysis/SteadyInput.h"
 
 namespace {
 
@@ -25,13 +25,12 @@ struct Tone {
 std::vector<double> quantise(const Tone& t)
 {
     std::mt19937_64 random(7318);
-    std::normal_distribution<double> noise(0.0, t.noiseRms > 0 ? t.noiseRms : 1.0);
+    std::normal_distribution<double> noise;
     const double h3 = t.h3Dbc != 0 ? t.amplitude * std::pow(10, t.h3Dbc / 20) : 0;
     std::vector<double> codes(t.n);
     for (std::size_t i = 0; i < t.n; ++i) {
         const double phase = 2 * std::numbers::pi * t.cycles * double(i) / double(t.n) + 0.3;
-        double v = 2047.5 + t.amplitude * std::sin(phase) + h3 * std::sin(3 * phase);
-        if (t.noiseRms > 0) v += noise(random);
+        const double v = 2047.5 + t.amplitude * std::sin(phase) + h3 * std::sin(3 * phase) + t.noiseRms * noise(random);
         codes[i] = std::clamp(std::round(v), 0.0, 4095.0);
     }
     return codes;
@@ -46,13 +45,7 @@ double idealSnr(double amplitude, double noiseRms)
 
 TEST(SpectrumAnalysis, SignalToNoiseMatchesQuantisationTheoryAndRecordsWithoutAToneAreRefused)
 {
-    struct Case {
-        const char* name;
-        Tone tone;
-        SpectrumWindow window;
-        double tolerance;  // dB
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, Tone, SpectrumWindow, double> cases[] = {  // ..., tolerance in dB
         {"ideal coherent", {}, SpectrumWindow::None, 0.3},
         {"1 LSB noise", {.amplitude = 2000, .noiseRms = 1}, SpectrumWindow::None, 0.4},
         {"non-coherent, Blackman-Harris", {.cycles = 1001.37}, SpectrumWindow::BlackmanHarris, 1.0},
@@ -60,15 +53,15 @@ TEST(SpectrumAnalysis, SignalToNoiseMatchesQuantisationTheoryAndRecordsWithoutAT
         {"short record", {.n = 256, .cycles = 31, .amplitude = 2000, .noiseRms = 1}, SpectrumWindow::None, 1.0},
     };
     SpectrumAnalyser analyser;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const SpectrumResult r = analyser.analyse(quantise(c.tone), Span, 0, c.window);
+    for (const auto& [name, tone, window, tolerance] : cases) {
+        SCOPED_TRACE(name);
+        const SpectrumResult r = analyser.analyse(quantise(tone), Span, 0, window);
         ASSERT_TRUE(r.valid);
-        const double expected = idealSnr(c.tone.amplitude, c.tone.noiseRms);
-        EXPECT_NEAR(r.snr, expected, c.tolerance);
-        EXPECT_NEAR(r.enob, (expected - 1.76) / 6.02, c.tolerance / 6.02);
-        EXPECT_NEAR(r.fundamental.frequency, c.tone.cycles / double(c.tone.n), 0.1 / double(c.tone.n));
-        EXPECT_NEAR(r.fundamental.dbfs, 20 * std::log10(c.tone.amplitude / 2048), 0.05);
+        const double expected = idealSnr(tone.amplitude, tone.noiseRms);
+        EXPECT_NEAR(r.snr, expected, tolerance);
+        EXPECT_NEAR(r.enob, (expected - 1.76) / 6.02, tolerance / 6.02);
+        EXPECT_NEAR(r.fundamental.frequency, tone.cycles / double(tone.n), 0.1 / double(tone.n));
+        EXPECT_NEAR(r.fundamental.dbfs, 20 * std::log10(tone.amplitude / 2048), 0.05);
     }
     // Too short, empty or flat: no tone to analyse.
     EXPECT_FALSE(analyser.analyse(quantise({.n = 16, .cycles = 3}), Span, 0).valid);
@@ -78,42 +71,19 @@ TEST(SpectrumAnalysis, SignalToNoiseMatchesQuantisationTheoryAndRecordsWithoutAT
 
 TEST(SpectrumAnalysis, ThirdHarmonicIsFoundWhereItFolds)
 {
-    struct Case {
-        double cycles;
-        double foldedBin;  // where 3 x cycles lands in 0..n/2
-    };
-    for (const Case c : {Case{1001, 3003}, Case{1901, 8192 - 5703}}) {
-        SCOPED_TRACE(c.cycles);
+    // Cycles per record, and the bin where 3 x cycles lands in 0..n/2.
+    for (const auto& c : {std::pair{1001.0, 3003.0}, {1901.0, 8192.0 - 5703}}) {
+        SCOPED_TRACE(c.first);
         SpectrumAnalyser analyser;
         const SpectrumResult r =
-            analyser.analyse(quantise({.cycles = c.cycles, .amplitude = 2000, .h3Dbc = -60}), Span, 6000, SpectrumWindow::None);
+            analyser.analyse(quantise({.cycles = c.first, .amplitude = 2000, .h3Dbc = -60}), Span, 6000, SpectrumWindow::None);
         EXPECT_NEAR(r.thd, -60, 0.3);
         EXPECT_NEAR(r.sfdrDbc, 60, 0.3);
         EXPECT_NEAR(r.sfdrDbfs, 60 - 20 * std::log10(2000.0 / 2048), 0.3);
-        EXPECT_NEAR(r.harmonics[1].frequency, c.foldedBin * 6000 / 8192, 6000.0 / 8192);
+        EXPECT_NEAR(r.harmonics[1].frequency, c.second * 6000 / 8192, 6000.0 / 8192);
         EXPECT_NEAR(r.largestSpur.frequency, r.harmonics[1].frequency, 6000.0 / 8192);
         EXPECT_NEAR(r.sinad, -10 * std::log10(std::pow(10, -6.0) + std::pow(10, -idealSnr(2000, 0) / 10)), 0.3);
         EXPECT_LT(std::max(r.harmonics[0].dbfs, r.harmonics[4].dbfs), -100);  // no 2nd or 6th harmonic was put in
         EXPECT_NEAR(r.dcCodes, 2047.5, 0.05);
     }
-}
-
-TEST(SteadyInput, NoiseAndResolutionFollowTheSpread)
-{
-    std::mt19937_64 random(1241);
-    std::normal_distribution<double> noise(0.0, 2.0);
-    std::vector<double> codes(8192);
-    for (double& c : codes) c = std::round(1000.3 + noise(random));
-    const SteadyFigures f = AnalyseSteadyInput(codes, Span);
-    EXPECT_NEAR(f.mean, 1000.3, 0.1);
-    EXPECT_NEAR(f.rmsNoise, 2.0, 0.1);
-    EXPECT_NEAR(f.effectiveBits, 11.0, 0.1);
-    EXPECT_NEAR(f.noiseFreeBits, std::log2(Span / f.peakToPeak), 1e-9);
-    EXPECT_GT(f.peakToPeak, 6 * 2.0);  // a Gaussian record of 8192 spans well over +-3 sigma
-
-    const std::vector<double> flat(100, 17.0);
-    const SteadyFigures still = AnalyseSteadyInput(flat, Span);
-    EXPECT_EQ(still.rmsNoise, 0);
-    EXPECT_EQ(still.effectiveBits, 12);  // no finer than one code
-    EXPECT_EQ(still.noiseFreeBits, 12);
 }

@@ -1,16 +1,18 @@
 // The graph window driven through its controls on the offscreen platform,
 // with scripted dialogs and a virtual clock.
 #include <QAction>
+#include <QMenu>
 #include <QMouseEvent>
-#include <QPointingDevice>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QToolButton>
+#include <cmath>
+#include <numbers>
 
+#include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
-#include "graphwin/GraphForm.h"
-#include "graphwin/GraphViewCommands.h"
 #include "graphwin/TempFolder.h"
+#include "platform/ProcessOutput.h"
 #include "support/Controls.h"
 #include "support/Exceptions.h"
 #include "support/FakeGraphHost.h"
@@ -57,10 +59,16 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     control<QToolButton>(form, "ToolButtonXpanL")->click();
     EXPECT_EQ(textOf(form, "LabelBottomLeft"), "YBottom=-81, XLeft=" + std::to_string(-width / 3));
 
-    // Home follows the code limits as they are now, for example after a bipolar file.
+    // Home shows the codes of the limits as they are now (for example after a
+    // bipolar file) with 2 % to spare, and the whole tape; 2 % more than the
+    // widest limits stops at the plot's edge instead of wrapping.
     limits = {2047, -2048};
     control<QToolButton>(form, "ToolButtonHome")->click();
-    EXPECT_EQ(p.YBottom(), -2129);
+    EXPECT_EQ(textOf(form, "LabelBottomLeft"), "YBottom=-2129, XLeft=0");
+    EXPECT_TRUE(p.YTop() >= 2128 && p.XRight() >= int(p.NumRecords()));
+    limits = {INT_MAX, INT_MIN};
+    control<QToolButton>(form, "ToolButtonHome")->click();
+    EXPECT_EQ(std::pair(p.YBottom(), p.YTop()), std::pair(-kMaxEdge, kMaxEdge));
     EXPECT_TRUE(timerChanges.empty()) << "pan and zoom leave the reading timer alone";
 
     // The mouse readout stays until the next scale change.
@@ -79,19 +87,12 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     EXPECT_EQ(textOf(form, "LabelTopRight"), "");
 }
 
-TEST_F(GraphFormTest, DataFeedGoesToTheGraphAskedForPressesChannelButtonsAndPacesTheReadouts)
+TEST_F(GraphFormTest, DataFeedPressesChannelButtonsAndPacesTheReadouts)
 {
     EXPECT_THROW(feed.Graph_Data_Point(0, 1), PlainTextError) << "no graph, no error";
-    TGraphForm live{host}, upload{host};
+    // (Readings routed to an upload window: the sampling tool's run.)
+    TGraphForm live{host};
     feed.GraphForm = &live;
-    feed.UploadGraphForm = &upload;
-    feed.UseUploadGraph = true;
-    for (int code : {100, 200}) feed.Graph_Data_Point(5, code);
-    EXPECT_EQ(upload.Painter()->DisplayZorTape()->Channels[5].Data[1], 200);
-    EXPECT_TRUE(control<QToolButton>(upload, "ToolButtonChannel5")->isChecked() && upload.ChannelButtonVisible(5));
-    EXPECT_FALSE(upload.ChannelButtonVisible(4));
-
-    feed.UseUploadGraph = false;
     feed.Graph_Data_Point(20, 7);
     EXPECT_EQ(live.Painter()->DisplayZorTape()->Channels[20].Data[0], 7) << "stored without a button";
     for (int n = 1; n < TGraphForm::NumChannelButtons; ++n) EXPECT_FALSE(live.ChannelButtonVisible(n)) << n;
@@ -122,9 +123,9 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
     feed.GraphForm = &form;
     for (int i = 0; i < 30; ++i) feed.Graph_Data_Point(0, i);
     control<QToolButton>(form, "ToolButtonTable")->click();
-    EXPECT_EQ(form.Painter()->ViewMode(), 1);
-    EXPECT_EQ(control<QScrollBar>(form, "ScrollBar1")->maximum(), 63);
-    EXPECT_FALSE(control<QToolButton>(form, "ToolButtonXpanL")->isEnabled());
+    EXPECT_EQ(std::tuple(form.Painter()->ViewMode(), control<QScrollBar>(form, "ScrollBar1")->maximum(),
+                         control<QToolButton>(form, "ToolButtonXpanL")->isEnabled()),
+              std::tuple(1, 63, false));
     control<QScrollBar>(form, "ScrollBar1")->setValue(12);
     EXPECT_EQ(form.Painter()->FirstVisibleTableRow(), 12);
     EXPECT_EQ(timerChanges, (std::vector<bool>{false, true}));
@@ -151,9 +152,7 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
 
     // Clearing releases the buttons.
     control<QAction>(form, "MenuOptionsClearData")->trigger();
-    for (int n = 0; n < TGraphForm::NumChannelButtons; ++n)
-        EXPECT_FALSE(control<QToolButton>(form, QString("ToolButtonChannel%1").arg(n))->isChecked()) << n;
-    EXPECT_EQ(tape.RecordsUsed(), 0u);
+    EXPECT_FALSE(control<QToolButton>(form, "ToolButtonChannel9")->isChecked() || tape.RecordsUsed());
 
     // Menus switch options, sub-LSB display and tape length.
     ZrGraphPainter& p = *form.Painter();
@@ -163,12 +162,14 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
 
     control<QAction>(form, "menuSubLsbs3")->trigger();
     EXPECT_EQ(p.SubLsbDivisor(), 8.0);
+    form.SetSubLsbs(0);  // as a loaded file does: the menu shows it when it opens
+    control<QMenu>(form, "menuSubLsbs")->aboutToShow();
+    EXPECT_TRUE(control<QAction>(form, "menuSubLsbs0")->isChecked());
 
     // A shorter tape empties the graph and starts at record zero, all of it in view.
     for (int i = 0; i < 64; ++i) feed.Graph_Data_Point(0, i);
     control<QAction>(form, "menuLength16")->trigger();
     EXPECT_TRUE(p.NumRecords() == 16 && p.XRight() < 64);
-    EXPECT_EQ(textOf(form, "LabelBottomRight"), view::BottomRightText(p.XScale(), p.XRight()));
     EXPECT_FALSE(control<QToolButton>(form, "ToolButtonChannel0")->isChecked());
     feed.Graph_Data_Point(0, 555);
     EXPECT_EQ(p.DisplayZorTape()->Channels[0].Data[0], 555);
@@ -194,9 +195,7 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     form.show();
     form.DataUnsaved = true;
     dialogs.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::No};
-    EXPECT_FALSE(form.close());
-    EXPECT_FALSE(form.close());
-    EXPECT_TRUE(form.DataUnsaved);
+    EXPECT_FALSE(form.close() || form.close() || !form.DataUnsaved);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text + "|" + dialogs.messages[0].caption,
               "Do you want to save this Graph?|Bench run");
@@ -204,25 +203,22 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
 
     // Yes and a file: saved with the chosen type's extension, then closed; No closes without a file.
     dialogs.fileAnswers = {FileChoice{folder / "m", 1}, FileChoice{folder / "m.CSV", 0}};
-    EXPECT_TRUE(form.close());
-    EXPECT_FALSE(form.DataUnsaved);
+    EXPECT_TRUE(form.close() && !form.DataUnsaved);
     const std::string file = ReadWholeFile(folder / "m.CSV");
     EXPECT_TRUE(file.starts_with("; Bench run\r\n"
                                  ";~ SubLsbs=2 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,2\r\n0,200\r\n"))
         << file;
     form.show();
     form.DataUnsaved = true;
-    EXPECT_TRUE(form.close());
-    EXPECT_TRUE(form.DataUnsaved);
+    EXPECT_TRUE(form.close() && form.DataUnsaved);
 
     limits = {};
     control<QAction>(form, "menuFileLoad")->trigger();
     const auto loaded = form.findChildren<TGraphForm*>();
     ASSERT_EQ(loaded.size(), 1);
     TGraphForm& window = *loaded[0];
-    EXPECT_EQ(window.windowTitle(), "Bench run");
-    EXPECT_EQ(window.Painter()->DisplayZorTape()->Channels[2].Data[1], 201);
-    EXPECT_EQ(window.SubLsbs(), 2);
+    EXPECT_EQ(std::tuple(window.windowTitle(), window.Painter()->DisplayZorTape()->Channels[2].Data[1], window.SubLsbs()),
+              std::tuple(QString("Bench run"), 201, 2));
     control<QToolButton>(window, "ToolButtonHome")->click();
     EXPECT_EQ(window.Painter()->YBottom(), -2129) << "the file's limits, not the live ones";
     for (int n = 0; n < 4; ++n) EXPECT_EQ(window.ChannelButtonVisible(n), n < 3) << n;
@@ -237,9 +233,8 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     EXPECT_EQ(form.LoadMeasurements(folder / "absent.txt"), nullptr);
     EXPECT_EQ(form.findChildren<TGraphForm*>().size(), 1) << "no empty window is left behind";
     ASSERT_EQ(dialogs.messages.size(), 6u);
-    const std::string &saveError = dialogs.messages[4].text, &loadError = dialogs.messages[5].text;
-    EXPECT_NE(saveError.find("No such file or directory"), std::string::npos) << saveError;
-    EXPECT_NE(loadError.find("absent.txt"), std::string::npos) << loadError;
+    EXPECT_NE(dialogs.messages[4].text.find("No such file or directory"), std::string::npos);
+    EXPECT_NE(dialogs.messages[5].text.find("absent.txt"), std::string::npos);
 }
 
 // Beside the grid lines: codes and volts (Vref in use) up the side, records
@@ -280,4 +275,72 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
     form.PrintTo(printer);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_GT(std::filesystem::file_size(folder / "graph.pdf"), 1000u);
+}
+
+// The spectrum view: the view button, the window choice, home after zooming,
+// the mouse read-out, the table's noise rows, and the saved file as pandas
+// reads it.
+TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
+{
+    // A coherent sine on channel 2 (127 cycles in 1024 records at 6 ksps) with a
+    // third harmonic at -60 dBc.
+    constexpr int Records = 1024, Cycles = 127;
+    TGraphForm form{host};
+    form.resize(1200, 700);
+    form.show();
+    ZrGraphPainter& painter = *form.Painter();
+    painter.SetNumRecords(Records);
+    for (int r = 0; r < Records; ++r) {
+        const double phase = 2 * std::numbers::pi * Cycles * r / Records;
+        painter.DataPointCh(2, std::int32_t(std::lround(2048 + 2000 * std::sin(phase) + 2 * std::sin(3 * phase))));
+    }
+    form.SetSampleRate(6000);
+    control<QToolButton>(form, "ToolButtonSpectrum")->click();
+    ASSERT_EQ(painter.ViewMode(), ZrGraphPainter::SpectrumViewMode);
+    EXPECT_TRUE(control<QToolButton>(form, "ToolButtonSpectrum")->isChecked());
+    control<QAction>(form, "menuSpectrumWindowItem2")->trigger();  // no window: the sine is coherent
+    EXPECT_EQ(painter.Spectrum().window, SpectrumWindow::None);
+    const SpectrumResult& s = painter.Spectrum().result();
+    ASSERT_TRUE(s.valid);  // its THD: in the saved file below
+
+    // The read-out at the fundamental's column gives its frequency and level.
+    const int x = int((Cycles - painter.XLeft()) * painter.XPixelsPerUnit());
+    EXPECT_EQ(painter.SpectrumReadout(x).toStdString(),
+              "Cursor 744.1 Hz, " + QString::asprintf("%.2f", s.dbfs[std::size_t(Cycles)]).toStdString() + " dBFS");
+    EXPECT_TRUE(painter.SpectrumReadout(-1).isEmpty());
+    form.PaintBox1MouseUp(Qt::LeftButton, {}, x, 10);  // a click keeps it in the label
+    EXPECT_EQ(textOf(form, "LabelTopRight"), painter.SpectrumReadout(x).toStdString());
+
+    // Zoomed in, then home: every bin from 0 to rate/2 in view again.
+    control<QToolButton>(form, "ToolButtonXexpand")->click();
+    EXPECT_GT(painter.XLeft(), 0);
+    control<QToolButton>(form, "ToolButtonHome")->click();
+    EXPECT_TRUE(painter.XLeft() == 0 && painter.XRight() >= Records / 2 && painter.YBottom() <= -100);
+
+    TempFolder folder;
+    EXPECT_FALSE(form.SaveSpectrum()) << "the file dialog cancelled";
+    dialogs.fileAnswers = {FileChoice{folder / "sine.csv", 0}};
+    ASSERT_TRUE(form.SaveSpectrum());
+    const ProcessOutput read = RunForOutput(
+        {"/usr/bin/python3", "-c",
+         "import sys, pandas\n"
+         "f = pandas.read_csv(sys.argv[1])\n"
+         "v = f.dropna(subset=['value']).set_index('figure')['value']\n"
+         "print(len(f), list(f.columns), f['dbfs'].idxmax(), round(float(v['thd_db'])), v['sample_rate_hz'])\n",
+         folder / "sine.csv"},
+        true);
+    EXPECT_EQ(read.output, "513 ['frequency_hz', 'dbfs', 'figure', 'value'] 127 -60 6000.0\n");
+
+    control<QAction>(form, "MenuOptionsNoiseFigures")->trigger();
+    control<QToolButton>(form, "ToolButtonTable")->click();
+    const auto noiseRow = [](const TableCell& c) { return c.text == "Noise rms" || c.text == "Eff. bits"; };
+    EXPECT_EQ(std::ranges::count_if(painter.LayOutTable().cells, noiseRow), 2);
+
+    // Nothing to analyse: a message, and no file asked for.
+    painter.ClearData();
+    dialogs.fileAnswers = {FileChoice{folder / "empty.csv", 0}};
+    EXPECT_FALSE(form.SaveSpectrum());
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.fileAnswers.size(), 1u);
+    form.DataUnsaved = false;
 }

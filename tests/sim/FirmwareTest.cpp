@@ -24,14 +24,6 @@ TEST(Firmware, BeaconAfterPowerOnAndResetsThenTheBannerOnceAndSilence) {
     EXPECT_EQ(pc.readFor(5000), "");
     pc.send(" ");
     EXPECT_EQ(pc.readFor(100), " ") << "a second space is only echoed";
-
-    // Bytes sent while the port is closed are lost.
-    KitDriver closed;
-    closed.kit.open(SimulatedKit::PortName);
-    closed.kit.close();
-    closed.clock.advance(100);  // the beacon goes out now
-    closed.kit.open(SimulatedKit::PortName);
-    EXPECT_EQ(closed.readFor(100), "");
 }
 
 TEST(Firmware, BrantLeavesItsCommandsUnechoed) {

@@ -40,13 +40,8 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
     EXPECT_EQ(t.separatorYs, (std::vector<int>{10 * h - 1, 11 * h - 1}));
 
     const QImage img = composed(p);
-    const QRgb face = toQColor(ZrGraphPainter::clBtnFace).rgb();
-    EXPECT_EQ(img.pixel(p.width() - 1, 2), face);
+    EXPECT_EQ(img.pixel(p.width() - 1, 2), toQColor(ZrGraphPainter::clBtnFace).rgb());
     EXPECT_EQ(img.pixel(p.width() - 1, 10 * h - 1), qRgb(0, 0, 0));
-    int ink = 0;  // where the heading is
-    for (int y = 0; y < h; ++y)
-        for (int col = x; col < x + t.columnWidth; ++col) ink += img.pixel(col, y) != face;
-    EXPECT_GT(ink, 10);
 
     // Sub-LSB display: the heading, Min, Span and the first record as fractions.
     p.SetSubLsbs(2);

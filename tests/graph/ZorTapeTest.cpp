@@ -81,18 +81,3 @@ TEST(ZorTape, TheEndOfTheTapeWrapsOrIsRefused)
     none.Wrap = false;
     EXPECT_EQ(ThrownText([&] { none.SetThisRecord(0); }), kPastEnd);
 }
-
-TEST(ZorTape, LengthAndChannelCountReserveRoomWithoutCreatingAnything)
-{
-    TZorTape tape(1, 64);
-    tape.SetNumChannels(8);
-    EXPECT_EQ(tape.GetNumChannels(), 0);
-    EXPECT_EQ(tape.Channels.Capacity(), 8);
-    for (int v = 0; v < 3; ++v) tape.DataPointCh(0, 10 + v);
-    tape.SetThisChannel(2);
-    tape.GetPlotColor();  // creates channel 2, without storage
-    tape.SetNumRecords(100);
-    EXPECT_EQ(Records(tape, 0, 3), (Codes{10, 11, 12}));
-    EXPECT_EQ(tape.Channels[2].Data.Capacity(), 100);
-    EXPECT_EQ(tape.Channels[2].Data.Count(), 0);
-}

@@ -7,27 +7,6 @@
 
 // What an echo and a reply cost in line time the query tests see to the microsecond.
 
-// A wait must jump from event to event, never spin.
-TEST(Line, WaitingSleepsFromEventToEventWithoutSpinning) {
-    struct CountingClock : VirtualClock {
-        void sleepUntil(uint64_t deadline) override {
-            ++sleeps;
-            VirtualClock::sleepUntil(deadline);
-        }
-        int sleeps = 0;
-    } clock;
-    SimulatedKit kit(clock);
-    kit.open(SimulatedKit::PortName);
-    EXPECT_TRUE(kit.waitForInput(1000));  // boot timer, then the beacon
-    EXPECT_EQ(clock.micros(), 50'000u + 8'333u);
-    EXPECT_LE(clock.sleeps, 2);
-    char c;
-    kit.read(&c, 1);
-    clock.sleeps = 0;
-    EXPECT_FALSE(kit.waitForInput(3000));  // nothing due: straight to the time-out
-    EXPECT_EQ(clock.sleeps, 1);
-}
-
 // That the cable loops RTS to CTS is seen by the port layer's loopback check.
 TEST(Line, DeviceCallsReportErrnoCodesAndAnUnpluggedAdapterFails) {
     VirtualClock clock;
@@ -87,27 +66,4 @@ TEST(Line, ReceiveBufferHoldsFourKilobytesPurgeClearsItAndModuleTextQueuesBehind
     pc.clock.sleepMicros(17'000);  // both arrived; echo of "a" on the line
     pc.kit.sendFromModule("!");
     EXPECT_EQ(pc.readFor(100), "ab!");
-}
-
-// A silent board and garbled text are seen where the connection and the
-// command-line tool meet them.
-TEST(Faults, ResetInTheMiddleOfAQueryOrAnUpload) {
-    KitDriver pc;
-    pc.kit.open(SimulatedKit::PortName);
-    pc.readFor(100);
-    pc.kit.runApplication();
-    pc.kit.faults().resetAfterReceived = 3;
-    pc.send("XX8F");
-    EXPECT_EQ(pc.readFor(200), "XX\xAA") << "two echoes, then the reset's beacon";
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
-
-    pc.kit.runApplication();
-    pc.query("Z0004");
-    pc.query("C");
-    pc.readFor(10);
-    EXPECT_EQ(pc.query("U").size(), 6u);
-    pc.send("U");
-    pc.clock.sleepMicros(17'000);  // the reply is on its way
-    pc.kit.resetModule();
-    EXPECT_EQ(pc.readFor(200), "U\xAA") << "the reply is cut off";
 }

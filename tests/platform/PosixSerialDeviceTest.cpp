@@ -91,20 +91,14 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
             << "8N1 without flow control at " << baud;
     }
 
-    ASSERT_TRUE(device.setSettings(LineSettings{9600, 7, LineSettings::Parity::Odd, 2, true, true}));
-    LineSettings got;
-    ASSERT_TRUE(device.getSettings(got));
-    // A pseudo-terminal always keeps 8 data bits and no parity, so only the
-    // rest of the framing can be seen here.
-    EXPECT_TRUE(got.stopBits == 2 && got.ctsFlow && got.xonXoff);
-
     for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1}, {2u, 8, 1}, {300u, 8, 1}, {14400u, 8, 1},
                                             {230400u, 8, 1}, {9600u, 9, 1}, {9600u, 8, 3}}) {
         const LineSettings bad{baud, uint8_t(dataBits), LineSettings::Parity::None, uint8_t(stopBits)};
         expectFailure(device.setSettings(bad), device, EINVAL);
     }
+    LineSettings got;
     ASSERT_TRUE(device.getSettings(got));
-    EXPECT_EQ(got.baud, 9600u) << "a refused setting leaves the line as it was";
+    EXPECT_EQ(got.baud, 115200u) << "a refused setting leaves the line as it was";
 }
 
 TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndPurgeAbortKeepsInput) {

@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <set>
 
 namespace {
 
@@ -22,9 +19,6 @@ struct AppDriver : KitDriver {
     // Control word as the program sends it.
     void control(const char* hex) { query(std::string("XX") + hex); }
 };
-
-uint16_t word(const std::string& reply) { return uint16_t(std::stoul(reply, nullptr, 16)); }
-int code12(const std::string& reply) { return word(reply) >> 4; }
 
 }  // namespace
 
@@ -68,24 +62,9 @@ TEST(Application, ControlWordSelectsChannelModeAndPowerAndReadAllGivesEveryChann
     EXPECT_EQ(pc.query("A"), "3E80 BB80 FFF0 0000 8340 A280 C1C0 E100 ");
 }
 
-// Ramps and sines are seen in the sampling tests; here, the noise.
-TEST(Application, NoiseVariesTheCodesAroundTheLevelTheSameWayEveryRun) {
-    AppDriver pc;
-    auto& in = pc.kit.inputs();
-    in[2] = InputSignal{1.0, 0, 0, 0, 0.01};
-    pc.control("9F");
-    std::set<int> codes;
-    double sum = 0;
-    for (int i = 0; i < 100; ++i) sum += *codes.insert(code12(pc.query("R"))).first;
-    EXPECT_GT(codes.size(), 1u) << "noise";
-    EXPECT_NEAR(sum / 100, 1000, 5);
-
-    KitDriver other;  // same seed, same time: the same noise
-    other.kit.inputs()[2] = in[2];
-    EXPECT_EQ(other.kit.inputs().volts(2, 12345), in.volts(2, 12345));
-}
-
-TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadsWithWrappingAddresses) {
+// Ramps and sines are read in the sampling and the tool's tests; the upload's
+// format and addresses, wrapping past FE, in the sampling tool's.
+TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadStepsBothWays) {
     AppDriver pc;
     pc.kit.inputs()[0] = InputSignal{0.0, 6.0};  // 1 mV per sample
     pc.query("Z0082");                           // 130 samples
@@ -98,13 +77,8 @@ TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadsWithWrappingAddr
 
     const auto samples = pc.kit.storedSamples();
     ASSERT_EQ(samples.size(), 130u);
-    EXPECT_TRUE(std::is_sorted(samples.begin(), samples.end()));
-    for (size_t i = 0; i < 130; ++i) {
-        char expected[8];
-        std::snprintf(expected, sizeof expected, "%02X%04X", unsigned(2 * i % 256), samples[i]);
-        ASSERT_EQ(pc.query("U"), expected) << i;
-    }
     EXPECT_NEAR(samples[129] >> 4, (samples[0] >> 4) + 129, 2);
+    for (int i = 0; i < 130; ++i) pc.query("U");
     // After the last sample "."; "-" steps back (sample 128 again, address wrapped).
     for (const char* step : {"U.", "U.", "-", "-", "U00", "U02", "U."}) {
         const std::string reply = pc.query(std::string(1, step[0]));

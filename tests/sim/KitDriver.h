@@ -40,12 +40,7 @@ struct KitDriver {
     }
 
     void send(const std::string& text) { kit.write(text.data(), text.size()); }
-    void setBaud(uint32_t baud) {
-        LineSettings settings;
-        kit.getSettings(settings);
-        settings.baud = baud;
-        kit.setSettings(settings);
-    }
+    void setBaud(uint32_t baud) { kit.setSettings(LineSettings{baud}); }
 
     // One character at a time, each awaited for up to 3000 ms; other
     // characters are discarded. False at the first missing echo.

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <thread>
 #include <tuple>
 
 namespace {
@@ -131,16 +130,6 @@ TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndP
     EXPECT_EQ(buffer[0], 'a');
     ASSERT_TRUE(device.purge(PurgeRxClear | PurgeTxClear));
     EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
-}
-
-TEST_F(PosixSerialDeviceTest, LongWriteIsCompletedWhileTheOtherEndCatchesUp) {
-    std::string block(256 * 1024, '\0');
-    for (size_t i = 0; i < block.size(); ++i) block[i] = char(i * 7 + i / 251);
-    std::string received;
-    std::thread reader([&] { received = pty.receive(block.size()); });
-    EXPECT_EQ(device.write(block.data(), block.size()), long(block.size()));
-    reader.join();
-    EXPECT_TRUE(received == block) << "received " << received.size() << " bytes";
 }
 
 TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {

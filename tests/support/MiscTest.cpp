@@ -11,8 +11,7 @@ namespace {
 
 TEST(HexText, DigitsPairsAndLongTexts)
 {
-    for (int n = 0; n < 16; ++n)
-        EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
+    for (int n = 0; n < 16; ++n) EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
     EXPECT_EQ(HexPairToByte('F', 'f') + HexPairToByte('x', '7') + HexCharToValue('G'), 255 + 7);
 
     // Other characters count as zero digits (there is no prefix); 32 bits wrap.

@@ -13,8 +13,7 @@ namespace {
 std::vector<double> Slots(const TZrQueue& q)
 {
     std::vector<double> slots;
-    for (int i = 0; i < q.Length(); ++i)
-        slots.push_back(q.GetPhysical(i));
+    for (int i = 0; i < q.Length(); ++i) slots.push_back(q.GetPhysical(i));
     return slots;
 }
 
@@ -25,8 +24,7 @@ std::vector<double> Sums(const TZrQueue& q) { return {q.Sum(), q.SumSquares(), d
 std::vector<double> OldestFirst(const TZrQueue& q)
 {
     std::vector<double> values{q.GetOldest(0)};
-    for (int i = q.Length() - 1; i >= 1; --i)
-        values.push_back(q.GetOldest(i));
+    for (int i = q.Length() - 1; i >= 1; --i) values.push_back(q.GetOldest(i));
     return values;
 }
 
@@ -36,8 +34,7 @@ TZrQueue QueueHolding(const std::vector<double>& oldestFirst, std::uint16_t star
     TZrQueue q;
     q.SetLength(static_cast<std::uint16_t>(oldestFirst.size()));
     q.SetPhysicalIndex(start);
-    for (double v : oldestFirst)
-        q.Add(v);
+    for (double v : oldestFirst) q.Add(v);
     return q;
 }
 

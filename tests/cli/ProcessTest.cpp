@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "cli/ExitCode.h"
 #include "graphwin/TempFolder.h"
 #include "platform/ProcessOutput.h"
 #include "vx_version.h"
@@ -21,7 +20,7 @@ namespace {
 
 TEST(Process, Version) {
     const ProcessOutput version = RunForOutput({VX_CLI_PATH, "--version"});
-    EXPECT_EQ(version.exitCode, ExitSuccess);
+    EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output, std::string("vx7318 ") + VX_VERSION + "\n");
 }
 
@@ -59,7 +58,7 @@ TEST(Process, CtrlCDuringALongReadLeavesAValidFile) {
     close(exited);
     int status = 0;
     waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == ExitInterrupted) << status;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
 
     const std::string text = ReadWholeFile(out);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");  // no line cut short

@@ -179,7 +179,8 @@ TEST(Tool, InstalledProgramsFindTheirDataFolder) {
     EXPECT_EQ(RunTool({"--simulate=COBALT", "connect"}, env), ExitSuccess) << err.str();
 }
 
-// Failures: the code, the reason, and no file left that was not written.
+// Failures: the code (as numbers: scripts rely on them), the reason, and no
+// file left that was not written.
 TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
     TempFolder folder;
     const std::string out = folder / "f.txt", flat = folder / "flat.txt", few = folder / "few.txt";
@@ -188,18 +189,18 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
     WriteWholeFile(flat, steady);
     WriteWholeFile(few, "1\n2\n3\n2\n1\n");
     const std::tuple<std::vector<std::string>, std::function<void(SimulatedKit&)>, int, const char*> cases[] = {
-        {{"read", "--port", "/dev/vx-no-such-port", "--out", out}, {}, ExitNoKit, "No such file or directory"},
-        {{"read", "--out", out}, {}, ExitNoKit, "Not found on any port"},
-        {{"--simulate", "read", "--out", folder / "missing/f.txt"}, {}, ExitFileError, "cannot write"},
-        {{"--simulate", "read", "--out", folder.path().string()}, {}, ExitFileError, "cannot write"},
-        {{"--simulate", "read", "--out", "/dev/full"}, {}, ExitFileError, "No space left on device"},
-        {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, ExitFileError, "NONE.ARB"},
+        {{"read", "--port", "/dev/vx-no-such-port", "--out", out}, {}, 3, "No such file or directory"},
+        {{"read", "--out", out}, {}, 3, "Not found on any port"},
+        {{"--simulate", "read", "--out", folder / "missing/f.txt"}, {}, 5, "cannot write"},
+        {{"--simulate", "read", "--out", folder.path().string()}, {}, 5, "cannot write"},
+        {{"--simulate", "read", "--out", "/dev/full"}, {}, 5, "No space left on device"},
+        {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, 5, "NONE.ARB"},
         {{"--simulate", "sample", "--channel", "1", "--size", "8", "--out", out},
-         [](SimulatedKit& kit) { kit.faults().silent = true; }, ExitLinkFailure, "reset button"},
-        {{"analyze", out}, {}, ExitFileError, "could not be loaded"},
-        {{"analyze", few}, {}, ExitFileError, "5 records are too few for a spectrum"},
-        {{"analyze", flat}, {}, ExitFileError, "one steady value"},
-        {{"analyze", flat, "--channel", "3"}, {}, ExitBadArguments, "holds no channel 3 (its channels: 0)"},
+         [](SimulatedKit& kit) { kit.faults().silent = true; }, 4, "reset button"},
+        {{"analyze", out}, {}, 5, "could not be loaded"},
+        {{"analyze", few}, {}, 5, "5 records are too few for a spectrum"},
+        {{"analyze", flat}, {}, 5, "one steady value"},
+        {{"analyze", flat, "--channel", "3"}, {}, 2, "holds no channel 3 (its channels: 0)"},
     };
     for (const auto& [args, prepare, code, message] : cases) {
         Tool tool;

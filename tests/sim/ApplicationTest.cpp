@@ -85,20 +85,3 @@ TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadStepsBothWays) {
         EXPECT_EQ(step[0] == 'U' ? reply.substr(0, std::strlen(step + 1)) : reply, step + 1) << step;
     }
 }
-
-// That ">" cancels an acquisition and leaves the application ready is seen
-// where the sampling window's Halt button sends it.
-TEST(Application, EscapeResetReturnsToTheFirmware) {
-    AppDriver pc;
-    pc.send("XX\x1BR");
-    EXPECT_EQ(pc.readFor(20), "XX\x1BR");
-    pc.setBaud(1200);
-    EXPECT_EQ(pc.readFor(100), "\xAA");
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
-
-    AppDriver brant(ModuleKind::Brant);
-    brant.send("\x1BR");
-    EXPECT_EQ(brant.readFor(20), "");
-    brant.setBaud(1200);
-    EXPECT_EQ(brant.readFor(100), "\xAA");
-}

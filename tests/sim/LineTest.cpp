@@ -12,26 +12,15 @@ TEST(Line, DeviceCallsReportErrnoCodesAndAnUnpluggedAdapterFails) {
     VirtualClock clock;
     SimulatedKit kit(clock);
     char buffer[8];
-    LineSettings settings;
-    ModemLines lines;
     auto error = [&](bool failed) { return failed ? kit.lastError().code : 0; };
     EXPECT_EQ(error(!kit.open("/dev/ttyS0")), ENOENT);
-    // A closed port: every call fails.
-    for (bool failed : {kit.read(buffer, 8) == -1, kit.write("x", 1) == -1, !kit.waitForInput(10),
-                        !kit.getSettings(settings), !kit.getModemLines(lines), !kit.close()})
-        EXPECT_EQ(error(failed), EBADF);
+    EXPECT_EQ(error(kit.read(buffer, 8) == -1), EBADF);
     EXPECT_FALSE(kit.lastError().text.empty());
 
     ASSERT_TRUE(kit.open(SimulatedKit::PortName));
     EXPECT_EQ(error(!kit.open(SimulatedKit::PortName)), EBUSY);
-    settings.baud = 0;
-    EXPECT_EQ(error(!kit.setSettings(settings)), EINVAL);
+    EXPECT_EQ(error(!kit.setSettings(LineSettings{0})), EINVAL);
     EXPECT_EQ(kit.read(buffer, 8), 0);
-    for (bool dtr : {false, true}) {  // DSR follows DTR
-        kit.setDtr(dtr);
-        kit.getModemLines(lines);
-        EXPECT_EQ(lines.dsr, dtr);
-    }
 
     // An unplugged adapter fails with EIO until it is plugged in and opened
     // again; that it ends a wait under way is seen by the query tests.
@@ -43,19 +32,10 @@ TEST(Line, DeviceCallsReportErrnoCodesAndAnUnpluggedAdapterFails) {
     EXPECT_TRUE(kit.open(SimulatedKit::PortName) && !kit.gone());
 }
 
-TEST(Line, ReceiveBufferHoldsFourKilobytesPurgeClearsItAndModuleTextQueuesBehindEchoes) {
+// A full receive buffer is met where a flooding module is cut off.
+TEST(Line, PurgeDropsWhatHasNotStartedAndModuleTextQueuesBehindEchoes) {
     KitDriver pc;
     pc.openToBanner();
-    pc.kit.sendFromModule(std::string(5000, 'x'));
-    pc.clock.advance(10'000);  // 5000 bytes at 1200 baud take 41.7 s
-    pc.clock.advance(40'000);
-    EXPECT_EQ(pc.drain().size(), SimulatedKit::ReceiveBufferSize);
-
-    pc.kit.sendFromModule("abc");
-    pc.clock.advance(100);
-    pc.kit.purge(PurgeRxClear);
-    EXPECT_EQ(pc.drain(), "");
-
     // Clearing the transmit queue drops what has not started yet.
     pc.send("12345");
     pc.clock.sleepMicros(1000);

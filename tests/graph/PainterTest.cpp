@@ -23,14 +23,13 @@ TEST_F(PainterTest, WithoutTapeViewsStayUsableAndReadingsAreRefused)
 TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValueAndOnReset)
 {
     ZrGraphPainter p(nullptr, 1, 64, clock);
-    for (int ch : {3, 7, 0}) p.DataPointCh(ch, 100);
     auto& channels = p.DisplayZorTape()->Channels;
-    for (int ch : {3, 7}) EXPECT_EQ(channels[ch].PlotColor, DefaultPlotColors[ch]) << ch;
-    channels[0].PlotColor = 0x654321;
-    p.DataPointCh(0, 1);  // a later value keeps the colour
-    EXPECT_EQ(channels[0].PlotColor, 0x654321u);
+    p.DataPointCh(7, 100);
+    channels[3].PlotColor = 0x654321;
+    p.DataPointCh(3, 1);  // a colour given before the first value stays
+    EXPECT_EQ(std::pair(channels[7].PlotColor, channels[3].PlotColor), std::pair(DefaultPlotColors[7], 0x654321u));
     p.ResetPlotColors();
-    EXPECT_EQ(channels[0].PlotColor, DefaultPlotColors[0]);
+    EXPECT_EQ(channels[3].PlotColor, DefaultPlotColors[3]);
 }
 
 // The statistics follow every reading instead of a pass over the tape; they

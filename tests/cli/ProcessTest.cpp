@@ -41,13 +41,9 @@ TEST(Process, CtrlCDuringALongReadLeavesAValidFile) {
         const std::string text = ReadWholeFile(out);
         return std::count(text.begin(), text.end(), '\n');
     };
-    for (int waited = 0; lines() < 5 && waited < 600; ++waited) {
-        pollfd ready{watch, POLLIN, 0};
-        if (poll(&ready, 1, 100) > 0) {
-            char events[4096];
-            (void)!read(watch, events, sizeof events);
-        }
-    }
+    char events[4096];
+    for (int waited = 0; lines() < 5 && waited < 600; ++waited)
+        if (pollfd ready{watch, POLLIN, 0}; poll(&ready, 1, 100) > 0) (void)!read(watch, events, sizeof events);
     close(watch);
     ASSERT_GE(lines(), 5) << "no readings arrived";
 

@@ -49,8 +49,7 @@ TEST(PainterScale, DoAutoScaleCentresTheRange)
     s.Height = 200;
     s.AutoScale = true;
     s.DoAutoScale(1000, 1100, 64);
-    EXPECT_EQ(s.XScale(), 3);  // trunc(64 * 10 / 300 + 1.0)
-    EXPECT_EQ(s.YScale(), 10);
+    EXPECT_EQ((std::vector{s.XScale(), s.YScale()}), (std::vector{3, 10}));  // trunc(64 * 10 / 300 + 1.0), 10
     EXPECT_TRUE(s.AutoScaled);  // the thresholds are seen in the time plot's tests
 
     // span 4; YTop request 0 gives s 3, raised to 5; YTop 5, slack 6, so the
@@ -58,6 +57,5 @@ TEST(PainterScale, DoAutoScaleCentresTheRange)
     s.Width = 100;
     s.Height = 20;
     s.DoAutoScale(-5, -1, 10);
-    EXPECT_EQ(s.YScale(), 5);
-    EXPECT_EQ(s.YBottom(), -5);
+    EXPECT_EQ((std::vector{s.YScale(), s.YBottom()}), (std::vector{5, -5}));
 }

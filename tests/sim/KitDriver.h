@@ -69,12 +69,11 @@ struct KitDriver {
     }
 
     // Open, beacon, space, banner: the firmware waits for commands.
-    std::string openToBanner() {
+    void openToBanner() {
         kit.open(SimulatedKit::PortName);
-        setBaud(1200);
-        std::string beacon = readFor(100);
+        readFor(100);
         send(" ");
-        return beacon + readUntilQuiet(200);
+        readUntilQuiet(200);
     }
 
     // Load command, every line with echo, Jump; returns the text after the jump.

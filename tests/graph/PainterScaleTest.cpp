@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(PainterScale, SettersActOnlyOnARealChangeAndEndTheAutomaticState)
+TEST(PainterScale, SettersActOnlyOnARealChangeRightAndTopDeriveTheScale)
 {
     PainterScale s;
     s.AutoScaled = true;
@@ -15,15 +15,11 @@ TEST(PainterScale, SettersActOnlyOnARealChangeAndEndTheAutomaticState)
     EXPECT_FALSE(s.AutoScaled);
     EXPECT_EQ(s.SetAutoScale(true), ScaleAutoScale);
     EXPECT_EQ(s.SetAutoScale(true), ScaleNone);
-}
 
-// Right and top edges derive the scale, rounded up; a reversed range keeps a usable one.
-TEST(PainterScale, RightAndTopDeriveScaleRoundedUp)
-{
-    PainterScale s;
+    // Right and top edges derive the scale, rounded up; a reversed range keeps a usable one.
+    s = PainterScale();
     s.Width = 300;
     s.Height = 200;
-    s.AutoScaled = true;
     EXPECT_EQ(s.SetXRight(100), ScaleNone);
     EXPECT_EQ(s.XScale(), 4);  // trunc(100 * 10 / 300 + 1.0)
     EXPECT_EQ(s.SetYTop(135), ScaleNone);  // AutoScale off: stored, no redraw
@@ -38,8 +34,7 @@ TEST(PainterScale, RightAndTopDeriveScaleRoundedUp)
     s.SetXLeft(50);
     s.SetXRight(-500);
     s.SetYTop(-1000);
-    EXPECT_EQ(s.XScale(), 1);
-    EXPECT_EQ(s.YScale(), 1);
+    EXPECT_EQ((std::vector{s.XScale(), s.YScale()}), (std::vector{1, 1}));
 }
 
 TEST(PainterScale, DoAutoScaleCentresTheRange)

@@ -38,7 +38,6 @@ TEST(ChannelStatistics, SignedSubLsbAndEmptyChannels)
         int firstRecord, subLsbs;
         std::vector<double> figures;  // min, max, sum, sum of squares, mean, sample deviation, rms
     } cases[] = {
-        {{7}, 0, 0, {7, 7, 7, 49, 7, 0, 7}},
         {{-3, 5}, 10, 0, {-3, 5, 2, 34, 1, std::sqrt(32.0), std::sqrt(17.0)}},
         // Sub-LSB codes are fixed point: 10 and 14 at two places are 2.5 and 3.5.
         {{10, 14}, 0, 2, {2.5, 3.5, 6, 18.5, 3, std::sqrt(0.5), std::sqrt(9.25)}},

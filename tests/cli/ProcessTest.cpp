@@ -18,13 +18,11 @@ extern char** environ;
 
 namespace {
 
-TEST(Process, Version) {
+TEST(Process, VersionAndCtrlCDuringALongReadLeavingAValidFile) {
     const ProcessOutput version = RunForOutput({VX_CLI_PATH, "--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output, std::string("vx7318 ") + VX_VERSION + "\n");
-}
 
-TEST(Process, CtrlCDuringALongReadLeavesAValidFile) {
     TempFolder folder;
     const std::string out = folder / "night.txt";
     const int watch = inotify_init1(IN_CLOEXEC);

@@ -116,15 +116,11 @@ TEST_F(HistogramTest, ProgressTextsAndCommandsGivenDuringABuild)
     EXPECT_EQ(ch.Histogram[0] + ch.Histogram[1], 10);
 }
 
-// The bins of the whole range are made at once: a wide range builds quickly,
-// and one too wide to hold is refused with the view as it was.
-TEST_F(HistogramTest, WideRangesBuildAtOnceOrAreRefused)
+// A range too wide to hold is refused with the view as it was.
+TEST_F(HistogramTest, WideRangesAreRefused)
 {
     feed(p, 0, {0, 1000000, 1000000});
     p.ShowHistogram();
-    EXPECT_EQ(bins(0).Capacity(), 1000001);
-    EXPECT_EQ(bins(0)[1000000], 2);
-
     p.ShowTimeDomain();
     feed(p, 1, {-5, int(kMaxHistogramBins) - 5});
     EXPECT_EQ(ThrownText([&] { p.ShowHistogram(); }), "The histogram of channel 1 cannot be shown: its codes "

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "app/HelpIndex.h"
@@ -98,10 +99,7 @@ TEST(Tool, ReadWithoutAFileIsCsvOnStandardOutput) {
     };
     const Outcome run = tool.run({"--simulate", "read", "--count", "40", "--channels", "2", "--every", "1000"});
     EXPECT_EQ(run.code, ExitSuccess) << run.err;
-    size_t readings = 0;
-    for (size_t at = run.out.find(",2.0000\n"); at != std::string::npos; at = run.out.find(",2.0000\n", at + 1)) ++readings;
-    EXPECT_EQ(readings, 39u) << run.out;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 40) << run.out;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("time_s,CH2\n([0-9]+\\.[0-9]{3},2\\.0000\n){39}"))) << run.out;
     EXPECT_NE(run.err.find("came back incomplete and is left out"), std::string::npos) << run.err;
 }
 

@@ -48,8 +48,7 @@ TEST(ZorTape, CursorFirstValuesHiddenChannelsAndColours)
     tape.DataPoint(0xFF0000, 3);
     tape.DataPoint(0x00FF00, 1);  // nobody has green
     EXPECT_EQ(tape.Channels[2].Data[2], 3);
-    EXPECT_EQ(tape.Channels[3].Data.Count(), 0);
-    EXPECT_EQ(tape.ThisChannel(), 2u);
+    EXPECT_EQ(std::pair(tape.Channels[3].Data.Count(), tape.ThisChannel()), std::pair(0, 2u));
 }
 
 // A wrapping tape keeps the newest records; one that does not wrap refuses to

@@ -1,6 +1,6 @@
 #pragma once
-// Drives the simulated kit from the PC side, the way the program's port layer
-// does, on a virtual clock.
+// Drives the simulated kit from the PC side, as the program would, on a
+// virtual clock.
 #include "sim/SimulatedKit.h"
 
 #include <fstream>

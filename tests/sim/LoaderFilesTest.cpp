@@ -6,12 +6,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-const ModuleKind kinds[] = {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::Cobalt, ModuleKind::Cobalt16Wide};
-
-}  // namespace
-
 // The shipped files are parsed by every download and formatted by their generator.
 TEST(SRecord, ParsesChecksAndFormatsRecords) {
     EXPECT_TRUE(parseSRecord("S9030000fc")->isEnd()) << "hex digits in either case";
@@ -28,7 +22,7 @@ TEST(SRecord, ParsesChecksAndFormatsRecords) {
 // That each file loads and runs on its kind of board is seen end to end.
 TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputAndPassSrecInfo) {
     const bool srecInfo = RunForOutput({"srec_info", "--version"}).exitCode == 0;
-    for (ModuleKind kind : kinds) {
+    for (ModuleKind kind : {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::Cobalt, ModuleKind::Cobalt16Wide}) {
         const std::string path = std::string(VX_LOADER_DIR) + "/" + loaderFileName(kind);
         EXPECT_EQ(ReadWholeFile(path), loaderFileText(kind)) << loaderFileName(kind) << ": run scripts/make-loaders.sh";
         if (srecInfo) {

@@ -50,19 +50,6 @@ private:
     std::string deviceName_;
 };
 
-// Everything waiting at the device, after giving the kernel a moment to move
-// it across the pseudo-terminal.
-std::string drain(PosixSerialDevice& device, size_t expected) {
-    std::string got;
-    char buffer[256];
-    while (got.size() < expected && device.waitForInput(1000)) {
-        const long n = device.read(buffer, sizeof buffer);
-        if (n <= 0) break;
-        got.append(buffer, size_t(n));
-    }
-    return got;
-}
-
 // A call that failed, with the system's code and text.
 void expectFailure(bool succeeded, const SerialDevice& device, int code) {
     EXPECT_FALSE(succeeded);
@@ -112,7 +99,13 @@ TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndP
     EXPECT_EQ(pty.receive(bytes.size()), bytes);
 
     pty.send(bytes);
-    EXPECT_EQ(drain(device, bytes.size()), bytes);
+    std::string got;  // the kernel may need a moment to move it across
+    for (char chunk[256]; got.size() < bytes.size() && device.waitForInput(1000);) {
+        const long n = device.read(chunk, sizeof chunk);
+        if (n <= 0) break;
+        got.append(chunk, size_t(n));
+    }
+    EXPECT_EQ(got, bytes);
     // An echo would have been queued before the input became readable.
     EXPECT_EQ(pty.receive(1, 0), "") << "nothing echoed back";
 

@@ -69,7 +69,6 @@ TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadStepsBothWays) {
     const uint64_t start = pc.clock.micros();
     pc.send("C");
     EXPECT_EQ(pc.readFor(5), "C");
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Acquiring);
     EXPECT_EQ(pc.readUntilQuiet(50), ">");
     EXPECT_NEAR(double(pc.clock.micros() - 50'000 - start) / 1e6, 130.0 / 6000, 0.003);
 

@@ -15,7 +15,6 @@ TEST(Line, DeviceCallsReportErrnoCodesAndAnUnpluggedAdapterFails) {
     auto error = [&](bool failed) { return failed ? kit.lastError().code : 0; };
     EXPECT_EQ(error(!kit.open("/dev/ttyS0")), ENOENT);
     EXPECT_EQ(error(kit.read(buffer, 8) == -1), EBADF);
-    EXPECT_FALSE(kit.lastError().text.empty());
 
     ASSERT_TRUE(kit.open(SimulatedKit::PortName));
     EXPECT_EQ(error(!kit.open(SimulatedKit::PortName)), EBUSY);

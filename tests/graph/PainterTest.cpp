@@ -82,6 +82,7 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
     p.SetYBottom(-11);  // code 0 at y 50, code 6 at y 20
     p.SetXLeft(-3);     // record 0 at x 15
     p.SetMinMaxColor(0x0000FF);
+    p.SetBackColor(0x00FFFF);  // yellow
     p.ShowAutoScaleThreshold = true;
     p.SetRescaleThresholdYBottom(2);  // y 40
     p.SetRescaleThresholdYTop(-6);    // y 80
@@ -91,7 +92,7 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
     p.Redraw();
     const QImage img = composed(p);
 
-    const QRgb trace = qRgb(0, 0, 255), fore = toQColor(p.ForeColor()).rgb(), back = toQColor(p.BackColor()).rgb();
+    const QRgb trace = qRgb(0, 0, 255), fore = toQColor(p.ForeColor()).rgb(), back = qRgb(255, 255, 0);
     auto countRow = [&](int y, int x0, int x1, QRgb c) {
         int n = 0;
         for (int x = x0; x < x1; ++x) n += img.pixel(x, y) == c;

@@ -17,8 +17,7 @@ void Store(GraphChannel& ch, std::initializer_list<int> codes, int firstRecord =
 
 void ExpectNear(const std::vector<double>& got, const std::vector<double>& want)
 {
-    for (std::size_t k = 0; k < want.size(); ++k)
-        EXPECT_NEAR(got[k], want[k], 1e-12) << "figure " << k;
+    for (std::size_t k = 0; k < want.size(); ++k) EXPECT_NEAR(got[k], want[k], 1e-12) << "figure " << k;
 }
 
 std::vector<double> Figures(GraphChannel& ch)

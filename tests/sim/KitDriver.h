@@ -16,8 +16,7 @@ struct KitDriver {
     std::string drain() {
         std::string text;
         char buffer[512];
-        long n;
-        while ((n = kit.read(buffer, sizeof buffer)) > 0) text.append(buffer, size_t(n));
+        for (long n; (n = kit.read(buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
         return text;
     }
 

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <thread>
 #include <tuple>
 
 namespace {
@@ -51,19 +50,6 @@ private:
     std::string deviceName_;
 };
 
-// Everything waiting at the device, after giving the kernel a moment to move
-// it across the pseudo-terminal.
-std::string drain(PosixSerialDevice& device, size_t expected) {
-    std::string got;
-    char buffer[256];
-    while (got.size() < expected && device.waitForInput(1000)) {
-        const long n = device.read(buffer, sizeof buffer);
-        if (n <= 0) break;
-        got.append(buffer, size_t(n));
-    }
-    return got;
-}
-
 // A call that failed, with the system's code and text.
 void expectFailure(bool succeeded, const SerialDevice& device, int code) {
     EXPECT_FALSE(succeeded);
@@ -91,20 +77,14 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
             << "8N1 without flow control at " << baud;
     }
 
-    ASSERT_TRUE(device.setSettings(LineSettings{9600, 7, LineSettings::Parity::Odd, 2, true, true}));
-    LineSettings got;
-    ASSERT_TRUE(device.getSettings(got));
-    // A pseudo-terminal always keeps 8 data bits and no parity, so only the
-    // rest of the framing can be seen here.
-    EXPECT_TRUE(got.stopBits == 2 && got.ctsFlow && got.xonXoff);
-
     for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1}, {2u, 8, 1}, {300u, 8, 1}, {14400u, 8, 1},
                                             {230400u, 8, 1}, {9600u, 9, 1}, {9600u, 8, 3}}) {
         const LineSettings bad{baud, uint8_t(dataBits), LineSettings::Parity::None, uint8_t(stopBits)};
         expectFailure(device.setSettings(bad), device, EINVAL);
     }
+    LineSettings got;
     ASSERT_TRUE(device.getSettings(got));
-    EXPECT_EQ(got.baud, 9600u) << "a refused setting leaves the line as it was";
+    EXPECT_EQ(got.baud, 115200u) << "a refused setting leaves the line as it was";
 }
 
 TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndPurgeAbortKeepsInput) {
@@ -119,7 +99,13 @@ TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndP
     EXPECT_EQ(pty.receive(bytes.size()), bytes);
 
     pty.send(bytes);
-    EXPECT_EQ(drain(device, bytes.size()), bytes);
+    std::string got;  // the kernel may need a moment to move it across
+    for (char chunk[256]; got.size() < bytes.size() && device.waitForInput(1000);) {
+        const long n = device.read(chunk, sizeof chunk);
+        if (n <= 0) break;
+        got.append(chunk, size_t(n));
+    }
+    EXPECT_EQ(got, bytes);
     // An echo would have been queued before the input became readable.
     EXPECT_EQ(pty.receive(1, 0), "") << "nothing echoed back";
 
@@ -139,47 +125,30 @@ TEST_F(PosixSerialDeviceTest, BytesPassUnchangedBothWaysModemLinesAreRefusedAndP
     EXPECT_EQ(device.read(buffer, sizeof buffer), 0);
 }
 
-TEST_F(PosixSerialDeviceTest, LongWriteIsCompletedWhileTheOtherEndCatchesUp) {
-    std::string block(256 * 1024, '\0');
-    for (size_t i = 0; i < block.size(); ++i) block[i] = char(i * 7 + i / 251);
-    std::string received;
-    std::thread reader([&] { received = pty.receive(block.size()); });
-    EXPECT_EQ(device.write(block.data(), block.size()), long(block.size()));
-    reader.join();
-    EXPECT_TRUE(received == block) << "received " << received.size() << " bytes";
-}
-
-TEST_F(PosixSerialDeviceTest, HangUpFailsTheReadAndMarksTheDeviceGone) {
-    pty.closeMaster();
-    EXPECT_TRUE(device.waitForInput(1000)) << "a hang-up wakes a waiting reader";
-    char buffer[8];
-    expectFailure(device.read(buffer, sizeof buffer) != -1, device, EIO);
-    EXPECT_TRUE(device.gone());
-    EXPECT_EQ(device.write("x", 1), -1);
-
-    // Gone stays until a port opens again.
-    EXPECT_TRUE(device.close());
-    EXPECT_TRUE(device.gone());
-    PseudoTerminal other;
-    ASSERT_TRUE(device.open(other.deviceName()));
-    EXPECT_FALSE(device.gone());
-}
-
-TEST_F(PosixSerialDeviceTest, OpenIsRefusedWhileTheDeviceIsInUseOrMissingOrNoTerminal) {
+// A hang-up fails the read and marks the device gone until a port opens again.
+TEST_F(PosixSerialDeviceTest, OpenIsRefusedInUseMissingOrNoTerminalAndAHangUpLeavesTheDeviceGone) {
     PosixSerialDevice second;
     expectFailure(second.open(pty.deviceName()), second, EBUSY);
     EXPECT_FALSE(device.open(pty.deviceName())) << "already open";
     EXPECT_TRUE(device.isOpen());
-
-    EXPECT_TRUE(device.close());
-    EXPECT_TRUE(second.open(pty.deviceName())) << second.lastError().text;
-
-    // A missing device, or a file that is no terminal.
     for (auto [path, code] : {std::pair{"/dev/no-such-serial-port", ENOENT}, std::pair{"/dev/null", ENOTTY}}) {
         PosixSerialDevice refused;
         expectFailure(refused.open(path), refused, code);
         EXPECT_FALSE(refused.isOpen() || refused.gone());
     }
+
+    pty.closeMaster();
+    EXPECT_TRUE(device.waitForInput(1000)) << "a hang-up wakes a waiting reader";
+    char buffer[8];
+    expectFailure(device.read(buffer, sizeof buffer) != -1, device, EIO);
+    EXPECT_EQ(device.write("x", 1), -1);
+    EXPECT_TRUE(device.close());
+    EXPECT_TRUE(device.gone());
+    PseudoTerminal other;
+    ASSERT_TRUE(device.open(other.deviceName()));
+    EXPECT_FALSE(device.gone());
+    EXPECT_TRUE(device.close());
+    EXPECT_TRUE(second.open(other.deviceName())) << "closing releases the port";
 }
 
 TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {

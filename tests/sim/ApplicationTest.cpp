@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <set>
 
 namespace {
 
@@ -23,9 +20,6 @@ struct AppDriver : KitDriver {
     void control(const char* hex) { query(std::string("XX") + hex); }
 };
 
-uint16_t word(const std::string& reply) { return uint16_t(std::stoul(reply, nullptr, 16)); }
-int code12(const std::string& reply) { return word(reply) >> 4; }
-
 }  // namespace
 
 TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
@@ -41,22 +35,20 @@ TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
 }
 
 // Each reply word is read back against inputs chosen so that every channel
-// gives its own code; the words step through the channels in their wired order.
+// gives its own code; that each channel's menu reads its own input is seen
+// in the conversion control's tests.
 TEST(Application, ControlWordSelectsChannelModeAndPowerAndReadAllGivesEveryChannel) {
     AppDriver pc;
     const double levels[] = {1.0, 3.0, 5.0, -0.5, 2.1005, 2.6005, 3.1005, 3.6005};  // 5 V above Vref
     for (int ch = 0; ch < 8; ++ch) pc.kit.inputs().setLevel(ch, levels[ch]);
     const std::pair<const char*, const char*> cases[] = {
-        {"8F", "3E80"}, {"CF", "BB80"}, {"9F", "FFF0"}, {"DF", "0000"},  // unipolar, clamped at 0 and 4095
-        {"AF", "8340"}, {"EF", "A280"}, {"BF", "C1C0"}, {"FF", "E100"},  // 12-bit codes left-justified
+        {"9F", "FFF0"}, {"DF", "0000"}, {"FF", "E100"},  // unipolar, clamped at 4095 and 0; left-justified
         {"0F", "E100"},  // no start bit: the converter keeps its word
         {"FC", "0000"},  // full power-down reads 0
         {"FD", "E100"},  // fast power-down converts
-        {"87", "3E80"},  // ch0 bipolar single-ended: 1000
         {"D7", "E0C0"},  // ch3 bipolar: -500 as 12-bit two's complement
         {"C7", "7FF0"},  // ch1 bipolar: 3000 clamps to 2047
-        {"83", "8300"},  // ch0 bipolar differential: 1.0 - 3.0 V -> -2000
-        {"C3", "7D00"},  // ch1 against ch0: +2000
+        {"C3", "7D00"},  // ch1 against ch0, bipolar differential: +2000
         {"8B", "0000"},  // ch0 unipolar differential: negative clamps to 0
         {"93", "7FF0"},  // ch2 - ch3 = 5.5 V bipolar: clamps to 2047
     };
@@ -68,91 +60,25 @@ TEST(Application, ControlWordSelectsChannelModeAndPowerAndReadAllGivesEveryChann
     EXPECT_EQ(pc.query("A"), "3E80 BB80 FFF0 0000 8340 A280 C1C0 E100 ");
 }
 
-TEST(Application, SignalsFollowBoardTime) {
-    AppDriver pc;
-    auto& in = pc.kit.inputs();
-    in[0] = InputSignal{0.0, 1.0};  // 1 V per second
-    in[1] = InputSignal{2.0, 0, 1.0, 1.0};
-    pc.clock.advance(2000);
-    const uint64_t asked = pc.clock.micros();
-    EXPECT_NEAR(code12(pc.query("R")), double(asked) / 1000, 3);  // volts = seconds
-    pc.control("CF");
-    pc.clock.sleepUntil(3'250'000);  // sine at its crest: 3 V
-    EXPECT_NEAR(code12(pc.query("R")), 3000, 30);
-
-    in[2] = InputSignal{1.0, 0, 0, 0, 0.01};
-    pc.control("9F");
-    std::set<int> codes;
-    double sum = 0;
-    for (int i = 0; i < 100; ++i) sum += *codes.insert(code12(pc.query("R"))).first;
-    EXPECT_GT(codes.size(), 1u) << "noise";
-    EXPECT_NEAR(sum / 100, 1000, 5);
-
-    KitDriver other;  // same seed, same time: the same noise
-    other.kit.inputs()[2] = in[2];
-    EXPECT_EQ(other.kit.inputs().volts(2, 12345), in.volts(2, 12345));
-}
-
-TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadsWithWrappingAddresses) {
+// Ramps and sines are read in the sampling and the tool's tests; the upload's
+// format and addresses, wrapping past FE, in the sampling tool's.
+TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadStepsBothWays) {
     AppDriver pc;
     pc.kit.inputs()[0] = InputSignal{0.0, 6.0};  // 1 mV per sample
     pc.query("Z0082");                           // 130 samples
     const uint64_t start = pc.clock.micros();
     pc.send("C");
     EXPECT_EQ(pc.readFor(5), "C");
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Acquiring);
     EXPECT_EQ(pc.readUntilQuiet(50), ">");
     EXPECT_NEAR(double(pc.clock.micros() - 50'000 - start) / 1e6, 130.0 / 6000, 0.003);
 
     const auto samples = pc.kit.storedSamples();
     ASSERT_EQ(samples.size(), 130u);
-    EXPECT_TRUE(std::is_sorted(samples.begin(), samples.end()));
-    for (size_t i = 0; i < 130; ++i) {
-        char expected[8];
-        std::snprintf(expected, sizeof expected, "%02X%04X", unsigned(2 * i % 256), samples[i]);
-        ASSERT_EQ(pc.query("U"), expected) << i;
-    }
     EXPECT_NEAR(samples[129] >> 4, (samples[0] >> 4) + 129, 2);
+    for (int i = 0; i < 130; ++i) pc.query("U");
     // After the last sample "."; "-" steps back (sample 128 again, address wrapped).
     for (const char* step : {"U.", "U.", "-", "-", "U00", "U02", "U."}) {
         const std::string reply = pc.query(std::string(1, step[0]));
         EXPECT_EQ(step[0] == 'U' ? reply.substr(0, std::strlen(step + 1)) : reply, step + 1) << step;
     }
-}
-
-TEST(Application, PromptCancelsAnAcquisitionAndKeepsTheSamplesTaken) {
-    AppDriver pc;
-    pc.query("Z1000");  // 4096 samples: 683 ms
-    pc.send("C");
-    pc.readFor(100);
-    pc.send("R");  // ignored while sampling
-    pc.readFor(20);
-    const uint64_t cancel = pc.clock.micros();
-    pc.send(">");
-    EXPECT_EQ(pc.readUntilQuiet(), ">") << "no echo, only the end prompt";
-    EXPECT_LT(pc.clock.micros() - cancel, 50'000u + 3000u);
-    const size_t kept = pc.kit.storedSamples().size();
-    EXPECT_NEAR(double(kept), 0.121 * 6000, 10);
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Application);
-    EXPECT_EQ(pc.query("U").size(), 6u);
-
-    pc.query("Z0000");  // none: the prompt at once
-    pc.send("C");
-    EXPECT_EQ(pc.readUntilQuiet(), "C>");
-    EXPECT_EQ(pc.query("U"), ".");
-}
-
-TEST(Application, EscapeResetReturnsToTheFirmware) {
-    AppDriver pc;
-    pc.send("XX\x1BR");
-    EXPECT_EQ(pc.readFor(20), "XX\x1BR");
-    pc.setBaud(1200);
-    EXPECT_EQ(pc.readFor(100), "\xAA");
-    EXPECT_EQ(pc.kit.moduleState(), ModuleState::Firmware);
-
-    AppDriver brant(ModuleKind::Brant);
-    brant.send("\x1BR");
-    EXPECT_EQ(brant.readFor(20), "");
-    brant.setBaud(1200);
-    EXPECT_EQ(brant.readFor(100), "\xAA");
 }

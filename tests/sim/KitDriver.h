@@ -1,6 +1,6 @@
 #pragma once
-// Drives the simulated kit from the PC side, the way the program's port layer
-// does, on a virtual clock.
+// Drives the simulated kit from the PC side, as the program would, on a
+// virtual clock.
 #include "sim/SimulatedKit.h"
 
 #include <fstream>
@@ -16,8 +16,7 @@ struct KitDriver {
     std::string drain() {
         std::string text;
         char buffer[512];
-        long n;
-        while ((n = kit.read(buffer, sizeof buffer)) > 0) text.append(buffer, size_t(n));
+        for (long n; (n = kit.read(buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
         return text;
     }
 
@@ -40,65 +39,37 @@ struct KitDriver {
     }
 
     void send(const std::string& text) { kit.write(text.data(), text.size()); }
-    void setBaud(uint32_t baud) {
-        LineSettings settings;
-        kit.getSettings(settings);
-        settings.baud = baud;
-        kit.setSettings(settings);
-    }
+    void setBaud(uint32_t baud) { kit.setSettings(LineSettings{baud}); }
 
-    // One character at a time, each awaited for up to 3000 ms; other
-    // characters are discarded. False at the first missing echo.
-    bool sendWithEcho(const std::string& text) {
-        for (char c : text) {
-            kit.write(&c, 1);
-            const uint64_t end = clock.micros() + 3'000'000;
-            bool echoed = false;
-            while (!echoed && clock.micros() < end) {
-                if (!kit.waitForInput(uint32_t((end - clock.micros() + 999) / 1000))) break;
-                char got;
-                while (!echoed && kit.read(&got, 1) == 1) echoed = got == c;
-            }
-            if (!echoed) return false;
-        }
-        return true;
-    }
-
-    // An application query: echoed characters, then the reply up to 50 ms of
-    // quiet, without its final prompt.
+    // An application query: its echo, then the reply up to 50 ms of quiet,
+    // without the echo and the final prompt.
     std::string query(const std::string& text) {
-        sendWithEcho(text);
-        std::string reply = readUntilQuiet(50);
+        send(text);
+        std::string reply = readUntilQuiet(50).substr(text.size());
         if (!reply.empty() && reply.back() == '>') reply.pop_back();
         return reply;
     }
 
     // Open, beacon, space, banner: the firmware waits for commands.
-    std::string openToBanner() {
+    void openToBanner() {
         kit.open(SimulatedKit::PortName);
-        setBaud(1200);
-        std::string beacon = readFor(100);
+        readFor(100);
         send(" ");
-        return beacon + readUntilQuiet(200);
+        readUntilQuiet(200);
     }
 
-    // Load command, every line with echo, Jump; returns the text after the jump.
+    // Load command, every line and its echo, Jump; returns the text after the jump.
     std::string download(const std::vector<std::string>& lines) {
         sendEscape("L");
-        for (const std::string& line : lines) sendWithEcho(line + "\r");
+        for (const std::string& line : lines) send(line + "\r"), readUntilQuiet(50);
         sendEscape("J");
         return readUntilQuiet(200);
     }
 
-    // ESC commands: BRANT does not echo them, the others do.
+    // ESC commands, and their echo where the kind gives one (BRANT does not).
     void sendEscape(const std::string& command) {
-        const std::string text = "\x1B" + command;
-        if (kit.kind() == ModuleKind::Brant) {
-            send(text);
-            readFor(uint32_t(text.size() * 10));
-        } else {
-            sendWithEcho(text);
-        }
+        send("\x1B" + command);
+        readFor(100);
     }
 
     static std::vector<std::string> loaderLines(const std::string& fileName) {

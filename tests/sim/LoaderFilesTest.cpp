@@ -2,24 +2,12 @@
 #include "graphwin/TempFolder.h"
 #include "platform/ProcessOutput.h"
 #include "sim/LoaderImage.h"
-#include "sim/ResidentFirmware.h"
 #include "sim/SRecord.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-namespace {
-
-const ModuleKind kinds[] = {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::Cobalt, ModuleKind::Cobalt16Wide};
-
-}  // namespace
-
+// The shipped files are parsed by every download and formatted by their generator.
 TEST(SRecord, ParsesChecksAndFormatsRecords) {
-    const auto patch = parseSRecord(ResidentFirmware::PatchLine);
-    ASSERT_TRUE(patch);
-    EXPECT_TRUE(patch->type == '2' && patch->address == 0x010000u && patch->data.size() == 18u && !patch->isEnd());
-    EXPECT_EQ(formatSRecord(*patch), ResidentFirmware::PatchLine);
     EXPECT_TRUE(parseSRecord("S9030000fc")->isEnd()) << "hex digits in either case";
     // Lower-case S, checksum, count, type, too short.
     for (const char* bad : {"s9030000fc", "S9030000FD", "S9040000FC", "S6030000FC", "S9", ""})
@@ -31,26 +19,14 @@ TEST(SRecord, ParsesChecksAndFormatsRecords) {
     EXPECT_TRUE(back->address == 0x12345678u && back->data == record.data);
 }
 
-TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputCarryTheirSignatureAndPassSrecInfo) {
+// That each file loads and runs on its kind of board is seen end to end.
+TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputAndPassSrecInfo) {
     const bool srecInfo = RunForOutput({"srec_info", "--version"}).exitCode == 0;
-    for (ModuleKind kind : kinds) {
+    for (ModuleKind kind : {ModuleKind::Arbord, ModuleKind::Brant, ModuleKind::Cobalt, ModuleKind::Cobalt16Wide}) {
         const std::string path = std::string(VX_LOADER_DIR) + "/" + loaderFileName(kind);
-        const std::string text = ReadWholeFile(path);
-        EXPECT_EQ(text, loaderFileText(kind)) << loaderFileName(kind) << ": run scripts/make-loaders.sh";
+        EXPECT_EQ(ReadWholeFile(path), loaderFileText(kind)) << loaderFileName(kind) << ": run scripts/make-loaders.sh";
         if (srecInfo) {
             EXPECT_EQ(RunForOutput({"srec_info", path}, true).exitCode, 0) << path;
         }
-
-        std::istringstream lines(text);
-        std::string line, data;
-        bool ended = false;
-        while (std::getline(lines, line)) {
-            const auto record = parseSRecord(line);
-            ASSERT_TRUE(record) << line;
-            if (record->isData()) data.append(record->data.begin(), record->data.end());
-            ended = record->isEnd();
-        }
-        EXPECT_TRUE(ended);
-        EXPECT_NE(data.find(applicationSignature(kind)), std::string::npos);
     }
 }

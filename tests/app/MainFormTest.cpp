@@ -67,10 +67,16 @@ TEST(MainForm, ConnectsReadsScansAndStopsWhenUnplugged) {
     EXPECT_EQ(textOf(*p.feed().GraphForm, "EditMeanCode"), "1000.000000");
     EXPECT_EQ(p.painter().DisplayZorTape()->ThisRecord(), 10u);  // eleven points in the graph
 
+    // The timer is the test's: the real one stays off.
+    EXPECT_FALSE(control<QTimer>(f, "Timer1")->isActive());
+
     // A selector list composes and sends the word.
     control<QComboBox>(f, "ComboBox3")->setCurrentIndex(0);
     EXPECT_EQ(p.board.controlWord().value, 0x87);
+    control<QComboBox>(f, "ComboBox4")->setCurrentIndex(0);
+    EXPECT_EQ(p.board.controlWord().value, 0x83);
     control<QComboBox>(f, "ComboBox3")->setCurrentIndex(1);
+    control<QComboBox>(f, "ComboBox4")->setCurrentIndex(1);
 
     // Each item of the Input menu reads its own channel into its own row.
     for (int c = 0; c < 8; ++c) p.board.inputs().setLevel(c, 0.1 + 0.5 * c);

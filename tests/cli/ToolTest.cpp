@@ -139,7 +139,8 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     const Outcome run = tool.run({"--simulate=COBALT", "sample", "--sim-input", "4=sine:1000Hz,-1dBFS,noise=0.5",
                                   "--channel", "4", "--size", "4096", "--out", sampled});
     ASSERT_EQ(run.code, ExitSuccess) << run.err;
-    std::string lines = "; \"bench\" 25\xB5s \xE9t\xE9\n";  // a title in another encoding: still valid JSON
+    // A title partly in another encoding: still valid JSON, and the valid part kept as it is.
+    std::string lines = "; \"bench\" 25\xB5s \xE9t\xE9 \xE2\x82\xAC\n";
     for (int r = 0; r < 64; ++r)  // 7 cycles of a full-scale sine
         lines += std::to_string(2048 + int(std::lround(2047 * std::sin(r * 7 * M_PI / 32)))) + "\n";
     WriteWholeFile(plain, lines);
@@ -153,6 +154,7 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
         args.insert(args.end(), files.begin(), files.end());
         const Outcome analysed = Tool{}.run(args);
         ASSERT_EQ(analysed.code, ExitSuccess) << analysed.err;
+        if (files[0] == plain) EXPECT_NE(analysed.out.find("\xE2\x82\xAC"), std::string::npos) << analysed.out;
         WriteWholeFile(sampled + ".json", analysed.out);
         const ProcessOutput figures = RunForOutput(
             {"/usr/bin/python3", "-c", "import json,sys; a=json.load(open(sys.argv[1])); "

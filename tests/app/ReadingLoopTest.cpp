@@ -179,3 +179,26 @@ TEST(ReadingLoop, RateListTakesOnlyAPositiveInterval) {
 }
 
 }  // namespace
+
+// A late tick does not shift the next one; a stall of a whole period starts
+// the rhythm again from now; a reading's pause keeps it. The window hears of
+// every change, so that it re-arms its real timer.
+TEST(ReadingTimer, KeepsItsRhythmThroughLateTicksAndPauses) {
+    VirtualClock clock;
+    ReadingTimer timer(clock);
+    int changes = 0;
+    timer.setOnChange([&] { ++changes; });
+    timer.SetInterval(100);
+    timer.SetEnabled(true);
+    const std::pair<uint64_t, uint64_t> ticks[] = {{130'000, 200'000}, {450'000, 550'000}};
+    for (const auto& [at, next] : ticks) {
+        clock.sleepUntil(at);
+        timer.fired();
+        EXPECT_EQ(timer.dueMicros(), next);
+    }
+    timer.SetEnabled(false);
+    timer.Restore(true);
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(timer.dueMicros(), 550'000u);
+    EXPECT_EQ(changes, 6);
+}

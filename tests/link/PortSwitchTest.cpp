@@ -2,9 +2,9 @@
 // seen through the connection sequence; here, what only the switch decides.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <pty.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "link/PortSwitch.h"
 #include "link/SerialPortLayer.h"

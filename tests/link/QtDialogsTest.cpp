@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "support/OffscreenApp.h"
 #include "platform/QtDialogs.h"
+#include "support/OffscreenApp.h"
 
 namespace {
 
@@ -43,8 +43,7 @@ TEST(QtDialogs, MessageBoxShowsTheRequestAndReturnsTheButtonPressed) {
     EXPECT_EQ(ask(warning, [](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); }), MsgAnswer::Ok);
 
     // Closed without a button: the box's escape answer.
-    const MessageRequest question{"Ignore?", "VX7318 Evaluation Kit", MsgButtons::YesNo, MsgIcon::Stop,
-                                  MsgAnswer::Yes};
+    const MessageRequest question{"Ignore?", "VX7318 Evaluation Kit", MsgButtons::YesNo, MsgIcon::Stop, MsgAnswer::Yes};
     EXPECT_EQ(ask(question, [](QMessageBox& box) { box.reject(); }), MsgAnswer::No);
     EXPECT_EQ(ask(question, [](QMessageBox& box) { box.defaultButton()->click(); }), MsgAnswer::Yes);
 }

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <tuple>
 
-#include "support/SpyDevice.h"
 #include "sim/SimulatedKit.h"
+#include "support/SpyDevice.h"
 
 namespace {
 
@@ -101,7 +101,8 @@ TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndAlwaysTellsTheObserver) {
     EXPECT_FALSE(port.DoClosePort());
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(port.DoClosePort());
-    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: CloseHandle failed: Input/output error", "Closed serial port"}));
+    EXPECT_EQ(port.MemoHistory().lines(),
+              (Lines{"Error 5: CloseHandle failed: Input/output error", "Closed serial port"}));
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(kit.isOpen());
     EXPECT_EQ(observer.closed, 3);
@@ -132,7 +133,7 @@ TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
     spy.failNext("getModemLines", EIO);
     EXPECT_FALSE(port.RtsCtsLoopbackPresent());
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: EscapeCommFunction failed: Input/output error",
-                                               "Error 5: GetCommModemStatus failed: Input/output error"}));
+                                                 "Error 5: GetCommModemStatus failed: Input/output error"}));
 }
 
 TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
@@ -150,7 +151,7 @@ TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
     spy.failNext("getSettings", EIO);
     EXPECT_EQ(port.DoGetBaud(), 0u);
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: SetCommState failed: Input/output error",
-                                               "Error 5: GetCommState failed in DoGetBaud: Input/output error"}));
+                                                 "Error 5: GetCommState failed in DoGetBaud: Input/output error"}));
 
     // A new rate joins the box's list; opening again shows the port's
     // previous rate before setting it to 1200.
@@ -175,7 +176,9 @@ TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"A^BABCOK", "{0x0A}>"}));
 
     port.MemoHistory().clear();
-    receive("\x1b\xAA" "a\rb\r\r");
+    receive(
+        "\x1b\xAA"
+        "a\rb\r\r");
     port.setCaptureRx(false);
     receive("off");
     port.setCaptureRx(true);
@@ -190,6 +193,8 @@ TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns
     const std::string a(150, 'a'), b(150, 'b');
     receive("\r" + a + "\r" + b, 512);
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"", a, b}));
+    // A read fills the buffer it is given and no more.
+    EXPECT_EQ(receive("abcdef", 4), "abc");
 }
 
 TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
@@ -213,7 +218,7 @@ TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
     spy.failNext("write", EIO);
     EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: WriteFile failed: Input/output error",
-                                               "Error 5: WriteFile failed: Input/output error"}));
+                                                 "Error 5: WriteFile failed: Input/output error"}));
 }
 
 // Character by character, or the whole text at once: each character must
@@ -221,14 +226,16 @@ TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
 TEST_F(PortOnKit, EchoedTextIsCheckedCharacterByCharacter) {
     struct Case {
         bool block;
-        int echoes;            // the board echoes only this many (-1: all)
-        const char* written;   // what went out
+        int echoes;           // the board echoes only this many (-1: all)
+        const char* written;  // what went out
         bool echoed;
         uint32_t minMs, maxMs;  // how long it took
     };
     const Case cases[] = {
-        {false, -1, "ABC", true, 45, 55},     {true, -1, "ABC", true, 30, 35},  // 8.3 ms a byte
-        {false, 1, "AB", false, 3000, 3040},  {true, 1, "ABC", false, 3000, 3040},
+        {false, -1, "ABC", true, 45, 55},
+        {true, -1, "ABC", true, 30, 35},  // 8.3 ms a byte
+        {false, 1, "AB", false, 3000, 3040},
+        {true, 1, "ABC", false, 3000, 3040},
     };
     openKit();
     for (const Case& c : cases) {

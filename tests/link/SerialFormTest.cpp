@@ -69,25 +69,44 @@ struct Rig {
 
 }  // namespace
 
-// Automatic passes over the simulated kit, so a missing board is never
-// silently replaced; named, the kit runs its application; a typed path joins both lists.
-TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
+// The history list: line for line with the history, also across the running
+// state's trim, kept up only while the window is shown, time stamps on request;
+// the Advanced menu's choices; a typed port joins both port lists.
+TEST(SerialForm, HistoryListMenusAndATypedPort) {
     Rig rig(ModuleKind::Arbord, {{"/dev/vx-listed", KitPort}, {KitPort}});
     TSerialForm& f = *rig.form;
-    rig.link.sequence().SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
-    control<QPushButton>(f, "btnOk")->click();
-    EXPECT_EQ(f.runSequence(), QDialog::Rejected);
-    EXPECT_EQ(textOf(f, "LabelStatus"), "Not found on any port. Check connections.");
-    f.runSequence(1);  // the idle tick enables Ok again
-    f.chooseFriendlyPort(QString::fromStdString(KitPort));
-    control<QPushButton>(f, "btnOk")->click();
-    EXPECT_EQ(f.runSequence(), QDialog::Accepted);
-    EXPECT_EQ(textOf(f, "LabelState"), "module application is running");
-
-    // The list shows the history line for line, also across the trim.
-    for (int i = 0; i < 250; ++i) rig.link.port().MemoHistory().addLine("filler " + std::to_string(i));
+    History& history = rig.link.port().MemoHistory();
+    control<QAction>(f, "menuAdvNoDownload")->trigger();
+    rig.openOnRunningApplication();
+    for (int i = 0; i < 250; ++i) history.addLine("filler " + std::to_string(i));
     f.runSequence(1);
-    EXPECT_EQ(historyRows(f), rig.link.port().MemoHistory().lines());
+    EXPECT_EQ(historyRows(f), history.lines());
+
+    history.clear();
+    f.hide();
+    EXPECT_EQ(rig.link.query().AppQuery(std::string(">")), "");
+    EXPECT_EQ(control<QListWidget>(f, "MemoHistory")->count(), 0) << "a hidden window shows nothing";
+    f.show();
+    EXPECT_EQ(historyRows(f), (std::vector<std::string>{">", ">"}));
+
+    control<QAction>(f, "menuViewTimeStamps")->trigger();
+    history.addLine("a");
+    history.appendToLast("b");
+    const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
+    for (const std::string& row : historyRows(f)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
+
+    // An item of a menu of choices sets its value; opening the menu checks the item in use.
+    for (const char* name : {"menuTimer", "menuAppQueryTimeout"}) {
+        QMenu& menu = *control<QMenu>(f, name);
+        menu.actions()[2]->trigger();
+        menu.actions()[1]->trigger();
+        emit menu.aboutToShow();
+        for (QAction* item : menu.actions()) EXPECT_EQ(item->isChecked(), item == menu.actions()[1]) << name;
+    }
+    EXPECT_EQ(rig.link.sequence().view().Timer1Interval, 1000u);
+    EXPECT_EQ(rig.link.query().AppQueryTimeoutMs(), 20u);
+    control<QAction>(f, "menuAdvEndReplyAtPrompt")->trigger();
+    EXPECT_FALSE(rig.link.query().EndReplyAtPrompt());
 
     control<QPushButton>(f, "btnStop")->click();
     f.runSequence(1);  // the idle tick enables Ok again
@@ -95,9 +114,9 @@ TEST(SerialForm, OkRunsTheApplicationAndATypedPortJoinsBothLists) {
     control<QPushButton>(f, "btnOk")->click();
     f.runSequence();
     EXPECT_EQ(textOf(f, "LabelStatus"), "Not found on specified port. Check connections.");
+    EXPECT_EQ(history.lastLine(), "Not found on specified port. Check connections. Ports tried: /dev/vx-typed");
     EXPECT_EQ(control<QComboBox>(f, "cbxFriendlyPort")->findText("/dev/vx-typed"), 3);
     EXPECT_EQ(control<QComboBox>(f, "cbxHwPort")->findText("/dev/vx-typed"), 2);
-    EXPECT_EQ(*(historyRows(f).end() - 2), "Error 2: Cannot open /dev/vx-typed: No such file or directory");
 }
 
 // "No Load" with the port closed: a running window whose queries get empty
@@ -158,41 +177,6 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     const uint64_t before = rig.clock.micros();
     f.btnHwSendClick();
     EXPECT_EQ(rig.clock.micros() - before, 500'000u);
-}
-
-// The history list: kept up only while the window is shown, time stamps on
-// request; and the prompt ending of replies, switched from the Advanced menu.
-TEST(SerialForm, HistoryListAndReplyEndingFollowTheirMenus) {
-    Rig rig;
-    TSerialForm& f = *rig.form;
-    control<QAction>(f, "menuAdvNoDownload")->trigger();
-    rig.openOnRunningApplication();
-    rig.link.port().MemoHistory().clear();
-
-    f.hide();
-    EXPECT_EQ(rig.link.query().AppQuery(std::string(">")), "");
-    EXPECT_EQ(control<QListWidget>(f, "MemoHistory")->count(), 0) << "a hidden window shows nothing";
-    f.show();
-    EXPECT_EQ(historyRows(f), (std::vector<std::string>{">", ">"}));
-
-    control<QAction>(f, "menuViewTimeStamps")->trigger();
-    rig.link.port().MemoHistory().addLine("a");
-    rig.link.port().MemoHistory().appendToLast("b");
-    const std::regex stamped(R"(\d\d:\d\d:\d\d\.\d{3} (>|ab))");
-    for (const std::string& row : historyRows(f)) EXPECT_TRUE(std::regex_match(row, stamped)) << row;
-
-    // An item of a menu of choices sets its value; opening the menu checks the item in use.
-    for (const char* name : {"menuTimer", "menuAppQueryTimeout"}) {
-        QMenu& menu = *control<QMenu>(f, name);
-        menu.actions()[2]->trigger();
-        menu.actions()[1]->trigger();
-        emit menu.aboutToShow();
-        for (QAction* item : menu.actions()) EXPECT_EQ(item->isChecked(), item == menu.actions()[1]) << name;
-    }
-    EXPECT_EQ(rig.link.sequence().view().Timer1Interval, 1000u);
-    EXPECT_EQ(rig.link.query().AppQueryTimeoutMs(), 20u);
-    control<QAction>(f, "menuAdvEndReplyAtPrompt")->trigger();
-    EXPECT_FALSE(rig.link.query().EndReplyAtPrompt());
 }
 
 TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {

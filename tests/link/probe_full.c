@@ -6,30 +6,23 @@
 
 static char calls[4096];
 
-static void note(const char* text) {
-    strncat(calls, text, sizeof calls - strlen(calls) - 1);
-    strncat(calls, ";", sizeof calls - strlen(calls) - 1);
+static void note(const char* call, const char* argument) {
+    const size_t used = strlen(calls);
+    snprintf(calls + used, sizeof calls - used, "%s%s;", call, argument);
 }
 
 const char* probe_log(void) { return calls; }
 void probe_clear(void) { calls[0] = '\0'; }
 
-void Show(void) { note("Show"); }
+void Show(void) { note("Show", ""); }
 
 #ifndef SHOW_ONLY
-void SetTitle(const char* title) {
-    char text[256];
-    snprintf(text, sizeof text, "SetTitle %s", title);
-    note(text);
-}
-
+void SetTitle(const char* title) { note("SetTitle ", title); }
+void ClosedSerialPort(void) { note("ClosedSerialPort", ""); }
+void SetEnable(unsigned char enabled) { note("SetEnable ", enabled ? "1" : "0"); }
 void OpenedSerialPort(int handle) {
-    char text[64];
-    snprintf(text, sizeof text, "OpenedSerialPort %d", handle);
-    note(text);
+    char number[16];
+    snprintf(number, sizeof number, "%d", handle);
+    note("OpenedSerialPort ", number);
 }
-
-void ClosedSerialPort(void) { note("ClosedSerialPort"); }
-
-void SetEnable(unsigned char enabled) { note(enabled ? "SetEnable 1" : "SetEnable 0"); }
 #endif

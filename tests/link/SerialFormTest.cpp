@@ -6,8 +6,10 @@
 #include <QtWidgets>
 #include <regex>
 
+#include "link/DebuggerBridge.h"
 #include "link/SerialForm.h"
 #include "platform/LibraryLoader.h"
+#include "platform/QtDialogs.h"
 #include "sim/SimulatedKit.h"
 #include "support/Controls.h"
 #include "support/OffscreenApp.h"
@@ -66,6 +68,17 @@ struct Rig {
     Kit link{clock, dialogs};
     std::unique_ptr<TSerialForm> form;
 };
+
+// Shows the request and lets `act` handle the box once it is open.
+MsgAnswer ask(const MessageRequest& request, std::function<void(QMessageBox&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        act(*box);
+    });
+    QtDialogs dialogs;
+    return dialogs.message(request);
+}
 
 }  // namespace
 
@@ -225,4 +238,43 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     EXPECT_EQ(rig.link.sequence().ConnState(), ConnectionState::Idle);
     EXPECT_EQ(rig.dialogs.timerActive, std::vector<bool>{false});
     EXPECT_TRUE(control<QTimer>(f, "Timer1")->isActive());
+}
+
+// What is missing from the debugger library is skipped without a word.
+TEST(DebuggerBridge, MissingLibraryOrEntriesAreSkipped) {
+    LibraryLoader probe;
+    ASSERT_TRUE(probe.load(PROBE_SHOW_ONLY));
+    for (const char* library : {"/nonexistent/libLinkProbe.so", PROBE_SHOW_ONLY}) {
+        DebuggerBridge bridge(library);
+        EXPECT_EQ(bridge.available(), library == std::string(PROBE_SHOW_ONLY));
+        bridge.DebuggerShow();
+        bridge.DebuggerSetTitle("VX7318 Evaluation Kit");
+        bridge.DebuggerOpenedPort(3);
+        bridge.DebuggerClosedPort();
+        bridge.DebuggerSetEnable(true);
+    }
+    EXPECT_STREQ(reinterpret_cast<const char* (*)()>(probe.symbol("probe_log"))(), "Show;");
+}
+
+// The Qt message box behind the Dialogs seam, answered by a "user" who acts
+// as soon as the box is up.
+TEST(QtDialogs, MessageBoxShowsTheRequestAndReturnsTheButtonPressed) {
+    const MessageRequest warning{"Warning: this software is not for the ARBORD module.", "VX7318 Evaluation Kit",
+                                 MsgButtons::OkCancel, MsgIcon::Stop, MsgAnswer::Cancel};
+    const MsgAnswer pressedDefault = ask(warning, [](QMessageBox& box) {
+        EXPECT_EQ(box.text().toStdString(), "Warning: this software is not for the ARBORD module.");
+        EXPECT_EQ(box.windowTitle(), "VX7318 Evaluation Kit");
+        EXPECT_EQ(box.icon(), QMessageBox::Critical);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+        ASSERT_NE(box.defaultButton(), nullptr);
+        box.defaultButton()->click();
+    });
+    EXPECT_EQ(pressedDefault, MsgAnswer::Cancel);
+
+    EXPECT_EQ(ask(warning, [](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); }), MsgAnswer::Ok);
+
+    // Closed without a button: the box's escape answer.
+    const MessageRequest question{"Ignore?", "VX7318 Evaluation Kit", MsgButtons::YesNo, MsgIcon::Stop, MsgAnswer::Yes};
+    EXPECT_EQ(ask(question, [](QMessageBox& box) { box.reject(); }), MsgAnswer::No);
+    EXPECT_EQ(ask(question, [](QMessageBox& box) { box.defaultButton()->click(); }), MsgAnswer::Yes);
 }

@@ -362,9 +362,8 @@ TEST(ConnectionSequence, NoLoadRunsAtOnceAndTheRunningStateTrimsTheHistory) {
 
 TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
     const std::string dir = testing::TempDir();
-    const std::string mixed = dir + "/vx-mixed.arb", empty = dir + "/vx-empty.arb";
+    const std::string mixed = dir + "/vx-mixed.arb";
     std::ofstream(mixed, std::ios::binary) << "S0030000FC\r\n\nS9030000FC\rS5030000FC";
-    std::ofstream(empty, std::ios::binary) << "";
 
     Rig rig(ModuleKind::Arbord, {Kit}, mixed);
     rig.seq.setFastestBaud(false);
@@ -380,14 +379,4 @@ TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
     EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Jump);
     EXPECT_EQ(rig.spy.written, "S0030000FC\r\rS9030000FC\rS5030000FC\r");
     EXPECT_EQ(rig.seq.view().LoaderProgressBar.Position, 4);
-
-    // An empty file: Load, straight on to the jump, which is still sent.
-    Rig none(ModuleKind::Arbord, {Kit}, empty);
-    none.seq.setFastestBaud(false);
-    none.ok();
-    ASSERT_TRUE(none.runToState(ConnectionState::Loading));
-    none.tick();
-    EXPECT_EQ(none.seq.view().LabelStatus, "Loading software... 0");
-    ASSERT_TRUE(none.runToState(ConnectionState::Running));
-    EXPECT_EQ(countOf(none.spy.written, Esc + "L" + Esc + "J"), 1u);
 }

@@ -92,22 +92,10 @@ struct Rig {
     uint64_t lastTickMicros = 0;
 };
 
-struct KindCase {
-    ModuleKind kind;
-    const char* loader;
-    uint32_t fastestRate;
-};
-
-class EndToEnd : public testing::TestWithParam<KindCase> {};
-
 }  // namespace
 
-TEST_P(EndToEnd, OkWithAutomaticReachesTheRunningApplication) {
-    const KindCase& c = GetParam();
-    Rig rig(c.kind, {Kit}, LoaderDir + "/" + c.loader);
-    rig.ok();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok; }));
-
+// Every kind from Ok to its running application, at its fastest rate.
+TEST(ConnectionSequence, OkWithAutomaticReachesTheRunningApplicationOfEveryKind) {
     const std::vector<std::pair<int, std::string>> expected = {
         {1, "attempting to locate the correct port"},  {3, "we have opened a port; need to check RTS-CTS"},
         {4, "expecting module to send 0xAA"},          {5, "expecting module to send firmware banner"},
@@ -116,20 +104,22 @@ TEST_P(EndToEnd, OkWithAutomaticReachesTheRunningApplication) {
         {7, "module is receiving a hex file"},         {8, "module is expecting jump command"},
         {9, "module application is running"},
     };
-    EXPECT_EQ(rig.steps, expected);  // a misidentified kind would have stopped at the wrong-loader warning
-    EXPECT_EQ(rig.kit.moduleBaud(), c.fastestRate);
-    // Lines go back to back at the line's pace: the banner's quiet time, the
-    // rate change and the download fit well within nine seconds.
-    EXPECT_LT(rig.seq.SetupTimeMs(), 9000u);
-    EXPECT_TRUE(std::regex_match(rig.seq.view().LabelStatus, std::regex(R"(total setup time: \d\.\d seconds)")));
+    for (auto [kind, loader, fastestRate] : {std::tuple{ModuleKind::Arbord, "KIT7318.ARB", 9600u},
+                                             {ModuleKind::Brant, "KIT7318.BRT", 9600u},
+                                             {ModuleKind::Cobalt, "KIT7318.COB", 115200u},
+                                             {ModuleKind::Cobalt16Wide, "KIT7318.CWD", 115200u}}) {
+        SCOPED_TRACE(loader);
+        Rig rig(kind, {Kit}, LoaderDir + "/" + loader);
+        rig.ok();
+        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok; }));
+        EXPECT_EQ(rig.steps, expected);  // a misidentified kind would have stopped at the wrong-loader warning
+        EXPECT_EQ(rig.kit.moduleBaud(), fastestRate);
+        // Lines go back to back at the line's pace: the banner's quiet time, the
+        // rate change and the download fit well within nine seconds.
+        EXPECT_LT(rig.seq.SetupTimeMs(), 9000u);
+        EXPECT_TRUE(std::regex_match(rig.seq.view().LabelStatus, std::regex(R"(total setup time: \d\.\d seconds)")));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryKind, EndToEnd,
-                         testing::Values(KindCase{ModuleKind::Arbord, "KIT7318.ARB", 9600},
-                                         KindCase{ModuleKind::Brant, "KIT7318.BRT", 9600},
-                                         KindCase{ModuleKind::Cobalt, "KIT7318.COB", 115200},
-                                         KindCase{ModuleKind::Cobalt16Wide, "KIT7318.CWD", 115200}),
-                         [](const auto& info) { return std::string(info.param.loader).substr(8); });
 
 TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrderANamedPortAlone) {
     // Second port: a board whose cable lacks the loopback.

@@ -98,7 +98,7 @@ TEST_F(PortOnKit, OpenConfiguresInOrderOrClosesAgainOnFailure) {
     EXPECT_EQ(port.MemoHistory().lastLine(), "Error 25: EscapeCommFunction failed: Inappropriate ioctl for device");
 }
 
-TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndAlwaysTellsTheObserver) {
+TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndTheClosedPortRefusesTheRest) {
     int closed = 0;
     port.setOnClosed([&] { ++closed; });
     EXPECT_TRUE(port.DoClosePort());  // nothing open
@@ -113,11 +113,10 @@ TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndAlwaysTellsTheObserver) {
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(kit.isOpen());
     EXPECT_EQ(observer.closed, 3);
-}
 
-TEST_F(PortOnKit, EveryOtherOperationRefusesAClosedPortSilently) {
-    EXPECT_EQ(VisibleString(std::string("Az ~\r\x1b\x7f\x80\xAA\xff\0", 11)),
-              "Az ~{0x0D}{0x1B}{0x7F}{0x80}{0xAA}{0xFF}{0x00}");  // how the history shows bytes
+    // Every other operation refuses a closed port silently.
+    port.MemoHistory().clear();
+    spy.forget();
     char two[2];
     EXPECT_FALSE(port.DoGetBaud() || port.SetCommState() || port.DoHwSetBaud(9600) ||
                  port.ReadString(two, sizeof two) || port.WriteCharNoEcho('A') || port.WriteStringNoEcho("A") ||
@@ -173,6 +172,8 @@ TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
 }
 
 TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns) {
+    EXPECT_EQ(VisibleString(std::string("Az ~\r\x1b\x7f\x80\xAA\xff\0", 11)),
+              "Az ~{0x0D}{0x1B}{0x7F}{0x80}{0xAA}{0xFF}{0x00}");  // how the history shows bytes
     openKit();
     EXPECT_EQ(receive(std::string("A\0B", 3)), "A^B");
     port.setSkipNulls(true);
@@ -276,7 +277,7 @@ TEST(PortSwitch, OpensOnePortAtATimeAndPassesOtherNamesToRealPorts) {
 }
 
 // How the window hears of each change is seen in the serial window's tests.
-TEST(History, AppendsToTheLastLineOrStartsALine) {
+TEST(History, AppendsToTheLastLineOrStartsALineAndSplitsLongText) {
     VirtualClock clock(5000);
     History history;
     history.setClock(&clock);
@@ -289,11 +290,9 @@ TEST(History, AppendsToTheLastLineOrStartsALine) {
     history.deleteFirstLine();
     EXPECT_EQ(history.lines(), (Lines{"R", "Closed serial port"}));
     EXPECT_EQ(history.stampMicros(0), 12000u);
-}
 
-// Text beyond MaxLineLength goes on in new lines, with nothing dropped and a
-// byte's notation never split between two lines.
-TEST(History, LongTextGoesOnInNewLinesWithNothingDropped) {
+    // Text beyond MaxLineLength goes on in new lines, with nothing dropped and
+    // a byte's notation never split between two lines.
     const size_t max = History::MaxLineLength;
     const std::string c(max - 3, 'c'), e(max, 'e');
     for (const auto& [start, appended, expected] :
@@ -301,10 +300,10 @@ TEST(History, LongTextGoesOnInNewLinesWithNothingDropped) {
           {"xy", std::string(max, 'b'), Lines{"xy" + std::string(max - 2, 'b'), "bb"}},
           {c, "{0x1B}d", Lines{c, "{0x1B}d"}},
           {e, "f", Lines{e, "f"}}}) {
-        History history;
-        history.addLine(start);
-        history.appendToLast(appended);
-        EXPECT_EQ(history.lines(), expected) << start.size() << "+" << appended;
+        History one;
+        one.addLine(start);
+        one.appendToLast(appended);
+        EXPECT_EQ(one.lines(), expected) << start.size() << "+" << appended;
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QtWidgets>
 #include <regex>
 
-#include "link/DebuggerBridge.h"
 #include "link/SerialForm.h"
 #include "platform/LibraryLoader.h"
 #include "platform/QtDialogs.h"
@@ -192,23 +191,27 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
     EXPECT_EQ(rig.clock.micros() - before, 500'000u);
 }
 
-// The test library notes its calls; its own entry reads them back.
+// The test libraries note their calls; their own entry reads them back.
+// What a library lacks is skipped without a word.
 TEST(SerialForm, DebuggerLibraryHearsFromTheWindow) {
-    LibraryLoader probe;
-    ASSERT_TRUE(probe.load(PROBE_FULL));
-    reinterpret_cast<void (*)()>(probe.symbol("probe_clear"))();
-    Rig rig(ModuleKind::Arbord, {{KitPort}, {}}, PROBE_FULL);
-    TSerialForm& f = *rig.form;
-    f.Timer1Timer();  // every idle tick tells whether the application runs
-    control<QAction>(f, "menuAdvancedDebugger")->trigger();
-    control<QComboBox>(f, "cbxHwPort")->setEditText(QString::fromStdString(KitPort));
-    control<QPushButton>(f, "btnHwOpen")->click();
-    control<QAction>(f, "menuAdvNoDownload")->trigger();
-    control<QPushButton>(f, "btnHwClose")->click();  // and the sequence goes back to idle
-    // The kit has no file descriptor to pass on.
-    EXPECT_STREQ(reinterpret_cast<const char* (*)()>(probe.symbol("probe_log"))(),
-                 "SetTitle VX7318 Evaluation Kit;SetEnable 0;Show;OpenedSerialPort -1;SetEnable 0;SetEnable 1;"
-                 "ClosedSerialPort;SetEnable 0;");
+    for (auto [library, calls] : {std::pair{PROBE_FULL,
+                                            "SetTitle VX7318 Evaluation Kit;SetEnable 0;Show;"
+                                            "OpenedSerialPort -1;SetEnable 0;SetEnable 1;"
+                                            "ClosedSerialPort;SetEnable 0;"},
+                                  {PROBE_SHOW_ONLY, "Show;"}}) {
+        LibraryLoader probe;
+        ASSERT_TRUE(probe.load(library));
+        reinterpret_cast<void (*)()>(probe.symbol("probe_clear"))();
+        Rig rig(ModuleKind::Arbord, {{KitPort}, {}}, library);
+        TSerialForm& f = *rig.form;
+        f.Timer1Timer();  // every idle tick tells whether the application runs
+        control<QAction>(f, "menuAdvancedDebugger")->trigger();
+        control<QComboBox>(f, "cbxHwPort")->setEditText(QString::fromStdString(KitPort));
+        control<QPushButton>(f, "btnHwOpen")->click();  // the kit has no file descriptor to pass on
+        control<QAction>(f, "menuAdvNoDownload")->trigger();
+        control<QPushButton>(f, "btnHwClose")->click();  // and the sequence goes back to idle
+        EXPECT_STREQ(reinterpret_cast<const char* (*)()>(probe.symbol("probe_log"))(), calls);
+    }
 }
 
 TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
@@ -228,22 +231,6 @@ TEST(SerialForm, NoTickRunsWhileASequenceMessageWaits) {
     EXPECT_EQ(rig.link.sequence().ConnState(), ConnectionState::Idle);
     EXPECT_EQ(rig.dialogs.timerActive, std::vector<bool>{false});
     EXPECT_TRUE(control<QTimer>(f, "Timer1")->isActive());
-}
-
-// What is missing from the debugger library is skipped without a word.
-TEST(DebuggerBridge, MissingLibraryOrEntriesAreSkipped) {
-    LibraryLoader probe;
-    ASSERT_TRUE(probe.load(PROBE_SHOW_ONLY));
-    for (const char* library : {"/nonexistent/libLinkProbe.so", PROBE_SHOW_ONLY}) {
-        DebuggerBridge bridge(library);
-        EXPECT_EQ(bridge.available(), library == std::string(PROBE_SHOW_ONLY));
-        bridge.DebuggerShow();
-        bridge.DebuggerSetTitle("VX7318 Evaluation Kit");
-        bridge.DebuggerOpenedPort(3);
-        bridge.DebuggerClosedPort();
-        bridge.DebuggerSetEnable(true);
-    }
-    EXPECT_STREQ(reinterpret_cast<const char* (*)()>(probe.symbol("probe_log"))(), "Show;");
 }
 
 // The Qt message box behind the Dialogs seam, answered by a "user" who acts

@@ -136,12 +136,9 @@ TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
         EXPECT_EQ(port.RtsCtsLoopbackPresent(), present);
         EXPECT_EQ(spy.calls, calls);
     }
-    spy.failNext("setRts 0", EIO);
-    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
     spy.failNext("getModemLines", EIO);
     EXPECT_FALSE(port.RtsCtsLoopbackPresent());
-    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: EscapeCommFunction failed: Input/output error",
-                                                 "Error 5: GetCommModemStatus failed: Input/output error"}));
+    EXPECT_EQ(port.MemoHistory().lines(), Lines{"Error 5: GetCommModemStatus failed: Input/output error"});
 }
 
 TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
@@ -180,7 +177,6 @@ TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns
     EXPECT_EQ(receive(std::string("A\0B\0\0C", 6)), "ABC");
     EXPECT_EQ(receive(std::string("\0", 1)), "");  // a character came, even if none is kept
     EXPECT_EQ(receive(""), "(nothing)");
-    EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(receive("OK\r\n>"), "OK\r\n>");
     EXPECT_EQ(port.EditHwRecv(), "OK{0x0D}{0x0A}>");
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"A^BABCOK", "{0x0A}>"}));

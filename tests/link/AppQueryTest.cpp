@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "link/RunningKit.h"
 #include "sim/ModuleApplication.h"

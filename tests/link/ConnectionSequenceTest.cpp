@@ -107,7 +107,7 @@ TEST(ConnectionSequence, OkWithAutomaticReachesTheRunningApplicationOfEveryKind)
         rig.ok();
         ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok; }));
         EXPECT_EQ(rig.steps, expected);  // a misidentified kind would have stopped at the wrong-loader warning
-        EXPECT_TRUE(rig.kit.moduleBaud() == fastestRate && rig.port.cbSkipNulls());
+        EXPECT_TRUE(rig.kit.moduleBaud() == fastestRate && rig.port.cbSkipNulls() && rig.seq.view().btnAppQueryEnabled);
         // Lines go back to back at the line's pace: the banner's quiet time, the
         // rate change and the download fit well within nine seconds.
         EXPECT_LT(rig.seq.SetupTimeMs(), 9000u);

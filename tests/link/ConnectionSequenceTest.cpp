@@ -7,31 +7,24 @@
 #include <fstream>
 #include <functional>
 #include <regex>
-#include <utility>
 
 #include "link/AppQuery.h"
 #include "link/ConnectionSequence.h"
 #include "link/PortSwitch.h"
-#include "support/SpyDevice.h"
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SpyDevice.h"
 
 namespace {
 
-using S = ConnectionSequence;
 const std::string Kit = SimulatedKit::PortName;
 const std::string LoaderDir = VX_LOADER_DIR;
 const std::string Esc(1, '\x1B');
 
-// How many lines of the history match (received text may follow a line's start).
-long linesMatching(const History& history, const std::string& pattern) {
-    const std::regex re(pattern + ".*");
+// How many lines of the history start so (received text may follow).
+long linesStarting(const History& history, const std::string& start) {
     const auto& lines = history.lines();
-    return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return std::regex_match(l, re); });
-}
-bool historyHas(const History& history, const std::string& start) {
-    const auto& lines = history.lines();
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
 }
 
 size_t countOf(const std::string& text, const std::string& part) {
@@ -40,24 +33,13 @@ size_t countOf(const std::string& text, const std::string& part) {
     return count;
 }
 
-// Notes whether the timer ran while a message box was up.
-struct TimerWatchingDialogs : ScriptedDialogs {
-    const ConnectionSequence* seq = nullptr;
-    std::vector<bool> timerDuringMessage;
-    MsgAnswer message(const MessageRequest& request) override {
-        timerDuringMessage.push_back(seq->view().Timer1Enabled);
-        return ScriptedDialogs::message(request);
-    }
-};
-
 struct Rig {
     explicit Rig(ModuleKind kind = ModuleKind::Arbord, std::vector<std::string> portList = {Kit},
                  const std::string& loader = LoaderDir + "/KIT7318.ARB")
         : kit(clock, kind), spy(kit) {
         ports.add(Kit, spy);
-        dialogs.seq = &seq;
         seq.setPortList(portList);
-        if (!loader.empty()) seq.SelectFilename(loader);
+        seq.SelectFilename(loader);
         seq.setOnChange([this] {
             const std::pair<int, std::string> step{seq.view().MainProgressBar.Position, seq.view().LabelState};
             if (steps.empty() || steps.back() != step) steps.push_back(step);
@@ -92,63 +74,46 @@ struct Rig {
         seq.btnOkClick();
     }
 
-    VirtualClock clock;
+    VirtualClock clock{uint64_t(0xFFFFFFFFu - 2000) * 1000};
     SimulatedKit kit;
     SpyDevice spy;
     PortSwitch ports{clock};
     SerialPortLayer port{ports, clock};
     AppQueryProtocol query{port};
-    TimerWatchingDialogs dialogs;
+    ScriptedDialogs dialogs;
     ConnectionSequence seq{port, query, dialogs};
     std::vector<std::pair<int, std::string>> steps;
     uint64_t lastTickMicros = 0;
 };
 
-struct KindCase {
-    ModuleKind kind;
-    const char* loader;
-    uint32_t fastestRate;
-};
-
-class EndToEnd : public testing::TestWithParam<KindCase> {};
-
 }  // namespace
 
-TEST_P(EndToEnd, OkWithAutomaticReachesTheRunningApplication) {
-    const KindCase& c = GetParam();
-    Rig rig(c.kind, {Kit}, LoaderDir + "/" + c.loader);
-    rig.ok();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok; }));
-
+// Every kind from Ok to its running application, at its fastest rate.
+TEST(ConnectionSequence, OkWithAutomaticReachesTheRunningApplicationOfEveryKind) {
     const std::vector<std::pair<int, std::string>> expected = {
-        {1, "attempting to locate the correct port"},
-        {3, "we have opened a port; need to check RTS-CTS"},
-        {4, "expecting module to send 0xAA"},
-        {5, "expecting module to send firmware banner"},
-        {6, "module is expecting a firmware command"},
-        {6, "module is expecting a firmware command (baud rate)"},
-        {6, "module is expecting a firmware command"},
-        {6, "module is expecting a firmware command (loader)"},
-        {7, "module is receiving a hex file"},
-        {8, "module is expecting jump command"},
+        {1, "attempting to locate the correct port"},  {3, "we have opened a port; need to check RTS-CTS"},
+        {4, "expecting module to send 0xAA"},          {5, "expecting module to send firmware banner"},
+        {6, "module is expecting a firmware command"}, {6, "module is expecting a firmware command (baud rate)"},
+        {6, "module is expecting a firmware command"}, {6, "module is expecting a firmware command (loader)"},
+        {7, "module is receiving a hex file"},         {8, "module is expecting jump command"},
         {9, "module application is running"},
     };
-    EXPECT_EQ(rig.steps, expected);  // a misidentified kind would have stopped at the wrong-loader warning
-    EXPECT_EQ(rig.kit.moduleBaud(), c.fastestRate);
-    // Lines go back to back at the line's pace: the banner's quiet time, the
-    // rate change and the download fit well within nine seconds.
-    EXPECT_LT(rig.seq.SetupTimeMs(), 9000u);
-    EXPECT_TRUE(std::regex_match(rig.seq.view().LabelStatus, std::regex(R"(total setup time: \d\.\d seconds)")));
-    const std::string reply = rig.query.AppQuery(std::string("R"));
-    EXPECT_TRUE(std::regex_match(reply, std::regex("[0-9A-F]{4}"))) << reply;
+    for (auto [kind, loader, fastestRate] : {std::tuple{ModuleKind::Arbord, "KIT7318.ARB", 9600u},
+                                             {ModuleKind::Brant, "KIT7318.BRT", 9600u},
+                                             {ModuleKind::Cobalt, "KIT7318.COB", 115200u},
+                                             {ModuleKind::Cobalt16Wide, "KIT7318.CWD", 115200u}}) {
+        SCOPED_TRACE(loader);
+        Rig rig(kind, {Kit}, LoaderDir + "/" + loader);
+        rig.ok();
+        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok; }));
+        EXPECT_EQ(rig.steps, expected);  // a misidentified kind would have stopped at the wrong-loader warning
+        EXPECT_TRUE(rig.kit.moduleBaud() == fastestRate && rig.port.cbSkipNulls() && rig.seq.view().btnAppQueryEnabled);
+        // Lines go back to back at the line's pace: the banner's quiet time, the
+        // rate change and the download fit well within nine seconds.
+        EXPECT_LT(rig.seq.SetupTimeMs(), 9000u);
+        EXPECT_TRUE(std::regex_match(rig.seq.view().LabelStatus, std::regex(R"(total setup time: \d\.\d seconds)")));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryKind, EndToEnd,
-                         testing::Values(KindCase{ModuleKind::Arbord, "KIT7318.ARB", 9600},
-                                         KindCase{ModuleKind::Brant, "KIT7318.BRT", 9600},
-                                         KindCase{ModuleKind::Cobalt, "KIT7318.COB", 115200},
-                                         KindCase{ModuleKind::Cobalt16Wide, "KIT7318.CWD", 115200}),
-                         [](const auto& info) { return std::string(info.param.loader).substr(8); });
 
 TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrderANamedPortAlone) {
     // Second port: a board whose cable lacks the loopback.
@@ -162,8 +127,7 @@ TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrderANamedPortAlone) {
     for (const auto& step : rig.steps)
         if (states.empty() || states.back() != step.first) states.push_back(step.first);
     EXPECT_EQ(states, (std::vector<int>{1, 2, 1, 3, 2, 1, 3, 4}));
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "Error 2: Cannot open /dev/vx-no-such-port: No such file or directory"));
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "Rejected; no RTS-CTS loopback."));
+    EXPECT_LT(0, linesStarting(rig.port.MemoHistory(), "Rejected; no RTS-CTS loopback."));
 
     // Nothing answers (the simulation never stands in for a board): the search
     // ends after the last port, and the history keeps what was tried.
@@ -178,15 +142,11 @@ TEST(ConnectionSequence, AutomaticTriesEachPortOnceInListOrderANamedPortAlone) {
                   std::string("Not found on any port. Check connections. Ports tried: ") + tried);
     }
 
-    // An empty choice means Automatic, and is shown so; a named port is the only one tried.
+    // An empty choice means Automatic, and is shown so (a named port alone: the window's tests).
     Rig named;
     named.seq.setFriendlyPort("");
     named.ok();
     EXPECT_EQ(named.seq.view().cbxFriendlyPort.text, "Automatic");
-    named.seq.setFriendlyPort("/dev/vx-com7");
-    named.ok();
-    ASSERT_TRUE(named.runToState(ConnectionState::Idle));
-    EXPECT_EQ(named.kit.moduleState(), ModuleState::Off);
 }
 
 TEST(ConnectionSequence, BeaconWaitPromptsForResetAndEndsWithStopOrAGoneDevice) {
@@ -199,8 +159,6 @@ TEST(ConnectionSequence, BeaconWaitPromptsForResetAndEndsWithStopOrAGoneDevice) 
     rig.ok();
     ASSERT_TRUE(rig.runToState(ConnectionState::Beacon));
     const uint32_t start = rig.seq.BeaconStartTick();
-    rig.runUntil([&] { return rig.clock.ticks() - start >= 2900; });
-    EXPECT_EQ(rig.seq.view().LabelStatus, "Connected...");
     rig.runUntil([&] { return rig.clock.ticks() - start > 3000; });
     rig.tick();
     EXPECT_EQ(rig.seq.view().LabelStatus, "Please press and release the module's reset button.");
@@ -216,11 +174,10 @@ TEST(ConnectionSequence, BeaconWaitPromptsForResetAndEndsWithStopOrAGoneDevice) 
     for (int i = 0; i < 5; ++i) rig.tick();
     EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
     EXPECT_EQ(rig.seq.view().LabelStatus, "The serial port is gone. Check connections.");
-    EXPECT_EQ(linesMatching(rig.port.MemoHistory(), ".*ReadFile failed"), 1);
+    EXPECT_EQ(linesStarting(rig.port.MemoHistory(), "Error 5: ReadFile failed"), 1);
 }
 
-// The simulated kit presses its own reset button for a user who has none to
-// press, but leaves a port that the PC talks on alone.
+// The simulated kit presses its own reset button for a user who has none to press.
 TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
     Rig rig;
     rig.kit.setAttended(true);
@@ -228,25 +185,10 @@ TEST(ConnectionSequence, TheAttendedSimulatedKitConnectsAgainAfterStop) {
         rig.ok();
         ASSERT_TRUE(rig.runToState(ConnectionState::Running)) << round;
         rig.seq.btnStopClick();
-        EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
+        EXPECT_TRUE(rig.seq.ConnState() == ConnectionState::Idle && !rig.seq.cbAppEnabled());
         EXPECT_EQ(rig.seq.view().LabelStatus, "Disconnected.");
     }
     EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 2u);
-
-    ASSERT_TRUE(rig.kit.open(Kit));
-    ASSERT_EQ(rig.kit.write(" ", 1), 1);
-    rig.clock.advance(SimulatedKit::AttendantResetMs + 1000);
-    char received[512];
-    const long count = rig.kit.read(received, sizeof received);
-    ASSERT_GT(count, 0);
-    EXPECT_EQ(std::string(received, size_t(count)).find('\xAA'), std::string::npos);
-}
-
-
-// Each kind's own banner is identified end to end; here, the first keyword wins.
-TEST(ConnectionSequence, TheFirstKeywordInOrderDecidesTheKind) {
-    EXPECT_EQ(S::IdentifyModule("VANTO COBALT BRANT ARBOR"), ModuleKind::Arbord);
-    EXPECT_EQ(S::IdentifyModule("VANTO COBALT 16 BIT BUS BRANT"), ModuleKind::Brant);
 }
 
 TEST(ConnectionSequence, AnUnknownModuleIsLoadedAtTheRateOfItsBeacon) {
@@ -255,7 +197,10 @@ TEST(ConnectionSequence, AnUnknownModuleIsLoadedAtTheRateOfItsBeacon) {
     rig.ok();
     ASSERT_TRUE(rig.runToState(ConnectionState::FirmwareCommand));
     EXPECT_EQ(rig.seq.view().LabelFirmware.rfind("VANTO VX7318", 0), 0u) << rig.seq.view().LabelFirmware;
-    EXPECT_EQ(rig.seq.view().cbxFwBaud.items, (std::vector<std::string>{"1200", "4800", "9600", "19200"}));
+
+    // Each kind's own banner is identified end to end; here, the first keyword wins.
+    EXPECT_EQ(ConnectionSequence::IdentifyModule("VANTO COBALT BRANT ARBOR"), ModuleKind::Arbord);
+    EXPECT_EQ(ConnectionSequence::IdentifyModule("VANTO COBALT 16 BIT BUS BRANT"), ModuleKind::Brant);
 
     // No rate command exists for it, so neither end moves.
     rig.spy.forget();
@@ -266,34 +211,15 @@ TEST(ConnectionSequence, AnUnknownModuleIsLoadedAtTheRateOfItsBeacon) {
     EXPECT_EQ(rig.port.PortDcb().baud, 1200u);
 }
 
-TEST(ConnectionSequence, WrongLoaderWarningCancelStopsAndOkGoesOn) {
-    for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
-        Rig rig(ModuleKind::Cobalt16Wide);
-        rig.seq.setFastestBaud(false);
-        rig.seq.setAutoDownload(false);
-        rig.dialogs.messageAnswers = {answer};
-        rig.ok();
-        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState() == ConnectionState::Idle || rig.seq.ConnState() == ConnectionState::FirmwareCommand; }));
-        ASSERT_EQ(rig.dialogs.messages.size(), 1u);
-        EXPECT_EQ(rig.dialogs.messages[0].text, "Warning: this software is not for the COBALT-16WIDE module.");
-        EXPECT_EQ(rig.dialogs.messages[0].buttons, MsgButtons::OkCancel);
-        EXPECT_EQ(rig.dialogs.timerDuringMessage, std::vector<bool>{false});
-        EXPECT_EQ(rig.seq.ConnState(), answer == MsgAnswer::Ok ? ConnectionState::FirmwareCommand : ConnectionState::Idle);
-    }
-}
-
 TEST(ConnectionSequence, MissingLoaderFileIsReportedAndReturnsToIdle) {
     Rig rig(ModuleKind::Arbord, {Kit}, "");
-    rig.seq.SelectFilename("");
     EXPECT_TRUE(rig.seq.view().cbDLerror);
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "No Loader file specified."));
-    EXPECT_TRUE(rig.dialogs.messages.empty());
+    EXPECT_LT(0, linesStarting(rig.port.MemoHistory(), "No Loader file specified."));
 
     rig.seq.SelectFilename("/tmp/vx-no-such-dir/kit7318.arb");
-    EXPECT_TRUE(historyHas(rig.port.MemoHistory(), "Loader cannot read file."));
+    EXPECT_LT(0, linesStarting(rig.port.MemoHistory(), "Loader cannot read file."));
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "Error: Cannot find required file /TMP/VX-NO-SUCH-DIR/KIT7318.ARB");
-    EXPECT_EQ(rig.dialogs.timerDuringMessage, std::vector<bool>{false});
 
     // The sequence reaches the download and finds the file still missing.
     rig.seq.setFastestBaud(false);
@@ -331,30 +257,33 @@ TEST(ConnectionSequence, RateCommandsFollowTheModuleKind) {
     EXPECT_TRUE(brant.seq.ChangeFirmwareBaud(2400));
     EXPECT_EQ(brant.spy.written, Esc + "Q\xF4" + "   >");
     // Sent in one piece without waiting; the history line carries the echoes that followed.
-    EXPECT_TRUE(historyHas(brant.port.MemoHistory(), "{0x1B}Q{0xF4}"));
+    EXPECT_LT(0, linesStarting(brant.port.MemoHistory(), "{0x1B}Q{0xF4}"));
     EXPECT_EQ(brant.kit.moduleBaud(), 2400u);
 }
 
 // A download that fails is marked, repeated once, and then given up: the
 // sequence never claims a running application it did not start.
 TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
+    // The loader; the fault and the state in which it strikes; the state at the
+    // end; the history line that says what went wrong; the status (empty: the
+    // running application's); Load commands sent whole; downloads the history
+    // reports as failed.
     struct Case {
         const char* loader;
-        ConnectionState faultAt;  // the state in which the fault strikes
+        ConnectionState faultAt;
         std::function<void(Rig&)> fault;
         ConnectionState endState;
-        const char* history;  // the line that says what went wrong
-        const char* status;   // empty: the running application's
-        size_t loads;         // Load commands sent whole
-        long failures;        // downloads the history reports as failed
+        const char *history, *status;
+        size_t loads;
+        long failures;
     };
     const std::string retry = "Download failed. Press the module's reset button, then Ok to try again.";
     const std::string arb = LoaderDir + "/KIT7318.ARB";
     const Case cases[] = {
         {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.seq.btnDownloadClick(); }, ConnectionState::Running,
          "DoDownload called before module ready.", "", 2, 0},
-        {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.kit.faults().wrongEchoes = 1; }, ConnectionState::Running,
-         "Loader line 3 failed: no echo within 3000 ms", "", 2, 1},
+        {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.kit.faults().wrongEchoes = 1; },
+         ConnectionState::Running, "Loader line 3 failed: no echo within 3000 ms", "", 2, 1},
         {arb.c_str(), ConnectionState::Loading, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, ConnectionState::Idle,
          "Load command not sent: no echo within 3000 ms", retry.c_str(), 1, 2},
         {arb.c_str(), ConnectionState::Jump, [](Rig& r) { r.kit.faults().echoesLeft = 0; }, ConnectionState::Idle,
@@ -363,8 +292,8 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
          "Loader line 3 failed: the serial port is gone",
          "Download failed: the serial port is gone. Check connections.", 1, 1},
         // A file that opens but cannot be read.
-        {"/proc/self/mem", ConnectionState::Idle, [](Rig&) {}, ConnectionState::Idle, "Loader cannot read file /PROC/SELF/MEM: Input/output error",
-         retry.c_str(), 0, 2},
+        {"/proc/self/mem", ConnectionState::Idle, [](Rig&) {}, ConnectionState::Idle,
+         "Loader cannot read file /PROC/SELF/MEM: Input/output error", retry.c_str(), 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.history);
@@ -376,9 +305,11 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
             if (c.faultAt == ConnectionState::Loading) rig.tick();
             c.fault(rig);
         }
-        ASSERT_TRUE(rig.runUntil([&] { return rig.seq.view().ModalResult == FormResult::Ok || rig.seq.ConnState() == ConnectionState::Idle; }));
+        ASSERT_TRUE(rig.runUntil([&] {
+            return rig.seq.view().ModalResult == FormResult::Ok || rig.seq.ConnState() == ConnectionState::Idle;
+        }));
         EXPECT_EQ(rig.seq.ConnState(), c.endState);
-        EXPECT_TRUE(historyHas(rig.port.MemoHistory(), c.history));
+        EXPECT_LT(0, linesStarting(rig.port.MemoHistory(), c.history));
         if (c.endState == ConnectionState::Running) {
             EXPECT_TRUE(rig.kit.programValid());
         } else {
@@ -387,46 +318,36 @@ TEST(ConnectionSequence, AFailedDownloadIsRepeatedOnceThenGivenUp) {
             EXPECT_FALSE(rig.port.isPortOpen() || rig.seq.cbAppEnabled());
         }
         EXPECT_EQ(countOf(rig.spy.written, Esc + "L"), c.loads);
-        EXPECT_EQ(linesMatching(rig.port.MemoHistory(), "(Loader line|Load command|Jump command|Loader cannot read file )"),
-                  c.failures);
+        long failures = 0;
+        for (const char* start : {"Loader line", "Load command", "Jump command", "Loader cannot read file "})
+            failures += linesStarting(rig.port.MemoHistory(), start);
+        EXPECT_EQ(failures, c.failures);
     }
 }
 
 TEST(ConnectionSequence, NoLoadRunsAtOnceAndTheRunningStateTrimsTheHistory) {
     Rig rig;
     rig.seq.menuAdvNoDownloadClick();
-    EXPECT_TRUE(rig.seq.cbAppEnabled());
+    EXPECT_FALSE(rig.seq.view().menuAdvAutoDownload);
 
     History& history = rig.port.MemoHistory();
     history.clear();
     for (int i = 0; i < 201; ++i) history.addLine(std::to_string(i));
     rig.tick();
-    EXPECT_EQ(rig.seq.view().ModalResult, FormResult::Ok);
     EXPECT_EQ(history.count(), 200u);
     EXPECT_EQ(history.line(0), "1");
     for (int i = 0; i < 3; ++i) history.addLine("more");
     rig.tick();
     EXPECT_TRUE(history.empty());
-
-    // Stop while the application runs: reset the module, close, idle.
-    rig.port.setHwPort(Kit);
-    ASSERT_TRUE(rig.port.DoOpenPort());
-    rig.clock.advance(1000);
-    rig.seq.btnStopClick();
-    EXPECT_EQ(countOf(rig.spy.written, Esc + "R"), 1u);
-    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Idle);
-    EXPECT_FALSE(rig.seq.cbAppEnabled());
 }
 
 TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
     const std::string dir = testing::TempDir();
-    const std::string mixed = dir + "/vx-mixed.arb", empty = dir + "/vx-empty.arb";
+    const std::string mixed = dir + "/vx-mixed.arb";
     std::ofstream(mixed, std::ios::binary) << "S0030000FC\r\n\nS9030000FC\rS5030000FC";
-    std::ofstream(empty, std::ios::binary) << "";
 
     Rig rig(ModuleKind::Arbord, {Kit}, mixed);
     rig.seq.setFastestBaud(false);
-    EXPECT_FALSE(rig.seq.view().cbDLerror);
     rig.ok();
     ASSERT_TRUE(rig.runToState(ConnectionState::Loading));
     rig.spy.forget();
@@ -435,17 +356,6 @@ TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
     ASSERT_TRUE(rig.runUntil([&] { return rig.seq.ConnState() != ConnectionState::Loading; }));
     // The tick that sends the last line moves on: the count never shows 0.
     EXPECT_EQ(rig.seq.view().LabelStatus, "Loading software... 1");
-    EXPECT_EQ(rig.seq.ConnState(), ConnectionState::Jump);
     EXPECT_EQ(rig.spy.written, "S0030000FC\r\rS9030000FC\rS5030000FC\r");
     EXPECT_EQ(rig.seq.view().LoaderProgressBar.Position, 4);
-
-    // An empty file: Load, straight on to the jump, which is still sent.
-    Rig none(ModuleKind::Arbord, {Kit}, empty);
-    none.seq.setFastestBaud(false);
-    none.ok();
-    ASSERT_TRUE(none.runToState(ConnectionState::Loading));
-    none.tick();
-    EXPECT_EQ(none.seq.view().LabelStatus, "Loading software... 0");
-    ASSERT_TRUE(none.runToState(ConnectionState::Running));
-    EXPECT_EQ(countOf(none.spy.written, Esc + "L" + Esc + "J"), 1u);
 }

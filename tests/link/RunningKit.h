@@ -1,6 +1,6 @@
 #pragma once
-// The simulated module running its application, the port open at the given
-// rate and the query protocol enabled, all on a virtual clock.
+// The simulated module running its application, the port open at 9600 baud
+// and the query protocol enabled, all on a virtual clock.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,16 +38,13 @@ struct RunningKit {
     SerialPortLayer port{kit, clock};
     AppQueryProtocol protocol{port};
 
-    explicit RunningKit(uint32_t baud = 9600) {
+    RunningKit() {
         port.setHwPort(SimulatedKit::PortName);
         port.DoOpenPort();
-        clock.sleep(100);  // the firmware's beacon
-        if (baud != port.PortDcb().baud) {
-            const char command[] = {char(ResidentFirmware::Esc), 'B', baud == 9600 ? '9' : '4', '\0'};
-            port.WriteStringNoEcho(command);
-            clock.sleep(100);  // the echo goes out at the old rate
-            port.DoHwSetBaud(baud);
-        }
+        clock.sleep(100);                  // the firmware's beacon
+        port.WriteStringNoEcho("\033B9");  // the firmware's rate command: 9600 baud
+        clock.sleep(100);                  // the echo goes out at the old rate
+        port.DoHwSetBaud(9600);
         kit.runApplication();
         char drain[SerialPortLayer::RxBufferSize];
         while (port.ReadString(drain, sizeof drain)) {

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <tuple>
 
-#include "support/SpyDevice.h"
 #include "sim/SimulatedKit.h"
+#include "support/SpyDevice.h"
 
 namespace {
 
@@ -19,10 +19,12 @@ struct CountingObserver : PortObserver {
     void portClosed() override { ++closed; }
 };
 
-// The port layer on the simulated kit, seen through a spy, in virtual time.
+// The port layer on the simulated kit, seen through a spy, in virtual time
+// that starts a second before the millisecond count wraps: every wait of
+// three seconds spans the wrap.
 class PortOnKit : public ::testing::Test {
 protected:
-    explicit PortOnKit(uint64_t startMicros = 0) : clock(startMicros) { port.setObserver(&observer); }
+    PortOnKit() { port.setObserver(&observer); }
 
     // Opens the kit's port, lets the board boot and throws away its beacon.
     void openKit() {
@@ -43,17 +45,12 @@ protected:
         return buffer.data();
     }
 
-    VirtualClock clock;
+    VirtualClock clock{uint64_t(0xFFFFFFFFu - 1000) * 1000};
     SimulatedKit kit{clock};
     SpyDevice spy{kit};
     SerialPortLayer port{spy, clock};
     CountingObserver observer;
     std::vector<char> buffer;
-};
-
-class PortOnKitNearTickWrap : public PortOnKit {
-protected:
-    PortOnKitNearTickWrap() : PortOnKit(uint64_t(0xFFFFFFFFu - 1000) * 1000) {}
 };
 
 }  // namespace
@@ -89,25 +86,34 @@ TEST_F(PortOnKit, OpenConfiguresInOrderOrClosesAgainOnFailure) {
     EXPECT_TRUE(port.DoOpenPort());
     EXPECT_TRUE(spy.calls.empty());
     EXPECT_EQ(observer.opened, 1);
+
+    // A line without modem control (a pseudo-terminal) is no use for the
+    // loopback check, but it opens and carries data all the same.
+    ASSERT_TRUE(port.DoClosePort());
+    port.setHwPort(SimulatedKit::PortName);
+    spy.failNext("setDtr 0", ENOTTY);
+    EXPECT_TRUE(port.DoOpenPort());
+    EXPECT_EQ(port.MemoHistory().lastLine(), "Error 25: EscapeCommFunction failed: Inappropriate ioctl for device");
 }
 
-TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndAlwaysTellsTheObserver) {
+TEST_F(PortOnKit, CloseTellsWhoResetsOnlyOnceClosedAndTheClosedPortRefusesTheRest) {
     int closed = 0;
     port.setOnClosed([&] { ++closed; });
-    EXPECT_TRUE(port.DoClosePort());  // nothing open
-    EXPECT_TRUE(port.MemoHistory().empty());
+    EXPECT_TRUE(port.DoClosePort());  // nothing open: nothing to say, see the history below
     openKit();
     spy.failNext("close", EIO);
     EXPECT_FALSE(port.DoClosePort());
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(port.DoClosePort());
-    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: CloseHandle failed: Input/output error", "Closed serial port"}));
+    EXPECT_EQ(port.MemoHistory().lines(),
+              (Lines{"Error 5: CloseHandle failed: Input/output error", "Closed serial port"}));
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(kit.isOpen());
     EXPECT_EQ(observer.closed, 3);
-}
 
-TEST_F(PortOnKit, EveryOtherOperationRefusesAClosedPortSilently) {
+    // Every other operation refuses a closed port silently.
+    port.MemoHistory().clear();
+    spy.forget();
     char two[2];
     EXPECT_FALSE(port.DoGetBaud() || port.SetCommState() || port.DoHwSetBaud(9600) ||
                  port.ReadString(two, sizeof two) || port.WriteCharNoEcho('A') || port.WriteStringNoEcho("A") ||
@@ -127,12 +133,9 @@ TEST_F(PortOnKit, LoopbackCheckFailsAtTheStepThatGivesTheCableAway) {
         EXPECT_EQ(port.RtsCtsLoopbackPresent(), present);
         EXPECT_EQ(spy.calls, calls);
     }
-    spy.failNext("setRts 0", EIO);
-    EXPECT_FALSE(port.RtsCtsLoopbackPresent());
     spy.failNext("getModemLines", EIO);
     EXPECT_FALSE(port.RtsCtsLoopbackPresent());
-    EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: EscapeCommFunction failed: Input/output error",
-                                               "Error 5: GetCommModemStatus failed: Input/output error"}));
+    EXPECT_EQ(port.MemoHistory().lines(), Lines{"Error 5: GetCommModemStatus failed: Input/output error"});
 }
 
 TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
@@ -150,7 +153,7 @@ TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
     spy.failNext("getSettings", EIO);
     EXPECT_EQ(port.DoGetBaud(), 0u);
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: SetCommState failed: Input/output error",
-                                               "Error 5: GetCommState failed in DoGetBaud: Input/output error"}));
+                                                 "Error 5: GetCommState failed in DoGetBaud: Input/output error"}));
 
     // A new rate joins the box's list; opening again shows the port's
     // previous rate before setting it to 1200.
@@ -163,19 +166,22 @@ TEST_F(PortOnKit, SetBaudSkipsTheCurrentRateRejectsTinyOnesAndRefreshesTheBox) {
 }
 
 TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns) {
+    EXPECT_EQ(VisibleString(std::string("Az ~\r\x1b\x7f\x80\xAA\xff\0", 11)),
+              "Az ~{0x0D}{0x1B}{0x7F}{0x80}{0xAA}{0xFF}{0x00}");  // how the history shows bytes
     openKit();
     EXPECT_EQ(receive(std::string("A\0B", 3)), "A^B");
     port.setSkipNulls(true);
     EXPECT_EQ(receive(std::string("A\0B\0\0C", 6)), "ABC");
     EXPECT_EQ(receive(std::string("\0", 1)), "");  // a character came, even if none is kept
     EXPECT_EQ(receive(""), "(nothing)");
-    EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(receive("OK\r\n>"), "OK\r\n>");
     EXPECT_EQ(port.EditHwRecv(), "OK{0x0D}{0x0A}>");
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"A^BABCOK", "{0x0A}>"}));
 
     port.MemoHistory().clear();
-    receive("\x1b\xAA" "a\rb\r\r");
+    receive(
+        "\x1b\xAA"
+        "a\rb\r\r");
     port.setCaptureRx(false);
     receive("off");
     port.setCaptureRx(true);
@@ -190,6 +196,8 @@ TEST_F(PortOnKit, ReceivedTextIsShownVisiblyAndBreaksTheHistoryAtCarriageReturns
     const std::string a(150, 'a'), b(150, 'b');
     receive("\r" + a + "\r" + b, 512);
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"", a, b}));
+    // A read fills the buffer it is given and no more.
+    EXPECT_EQ(receive("abcdef", 4), "abc");
 }
 
 TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
@@ -208,66 +216,84 @@ TEST_F(PortOnKit, WritesWithoutEchoCaptureTheTextVisibly) {
     port.MemoHistory().clear();
     spy.shortenNextWrite(2);
     EXPECT_FALSE(port.WriteStringNoEcho("ABCD"));
+    spy.shortenNextWrite(0);
+    EXPECT_FALSE(port.WriteCharNoEcho('A'));
     spy.failNext("write", EIO);
     EXPECT_FALSE(port.WriteCharNoEcho('A'));
     spy.failNext("write", EIO);
     EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
     EXPECT_EQ(port.MemoHistory().lines(), (Lines{"Error 5: WriteFile failed: Input/output error",
-                                               "Error 5: WriteFile failed: Input/output error"}));
+                                                 "Error 5: WriteFile failed: Input/output error"}));
 }
 
-// Character by character, or the whole text at once: each character must
-// come back, in order, within three seconds; other characters are passed over.
+// Each character must come back, in order, within three seconds; other
+// characters are passed over. (Whole lines at once: the download's tests.)
 TEST_F(PortOnKit, EchoedTextIsCheckedCharacterByCharacter) {
-    struct Case {
-        bool block;
-        int echoes;            // the board echoes only this many (-1: all)
-        const char* written;   // what went out
-        bool echoed;
-        uint32_t minMs, maxMs;  // how long it took
-    };
-    const Case cases[] = {
-        {false, -1, "ABC", true, 45, 55},     {true, -1, "ABC", true, 30, 35},  // 8.3 ms a byte
-        {false, 1, "AB", false, 3000, 3040},  {true, 1, "ABC", false, 3000, 3040},
-    };
     openKit();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.block ? "block " : "single ") + std::to_string(c.echoes));
-        kit.faults().echoesLeft = c.echoes;
-        kit.sendFromModule("x");  // arrives first and is passed over
-        clock.advance(10);
-        port.MemoHistory().clear();
-        spy.forget();
-        const uint32_t start = clock.ticks();
-        EXPECT_EQ(c.block ? port.WriteBlockWaitForEcho("ABC") : port.WriteStringWaitForEcho("ABC"), c.echoed);
-        EXPECT_TRUE(clock.ticks() - start >= c.minMs && clock.ticks() - start <= c.maxMs) << clock.ticks() - start;
-        EXPECT_EQ(spy.written, c.written);
-        EXPECT_EQ(port.MemoHistory().lines(), Lines{c.echoed ? "xABC" : "xA"});
-    }
-    // A wrong echo is no echo.
-    kit.faults() = SimFaults{};
-    kit.faults().wrongEchoes = 1;
-    EXPECT_FALSE(port.WriteBlockWaitForEcho("D"));
+    kit.faults().echoesLeft = 1;
+    kit.sendFromModule("x");
+    clock.advance(10);
+    uint32_t start = clock.ticks();
+    EXPECT_FALSE(port.WriteStringWaitForEcho("ABC"));
+    EXPECT_TRUE(clock.ticks() - start >= 3000 && clock.ticks() - start <= 3040) << clock.ticks() - start;
+    EXPECT_EQ(spy.written, "AB");
+    EXPECT_EQ(port.MemoHistory().lines(), Lines{"xA"});
 
     // A failed read ends the wait at once, without retrying for three seconds.
+    kit.faults().echoesLeft = -1;
     port.MemoHistory().clear();
     spy.failNext("read", EIO);
-    const uint32_t start = clock.ticks();
+    start = clock.ticks();
     EXPECT_FALSE(port.WriteStringWaitForEcho("AB"));
     EXPECT_LT(clock.ticks() - start, 100u);
     EXPECT_EQ(port.MemoHistory().lines(), Lines{"Error 5: ReadFile failed: Input/output error"});
 }
 
-TEST_F(PortOnKitNearTickWrap, TheEchoWaitSurvivesTheTickCountWrapping) {
-    openKit();
-    kit.faults().echoesLeft = 0;
-    const uint32_t start = clock.ticks();
-    EXPECT_FALSE(port.WriteStringWaitForEcho("A"));
-    EXPECT_LT(clock.ticks(), start);  // wrapped meanwhile
-    EXPECT_EQ(clock.ticks() - start, 3000u);
+// How the window hears of each change is seen in the serial window's tests.
+TEST(History, AppendsToTheLastLineOrStartsALineAndSplitsLongText) {
+    VirtualClock clock(5000);
+    History history;
+    history.setClock(&clock);
+    history.appendToLast("OK");  // no line yet: this starts one
+    history.appendToLast(">");
+    history.endLine();  // the next text is a line of its own
+    clock.advance(7);
+    history.appendToLast("R");
+    history.addLine("Closed serial port");
+    history.deleteFirstLine();
+    EXPECT_EQ(history.lines(), (Lines{"R", "Closed serial port"}));
+    EXPECT_EQ(history.stampMicros(0), 12000u);
+
+    // Text beyond MaxLineLength goes on in new lines, with nothing dropped and
+    // a byte's notation never split between two lines.
+    const size_t max = History::MaxLineLength;
+    const std::string c(max - 3, 'c'), e(max, 'e');
+    for (const auto& [start, appended, expected] :
+         {std::tuple{std::string(), std::string(max + 10, 'a'), Lines{std::string(max, 'a'), std::string(10, 'a')}},
+          {"xy", std::string(max, 'b'), Lines{"xy" + std::string(max - 2, 'b'), "bb"}},
+          {c, "{0x1B}d", Lines{c, "{0x1B}d"}},
+          {e, "f", Lines{e, "f"}}}) {
+        History one;
+        one.addLine(start);
+        one.appendToLast(appended);
+        EXPECT_EQ(one.lines(), expected) << start.size() << "+" << appended;
+    }
 }
 
-TEST(VisibleString, PrintableAsciiStaysAndEveryOtherByteShowsInHex) {
-    EXPECT_EQ(VisibleString(std::string("Az ~\r\x1b\x7f\x80\xAA\xff\0", 11)),
-              "Az ~{0x0D}{0x1B}{0x7F}{0x80}{0xAA}{0xFF}{0x00}");
+// Hours of readings, each an echo and a reply: at most the newest MaxLines
+// lines of at most MaxLineLength characters are kept, the window told of each.
+TEST(History, StaysBoundedInLinesAndCharacters) {
+    History history;
+    size_t shown = 0;
+    history.setOnChange([&](History::Change change, std::string_view) {
+        shown += change == History::Change::LineAdded ? 1 : change == History::Change::FirstLineDeleted ? -1 : 0;
+    });
+    for (int reading = 0; reading < 100000; ++reading) {
+        history.addLine("R");
+        history.endLine();
+        history.appendToLast(reading % 1000 == 0 ? std::string(3 * History::MaxLineLength, 'x') : "3E80>");
+    }
+    EXPECT_TRUE(history.count() <= History::MaxLines && history.count() > History::MaxLines * 9 / 10);
+    EXPECT_EQ(shown, history.count());
+    EXPECT_EQ(history.lastLine(), "3E80>");
 }

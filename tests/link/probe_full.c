@@ -1,43 +1,28 @@
-/* A debugger library that exports every entry and notes each call, for the
-   bridge's tests: probe_log() returns the calls so far, ";"-separated. */
+/* A debugger library that notes each call, for the bridge's tests:
+   probe_log() returns the calls so far, ";"-separated. Built with SHOW_ONLY
+   it exports "Show" and none of the other entries. */
 #include <stdio.h>
 #include <string.h>
 
 static char calls[4096];
 
-static void note(const char* text) {
-    strncat(calls, text, sizeof calls - strlen(calls) - 1);
-    strncat(calls, ";", sizeof calls - strlen(calls) - 1);
+static void note(const char* call, const char* argument) {
+    const size_t used = strlen(calls);
+    snprintf(calls + used, sizeof calls - used, "%s%s;", call, argument);
 }
 
 const char* probe_log(void) { return calls; }
 void probe_clear(void) { calls[0] = '\0'; }
 
-void Show(void) { note("Show"); }
+void Show(void) { note("Show", ""); }
 
-void SetTitle(const char* title) {
-    char text[256];
-    snprintf(text, sizeof text, "SetTitle %s", title);
-    note(text);
-}
-
+#ifndef SHOW_ONLY
+void SetTitle(const char* title) { note("SetTitle ", title); }
+void ClosedSerialPort(void) { note("ClosedSerialPort", ""); }
+void SetEnable(unsigned char enabled) { note("SetEnable ", enabled ? "1" : "0"); }
 void OpenedSerialPort(int handle) {
-    char text[64];
-    snprintf(text, sizeof text, "OpenedSerialPort %d", handle);
-    note(text);
+    char number[16];
+    snprintf(number, sizeof number, "%d", handle);
+    note("OpenedSerialPort ", number);
 }
-
-void ClosedSerialPort(void) { note("ClosedSerialPort"); }
-
-void SetEnable(unsigned char enabled) { note(enabled ? "SetEnable 1" : "SetEnable 0"); }
-
-unsigned char GetEnable(void) {
-    note("GetEnable");
-    return 0;
-}
-
-int Try_GDB_Command(const char* command) {
-    (void)command;
-    note("Try_GDB_Command");
-    return 0;
-}
+#endif

@@ -1,3 +1,3 @@
 vx_add_test(sequence_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConnectionSequenceTest.cpp ${CMAKE_CURRENT_LIST_DIR}/PortSwitchTest.cpp
-  LIBS vx_link vx_sim util)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConnectionSequenceTest.cpp
+  LIBS vx_link vx_sim)

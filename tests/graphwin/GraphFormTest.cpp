@@ -315,7 +315,8 @@ TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
     control<QToolButton>(form, "ToolButtonXexpand")->click();
     EXPECT_GT(painter.XLeft(), 0);
     control<QToolButton>(form, "ToolButtonHome")->click();
-    EXPECT_TRUE(painter.XLeft() == 0 && painter.XRight() >= Records / 2 && painter.YBottom() <= -100);
+    EXPECT_TRUE(painter.XLeft() == 0 && painter.XRight() >= Records / 2 && painter.YBottom() <= -100 &&
+                painter.YTop() == 10);
 
     TempFolder folder;
     EXPECT_FALSE(form.SaveSpectrum()) << "the file dialog cancelled";
@@ -326,10 +327,11 @@ TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
          "import sys, pandas\n"
          "f = pandas.read_csv(sys.argv[1])\n"
          "v = f.dropna(subset=['value']).set_index('figure')['value']\n"
-         "print(len(f), list(f.columns), f['dbfs'].idxmax(), round(float(v['thd_db'])), v['sample_rate_hz'])\n",
+         "print(len(f), list(f.columns), f['dbfs'].idxmax(), round(float(v['thd_db'])), v['sample_rate_hz'],\n"
+         "      round(float(v['snr_db'])))\n",
          folder / "sine.csv"},
         true);
-    EXPECT_EQ(read.output, "513 ['frequency_hz', 'dbfs', 'figure', 'value'] 127 -60 6000.0\n");
+    EXPECT_EQ(read.output, "513 ['frequency_hz', 'dbfs', 'figure', 'value'] 127 -60 6000.0 73\n");
 
     control<QAction>(form, "MenuOptionsNoiseFigures")->trigger();
     control<QToolButton>(form, "ToolButtonTable")->click();

@@ -2,6 +2,7 @@
 #include <tuple>
 
 #include "PainterFixture.h"
+#include "graph/TraceRaster.h"
 #include "support/Exceptions.h"
 #include "support/SteppingClock.h"
 
@@ -132,4 +133,25 @@ TEST_F(PainterTest, LongRedrawYieldsEverySecondAndStartsOverAfterAChange)
     }
     change(still);
     EXPECT_EQ(p.TraceBitmap, still.TraceBitmap);
+}
+
+// Lines go pixel by pixel along the ideal line; a thick pen puts a square
+// centred on each point.
+TEST(TraceRaster, LinesAndThickPensSetTheirPixels) {
+    QImage trace(9, 6, QImage::Format_RGB32), mask(9, 6, QImage::Format_RGB32);
+    TraceRaster raster(trace, mask);
+    raster.clear(trace.rect());
+    raster.line(0, 0, 6, 3);
+    raster.setPenWidth(3);
+    raster.line(7, 4, 7, 4);
+    std::string drawn;
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x) drawn += mask.pixel(x, y) == qRgb(0, 0, 0) ? '#' : '.';
+    EXPECT_EQ(drawn,
+              "#........"
+              ".##......"
+              "...##...."
+              ".....####"
+              "......###"
+              "......###");
 }

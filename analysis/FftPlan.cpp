@@ -4,13 +4,14 @@
 
 #include <mutex>
 
+namespace vx {
+
 namespace {
 // The planner keeps global state; executing a plan is safe from any thread.
 std::mutex plannerMutex;
 }  // namespace
 
-FftPlan::FftPlan(std::size_t length) : length_(length)
-{
+FftPlan::FftPlan(std::size_t length) : length_(length) {
     input_ = fftw_alloc_real(length);
     output_ = reinterpret_cast<std::complex<double>*>(fftw_alloc_complex(length / 2 + 1));
     std::lock_guard lock(plannerMutex);
@@ -18,8 +19,7 @@ FftPlan::FftPlan(std::size_t length) : length_(length)
     plan_ = fftw_plan_dft_r2c_1d(int(length), input_, reinterpret_cast<fftw_complex*>(output_), FFTW_ESTIMATE);
 }
 
-FftPlan::~FftPlan()
-{
+FftPlan::~FftPlan() {
     {
         std::lock_guard lock(plannerMutex);
         fftw_destroy_plan(plan_);
@@ -28,8 +28,9 @@ FftPlan::~FftPlan()
     fftw_free(input_);
 }
 
-std::span<const std::complex<double>> FftPlan::execute()
-{
+std::span<const std::complex<double>> FftPlan::execute() {
     fftw_execute(plan_);
     return {output_, length_ / 2 + 1};
 }
+
+}  // namespace vx

@@ -7,6 +7,8 @@
 
 struct fftw_plan_s;
 
+namespace vx {
+
 class FftPlan {
 public:
     explicit FftPlan(std::size_t length);
@@ -26,3 +28,5 @@ private:
     std::complex<double>* output_;
     fftw_plan_s* plan_;
 };
+
+}  // namespace vx

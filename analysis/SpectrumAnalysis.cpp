@@ -7,6 +7,8 @@
 
 #include "analysis/FftPlan.h"
 
+namespace vx {
+
 namespace {
 
 enum BinKind : unsigned char { Noise, Dc, Signal, Harmonic };
@@ -14,8 +16,7 @@ enum BinKind : unsigned char { Noise, Dc, Signal, Harmonic };
 double decibels(double ratio) { return 10 * std::log10(std::max(ratio, 1e-30)); }
 
 // Periodic forms (the DFT's own period N), so that a coherent tone stays in its lobe.
-std::vector<double> makeWindow(SpectrumWindow window, std::size_t n)
-{
+std::vector<double> makeWindow(SpectrumWindow window, std::size_t n) {
     std::vector<double> w(n, 1.0);
     const double step = 2 * std::numbers::pi / double(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -30,8 +31,7 @@ std::vector<double> makeWindow(SpectrumWindow window, std::size_t n)
 
 }  // namespace
 
-int ToneHalfWidth(SpectrumWindow window)
-{
+int ToneHalfWidth(SpectrumWindow window) {
     switch (window) {
     case SpectrumWindow::None: return 1;
     case SpectrumWindow::Hann: return 3;
@@ -42,23 +42,20 @@ int ToneHalfWidth(SpectrumWindow window)
 SpectrumAnalyser::SpectrumAnalyser() = default;
 SpectrumAnalyser::~SpectrumAnalyser() = default;
 
-FftPlan& SpectrumAnalyser::planFor(std::size_t length)
-{
+FftPlan& SpectrumAnalyser::planFor(std::size_t length) {
     auto& plan = plans_[length];
     if (!plan) plan = std::make_unique<FftPlan>(length);
     return *plan;
 }
 
-const std::vector<double>& SpectrumAnalyser::windowFor(SpectrumWindow window, std::size_t length)
-{
+const std::vector<double>& SpectrumAnalyser::windowFor(SpectrumWindow window, std::size_t length) {
     auto& w = windows_[{window, length}];
     if (w.empty()) w = makeWindow(window, length);
     return w;
 }
 
 SpectrumResult SpectrumAnalyser::analyse(std::span<const double> codes, double codeSpan, double sampleRate,
-                                         SpectrumWindow window)
-{
+                                         SpectrumWindow window) {
     SpectrumResult r;
     const std::size_t n = codes.size();
     const int h = ToneHalfWidth(window);
@@ -155,3 +152,5 @@ SpectrumResult SpectrumAnalyser::analyse(std::span<const double> codes, double c
     r.valid = true;
     return r;
 }
+
+}  // namespace vx

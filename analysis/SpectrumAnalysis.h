@@ -34,6 +34,8 @@
 #include <span>
 #include <vector>
 
+namespace vx {
+
 class FftPlan;
 
 enum class SpectrumWindow { BlackmanHarris, Hann, None };
@@ -48,8 +50,8 @@ struct SpectralLine {
 };
 
 struct SpectrumResult {
-    bool valid = false;       // false when too short to tell DC from signal, or flat
-    double binWidth = 0;      // rate / N (or 1 / N)
+    bool valid = false;        // false when too short to tell DC from signal, or flat
+    double binWidth = 0;       // rate / N (or 1 / N)
     std::vector<double> dbfs;  // bins 0..N/2: a tone's amplitude in that bin against full scale
     SpectralLine fundamental;
     std::array<SpectralLine, 5> harmonics;  // 2nd to 6th
@@ -77,3 +79,5 @@ private:
     std::vector<double> power_;
     std::vector<unsigned char> kind_;
 };
+
+}  // namespace vx

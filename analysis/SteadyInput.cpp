@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-SteadyFigures AnalyseSteadyInput(std::span<const double> codes, double codeSpan)
-{
+namespace vx {
+
+SteadyFigures AnalyseSteadyInput(std::span<const double> codes, double codeSpan) {
     SteadyFigures f;
     f.count = codes.size();
     if (codes.empty() || codeSpan <= 0) return f;
@@ -17,8 +18,12 @@ SteadyFigures AnalyseSteadyInput(std::span<const double> codes, double codeSpan)
     const auto [low, high] = std::minmax_element(codes.begin(), codes.end());
     f.peakToPeak = *high - *low;
     const double codingBits = std::log2(codeSpan);
-    auto bits = [&](double spread) { return spread > 0 ? std::min(std::log2(codeSpan / spread), codingBits) : codingBits; };
+    auto bits = [&](double spread) {
+        return spread > 0 ? std::min(std::log2(codeSpan / spread), codingBits) : codingBits;
+    };
     f.effectiveBits = bits(f.rmsNoise);
     f.noiseFreeBits = bits(f.peakToPeak);
     return f;
 }
+
+}  // namespace vx

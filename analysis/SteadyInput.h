@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <span>
 
+namespace vx {
+
 struct SteadyFigures {
     std::size_t count = 0;
     double mean = 0;        // codes
@@ -16,3 +18,5 @@ struct SteadyFigures {
 };
 
 SteadyFigures AnalyseSteadyInput(std::span<const double> codes, double codeSpan);
+
+}  // namespace vx

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+namespace vx {
+
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     static const std::pair<const char*, ModuleKind> kinds[] = {{"ARBORD", ModuleKind::Arbord},
                                                                {"BRANT", ModuleKind::Brant},
@@ -43,7 +45,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.simulate = true;
             continue;
         }
-        line.error = "Unknown argument \"" + argument + "\". Usage: vx7318kit [--simulate[=KIND]] [--sim-input CHANNEL=KIND:ITEMS]...";
+        line.error = "Unknown argument \"" + argument +
+                     "\". Usage: vx7318kit [--simulate[=KIND]] [--sim-input CHANNEL=KIND:ITEMS]...";
         return line;
     }
     return line;
@@ -72,3 +75,5 @@ std::string FindLoaderFile(const std::string& name, const std::string& executabl
 std::filesystem::path DataFolder(const std::string& executablePath) {
     return std::filesystem::path(executablePath).parent_path().parent_path() / "share" / "vx7318kit";
 }
+
+}  // namespace vx

@@ -14,6 +14,8 @@
 #include "sim/InputSpec.h"
 #include "support/ModuleKind.h"
 
+namespace vx {
+
 struct CommandLine {
     bool simulate = false;
     ModuleKind kind = ModuleKind::Arbord;
@@ -34,3 +36,5 @@ std::string FindLoaderFile(const std::string& name, const std::string& executabl
 // Where an installed program keeps its loader and help files: share/vx7318kit
 // beside the bin/ folder that holds the executable.
 std::filesystem::path DataFolder(const std::string& executablePath);
+
+}  // namespace vx

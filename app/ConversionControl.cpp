@@ -11,6 +11,8 @@
 #include "support/Misc.h"
 #include "support/NumericLocale.h"
 
+namespace vx {
+
 namespace {
 
 // Fixed-point text with "." whatever the locale, right-aligned in width
@@ -109,7 +111,9 @@ ConversionControl::Reply ConversionControl::ReadConversion(uint8_t& high, uint8_
 }
 
 bool ConversionControl::ParseWord(std::string_view digits, uint8_t& high, uint8_t& low) {
-    const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); };
+    const auto isHex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    };
     if (digits.size() != 4 || !std::all_of(digits.begin(), digits.end(), isHex)) return false;
     high = HexPairToByte(digits[0], digits[1]);
     low = HexPairToByte(digits[2], digits[3]);
@@ -174,3 +178,5 @@ void ConversionControl::menuInputScanAll1Click() {
     }
     CtrlWordComboBoxChange();
 }
+
+}  // namespace vx

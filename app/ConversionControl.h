@@ -16,6 +16,8 @@
 
 #include "graphwin/MeasurementFormat.h"
 
+namespace vx {
+
 class Dialogs;
 class QuerySender;
 
@@ -40,9 +42,9 @@ struct Selector {
 struct ConversionState {
     // The selector lists, showing their start-up selections (word 8F).
     Selector ComboBox1{{"1 start bit"}, "1 start bit"};
-    Selector ComboBox2{{"000 ch0", "100 ch1", "001 ch2", "101 ch3", "010 ch4", "110 ch5", "011 ch6", "111 ch7",
-                        "000 scan"},
-                       "000 ch0"};
+    Selector ComboBox2{
+        {"000 ch0", "100 ch1", "001 ch2", "101 ch3", "010 ch4", "110 ch5", "011 ch6", "111 ch7", "000 scan"},
+        "000 ch0"};
     Selector ComboBox3{{"0 bipolar", "1 unipolar"}, "1 unipolar"};
     Selector ComboBox4{{"0 differential", "1 single-ended"}, "1 single-ended"};
     Selector ComboBox5{{"00 full power-down", "01 fast power-down", "10 reserved", "11 normal operation"},
@@ -144,3 +146,5 @@ private:
     Dialogs& dialogs_;
     char voltsBuffer_[VoltsBufferSize] = {};
 };
+
+}  // namespace vx

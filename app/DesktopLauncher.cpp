@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <cerrno>
 
+namespace vx {
+
 int DesktopLauncher::openDocument(const std::string& path) {
     const QFileInfo file(QString::fromStdString(path));
     if (!file.exists()) return ENOENT;
@@ -22,3 +24,5 @@ int DesktopLauncher::start(const std::vector<std::string>& argv) {
     for (size_t i = 1; i < argv.size(); ++i) arguments << QString::fromStdString(argv[i]);
     return QProcess::startDetached(program, arguments) ? 0 : ENOEXEC;
 }
+
+}  // namespace vx

@@ -7,6 +7,8 @@
 #include "app/CommandLine.h"
 #include "platform/Dialogs.h"
 
+namespace vx {
+
 std::string HelpIndex::helpFilePath(const std::string& executablePath) {
     const size_t slash = executablePath.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : executablePath.substr(0, slash);
@@ -45,8 +47,8 @@ bool HelpIndex::open(const std::string& helpFile, Launcher& launcher, Dialogs& d
     std::string shown;
     for (const std::string& word : tried) shown += (shown.empty() ? "" : " ") + word;
     char reason[256];
-    const std::string text = shown + "\nError " + std::to_string(error) + ": " +
-                             strerror_r(error, reason, sizeof reason);
+    const std::string text =
+        shown + "\nError " + std::to_string(error) + ": " + strerror_r(error, reason, sizeof reason);
     dialogs.message({text, ApplicationTitle, MsgButtons::Ok, MsgIcon::None, MsgAnswer::Ok});
     return false;
 }
@@ -69,3 +71,5 @@ std::string AboutText() {
     return std::string("VX7318 Evaluation Software\nLast compiled ") + __DATE__ + " " + __TIME__ + " under " +
            compilerName();
 }
+
+}  // namespace vx

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace vx {
+
 class Dialogs;
 
 class Launcher {
@@ -43,3 +45,5 @@ public:
 
 // "VX7318 Evaluation Software" and the build's date, time and compiler.
 std::string AboutText();
+
+}  // namespace vx

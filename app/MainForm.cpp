@@ -26,7 +26,6 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/HelpIndex.h"
-#include "vx_version.h"
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "link/Kit.h"
@@ -35,6 +34,9 @@
 #include "platform/Dialogs.h"
 #include "platform/ShowText.h"
 #include "platform/WindowPlacement.h"
+#include "vx_version.h"
+
+namespace vx {
 
 namespace {
 
@@ -277,18 +279,43 @@ void TMainForm::buildMenus() {
     menuHelpAbout = menuHelp->addAction("About...");
 
     // Each control is found by its member's name.
-    const std::pair<QObject*, const char*> controls[] = {
-        {ComboBox1, "ComboBox1"}, {ComboBox2, "ComboBox2"}, {ComboBox3, "ComboBox3"}, {ComboBox4, "ComboBox4"},
-        {ComboBox5, "ComboBox5"}, {UpdateButton, "UpdateButton"}, {AUTOREADcheckbox, "AUTOREADcheckbox"},
-        {UpdateRateComboBox, "UpdateRateComboBox"}, {Label1, "Label1"}, {StatusLabel, "StatusLabel"},
-        {LabelSampleRate, "LabelSampleRate"}, {SetVrefButton, "SetVrefButton"}, {VrefEdit, "VrefEdit"},
-        {Label6, "Label6"}, {Label3, "Label3"}, {Label7, "Label7"}, {Label8, "Label8"}, {VAvg, "VAvg"},
-        {CodeRms, "CodeRms"}, {VMin, "VMin"}, {VMax, "VMax"}, {CodeAvg, "CodeAvg"}, {CodeMin, "CodeMin"},
-        {CodeMax, "CodeMax"}, {TareCheckBox, "TareCheckBox"}, {ClearStatisticsButton, "ClearStatisticsButton"},
-        {menuInput, "menuInput"}, {menuInputScanAll1, "menuInputScanAll1"}, {menuView1, "menuView1"},
-        {menuViewRealtimeGraph1, "menuViewRealtimeGraph1"}, {menuViewCOMPortDebug1, "menuViewCOMPortDebug1"},
-        {menuColors, "menuColors"}, {menuColorsStandard1, "menuColorsStandard1"}, {menuSample1, "menuSample1"},
-        {menuHelp, "menuHelp"}, {menuHelpIndex, "menuHelpIndex"}, {menuHelpAbout, "menuHelpAbout"}};
+    const std::pair<QObject*, const char*> controls[] = {{ComboBox1, "ComboBox1"},
+                                                         {ComboBox2, "ComboBox2"},
+                                                         {ComboBox3, "ComboBox3"},
+                                                         {ComboBox4, "ComboBox4"},
+                                                         {ComboBox5, "ComboBox5"},
+                                                         {UpdateButton, "UpdateButton"},
+                                                         {AUTOREADcheckbox, "AUTOREADcheckbox"},
+                                                         {UpdateRateComboBox, "UpdateRateComboBox"},
+                                                         {Label1, "Label1"},
+                                                         {StatusLabel, "StatusLabel"},
+                                                         {LabelSampleRate, "LabelSampleRate"},
+                                                         {SetVrefButton, "SetVrefButton"},
+                                                         {VrefEdit, "VrefEdit"},
+                                                         {Label6, "Label6"},
+                                                         {Label3, "Label3"},
+                                                         {Label7, "Label7"},
+                                                         {Label8, "Label8"},
+                                                         {VAvg, "VAvg"},
+                                                         {CodeRms, "CodeRms"},
+                                                         {VMin, "VMin"},
+                                                         {VMax, "VMax"},
+                                                         {CodeAvg, "CodeAvg"},
+                                                         {CodeMin, "CodeMin"},
+                                                         {CodeMax, "CodeMax"},
+                                                         {TareCheckBox, "TareCheckBox"},
+                                                         {ClearStatisticsButton, "ClearStatisticsButton"},
+                                                         {menuInput, "menuInput"},
+                                                         {menuInputScanAll1, "menuInputScanAll1"},
+                                                         {menuView1, "menuView1"},
+                                                         {menuViewRealtimeGraph1, "menuViewRealtimeGraph1"},
+                                                         {menuViewCOMPortDebug1, "menuViewCOMPortDebug1"},
+                                                         {menuColors, "menuColors"},
+                                                         {menuColorsStandard1, "menuColorsStandard1"},
+                                                         {menuSample1, "menuSample1"},
+                                                         {menuHelp, "menuHelp"},
+                                                         {menuHelpIndex, "menuHelpIndex"},
+                                                         {menuHelpAbout, "menuHelpAbout"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
@@ -448,8 +475,8 @@ void TMainForm::placeBeside(QWidget& window) { WindowPlacement::placeBeside(wind
 
 void TMainForm::followConnection() {
     const bool connected = kit_.sequence().ConnState() == ConnectionState::Running && !kit_.port().deviceGone();
-    const QString title = connected ? QString("Vanto VX7318 on %1").arg(qt(kit_.portName()))
-                                    : QString(NotConnectedCaption);
+    const QString title =
+        connected ? QString("Vanto VX7318 on %1").arg(qt(kit_.portName())) : QString(NotConnectedCaption);
     if (windowTitle() != title) setWindowTitle(title);
 }
 
@@ -612,5 +639,8 @@ bool TMainForm::showHelpWindow(const std::string& file) {
 }
 
 void TMainForm::menuHelpAboutClick() {
-    dialogs_.message({AboutText() + "\nVersion " VX_VERSION, ApplicationTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
+    dialogs_.message(
+        {AboutText() + "\nVersion " VX_VERSION, ApplicationTitle, MsgButtons::Ok, MsgIcon::Information, MsgAnswer::Ok});
 }
+
+}  // namespace vx

@@ -14,11 +14,6 @@
 #include "app/ConversionControl.h"
 #include "app/ReadingLoop.h"
 
-class Clock;
-class Dialogs;
-class GraphFeed;
-class Kit;
-class Launcher;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -30,6 +25,14 @@ class QMenu;
 class QPushButton;
 class QTextBrowser;
 class QTimer;
+
+namespace vx {
+
+class Clock;
+class Dialogs;
+class GraphFeed;
+class Kit;
+class Launcher;
 class TSerialForm;
 
 class TMainForm : public QMainWindow, private ReadingTarget {
@@ -182,3 +185,5 @@ private:
     bool manualTicks_ = false;
     bool shown_ = false;
 };
+
+}  // namespace vx

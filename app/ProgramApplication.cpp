@@ -6,6 +6,8 @@
 #include "platform/QtDialogs.h"
 #include "support/NumericLocale.h"
 
+namespace vx {
+
 ProgramApplication::ProgramApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The toolkit has just applied the user's locale; numbers keep the point.
     UseCNumericLocale();
@@ -28,3 +30,5 @@ void ProgramApplication::showException(const char* text) {
     Dialogs& dialogs = dialogs_ ? *dialogs_ : fallback;
     dialogs.message({text, ApplicationTitle, MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
 }
+
+}  // namespace vx

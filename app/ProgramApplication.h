@@ -4,6 +4,8 @@
 // captioned with the application title) and the program goes on.
 #include <QApplication>
 
+namespace vx {
+
 class Dialogs;
 
 class ProgramApplication : public QApplication {
@@ -19,3 +21,5 @@ public:
 private:
     Dialogs* dialogs_ = nullptr;
 };
+
+}  // namespace vx

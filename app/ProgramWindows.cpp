@@ -5,6 +5,8 @@
 #include "app/MainForm.h"
 #include "sampling/SampleForm.h"
 
+namespace vx {
+
 namespace {
 // The windows whose places are kept, under these names.
 constexpr const char* MainPlace = "MainWindow";
@@ -52,3 +54,5 @@ ProgramWindows::~ProgramWindows() {
     graph.reset();
     main.reset();
 }
+
+}  // namespace vx

@@ -9,11 +9,14 @@
 #include "link/SerialForm.h"
 #include "platform/WindowPlacement.h"
 
+class QDialog;
+
+namespace vx {
+
 class Clock;
 class Dialogs;
 class Kit;
 class Launcher;
-class QDialog;
 class TMainForm;
 
 struct ProgramServices {
@@ -46,3 +49,5 @@ public:
 private:
     RememberedPlaces places_;
 };
+
+}  // namespace vx

@@ -7,6 +7,8 @@
 #include "link/AppQuery.h"
 #include "support/Misc.h"
 
+namespace vx {
+
 namespace {
 
 constexpr const char* Failure = "FAILURE";
@@ -197,3 +199,5 @@ void ReadingLoop::ClearStatisticsButtonClick() {
     VMax = ClearedVolts;
     CodeMax = UnknownCode;
 }
+
+}  // namespace vx

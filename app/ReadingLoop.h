@@ -15,6 +15,8 @@
 #include "app/ReadingTimer.h"
 #include "support/ZrQueue.h"
 
+namespace vx {
+
 class QuerySender;
 
 // Where readings go besides the window's texts.
@@ -115,3 +117,5 @@ private:
     QuerySender& link_;
     ReadingTarget& target_;
 };
+
+}  // namespace vx

@@ -1,5 +1,7 @@
 #include "app/ReadingTimer.h"
 
+namespace vx {
+
 void ReadingTimer::SetEnabled(bool on) {
     if (on == enabled_) return;
     enabled_ = on;
@@ -33,3 +35,5 @@ void ReadingTimer::fired() {
     runningPeriod_ = true;
     changed();
 }
+
+}  // namespace vx

@@ -12,6 +12,8 @@
 
 #include "platform/Clock.h"
 
+namespace vx {
+
 class ReadingTimer {
 public:
     explicit ReadingTimer(Clock& clock) : clock_(clock) {}
@@ -44,3 +46,5 @@ private:
     uint64_t dueMicros_ = 0;
     bool runningPeriod_ = false;  // dueMicros_ belongs to a period that has begun
 };
+
+}  // namespace vx

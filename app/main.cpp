@@ -18,6 +18,8 @@
 #include "platform/QtDialogs.h"
 #include "sim/SimulatedKit.h"
 
+namespace vx {
+
 namespace {
 
 // Chooses the simulated kit in the serial window and presses Ok for the user.
@@ -59,6 +61,10 @@ int run(int argc, char** argv) {
 }
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 int main(int argc, char** argv) {
     // Outside the try, so the display still has its application.

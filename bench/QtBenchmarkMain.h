@@ -1,8 +1,8 @@
 #pragma once
 // main() of the benchmarks that need a QApplication (offscreen unless the
 // caller chose a platform).
-#include <QApplication>
 #include <benchmark/benchmark.h>
+#include <QApplication>
 
 #define VX_QT_BENCHMARK_MAIN()                                                                       \
     int main(int argc, char** argv) {                                                                \

@@ -4,54 +4,55 @@
 // 1600 x 900 against a full redraw of the time plot of the same 8192 records
 // ("vs_time_plot"); both measured in the same run. The budgets are 5 ms and
 // 30 ms ("ms" beside each ratio).
-#include "bench/QtBenchmarkMain.h"
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
 #include <functional>
 #include <numbers>
 #include <random>
+#include "bench/QtBenchmarkMain.h"
 
 #include "analysis/FftPlan.h"
 #include "analysis/SpectrumAnalysis.h"
 #include "graph/ZrGraphPainter.h"
 
+namespace vx {
+
 namespace {
 
 constexpr int N = 8192;
 
-std::vector<double> noisySine()
-{
+std::vector<double> noisySine() {
     std::mt19937 random(1);
     std::normal_distribution<double> noise(0, 0.7);
     std::vector<double> codes(N);
     for (int i = 0; i < N; ++i)
-        codes[std::size_t(i)] = std::round(2048 + 2000 * std::sin(2 * std::numbers::pi * 1001.3 * i / N) + noise(random));
+        codes[std::size_t(i)] =
+            std::round(2048 + 2000 * std::sin(2 * std::numbers::pi * 1001.3 * i / N) + noise(random));
     return codes;
 }
 
-double millisPerCall(const std::function<void()>& op, int calls)
-{
+double millisPerCall(const std::function<void()>& op, int calls) {
     op();
     const auto t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < calls; ++i) op();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / calls;
 }
 
-void report(benchmark::State& state, double ms, double baselineMs, const char* ratioName)
-{
+void report(benchmark::State& state, double ms, double baselineMs, const char* ratioName) {
     state.counters["ms"] = ms;
     state.counters[ratioName] = ms / baselineMs;
 }
 
-void BM_Analyse8192(benchmark::State& state)
-{
+void BM_Analyse8192(benchmark::State& state) {
     const std::vector<double> codes = noisySine();
     FftPlan fft(N);
-    const double fftMs = millisPerCall([&] {
-        std::copy(codes.begin(), codes.end(), fft.input().begin());
-        benchmark::DoNotOptimize(fft.execute().data());
-    }, 200);
+    const double fftMs = millisPerCall(
+        [&] {
+            std::copy(codes.begin(), codes.end(), fft.input().begin());
+            benchmark::DoNotOptimize(fft.execute().data());
+        },
+        200);
     SpectrumAnalyser analyser;
     analyser.analyse(codes, 4096, 6000);
     const auto t0 = std::chrono::steady_clock::now();
@@ -62,8 +63,7 @@ void BM_Analyse8192(benchmark::State& state)
 }
 BENCHMARK(BM_Analyse8192)->Unit(benchmark::kMillisecond);
 
-void BM_SpectrumRedraw1600x900(benchmark::State& state)
-{
+void BM_SpectrumRedraw1600x900(benchmark::State& state) {
     ZrGraphPainter painter(nullptr, 1, N);
     painter.resize(1600, 900);
     painter.SetNumChannels(1);
@@ -86,5 +86,9 @@ void BM_SpectrumRedraw1600x900(benchmark::State& state)
 BENCHMARK(BM_SpectrumRedraw1600x900)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 VX_QT_BENCHMARK_MAIN();

@@ -34,6 +34,8 @@
 #include "platform/QtDialogs.h"
 #include "sim/SimulatedKit.h"
 
+namespace vx {
+
 namespace {
 
 constexpr uint32_t Baud = 9600;
@@ -84,8 +86,8 @@ struct ConnectedProgram {
         app();
         kit.inputs().useDemoSignals();
         link.addDevice(SimulatedKit::PortName, kit);
-        windows = std::make_unique<ProgramWindows>(ProgramServices{
-            clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
+        windows = std::make_unique<ProgramWindows>(
+            ProgramServices{clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
         TMainForm& f = *windows->main;
         f.loaderFileName = VX_LOADER_DIR "/KIT7318.ARB";
         TSerialForm& serial = *windows->serial;
@@ -230,5 +232,9 @@ void BM_StartToMainWindowShown(benchmark::State& state) {
 BENCHMARK(BM_StartToMainWindowShown)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 BENCHMARK_MAIN();

@@ -17,6 +17,8 @@
 #include "link/PortSwitch.h"
 #include "sim/SimulatedKit.h"
 
+namespace vx {
+
 namespace {
 
 double processCpuSeconds() {
@@ -95,4 +97,9 @@ void RealTime(benchmark::State& state) {
 
 BENCHMARK(VirtualTime)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(RealTime)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace vx
+
+using namespace vx;
+
 BENCHMARK_MAIN();

@@ -7,15 +7,16 @@
 
 #include <cstring>
 
-#include "link/SerialPortLayer.h"
 #include "bench/KitAt9600.h"
+#include "link/SerialPortLayer.h"
 #include "sim/SimulatedKit.h"
+
+namespace vx {
 
 namespace {
 
 constexpr uint32_t Baud = 9600;
 constexpr const char* Line = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcd";  // 40, no space (banner)
-
 
 void BM_EchoedLineAt9600(benchmark::State& state) {
     RealClock clock;
@@ -54,5 +55,9 @@ void BM_EchoedLineAt9600(benchmark::State& state) {
 BENCHMARK(BM_EchoedLineAt9600)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(24);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 BENCHMARK_MAIN();

@@ -20,6 +20,8 @@
 #include "platform/Clock.h"
 #include "platform/ProcessOutput.h"
 
+namespace vx {
+
 namespace {
 
 constexpr int kLoadRecords = 100'000;
@@ -29,42 +31,35 @@ constexpr int kSaveChannels = 20;
 
 // A scratch folder, removed when the program ends.
 struct ScratchFolder {
-    ScratchFolder()
-    {
+    ScratchFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vx-bench-files-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
+        if (!mkdtemp(pattern.data())) std::abort();
         path = pattern;
     }
-    ~ScratchFolder()
-    {
+    ~ScratchFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
     }
     std::filesystem::path path;
 };
 
-const std::filesystem::path& Folder()
-{
+const std::filesystem::path& Folder() {
     static const ScratchFolder folder;
     return folder.path;
 }
 
 // A file as the program writes it: title, metadata, TAB-separated codes.
-const std::string& LoadFilePath()
-{
+const std::string& LoadFilePath() {
     static const std::string path = [] {
         TZorTape tape(1, kLoadRecords);
         std::mt19937 random(7318);
         std::uniform_int_distribution<int> code(0, 4095);
         for (int r = 0; r < kLoadRecords; ++r)
-            for (int c = 0; c < kLoadChannels; ++c)
-                tape.DataPointCh(std::uint32_t(c), code(random));
+            for (int c = 0; c < kLoadChannels; ++c) tape.DataPointCh(std::uint32_t(c), code(random));
         SaveSettings settings;
         settings.Caption = "Real Time Data";
         const std::string p = (Folder() / "load.txt").string();
-        if (!WriteMeasurements(p, tape, settings).Ok())
-            std::abort();
+        if (!WriteMeasurements(p, tape, settings).Ok()) std::abort();
         return p;
     }();
     return path;
@@ -72,8 +67,7 @@ const std::string& LoadFilePath()
 
 // Seconds per read_csv of the load file (the best of several), or 0 when
 // no python3 with pandas is at hand.
-double PandasSeconds()
-{
+double PandasSeconds() {
     static const double seconds = [] {
         const char* script = R"(
 import sys, time
@@ -90,21 +84,16 @@ print(best)
 )";
         for (const char* python : {"/usr/bin/python3", "python3"}) {
             const std::string out = RunForOutput({python, "-c", script, LoadFilePath()}).output;
-            if (!out.empty())
-                return std::atof(out.c_str());
+            if (!out.empty()) return std::atof(out.c_str());
         }
         return 0.0;
     }();
     return seconds;
 }
 
-double Seconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-void BM_LoadIntoTape(benchmark::State& state)
-{
+void BM_LoadIntoTape(benchmark::State& state) {
     const std::string& path = LoadFilePath();
     const double pandas = PandasSeconds();
     if (pandas <= 0) {
@@ -117,8 +106,7 @@ void BM_LoadIntoTape(benchmark::State& state)
         const auto t0 = std::chrono::steady_clock::now();
         LoadResult result = LoadMeasurementFile(path, clock);
         best = std::min(best, Seconds(std::chrono::steady_clock::now() - t0));
-        if (!result.Ok() || result.Data.Records != kLoadRecords)
-            state.SkipWithError("the load file did not load");
+        if (!result.Ok() || result.Data.Records != kLoadRecords) state.SkipWithError("the load file did not load");
         benchmark::DoNotOptimize(result);
     }
     state.counters["pandas_ms"] = pandas * 1e3;
@@ -128,22 +116,19 @@ void BM_LoadIntoTape(benchmark::State& state)
 }
 BENCHMARK(BM_LoadIntoTape)->Unit(benchmark::kMillisecond)->Iterations(7);
 
-const TZorTape& SaveTape()
-{
+const TZorTape& SaveTape() {
     static const TZorTape tape = [] {
         TZorTape t(1, kSaveRecords);
         std::mt19937 random(20);
         std::uniform_int_distribution<int> code(-2048, 2047);
         for (int r = 0; r < kSaveRecords; ++r)
-            for (int c = 0; c < kSaveChannels; ++c)
-                t.DataPointCh(std::uint32_t(c), code(random));
+            for (int c = 0; c < kSaveChannels; ++c) t.DataPointCh(std::uint32_t(c), code(random));
         return t;
     }();
     return tape;
 }
 
-SaveSettings SaveOptions()
-{
+SaveSettings SaveOptions() {
     SaveSettings settings;
     settings.Caption = "Upload";
     settings.Separator = ',';
@@ -154,8 +139,7 @@ SaveSettings SaveOptions()
 }
 
 // The same bytes in one write and one fsync: what the disk itself costs.
-double RawWriteSeconds(const std::string& bytes)
-{
+double RawWriteSeconds(const std::string& bytes) {
     const std::string path = (Folder() / "raw.csv").string();
     double best = 1e9;
     for (int i = 0; i < 5; ++i) {
@@ -169,8 +153,7 @@ double RawWriteSeconds(const std::string& bytes)
     return best;
 }
 
-void BM_Save8192Records20Channels(benchmark::State& state)
-{
+void BM_Save8192Records20Channels(benchmark::State& state) {
     const TZorTape& tape = SaveTape();
     const std::string path = (Folder() / "save.csv").string();
     double best = 1e9;
@@ -178,13 +161,11 @@ void BM_Save8192Records20Channels(benchmark::State& state)
         const auto t0 = std::chrono::steady_clock::now();
         const SaveResult result = WriteMeasurements(path, tape, SaveOptions());
         best = std::min(best, Seconds(std::chrono::steady_clock::now() - t0));
-        if (!result.Ok())
-            state.SkipWithError(result.Error.c_str());
+        if (!result.Ok()) state.SkipWithError(result.Error.c_str());
     }
     std::FILE* f = std::fopen(path.c_str(), "rb");
     std::string bytes(std::filesystem::file_size(path), '\0');
-    if (!f || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        std::abort();
+    if (!f || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size()) std::abort();
     std::fclose(f);
     const double raw = RawWriteSeconds(bytes);
     state.counters["ours_ms"] = best * 1e3;
@@ -195,5 +176,9 @@ void BM_Save8192Records20Channels(benchmark::State& state)
 BENCHMARK(BM_Save8192Records20Channels)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 BENCHMARK_MAIN();

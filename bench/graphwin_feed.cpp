@@ -5,21 +5,22 @@
 // "us_scan" is the cost of one scan at the tape length of the run;
 // "vs_64_records" compares it with the same scan into a 64-record graph,
 // measured in the same run: a reading must not cost more on a longer tape.
-#include "bench/QtBenchmarkMain.h"
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include "bench/QtBenchmarkMain.h"
 
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 #include "platform/Clock.h"
 #include "platform/QtDialogs.h"
 
+namespace vx {
+
 namespace {
 
-int sample(int channel, int k)
-{
+int sample(int channel, int k) {
     return 300 + 450 * channel + int(200 * std::sin(k * 0.01 * (channel + 1))) + (k * 7919 + channel * 31) % 41;
 }
 
@@ -30,8 +31,7 @@ struct Host {
     GraphWindowHost graphs{&dialogs, &limits, &realClock(), {}, {}, {}, {}, false, false, {}};
 };
 
-std::unique_ptr<TGraphForm> fullGraph(GraphWindowHost& host, std::uint32_t records)
-{
+std::unique_ptr<TGraphForm> fullGraph(GraphWindowHost& host, std::uint32_t records) {
     auto form = std::make_unique<TGraphForm>(host);
     form->show();
     form->menuLengthItemClick(records);
@@ -44,15 +44,13 @@ std::unique_ptr<TGraphForm> fullGraph(GraphWindowHost& host, std::uint32_t recor
 }
 
 // One scan, then what the event loop does between readings.
-void scan(GraphFeed& feed, int& k)
-{
+void scan(GraphFeed& feed, int& k) {
     for (int ch = 0; ch < 8; ++ch) feed.Graph_Data_Point(ch, sample(ch, k));
     ++k;
     QCoreApplication::processEvents();
 }
 
-double microsPerScan(GraphFeed& feed, TGraphForm& form, int scans)
-{
+double microsPerScan(GraphFeed& feed, TGraphForm& form, int scans) {
     feed.GraphForm = &form;
     int k = 0;
     const auto t0 = std::chrono::steady_clock::now();
@@ -61,8 +59,7 @@ double microsPerScan(GraphFeed& feed, TGraphForm& form, int scans)
     return std::chrono::duration<double, std::micro>(t1 - t0).count() / scans;
 }
 
-void ScanAll(benchmark::State& state)
-{
+void ScanAll(benchmark::State& state) {
     Host host;
     auto shortTape = fullGraph(host.graphs, 64);
     auto form = fullGraph(host.graphs, std::uint32_t(state.range(0)));
@@ -82,5 +79,9 @@ void ScanAll(benchmark::State& state)
 BENCHMARK(ScanAll)->Arg(64)->Arg(8192)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 VX_QT_BENCHMARK_MAIN()

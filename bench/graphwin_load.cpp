@@ -3,13 +3,13 @@
 // shown graph window, first paint included, against parsing and storing the
 // same file without a window in the same run ("vs_parse": what the window
 // adds on top of the reader).
-#include "bench/QtBenchmarkMain.h"
-#include <QImage>
 #include <benchmark/benchmark.h>
+#include <QImage>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include "bench/QtBenchmarkMain.h"
 
 #include "graphwin/GraphForm.h"
 #include "graphwin/MeasurementFormat.h"
@@ -17,12 +17,13 @@
 #include "platform/Clock.h"
 #include "platform/QtDialogs.h"
 
+namespace vx {
+
 namespace {
 
 constexpr int Records = 100'000;
 
-std::string writeFile()
-{
+std::string writeFile() {
     const std::string path = "/tmp/vx_bench_load.txt";
     std::ofstream out(path, std::ios::binary);
     out << "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n";
@@ -33,13 +34,11 @@ std::string writeFile()
     return path;
 }
 
-double millisSince(std::chrono::steady_clock::time_point t0)
-{
+double millisSince(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
-void LoadIntoShownWindow(benchmark::State& state)
-{
+void LoadIntoShownWindow(benchmark::State& state) {
     const std::string path = writeFile();
     CodeLimits limits;
     QtDialogs dialogs;
@@ -70,5 +69,9 @@ void LoadIntoShownWindow(benchmark::State& state)
 BENCHMARK(LoadIntoShownWindow)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 VX_QT_BENCHMARK_MAIN()

@@ -12,10 +12,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bench/KitAt9600.h"
 #include "link/AppQuery.h"
 #include "link/SerialPortLayer.h"
-#include "bench/KitAt9600.h"
 #include "sim/SimulatedKit.h"
+
+namespace vx {
 
 namespace {
 
@@ -120,5 +122,9 @@ void BM_HistoryOverHundredThousandReadings(benchmark::State& state) {
 BENCHMARK(BM_HistoryOverHundredThousandReadings)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 BENCHMARK_MAIN();

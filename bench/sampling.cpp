@@ -42,6 +42,8 @@
 #include "sampling/SampleLink.h"
 #include "sampling/SamplingTool.h"
 
+namespace vx {
+
 namespace {
 
 constexpr unsigned LineCharacters = 9;  // "U", its echo, "003E80", ">"
@@ -331,8 +333,8 @@ private:
     NoDialogs dialogs;
     Kit link{clock, dialogs};
     NoLauncher launcher;
-    std::unique_ptr<ProgramWindows> windows = std::make_unique<ProgramWindows>(ProgramServices{
-        clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
+    std::unique_ptr<ProgramWindows> windows = std::make_unique<ProgramWindows>(
+        ProgramServices{clock, dialogs, launcher, link, {{SimulatedKit::PortName}, {}}, "/nowhere/vx7318kit"});
     TMainForm& main = *windows->main;
     TSerialForm& serial = *windows->serial;
     TSampleForm& tool = dynamic_cast<TSampleForm&>(*windows->sample);
@@ -410,5 +412,9 @@ void BM_Upload8192FromCobaltThroughProgramWindows(benchmark::State& state) {
 BENCHMARK(BM_Upload8192FromCobaltThroughProgramWindows)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 BENCHMARK_MAIN();

@@ -14,6 +14,8 @@
 #include "cli/Session.h"
 #include "graphwin/MeasurementReader.h"
 
+namespace vx {
+
 namespace {
 
 const char* windowName(SpectrumWindow window) {
@@ -225,3 +227,5 @@ int AnalyzeFile(const Options& options, ToolEnvironment& environment) {
     (options.json ? printJson : printText)(a, environment.out);
     return ExitSuccess;
 }
+
+}  // namespace vx

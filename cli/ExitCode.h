@@ -1,4 +1,7 @@
 #pragma once
+
+namespace vx {
+
 // What the tool's exit status tells a script.
 enum ExitCode : int {
     ExitSuccess = 0,
@@ -8,3 +11,5 @@ enum ExitCode : int {
     ExitFileError = 5,
     ExitInterrupted = 130,  // Ctrl-C: what was measured so far is kept
 };
+
+}  // namespace vx

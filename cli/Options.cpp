@@ -8,6 +8,8 @@
 #include "app/ConversionControl.h"
 #include "graphwin/MeasurementFormat.h"
 
+namespace vx {
+
 namespace {
 
 const std::map<std::string, ModuleKind> Kinds{{"ARBORD", ModuleKind::Arbord},
@@ -129,8 +131,7 @@ void declareOptions(CommandLine& line, Options& o, OptionTexts& t) {
     read->add_option("--every", t.every, "Milliseconds from one reading to the next (default 1000)");
     read->add_option("--for", t.forText, "Read for a time instead of a count: 90s, 15m, 12h, 1d")->excludes(count);
     for (CLI::App* command : {read, sample}) {
-        command->add_option("--coding", t.coding, "unipolar or bipolar")
-            ->check(CLI::IsMember({"unipolar", "bipolar"}));
+        command->add_option("--coding", t.coding, "unipolar or bipolar")->check(CLI::IsMember({"unipolar", "bipolar"}));
         command->add_option("--input", t.input, "single or differential")
             ->check(CLI::IsMember({"single", "differential"}));
         command->add_option("--vref", t.vref, "Reference voltage in volts (default 4.096)");
@@ -143,9 +144,10 @@ void declareOptions(CommandLine& line, Options& o, OptionTexts& t) {
         ->check(CLI::Range(0, kMaxChannels - 1));
     analyze->add_option("--window", t.window, "blackman-harris (the default), hann, or none for coherent sampling")
         ->transform(CLI::IsMember(Windows, CLI::ignore_case));
-    analyze->add_option("--rate", t.rate,
-                        "Samples per second (default: the rate in the file's title, else frequencies are in "
-                        "cycles per sample)")
+    analyze
+        ->add_option("--rate", t.rate,
+                     "Samples per second (default: the rate in the file's title, else frequencies are in "
+                     "cycles per sample)")
         ->option_text("SPS");
     analyze->add_flag("--json", o.json, "Print the figures as a JSON object");
 }
@@ -168,8 +170,8 @@ void convertSimulation(const OptionTexts& t, Options& o) {
     if (!t.simulate.empty()) {
         const auto kind = Kinds.find(t.simulate == "true" ? "ARBORD" : t.simulate);  // "true": no KIND given
         if (kind == Kinds.end())
-            throw CLI::ValidationError("--simulate", "unknown module kind \"" + t.simulate +
-                                                         "\": use ARBORD, BRANT, COBALT or COBALT-16WIDE");
+            throw CLI::ValidationError(
+                "--simulate", "unknown module kind \"" + t.simulate + "\": use ARBORD, BRANT, COBALT or COBALT-16WIDE");
         o.simulate = kind->second;
     }
     for (const std::string& text : t.inputs) {
@@ -257,3 +259,5 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         }
     return parsed;
 }
+
+}  // namespace vx

@@ -10,6 +10,8 @@
 #include "sim/InputSpec.h"
 #include "support/ModuleKind.h"
 
+namespace vx {
+
 enum class Subcommand { None, Ports, Connect, Read, Sample, Analyze };
 
 struct Options {
@@ -55,3 +57,5 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
 std::optional<std::vector<int>> ParseChannelList(const std::string& text);
 // "90" or "90s", "500ms", "15m", "12h", "1d" as milliseconds; at least 1 ms.
 std::optional<uint64_t> ParseDuration(const std::string& text);
+
+}  // namespace vx

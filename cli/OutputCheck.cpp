@@ -9,6 +9,8 @@
 
 #include "platform/SerialDevice.h"
 
+namespace vx {
+
 std::string OutputCheck::check(const std::string& path) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0)
@@ -31,3 +33,5 @@ char SeparatorFor(const std::string& path) {
     for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
     return extension == ".csv" ? ',' : '\t';
 }
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 // check is removed again when the run ends without writing it.
 #include <string>
 
+namespace vx {
+
 class OutputCheck {
 public:
     // An empty text when the file can be written, else the reason.
@@ -18,3 +20,5 @@ private:
 
 // TAB, or ',' for a name ending in ".csv" in any case.
 char SeparatorFor(const std::string& path);
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+namespace vx {
+
 class Progress {
 public:
     Progress(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
@@ -37,3 +39,5 @@ private:
     std::string label_;
     int percent_ = -1;
 };
+
+}  // namespace vx

@@ -15,6 +15,8 @@
 #include "link/AppQuery.h"
 #include "support/Misc.h"
 
+namespace vx {
+
 namespace {
 
 // A few replies lost on the line are skipped; this many in a row mean the
@@ -68,7 +70,6 @@ std::string channelNames(const std::vector<int>& channels, const char* separator
     for (int c : channels) names += (names.empty() ? "" : separator) + ("CH" + std::to_string(c));
     return names;
 }
-
 
 // Where the readings go: a measurement file (codes, each line written out as
 // it is taken) or CSV on standard output (time and volts).
@@ -169,8 +170,7 @@ int TakeReadings(Session& session) {
         const uint64_t taken = clock.micros();
         Values values;
         if (!readOnce(control, session.kit.query(), scanAll, values)) {
-            env.err << "vx7318: the kit did not answer reading " << n + 1 << " (" << AppQueryProtocol::Failure
-                    << ")\n";
+            env.err << "vx7318: the kit did not answer reading " << n + 1 << " (" << AppQueryProtocol::Failure << ")\n";
             status = ExitLinkFailure;
             break;
         }
@@ -197,3 +197,5 @@ int TakeReadings(Session& session) {
     if (!output.finish() && status == ExitSuccess) status = ExitFileError;
     return status;
 }
+
+}  // namespace vx

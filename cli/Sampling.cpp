@@ -14,6 +14,8 @@
 #include "sampling/SampleLink.h"
 #include "sampling/SamplingTool.h"
 
+namespace vx {
+
 namespace {
 
 // The upload graph of the desktop program, as a tape and a progress bar.
@@ -130,3 +132,5 @@ int SampleChannel(Session& session) {
     }
     return status;
 }
+
+}  // namespace vx

@@ -6,6 +6,8 @@
 #include "cli/ExitCode.h"
 #include "platform/PortList.h"
 
+namespace vx {
+
 Session::Session(const Options& o, ToolEnvironment& env)
     : options(o),
       environment(env),
@@ -38,32 +40,30 @@ int Session::connect() {
 
     ConnectionSequence& sequence = kit.sequence();
     bool prompted = false, wasLoading = false;
-    const auto result = kit.connect(port, ports, loader, [this] { return stopAsked(); }, [&] {
-        // A board whose firmware is not fresh from a reset sends no beacon: ask for the button.
-        if (sequence.ConnState() == ConnectionState::Beacon && !prompted &&
-            sequence.view().LabelStatus.rfind("Please press", 0) == 0) {
-            progress.finish();
-            environment.err << "vx7318: " << sequence.view().LabelStatus << '\n';
-            prompted = true;
-        }
-        // A tick sends several lines: show the bar once more after the last one.
-        const bool loading = sequence.ConnState() == ConnectionState::Loading;
-        if (loading || wasLoading)
-            progress.show("Downloading", uint64_t(sequence.view().LoaderProgressBar.Position),
-                          uint64_t(sequence.view().LoaderProgressBar.Max));
-        wasLoading = loading;
-    });
+    const auto result = kit.connect(
+        port, ports, loader, [this] { return stopAsked(); },
+        [&] {
+            // A board whose firmware is not fresh from a reset sends no beacon: ask for the button.
+            if (sequence.ConnState() == ConnectionState::Beacon && !prompted &&
+                sequence.view().LabelStatus.rfind("Please press", 0) == 0) {
+                progress.finish();
+                environment.err << "vx7318: " << sequence.view().LabelStatus << '\n';
+                prompted = true;
+            }
+            // A tick sends several lines: show the bar once more after the last one.
+            const bool loading = sequence.ConnState() == ConnectionState::Loading;
+            if (loading || wasLoading)
+                progress.show("Downloading", uint64_t(sequence.view().LoaderProgressBar.Position),
+                              uint64_t(sequence.view().LoaderProgressBar.Max));
+            wasLoading = loading;
+        });
     progress.finish();
     switch (result.outcome) {
     case Kit::Outcome::Running: break;
     case Kit::Outcome::Stopped: return ExitInterrupted;
-    case Kit::Outcome::NotFound:
-        environment.err << "vx7318: " << result.message << '\n';
-        return ExitNoKit;
+    case Kit::Outcome::NotFound: environment.err << "vx7318: " << result.message << '\n'; return ExitNoKit;
     case Kit::Outcome::LoaderMissing: return ExitFileError;  // the sequence has said which file
-    case Kit::Outcome::LinkFailed:
-        environment.err << "vx7318: " << result.message << '\n';
-        return ExitLinkFailure;
+    case Kit::Outcome::LinkFailed: environment.err << "vx7318: " << result.message << '\n'; return ExitLinkFailure;
     }
     control.setVref(options.vref);
     control.selectComboBoxItem(3, options.bipolar ? 0 : 1);
@@ -93,3 +93,5 @@ int Session::prepareOutputAndConnect(OutputCheck& check) {
     if (connected != ExitSuccess) check.discard();
     return connected;
 }
+
+}  // namespace vx

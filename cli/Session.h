@@ -14,6 +14,8 @@
 #include "link/Kit.h"
 #include "sim/SimulatedKit.h"
 
+namespace vx {
+
 class Session {
 public:
     Session(const Options& options, ToolEnvironment& environment);
@@ -46,3 +48,5 @@ int AnalyzeFile(const Options& options, ToolEnvironment& environment);
 int ConnectAndReport(Session& session);
 int TakeReadings(Session& session);
 int SampleChannel(Session& session);
+
+}  // namespace vx

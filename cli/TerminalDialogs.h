@@ -7,6 +7,8 @@
 
 #include "platform/Dialogs.h"
 
+namespace vx {
+
 class TerminalDialogs : public Dialogs {
 public:
     explicit TerminalDialogs(std::ostream& err) : err_(err) {}
@@ -22,3 +24,5 @@ public:
 private:
     std::ostream& err_;
 };
+
+}  // namespace vx

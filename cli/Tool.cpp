@@ -9,6 +9,8 @@
 #include "platform/PosixSerialDevice.h"
 #include "vx_version.h"
 
+namespace vx {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -91,3 +93,5 @@ int RunTool(const std::vector<std::string>& arguments, ToolEnvironment& environm
     default: return ExitBadArguments;
     }
 }
+
+}  // namespace vx

@@ -10,15 +10,17 @@
 
 #include "platform/Clock.h"
 
+namespace vx {
+
 class SimulatedKit;
 
 struct ToolEnvironment {
     Clock& clock;
     std::ostream& out;
     std::ostream& err;
-    bool terminal = false;               // standard error is a terminal: show progress
-    std::function<bool()> stopAsked;     // Ctrl-C was pressed
-    std::string executable;              // where the loader files are looked for
+    bool terminal = false;                                // standard error is a terminal: show progress
+    std::function<bool()> stopAsked;                      // Ctrl-C was pressed
+    std::string executable;                               // where the loader files are looked for
     std::function<std::vector<std::string>()> listPorts;  // the machine's serial ports
     // Sets up the simulated kit (inputs, faults); by default it shows the demo signals.
     std::function<void(SimulatedKit&)> prepareSimulatedKit;
@@ -26,3 +28,5 @@ struct ToolEnvironment {
 
 // The process's exit status (see ExitCode.h).
 int RunTool(const std::vector<std::string>& arguments, ToolEnvironment& environment);
+
+}  // namespace vx

@@ -10,6 +10,8 @@
 #include "platform/Clock.h"
 #include "support/NumericLocale.h"
 
+namespace vx {
+
 namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -36,10 +38,20 @@ std::string executablePath(const char* argv0) {
 
 }  // namespace
 
+}  // namespace vx
+
+using namespace vx;
+
 int main(int argc, char** argv) {
     UseCNumericLocale();
     catchStopSignals();
-    ToolEnvironment environment{realClock(), std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1,
-                                [] { return stopSignal != 0; }, executablePath(argv[0]), {}, {}};
+    ToolEnvironment environment{realClock(),
+                                std::cout,
+                                std::cerr,
+                                ::isatty(STDERR_FILENO) == 1,
+                                [] { return stopSignal != 0; },
+                                executablePath(argv[0]),
+                                {},
+                                {}};
     return RunTool(std::vector<std::string>(argv + 1, argv + argc), environment);
 }

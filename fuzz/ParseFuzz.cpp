@@ -17,16 +17,16 @@
 #include "graphwin/MeasurementReader.h"
 #include "platform/Clock.h"
 
+namespace vx {
+
 namespace {
 
 // Time runs on by 300 ms whenever it is read, so the progress calls happen.
 class HurryingClock : public Clock {
 public:
     uint64_t micros() override { return now_ += 300'000; }
-    void sleepUntil(uint64_t deadline) override
-    {
-        if (deadline > now_)
-            now_ = deadline;
+    void sleepUntil(uint64_t deadline) override {
+        if (deadline > now_) now_ = deadline;
     }
 
 private:
@@ -40,18 +40,17 @@ constexpr std::int64_t kFuzzHistogramBins = 1 << 16;
 }  // namespace
 
 // Names the broken promise before stopping.
-#define Require(condition)                                                   \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
+#define Require(condition)                                                        \
+    do {                                                                          \
+        if (!(condition)) {                                                       \
             std::fprintf(stderr, "broken: %s (line %d)\n", #condition, __LINE__); \
-            std::abort();                                                    \
-        }                                                                    \
+            std::abort();                                                         \
+        }                                                                         \
     } while (0)
 
 namespace {
 
-void RequireSaneScale(const PainterScale& s)
-{
+void RequireSaneScale(const PainterScale& s) {
     Require(s.XScale() >= 1 && s.XScale() <= kMaxScale);
     Require(s.YScale() >= 1 && s.YScale() <= kMaxScale);
     Require(std::abs(s.XLeft()) <= kMaxEdge && std::abs(s.YBottom()) <= kMaxEdge);
@@ -59,8 +58,7 @@ void RequireSaneScale(const PainterScale& s)
 }
 
 // The last bytes of the input choose pan and zoom commands, as a user might press them.
-void PanAndZoom(PainterScale& s, const uint8_t* data, size_t size)
-{
+void PanAndZoom(PainterScale& s, const uint8_t* data, size_t size) {
     for (size_t i = size > 16 ? size - 16 : 0; i < size; ++i) {
         switch (data[i] % 8) {
         case 0: view::PanLeft(s); break;
@@ -76,8 +74,7 @@ void PanAndZoom(PainterScale& s, const uint8_t* data, size_t size)
     }
 }
 
-void ExerciseView(LoadedMeasurements& m, const uint8_t* data, size_t size)
-{
+void ExerciseView(LoadedMeasurements& m, const uint8_t* data, size_t size) {
     TZorTape& tape = m.Tape;
     PainterScale s;
     s.Width = 600;
@@ -106,8 +103,7 @@ void ExerciseView(LoadedMeasurements& m, const uint8_t* data, size_t size)
         for (int subLsbs : {0, ch.SubLsbs}) {
             const double divisor = SubLsbDivisorFor(subLsbs);
             const BinRange range = HistogramBinRange(ch, subLsbs, divisor);
-            if (range.Count() > kFuzzHistogramBins)
-                continue;
+            if (range.Count() > kFuzzHistogramBins) continue;
             const int highest = CountHistogram(ch, subLsbs, divisor, {});
             long long total = 0;
             for (int b = ch.Histogram.Low(); ch.Histogram.Count() > 0 && b <= ch.Histogram.High(); ++b) {
@@ -121,8 +117,11 @@ void ExerciseView(LoadedMeasurements& m, const uint8_t* data, size_t size)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+}  // namespace vx
+
+using namespace vx;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HurryingClock clock;
     int lastPercent = -1;
     LoadResult result =
@@ -130,8 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Require(percent >= lastPercent && percent >= 0 && percent < 100);
             lastPercent = percent;
         });
-    if (!result.Ok())
-        return 0;
+    if (!result.Ok()) return 0;
     LoadedMeasurements& m = result.Data;
     Require(m.Tape.NumRecords() == m.Records);
     Require(m.Columns <= kMaxColumns);

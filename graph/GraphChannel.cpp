@@ -1,11 +1,12 @@
 #include "graph/GraphChannel.h"
 
+namespace vx {
+
 namespace {
 constexpr int kRecordGrowStep = 31;  // grow 32 slots at a time
 }
 
-GraphChannel::GraphChannel() : Id(NextInstanceId())
-{
+GraphChannel::GraphChannel() : Id(NextInstanceId()) {
     Data.SetGrowStep(kRecordGrowStep);
     Histogram.SetGrowStep(kRecordGrowStep);
 }
@@ -25,16 +26,13 @@ GraphChannel::GraphChannel(const GraphChannel& other)
       StdDev(other.StdDev),
       Rms(other.Rms),
       SubLsbs(other.SubLsbs),
-      SubLsbDivisor(other.SubLsbDivisor)
-{
+      SubLsbDivisor(other.SubLsbDivisor) {
     Data.SetGrowStep(kRecordGrowStep);
     Histogram.SetGrowStep(kRecordGrowStep);
 }
 
-GraphChannel& GraphChannel::operator=(const GraphChannel& other)
-{
-    if (this == &other)
-        return *this;
+GraphChannel& GraphChannel::operator=(const GraphChannel& other) {
+    if (this == &other) return *this;
     // Copy the arrays first: if one cannot be allocated the channel stays as it was.
     OffsetArray<int> data(other.Data);
     OffsetArray<int> histogram(other.Histogram);
@@ -58,13 +56,11 @@ GraphChannel& GraphChannel::operator=(const GraphChannel& other)
     return *this;
 }
 
-double SubLsbDivisorFor(int n)
-{
-    return n >= 1 && n <= 16 ? double(1u << n) : 1.0;
-}
+double SubLsbDivisorFor(int n) { return n >= 1 && n <= 16 ? double(1u << n) : 1.0; }
 
-void GraphChannel::SetSubLsbs(int n)
-{
+void GraphChannel::SetSubLsbs(int n) {
     SubLsbs = n;
     SubLsbDivisor = SubLsbDivisorFor(n);
 }
+
+}  // namespace vx

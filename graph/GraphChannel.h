@@ -5,6 +5,8 @@
 
 #include "graph/OffsetArray.h"
 
+namespace vx {
+
 // Colours are 0x00BBGGRR values.
 using TColor = std::uint32_t;
 
@@ -52,3 +54,5 @@ struct GraphChannel {
 
 // The divisor for n binary places: 2^n for n from 1 to 16, else 1.0.
 double SubLsbDivisorFor(int n);
+
+}  // namespace vx

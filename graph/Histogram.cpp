@@ -10,8 +10,9 @@
 #include "graph/ZrGraphPainter.h"
 #include "platform/Clock.h"
 
-bool ZrGraphPainter::histogramProgress(std::uint32_t& since, const std::function<QString()>& text)
-{
+namespace vx {
+
+bool ZrGraphPainter::histogramProgress(std::uint32_t& since, const std::function<QString()>& text) {
     if (clock_.ticks() - since <= 50) return true;
     progressText_ = text();
     emit progress(progressText_);
@@ -24,8 +25,7 @@ bool ZrGraphPainter::histogramProgress(std::uint32_t& since, const std::function
     return true;
 }
 
-void ZrGraphPainter::ShowHistogram()
-{
+void ZrGraphPainter::ShowHistogram() {
     if (!tape_) return;
     const unsigned command = ++viewCommands_;
     auto& channels = tape_->Channels;
@@ -54,10 +54,13 @@ void ZrGraphPainter::ShowHistogram()
         const int count = ch.Data.Count();
         // Another view command given during a yield has the last word: this build gives way.
         const int highest = CountHistogram(ch, subLsbs_, subLsbDivisor_, [&](int counted) {
-            return histogramProgress(since, [&] {
-                       return QString::asprintf("Histogram (counting channel %d: %d/%d %d%%)...", i, counted, count,
-                                                int(std::int64_t(counted) * 100 / count));
-                   }) && viewCommands_ == command;
+            return histogramProgress(since,
+                                     [&] {
+                                         return QString::asprintf("Histogram (counting channel %d: %d/%d %d%%)...", i,
+                                                                  counted, count,
+                                                                  int(std::int64_t(counted) * 100 / count));
+                                     }) &&
+                   viewCommands_ == command;
         });
         if (highest < 0) {
             progressText_.clear();
@@ -80,8 +83,7 @@ void ZrGraphPainter::ShowHistogram()
     update();
 }
 
-bool ZrGraphPainter::drawChannelBars(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since)
-{
+bool ZrGraphPainter::drawChannelBars(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since) {
     const OffsetArray<int>& bins = ch.Histogram;
     if (bins.Count() == 0) return true;
     const PainterScale& s = scale();
@@ -98,3 +100,5 @@ bool ZrGraphPainter::drawChannelBars(TraceRaster& raster, const GraphChannel& ch
     }
     return true;
 }
+
+}  // namespace vx

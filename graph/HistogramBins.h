@@ -8,6 +8,8 @@
 
 #include "graph/GraphChannel.h"
 
+namespace vx {
+
 // 2^22 bins (16 MiB of counts per channel): any 22-bit converter fits, and a
 // stray value in a loaded file cannot make the program take gigabytes.
 inline constexpr std::int64_t kMaxHistogramBins = std::int64_t(1) << 22;
@@ -32,3 +34,5 @@ using HistogramGoOn = std::function<bool(int counted)>;
 // -1 when goOn stopped the build (the histogram is then partial). The range
 // must hold at most kMaxHistogramBins bins.
 int CountHistogram(GraphChannel& channel, int subLsbs, double divisor, const HistogramGoOn& goOn);
+
+}  // namespace vx

@@ -1,8 +1,11 @@
 #include "graph/OffsetArray.h"
 
-std::uint32_t NextInstanceId()
-{
+namespace vx {
+
+std::uint32_t NextInstanceId() {
     // The graph engine lives on the user-interface thread; a plain counter will do.
     static std::uint32_t next = 0;
     return next++;
 }
+
+}  // namespace vx

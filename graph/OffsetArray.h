@@ -10,6 +10,8 @@
 
 #include "support/Exceptions.h"
 
+namespace vx {
+
 // Serial numbers shared by every OffsetArray and GraphChannel in the process,
 // starting at 0.
 std::uint32_t NextInstanceId();
@@ -21,25 +23,20 @@ public:
 
     // A copy is a full duplicate, serial number included.
     OffsetArray(const OffsetArray& other) : id_(other.id_) { CopyFrom(other); }
-    OffsetArray& operator=(const OffsetArray& other)
-    {
-        if (this != &other)
-            CopyFrom(other);
+    OffsetArray& operator=(const OffsetArray& other) {
+        if (this != &other) CopyFrom(other);
         return *this;
     }
     // A move hands the buffer over and leaves the source empty.
     OffsetArray(OffsetArray&& other) noexcept : id_(other.id_) { TakeFrom(other); }
-    OffsetArray& operator=(OffsetArray&& other) noexcept
-    {
-        if (this != &other)
-            TakeFrom(other);
+    OffsetArray& operator=(OffsetArray&& other) noexcept {
+        if (this != &other) TakeFrom(other);
         return *this;
     }
     ~OffsetArray() = default;
 
     // Grows as needed and marks i as touched.
-    T& operator[](int i)
-    {
+    T& operator[](int i) {
         if (capacity_ == 0) {
             const std::int64_t n = std::int64_t(growStep_) + 1;
             if (!Grow(n, Side::Right))
@@ -51,42 +48,36 @@ public:
             const std::int64_t n = std::int64_t(i) - origin_ + growStep_ + 1;
             const int old = capacity_;
             if (!Grow(n, Side::Right))
-                throw Exception("OffsetArray right index expansion (resize from " + std::to_string(old) +
-                                " to " + std::to_string(n) + ") failed");
+                throw Exception("OffsetArray right index expansion (resize from " + std::to_string(old) + " to " +
+                                std::to_string(n) + ") failed");
         } else if (i < origin_) {
             const std::int64_t n = std::int64_t(origin_) - i + capacity_ + growStep_ + 1;
             const int old = capacity_;
             // The new origin must itself be a valid index.
             const std::int64_t newOrigin = std::int64_t(origin_) - (n - old);
             if (newOrigin < std::numeric_limits<int>::min() || !Grow(n, Side::Left))
-                throw Exception("OffsetArray left index insertion (resize from " + std::to_string(old) +
-                                " to " + std::to_string(n) + ") failed");
+                throw Exception("OffsetArray left index insertion (resize from " + std::to_string(old) + " to " +
+                                std::to_string(n) + ") failed");
             origin_ = int(newOrigin);
         }
         if (!inUse_) {
             low_ = high_ = i;
             inUse_ = true;
         } else {
-            if (i < low_)
-                low_ = i;
-            if (i > high_)
-                high_ = i;
+            if (i < low_) low_ = i;
+            if (i > high_) high_ = i;
         }
         return buffer_[std::size_t(std::int64_t(i) - origin_)];
     }
 
     // Reads an allocated slot without growing or touching anything.
-    const T& operator[](int i) const
-    {
+    const T& operator[](int i) const {
         if (!IsAllocated(i))
             throw std::out_of_range("OffsetArray index " + std::to_string(i) + " outside the allocated slots");
         return buffer_[std::size_t(std::int64_t(i) - origin_)];
     }
 
-    bool IsAllocated(int i) const
-    {
-        return capacity_ > 0 && i >= origin_ && std::int64_t(i) - origin_ < capacity_;
-    }
+    bool IsAllocated(int i) const { return capacity_ > 0 && i >= origin_ && std::int64_t(i) - origin_ < capacity_; }
 
     // Number of indices from Low to High; 0 before any index is touched.
     int Count() const { return capacity_ == 0 || !inUse_ ? 0 : high_ - low_ + 1; }
@@ -98,18 +89,15 @@ public:
     bool ReserveLeft(int n) { return Grow(n, Side::Left); }
 
     // Releases the buffer; only the growth step survives.
-    void Reset()
-    {
+    void Reset() {
         buffer_.reset();
         capacity_ = origin_ = low_ = high_ = 0;
         inUse_ = false;
     }
 
     // Stores v in every allocated slot; the range in use does not change.
-    void Fill(const T& v)
-    {
-        for (int k = 0; k < capacity_; ++k)
-            buffer_[k] = v;
+    void Fill(const T& v) {
+        for (int k = 0; k < capacity_; ++k) buffer_[k] = v;
     }
 
     std::uint32_t Id() const { return id_; }
@@ -125,10 +113,8 @@ public:
 private:
     enum class Side { Left, Right };
 
-    static std::unique_ptr<T[]> Allocate(std::int64_t n) noexcept
-    {
-        if (n <= 0 || n > std::numeric_limits<int>::max())
-            return nullptr;
+    static std::unique_ptr<T[]> Allocate(std::int64_t n) noexcept {
+        if (n <= 0 || n > std::numeric_limits<int>::max()) return nullptr;
         try {
             return std::unique_ptr<T[]>(new (std::nothrow) T[std::size_t(n)]());
         } catch (const std::bad_alloc&) {
@@ -137,39 +123,31 @@ private:
     }
 
     // On failure (false, or an exception from copying an element) nothing changes.
-    bool Grow(std::int64_t n, Side side)
-    {
-        if (n <= capacity_)
-            return true;
+    bool Grow(std::int64_t n, Side side) {
+        if (n <= capacity_) return true;
         std::unique_ptr<T[]> fresh = Allocate(n);
-        if (!fresh)
-            return false;
+        if (!fresh) return false;
         if (side == Side::Right) {
             if (capacity_ < 1) {
                 origin_ = low_ = high_ = 0;
                 inUse_ = false;
             }
-            for (int k = 0; k < capacity_; ++k)
-                fresh[k] = buffer_[k];
+            for (int k = 0; k < capacity_; ++k) fresh[k] = buffer_[k];
         } else {
             const std::int64_t added = n - capacity_;
-            for (int k = 0; k < capacity_; ++k)
-                fresh[std::size_t(added + k)] = buffer_[k];
+            for (int k = 0; k < capacity_; ++k) fresh[std::size_t(added + k)] = buffer_[k];
         }
         buffer_ = std::move(fresh);
         capacity_ = int(n);
         return true;
     }
 
-    void CopyFrom(const OffsetArray& other)
-    {
+    void CopyFrom(const OffsetArray& other) {
         std::unique_ptr<T[]> copy;
         if (other.capacity_ != 0) {
             copy = Allocate(other.capacity_);
-            if (!copy)
-                throw Exception("OffsetArray operator= memory allocation failed");
-            for (int k = 0; k < other.capacity_; ++k)
-                copy[k] = other.buffer_[k];
+            if (!copy) throw Exception("OffsetArray operator= memory allocation failed");
+            for (int k = 0; k < other.capacity_; ++k) copy[k] = other.buffer_[k];
         }
         id_ = other.id_;
         buffer_ = std::move(copy);
@@ -181,8 +159,7 @@ private:
         high_ = other.high_;
     }
 
-    void TakeFrom(OffsetArray& other) noexcept
-    {
+    void TakeFrom(OffsetArray& other) noexcept {
         id_ = other.id_;
         buffer_ = std::move(other.buffer_);
         capacity_ = other.capacity_;
@@ -203,3 +180,5 @@ private:
     int low_ = 0;
     int high_ = 0;
 };
+
+}  // namespace vx

@@ -4,16 +4,16 @@
 #include <climits>
 #include <cmath>
 
-int truncToInt(double v)
-{
+namespace vx {
+
+int truncToInt(double v) {
     constexpr double limit = 1 << 30;
     if (!(v > -limit)) return v != v ? 0 : -(1 << 30);  // NaN maps to 0
     if (v > limit) return 1 << 30;
     return static_cast<int>(std::trunc(v));
 }
 
-int truncToCode(double v)
-{
+int truncToCode(double v) {
     if (v != v) return 0;
     if (v <= double(INT_MIN)) return INT_MIN;
     if (v >= double(INT_MAX)) return INT_MAX;
@@ -25,33 +25,24 @@ int clampEdge(int v) { return std::clamp(v, -kMaxEdge, kMaxEdge); }
 int clampScale(int v) { return std::min(v, kMaxScale); }
 }  // namespace
 
-int roundUp125(int v)
-{
-    static const int steps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000,
-                                20000, 50000, 100000, 200000, 500000, 1000000, 2000000, 5000000};
+int roundUp125(int v) {
+    static const int steps[] = {1,    2,     5,     10,    20,     50,     100,    200,     500,     1000,   2000,
+                                5000, 10000, 20000, 50000, 100000, 200000, 500000, 1000000, 2000000, 5000000};
     for (int s : steps)
         if (s >= v) return s;
     return v;
 }
 
-void PainterScale::recomputePixelsPerUnit()
-{
+void PainterScale::recomputePixelsPerUnit() {
     xPixelsPerUnit_ = double(gridSize_) / xScale_;
     yPixelsPerUnit_ = double(gridSize_) / yScale_;
 }
 
-int PainterScale::XRight() const
-{
-    return truncToInt(double(int64_t(xScale_) * Width) / gridSize_ + xLeft_);
-}
+int PainterScale::XRight() const { return truncToInt(double(int64_t(xScale_) * Width) / gridSize_ + xLeft_); }
 
-int PainterScale::YTop() const
-{
-    return truncToInt(double(int64_t(yScale_) * Height) / gridSize_ + yBottom_);
-}
+int PainterScale::YTop() const { return truncToInt(double(int64_t(yScale_) * Height) / gridSize_ + yBottom_); }
 
-unsigned PainterScale::SetXLeft(int v)
-{
+unsigned PainterScale::SetXLeft(int v) {
     v = clampEdge(v);
     if (v == xLeft_) return ScaleNone;
     xLeft_ = v;
@@ -59,8 +50,7 @@ unsigned PainterScale::SetXLeft(int v)
     return ScaleInvalidate;
 }
 
-unsigned PainterScale::SetYBottom(int v)
-{
+unsigned PainterScale::SetYBottom(int v) {
     v = clampEdge(v);
     if (v == yBottom_) return ScaleNone;
     yBottom_ = v;
@@ -68,8 +58,7 @@ unsigned PainterScale::SetYBottom(int v)
     return ScaleInvalidate;
 }
 
-unsigned PainterScale::SetXScale(int v)
-{
+unsigned PainterScale::SetXScale(int v) {
     v = clampScale(v);
     if (v < 1 || v == xScale_) return ScaleNone;
     xScale_ = v;
@@ -78,8 +67,7 @@ unsigned PainterScale::SetXScale(int v)
     return ScaleRedraw;
 }
 
-unsigned PainterScale::SetYScale(int v)
-{
+unsigned PainterScale::SetYScale(int v) {
     if (v < 1 || v == yScale_) return ScaleNone;
     if (AutoScale) v = roundUp125(v);
     v = clampScale(v);
@@ -89,8 +77,7 @@ unsigned PainterScale::SetYScale(int v)
     return ScaleRedraw;
 }
 
-unsigned PainterScale::SetGridSize(int v)
-{
+unsigned PainterScale::SetGridSize(int v) {
     if (v < 5 || v == gridSize_) return ScaleNone;
     gridSize_ = v;
     recomputePixelsPerUnit();
@@ -102,8 +89,7 @@ unsigned PainterScale::SetGridSize(int v)
 // square. A collapsed width keeps the scale, and the result never drops below
 // one unit per square: a zero or negative scale would divide by zero or mirror
 // the plot.
-unsigned PainterScale::SetXRight(int v)
-{
+unsigned PainterScale::SetXRight(int v) {
     if (Width > 0) {
         int s = truncToInt(double(int64_t(v) - xLeft_) * gridSize_ / Width + 1.0);
         xScale_ = std::clamp(s, 1, kMaxScale);
@@ -113,8 +99,7 @@ unsigned PainterScale::SetXRight(int v)
     return ScaleNone;
 }
 
-unsigned PainterScale::SetYTop(int v)
-{
+unsigned PainterScale::SetYTop(int v) {
     unsigned effect = ScaleNone;
     if (Height > 0) {
         int s = truncToInt(double(int64_t(v) - yBottom_) * gridSize_ / Height + 1.0);
@@ -130,15 +115,13 @@ unsigned PainterScale::SetYTop(int v)
     return effect;
 }
 
-unsigned PainterScale::SetAutoScale(bool on)
-{
+unsigned PainterScale::SetAutoScale(bool on) {
     bool wasOn = AutoScale;
     AutoScale = on;
     return !wasOn && on ? ScaleAutoScale : ScaleNone;
 }
 
-void PainterScale::DoAutoScale(double overallMin, double overallMax, unsigned recordsUsed)
-{
+void PainterScale::DoAutoScale(double overallMin, double overallMax, unsigned recordsUsed) {
     SetXLeft(0);
     SetXRight(int(std::min<unsigned>(recordsUsed, INT_MAX)));
     int span = truncToInt(overallMax - overallMin);
@@ -153,17 +136,10 @@ void PainterScale::DoAutoScale(double overallMin, double overallMax, unsigned re
     AutoScaled = true;
 }
 
-int PainterScale::XOf(int64_t record) const
-{
-    return truncToInt(double(record - xLeft_) * xPixelsPerUnit_);
-}
+int PainterScale::XOf(int64_t record) const { return truncToInt(double(record - xLeft_) * xPixelsPerUnit_); }
 
-int PainterScale::YOfCode(int64_t code) const
-{
-    return truncToInt(Height - double(code - yBottom_) * yPixelsPerUnit_);
-}
+int PainterScale::YOfCode(int64_t code) const { return truncToInt(Height - double(code - yBottom_) * yPixelsPerUnit_); }
 
-int PainterScale::YOfValue(double value) const
-{
-    return truncToInt(Height - (value - yBottom_) * yPixelsPerUnit_);
-}
+int PainterScale::YOfValue(double value) const { return truncToInt(Height - (value - yBottom_) * yPixelsPerUnit_); }
+
+}  // namespace vx

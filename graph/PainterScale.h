@@ -7,13 +7,15 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace vx {
+
 // Bit set of the follow-up work a scale change asks of the view.
 enum ScaleEffect : unsigned {
     ScaleNone = 0,
-    ScaleInvalidate = 1,   // repaint from the bitmaps as they are
-    ScaleRedraw = 2,       // draw the traces anew, then repaint
-    ScaleBackground = 4,   // rebuild the grid background
-    ScaleAutoScale = 8,    // run the automatic scaler
+    ScaleInvalidate = 1,  // repaint from the bitmaps as they are
+    ScaleRedraw = 2,      // draw the traces anew, then repaint
+    ScaleBackground = 4,  // rebuild the grid background
+    ScaleAutoScale = 8,   // run the automatic scaler
 };
 
 // Float to pixel or unit: truncation toward zero, clamped far outside any
@@ -86,3 +88,5 @@ private:
     double xPixelsPerUnit_ = 5.0;
     double yPixelsPerUnit_ = 5.0;
 };
+
+}  // namespace vx

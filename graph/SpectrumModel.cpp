@@ -1,20 +1,21 @@
 #include "graph/SpectrumView.h"
 
-#include <algorithm>
-#include <cmath>
-#include <clocale>
-#include <cstdio>
 #include <locale.h>
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
 
 #include "graph/GraphChannel.h"
+
+namespace vx {
 
 namespace {
 
 // printf-style in the C locale, whatever locale the toolkit set: a point
 // before the decimals everywhere, as readers of the saved file expect.
 template <class... Args>
-std::string format(const char* pattern, Args... args)
-{
+std::string format(const char* pattern, Args... args) {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     const locale_t previous = uselocale(cLocale);
     char text[160];
@@ -23,8 +24,7 @@ std::string format(const char* pattern, Args... args)
     return text;
 }
 
-std::vector<double>& codesOf(const GraphChannel& channel, double divisor, std::vector<double>& codes)
-{
+std::vector<double>& codesOf(const GraphChannel& channel, double divisor, std::vector<double>& codes) {
     const OffsetArray<int>& data = channel.Data;
     codes.clear();
     if (data.Count() == 0) return codes;
@@ -35,8 +35,7 @@ std::vector<double>& codesOf(const GraphChannel& channel, double divisor, std::v
 
 }  // namespace
 
-const char* WindowName(SpectrumWindow window)
-{
+const char* WindowName(SpectrumWindow window) {
     switch (window) {
     case SpectrumWindow::Hann: return "Hann";
     case SpectrumWindow::None: return "None";
@@ -44,19 +43,16 @@ const char* WindowName(SpectrumWindow window)
     }
 }
 
-const SpectrumResult& SpectrumView::analyse(const GraphChannel& channel, double divisor)
-{
+const SpectrumResult& SpectrumView::analyse(const GraphChannel& channel, double divisor) {
     result_ = analyser_.analyse(codesOf(channel, divisor, codes_), codeSpan, sampleRate, window);
     return result_;
 }
 
-std::string SpectrumView::frequencyText(double frequency) const
-{
+std::string SpectrumView::frequencyText(double frequency) const {
     return sampleRate > 0 ? format("%.1f Hz", frequency) : format("%.5f cycles/sample", frequency);
 }
 
-std::vector<std::string> SpectrumView::figureLines() const
-{
+std::vector<std::string> SpectrumView::figureLines() const {
     const SpectrumResult& r = result_;
     if (!r.valid) return {"No spectrum: too few records, or no signal"};
     std::vector<std::string> lines{
@@ -75,8 +71,7 @@ std::vector<std::string> SpectrumView::figureLines() const
     return lines;
 }
 
-std::string SpectrumView::csv() const
-{
+std::string SpectrumView::csv() const {
     const SpectrumResult& r = result_;
     const bool hz = sampleRate > 0;
     std::vector<std::pair<std::string, std::string>> figures{
@@ -110,22 +105,24 @@ std::string SpectrumView::csv() const
     std::string text = std::string(hz ? "frequency_hz" : "frequency_cycles_per_sample") + ",dbfs,figure,value\r\n";
     const std::size_t rows = std::max(r.dbfs.size(), figures.size());
     for (std::size_t k = 0; k < rows; ++k) {
-        if (k < r.dbfs.size()) text += format("%.6g,%.3f", double(k) * r.binWidth, r.dbfs[k]);
-        else text += ",";
+        if (k < r.dbfs.size())
+            text += format("%.6g,%.3f", double(k) * r.binWidth, r.dbfs[k]);
+        else
+            text += ",";
         text += k < figures.size() ? "," + figures[k].first + "," + figures[k].second : ",,";
         text += "\r\n";
     }
     return text;
 }
 
-std::array<std::string, 4> NoiseRowTexts(const SteadyFigures& f)
-{
+std::array<std::string, 4> NoiseRowTexts(const SteadyFigures& f) {
     return {format("%1.3f", f.rmsNoise), format("%1.3f", f.peakToPeak), format("%1.2f", f.effectiveBits),
             format("%1.2f", f.noiseFreeBits)};
 }
 
-SteadyFigures SteadyFiguresOf(const GraphChannel& channel, double divisor, double codeSpan)
-{
+SteadyFigures SteadyFiguresOf(const GraphChannel& channel, double divisor, double codeSpan) {
     std::vector<double> codes;
     return AnalyseSteadyInput(codesOf(channel, divisor, codes), codeSpan);
 }
+
+}  // namespace vx

@@ -14,11 +14,12 @@
 #include "graph/ZrGraphPainter.h"
 #include "platform/Clock.h"
 
+namespace vx {
+
 namespace {
 
 // The smallest of 1, 2, 5 x 10^n not below v.
-double niceStep(double v)
-{
+double niceStep(double v) {
     const double decade = std::pow(10.0, std::floor(std::log10(v)));
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (m * decade >= v) return m * decade;
@@ -29,27 +30,23 @@ constexpr int LabelGap = 3;
 
 }  // namespace
 
-SpectrumView& ZrGraphPainter::Spectrum()
-{
-    return *spectrum_;
-}
+SpectrumView& ZrGraphPainter::Spectrum() { return *spectrum_; }
 
 // The current channel when it is on and has records, else the first such one.
-int ZrGraphPainter::spectrumChannel() const
-{
+int ZrGraphPainter::spectrumChannel() const {
     if (!tape_ || tape_->Channels.Count() == 0) return -1;
     const auto& channels = tape_->Channels;
     const int current = int(tape_->ThisChannel());
-    auto usable = [&](int i) { return i >= channels.Low() && i <= channels.High() && channels[i].Enabled &&
-                                      channels[i].Data.Count() > 0; };
+    auto usable = [&](int i) {
+        return i >= channels.Low() && i <= channels.High() && channels[i].Enabled && channels[i].Data.Count() > 0;
+    };
     if (usable(current)) return current;
     for (int i = channels.Low(); i <= channels.High(); ++i)
         if (usable(i)) return i;
     return -1;
 }
 
-void ZrGraphPainter::analyseSpectrum()
-{
+void ZrGraphPainter::analyseSpectrum() {
     const int channel = spectrumChannel();
     spectrum_->setChannel(channel);
     if (channel < 0)
@@ -59,8 +56,7 @@ void ZrGraphPainter::analyseSpectrum()
     spectrumRefreshedAt_ = clock_.ticks();
 }
 
-void ZrGraphPainter::ShowSpectrum()
-{
+void ZrGraphPainter::ShowSpectrum() {
     viewMode_ = SpectrumViewMode;
     setMouseTracking(true);
     analyseSpectrum();
@@ -69,8 +65,7 @@ void ZrGraphPainter::ShowSpectrum()
 
 // Every bin across the width; from 10 dB above full scale down past the
 // lowest bin.
-void ZrGraphPainter::HomeSpectrum()
-{
+void ZrGraphPainter::HomeSpectrum() {
     if (viewMode_ != SpectrumViewMode) return;
     const SpectrumResult& r = spectrum_->result();
     double lowest = -120;
@@ -84,20 +79,15 @@ void ZrGraphPainter::HomeSpectrum()
     redrawTraces();
 }
 
-void ZrGraphPainter::refreshSpectrumIfDue()
-{
+void ZrGraphPainter::refreshSpectrumIfDue() {
     // Live readings arrive hundreds a second; a new spectrum twice a second is plenty.
     if (clock_.ticks() - spectrumRefreshedAt_ < 500) return;
     redrawTraces();
 }
 
-double ZrGraphPainter::spectrumXOf(double bin) const
-{
-    return (bin - scale_.XLeft()) * scale_.XPixelsPerUnit();
-}
+double ZrGraphPainter::spectrumXOf(double bin) const { return (bin - scale_.XLeft()) * scale_.XPixelsPerUnit(); }
 
-void ZrGraphPainter::buildSpectrumBackground()
-{
+void ZrGraphPainter::buildSpectrumBackground() {
     const int w = width(), h = height();
     BackgroundBitmap.fill(toQColor(backColor_));
     QPainter p(&BackgroundBitmap);
@@ -126,8 +116,7 @@ void ZrGraphPainter::buildSpectrumBackground()
     }
 }
 
-bool ZrGraphPainter::drawSpectrumTrace(TraceRaster& raster)
-{
+bool ZrGraphPainter::drawSpectrumTrace(TraceRaster& raster) {
     analyseSpectrum();
     const SpectrumResult& r = spectrum_->result();
     if (!r.valid) return true;
@@ -148,8 +137,7 @@ bool ZrGraphPainter::drawSpectrumTrace(TraceRaster& raster)
     return true;
 }
 
-void ZrGraphPainter::paintSpectrumOverlay(QPainter& p)
-{
+void ZrGraphPainter::paintSpectrumOverlay(QPainter& p) {
     const SpectrumResult& r = spectrum_->result();
     const QFontMetrics fm(font());
     p.setFont(font());
@@ -187,8 +175,7 @@ void ZrGraphPainter::paintSpectrumOverlay(QPainter& p)
     }
 }
 
-QString ZrGraphPainter::SpectrumReadout(int x) const
-{
+QString ZrGraphPainter::SpectrumReadout(int x) const {
     const SpectrumResult& r = spectrum_->result();
     if (!r.valid || x < 0 || x >= width()) return {};
     const double bin = scale_.XLeft() + x / scale_.XPixelsPerUnit();
@@ -198,8 +185,9 @@ QString ZrGraphPainter::SpectrumReadout(int x) const
            QString::asprintf(", %.2f dBFS", r.dbfs[std::size_t(nearest)]);
 }
 
-void ZrGraphPainter::spectrumMouseMoved(const QPoint& at)
-{
+void ZrGraphPainter::spectrumMouseMoved(const QPoint& at) {
     mouseAt_ = at;
     update();
 }
+
+}  // namespace vx

@@ -9,18 +9,23 @@
 #include "analysis/SpectrumAnalysis.h"
 #include "analysis/SteadyInput.h"
 
+namespace vx {
+
 struct GraphChannel;
 
 class SpectrumView {
 public:
     SpectrumWindow window = SpectrumWindow::BlackmanHarris;
-    double sampleRate = 0;  // Hz; 0 while unknown (frequencies in cycles per sample)
+    double sampleRate = 0;   // Hz; 0 while unknown (frequencies in cycles per sample)
     double codeSpan = 4096;  // full scale: the coding's number of codes
 
     // Analyses the channel's records in use; divisor undoes the sub-LSB display.
     const SpectrumResult& analyse(const GraphChannel& channel, double divisor);
     const SpectrumResult& result() const { return result_; }
-    void clear() { result_ = {}; codes_.clear(); }
+    void clear() {
+        result_ = {};
+        codes_.clear();
+    }
     int channel() const { return channel_; }
     void setChannel(int channel) { channel_ = channel; }
 
@@ -48,3 +53,5 @@ SteadyFigures SteadyFiguresOf(const GraphChannel& channel, double divisor, doubl
 // The table view's noise rows: their labels, and the texts of one channel.
 inline constexpr std::array<const char*, 4> NoiseRowLabels{"Noise rms", "Noise p-p", "Eff. bits", "Noise-free"};
 std::array<std::string, 4> NoiseRowTexts(const SteadyFigures& f);
+
+}  // namespace vx

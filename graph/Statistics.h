@@ -9,6 +9,8 @@
 #include "graph/GraphChannel.h"
 #include "graph/OffsetArray.h"
 
+namespace vx {
+
 // Sets Min and Max of the channel (0 and 0 when it has no data).
 void ComputeMinMax(GraphChannel& channel);
 // Sets Sum, SumSq, Mean, StdDev and Rms of the channel (all 0 when it has no data).
@@ -67,14 +69,14 @@ public:
     // before the tape stores it.
     struct TrackedWrite {
         int channel = 0;
-        bool tracked = false;  // the channel was in use and counted
+        bool tracked = false;   // the channel was in use and counted
         bool replaces = false;  // the slot was already in use
         int oldValue = 0;
         int oldCount = 0;
         int slot = 0;
     };
-    TrackedWrite Before(OffsetArray<GraphChannel>& channels, int ch, std::uint32_t thisRecord,
-                        std::uint32_t numRecords, bool wrap);
+    TrackedWrite Before(OffsetArray<GraphChannel>& channels, int ch, std::uint32_t thisRecord, std::uint32_t numRecords,
+                        bool wrap);
     void After(OffsetArray<GraphChannel>& channels, const TrackedWrite& write, std::uint32_t thisRecord);
     void Invalidate() { totals_.clear(); }
 
@@ -87,3 +89,5 @@ private:
     RunningTotals& current(GraphChannel& channel, int ch);
     std::map<int, RunningTotals> totals_;
 };
+
+}  // namespace vx

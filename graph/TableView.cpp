@@ -5,6 +5,8 @@
 #include "graph/SpectrumView.h"
 #include "graph/ZrGraphPainter.h"
 
+namespace vx {
+
 namespace {
 
 struct StatisticsRow {
@@ -14,10 +16,7 @@ struct StatisticsRow {
     QString (*format)(const GraphChannel& ch, bool fractional);
 };
 
-QString wholeOrFraction(double v, bool fractional)
-{
-    return QString::asprintf(fractional ? "%1.6f" : "%1.0f", v);
-}
+QString wholeOrFraction(double v, bool fractional) { return QString::asprintf(fractional ? "%1.6f" : "%1.0f", v); }
 
 const StatisticsRow statisticsRows[] = {
     {"Min", &ZrGraphPainter::ShowMin, [](const GraphChannel& c, bool f) { return wholeOrFraction(c.Min, f); }},
@@ -38,8 +37,7 @@ constexpr TColor black = 0x000000;
 
 }  // namespace
 
-TableLayout ZrGraphPainter::LayOutTable()
-{
+TableLayout ZrGraphPainter::LayOutTable() {
     TableLayout t;
     const QFontMetrics fm(font());
     t.columnWidth = fm.horizontalAdvance(QStringLiteral("+4888888888")) + 2;
@@ -59,8 +57,8 @@ TableLayout ZrGraphPainter::LayOutTable()
         const OffsetArray<int>& data = ch.Data;
         if (data.Count() == 0) continue;
 
-        const QString heading = ch.SubLsbs == 0 ? QString::asprintf("Channel %d", i)
-                                                : QString::asprintf("Ch%d/%f", i, subLsbDivisor_);
+        const QString heading =
+            ch.SubLsbs == 0 ? QString::asprintf("Channel %d", i) : QString::asprintf("Ch%d/%f", i, subLsbDivisor_);
         t.cells.push_back({x, 0, heading, ch.PlotColor});
 
         int y = t.rowHeight;
@@ -80,8 +78,8 @@ TableLayout ZrGraphPainter::LayOutTable()
             if (r < firstVisibleTableRow_) continue;
             y += t.rowHeight;
             if (y > h) break;
-            const QString text = subLsbs_ == 0 ? QString::asprintf("%d", data[r])
-                                               : QString::asprintf("%f", data[r] / subLsbDivisor_);
+            const QString text =
+                subLsbs_ == 0 ? QString::asprintf("%d", data[r]) : QString::asprintf("%f", data[r] / subLsbDivisor_);
             t.cells.push_back({x, y, text, black});
             t.separatorYs.push_back(y - 1);
         }
@@ -113,8 +111,7 @@ TableLayout ZrGraphPainter::LayOutTable()
 }
 
 // Drawn straight onto the widget at every paint, always on the button-face colour.
-void ZrGraphPainter::paintTable(QPainter& p)
-{
+void ZrGraphPainter::paintTable(QPainter& p) {
     const int w = width();
     p.fillRect(0, 0, w, height(), toQColor(clBtnFace));
     const TableLayout t = LayOutTable();
@@ -127,3 +124,5 @@ void ZrGraphPainter::paintTable(QPainter& p)
     p.setPen(QPen(Qt::black, 1));
     for (int y : t.separatorYs) p.drawLine(0, y, w - 1, y);
 }
+
+}  // namespace vx

@@ -2,42 +2,38 @@
 // drawn in full on a redraw and one strip at a time for live readings.
 #include <QCoreApplication>
 #include <QPainter>
-#include <utility>
 #include <algorithm>
+#include <utility>
 
 #include "graph/TraceRaster.h"
 #include "graph/ZrGraphPainter.h"
 #include "platform/Clock.h"
 #include "support/Exceptions.h"
 
+namespace vx {
+
 namespace {
 
 // A record the channel never reached reads as 0, like an untouched slot.
-int codeAt(const OffsetArray<int>& data, int r)
-{
-    return data.IsAllocated(r) ? data[r] : 0;
-}
+int codeAt(const OffsetArray<int>& data, int r) { return data.IsAllocated(r) ? data[r] : 0; }
 
 }  // namespace
 
-int ZrGraphPainter::yOf(std::int32_t code) const
-{
+int ZrGraphPainter::yOf(std::int32_t code) const {
     if (subLsbs_ == 0) return scale_.YOfCode(code);
     return scale_.YOfValue(code / subLsbDivisor_);
 }
 
 // A short flat stub at the record's own value, then the line to the next one:
 // a lone step stays visible even when records are less than a pixel apart.
-void ZrGraphPainter::drawSegment(TraceRaster& raster, const GraphChannel& ch, int r, int x2) const
-{
+void ZrGraphPainter::drawSegment(TraceRaster& raster, const GraphChannel& ch, int r, int x2) const {
     const int x1 = scale_.XOf(r);
     const int y1 = yOf(codeAt(ch.Data, r));
     raster.line(x1, y1, x1 + 1, y1);
     raster.line(x1 + 1, y1, x2, yOf(codeAt(ch.Data, r + 1)));
 }
 
-bool ZrGraphPainter::drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since)
-{
+bool ZrGraphPainter::drawChannelTrace(TraceRaster& raster, const GraphChannel& ch, std::uint32_t& since) {
     if (ch.Data.Count() == 0) return true;
     scale();  // brings the scale up to the current size
     const int beyondRight = width() + int(penWidth_);
@@ -56,8 +52,7 @@ bool ZrGraphPainter::drawChannelTrace(TraceRaster& raster, const GraphChannel& c
 // only across the area being painted (dashing a full-width line costs more
 // than the rest of a strip repaint), starting on a whole number of dash
 // periods so that the pattern stays put from one repaint to the next.
-void ZrGraphPainter::paintTimeDomainLines(QPainter& p, const QRect& area)
-{
+void ZrGraphPainter::paintTimeDomainLines(QPainter& p, const QRect& area) {
     constexpr int period = 12;  // dash-dot-dot pattern; the dots' 3 divides it
     const int x0 = std::max(area.left() - area.left() % period, 0);
     const int x1 = std::min(area.right() + 1, width());
@@ -79,8 +74,7 @@ void ZrGraphPainter::paintTimeDomainLines(QPainter& p, const QRect& area)
 
 // A channel that has never held a value still has the colour the tape gives
 // every new channel; its first value gives it the channel's standard colour.
-bool ZrGraphPainter::isFirstData(std::uint32_t channel) const
-{
+bool ZrGraphPainter::isFirstData(std::uint32_t channel) const {
     const auto& channels = tape_->Channels;
     const int c = int(channel);
     if (channels.Count() == 0 || c < channels.Low() || c > channels.High()) return true;
@@ -88,8 +82,7 @@ bool ZrGraphPainter::isFirstData(std::uint32_t channel) const
     return !ch.Enabled && ch.Data.Count() == 0 && ch.PlotColor == clRed;
 }
 
-void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
-{
+void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code) {
     if (!tape_) throw Exception("ZrGraphPainter::DataPointCh FZorTape is NULL!");
     const bool first = isFirstData(channel);
     const auto write =
@@ -106,8 +99,7 @@ void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
     }
     if (viewMode_ == 2) return;
     if (viewMode_ == SpectrumViewMode) return refreshSpectrumIfDue();
-    if (scale_.AutoScale &&
-        (scale_.RescaleThresholdYBottom >= OverallMin || scale_.RescaleThresholdYTop <= OverallMax))
+    if (scale_.AutoScale && (scale_.RescaleThresholdYBottom >= OverallMin || scale_.RescaleThresholdYTop <= OverallMax))
         DoAutoScale();
     else if (!wasEnabled && ch.Data.Count() > 1)
         DrawTraces();  // switched on again: the whole channel was filled with this value
@@ -124,8 +116,7 @@ void ZrGraphPainter::DataPointCh(std::uint32_t channel, std::int32_t code)
     if (frame_.Request()) QCoreApplication::processEvents();
 }
 
-std::pair<int, int> ZrGraphPainter::segmentColumns(int r) const
-{
+std::pair<int, int> ZrGraphPainter::segmentColumns(int r) const {
     const int x1 = scale_.XOf(r);
     const int x2 = std::max(x1 + 1, truncToInt(x1 + scale_.XPixelsPerUnit()));
     const int pen = int(penWidth_ < 1 ? 1 : penWidth_);
@@ -135,8 +126,7 @@ std::pair<int, int> ZrGraphPainter::segmentColumns(int r) const
 // Clears columns x0..x1 and draws there every segment that the full redraw
 // would draw across them, in the same order: the strip then matches a redraw
 // at any zoom, even when many records share a column.
-void ZrGraphPainter::redrawColumns(TraceRaster& raster, int x0, int x1)
-{
+void ZrGraphPainter::redrawColumns(TraceRaster& raster, int x0, int x1) {
     raster.setClipColumns(0, 0x7FFFFFFF);
     raster.clear(QRect(x0, 0, x1 - x0 + 1, height()));
     raster.setClipColumns(x0, x1);
@@ -166,8 +156,7 @@ void ZrGraphPainter::redrawColumns(TraceRaster& raster, int x0, int x1)
 
 // Readings fill the tape record by record, so what waits for the next frame
 // is one run of records (two after the tape wraps).
-void ZrGraphPainter::markWritten(std::uint32_t record)
-{
+void ZrGraphPainter::markWritten(std::uint32_t record) {
     if (!pendingRecords_.empty()) {
         auto& [first, last] = pendingRecords_.back();
         if (record >= first && record <= last + 1) {
@@ -178,8 +167,7 @@ void ZrGraphPainter::markWritten(std::uint32_t record)
     pendingRecords_.push_back({record, record});
 }
 
-QRect ZrGraphPainter::DrawLiveStrips()
-{
+QRect ZrGraphPainter::DrawLiveStrips() {
     if (pendingRecords_.empty() || !tape_) return {};
     if (drawing_ || TraceBitmap.size() != size() || TraceMask.size() != size() || pendingRecords_.size() > 64) {
         if (!drawing_) DrawTraces();
@@ -210,8 +198,7 @@ QRect ZrGraphPainter::DrawLiveStrips()
     return area;
 }
 
-void ZrGraphPainter::showFrame()
-{
+void ZrGraphPainter::showFrame() {
     if (viewMode_ == 1) {
         update();
         return;
@@ -222,8 +209,7 @@ void ZrGraphPainter::showFrame()
 
 // Printing draws with the same mapping as the screen but without rounding to
 // screen pixels, so that a printer's dots make fine lines.
-void ZrGraphPainter::Print(QPainter& p, const QRectF& target)
-{
+void ZrGraphPainter::Print(QPainter& p, const QRectF& target) {
     if (width() <= 0 || height() <= 0) return;
     p.save();
     p.translate(target.topLeft());
@@ -266,3 +252,5 @@ void ZrGraphPainter::Print(QPainter& p, const QRectF& target)
     p.drawRect(plot);
     p.restore();
 }
+
+}  // namespace vx

@@ -4,13 +4,11 @@
 #include <cmath>
 #include <cstdlib>
 
-TraceRaster::TraceRaster(QImage& trace, QImage& mask) : traceImage_(trace), maskImage_(mask)
-{
-    attach();
-}
+namespace vx {
 
-void TraceRaster::attach()
-{
+TraceRaster::TraceRaster(QImage& trace, QImage& mask) : traceImage_(trace), maskImage_(mask) { attach(); }
+
+void TraceRaster::attach() {
     trace_ = reinterpret_cast<std::uint32_t*>(traceImage_.bits());
     mask_ = reinterpret_cast<std::uint32_t*>(maskImage_.bits());
     stride_ = int(traceImage_.bytesPerLine() / 4);
@@ -18,8 +16,7 @@ void TraceRaster::attach()
     height_ = std::min(traceImage_.height(), maskImage_.height());
 }
 
-void TraceRaster::plot(int x, int y)
-{
+void TraceRaster::plot(int x, int y) {
     const int x0 = std::max({x - (pen_ - 1) / 2, 0, clipX0_});
     const int x1 = std::min({x + pen_ / 2, width_ - 1, clipX1_});
     const int y0 = std::max(y - (pen_ - 1) / 2, 0), y1 = std::min(y + pen_ / 2, height_ - 1);
@@ -35,8 +32,7 @@ void TraceRaster::plot(int x, int y)
 
 // Clipped to the image (widened by the pen) first, so that a line from far
 // outside costs no more than one across the picture.
-void TraceRaster::line(int x1, int y1, int x2, int y2)
-{
+void TraceRaster::line(int x1, int y1, int x2, int y2) {
     const double lo_x = -pen_, hi_x = width_ + pen_, lo_y = -pen_, hi_y = height_ + pen_;
     double ax = x1, ay = y1, bx = x2, by = y2;
     if (std::min(ax, bx) < lo_x || std::max(ax, bx) > hi_x || std::min(ay, by) < lo_y || std::max(ay, by) > hi_y) {
@@ -85,8 +81,7 @@ void TraceRaster::line(int x1, int y1, int x2, int y2)
     }
 }
 
-void TraceRaster::fillWith(const QRect& r, std::uint32_t traceValue, std::uint32_t maskValue)
-{
+void TraceRaster::fillWith(const QRect& r, std::uint32_t traceValue, std::uint32_t maskValue) {
     const QRect c = r.intersected(QRect(0, 0, width_, height_));
     if (c.isEmpty()) return;
     for (int y = c.top(); y <= c.bottom(); ++y) {
@@ -97,12 +92,8 @@ void TraceRaster::fillWith(const QRect& r, std::uint32_t traceValue, std::uint32
     }
 }
 
-void TraceRaster::fill(const QRect& r)
-{
-    fillWith(r, color_, 0xFF000000u);
-}
+void TraceRaster::fill(const QRect& r) { fillWith(r, color_, 0xFF000000u); }
 
-void TraceRaster::clear(const QRect& r)
-{
-    fillWith(r, 0xFF000000u, 0xFFFFFFFFu);
-}
+void TraceRaster::clear(const QRect& r) { fillWith(r, 0xFF000000u, 0xFFFFFFFFu); }
+
+}  // namespace vx

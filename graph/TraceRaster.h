@@ -7,6 +7,8 @@
 #include <QRect>
 #include <cstdint>
 
+namespace vx {
+
 class TraceRaster {
 public:
     // Both images must have the same size and a 32-bit RGB format.
@@ -20,8 +22,7 @@ public:
     void setPenWidth(int n) { pen_ = n < 1 ? 1 : n; }
     // Lines keep their course but only pixels in columns x0..x1 are set: a
     // strip redrawn this way matches the same lines drawn across the image.
-    void setClipColumns(int x0, int x1)
-    {
+    void setClipColumns(int x0, int x1) {
         clipX0_ = x0;
         clipX1_ = x1;
     }
@@ -48,3 +49,5 @@ private:
     int clipX0_ = 0;
     int clipX1_ = 0x7FFFFFFF;
 };
+
+}  // namespace vx

@@ -8,6 +8,8 @@
 #include "graph/GraphChannel.h"
 #include "graph/OffsetArray.h"
 
+namespace vx {
+
 class TZorTape {
 public:
     // The first integer is accepted and ignored; the second is the tape length.
@@ -56,3 +58,5 @@ private:
     std::uint32_t thisChannel_ = 0;
     std::uint32_t thisRecord_ = 0;
 };
+
+}  // namespace vx

@@ -13,6 +13,8 @@
 #include "platform/Clock.h"
 #include "support/Exceptions.h"
 
+namespace vx {
+
 namespace {
 
 // Watches the application for its quit request, so that long drawing loops
@@ -21,24 +23,19 @@ class QuitWatcher : public QObject {
 public:
     explicit QuitWatcher(QObject* app) : QObject(app) { app->installEventFilter(this); }
     bool seen = false;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == parent() && event->type() == QEvent::Quit) seen = true;
         return false;
     }
 };
 
 // Channel numbers are never negative in practice; keep the index in range anyway.
-std::size_t colourSlot(int channel)
-{
-    return std::size_t((channel % 10 + 10) % 10);
-}
+std::size_t colourSlot(int channel) { return std::size_t((channel % 10 + 10) % 10); }
 
 // Qt hands raster-op blends of more than 95 rows to its thread pool; for the
 // narrow strip of a live reading the hand-over costs a hundred times the
 // blend itself. Bands of 64 rows stay on this thread.
-void drawInBands(QPainter& p, const QRect& area, const QImage& image)
-{
+void drawInBands(QPainter& p, const QRect& area, const QImage& image) {
     constexpr int band = 64;
     for (int y = area.top(); y <= area.bottom(); y += band) {
         const QRect part(area.left(), y, area.width(), std::min(band, area.bottom() + 1 - y));
@@ -48,8 +45,7 @@ void drawInBands(QPainter& p, const QRect& area, const QImage& image)
 
 }  // namespace
 
-bool AppTerminating()
-{
+bool AppTerminating() {
     static QPointer<QuitWatcher> watcher;
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QCoreApplication::closingDown()) return true;
@@ -57,14 +53,10 @@ bool AppTerminating()
     return watcher->seen;
 }
 
-QColor toQColor(TColor c)
-{
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
+QColor toQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 FramePacer::FramePacer(QWidget& widget, Clock& clock, std::function<void()> show)
-    : widget_(widget), clock_(clock), show_(std::move(show)), last_(clock.ticks() - 1000)
-{
+    : widget_(widget), clock_(clock), show_(std::move(show)), last_(clock.ticks() - 1000) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
         const std::uint32_t since = clock_.ticks() - last_;
@@ -75,15 +67,13 @@ FramePacer::FramePacer(QWidget& widget, Clock& clock, std::function<void()> show
     });
 }
 
-std::uint32_t FramePacer::frameMs() const
-{
+std::uint32_t FramePacer::frameMs() const {
     const QScreen* s = widget_.screen();
     const double rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
     return std::max<std::uint32_t>(1, std::uint32_t(1000.0 / rate));
 }
 
-bool FramePacer::Request()
-{
+bool FramePacer::Request() {
     pending_ = true;
     const std::uint32_t since = clock_.ticks() - last_;
     if (since >= frameMs()) {
@@ -94,8 +84,7 @@ bool FramePacer::Request()
     return false;
 }
 
-void FramePacer::Flush()
-{
+void FramePacer::Flush() {
     timer_.stop();
     if (!pending_) return;
     pending_ = false;
@@ -103,10 +92,7 @@ void FramePacer::Flush()
     show_();
 }
 
-ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b)
-    : ZrGraphPainter(parent, a, b, realClock())
-{
-}
+ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b) : ZrGraphPainter(parent, a, b, realClock()) {}
 
 ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& clock)
     : QWidget(parent),
@@ -114,8 +100,7 @@ ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& c
       ownTape_(std::make_unique<TZorTape>(a, b)),
       tape_(ownTape_.get()),
       spectrum_(std::make_unique<SpectrumView>()),
-      frame_(*this, clock, [this] { showFrame(); })
-{
+      frame_(*this, clock, [this] { showFrame(); }) {
     AppTerminating();  // starts watching for the quit request
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -126,15 +111,13 @@ ZrGraphPainter::ZrGraphPainter(QWidget* parent, int a, std::uint32_t b, Clock& c
 
 ZrGraphPainter::~ZrGraphPainter() = default;
 
-PainterScale& ZrGraphPainter::scale() const
-{
+PainterScale& ZrGraphPainter::scale() const {
     scale_.Width = width();
     scale_.Height = height();
     return scale_;
 }
 
-void ZrGraphPainter::apply(unsigned effects)
-{
+void ZrGraphPainter::apply(unsigned effects) {
     if (effects != ScaleNone) emit scaleChanged();
     if (effects & ScaleAutoScale) DoAutoScale();
     if (effects & ScaleBackground) BuildBackground();
@@ -144,8 +127,7 @@ void ZrGraphPainter::apply(unsigned effects)
         update();
 }
 
-void ZrGraphPainter::redrawTraces()
-{
+void ZrGraphPainter::redrawTraces() {
     if (viewMode_ == SpectrumViewMode) BuildBackground();  // its labels follow the scale
     DrawTraces();
     update();
@@ -153,8 +135,7 @@ void ZrGraphPainter::redrawTraces()
 
 // --- view
 
-void ZrGraphPainter::ShowTimeDomain()
-{
+void ZrGraphPainter::ShowTimeDomain() {
     ++viewCommands_;
     if (viewMode_ != 0) {
         viewMode_ = 0;
@@ -163,36 +144,29 @@ void ZrGraphPainter::ShowTimeDomain()
     update();
 }
 
-void ZrGraphPainter::ShowTable()
-{
+void ZrGraphPainter::ShowTable() {
     ++viewCommands_;
     viewMode_ = 1;
     update();
 }
 
-void ZrGraphPainter::Redraw()
-{
+void ZrGraphPainter::Redraw() {
     redrawTraces();
     if (scale_.AutoScaled && OnScaleChange) OnScaleChange(this);
 }
 
 // --- tape
 
-void ZrGraphPainter::SetDisplayZorTape(TZorTape* tape)
-{
+void ZrGraphPainter::SetDisplayZorTape(TZorTape* tape) {
     if (tape == tape_) return;
     tape_ = tape;
     stats_.Invalidate();
     redrawTraces();
 }
 
-int ZrGraphPainter::GetNumChannels() const
-{
-    return tape_ ? tape_->GetNumChannels() : 0;
-}
+int ZrGraphPainter::GetNumChannels() const { return tape_ ? tape_->GetNumChannels() : 0; }
 
-void ZrGraphPainter::SetNumChannels(int n)
-{
+void ZrGraphPainter::SetNumChannels(int n) {
     if (!tape_ || tape_->Channels.Capacity() >= n) return;
     auto& channels = tape_->Channels;
     tape_->SetNumChannels(n);
@@ -206,66 +180,55 @@ void ZrGraphPainter::SetNumChannels(int n)
     }
 }
 
-std::uint32_t ZrGraphPainter::NumRecords() const
-{
+std::uint32_t ZrGraphPainter::NumRecords() const {
     if (!tape_) throw PlainTextError("ZrGraphPainter::GetNumRecords no ZorTape");
     return tape_->NumRecords();
 }
 
-void ZrGraphPainter::SetNumRecords(std::uint32_t n)
-{
+void ZrGraphPainter::SetNumRecords(std::uint32_t n) {
     if (!tape_) throw PlainTextError("ZrGraphPainter::SetNumRecords no ZorTape");
     tape_->SetNumRecords(n);
     stats_.Invalidate();
 }
 
-std::uint32_t ZrGraphPainter::ThisChannel() const
-{
+std::uint32_t ZrGraphPainter::ThisChannel() const {
     if (!tape_) throw PlainTextError("ZrGraphPainter::GetThisChannel no ZorTape");
     return tape_->ThisChannel();
 }
 
-void ZrGraphPainter::SetThisChannel(std::uint32_t n)
-{
+void ZrGraphPainter::SetThisChannel(std::uint32_t n) {
     if (!tape_) throw PlainTextError("ZrGraphPainter::SetThisChannel no ZorTape");
     tape_->SetThisChannel(n);
 }
 
-std::uint32_t ZrGraphPainter::ThisRecord() const
-{
+std::uint32_t ZrGraphPainter::ThisRecord() const {
     if (!tape_) throw PlainTextError("ZrGraphPainter::GetThisRecord no ZorTape");
     return tape_->ThisRecord();
 }
 
-void ZrGraphPainter::SetThisRecord(std::uint32_t n)
-{
+void ZrGraphPainter::SetThisRecord(std::uint32_t n) {
     if (!tape_) throw PlainTextError("ZrGraphPainter::SetThisRecord no ZorTape");
     tape_->SetThisRecord(n);
 }
 
-TColor ZrGraphPainter::GetThisPlotColor() const
-{
+TColor ZrGraphPainter::GetThisPlotColor() const {
     if (!tape_) throw PlainTextError("ZrGraphPainter::GetThisPlotColor no ZorTape");
     return tape_->GetPlotColor();
 }
 
-void ZrGraphPainter::SetThisPlotColor(TColor c)
-{
+void ZrGraphPainter::SetThisPlotColor(TColor c) {
     if (!tape_) throw PlainTextError("ZrGraphPainter::SetThisPlotColor no ZorTape");
     tape_->SetPlotColor(c);
 }
 
-void ZrGraphPainter::ResetPlotColors()
-{
+void ZrGraphPainter::ResetPlotColors() {
     if (!tape_) return;
     auto& channels = tape_->Channels;
     if (channels.Count() == 0) return;
-    for (int i = channels.Low(); i <= channels.High(); ++i)
-        channels[i].PlotColor = DefaultPlotColors[colourSlot(i)];
+    for (int i = channels.Low(); i <= channels.High(); ++i) channels[i].PlotColor = DefaultPlotColors[colourSlot(i)];
 }
 
-void ZrGraphPainter::ClearData()
-{
+void ZrGraphPainter::ClearData() {
     if (!tape_) return;
     tape_->ResetCursor();
     stats_.Invalidate();
@@ -282,18 +245,15 @@ void ZrGraphPainter::ClearData()
     Redraw();
 }
 
-void ZrGraphPainter::ComputeOverallMinMax()
-{
+void ZrGraphPainter::ComputeOverallMinMax() {
     if (tape_) stats_.OverallMinMax(*this, tape_->Channels);
 }
 
-void ZrGraphPainter::ComputeOverallStats()
-{
+void ZrGraphPainter::ComputeOverallStats() {
     if (tape_) stats_.OverallStats(*this, tape_->Channels);
 }
 
-void ZrGraphPainter::ComputeChannelMinMax(std::uint32_t channel)
-{
+void ZrGraphPainter::ComputeChannelMinMax(std::uint32_t channel) {
     if (tape_) stats_.ChannelMinMax(tape_->Channels[int(channel)], int(channel));
 }
 
@@ -308,8 +268,7 @@ void ZrGraphPainter::SetXRight(int v) { apply(scale().SetXRight(v)); }
 void ZrGraphPainter::SetYTop(int v) { apply(scale().SetYTop(v)); }
 void ZrGraphPainter::SetAutoScale(bool on) { apply(scale().SetAutoScale(on)); }
 
-void ZrGraphPainter::DoAutoScale()
-{
+void ZrGraphPainter::DoAutoScale() {
     if (!tape_) return;
     if (viewMode_ == SpectrumViewMode) return HomeSpectrum();
     ComputeOverallMinMax();
@@ -320,24 +279,21 @@ void ZrGraphPainter::DoAutoScale()
 
 // --- colours, pen, sub-LSB display
 
-void ZrGraphPainter::SetForeColor(TColor c)
-{
+void ZrGraphPainter::SetForeColor(TColor c) {
     if (c == foreColor_) return;
     foreColor_ = c;
     BuildBackground();
     redrawTraces();
 }
 
-void ZrGraphPainter::SetBackColor(TColor c)
-{
+void ZrGraphPainter::SetBackColor(TColor c) {
     if (c == backColor_) return;
     backColor_ = c;
     BuildBackground();
     redrawTraces();
 }
 
-void ZrGraphPainter::SetMinMaxColor(TColor c)
-{
+void ZrGraphPainter::SetMinMaxColor(TColor c) {
     if (c == minMaxColor_) return;
     minMaxColor_ = c;
     if (ShowMinMax) {
@@ -346,15 +302,13 @@ void ZrGraphPainter::SetMinMaxColor(TColor c)
     }
 }
 
-void ZrGraphPainter::SetPenWidth(long w)
-{
+void ZrGraphPainter::SetPenWidth(long w) {
     if (w == penWidth_) return;
     penWidth_ = w;
     redrawTraces();
 }
 
-void ZrGraphPainter::SetSubLsbs(int n)
-{
+void ZrGraphPainter::SetSubLsbs(int n) {
     subLsbs_ = n;
     subLsbDivisor_ = SubLsbDivisorFor(n);
     if (!tape_) return;
@@ -363,8 +317,7 @@ void ZrGraphPainter::SetSubLsbs(int n)
     for (int i = channels.Low(); i <= channels.High(); ++i) channels[i].SetSubLsbs(n);
 }
 
-void ZrGraphPainter::SetFirstVisibleTableRow(int row)
-{
+void ZrGraphPainter::SetFirstVisibleTableRow(int row) {
     firstVisibleTableRow_ = row;
     if (viewMode_ == 1) update();
 }
@@ -373,8 +326,7 @@ void ZrGraphPainter::SetFirstVisibleTableRow(int row)
 
 // The grid is anchored at the bottom-left corner: it does not move when the
 // plot is panned.
-void ZrGraphPainter::BuildBackground()
-{
+void ZrGraphPainter::BuildBackground() {
     const int w = width(), h = height();
     if (BackgroundBitmap.size() != size()) BackgroundBitmap = QImage(size(), QImage::Format_RGB32);
     spectrumBackground_ = viewMode_ == SpectrumViewMode;
@@ -389,8 +341,7 @@ void ZrGraphPainter::BuildBackground()
     for (int x = 0; x < w; x += grid) p.drawLine(x, 0, x, h);
 }
 
-void ZrGraphPainter::DrawTraces()
-{
+void ZrGraphPainter::DrawTraces() {
     if (drawing_) {
         // Called from inside a yield of a pass under way: that pass starts over.
         restartDrawing_ = true;
@@ -403,8 +354,7 @@ void ZrGraphPainter::DrawTraces()
     drawing_ = false;
 }
 
-bool ZrGraphPainter::drawTracePass()
-{
+bool ZrGraphPainter::drawTracePass() {
     if (TraceBitmap.size() != size()) TraceBitmap = QImage(size(), QImage::Format_RGB32);
     if (TraceMask.size() != size()) TraceMask = QImage(size(), QImage::Format_RGB32);
     TraceBitmap.fill(Qt::black);
@@ -432,8 +382,7 @@ bool ZrGraphPainter::drawTracePass()
     return true;
 }
 
-bool ZrGraphPainter::yieldIfDue(std::uint32_t& since, TraceRaster& raster)
-{
+bool ZrGraphPainter::yieldIfDue(std::uint32_t& since, TraceRaster& raster) {
     if (clock_.ticks() - since <= 1000) return true;
     QCoreApplication::processEvents();
     if (AppTerminating() || restartDrawing_) return false;
@@ -443,8 +392,7 @@ bool ZrGraphPainter::yieldIfDue(std::uint32_t& since, TraceRaster& raster)
 }
 
 // Only the area asked for is copied: a live reading repaints a narrow strip.
-void ZrGraphPainter::Compose(QPainter& p, const QRect& area)
-{
+void ZrGraphPainter::Compose(QPainter& p, const QRect& area) {
     if (BackgroundBitmap.size() != size() || spectrumBackground_ != (viewMode_ == SpectrumViewMode)) BuildBackground();
     if (TraceBitmap.size() != size() || TraceMask.size() != size()) {
         if (scale_.AutoScale) DoAutoScale();
@@ -467,8 +415,7 @@ void ZrGraphPainter::Compose(QPainter& p, const QRect& area)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void ZrGraphPainter::paintEvent(QPaintEvent* event)
-{
+void ZrGraphPainter::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     switch (viewMode_) {
     case 0:
@@ -490,20 +437,17 @@ void ZrGraphPainter::paintEvent(QPaintEvent* event)
     }
 }
 
-void ZrGraphPainter::mousePressEvent(QMouseEvent* e)
-{
-    e->accept();
-}
+void ZrGraphPainter::mousePressEvent(QMouseEvent* e) { e->accept(); }
 
-void ZrGraphPainter::mouseMoveEvent(QMouseEvent* e)
-{
+void ZrGraphPainter::mouseMoveEvent(QMouseEvent* e) {
     if (viewMode_ == SpectrumViewMode) spectrumMouseMoved(e->position().toPoint());
     QWidget::mouseMoveEvent(e);
 }
 
-void ZrGraphPainter::mouseReleaseEvent(QMouseEvent* e)
-{
+void ZrGraphPainter::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint pos = e->position().toPoint();
     emit mouseUp(e->button(), e->modifiers(), pos.x(), pos.y());
     if (rect().contains(pos)) emit clicked();
 }
+
+}  // namespace vx

@@ -16,8 +16,11 @@
 #include "graph/Statistics.h"
 #include "graph/ZorTape.h"
 
-class Clock;
 class QPainter;
+
+namespace vx {
+
+class Clock;
 class SpectrumView;
 class TraceRaster;
 
@@ -166,8 +169,8 @@ public:
     bool ShowMinMax = true;
 
     // --- table view
-    bool ShowMin = false, ShowMax = false, ShowSpan = true, ShowSum = false, ShowSumSq = false,
-         ShowN = true, ShowMean = true, ShowStdDev = true, ShowRms = false;
+    bool ShowMin = false, ShowMax = false, ShowSpan = true, ShowSum = false, ShowSumSq = false, ShowN = true,
+         ShowMean = true, ShowStdDev = true, ShowRms = false;
     // Steady-input noise rows: RMS and peak-to-peak noise (LSB), effective and noise-free bits.
     bool ShowNoise = false;
     int FirstVisibleTableRow() const { return firstVisibleTableRow_; }
@@ -258,10 +261,12 @@ private:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pendingRecords_;
     FramePacer frame_;
 
-    unsigned viewCommands_ = 0;  // view commands given so far; a histogram build yields to a newer one
-    bool drawing_ = false;       // a trace pass is under way (it may yield)
+    unsigned viewCommands_ = 0;    // view commands given so far; a histogram build yields to a newer one
+    bool drawing_ = false;         // a trace pass is under way (it may yield)
     bool restartDrawing_ = false;  // something changed during a yield
 };
 
 // True once the application has been asked to quit.
 bool AppTerminating();
+
+}  // namespace vx

@@ -2,12 +2,12 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QPainter>
-#include <QPrinter>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
@@ -21,21 +21,21 @@
 #include "platform/Dialogs.h"
 #include "support/Exceptions.h"
 
+namespace vx {
+
 namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // Read-outs change on every reading; repaint only those whose text did.
-void showText(QLineEdit* edit, const std::string& text)
-{
+void showText(QLineEdit* edit, const std::string& text) {
     const QString value = qs(text);
     if (edit->text() != value) edit->setText(value);
 }
 
 }  // namespace
 
-TGraphForm::TGraphForm(GraphWindowHost& host, QWidget* parent) : QMainWindow(parent), host_(host)
-{
+TGraphForm::TGraphForm(GraphWindowHost& host, QWidget* parent) : QMainWindow(parent), host_(host) {
     if (parent) setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Real Time Data"));
     resize(1040, 480);  // both tool bar rows fit
@@ -116,15 +116,13 @@ TGraphForm::TGraphForm(GraphWindowHost& host, QWidget* parent) : QMainWindow(par
     move(3, 3);
 }
 
-TGraphForm::~TGraphForm()
-{
+TGraphForm::~TGraphForm() {
     // The loaded tape goes before the painter, which must not draw it then.
     if (loadedTape_) painter_->SetDisplayZorTape(nullptr);
     host_.feed.forget(this);
 }
 
-bool TGraphForm::eventFilter(QObject* watched, QEvent* event)
-{
+bool TGraphForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == painter_ && event->type() == QEvent::Resize) {
         homeAgainWhileUntouched();
         ScaleChange();
@@ -135,8 +133,7 @@ bool TGraphForm::eventFilter(QObject* watched, QEvent* event)
 // The window is built before it is laid out and placed, so the home scale of
 // construction was derived from a plot of the wrong size: the data would sit
 // squeezed at the bottom. Redo it for the real size while nothing has changed it.
-void TGraphForm::homeAgainWhileUntouched()
-{
+void TGraphForm::homeAgainWhileUntouched() {
     const TZorTape* tape = painter_->DisplayZorTape();
     const std::array<int, 4> now{painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
     if (!tape || tape->RecordsUsed() != 0 || now != builtScale_) return;
@@ -144,38 +141,32 @@ void TGraphForm::homeAgainWhileUntouched()
     builtScale_ = {painter_->XLeft(), painter_->XScale(), painter_->YBottom(), painter_->YScale()};
 }
 
-void TGraphForm::ReportAutomaticRescales()
-{
+void TGraphForm::ReportAutomaticRescales() {
     painter_->OnScaleChange = [this](ZrGraphPainter*) { ScaleChange(); };
 }
 
-void TGraphForm::SetSubLsbs(int n)
-{
+void TGraphForm::SetSubLsbs(int n) {
     subLsbs_ = n;
     painter_->SetSubLsbs(n);
 }
 
-bool TGraphForm::ChannelButtonVisible(int n) const
-{
+bool TGraphForm::ChannelButtonVisible(int n) const {
     return n >= 0 && n < NumChannelButtons && channelActions_[n]->isVisible();
 }
 
-void TGraphForm::SetChannelButtonVisible(int n, bool visible)
-{
+void TGraphForm::SetChannelButtonVisible(int n, bool visible) {
     if (n < 0 || n >= NumChannelButtons || channelActions_[n]->isVisible() == visible) return;
     channelActions_[n]->setVisible(visible);
     updateChannelSeparators();
 }
 
-void TGraphForm::markChannelInUse(int n)
-{
+void TGraphForm::markChannelInUse(int n) {
     ToolButtonChannel[n]->setChecked(true);
     SetChannelButtonVisible(n, true);
 }
 
 // A group's separator shows when some button of a later group does.
-void TGraphForm::updateChannelSeparators()
-{
+void TGraphForm::updateChannelSeparators() {
     for (std::size_t g = 0; g < channelSeparators_.size(); ++g) {
         bool later = false;
         for (int n = int(g + 1) * 4; n < NumChannelButtons; ++n) later = later || channelActions_[n]->isVisible();
@@ -183,8 +174,7 @@ void TGraphForm::updateChannelSeparators()
     }
 }
 
-void TGraphForm::showEvent(QShowEvent* event)
-{
+void TGraphForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (event->spontaneous()) return;
     ToolButtonMin->setChecked(painter_->ShowMin);
@@ -199,22 +189,20 @@ void TGraphForm::showEvent(QShowEvent* event)
     ScaleChange();
 }
 
-void TGraphForm::closeEvent(QCloseEvent* event)
-{
+void TGraphForm::closeEvent(QCloseEvent* event) {
     if (FormCloseQuery())
         event->accept();  // hides; the window and its data stay
     else
         event->ignore();
 }
 
-bool TGraphForm::FormCloseQuery()
-{
+bool TGraphForm::FormCloseQuery() {
     if (!DataUnsaved) return true;
     MsgAnswer answer;
     {
         ReadingTimerPause pause(host_);
         answer = host_.dialogs->message({"Do you want to save this Graph?", windowTitle().toStdString(),
-                                               MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
+                                         MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
     }
     switch (answer) {
     case MsgAnswer::Yes: SaveMeasurements(); return !DataUnsaved;
@@ -225,63 +213,53 @@ bool TGraphForm::FormCloseQuery()
 
 // --- pan and zoom
 
-void TGraphForm::afterScaleCommand(QToolButton* button)
-{
+void TGraphForm::afterScaleCommand(QToolButton* button) {
     painter_->Redraw();
     ScaleChange();
     button->setChecked(false);
 }
 
-void TGraphForm::ToolButtonXpanLClick()
-{
+void TGraphForm::ToolButtonXpanLClick() {
     view::PanLeft(*painter_);
     afterScaleCommand(ToolButtonXpanL);
 }
 
-void TGraphForm::ToolButtonXpanRClick()
-{
+void TGraphForm::ToolButtonXpanRClick() {
     view::PanRight(*painter_);
     afterScaleCommand(ToolButtonXpanR);
 }
 
-void TGraphForm::ToolButtonXexpandClick()
-{
+void TGraphForm::ToolButtonXexpandClick() {
     view::ExpandX(*painter_);
     afterScaleCommand(ToolButtonXexpand);
 }
 
-void TGraphForm::ToolButtonXcontractClick()
-{
+void TGraphForm::ToolButtonXcontractClick() {
     view::ContractX(*painter_);
     afterScaleCommand(ToolButtonXcontract);
 }
 
-void TGraphForm::ToolButtonYpanUClick()
-{
+void TGraphForm::ToolButtonYpanUClick() {
     view::PanUp(*painter_);
     afterScaleCommand(ToolButtonYpanU);
 }
 
-void TGraphForm::ToolButtonYpanDClick()
-{
+void TGraphForm::ToolButtonYpanDClick() {
     view::PanDown(*painter_);
     afterScaleCommand(ToolButtonYpanD);
 }
 
-void TGraphForm::ToolButtonYexpandClick()
-{
+void TGraphForm::ToolButtonYexpandClick() {
     view::ExpandY(*painter_);
     afterScaleCommand(ToolButtonYexpand);
 }
 
-void TGraphForm::ToolButtonYcontractClick()
-{
+void TGraphForm::ToolButtonYcontractClick() {
     view::ContractY(*painter_);
     afterScaleCommand(ToolButtonYcontract);
 }
 
-void TGraphForm::ToolButtonHomeClick()
-{
+void TGraphForm::ToolButtonHomeClick() {
     if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode)
         painter_->HomeSpectrum();
     else
@@ -289,8 +267,7 @@ void TGraphForm::ToolButtonHomeClick()
     afterScaleCommand(ToolButtonHome);
 }
 
-void TGraphForm::ToolButtonXYexpandClick()
-{
+void TGraphForm::ToolButtonXYexpandClick() {
     painter_->DoAutoScale();
     ScaleChange();
     ToolButtonXYexpand->setChecked(false);
@@ -301,8 +278,7 @@ void TGraphForm::ToolButtonLineNumbersClick() { host_.SaveLineNumbers = ToolButt
 
 // --- views
 
-void TGraphForm::showView(int view)
-{
+void TGraphForm::showView(int view) {
     ReadingTimerPause pause(host_);
     ToolButtonTimeDomain->setChecked(false);
     ToolButtonTable->setChecked(false);
@@ -340,34 +316,29 @@ void TGraphForm::ScrollBar1Change(int position) { painter_->SetFirstVisibleTable
 
 // --- channels and statistics
 
-void TGraphForm::ToolButtonChannelClick(int n)
-{
+void TGraphForm::ToolButtonChannelClick(int n) {
     TZorTape* tape = painter_->DisplayZorTape();
     if (tape) tape->Channels[n].Enabled = ToolButtonChannel[n]->isChecked();
     painter_->Redraw();
     ScaleChange();
 }
 
-void TGraphForm::MenuOptionsShowAllChannelButtonsClick()
-{
+void TGraphForm::MenuOptionsShowAllChannelButtonsClick() {
     const int channels = painter_->GetNumChannels();
     SetChannelButtonVisible(0, true);
     for (int n = 1; n < NumChannelButtons; ++n) SetChannelButtonVisible(n, channels > n);
 }
 
-void TGraphForm::MenuOptionsHideUnusedChannelButtonsClick()
-{
+void TGraphForm::MenuOptionsHideUnusedChannelButtonsClick() {
     for (int n = 0; n < NumChannelButtons; ++n) SetChannelButtonVisible(n, ToolButtonChannel[n]->isChecked());
 }
 
-void TGraphForm::MenuOptionsClearDataClick()
-{
+void TGraphForm::MenuOptionsClearDataClick() {
     painter_->ClearData();
     for (QToolButton* b : ToolButtonChannel) b->setChecked(false);
 }
 
-void TGraphForm::StatisticsToggleClick()
-{
+void TGraphForm::StatisticsToggleClick() {
     painter_->ShowMin = ToolButtonMin->isChecked();
     painter_->ShowMax = ToolButtonMax->isChecked();
     painter_->ShowSpan = ToolButtonSpan->isChecked();
@@ -383,22 +354,19 @@ void TGraphForm::StatisticsToggleClick()
 
 // --- menus
 
-void TGraphForm::MenuOptionsClick()
-{
+void TGraphForm::MenuOptionsClick() {
     MenuOptionsAutoScale->setChecked(painter_->AutoScale());
     MenuOptionsShowMinMax->setChecked(painter_->ShowMinMax);
 }
 
-void TGraphForm::MenuOptionsAutoScaleClick()
-{
+void TGraphForm::MenuOptionsAutoScaleClick() {
     painter_->SetAutoScale(!painter_->AutoScale());
     MenuOptionsAutoScale->setChecked(painter_->AutoScale());
 }
 
 // The check mark and the painter agree, so inverting the painter's flag
 // inverts the check whether or not the menu has already flipped it.
-void TGraphForm::MenuOptionsShowMinMaxClick()
-{
+void TGraphForm::MenuOptionsShowMinMaxClick() {
     painter_->ShowMinMax = !painter_->ShowMinMax;
     MenuOptionsShowMinMax->setChecked(painter_->ShowMinMax);
     painter_->update();
@@ -407,44 +375,37 @@ void TGraphForm::MenuOptionsShowMinMaxClick()
 void TGraphForm::MenuOptionsResetMinMaxClick() { painter_->ComputeOverallMinMax(); }
 
 // The grid's size is part of every scale label.
-void TGraphForm::MenuOptionsLargerGridSquaresClick()
-{
+void TGraphForm::MenuOptionsLargerGridSquaresClick() {
     painter_->SetGridSize(view::LargerGridSize(painter_->GridSize()));
     ScaleChange();
 }
 
-void TGraphForm::MenuOptionsSmallerGridSquaresClick()
-{
+void TGraphForm::MenuOptionsSmallerGridSquaresClick() {
     painter_->SetGridSize(view::SmallerGridSize(painter_->GridSize()));
     ScaleChange();
 }
 
-double TGraphForm::AxisVref() const
-{
+double TGraphForm::AxisVref() const {
     if (loadedTape_) return 0;
     return this == host_.feed.GraphForm && host_.vref ? host_.vref() : axisVref_;
 }
 
-void TGraphForm::menuSubLsbsClick()
-{
+void TGraphForm::menuSubLsbsClick() {
     for (int n = 0; n <= MaxSubLsbs; ++n) menuSubLsbsItem[n]->setChecked(n == subLsbs_);
 }
 
-void TGraphForm::menuSubLsbsItemClick(int n)
-{
+void TGraphForm::menuSubLsbsItemClick(int n) {
     SetSubLsbs(n);
     painter_->DoAutoScale();
     ScaleChange();
 }
 
-void TGraphForm::menuLengthClick()
-{
+void TGraphForm::menuLengthClick() {
     for (std::size_t i = 0; i < LengthChoices.size(); ++i)
         menuLengthItem[i]->setChecked(LengthChoices[i] == painter_->NumRecords());
 }
 
-void TGraphForm::menuLengthItemClick(std::uint32_t records)
-{
+void TGraphForm::menuLengthItemClick(std::uint32_t records) {
     painter_->SetNumRecords(records);
     painter_->SetThisRecord(0);
     painter_->SetXRight(int(records));
@@ -454,8 +415,7 @@ void TGraphForm::menuLengthItemClick(std::uint32_t records)
 
 // --- read-outs
 
-void TGraphForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
-{
+void TGraphForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode)
         return LabelTopRight->setText(painter_->SpectrumReadout(x));
     const auto readout = view::ReadoutAt(x, y, painter_->GridSize(), painter_->XScale(), painter_->YScale(),
@@ -463,8 +423,7 @@ void TGraphForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x,
     LabelTopRight->setText(qs(readout.Text()));
 }
 
-void TGraphForm::ScaleChange()
-{
+void TGraphForm::ScaleChange() {
     LabelTopLeft->setText(qs(view::TopLeftText(painter_->YTop(), painter_->YScale())));
     LabelTopRight->clear();
     LabelBottomLeft->setText(qs(view::BottomLeftText(painter_->YBottom(), painter_->XLeft())));
@@ -475,15 +434,13 @@ void TGraphForm::ScaleChange()
     btnMeanCodeClick();
 }
 
-void TGraphForm::btnMinCodeClick()
-{
+void TGraphForm::btnMinCodeClick() {
     painter_->ComputeOverallMinMax();
     showText(EditMinCode, view::CodeText(painter_->OverallMin));
     showText(EditMaxCode, view::CodeText(painter_->OverallMax));
 }
 
-void TGraphForm::btnMeanCodeClick()
-{
+void TGraphForm::btnMeanCodeClick() {
     painter_->ComputeOverallStats();
     showText(EditMeanCode, view::StatText(painter_->OverallMean));
     showText(EditStdDevCode, view::StatText(painter_->OverallStdDev));
@@ -491,8 +448,7 @@ void TGraphForm::btnMeanCodeClick()
 
 // --- printing
 
-void TGraphForm::PrintTo(QPrinter& printer)
-{
+void TGraphForm::PrintTo(QPrinter& printer) {
     const QSize plot = painter_->size();
     printer.setPageOrientation(plot.width() > plot.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter p(&printer);
@@ -516,14 +472,12 @@ void TGraphForm::PrintTo(QPrinter& printer)
 
 // --- the data feed
 
-void GraphFeed::forget(const TGraphForm* window)
-{
+void GraphFeed::forget(const TGraphForm* window) {
     if (GraphForm == window) GraphForm = nullptr;
     if (UploadGraphForm == window) UploadGraphForm = nullptr;
 }
 
-void GraphFeed::Graph_Data_Point(int channel, std::int32_t code)
-{
+void GraphFeed::Graph_Data_Point(int channel, std::int32_t code) {
     TGraphForm* target = this->target();
     if (!target) throw PlainTextError("null Target graph in Graph_Data_Point");
     if (channel < 0) return;  // no such channel; the tape would grow to the left
@@ -539,9 +493,10 @@ void GraphFeed::Graph_Data_Point(int channel, std::int32_t code)
     target->ShowPointReadouts(painter.OverallMin, painter.OverallMax);
 }
 
-void TGraphForm::ShowPointReadouts(double overallMin, double overallMax)
-{
+void TGraphForm::ShowPointReadouts(double overallMin, double overallMax) {
     pointMin_ = overallMin;
     pointMax_ = overallMax;
     readoutPacer_->Request();
 }
+
+}  // namespace vx

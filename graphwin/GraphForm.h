@@ -16,9 +16,6 @@
 #include "analysis/SpectrumAnalysis.h"
 #include "graphwin/MeasurementFormat.h"
 
-class Clock;
-class Dialogs;
-class FramePacer;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -29,6 +26,12 @@ class QScrollBar;
 class QToolBar;
 class QToolButton;
 class QWidget;
+
+namespace vx {
+
+class Clock;
+class Dialogs;
+class FramePacer;
 class TZorTape;
 class ZrGraphPainter;
 
@@ -173,7 +176,7 @@ public:
     // Makes ScaleChange the painter's OnScaleChange, so that automatic rescales
     // show in the labels (loaded and uploaded graphs; not the real-time one).
     void ReportAutomaticRescales();
-    void btnMinCodeClick();  // min/max refresh
+    void btnMinCodeClick();   // min/max refresh
     void btnMeanCodeClick();  // mean refresh
     // The read-outs after a reading: the overall range as widened by it, and
     // the mean refresh. Shown at most once a frame, so that fast readings do
@@ -301,7 +304,7 @@ private:
     std::array<QAction*, NumChannelButtons> channelActions_{};
     std::array<QAction*, 4> channelSeparators_{};
     std::unique_ptr<TZorTape> loadedTape_;  // a loaded window's tape, shown by the painter
-    std::optional<CodeLimits> fileLimits_;   // the code limits a loaded file names
+    std::optional<CodeLimits> fileLimits_;  // the code limits a loaded file names
     // The limits the home scale spans and a save writes.
     CodeLimits homeLimits() const { return fileLimits_.value_or(*host_.limits); }
     std::unique_ptr<FramePacer> readoutPacer_;
@@ -310,3 +313,5 @@ private:
     double axisVref_ = 0;
     int subLsbs_ = 0;
 };
+
+}  // namespace vx

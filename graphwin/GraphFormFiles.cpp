@@ -13,6 +13,8 @@
 #include "graphwin/ReadingTimerPause.h"
 #include "platform/Dialogs.h"
 
+namespace vx {
+
 namespace {
 
 const char* const kSaveFilter = "Text Files (*.TXT *.txt);;Comma-Spaced Values (*.CSV *.csv);;All Files (*)";
@@ -20,34 +22,29 @@ const char* const kLoadFilter = "Text files (*.txt *.TXT);;Comma-Spaced Values (
 
 std::string applicationTitle() { return QGuiApplication::applicationDisplayName().toStdString(); }
 
-void reportError(Dialogs& dialogs, const std::string& text)
-{
+void reportError(Dialogs& dialogs, const std::string& text) {
     dialogs.message({text, applicationTitle(), MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
 }
 
 // A name typed without an extension gets the one of the chosen file type.
-std::string withDefaultExtension(const std::string& path, int filterIndex)
-{
+std::string withDefaultExtension(const std::string& path, int filterIndex) {
     if (std::filesystem::path(path).has_extension()) return path;
     return path + (filterIndex == 1 ? ".CSV" : ".TXT");
 }
 
 }  // namespace
 
-void TGraphForm::ToolButtonSaveClick()
-{
+void TGraphForm::ToolButtonSaveClick() {
     SaveMeasurements();
     ToolButtonSave->setChecked(false);
 }
 
-void TGraphForm::menuFileSaveClick()
-{
+void TGraphForm::menuFileSaveClick() {
     ToolButtonSave->setChecked(true);
     ToolButtonSaveClick();
 }
 
-bool TGraphForm::SaveMeasurements()
-{
+bool TGraphForm::SaveMeasurements() {
     Dialogs& dialogs = *host_.dialogs;
     const auto choice =
         dialogs.saveFile({"Save Measurements to File", kSaveFilter, DefaultFileName(windowTitle().toStdString()), 0});
@@ -55,16 +52,15 @@ bool TGraphForm::SaveMeasurements()
     const std::string path = withDefaultExtension(choice->path, choice->filterIndex);
     // The dialog asked about the name as typed; the completed name may exist too.
     if (path != choice->path && std::filesystem::exists(path)) {
-        const MsgAnswer answer = dialogs.message({path + " already exists.\nDo you want to replace it?",
-                                                  applicationTitle(), MsgButtons::YesNo, MsgIcon::Warning,
-                                                  MsgAnswer::No});
+        const MsgAnswer answer =
+            dialogs.message({path + " already exists.\nDo you want to replace it?", applicationTitle(),
+                             MsgButtons::YesNo, MsgIcon::Warning, MsgAnswer::No});
         if (answer != MsgAnswer::Yes) return false;
     }
     return WriteMeasurements(path, choice->filterIndex);
 }
 
-bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex)
-{
+bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex) {
     ReadingTimerPause pause(host_);
     SaveSettings settings;
     settings.Caption = windowTitle().toStdString();
@@ -73,7 +69,7 @@ bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex)
     settings.Separator = SeparatorForFilter(filterIndex);
     settings.SaveHeaderLine = host_.SaveHeaderLine;
     settings.SaveLineNumbers = host_.SaveLineNumbers;
-    const SaveResult result = ::WriteMeasurements(path, *painter_->DisplayZorTape(), settings);
+    const SaveResult result = vx::WriteMeasurements(path, *painter_->DisplayZorTape(), settings);
     if (!result.Ok()) {
         // Unsaved data must not look saved: the close question keeps asking.
         reportError(*host_.dialogs, result.Error);
@@ -83,14 +79,12 @@ bool TGraphForm::WriteMeasurements(const std::string& path, int filterIndex)
     return true;
 }
 
-void TGraphForm::menuFileLoadClick()
-{
+void TGraphForm::menuFileLoadClick() {
     ToolButtonLoad->setChecked(true);
     ToolButtonLoadClick();
 }
 
-void TGraphForm::ToolButtonLoadClick()
-{
+void TGraphForm::ToolButtonLoadClick() {
     ReadingTimerPause pause(host_);
     const auto choice = host_.dialogs->openFile(
         {"Load Measurements from File", kLoadFilter, DefaultFileName(windowTitle().toStdString()), 0});
@@ -98,8 +92,7 @@ void TGraphForm::ToolButtonLoadClick()
     if (choice) LoadMeasurements(choice->path);
 }
 
-TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
-{
+TGraphForm* TGraphForm::LoadMeasurements(const std::string& path) {
     ReadingTimerPause pause(host_);
     const QString qpath = QString::fromStdString(path);
     auto* form = new TGraphForm(host_, this);
@@ -138,7 +131,8 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     painter.ShowTimeDomain();
     painter.DoAutoScale();
     form->ScaleChange();
-    form->setWindowTitle(data.Title.empty() ? QStringLiteral("File %1").arg(qpath) : QString::fromStdString(data.Title));
+    form->setWindowTitle(data.Title.empty() ? QStringLiteral("File %1").arg(qpath)
+                                            : QString::fromStdString(data.Title));
 
     // The buttons of the channels the file holds: its saved channels need not be 0, 1, 2, ...
     const auto& channels = form->loadedTape_->Channels;
@@ -148,14 +142,14 @@ TGraphForm* TGraphForm::LoadMeasurements(const std::string& path)
     form->DataUnsaved = false;
     form->ToolButtonLoad->setChecked(false);
     if (!result.Warning.empty())
-        host_.dialogs->message(
-            {result.Warning, applicationTitle(), MsgButtons::Ok, MsgIcon::Warning, MsgAnswer::Ok});
+        host_.dialogs->message({result.Warning, applicationTitle(), MsgButtons::Ok, MsgIcon::Warning, MsgAnswer::Ok});
     return form;
 }
 
-void TGraphForm::menuFilePrintClick()
-{
+void TGraphForm::menuFilePrintClick() {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
 }
+
+}  // namespace vx

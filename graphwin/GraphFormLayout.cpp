@@ -17,10 +17,11 @@
 #include "graph/ZrGraphPainter.h"
 #include "graphwin/GraphForm.h"
 
+namespace vx {
+
 namespace {
 
-QToolBar* makeBar(QMainWindow* window, const char* name, Qt::ToolBarArea area)
-{
+QToolBar* makeBar(QMainWindow* window, const char* name, Qt::ToolBarArea area) {
     auto* bar = new QToolBar(QString::fromLatin1(name), window);
     bar->setObjectName(QString::fromLatin1(name));
     bar->setIconSize(QSize(16, 16));
@@ -29,8 +30,7 @@ QToolBar* makeBar(QMainWindow* window, const char* name, Qt::ToolBarArea area)
 }
 
 // Every tool button is a two-state button; command buttons release themselves.
-QToolButton* addButton(QToolBar* bar, const QString& caption, const QString& hint, QAction** action = nullptr)
-{
+QToolButton* addButton(QToolBar* bar, const QString& caption, const QString& hint, QAction** action = nullptr) {
     auto* button = new QToolButton(bar);
     button->setCheckable(true);
     button->setText(caption);
@@ -42,16 +42,14 @@ QToolButton* addButton(QToolBar* bar, const QString& caption, const QString& hin
     return button;
 }
 
-QLabel* makeLabel(QWidget* parent, Qt::Alignment alignment)
-{
+QLabel* makeLabel(QWidget* parent, Qt::Alignment alignment) {
     auto* label = new QLabel(parent);
     label->setAlignment(alignment | Qt::AlignVCenter);
     return label;
 }
 
 // A strip 15 pixels high with one label at each end.
-QWidget* labelStrip(QWidget* parent, QLabel*& left, QLabel*& right)
-{
+QWidget* labelStrip(QWidget* parent, QLabel*& left, QLabel*& right) {
     auto* strip = new QWidget(parent);
     strip->setFixedHeight(15);
     auto* row = new QHBoxLayout(strip);
@@ -65,8 +63,7 @@ QWidget* labelStrip(QWidget* parent, QLabel*& left, QLabel*& right)
 }
 
 // A label every so many grid lines, so that labels never crowd each other.
-int linesPerLabel(int gridSize, int labelExtent)
-{
+int linesPerLabel(int gridSize, int labelExtent) {
     return gridSize >= labelExtent ? 1 : (labelExtent + gridSize - 1) / gridSize;
 }
 
@@ -81,8 +78,7 @@ GraphAxisRuler::GraphAxisRuler(Qt::Orientation orientation, const ZrGraphPainter
       orientation_(orientation),
       plot_(plot),
       voltsPerCode_(std::move(voltsPerCode)),
-      secondsPerRecord_(std::move(secondsPerRecord))
-{
+      secondsPerRecord_(std::move(secondsPerRecord)) {
     const QFontMetrics fm(font());
     if (orientation_ == Qt::Vertical)
         setFixedWidth(fm.horizontalAdvance(QStringLiteral("-20480 -2.048 V")) + 6);
@@ -92,8 +88,7 @@ GraphAxisRuler::GraphAxisRuler(Qt::Orientation orientation, const ZrGraphPainter
 
 // The grid is anchored at the plot's bottom-left corner; line i from there
 // stands for YBottom + i * YScale codes and XLeft + i * XScale records.
-std::vector<GraphAxisRuler::Tick> GraphAxisRuler::Ticks() const
-{
+std::vector<GraphAxisRuler::Tick> GraphAxisRuler::Ticks() const {
     std::vector<Tick> ticks;
     const QFontMetrics fm(font());
     const int grid = plot_.GridSize();
@@ -120,8 +115,7 @@ std::vector<GraphAxisRuler::Tick> GraphAxisRuler::Ticks() const
     return ticks;
 }
 
-void GraphAxisRuler::paintEvent(QPaintEvent*)
-{
+void GraphAxisRuler::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
     const int lineHeight = QFontMetrics(font()).height();
@@ -143,15 +137,14 @@ void GraphAxisRuler::paintEvent(QPaintEvent*)
     }
 }
 
-void TGraphForm::buildToolBars()
-{
+void TGraphForm::buildToolBars() {
     ToolBarTopScale = makeBar(this, "ToolBarTopScale", Qt::TopToolBarArea);
     ToolButtonXpanL = addButton(ToolBarTopScale, QStringLiteral("\u25C0"), QStringLiteral("Pan Left"));
     ToolButtonXexpand = addButton(ToolBarTopScale, QStringLiteral("X+"), QStringLiteral("Expand X"));
     ToolButtonXcontract = addButton(ToolBarTopScale, QStringLiteral("X\u2212"), QStringLiteral("Contract X"));
     ToolButtonXpanR = addButton(ToolBarTopScale, QStringLiteral("\u25B6"), QStringLiteral("Pan Right"));
-    ToolButtonHome = addButton(ToolBarTopScale, QStringLiteral("Home"),
-                               QStringLiteral("Set X and Y scales to \"home\" position"));
+    ToolButtonHome =
+        addButton(ToolBarTopScale, QStringLiteral("Home"), QStringLiteral("Set X and Y scales to \"home\" position"));
     ToolButtonXYexpand = addButton(ToolBarTopScale, QStringLiteral("Fill"), QStringLiteral("Expand to fill window"));
 
     ToolBarActions = makeBar(this, "ToolBarActions", Qt::TopToolBarArea);
@@ -162,7 +155,8 @@ void TGraphForm::buildToolBars()
     ToolButtonLineNumbers =
         addButton(ToolBarActions, QStringLiteral("#"), QStringLiteral("When saving, include line numbers"));
     ToolBarActions->addSeparator();
-    ToolButtonTimeDomain = addButton(ToolBarActions, QStringLiteral("Time"), QStringLiteral("View plot of code vs time"));
+    ToolButtonTimeDomain =
+        addButton(ToolBarActions, QStringLiteral("Time"), QStringLiteral("View plot of code vs time"));
     ToolButtonHistogram = addButton(ToolBarActions, QStringLiteral("Hist"),
                                     QStringLiteral("View Histogram plot, cumulative frequency of each code"));
     ToolButtonTable = addButton(ToolBarActions, QStringLiteral("Table"), QStringLiteral("View data as a table"));
@@ -224,26 +218,45 @@ void TGraphForm::buildToolBars()
     ToolButtonYpanD = addButton(ToolBarLeft, QStringLiteral("\u25BC"), QStringLiteral("Pan Down"));
 
     // Each control is found by its member's name.
-    const std::pair<QObject*, const char*> controls[] = {
-        {Panel4, "Panel4"}, {ToolButtonXpanL, "ToolButtonXpanL"}, {ToolButtonXexpand, "ToolButtonXexpand"},
-        {ToolButtonXcontract, "ToolButtonXcontract"}, {ToolButtonXpanR, "ToolButtonXpanR"},
-        {ToolButtonHome, "ToolButtonHome"}, {ToolButtonXYexpand, "ToolButtonXYexpand"},
-        {ToolButtonLoad, "ToolButtonLoad"}, {ToolButtonSave, "ToolButtonSave"},
-        {ToolButtonHeaderLine, "ToolButtonHeaderLine"}, {ToolButtonLineNumbers, "ToolButtonLineNumbers"},
-        {ToolButtonTimeDomain, "ToolButtonTimeDomain"}, {ToolButtonHistogram, "ToolButtonHistogram"},
-        {ToolButtonTable, "ToolButtonTable"}, {ToolButtonYpanU, "ToolButtonYpanU"},
-        {ToolButtonYexpand, "ToolButtonYexpand"}, {ToolButtonYcontract, "ToolButtonYcontract"},
-        {ToolButtonYpanD, "ToolButtonYpanD"}, {ToolButtonMin, "ToolButtonMin"}, {ToolButtonMax, "ToolButtonMax"},
-        {ToolButtonSpan, "ToolButtonSpan"}, {ToolButtonN, "ToolButtonN"}, {ToolButtonSx, "ToolButtonSx"},
-        {ToolButtonSxx, "ToolButtonSxx"}, {ToolButtonMean, "ToolButtonMean"}, {ToolButtonStdDev, "ToolButtonStdDev"},
-        {ToolButtonRms, "ToolButtonRms"}, {btnMinCode, "btnMinCode"}, {btnMaxCode, "btnMaxCode"},
-        {btnMeanCode, "btnMeanCode"}, {btnStdDevCode, "btnStdDevCode"}, {EditMinCode, "EditMinCode"},
-        {EditMaxCode, "EditMaxCode"}, {EditMeanCode, "EditMeanCode"}, {EditStdDevCode, "EditStdDevCode"}};
+    const std::pair<QObject*, const char*> controls[] = {{Panel4, "Panel4"},
+                                                         {ToolButtonXpanL, "ToolButtonXpanL"},
+                                                         {ToolButtonXexpand, "ToolButtonXexpand"},
+                                                         {ToolButtonXcontract, "ToolButtonXcontract"},
+                                                         {ToolButtonXpanR, "ToolButtonXpanR"},
+                                                         {ToolButtonHome, "ToolButtonHome"},
+                                                         {ToolButtonXYexpand, "ToolButtonXYexpand"},
+                                                         {ToolButtonLoad, "ToolButtonLoad"},
+                                                         {ToolButtonSave, "ToolButtonSave"},
+                                                         {ToolButtonHeaderLine, "ToolButtonHeaderLine"},
+                                                         {ToolButtonLineNumbers, "ToolButtonLineNumbers"},
+                                                         {ToolButtonTimeDomain, "ToolButtonTimeDomain"},
+                                                         {ToolButtonHistogram, "ToolButtonHistogram"},
+                                                         {ToolButtonTable, "ToolButtonTable"},
+                                                         {ToolButtonYpanU, "ToolButtonYpanU"},
+                                                         {ToolButtonYexpand, "ToolButtonYexpand"},
+                                                         {ToolButtonYcontract, "ToolButtonYcontract"},
+                                                         {ToolButtonYpanD, "ToolButtonYpanD"},
+                                                         {ToolButtonMin, "ToolButtonMin"},
+                                                         {ToolButtonMax, "ToolButtonMax"},
+                                                         {ToolButtonSpan, "ToolButtonSpan"},
+                                                         {ToolButtonN, "ToolButtonN"},
+                                                         {ToolButtonSx, "ToolButtonSx"},
+                                                         {ToolButtonSxx, "ToolButtonSxx"},
+                                                         {ToolButtonMean, "ToolButtonMean"},
+                                                         {ToolButtonStdDev, "ToolButtonStdDev"},
+                                                         {ToolButtonRms, "ToolButtonRms"},
+                                                         {btnMinCode, "btnMinCode"},
+                                                         {btnMaxCode, "btnMaxCode"},
+                                                         {btnMeanCode, "btnMeanCode"},
+                                                         {btnStdDevCode, "btnStdDevCode"},
+                                                         {EditMinCode, "EditMinCode"},
+                                                         {EditMaxCode, "EditMaxCode"},
+                                                         {EditMeanCode, "EditMeanCode"},
+                                                         {EditStdDevCode, "EditStdDevCode"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
-void TGraphForm::buildCentre()
-{
+void TGraphForm::buildCentre() {
     auto* centre = new QWidget(this);
     auto* column = new QVBoxLayout(centre);
     column->setContentsMargins(0, 0, 0, 0);
@@ -278,14 +291,17 @@ void TGraphForm::buildCentre()
     setCentralWidget(centre);
 
     // Each control is found by its member's name.
-    const std::pair<QObject*, const char*> controls[] = {
-        {LabelTopLeft, "LabelTopLeft"}, {LabelTopRight, "LabelTopRight"}, {LabelBottomLeft, "LabelBottomLeft"},
-        {LabelBottomRight, "LabelBottomRight"}, {ScrollBar1, "ScrollBar1"}, {RulerY, "RulerY"}, {RulerX, "RulerX"}};
+    const std::pair<QObject*, const char*> controls[] = {{LabelTopLeft, "LabelTopLeft"},
+                                                         {LabelTopRight, "LabelTopRight"},
+                                                         {LabelBottomLeft, "LabelBottomLeft"},
+                                                         {LabelBottomRight, "LabelBottomRight"},
+                                                         {ScrollBar1, "ScrollBar1"},
+                                                         {RulerY, "RulerY"},
+                                                         {RulerX, "RulerX"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
-void TGraphForm::buildMenus()
-{
+void TGraphForm::buildMenus() {
     menuFile = menuBar()->addMenu(QStringLiteral("File"));
     MenuOptionsClearData = menuFile->addAction(QStringLiteral("&Clear Data"));
     menuFileLoad = menuFile->addAction(QStringLiteral("Load data from file"));
@@ -326,10 +342,16 @@ void TGraphForm::buildMenus()
 
     // Each control is found by its member's name.
     const std::pair<QObject*, const char*> controls[] = {
-        {menuFile, "menuFile"}, {MenuOptions, "MenuOptions"}, {menuSubLsbs, "menuSubLsbs"},
-        {menuLength, "menuLength"}, {MenuOptionsClearData, "MenuOptionsClearData"}, {menuFileLoad, "menuFileLoad"},
-        {menuFileSave, "menuFileSave"}, {menuFilePrint, "menuFilePrint"},
-        {MenuOptionsAutoScale, "MenuOptionsAutoScale"}, {MenuOptionsShowMinMax, "MenuOptionsShowMinMax"},
+        {menuFile, "menuFile"},
+        {MenuOptions, "MenuOptions"},
+        {menuSubLsbs, "menuSubLsbs"},
+        {menuLength, "menuLength"},
+        {MenuOptionsClearData, "MenuOptionsClearData"},
+        {menuFileLoad, "menuFileLoad"},
+        {menuFileSave, "menuFileSave"},
+        {menuFilePrint, "menuFilePrint"},
+        {MenuOptionsAutoScale, "MenuOptionsAutoScale"},
+        {MenuOptionsShowMinMax, "MenuOptionsShowMinMax"},
         {MenuOptionsResetMinMax, "MenuOptionsResetMinMax"},
         {MenuOptionsShowAllChannelButtons, "MenuOptionsShowAllChannelButtons"},
         {MenuOptionsHideUnusedChannelButtons, "MenuOptionsHideUnusedChannelButtons"},
@@ -337,3 +359,5 @@ void TGraphForm::buildMenus()
         {MenuOptionsSmallerGridSquares, "MenuOptionsSmallerGridSquares"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
+
+}  // namespace vx

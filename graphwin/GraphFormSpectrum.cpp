@@ -15,8 +15,9 @@
 #include "graphwin/ReadingTimerPause.h"
 #include "platform/Dialogs.h"
 
-void TGraphForm::buildSpectrumControls()
-{
+namespace vx {
+
+void TGraphForm::buildSpectrumControls() {
     ToolButtonSpectrum = new QToolButton(ToolBarActions);
     ToolButtonSpectrum->setCheckable(true);
     ToolButtonSpectrum->setText(QStringLiteral("Spectrum"));
@@ -50,33 +51,30 @@ void TGraphForm::buildSpectrumControls()
     });
 
     // Each control is found by its member's name.
-    const std::pair<QObject*, const char*> controls[] = {
-        {ToolButtonSpectrum, "ToolButtonSpectrum"}, {menuFileSaveSpectrum, "menuFileSaveSpectrum"},
-        {menuSpectrumWindow, "menuSpectrumWindow"}, {MenuOptionsNoiseFigures, "MenuOptionsNoiseFigures"}};
+    const std::pair<QObject*, const char*> controls[] = {{ToolButtonSpectrum, "ToolButtonSpectrum"},
+                                                         {menuFileSaveSpectrum, "menuFileSaveSpectrum"},
+                                                         {menuSpectrumWindow, "menuSpectrumWindow"},
+                                                         {MenuOptionsNoiseFigures, "MenuOptionsNoiseFigures"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
-void TGraphForm::SetSampleRate(double hz)
-{
+void TGraphForm::SetSampleRate(double hz) {
     painter_->Spectrum().sampleRate = hz;
     if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode) painter_->ShowSpectrum();
 }
 
-void TGraphForm::SetSpectrumWindow(SpectrumWindow window)
-{
+void TGraphForm::SetSpectrumWindow(SpectrumWindow window) {
     painter_->Spectrum().window = window;
     if (painter_->ViewMode() == ZrGraphPainter::SpectrumViewMode) painter_->Redraw();
 }
 
-void TGraphForm::showSpectrum()
-{
+void TGraphForm::showSpectrum() {
     const CodeLimits& limits = *host_.limits;
     painter_->Spectrum().codeSpan = double(limits.MaxCode) - limits.MinCode + 1;
     painter_->ShowSpectrum();
 }
 
-bool TGraphForm::SaveSpectrum()
-{
+bool TGraphForm::SaveSpectrum() {
     ReadingTimerPause pause(host_);
     Dialogs& dialogs = *host_.dialogs;
     const std::string title = QGuiApplication::applicationDisplayName().toStdString();
@@ -98,3 +96,5 @@ bool TGraphForm::SaveSpectrum()
     }
     return true;
 }
+
+}  // namespace vx

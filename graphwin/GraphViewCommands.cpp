@@ -4,12 +4,13 @@
 
 #include "graph/PainterScale.h"
 
+namespace vx {
+
 namespace view {
 namespace {
 
 template <typename... Args>
-std::string Format(const char* format, Args... args)
-{
+std::string Format(const char* format, Args... args) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, args...);
     return buffer;
@@ -17,13 +18,11 @@ std::string Format(const char* format, Args... args)
 
 }  // namespace
 
-std::string MouseReadout::Text() const
-{
+std::string MouseReadout::Text() const {
     return Format("(X=%d,Y=%d) %1.5fpix/X, %1.5fpix/Y", record, code, xPixelsPerUnit, yPixelsPerUnit);
 }
 
-MouseReadout ReadoutAt(int x, int y, int gridSize, int xScale, int yScale, int xLeft, int yTop)
-{
+MouseReadout ReadoutAt(int x, int y, int gridSize, int xScale, int yScale, int xLeft, int yTop) {
     // The painter keeps both scales at 1 or more; a zero here must not divide.
     double px = xScale != 0 ? double(gridSize) / xScale : 0.0;
     double py = yScale != 0 ? double(gridSize) / yScale : 0.0;
@@ -41,3 +40,5 @@ std::string CodeText(double value) { return Format("%d", truncToCode(value)); }
 std::string StatText(double value) { return Format("%1.6f", value); }
 
 }  // namespace view
+
+}  // namespace vx

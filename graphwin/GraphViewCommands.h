@@ -10,37 +10,34 @@
 
 #include "graphwin/MeasurementFormat.h"
 
+namespace vx {
+
 namespace view {
 
 // Sums of edges and scales run in 64 bits and are clamped into an int; the
 // setters then stop edges and scales at the limits the painter can show.
-inline int ClampToInt(std::int64_t v)
-{
+inline int ClampToInt(std::int64_t v) {
     return int(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // A third of the width towards earlier records.
 template <class View>
-void PanLeft(View& v)
-{
+void PanLeft(View& v) {
     v.SetXLeft(ClampToInt(v.XLeft() + (std::int64_t(v.XLeft()) - v.XRight()) / 3));
 }
 
 template <class View>
-void PanRight(View& v)
-{
+void PanRight(View& v) {
     v.SetXLeft(ClampToInt(v.XLeft() - (std::int64_t(v.XLeft()) - v.XRight()) / 3));
 }
 
 template <class View>
-void PanUp(View& v)
-{
+void PanUp(View& v) {
     v.SetYBottom(ClampToInt(v.YBottom() + (std::int64_t(v.YTop()) - v.YBottom()) / 3));
 }
 
 template <class View>
-void PanDown(View& v)
-{
+void PanDown(View& v) {
     v.SetYBottom(ClampToInt(v.YBottom() - (std::int64_t(v.YTop()) - v.YBottom()) / 3));
 }
 
@@ -50,8 +47,7 @@ inline int ZoomedIn(int scale) { return scale > 5 ? scale / 5 : 1; }
 inline int ZoomedOut(int scale) { return ClampToInt(std::int64_t(scale) * 5); }
 
 template <class View>
-void ExpandX(View& v)
-{
+void ExpandX(View& v) {
     const std::int64_t h1 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
     v.SetXScale(ZoomedIn(v.XScale()));
     const std::int64_t h2 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
@@ -59,8 +55,7 @@ void ExpandX(View& v)
 }
 
 template <class View>
-void ContractX(View& v)
-{
+void ContractX(View& v) {
     const std::int64_t h1 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
     v.SetXScale(ZoomedOut(v.XScale()));
     const std::int64_t h2 = (std::int64_t(v.XRight()) - v.XLeft()) / 2;
@@ -68,8 +63,7 @@ void ContractX(View& v)
 }
 
 template <class View>
-void ExpandY(View& v)
-{
+void ExpandY(View& v) {
     const std::int64_t h1 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
     v.SetYScale(ZoomedIn(v.YScale()));
     const std::int64_t h2 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
@@ -77,8 +71,7 @@ void ExpandY(View& v)
 }
 
 template <class View>
-void ContractY(View& v)
-{
+void ContractY(View& v) {
     const std::int64_t h1 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
     v.SetYScale(ZoomedOut(v.YScale()));
     const std::int64_t h2 = (std::int64_t(v.YTop()) - v.YBottom()) / 2;
@@ -87,8 +80,7 @@ void ContractY(View& v)
 
 // All codes of the current coding with 2 % to spare, and the whole tape.
 template <class View>
-void Home(View& v, const CodeLimits& limits, std::uint32_t numRecords)
-{
+void Home(View& v, const CodeLimits& limits, std::uint32_t numRecords) {
     v.SetYBottom(limits.HomeYBottom());
     v.SetYTop(limits.HomeYTop());
     v.SetXLeft(0);
@@ -122,3 +114,5 @@ std::string CodeText(double value);
 std::string StatText(double value);
 
 }  // namespace view
+
+}  // namespace vx

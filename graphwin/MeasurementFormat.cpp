@@ -5,101 +5,85 @@
 #include <cstring>
 #include <limits>
 
-std::string DefaultFileName(std::string_view caption)
-{
+namespace vx {
+
+std::string DefaultFileName(std::string_view caption) {
     std::string name(caption);
     for (char& c : name) {
         switch (c) {
-        case ' ': case '\\': case '/': case '.': case ':': case '?': case '*':
-            c = '_';
-            break;
-        default:
-            break;
+        case ' ':
+        case '\\':
+        case '/':
+        case '.':
+        case ':':
+        case '?':
+        case '*': c = '_'; break;
+        default: break;
         }
     }
     return name;
 }
 
-char SeparatorForFilter(int filterIndex)
-{
-    return filterIndex == 1 ? ',' : '\t';
-}
+char SeparatorForFilter(int filterIndex) { return filterIndex == 1 ? ',' : '\t'; }
 
 namespace {
 // Limits near the ends of the int range put the 2 % margin outside it.
-int clampedToInt(double v)
-{
+int clampedToInt(double v) {
     return int(std::clamp(v, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 }  // namespace
 
-int CodeLimits::HomeYBottom() const
-{
+int CodeLimits::HomeYBottom() const {
     const double span = double(MaxCode) - double(MinCode);
     return clampedToInt(double(MinCode) - span * 0.02);
 }
 
-int CodeLimits::HomeYTop() const
-{
+int CodeLimits::HomeYTop() const {
     const double span = double(MaxCode) - double(MinCode);
     return clampedToInt(double(MaxCode) + span * 0.02);
 }
 
-void MeasurementMetadata::ApplyTo(CodeLimits& limits) const
-{
-    if (MaxPossibleCode)
-        limits.MaxCode = *MaxPossibleCode;
-    if (MinPossibleCode)
-        limits.MinCode = *MinPossibleCode;
+void MeasurementMetadata::ApplyTo(CodeLimits& limits) const {
+    if (MaxPossibleCode) limits.MaxCode = *MaxPossibleCode;
+    if (MinPossibleCode) limits.MinCode = *MinPossibleCode;
 }
 
-std::string FormatMetadataLine(int subLsbs, const CodeLimits& limits, const ColumnLayout& columns)
-{
+std::string FormatMetadataLine(int subLsbs, const CodeLimits& limits, const ColumnLayout& columns) {
     std::string line = ";~ ";
-    if (subLsbs != 0)
-        line += "SubLsbs=" + std::to_string(subLsbs) + " ";
+    if (subLsbs != 0) line += "SubLsbs=" + std::to_string(subLsbs) + " ";
     line += "MaxPossibleCode=" + std::to_string(limits.MaxCode);
     line += " MinPossibleCode=" + std::to_string(limits.MinCode);
     bool inOrder = true;
-    for (std::size_t k = 0; k < columns.Channels.size(); ++k)
-        inOrder = inOrder && columns.Channels[k] == int(k);
+    for (std::size_t k = 0; k < columns.Channels.size(); ++k) inOrder = inOrder && columns.Channels[k] == int(k);
     if (!inOrder) {
         line += " Channels=";
         for (std::size_t k = 0; k < columns.Channels.size(); ++k)
             line += (k ? "," : "") + std::to_string(columns.Channels[k]);
     }
-    if (columns.LineNumbers)
-        line += " LineNumbers=1";
+    if (columns.LineNumbers) line += " LineNumbers=1";
     return line;
 }
 
 namespace {
 
 // "1,3,4": ascending channel numbers below kMaxChannels, or nothing.
-std::optional<std::vector<int>> ParseChannelList(std::string_view text)
-{
+std::optional<std::vector<int>> ParseChannelList(std::string_view text) {
     std::vector<int> channels;
     for (;;) {
         const std::size_t comma = text.find(',');
         const std::optional<int> n = ParseInteger(text.substr(0, comma));
-        if (!n || *n < 0 || *n >= kMaxChannels || (!channels.empty() && *n <= channels.back()))
-            return std::nullopt;
+        if (!n || *n < 0 || *n >= kMaxChannels || (!channels.empty() && *n <= channels.back())) return std::nullopt;
         channels.push_back(*n);
-        if (comma == std::string_view::npos)
-            return channels;
+        if (comma == std::string_view::npos) return channels;
         text.remove_prefix(comma + 1);
     }
 }
 
-void Note(std::string& problem, const std::string& text)
-{
-    problem += (problem.empty() ? "" : "; ") + text;
-}
+void Note(std::string& problem, const std::string& text) { problem += (problem.empty() ? "" : "; ") + text; }
 
 }  // namespace
 
-MeasurementMetadata ParseMetadata(std::string_view text)
-{
+MeasurementMetadata ParseMetadata(std::string_view text) {
     MeasurementMetadata meta;
     text = TrimSpaces(text);
     while (text.find('=') != std::string_view::npos) {
@@ -109,8 +93,7 @@ MeasurementMetadata ParseMetadata(std::string_view text)
         std::string_view value;
         if (s != std::string_view::npos) {
             // A space before the "=" leaves the key without a value.
-            if (s > p)
-                value = text.substr(p + 1, s - p - 1);
+            if (s > p) value = text.substr(p + 1, s - p - 1);
             text = text.substr(s + 1);
         } else {
             value = text.substr(p + 1);
@@ -148,15 +131,13 @@ MeasurementMetadata ParseMetadata(std::string_view text)
     return meta;
 }
 
-bool IsHeaderLine(std::string_view line, bool& numbered)
-{
+bool IsHeaderLine(std::string_view line, bool& numbered) {
     line = TrimSpaces(line);
     numbered = line.size() > 5 && line.substr(0, 4) == "Line" && (line[4] == '\t' || line[4] == ',');
     return (numbered ? line.substr(5) : line) == HeaderLineText;
 }
 
-void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t maxFields)
-{
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t maxFields) {
     fields.clear();
     // Whether the rest still holds a comma (or a space) can only change from
     // yes to no as the rest shrinks, so each kind of separator is searched
@@ -169,16 +150,13 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields, s
     const char* nextTab = begin;
     // next is the first c at or after from, or end when there is none.
     auto seek = [&end](const char*& next, const char* from, char c) {
-        if (next >= end)
-            return;  // none left in the rest either
-        if (next < from)
-            next = from;
+        if (next >= end) return;  // none left in the rest either
+        if (next < from) next = from;
         const void* found = std::memchr(next, c, std::size_t(end - next));
         next = found ? static_cast<const char*>(found) : end;
     };
     for (;;) {
-        if (fields.size() > maxFields)
-            return;
+        if (fields.size() > maxFields) return;
         seek(nextComma, rest, ',');
         const char* sep = nextComma;
         if (sep >= end) {
@@ -205,3 +183,5 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields, s
         end = after.data() + after.size();
     }
 }
+
+}  // namespace vx

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vx {
+
 inline constexpr std::string_view HeaderLineText = "Measurements from Vanto Evaluation Kit";
 inline constexpr std::string_view kLineEnd = "\r\n";
 
@@ -20,20 +22,16 @@ char SeparatorForFilter(int filterIndex);
 
 // Removes spaces (only spaces: a TAB is a separator) from both ends.
 // Inline, with ParseInteger: the loader calls both for every value.
-inline std::string_view TrimSpaces(std::string_view text)
-{
+inline std::string_view TrimSpaces(std::string_view text) {
     const char* first = text.data();
     const char* last = first + text.size();
-    while (first != last && *first == ' ')
-        ++first;
-    while (last != first && last[-1] == ' ')
-        --last;
+    while (first != last && *first == ' ') ++first;
+    while (last != first && last[-1] == ' ') --last;
     return {first, std::size_t(last - first)};
 }
 
 // A signed decimal integer that fits 32 bits, or nothing.
-inline std::optional<int> ParseInteger(std::string_view text)
-{
+inline std::optional<int> ParseInteger(std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
     bool negative = false;
@@ -41,21 +39,16 @@ inline std::optional<int> ParseInteger(std::string_view text)
         negative = *p == '-';
         ++p;
     }
-    if (p == end)
-        return std::nullopt;
+    if (p == end) return std::nullopt;
     std::int64_t value = 0;
     for (; p != end; ++p) {
         const unsigned digit = unsigned(*p) - '0';
-        if (digit > 9)
-            return std::nullopt;
+        if (digit > 9) return std::nullopt;
         value = value * 10 + digit;
-        if (value > std::int64_t(1) << 31)
-            return std::nullopt;
+        if (value > std::int64_t(1) << 31) return std::nullopt;
     }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int>::max())
-        return std::nullopt;
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int>::max()) return std::nullopt;
     return int(value);
 }
 
@@ -113,3 +106,5 @@ bool IsHeaderLine(std::string_view line, bool& numbered);
 // the first TAB, again and again on the trimmed rest. Every line has at least
 // one field. Stops once more than maxFields fields are found.
 void SplitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t maxFields);
+
+}  // namespace vx

@@ -1,10 +1,10 @@
 #include "graphwin/MeasurementReader.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <optional>
@@ -13,6 +13,8 @@
 #include "graphwin/MyFile.h"
 #include "platform/Clock.h"
 
+namespace vx {
+
 namespace {
 
 // Walks the lines of a text: CR LF, a lone CR and a lone LF each end a line;
@@ -20,20 +22,15 @@ namespace {
 class LineReader {
 public:
     explicit LineReader(std::string_view text)
-        : text_(text.substr(0, text.find('\0'))), nextCr_(Find('\r')), nextLf_(Find('\n'))
-    {
-    }
+        : text_(text.substr(0, text.find('\0'))), nextCr_(Find('\r')), nextLf_(Find('\n')) {}
 
-    bool Next(std::string_view& line)
-    {
-        if (pos_ >= text_.size())
-            return false;
+    bool Next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
         const std::size_t end = std::min(Seek(nextCr_, '\r'), Seek(nextLf_, '\n'));
         ++number_;
         line = text_.substr(pos_, end - pos_);
         pos_ = end + 1;
-        if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
-            ++pos_;
+        if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
         return true;
     }
 
@@ -42,17 +39,14 @@ public:
 
 private:
     // The first c at or after pos_, or the text's size.
-    std::size_t Find(char c) const
-    {
+    std::size_t Find(char c) const {
         const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
         return found ? std::size_t(static_cast<const char*>(found) - text_.data()) : text_.size();
     }
 
     // Each kind of line end is searched forward once over the whole text.
-    std::size_t Seek(std::size_t& next, char c) const
-    {
-        if (next < pos_)
-            next = Find(c);
+    std::size_t Seek(std::size_t& next, char c) const {
+        if (next < pos_) next = Find(c);
         return next;
     }
 
@@ -63,15 +57,10 @@ private:
     std::size_t nextLf_;
 };
 
-bool IsBlank(std::string_view line)
-{
-    return TrimSpaces(line).empty();
-}
+bool IsBlank(std::string_view line) { return TrimSpaces(line).empty(); }
 
-std::string LineTooLong(std::size_t number)
-{
-    return "line " + std::to_string(number) + " is longer than " + std::to_string(kMaxLineLength) +
-           " characters";
+std::string LineTooLong(std::size_t number) {
+    return "line " + std::to_string(number) + " is longer than " + std::to_string(kMaxLineLength) + " characters";
 }
 
 // Where the data lines begin, after the title, the metadata and the header.
@@ -84,20 +73,18 @@ struct DataStart {
 
 // Title, metadata and the writer's header line; nothing when the file is
 // refused (result.Error says why).
-std::optional<DataStart> ReadPreamble(std::string_view content, LoadResult& result)
-{
+std::optional<DataStart> ReadPreamble(std::string_view content, LoadResult& result) {
     LoadedMeasurements& out = result.Data;
     // UTF-16 puts a NUL beside every ASCII character, which would end the text
     // after one digit; a UTF-8 byte-order mark is no part of the first value.
     const std::string_view start = content.substr(0, 2);
-    const bool utf16 = start.size() == 2 && (start == "\xFF\xFE" || start == "\xFE\xFF" ||
-                                             (start[0] == '\0') != (start[1] == '\0'));
+    const bool utf16 =
+        start.size() == 2 && (start == "\xFF\xFE" || start == "\xFE\xFF" || (start[0] == '\0') != (start[1] == '\0'));
     if (utf16) {
         result.Error = "it is not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
         return std::nullopt;
     }
-    if (content.substr(0, 3) == "\xEF\xBB\xBF")
-        content.remove_prefix(3);
+    if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
     DataStart at{LineReader(content), {}, false, false};
     LineReader& reader = at.reader;
     std::string_view& line = at.line;
@@ -136,8 +123,7 @@ std::optional<DataStart> ReadPreamble(std::string_view content, LoadResult& resu
     // announces the line-number column when it starts with "Line".
     bool& haveData = at.haveData;
     haveData = pending || reader.Next(line);
-    while (haveData && IsBlank(line) && line.size() <= kMaxLineLength)
-        haveData = reader.Next(line);
+    while (haveData && IsBlank(line) && line.size() <= kMaxLineLength) haveData = reader.Next(line);
     bool& numbered = at.numbered;
     numbered = out.Metadata.LineNumbers;
     if (bool headerNumbered = false; haveData && IsHeaderLine(line, headerNumbered)) {
@@ -149,16 +135,14 @@ std::optional<DataStart> ReadPreamble(std::string_view content, LoadResult& resu
 
 // First pass: count the data lines, which fixes the tape's length, and
 // refuse overlong lines before any memory is taken for them.
-std::optional<std::size_t> CountRecords(DataStart at, LoadResult& result)
-{
+std::optional<std::size_t> CountRecords(DataStart at, LoadResult& result) {
     std::size_t records = 0;
     for (bool have = at.haveData; have; have = at.reader.Next(at.line)) {
         if (at.line.size() > kMaxLineLength) {
             result.Error = LineTooLong(at.reader.Number());
             return std::nullopt;
         }
-        if (!IsBlank(at.line))
-            ++records;
+        if (!IsBlank(at.line)) ++records;
     }
     if (records > kMaxValues) {
         result.Error = "its " + std::to_string(records) + " data lines are more than the " +
@@ -169,8 +153,7 @@ std::optional<std::size_t> CountRecords(DataStart at, LoadResult& result)
 }
 
 // Second pass: every field becomes one reading of its channel.
-bool FillTape(DataStart at, std::size_t records, Clock& clock, const LoadProgress& progress, LoadResult& result)
-{
+bool FillTape(DataStart at, std::size_t records, Clock& clock, const LoadProgress& progress, LoadResult& result) {
     LoadedMeasurements& out = result.Data;
     // The channel of each data column: as the metadata lists them (the writer
     // leaves an empty field before a first channel other than 0), then on
@@ -178,8 +161,7 @@ bool FillTape(DataStart at, std::size_t records, Clock& clock, const LoadProgres
     const std::vector<int>& listed = out.Metadata.Channels;
     const std::size_t skipped = (at.numbered ? 1 : 0) + (!listed.empty() && listed.front() != 0 ? 1 : 0);
     auto channelOf = [&listed](std::size_t column) {
-        if (column < listed.size())
-            return std::uint32_t(listed[column]);
+        if (column < listed.size()) return std::uint32_t(listed[column]);
         return std::uint32_t((listed.empty() ? 0 : listed.back() + 1) + int(column - listed.size()));
     };
 
@@ -197,12 +179,11 @@ bool FillTape(DataStart at, std::size_t records, Clock& clock, const LoadProgres
     std::size_t r = 0;
     std::uint32_t knownChannels = 0;
     for (bool have = at.haveData; have; have = reader.Next(line)) {
-        if (IsBlank(line))
-            continue;
+        if (IsBlank(line)) continue;
         SplitFields(line, fields, kMaxColumns);
         if (fields.size() > kMaxColumns) {
-            result.Error = "line " + std::to_string(reader.Number()) + " has more than " +
-                           std::to_string(kMaxColumns) + " columns";
+            result.Error = "line " + std::to_string(reader.Number()) + " has more than " + std::to_string(kMaxColumns) +
+                           " columns";
             return false;
         }
         // Every line is one record: one with no reading in it gives the first channel a 0.
@@ -243,15 +224,12 @@ bool FillTape(DataStart at, std::size_t records, Clock& clock, const LoadProgres
 
 }  // namespace
 
-LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadProgress& progress)
-{
+LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadProgress& progress) {
     LoadResult result;
     const auto start = ReadPreamble(content, result);
-    if (!start)
-        return result;
+    if (!start) return result;
     const auto records = CountRecords(*start, result);
-    if (!records || !FillTape(*start, *records, clock, progress, result))
-        return result;
+    if (!records || !FillTape(*start, *records, clock, progress, result)) return result;
 
     TZorTape& tape = result.Data.Tape;
     // As the new window shows it: Sub-LSBs from the file, default colours.
@@ -264,21 +242,19 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
     return result;
 }
 
-LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const LoadProgress& progress)
-{
+LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const LoadProgress& progress) {
     auto failed = [&path](const std::string& why) {
         LoadResult result;
         result.Error = "The file " + path + " could not be loaded: " + why + ".";
         return result;
     };
     auto systemError = [&](const char* call) { return failed(FileError::FromErrno(call, errno).Describe()); };
-    const std::string tooLarge = "it is larger than " + std::to_string(kMaxFileBytes >> 20) +
-                                 " MiB, the most a measurement file may hold";
+    const std::string tooLarge =
+        "it is larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB, the most a measurement file may hold";
 
     // Without O_NONBLOCK a named pipe would hold the program until someone writes to it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return systemError("open");
+    if (fd < 0) return systemError("open");
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         LoadResult result = systemError("fstat");
@@ -300,14 +276,12 @@ LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const Load
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             LoadResult result = systemError("read");
             ::close(fd);
             return result;
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         content.append(chunk, std::size_t(n));
         if (content.size() > kMaxFileBytes) {
             ::close(fd);
@@ -320,8 +294,7 @@ LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const Load
                          after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
                          after.st_mtim.tv_nsec != st.st_mtim.tv_nsec;
     ::close(fd);
-    if (changed)
-        return failed("it changed size while it was being read; load it again once it is complete");
+    if (changed) return failed("it changed size while it was being read; load it again once it is complete");
 
     LoadResult result = ParseMeasurements(content, clock, progress);
     if (!result.Ok())
@@ -330,3 +303,5 @@ LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const Load
         result.Warning = "The file " + path + " was loaded, but " + result.Warning + ".";
     return result;
 }
+
+}  // namespace vx

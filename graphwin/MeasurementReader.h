@@ -13,6 +13,8 @@
 #include "graph/ZorTape.h"
 #include "graphwin/MeasurementFormat.h"
 
+namespace vx {
+
 class Clock;
 
 // Far beyond what the program writes (8192 records of 20 channels is under
@@ -39,7 +41,7 @@ struct LoadedMeasurements {
 
 struct LoadResult {
     bool Ok() const { return Error.empty(); }
-    std::string Error;  // why nothing was loaded
+    std::string Error;    // why nothing was loaded
     std::string Warning;  // what of the file was ignored, when something was
     LoadedMeasurements Data;
 };
@@ -50,3 +52,5 @@ LoadResult ParseMeasurements(std::string_view content, Clock& clock, const LoadP
 
 // Reads and parses the file at path. Errors are whole sentences naming the file.
 LoadResult LoadMeasurementFile(const std::string& path, Clock& clock, const LoadProgress& progress = {});
+
+}  // namespace vx

@@ -5,10 +5,11 @@
 
 #include "graphwin/MyFile.h"
 
+namespace vx {
+
 namespace {
 
-void AppendNumber(std::string& line, long long value)
-{
+void AppendNumber(std::string& line, long long value) {
     char digits[24];
     const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
     (void)ec;  // 24 characters hold any 64-bit number
@@ -16,18 +17,15 @@ void AppendNumber(std::string& line, long long value)
 }
 
 // A caption is one line of the file whatever it holds.
-std::string OneLine(std::string text)
-{
+std::string OneLine(std::string text) {
     for (char& c : text)
-        if (c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     return text;
 }
 
 }  // namespace
 
-SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, const SaveSettings& settings)
-{
+SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, const SaveSettings& settings) {
     const char sep = settings.Separator;
 
     // The enabled channels, by number from 0; numbers below the lowest in
@@ -39,8 +37,7 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
     layout.LineNumbers = settings.SaveLineNumbers && !settings.SaveHeaderLine;
     if (tape.Channels.Count() > 0) {
         for (int c = 0; c <= tape.Channels.High(); ++c) {
-            if (!tape.Channels.IsAllocated(c) || !tape.Channels[c].Enabled)
-                continue;
+            if (!tape.Channels.IsAllocated(c) || !tape.Channels[c].Enabled) continue;
             columns.push_back(&tape.Channels[c]);
             leadingSeparator.push_back(c != 0);
             layout.Channels.push_back(c);
@@ -54,8 +51,7 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
     file.WriteLine("; " + OneLine(settings.Caption));
     file.WriteLine(FormatMetadataLine(settings.SubLsbs, settings.Limits, layout));
     if (settings.SaveHeaderLine) {
-        if (settings.SaveLineNumbers)
-            file.Write(std::string("Line") + sep);
+        if (settings.SaveLineNumbers) file.Write(std::string("Line") + sep);
         file.WriteLine(HeaderLineText);
     }
 
@@ -67,8 +63,7 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
             line += sep;
         }
         for (std::size_t k = 0; k < columns.size(); ++k) {
-            if (leadingSeparator[k])
-                line += sep;
+            if (leadingSeparator[k]) line += sep;
             // Slots that no reading has reached hold 0.
             const OffsetArray<int>& data = columns[k]->Data;
             AppendNumber(line, r <= 0x7fffffffu && data.IsAllocated(int(r)) ? data[int(r)] : 0);
@@ -84,3 +79,5 @@ SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, cons
         result.Error = "The measurements could not be saved to " + path + ": " + replacement.Describe() + ".";
     return result;
 }
+
+}  // namespace vx

@@ -6,12 +6,14 @@
 #include "graph/ZorTape.h"
 #include "graphwin/MeasurementFormat.h"
 
+namespace vx {
+
 // What the graph window passes in besides its tape.
 struct SaveSettings {
-    std::string Caption;          // the window's caption, for the title line
-    int SubLsbs = 0;              // the window's Sub-LSBs setting
-    CodeLimits Limits;            // the main window's MaxCode and MinCode
-    char Separator = '\t';        // SeparatorForFilter of the chosen file type
+    std::string Caption;    // the window's caption, for the title line
+    int SubLsbs = 0;        // the window's Sub-LSBs setting
+    CodeLimits Limits;      // the main window's MaxCode and MinCode
+    char Separator = '\t';  // SeparatorForFilter of the chosen file type
     bool SaveHeaderLine = false;
     bool SaveLineNumbers = false;
 };
@@ -25,3 +27,5 @@ struct SaveResult {
 // The tape is only read: its cursor stays where live data left it. The file
 // is replaced only by a complete new version: a failed save keeps the old one.
 SaveResult WriteMeasurements(const std::string& path, const TZorTape& tape, const SaveSettings& settings);
+
+}  // namespace vx

@@ -1,19 +1,20 @@
 #include "graphwin/MyFile.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace vx {
 
 namespace {
 
 constexpr int kAppendToExisting = 0;  // no O_CREAT, no O_TRUNC
 
-std::string SystemText(int code)
-{
+std::string SystemText(int code) {
     char buf[256];
     // The GNU strerror_r may return a static string instead of filling buf.
     const char* text = strerror_r(code, buf, sizeof buf);
@@ -22,31 +23,19 @@ std::string SystemText(int code)
 
 }  // namespace
 
-FileError FileError::FromErrno(const char* call, int code)
-{
-    return FileError{call, code, SystemText(code)};
-}
+FileError FileError::FromErrno(const char* call, int code) { return FileError{call, code, SystemText(code)}; }
 
-std::string FileError::Describe() const
-{
-    return call + " failed: " + text + " (error " + std::to_string(code) + ")";
-}
+std::string FileError::Describe() const { return call + " failed: " + text + " (error " + std::to_string(code) + ")"; }
 
 InOutFile::InOutFile(int accessMode, int creationMode) : AccessMode(accessMode), CreationMode(creationMode) {}
 
-InOutFile::~InOutFile()
-{
-    ReleaseHandle();
+InOutFile::~InOutFile() { ReleaseHandle(); }
+
+void InOutFile::Fail(const char* call, int code) {
+    if (!error_) error_ = FileError::FromErrno(call, code);
 }
 
-void InOutFile::Fail(const char* call, int code)
-{
-    if (!error_)
-        error_ = FileError::FromErrno(call, code);
-}
-
-bool InOutFile::Open(const std::string& name)
-{
+bool InOutFile::Open(const std::string& name) {
     ReleaseHandle();
     FileName = name;
     error_.reset();
@@ -90,21 +79,16 @@ bool InOutFile::Open(const std::string& name)
     return true;
 }
 
-bool InOutFile::Reopen()
-{
-    return Open(FileName);
-}
+bool InOutFile::Reopen() { return Open(FileName); }
 
-void InOutFile::ReleaseHandle()
-{
+void InOutFile::ReleaseHandle() {
     if (Handle >= 0) {
         ::close(Handle);  // also drops the lock
         Handle = -1;
     }
 }
 
-void InOutFile::Close()
-{
+void InOutFile::Close() {
     ReleaseHandle();
     IsOpen = false;
     FileName.clear();
@@ -115,34 +99,28 @@ OutputFile::OutputFile() : InOutFile(O_WRONLY, O_CREAT | O_TRUNC) {}
 
 OutputFile::~OutputFile() = default;
 
-void OutputFile::Write(std::string_view text)
-{
+void OutputFile::Write(std::string_view text) {
     Buffer.append(text);
-    if (Buffer.size() >= kBufferLimit)
-        Flush();
+    if (Buffer.size() >= kBufferLimit) Flush();
 }
 
-void OutputFile::WriteLine(std::string_view text)
-{
+void OutputFile::WriteLine(std::string_view text) {
     Buffer.append(text);
     Buffer.append("\r\n");
     Flush();
     ++LinesWritten;
 }
 
-bool OutputFile::Flush()
-{
+bool OutputFile::Flush() {
     const std::string pending = std::move(Buffer);
     Buffer.clear();
     // After one failed write nothing more is appended: a file with a hole in
     // it would look complete.
-    if (!IsOpen || Failed())
-        return false;
+    if (!IsOpen || Failed()) return false;
 
     // Any reopening from here on appends instead of starting afresh.
     CreationMode = kAppendToExisting;
-    if (Handle < 0 && !Reopen())
-        return false;
+    if (Handle < 0 && !Reopen()) return false;
 
     const std::size_t length = std::strlen(pending.c_str());
     if (::lseek(Handle, 0, SEEK_END) < 0) {
@@ -153,8 +131,7 @@ bool OutputFile::Flush()
     while (done < length) {
         const ssize_t n = ::write(Handle, pending.data() + done, length - done);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             Fail("write", errno);
             return false;
         }
@@ -163,17 +140,14 @@ bool OutputFile::Flush()
     return true;
 }
 
-bool OutputFile::Close()
-{
+bool OutputFile::Close() {
     Flush();
     if (IsOpen && Handle >= 0 && !Failed()) {
         // EINVAL: the file is a device or pipe that cannot be synchronised.
-        if (::fsync(Handle) != 0 && errno != EINVAL && errno != EROFS)
-            Fail("fsync", errno);
+        if (::fsync(Handle) != 0 && errno != EINVAL && errno != EROFS) Fail("fsync", errno);
         const int fd = Handle;
         Handle = -1;
-        if (::close(fd) != 0 && errno != EINTR)
-            Fail("close", errno);
+        if (::close(fd) != 0 && errno != EINTR) Fail("close", errno);
     }
     const bool wasOpen = IsOpen;
     InOutFile::Close();
@@ -184,8 +158,7 @@ bool OutputFile::Close()
 
 namespace {
 
-std::string FolderOf(const std::string& path)
-{
+std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -193,13 +166,9 @@ std::string FolderOf(const std::string& path)
 
 }  // namespace
 
-ReplacementFile::~ReplacementFile()
-{
-    Discard();
-}
+ReplacementFile::~ReplacementFile() { Discard(); }
 
-void ReplacementFile::Discard()
-{
+void ReplacementFile::Discard() {
     if (!temporary_.empty()) {
         output_.Close();
         ::unlink(temporary_.c_str());
@@ -207,8 +176,7 @@ void ReplacementFile::Discard()
     }
 }
 
-bool ReplacementFile::Begin(const std::string& target)
-{
+bool ReplacementFile::Begin(const std::string& target) {
     target_ = target;
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
@@ -227,15 +195,14 @@ bool ReplacementFile::Begin(const std::string& target)
         }
     }
     targetLock_.AccessMode = O_WRONLY | O_NONBLOCK;
-    if (exists && !targetLock_.Open(target_))
-        return false;
+    if (exists && !targetLock_.Open(target_)) return false;
 
     // A fresh name in the same folder, so that the rename stays on one file system.
     static unsigned serial = 0;
     output_.CreationMode = O_CREAT | O_EXCL;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = FolderOf(target_) + "/.vx-save-" + std::to_string(::getpid()) + "-" +
-                                 std::to_string(++serial) + ".tmp";
+        const std::string name =
+            FolderOf(target_) + "/.vx-save-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp";
         if (output_.Open(name)) {
             temporary_ = name;
             // The new version keeps the permissions of the one it replaces.
@@ -248,8 +215,7 @@ bool ReplacementFile::Begin(const std::string& target)
     return false;
 }
 
-bool ReplacementFile::Commit()
-{
+bool ReplacementFile::Commit() {
     if (temporary_.empty() || !output_.Close()) {
         Discard();
         return false;
@@ -270,13 +236,13 @@ bool ReplacementFile::Commit()
     return true;
 }
 
-const std::optional<FileError>& ReplacementFile::Error() const
-{
+const std::optional<FileError>& ReplacementFile::Error() const {
     return targetLock_.Failed() ? targetLock_.Error() : output_.Error();
 }
 
-std::string ReplacementFile::Describe() const
-{
+std::string ReplacementFile::Describe() const {
     if (notPlain_) return "it is not a plain file";
     return Error() ? Error()->Describe() : "it could not be written";
 }
+
+}  // namespace vx

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace vx {
+
 struct FileError {
     std::string call;  // the system call that failed ("open", "write", ...)
     int code = 0;      // errno
@@ -105,3 +107,5 @@ private:
     OutputFile output_;
     bool notPlain_ = false;
 };
+
+}  // namespace vx

@@ -3,15 +3,15 @@
 // it was, so that no live reading lands in a graph in the middle of a command.
 #include "graphwin/GraphForm.h"
 
+namespace vx {
+
 class ReadingTimerPause {
 public:
-    explicit ReadingTimerPause(const GraphWindowHost& host) : host_(host)
-    {
+    explicit ReadingTimerPause(const GraphWindowHost& host) : host_(host) {
         wasEnabled_ = host.readingTimerEnabled && host.readingTimerEnabled();
         if (wasEnabled_ && host.setReadingTimerEnabled) host.setReadingTimerEnabled(false);
     }
-    ~ReadingTimerPause()
-    {
+    ~ReadingTimerPause() {
         if (wasEnabled_ && host_.setReadingTimerEnabled) host_.setReadingTimerEnabled(true);
     }
     ReadingTimerPause(const ReadingTimerPause&) = delete;
@@ -21,3 +21,5 @@ private:
     const GraphWindowHost& host_;
     bool wasEnabled_ = false;
 };
+
+}  // namespace vx

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace vx {
+
 std::string AppQueryTimeoutCaption(uint32_t ms) { return std::to_string(ms) + " msec"; }
 
 AppQueryProtocol::AppQueryProtocol(SerialPortLayer& port) : port_(port) {}
@@ -62,7 +64,7 @@ void AppQueryProtocol::collectReply() {
     for (uint32_t quiet = 0; quiet < AppQueryTimeoutMs_; quiet = clock.ticks() - quietSince) {
         if (clock.micros() - start >= limit) {
             port_.MemoHistory().addLine("Reply cut after " + std::to_string(limit / 1000) +
-                                      " ms: the module kept sending");
+                                        " ms: the module kept sending");
             return;
         }
         const uint64_t guard = promptGuardMicros();
@@ -98,3 +100,5 @@ void AppQueryProtocol::append(const char* text) {
     replyLength_ += length;
     ReplyBuffer_[replyLength_] = '\0';
 }
+
+}  // namespace vx

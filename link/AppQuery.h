@@ -12,6 +12,8 @@
 
 #include "link/SerialPortLayer.h"
 
+namespace vx {
+
 // What the conversion control and the sampling tool send their queries
 // through: the protocol itself, or the window in front of it.
 class QuerySender {
@@ -79,3 +81,5 @@ private:
     bool appEnabled_ = false;
     std::function<void(bool)> enableObserver_;
 };
+
+}  // namespace vx

@@ -1,16 +1,18 @@
 #include "link/ConnectionSequence.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 #include "link/AppQuery.h"
+
+namespace vx {
 
 namespace {
 
@@ -360,11 +362,11 @@ void ConnectionSequence::collectBanner() {
 }
 
 ModuleKind ConnectionSequence::IdentifyModule(const std::string& banner) {
-    if (contains(banner, "ARBOR")) return ::ModuleKind::Arbord;
-    if (contains(banner, "BRANT")) return ::ModuleKind::Brant;
+    if (contains(banner, "ARBOR")) return vx::ModuleKind::Arbord;
+    if (contains(banner, "BRANT")) return vx::ModuleKind::Brant;
     if (contains(banner, "COBALT"))
-        return contains(banner, "16 BIT BUS") ? ::ModuleKind::Cobalt16Wide : ::ModuleKind::Cobalt;
-    return ::ModuleKind::Unknown;
+        return contains(banner, "16 BIT BUS") ? vx::ModuleKind::Cobalt16Wide : vx::ModuleKind::Cobalt;
+    return vx::ModuleKind::Unknown;
 }
 
 // False when the user turned down the loader name.
@@ -374,17 +376,17 @@ bool ConnectionSequence::identify() {
     LabelFirmware = bannerText_;
     moduleKind_ = IdentifyModule(bannerText_);
     switch (moduleKind_) {
-    case ::ModuleKind::Arbord:
-    case ::ModuleKind::Brant: cbxFwBaud.items = {"1200", "2400", "4800", "9600"}; break;
-    case ::ModuleKind::Cobalt:
-    case ::ModuleKind::Cobalt16Wide:
+    case vx::ModuleKind::Arbord:
+    case vx::ModuleKind::Brant: cbxFwBaud.items = {"1200", "2400", "4800", "9600"}; break;
+    case vx::ModuleKind::Cobalt:
+    case vx::ModuleKind::Cobalt16Wide:
         cbxFwBaud.items = {"1200", "4800", "9600", "19200"};
         if (menuAdvAllow115200baud) cbxFwBaud.items.push_back("115200");
         break;
     default: break;
     }
     changed();
-    if (moduleKind_ != ::ModuleKind::Unknown && !contains(EditDLfilename, loaderExtension(moduleKind_))) {
+    if (moduleKind_ != vx::ModuleKind::Unknown && !contains(EditDLfilename, loaderExtension(moduleKind_))) {
         MessageRequest warning;
         warning.text = std::string("Warning: this software is not for the ") + kindName(moduleKind_) + " module.";
         warning.caption = MessageCaption;
@@ -406,7 +408,7 @@ void ConnectionSequence::firmwareCommand() {
     const bool fastestSelected = cbxFwBaud.items.empty() || cbxFwBaud.text == cbxFwBaud.items.back();
     // A module of unknown kind has no rate command: it stays at the rate
     // its beacon came at, and so does the PC.
-    if (menuAdvFastestBaud && !fastestSelected && moduleKind_ != ::ModuleKind::Unknown) {
+    if (menuAdvFastestBaud && !fastestSelected && moduleKind_ != vx::ModuleKind::Unknown) {
         setState("module is expecting a firmware command (baud rate)");
         cbxFwBaud.text = cbxFwBaud.items.back();
         changed();
@@ -442,7 +444,7 @@ void ConnectionSequence::commonTail() {
 }
 
 bool ConnectionSequence::SendFirmwareCommand(const std::string& command) {
-    if (moduleKind_ == ::ModuleKind::Brant && !command.empty() && command.front() == Esc)
+    if (moduleKind_ == vx::ModuleKind::Brant && !command.empty() && command.front() == Esc)
         return port_.WriteStringNoEcho(command.c_str());
     return port_.WriteStringWaitForEcho(command.c_str());
 }
@@ -657,21 +659,17 @@ void ConnectionSequence::btnFwSetBaudClick() {
 bool ConnectionSequence::rateCommand(uint32_t rate, std::string& command) {
     char code = 0;
     switch (moduleKind_) {
-    case ::ModuleKind::Arbord:
+    case vx::ModuleKind::Arbord:
         code = rate == 1200 ? '1' : rate == 2400 ? '2' : rate == 4800 ? '4' : rate == 9600 ? '9' : 0;
         command = {Esc, 'B', code};
         break;
-    case ::ModuleKind::Cobalt:
-    case ::ModuleKind::Cobalt16Wide:
+    case vx::ModuleKind::Cobalt:
+    case vx::ModuleKind::Cobalt16Wide:
         code = rate == 1200 ? '1' : rate == 4800 ? '4' : rate == 9600 ? '9' : rate == 19200 ? '2' : 0;
         command = {Esc, 'B', code};
         break;
-    case ::ModuleKind::Brant:
-        code = char(rate == 1200   ? 0xE8
-                    : rate == 2400 ? 0xF4
-                    : rate == 4800 ? 0xFA
-                    : rate == 9600 ? 0xFD
-                                   : 0);
+    case vx::ModuleKind::Brant:
+        code = char(rate == 1200 ? 0xE8 : rate == 2400 ? 0xF4 : rate == 4800 ? 0xFA : rate == 9600 ? 0xFD : 0);
         command = {Esc, 'Q', code};
         break;
     default: return true;
@@ -681,7 +679,7 @@ bool ConnectionSequence::rateCommand(uint32_t rate, std::string& command) {
 
 bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
     if (!port_.isPortOpen()) return false;
-    if (moduleKind_ == ::ModuleKind::Unknown) {
+    if (moduleKind_ == vx::ModuleKind::Unknown) {
         // Without a command the module stays where it is; moving the PC alone
         // would only part the two ends.
         port_.MemoHistory().addLine("Baud rate " + std::to_string(rate) + " not legal for an unknown module");
@@ -689,7 +687,7 @@ bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
         return false;
     }
     setStatus("Changing firmware baud rate...");
-    const bool cobalt = moduleKind_ == ::ModuleKind::Cobalt || moduleKind_ == ::ModuleKind::Cobalt16Wide;
+    const bool cobalt = moduleKind_ == vx::ModuleKind::Cobalt || moduleKind_ == vx::ModuleKind::Cobalt16Wide;
     if (cobalt && rate == 115200) {
         if (!menuAdvAllow115200baud) return false;
         SendFirmwareCommand(std::string{Esc, 'L'});
@@ -727,3 +725,5 @@ bool ConnectionSequence::ChangeFirmwareBaud(uint32_t rate) {
     setStatus("Could not set hardware baud rate.");
     return false;
 }
+
+}  // namespace vx

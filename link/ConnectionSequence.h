@@ -23,6 +23,8 @@
 #include "support/FormState.h"
 #include "support/ModuleKind.h"
 
+namespace vx {
+
 class AppQueryProtocol;
 
 // The steps of the sequence (ConnState); the main progress bar shows the number.
@@ -104,7 +106,6 @@ struct SerialWindowState {
 // write it by its control names while callers only read it through view().
 class ConnectionSequence : private SerialWindowState {
 public:
-
     static constexpr const char* MessageCaption = "VX7318 Evaluation Kit";
     static constexpr const char* AutomaticPort = "Automatic";
     static constexpr char Esc = 0x1B;
@@ -165,7 +166,7 @@ public:
     void menuAdvNoDownloadClick();
 
     // The module kind a banner names (the first keyword found decides).
-    static ::ModuleKind IdentifyModule(const std::string& banner);
+    static vx::ModuleKind IdentifyModule(const std::string& banner);
     // The name of the loader file to open: as the user gave or chose it,
     // while EditDLfilename shows it upper-cased.
     std::string loaderPath() const;
@@ -173,7 +174,7 @@ public:
     SerialPortLayer& port() { return port_; }
     bool cbAppEnabled() const;
     // The kind the banner named (Unknown before one was read).
-    ::ModuleKind ModuleKind() const { return moduleKind_; }
+    vx::ModuleKind ModuleKind() const { return moduleKind_; }
     ConnectionState ConnState() const { return connState_; }
     // From Ok to the running application, once it runs.
     uint32_t SetupTimeMs() const { return setupTimeMs_; }
@@ -245,7 +246,7 @@ private:
     Clock& clock_;
     std::function<void()> onChange_;
     ConnectionState connState_ = ConnectionState::Idle;
-    ::ModuleKind moduleKind_ = ::ModuleKind::Unknown;
+    vx::ModuleKind moduleKind_ = vx::ModuleKind::Unknown;
     std::string bannerText_;
     uint32_t beaconStartTick_ = 0;
     uint32_t lastRxTick_ = 0;
@@ -253,7 +254,9 @@ private:
     uint32_t startTick_ = 0;
     uint32_t setupTimeMs_ = 0;
     std::vector<std::string> excludedFromAutomatic_;
-    std::string loaderName_;  // the loader name as given, before upper-casing
-    int failedDownloads_ = 0;   // since Ok
+    std::string loaderName_;               // the loader name as given, before upper-casing
+    int failedDownloads_ = 0;              // since Ok
     std::vector<std::string> portsTried_;  // by this search, for the history
 };
+
+}  // namespace vx

@@ -1,5 +1,7 @@
 #include "link/DebuggerBridge.h"
 
+namespace vx {
+
 namespace {
 template <typename Entry>
 Entry entry(const LibraryLoader& library, const char* name) {
@@ -39,3 +41,5 @@ void DebuggerBridge::DebuggerClosedPort() {
 void DebuggerBridge::DebuggerSetEnable(bool enabled) {
     if (available() && setEnable_) setEnable_(enabled ? 1 : 0);
 }
+
+}  // namespace vx

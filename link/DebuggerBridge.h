@@ -16,6 +16,8 @@
 #include "link/SerialPortLayer.h"
 #include "platform/LibraryLoader.h"
 
+namespace vx {
+
 class DebuggerBridge : public PortObserver {
 public:
     static constexpr const char* LibraryName = "libLinkProbe.so";
@@ -54,3 +56,5 @@ private:
     void* getEnable_ = nullptr;
     void* tryGdbCommand_ = nullptr;
 };
+
+}  // namespace vx

@@ -4,6 +4,8 @@
 
 #include "platform/Clock.h"
 
+namespace vx {
+
 namespace {
 
 // How much of `text` fits into a line that already holds `used` characters,
@@ -73,3 +75,5 @@ void History::clear() {
 void History::changed(Change change, std::string_view added) {
     if (onChange_) onChange_(change, added);
 }
+
+}  // namespace vx

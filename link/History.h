@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vx {
+
 class Clock;
 
 class History {
@@ -57,3 +59,5 @@ private:
     Clock* clock_ = nullptr;
     ChangeCallback onChange_;
 };
+
+}  // namespace vx

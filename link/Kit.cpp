@@ -1,5 +1,7 @@
 #include "link/Kit.h"
 
+namespace vx {
+
 Kit::Kit(Clock& clock, Dialogs& dialogs)
     : clock_(clock), devices_(clock), port_(devices_, clock), query_(port_), sequence_(port_, query_, dialogs) {}
 
@@ -50,3 +52,5 @@ void Kit::disconnect() {
     if (!port_.isPortOpen()) return;
     sequence_.btnStopClick();
 }
+
+}  // namespace vx

@@ -16,6 +16,8 @@
 #include "link/PortSwitch.h"
 #include "link/SerialPortLayer.h"
 
+namespace vx {
+
 class Kit {
 public:
     enum class Outcome { Running, NotFound, LoaderMissing, LinkFailed, Stopped };
@@ -63,3 +65,5 @@ private:
     AppQueryProtocol query_;
     ConnectionSequence sequence_;
 };
+
+}  // namespace vx

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+namespace vx {
+
 PortSwitch::PortSwitch(Clock& clock) : real_(clock) {}
 
 void PortSwitch::add(const std::string& name, SerialDevice& device, const std::string& deviceName) {
@@ -86,3 +88,5 @@ bool PortSwitch::purge(unsigned flags) {
     if (current_ == nullptr) return fail(EBADF);
     return passed(current_->purge(flags));
 }
+
+}  // namespace vx

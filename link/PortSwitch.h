@@ -11,6 +11,8 @@
 #include "platform/PosixSerialDevice.h"
 #include "platform/SerialDevice.h"
 
+namespace vx {
+
 class PortSwitch : public SerialDevice {
 public:
     explicit PortSwitch(Clock& clock = realClock());
@@ -48,3 +50,5 @@ private:
     std::vector<std::string> order_;
     SerialDevice* current_ = nullptr;  // the open device, if any
 };
+
+}  // namespace vx

@@ -19,6 +19,8 @@
 #include "platform/PortList.h"
 #include "platform/ShowText.h"
 
+namespace vx {
+
 namespace {
 
 constexpr char Esc = 0x1B;
@@ -137,8 +139,7 @@ void TSerialForm::connectHandlers() {
             [this] { toggleView(menuViewDownloader, SerialPanel::Downloader); });
     connect(menuViewApplication, &QAction::triggered, this,
             [this] { toggleView(menuViewApplication, SerialPanel::Application); });
-    connect(menuViewHistory, &QAction::triggered, this,
-            [this] { toggleView(menuViewHistory, SerialPanel::History); });
+    connect(menuViewHistory, &QAction::triggered, this, [this] { toggleView(menuViewHistory, SerialPanel::History); });
 
     connect(menuCaptureTx, &QAction::toggled, this, [this](bool on) { port_.setCaptureTx(on); });
     connect(menuCaptureRx, &QAction::toggled, this, [this](bool on) { port_.setCaptureRx(on); });
@@ -146,8 +147,7 @@ void TSerialForm::connectHandlers() {
     connect(menuAdvExpectBeacon, &QAction::triggered, this, [this] { menuAdvExpectBeacon->setChecked(true); });
     connect(menuAdvAutoDownload, &QAction::toggled, this, [this](bool on) { sequence_.setAutoDownload(on); });
     connect(menuAdvFastestBaud, &QAction::toggled, this, [this](bool on) { sequence_.setFastestBaud(on); });
-    connect(menuAdvAllow115200baud, &QAction::toggled, this,
-            [this](bool on) { sequence_.setAllow115200baud(on); });
+    connect(menuAdvAllow115200baud, &QAction::toggled, this, [this](bool on) { sequence_.setAllow115200baud(on); });
     connect(menuAdvNoDownload, &QAction::triggered, this, [this] { menuAdvNoDownloadClick(); });
     connect(menuAdvancedDebugger, &QAction::triggered, this, [this] { menuAdvancedDebuggerClick(); });
 
@@ -217,8 +217,8 @@ void TSerialForm::showState() {
     showChoice(cbxHwPort, qtList(sequence_.view().cbxHwPortItems), qt(port_.cbxHwPort()));
     cbxHwPort->setEnabled(sequence_.view().HwOpenControlsEnabled);
     btnHwOpen->setEnabled(sequence_.view().HwOpenControlsEnabled);
-    for (QWidget* control : std::initializer_list<QWidget*>{btnHwClose, cbRTS, cbDTR, cbxHwBaud, cbHwESC,
-                                                            EditHwSend, cbHwCR, btnHwSend, btnHwRecv, EditHwRecv})
+    for (QWidget* control : std::initializer_list<QWidget*>{btnHwClose, cbRTS, cbDTR, cbxHwBaud, cbHwESC, EditHwSend,
+                                                            cbHwCR, btnHwSend, btnHwRecv, EditHwRecv})
         control->setEnabled(sequence_.view().HwPortControlsEnabled);
     cbCTS->setChecked(sequence_.view().cbCTS);
     cbDSR->setChecked(sequence_.view().cbDSR);
@@ -296,21 +296,15 @@ void TSerialForm::showHistory(History::Change change, std::string_view added) {
         return;
     }
     switch (change) {
-    case History::Change::LineAdded:
-        MemoHistory->addItem(historyRow(port_.MemoHistory().count() - 1));
-        break;
+    case History::Change::LineAdded: MemoHistory->addItem(historyRow(port_.MemoHistory().count() - 1)); break;
     case History::Change::LastLineExtended:
         if (MemoHistory->count() > 0) {
             QListWidgetItem* last = MemoHistory->item(MemoHistory->count() - 1);
             last->setText(last->text() + qt(std::string(added)));
         }
         break;
-    case History::Change::FirstLineDeleted:
-        delete MemoHistory->takeItem(0);
-        break;
-    case History::Change::Cleared:
-        MemoHistory->clear();
-        break;
+    case History::Change::FirstLineDeleted: delete MemoHistory->takeItem(0); break;
+    case History::Change::Cleared: MemoHistory->clear(); break;
     }
     MemoHistory->scrollToBottom();
 }
@@ -527,3 +521,5 @@ void TSerialForm::menuAdvNoDownloadClick() {
 }
 
 void TSerialForm::menuAdvancedDebuggerClick() { debugger_.DebuggerShow(); }
+
+}  // namespace vx

@@ -35,6 +35,8 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
+namespace vx {
+
 // The ports the window offers, in list order, and those "Automatic" passes
 // over.
 struct PortChoices {
@@ -217,3 +219,5 @@ private:
     // Wall time at the clock's micros() origin, for the time stamps.
     int64_t wallMsAtClockZero_ = 0;
 };
+
+}  // namespace vx

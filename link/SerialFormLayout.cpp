@@ -19,6 +19,8 @@
 
 #include "link/SerialForm.h"
 
+namespace vx {
+
 namespace {
 
 QFrame* newPanel(QWidget* parent, const char* name) {
@@ -229,28 +231,66 @@ void TSerialForm::buildDownloaderPanel() {
 
 void TSerialForm::nameControls() {
     // Each control is found by its member's name.
-    const std::pair<QObject*, const char*> controls[] = {
-        {LabelState, "LabelState"}, {LabelStatus, "LabelStatus"}, {cbxFriendlyPort, "cbxFriendlyPort"},
-        {btnOk, "btnOk"}, {btnStop, "btnStop"}, {btnCancel, "btnCancel"}, {MainProgressBar, "MainProgressBar"},
-        {LabelFirmware, "LabelFirmware"}, {btnFwReset, "btnFwReset"}, {btnFwSetBaud, "btnFwSetBaud"},
-        {cbxFwBaud, "cbxFwBaud"}, {cbxHwPort, "cbxHwPort"}, {btnHwOpen, "btnHwOpen"}, {btnHwClose, "btnHwClose"},
-        {cbRTS, "cbRTS"}, {cbDTR, "cbDTR"}, {cbCTS, "cbCTS"}, {cbDSR, "cbDSR"}, {cbxHwBaud, "cbxHwBaud"},
-        {cbSkipNulls, "cbSkipNulls"}, {cbHwESC, "cbHwESC"}, {EditHwSend, "EditHwSend"}, {cbHwCR, "cbHwCR"},
-        {btnHwSend, "btnHwSend"}, {btnHwSendwEcho, "btnHwSendwEcho"}, {btnHwRecv, "btnHwRecv"},
-        {EditHwRecv, "EditHwRecv"}, {cbAppEnabled, "cbAppEnabled"}, {cbPreESC, "cbPreESC"},
-        {cbxAppQuery, "cbxAppQuery"}, {cbPostCR, "cbPostCR"}, {btnAppQuery, "btnAppQuery"},
-        {btnDownload, "btnDownload"}, {EditDLfilename, "EditDLfilename"}, {btnDLfilename, "btnDLfilename"},
-        {LoaderProgressBar, "LoaderProgressBar"}, {DownloadMemo, "DownloadMemo"}, {cbDLrunning, "cbDLrunning"},
-        {cbDLbusy, "cbDLbusy"}, {cbDLerror, "cbDLerror"}, {MemoHistory, "MemoHistory"}, {menuView, "menuView"},
-        {menuViewFriendly, "menuViewFriendly"}, {menuViewHardware, "menuViewHardware"},
-        {menuViewFirmware, "menuViewFirmware"}, {menuViewDownloader, "menuViewDownloader"},
-        {menuViewApplication, "menuViewApplication"}, {menuViewHistory, "menuViewHistory"},
-        {menuViewTimeStamps, "menuViewTimeStamps"}, {menuCaptureTx, "menuCaptureTx"},
-        {menuCaptureRx, "menuCaptureRx"}, {menuAdvExpectBeacon, "menuAdvExpectBeacon"},
-        {menuAdvAutoDownload, "menuAdvAutoDownload"}, {menuAdvNoDownload, "menuAdvNoDownload"},
-        {menuAdvFastestBaud, "menuAdvFastestBaud"}, {menuAdvAllow115200baud, "menuAdvAllow115200baud"},
-        {menuTimer, "menuTimer"}, {menuAppQueryTimeout, "menuAppQueryTimeout"},
-        {menuAdvEndReplyAtPrompt, "menuAdvEndReplyAtPrompt"}, {menuAdvancedDebugger, "menuAdvancedDebugger"}};
+    const std::pair<QObject*, const char*> controls[] = {{LabelState, "LabelState"},
+                                                         {LabelStatus, "LabelStatus"},
+                                                         {cbxFriendlyPort, "cbxFriendlyPort"},
+                                                         {btnOk, "btnOk"},
+                                                         {btnStop, "btnStop"},
+                                                         {btnCancel, "btnCancel"},
+                                                         {MainProgressBar, "MainProgressBar"},
+                                                         {LabelFirmware, "LabelFirmware"},
+                                                         {btnFwReset, "btnFwReset"},
+                                                         {btnFwSetBaud, "btnFwSetBaud"},
+                                                         {cbxFwBaud, "cbxFwBaud"},
+                                                         {cbxHwPort, "cbxHwPort"},
+                                                         {btnHwOpen, "btnHwOpen"},
+                                                         {btnHwClose, "btnHwClose"},
+                                                         {cbRTS, "cbRTS"},
+                                                         {cbDTR, "cbDTR"},
+                                                         {cbCTS, "cbCTS"},
+                                                         {cbDSR, "cbDSR"},
+                                                         {cbxHwBaud, "cbxHwBaud"},
+                                                         {cbSkipNulls, "cbSkipNulls"},
+                                                         {cbHwESC, "cbHwESC"},
+                                                         {EditHwSend, "EditHwSend"},
+                                                         {cbHwCR, "cbHwCR"},
+                                                         {btnHwSend, "btnHwSend"},
+                                                         {btnHwSendwEcho, "btnHwSendwEcho"},
+                                                         {btnHwRecv, "btnHwRecv"},
+                                                         {EditHwRecv, "EditHwRecv"},
+                                                         {cbAppEnabled, "cbAppEnabled"},
+                                                         {cbPreESC, "cbPreESC"},
+                                                         {cbxAppQuery, "cbxAppQuery"},
+                                                         {cbPostCR, "cbPostCR"},
+                                                         {btnAppQuery, "btnAppQuery"},
+                                                         {btnDownload, "btnDownload"},
+                                                         {EditDLfilename, "EditDLfilename"},
+                                                         {btnDLfilename, "btnDLfilename"},
+                                                         {LoaderProgressBar, "LoaderProgressBar"},
+                                                         {DownloadMemo, "DownloadMemo"},
+                                                         {cbDLrunning, "cbDLrunning"},
+                                                         {cbDLbusy, "cbDLbusy"},
+                                                         {cbDLerror, "cbDLerror"},
+                                                         {MemoHistory, "MemoHistory"},
+                                                         {menuView, "menuView"},
+                                                         {menuViewFriendly, "menuViewFriendly"},
+                                                         {menuViewHardware, "menuViewHardware"},
+                                                         {menuViewFirmware, "menuViewFirmware"},
+                                                         {menuViewDownloader, "menuViewDownloader"},
+                                                         {menuViewApplication, "menuViewApplication"},
+                                                         {menuViewHistory, "menuViewHistory"},
+                                                         {menuViewTimeStamps, "menuViewTimeStamps"},
+                                                         {menuCaptureTx, "menuCaptureTx"},
+                                                         {menuCaptureRx, "menuCaptureRx"},
+                                                         {menuAdvExpectBeacon, "menuAdvExpectBeacon"},
+                                                         {menuAdvAutoDownload, "menuAdvAutoDownload"},
+                                                         {menuAdvNoDownload, "menuAdvNoDownload"},
+                                                         {menuAdvFastestBaud, "menuAdvFastestBaud"},
+                                                         {menuAdvAllow115200baud, "menuAdvAllow115200baud"},
+                                                         {menuTimer, "menuTimer"},
+                                                         {menuAppQueryTimeout, "menuAppQueryTimeout"},
+                                                         {menuAdvEndReplyAtPrompt, "menuAdvEndReplyAtPrompt"},
+                                                         {menuAdvancedDebugger, "menuAdvancedDebugger"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
@@ -329,3 +369,5 @@ QMenuBar* TSerialForm::buildMenus() {
     menuAdvancedDebugger->setEnabled(false);
     return bar;
 }
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 
 #include "support/Misc.h"
 
+namespace vx {
+
 namespace {
 constexpr std::string_view CrMarker = "{0x0D}";
 }  // namespace
@@ -20,8 +22,7 @@ std::string VisibleString(std::string_view text) {
     return visible;
 }
 
-SerialPortLayer::SerialPortLayer(SerialDevice& device, Clock& clock)
-    : device_(device), clock_(clock) {}
+SerialPortLayer::SerialPortLayer(SerialDevice& device, Clock& clock) : device_(device), clock_(clock) {}
 
 bool SerialPortLayer::reportFailure(const std::string& what) {
     const SysError& error = device_.lastError();
@@ -130,9 +131,7 @@ SerialPortLayer::ReadResult SerialPortLayer::readInto(char* buffer, size_t size)
     return ReadResult::Data;
 }
 
-bool SerialPortLayer::ReadString(char* buffer, size_t size) {
-    return readInto(buffer, size) == ReadResult::Data;
-}
+bool SerialPortLayer::ReadString(char* buffer, size_t size) { return readInto(buffer, size) == ReadResult::Data; }
 
 // NULs would end the text early: show them as "^", or drop them. The last
 // byte of a full buffer is left as it is.
@@ -249,3 +248,5 @@ bool SerialPortLayer::RtsCtsLoopbackPresent() {
     if (!device_.getModemLines(lines)) return reportFailure("GetCommModemStatus failed");
     return lines.cts;
 }
+
+}  // namespace vx

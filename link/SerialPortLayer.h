@@ -19,6 +19,8 @@
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 
+namespace vx {
+
 // Told when a port has been opened and whenever closing is asked for (even
 // with no port open), e.g. by the debugger bridge.
 class PortObserver {
@@ -129,3 +131,5 @@ private:
     char RxBuffer_[RxBufferSize] = {};
     History MemoHistory_;
 };
+
+}  // namespace vx

@@ -4,6 +4,8 @@
 // time-out costs nothing.
 #include <cstdint>
 
+namespace vx {
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -48,3 +50,5 @@ private:
 
 // The clock the running program uses.
 Clock& realClock();
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace vx {
+
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Warning, Stop, Question };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
@@ -39,3 +41,5 @@ public:
     // Colours are 0x00BBGGRR. Nothing when the user cancels.
     virtual std::optional<uint32_t> chooseColour(uint32_t initial) = 0;
 };
+
+}  // namespace vx

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+namespace vx {
+
 namespace {
 std::string dlText() {
     const char* text = dlerror();
@@ -33,3 +35,5 @@ bool LibraryLoader::unload() {
     handle_ = nullptr;
     return true;
 }
+
+}  // namespace vx

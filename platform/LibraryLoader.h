@@ -2,6 +2,8 @@
 // A shared library loaded at run time, and the entries it exports.
 #include <string>
 
+namespace vx {
+
 class LibraryLoader {
 public:
     LibraryLoader() = default;
@@ -24,3 +26,5 @@ private:
     void* handle_ = nullptr;
     std::string lastError_;
 };
+
+}  // namespace vx

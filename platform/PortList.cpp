@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+namespace vx {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -72,3 +74,5 @@ std::vector<std::string> listSerialPorts(const std::string& sysfsRoot, const std
     for (const std::string& name : names) ports.push_back((fs::path(devRoot) / name).string());
     return ports;
 }
+
+}  // namespace vx

@@ -1,14 +1,16 @@
 #include "platform/PosixSerialDevice.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+
+namespace vx {
 
 namespace {
 
@@ -19,12 +21,10 @@ struct Rate {
 
 // Every rate a port may report; the program itself sets only kSettableRates.
 constexpr Rate kRates[] = {
-    {B0, 0},           {B50, 50},         {B75, 75},         {B110, 110},
-    {B134, 134},       {B150, 150},       {B200, 200},       {B300, 300},
-    {B600, 600},       {B1200, 1200},     {B1800, 1800},     {B2400, 2400},
-    {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
-    {B57600, 57600},   {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
-    {B921600, 921600},
+    {B0, 0},           {B50, 50},         {B75, 75},         {B110, 110},     {B134, 134},     {B150, 150},
+    {B200, 200},       {B300, 300},       {B600, 600},       {B1200, 1200},   {B1800, 1800},   {B2400, 2400},
+    {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
+    {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
 };
 
 constexpr uint32_t kSettableRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
@@ -287,3 +287,5 @@ bool PosixSerialDevice::purge(unsigned flags) {
     if (::tcflush(fd_, queue) != 0) return fail(errno);
     return true;
 }
+
+}  // namespace vx

@@ -8,6 +8,8 @@
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 
+namespace vx {
+
 class PosixSerialDevice : public SerialDevice {
 public:
     // Waits (waitForInput, a stalled write) are measured on clock. With the
@@ -53,3 +55,5 @@ private:
     Clock& clock_;
     int fd_ = -1;
 };
+
+}  // namespace vx

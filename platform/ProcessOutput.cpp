@@ -6,6 +6,8 @@
 
 extern char** environ;
 
+namespace vx {
+
 ProcessOutput RunForOutput(const std::vector<std::string>& args, bool withErrors) {
     ProcessOutput result;
     if (args.empty()) return result;
@@ -35,3 +37,5 @@ ProcessOutput RunForOutput(const std::vector<std::string>& args, bool withErrors
     ::close(fds[0]);
     return result;
 }
+
+}  // namespace vx

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace vx {
+
 struct ProcessOutput {
     bool started = false;
     int exitCode = -1;   // -1 when the program did not exit normally
@@ -12,3 +14,5 @@ struct ProcessOutput {
 
 // Started by its argument vector, never through a shell; waits for the end.
 ProcessOutput RunForOutput(const std::vector<std::string>& args, bool withErrors = false);
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+namespace vx {
+
 namespace {
 
 QMessageBox::StandardButton toQt(MsgAnswer answer) {
@@ -82,8 +84,8 @@ std::optional<FileChoice> runFileDialog(QWidget* parent, const FileRequest& requ
 }  // namespace
 
 MsgAnswer QtDialogs::message(const MessageRequest& request) {
-    QMessageBox box(toQt(request.icon), QString::fromStdString(request.caption),
-                    QString::fromStdString(request.text), toQt(request.buttons), parent_);
+    QMessageBox box(toQt(request.icon), QString::fromStdString(request.caption), QString::fromStdString(request.text),
+                    toQt(request.buttons), parent_);
     box.setDefaultButton(toQt(request.defaultAnswer));
     return fromQt(box.exec(), request.buttons);
 }
@@ -101,3 +103,5 @@ std::optional<uint32_t> QtDialogs::chooseColour(uint32_t initial) {
     if (!colour.isValid()) return std::nullopt;
     return toBgr(colour);
 }
+
+}  // namespace vx

@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace vx {
+
 class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
@@ -16,3 +18,5 @@ public:
 private:
     QWidget* parent_;
 };
+
+}  // namespace vx

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vx {
+
 std::string systemErrorText(int code) {
     char buffer[256];
     // GNU strerror_r may return a static string instead of filling buffer.
@@ -14,3 +16,5 @@ bool SerialDevice::fail(int code) {
     error_.text = systemErrorText(code);
     return false;
 }
+
+}  // namespace vx

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vx {
+
 struct SysError {
     int code = 0;
     std::string text;  // strerror text of code
@@ -87,3 +89,5 @@ private:
 
 // strerror_r as a std::string.
 std::string systemErrorText(int code);
+
+}  // namespace vx

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <string>
 
+namespace vx {
+
 inline QString qt(const std::string& text) { return QString::fromStdString(text); }
 
 inline void setText(QLabel* label, const std::string& text) {
@@ -15,3 +17,5 @@ inline void setText(QLabel* label, const std::string& text) {
 inline void setText(QLineEdit* edit, const std::string& text) {
     if (edit->text() != qt(text)) edit->setText(qt(text));
 }
+
+}  // namespace vx

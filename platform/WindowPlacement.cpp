@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 
+namespace vx {
+
 namespace WindowPlacement {
 
 namespace {
@@ -141,3 +143,5 @@ void RememberedPlaces::keep(const QWidget& window, const QString& name) const {
     if (file_.isEmpty() || !window.testAttribute(Qt::WA_WState_ExplicitShowHide)) return;
     QSettings(file_, QSettings::IniFormat).setValue(name + "/geometry", window.saveGeometry());
 }
+
+}  // namespace vx

@@ -10,6 +10,8 @@
 
 class QWidget;
 
+namespace vx {
+
 namespace WindowPlacement {
 
 constexpr int Gap = 8;
@@ -70,3 +72,5 @@ public:
 private:
     QString file_;
 };
+
+}  // namespace vx

@@ -24,9 +24,11 @@
 #include "link/Kit.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/ShowText.h"
 #include "platform/WindowPlacement.h"
 #include "sampling/SampleLink.h"
-#include "platform/ShowText.h"
+
+namespace vx {
 
 namespace {
 
@@ -152,16 +154,35 @@ void TSampleForm::buildControls() {
     resize(std::max(434, sizeHint().width()), std::max(212, sizeHint().height()));
 
     // Each control is found by its member's name.
-    const std::pair<QObject*, const char*> controls[] = {
-        {Label1, "Label1"}, {SampleSizeComboBox, "SampleSizeComboBox"}, {LabelSampleTime, "LabelSampleTime"},
-        {SampleButton, "SampleButton"}, {BacktrackButton, "BacktrackButton"}, {UploadButton, "UploadButton"},
-        {HaltButton, "HaltButton"}, {cbSummary, "cbSummary"}, {Label6, "Label6"},
-        {ProgressBarSample, "ProgressBarSample"}, {Label4, "Label4"}, {ProgressBarUpload, "ProgressBarUpload"},
-        {LabelSampleTitle, "LabelSampleTitle"}, {EditSampleTitle, "EditSampleTitle"}, {cbTimeStamp, "cbTimeStamp"},
-        {GroupDiagnostic, "GroupDiagnostic"}, {QueryLabel, "QueryLabel"}, {ReplyLabel, "ReplyLabel"},
-        {Label3, "Label3"}, {AddrLabel, "AddrLabel"}, {Addr, "Addr"}, {Label5, "Label5"}, {DataLabel, "DataLabel"},
-        {Data1, "Data1"}, {Data2, "Data2"}, {Data3, "Data3"}, {Label2, "Label2"}, {NextAddrLabel, "NextAddrLabel"},
-        {Timer1, "Timer1"}};
+    const std::pair<QObject*, const char*> controls[] = {{Label1, "Label1"},
+                                                         {SampleSizeComboBox, "SampleSizeComboBox"},
+                                                         {LabelSampleTime, "LabelSampleTime"},
+                                                         {SampleButton, "SampleButton"},
+                                                         {BacktrackButton, "BacktrackButton"},
+                                                         {UploadButton, "UploadButton"},
+                                                         {HaltButton, "HaltButton"},
+                                                         {cbSummary, "cbSummary"},
+                                                         {Label6, "Label6"},
+                                                         {ProgressBarSample, "ProgressBarSample"},
+                                                         {Label4, "Label4"},
+                                                         {ProgressBarUpload, "ProgressBarUpload"},
+                                                         {LabelSampleTitle, "LabelSampleTitle"},
+                                                         {EditSampleTitle, "EditSampleTitle"},
+                                                         {cbTimeStamp, "cbTimeStamp"},
+                                                         {GroupDiagnostic, "GroupDiagnostic"},
+                                                         {QueryLabel, "QueryLabel"},
+                                                         {ReplyLabel, "ReplyLabel"},
+                                                         {Label3, "Label3"},
+                                                         {AddrLabel, "AddrLabel"},
+                                                         {Addr, "Addr"},
+                                                         {Label5, "Label5"},
+                                                         {DataLabel, "DataLabel"},
+                                                         {Data1, "Data1"},
+                                                         {Data2, "Data2"},
+                                                         {Data3, "Data3"},
+                                                         {Label2, "Label2"},
+                                                         {NextAddrLabel, "NextAddrLabel"},
+                                                         {Timer1, "Timer1"}};
     for (const auto& [control, name] : controls) control->setObjectName(name);
 }
 
@@ -325,3 +346,5 @@ std::string TSampleForm::DateTimeText() {
     return (locale.toString(now.date(), QLocale::ShortFormat) + " " + locale.toString(now.time(), QLocale::LongFormat))
         .toStdString();
 }
+
+}  // namespace vx

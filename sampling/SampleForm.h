@@ -11,10 +11,6 @@
 
 #include "sampling/SamplingTool.h"
 
-class Clock;
-class ConversionControl;
-class Dialogs;
-class Kit;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -23,6 +19,13 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+
+namespace vx {
+
+class Clock;
+class ConversionControl;
+class Dialogs;
+class Kit;
 class ReadingLoop;
 class SampleLink;
 class TGraphForm;
@@ -101,7 +104,6 @@ private:
     QLabel* NextAddrLabel;
     QTimer* Timer1;
 
-
     // SampleScreen
     void Refresh(bool drawNow) override;
     void ProcessMessages() override;
@@ -125,3 +127,5 @@ private:
     std::unique_ptr<SamplingTool> tool_;
     std::vector<std::unique_ptr<TGraphForm>> uploadGraphs_;
 };
+
+}  // namespace vx

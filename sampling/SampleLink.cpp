@@ -3,6 +3,8 @@
 #include "link/AppQuery.h"
 #include "link/SerialPortLayer.h"
 
+namespace vx {
+
 std::string PortSampleLink::AppQuery(const std::string& query) { return protocol_.AppQuery(query); }
 bool PortSampleLink::WriteStringWaitForEcho(const char* text) { return port_.WriteStringWaitForEcho(text); }
 bool PortSampleLink::WriteStringNoEcho(const char* text) { return port_.WriteStringNoEcho(text); }
@@ -20,3 +22,5 @@ size_t PortSampleLink::HistoryLines() { return port_.MemoHistory().count(); }
 void PortSampleLink::ClearHistory() { port_.MemoHistory().clear(); }
 bool PortSampleLink::ApplicationRunning() { return protocol_.cbAppEnabled(); }
 bool PortSampleLink::DeviceGone() { return port_.deviceGone(); }
+
+}  // namespace vx

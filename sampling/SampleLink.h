@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vx {
+
 class AppQueryProtocol;
 class Clock;
 class SerialPortLayer;
@@ -50,3 +52,5 @@ private:
     SerialPortLayer& port_;
     AppQueryProtocol& protocol_;
 };
+
+}  // namespace vx

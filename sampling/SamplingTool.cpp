@@ -11,6 +11,8 @@
 #include "sampling/SampleLink.h"
 #include "support/Misc.h"
 
+namespace vx {
+
 namespace {
 
 template <typename... Args>
@@ -179,9 +181,9 @@ bool SamplingTool::acquire() {
             modalResult_ = FormResult::Ok;  // the stop has been passed on
         }
         const double leftMs = expectedMs + RefreshMs - double(now - t0_);
-        Caption = format("Sampling Tool: %s... %d sec left",
-                         modalResult_ == FormResult::None ? "Acquiring Data" : "Cancelling, please wait",
-                         int(leftMs / 1000));
+        Caption =
+            format("Sampling Tool: %s... %d sec left",
+                   modalResult_ == FormResult::None ? "Acquiring Data" : "Cancelling, please wait", int(leftMs / 1000));
         show(true);
         screen_.ProcessMessages();
         if (!acquisitionReply_.empty() && acquisitionReply_.back() == '>') {
@@ -325,3 +327,5 @@ void SamplingTool::BacktrackButtonClick() {
     ProgressBarUpload.SetPosition(ProgressBarUpload.Position - 1);
     show();
 }
+
+}  // namespace vx

@@ -17,6 +17,8 @@
 
 #include "support/FormState.h"
 
+namespace vx {
+
 class Clock;
 class ConversionControl;
 class ReadingLoop;
@@ -176,3 +178,5 @@ private:
     uint32_t t0_ = 0;
     uint32_t tUp0_ = 0;
 };
+
+}  // namespace vx

@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
+
+# Every C++ file keeps the house layout (.clang-format).
+git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run --Werror
 export QT_QPA_PLATFORM=offscreen
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

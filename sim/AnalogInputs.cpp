@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace vx {
+
 namespace {
 
 uint64_t mix(uint64_t x) {  // splitmix64 finaliser
@@ -28,9 +30,7 @@ void AnalogInputs::useDemoSignals() {
     signals_[7] = InputSignal{0.0, 0, 0, 0, 0};
 }
 
-double AnalogInputs::volts(int channel, uint64_t micros) const {
-    return volts(channel, double(micros) / 1e6, micros);
-}
+double AnalogInputs::volts(int channel, uint64_t micros) const { return volts(channel, double(micros) / 1e6, micros); }
 
 double AnalogInputs::voltsAt(int channel, double seconds) const {
     // Nanoseconds keep the noise of neighbouring instants apart; the high bit
@@ -55,3 +55,5 @@ double AnalogInputs::volts(int channel, double t, uint64_t noiseKey) const {
     }
     return v;
 }
+
+}  // namespace vx

@@ -3,12 +3,14 @@
 #include <array>
 #include <cstdint>
 
+namespace vx {
+
 struct InputSignal {
     double level = 0;          // volts
     double rampPerSecond = 0;  // volts added per second of board time
     double sineAmplitude = 0;  // volts
     double sineHz = 0;
-    double noiseRms = 0;       // seeded Gaussian noise, volts rms
+    double noiseRms = 0;  // seeded Gaussian noise, volts rms
     // Harmonic distortion of the sine: the 2nd to 6th harmonics' amplitudes as
     // fractions of the sine's amplitude, in phase with it.
     std::array<double, 5> harmonics{};
@@ -38,3 +40,5 @@ private:
     std::array<InputSignal, Channels> signals_{};
     uint64_t seed_ = 7318;
 };
+
+}  // namespace vx

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vx {
+
 ControlWord ControlWord::withChannel(int channel) const {
     const uint8_t bits = uint8_t((channel & 1) << 6 | (channel >> 1 & 1) << 4 | (channel >> 2 & 1) << 5);
     return ControlWord{uint8_t((value & 0x8F) | bits)};
@@ -34,3 +36,5 @@ uint16_t Converter::resultWord(ControlWord word, const AnalogInputs& inputs, uin
     if (word.poweredDown()) return 0;
     return uint16_t(code(word, inputVolts(word, inputs, micros)) << 4);
 }
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace vx {
+
 // Bit 7 start; bits 6-4 channel select in the converter's own order: bit 6
 // is the channel's bit 0, bit 4 its bit 1, bit 5 its bit 2 ("100" selects
 // channel 1, "001" channel 2, "010" channel 4); bit 3 unipolar;
@@ -38,3 +40,5 @@ public:
     // The same at an exact instant, for the evenly spaced samples of a run.
     static uint16_t resultWordAt(ControlWord word, const AnalogInputs& inputs, double seconds);
 };
+
+}  // namespace vx

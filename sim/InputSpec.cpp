@@ -6,10 +6,11 @@
 
 #include "sim/Converter.h"
 
+namespace vx {
+
 namespace {
 
-std::vector<std::string_view> splitItems(std::string_view text)
-{
+std::vector<std::string_view> splitItems(std::string_view text) {
     std::vector<std::string_view> items;
     while (true) {
         const std::size_t comma = text.find(',');
@@ -20,8 +21,7 @@ std::vector<std::string_view> splitItems(std::string_view text)
 }
 
 // A number followed by exactly the unit (or no unit when unit is empty).
-std::optional<double> numberWithUnit(std::string_view text, std::string_view unit)
-{
+std::optional<double> numberWithUnit(std::string_view text, std::string_view unit) {
     if (text.size() < unit.size() || text.substr(text.size() - unit.size()) != unit) return std::nullopt;
     text.remove_suffix(unit.size());
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -36,8 +36,7 @@ double fromDb(double db) { return std::pow(10.0, db / 20); }
 
 }  // namespace
 
-std::optional<ChannelInput> ParseInputSpec(std::string_view text, std::string& error)
-{
+std::optional<ChannelInput> ParseInputSpec(std::string_view text, std::string& error) {
     const std::string whole(text);
     auto fail = [&](const std::string& why) {
         error = "Simulated input \"" + whole + "\": " + why;
@@ -94,9 +93,11 @@ std::optional<ChannelInput> ParseInputSpec(std::string_view text, std::string& e
         }
     }
     if (!haveMain || (kind == "sine" && !haveFrequency))
-        return fail(kind == "sine"    ? "a sine needs a frequency and an amplitude, e.g. sine:1000Hz,-1dBFS."
+        return fail(kind == "sine"   ? "a sine needs a frequency and an amplitude, e.g. sine:1000Hz,-1dBFS."
                     : kind == "ramp" ? "a ramp needs its rate, e.g. ramp:0.5V/s."
                                      : "a level needs its voltage, e.g. level:1.25V.");
     if (kind == "sine" && !haveOffset) s.level = Converter::Vref / 2;
     return input;
 }
+
+}  // namespace vx

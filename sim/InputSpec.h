@@ -24,6 +24,8 @@
 
 #include "sim/AnalogInputs.h"
 
+namespace vx {
+
 struct ChannelInput {
     int channel = 0;
     InputSignal signal;
@@ -31,3 +33,5 @@ struct ChannelInput {
 
 // The input the text describes, or nothing with error saying what is wrong.
 std::optional<ChannelInput> ParseInputSpec(std::string_view text, std::string& error);
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace vx {
+
 namespace {
 
 const char* extension(ModuleKind kind) {
@@ -74,3 +76,5 @@ std::string loaderFileText(ModuleKind kind) {
     text += formatSRecord({layout.endType, layout.loadAddress, {}}) + "\n";
     return text;
 }
+
+}  // namespace vx

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdio>
 
+namespace vx {
+
 namespace {
 
 std::string hex(unsigned value, int digits) {
@@ -122,9 +124,7 @@ void ModuleApplication::extend(char c) {
     }
 }
 
-void ModuleApplication::answer(const std::string& reply) {
-    board_.transmit(reply + ">");
-}
+void ModuleApplication::answer(const std::string& reply) { board_.transmit(reply + ">"); }
 
 std::string ModuleApplication::conversion(ControlWord word) {
     return hex(Converter::resultWord(word, board_.inputs(), board_.now()), 4);
@@ -154,3 +154,5 @@ void ModuleApplication::storeSamples(uint64_t until) {
         samples_.push_back(Converter::resultWordAt(control_, board_.inputs(), exact));
     }
 }
+
+}  // namespace vx

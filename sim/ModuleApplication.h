@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+namespace vx {
+
 class ModuleBoard;
 
 class ModuleApplication {
@@ -61,3 +63,5 @@ private:
     std::vector<uint16_t> samples_;
     size_t uploadPosition_ = 0;
 };
+
+}  // namespace vx

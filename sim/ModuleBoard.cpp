@@ -5,8 +5,13 @@
 
 #include <algorithm>
 
+namespace vx {
+
 ModuleBoard::ModuleBoard(ModuleKind kind, Wire& toPc, SimFaults& faults, const AnalogInputs& inputs)
-    : kind_(kind), toPc_(toPc), faults_(faults), inputs_(inputs),
+    : kind_(kind),
+      toPc_(toPc),
+      faults_(faults),
+      inputs_(inputs),
       firmware_(std::make_unique<ResidentFirmware>(*this)),
       application_(std::make_unique<ModuleApplication>(*this)) {}
 
@@ -68,8 +73,7 @@ ModuleState ModuleBoard::state() const {
     case Mode::Off: return ModuleState::Off;
     case Mode::Booting: return ModuleState::Booting;
     case Mode::Firmware: return firmware_->loading() ? ModuleState::Loading : ModuleState::Firmware;
-    case Mode::Application:
-        return application_->acquiring() ? ModuleState::Acquiring : ModuleState::Application;
+    case Mode::Application: return application_->acquiring() ? ModuleState::Acquiring : ModuleState::Application;
     case Mode::Halted: return ModuleState::Halted;
     }
     return ModuleState::Off;
@@ -107,9 +111,7 @@ void ModuleBoard::at(uint64_t time, std::function<void()> action) {
     timers_.emplace(std::max(time, now_), std::move(action));
 }
 
-void ModuleBoard::whenSent(std::function<void()> action) {
-    at(std::max(now_, toPc_.idleAt()), std::move(action));
-}
+void ModuleBoard::whenSent(std::function<void()> action) { at(std::max(now_, toPc_.idleAt()), std::move(action)); }
 
 void ModuleBoard::changeRateWhenSent(uint32_t baud) {
     whenSent([this, baud] { rate_ = baud; });
@@ -123,3 +125,5 @@ void ModuleBoard::startApplication(bool signOn) {
     mode_ = Mode::Application;
     application_->start(signOn);
 }
+
+}  // namespace vx

@@ -4,9 +4,9 @@
 // application). It sees received bytes one at a time at their arrival times
 // and transmits into the wire to the PC.
 #include "sim/AnalogInputs.h"
-#include "support/ModuleKind.h"
 #include "sim/SimFaults.h"
 #include "sim/Wire.h"
+#include "support/ModuleKind.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+
+namespace vx {
 
 class ResidentFirmware;
 class ModuleApplication;
@@ -79,3 +81,5 @@ private:
     std::unique_ptr<ResidentFirmware> firmware_;
     std::unique_ptr<ModuleApplication> application_;
 };
+
+}  // namespace vx

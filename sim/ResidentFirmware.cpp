@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace vx {
+
 namespace {
 constexpr size_t MaxLineLength = 520;  // longest S-record line is 514 characters
 }
@@ -106,8 +108,7 @@ void ResidentFirmware::command(uint8_t letter) {
         board_.echoCommand(letter);
         if (brant) expect_ = Expect::RateByte;
         return;
-    default:
-        board_.echoCommand(letter);
+    default: board_.echoCommand(letter);
     }
 }
 
@@ -165,3 +166,5 @@ void ResidentFirmware::jump() {
         board_.whenSent([this] { board_.halt(); });
     }
 }
+
+}  // namespace vx

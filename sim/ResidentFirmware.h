@@ -1,12 +1,14 @@
 #pragma once
 // The board's resident firmware: beacon and banner, echo, and the ESC
 // commands Reset, Load (S-record lines), Jump and the rate changes.
-#include "support/ModuleKind.h"
 #include "sim/SRecord.h"
+#include "support/ModuleKind.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace vx {
 
 class ModuleBoard;
 
@@ -56,3 +58,5 @@ private:
     std::vector<LoadedLine> lines_;
     std::vector<SRecord> records_;
 };
+
+}  // namespace vx

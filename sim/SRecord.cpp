@@ -1,5 +1,7 @@
 #include "sim/SRecord.h"
 
+namespace vx {
+
 namespace {
 
 int hexDigit(char c) {
@@ -12,9 +14,14 @@ int hexDigit(char c) {
 // Address bytes per record type; 0 for types the firmware does not accept.
 int addressBytes(char type) {
     switch (type) {
-    case '0': case '1': case '5': case '9': return 2;
-    case '2': case '8': return 3;
-    case '3': case '7': return 4;
+    case '0':
+    case '1':
+    case '5':
+    case '9': return 2;
+    case '2':
+    case '8': return 3;
+    case '3':
+    case '7': return 4;
     default: return 0;
     }
 }
@@ -62,3 +69,5 @@ std::string formatSRecord(const SRecord& record) {
     }
     return line;
 }
+
+}  // namespace vx

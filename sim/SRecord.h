@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vx {
+
 struct SRecord {
     char type = '0';  // '0'..'9' as in the line ("S1" -> '1')
     uint32_t address = 0;
@@ -20,3 +22,5 @@ struct SRecord {
 std::optional<SRecord> parseSRecord(std::string_view line);
 // The line (without line end) for a record, upper-case hexadecimal.
 std::string formatSRecord(const SRecord& record);
+
+}  // namespace vx

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace vx {
+
 // Faults the simulated kit produces on request. Counters count down as the
 // board acts and switch the fault off when they run out; -1 means "off".
 
@@ -12,3 +15,5 @@ struct SimFaults {
     bool unplugged = false;       // the adapter is gone: open fails with ENOENT,
                                   // an open port fails with EIO and reports gone()
 };
+
+}  // namespace vx

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <deque>
 
+namespace vx {
+
 struct SimulatedKit::Model {
     Model(Clock& c, ModuleKind kind) : clock(c), board(kind, toPc, faults, inputs) {}
 
@@ -29,12 +31,10 @@ struct SimulatedKit::Model {
     bool pcSentSinceOpen = false;
 
     bool pcIs8N1() const {
-        return settings.dataBits == 8 && settings.parity == LineSettings::Parity::None &&
-               settings.stopBits == 1;
+        return settings.dataBits == 8 && settings.parity == LineSettings::Parity::None && settings.stopBits == 1;
     }
     unsigned pcFrameBits() const {
-        return 1u + settings.dataBits + (settings.parity == LineSettings::Parity::None ? 0u : 1u) +
-               settings.stopBits;
+        return 1u + settings.dataBits + (settings.parity == LineSettings::Parity::None ? 0u : 1u) + settings.stopBits;
     }
 
     std::optional<uint64_t> nextEvent() const {
@@ -144,8 +144,7 @@ long SimulatedKit::write(const char* data, size_t length) {
     const uint64_t now = model_->clock.micros();
     model_->pcSentSinceOpen = model_->pcSentSinceOpen || length > 0;
     for (size_t i = 0; i < length; ++i)
-        model_->toModule.send(uint8_t(data[i]), now, model_->settings.baud, model_->pcFrameBits(),
-                              !model_->pcIs8N1());
+        model_->toModule.send(uint8_t(data[i]), now, model_->settings.baud, model_->pcFrameBits(), !model_->pcIs8N1());
     return long(length);
 }
 
@@ -265,3 +264,5 @@ std::string SimulatedKit::receivedByModule() const {
     catchUp();
     return model_->receivedByModule;
 }
+
+}  // namespace vx

@@ -24,14 +24,16 @@
 #include "sim/AnalogInputs.h"
 #include "sim/Converter.h"
 #include "sim/ModuleBoard.h"
-#include "support/ModuleKind.h"
 #include "sim/ResidentFirmware.h"
 #include "sim/SimFaults.h"
+#include "support/ModuleKind.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace vx {
 
 enum class Cable { Loopback, NoLoopback, CtsStuckHigh };
 
@@ -100,3 +102,5 @@ private:
 
     std::unique_ptr<Model> model_;
 };
+
+}  // namespace vx

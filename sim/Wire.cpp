@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vx {
+
 uint64_t Wire::frameMicros(uint32_t baud, unsigned frameBits) {
     if (baud == 0) baud = 1;
     return (uint64_t(frameBits) * 1'000'000 + baud / 2) / baud;
@@ -36,9 +38,7 @@ void Wire::dropUnstarted(uint64_t at) {
     recomputeIdle(at);
 }
 
-void Wire::recomputeIdle(uint64_t at) {
-    idleAt_ = bytes_.empty() ? std::min(idleAt_, at) : bytes_.back().arrival;
-}
+void Wire::recomputeIdle(uint64_t at) { idleAt_ = bytes_.empty() ? std::min(idleAt_, at) : bytes_.back().arrival; }
 
 uint8_t Wire::garble(uint8_t value, uint32_t senderBaud, uint32_t receiverBaud) {
     uint32_t h = value * 0x9E3779B1u ^ senderBaud * 0x85EBCA6Bu ^ receiverBaud * 0xC2B2AE35u;
@@ -49,3 +49,5 @@ uint8_t Wire::garble(uint8_t value, uint32_t senderBaud, uint32_t receiverBaud) 
     while (out == value || out == 0xAA) out = uint8_t(0x80 | ((out + 1) & 0x7F));
     return out;
 }
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 #include <deque>
 #include <optional>
 
+namespace vx {
+
 struct WireByte {
     uint8_t value = 0;
     uint64_t start = 0;    // micros: first bit on the line
@@ -41,3 +43,5 @@ private:
     std::deque<WireByte> bytes_;
     uint64_t idleAt_ = 0;
 };
+
+}  // namespace vx

@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+namespace vx {
+
 // Raised by the record tape and the offset array ("Vanto TZorTape::...").
 class Exception : public std::exception {
 public:
@@ -24,3 +26,5 @@ public:
 private:
     const char* text_;  // always a string literal
 };
+
+}  // namespace vx

@@ -3,6 +3,8 @@
 // position, and the result that closes a modal window.
 #include <algorithm>
 
+namespace vx {
+
 struct ProgressBar {
     int Min = 0;
     int Max = 100;
@@ -15,3 +17,5 @@ struct ProgressBar {
 // What closing a modal window reports to the one that showed it; a running
 // loop of the sampling tool also reads it as its cancel flag.
 enum class FormResult { None, Ok, Cancel };
+
+}  // namespace vx

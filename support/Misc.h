@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vx {
+
 // '0'-'9', 'A'-'F', 'a'-'f' give 0 to 15; anything else gives 0.
 int HexCharToValue(char c);
 
@@ -30,3 +32,5 @@ std::uint8_t StringToByte(const std::string& text);
 
 // prefix followed by two upper-case digits ("0x0D").
 void ByteToHexString(std::string& out, std::uint8_t value, std::string_view prefix = "0x");
+
+}  // namespace vx

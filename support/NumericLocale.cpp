@@ -1,8 +1,10 @@
 #include "support/NumericLocale.h"
 
-#include <clocale>
 #include <langinfo.h>
 #include <locale.h>
+#include <clocale>
+
+namespace vx {
 
 void UseCNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
 
@@ -14,3 +16,5 @@ std::string UserDecimalPoint() {
     freelocale(user);
     return text;
 }
+
+}  // namespace vx

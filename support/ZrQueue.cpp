@@ -5,8 +5,9 @@
 
 #include "support/Exceptions.h"
 
-TZrQueue::TZrQueue()
-{
+namespace vx {
+
+TZrQueue::TZrQueue() {
     try {
         data_.assign(length_, 0.0);
     } catch (const std::bad_alloc&) {
@@ -14,18 +15,13 @@ TZrQueue::TZrQueue()
     }
 }
 
-void TZrQueue::RequireData() const
-{
-    if (data_.empty())
-        throw PlainTextError("TZrQueue null data array");
+void TZrQueue::RequireData() const {
+    if (data_.empty()) throw PlainTextError("TZrQueue null data array");
 }
 
-void TZrQueue::SetLength(std::uint16_t newLength)
-{
-    if (newLength < 1)
-        throw PlainTextError("TZrQueue SetLength out of range");
-    if (newLength == length_)
-        return;
+void TZrQueue::SetLength(std::uint16_t newLength) {
+    if (newLength < 1) throw PlainTextError("TZrQueue SetLength out of range");
+    if (newLength == length_) return;
 
     std::vector<double> resized;
     try {
@@ -46,8 +42,7 @@ void TZrQueue::SetLength(std::uint16_t newLength)
         sumSquares += value * value;
         // After one full turn the source rests on the oldest value, which fills
         // the extra slots of a grown queue.
-        if (k < length_ && ++source == length_)
-            source = 0;
+        if (k < length_ && ++source == length_) source = 0;
     }
 
     data_.swap(resized);
@@ -57,8 +52,7 @@ void TZrQueue::SetLength(std::uint16_t newLength)
     sumSquares_ = sumSquares;
 }
 
-void TZrQueue::Clear(double fill)
-{
+void TZrQueue::Clear(double fill) {
     RequireData();
     data_.assign(length_, fill);
     physicalIndex_ = 0;
@@ -68,13 +62,11 @@ void TZrQueue::Clear(double fill)
     rms_ = std::fabs(fill);
 }
 
-void TZrQueue::Add(double value)
-{
+void TZrQueue::Add(double value) {
     RequireData();
     const double outgoing = data_[physicalIndex_];
     data_[physicalIndex_] = value;
-    if (++physicalIndex_ == length_)
-        physicalIndex_ = 0;
+    if (++physicalIndex_ == length_) physicalIndex_ = 0;
 
     // Two separate roundings each, in this order, so results match step by step.
     sum_ = sum_ + value;
@@ -88,39 +80,32 @@ void TZrQueue::Add(double value)
     rms_ = meanSquare > 0.0 ? std::sqrt(meanSquare) : 0.0;
 }
 
-double TZrQueue::GetMin() const
-{
+double TZrQueue::GetMin() const {
     RequireData();
     double min = data_[0];
     for (std::uint16_t i = 1; i < length_; ++i)
-        if (data_[i] < min)
-            min = data_[i];
+        if (data_[i] < min) min = data_[i];
     return min;
 }
 
-double TZrQueue::GetMax() const
-{
+double TZrQueue::GetMax() const {
     RequireData();
     double max = data_[0];
     for (std::uint16_t i = 1; i < length_; ++i)
-        if (data_[i] > max)
-            max = data_[i];
+        if (data_[i] > max) max = data_[i];
     return max;
 }
 
-double TZrQueue::GetOldest(std::int32_t index) const
-{
-    if (index < 0 || index >= length_)
-        throw PlainTextError("TZrQueue GetOldest[index out of range]");
+double TZrQueue::GetOldest(std::int32_t index) const {
+    if (index < 0 || index >= length_) throw PlainTextError("TZrQueue GetOldest[index out of range]");
     std::int32_t slot = physicalIndex_ - index;
-    while (slot < 0)
-        slot += length_;
+    while (slot < 0) slot += length_;
     return data_[slot % length_];
 }
 
-double TZrQueue::GetPhysical(std::int32_t slot) const
-{
-    if (slot < 0 || slot >= length_)
-        throw PlainTextError("TZrQueue GetPhysical[index out of range]");
+double TZrQueue::GetPhysical(std::int32_t slot) const {
+    if (slot < 0 || slot >= length_) throw PlainTextError("TZrQueue GetPhysical[index out of range]");
     return data_[slot];
 }
+
+}  // namespace vx

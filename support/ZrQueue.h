@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vx {
+
 class TZrQueue {
 public:
     // Length 10, every slot 0.0. Owned by value; no owner object is involved.
@@ -55,3 +57,5 @@ private:
     double mean_ = 0.0;
     double rms_ = 0.0;
 };
+
+}  // namespace vx

@@ -5,6 +5,10 @@
 #include <fstream>
 #include <iostream>
 
+namespace vx {}  // namespace vx
+
+using namespace vx;
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: vx_make_loaders FOLDER\n";

@@ -10,19 +10,19 @@
 #include "sim/Converter.h"
 #include "sim/InputSpec.h"
 
+namespace vx {
+
 namespace {
 
 // Codes of one channel, single-ended and unipolar, sampled at 6 ksps.
-std::vector<double> sample(const AnalogInputs& inputs, int channel, std::size_t n)
-{
+std::vector<double> sample(const AnalogInputs& inputs, int channel, std::size_t n) {
     const ControlWord word = ControlWord{0x8F}.withChannel(channel);
     std::vector<double> codes(n);
     for (std::size_t i = 0; i < n; ++i) codes[i] = Converter::resultWordAt(word, inputs, double(i) / 6000) >> 4;
     return codes;
 }
 
-AnalogInputs inputsFrom(const char* text)
-{
+AnalogInputs inputsFrom(const char* text) {
     std::string error;
     const auto input = ParseInputSpec(text, error);
     EXPECT_TRUE(input) << error;
@@ -36,8 +36,7 @@ AnalogInputs inputsFrom(const char* text)
 // The sine's level and harmonics, the level's noise and the ramp's rate and
 // offset, as configured, and the steady-input figures of a level. (A sine's
 // frequency and noise are seen in the sampling tool's run.)
-TEST(SimulatedInput, SettingsReadBackAsConfigured)
-{
+TEST(SimulatedInput, SettingsReadBackAsConfigured) {
     const AnalogInputs sine = inputsFrom("4=sine:1234Hz,-1dBFS,h3=-50dBc,h5=-62dBc");
     const SpectrumResult r = SpectrumAnalyser{}.analyse(sample(sine, 4, 4096), 4096, 6000);
     EXPECT_NEAR(r.fundamental.dbfs, -1, 0.1);
@@ -58,18 +57,17 @@ TEST(SimulatedInput, SettingsReadBackAsConfigured)
     EXPECT_EQ(std::pair(ramp.front(), ramp.back()), std::pair(100.0, 1600.0));
 }
 
-TEST(SimulatedInput, MistakesAreNamed)
-{
+TEST(SimulatedInput, MistakesAreNamed) {
     const char* bad[] = {
-        "sine:1000Hz,-1dBFS",         // no channel
-        "3=square:1000Hz,1V",         // unknown kind
-        "3=sine:1000Hz",              // no amplitude
-        "3=sine:-1dBFS",              // no frequency
+        "sine:1000Hz,-1dBFS",  // no channel
+        "3=square:1000Hz,1V",  // unknown kind
+        "3=sine:1000Hz",       // no amplitude
+        "3=sine:-1dBFS",       // no frequency
         "3=sine:1000Hz,-1dBFS,h7=-70dBc",
         "3=sine:1000Hz,-1dBFS,h3=-70",  // dBc missing
-        "3=level:1V,h3=-70dBc",       // harmonics only for a sine
-        "3=level:1,5V",               // decimal comma
-        "3=ramp:1V",                  // a ramp's rate is V/s
+        "3=level:1V,h3=-70dBc",         // harmonics only for a sine
+        "3=level:1,5V",                 // decimal comma
+        "3=ramp:1V",                    // a ramp's rate is V/s
         "3=sine:1000Hz,1V,noise=-1",
         "3=level:nanV",
     };
@@ -79,3 +77,5 @@ TEST(SimulatedInput, MistakesAreNamed)
         EXPECT_NE(error.find(text), std::string::npos) << error;
     }
 }
+
+}  // namespace vx

@@ -9,21 +9,22 @@
 
 #include "analysis/SpectrumAnalysis.h"
 
+namespace vx {
+
 namespace {
 
 constexpr double Span = 4096;  // 12-bit coding
 
 struct Tone {
     std::size_t n = 8192;
-    double cycles = 1001;     // per record; odd and prime to n for coherent sampling
+    double cycles = 1001;       // per record; odd and prime to n for coherent sampling
     double amplitude = 2047.5;  // LSB
-    double noiseRms = 0;      // LSB
-    double h3Dbc = 0;         // 0: no third harmonic
+    double noiseRms = 0;        // LSB
+    double h3Dbc = 0;           // 0: no third harmonic
 };
 
 // An ideal 12-bit converter reading the tone: rounding to the nearest code.
-std::vector<double> quantise(const Tone& t)
-{
+std::vector<double> quantise(const Tone& t) {
     std::mt19937_64 random(7318);
     std::normal_distribution<double> noise;
     const double h3 = t.h3Dbc != 0 ? t.amplitude * std::pow(10, t.h3Dbc / 20) : 0;
@@ -36,16 +37,15 @@ std::vector<double> quantise(const Tone& t)
     return codes;
 }
 
-double idealSnr(double amplitude, double noiseRms)
-{
+double idealSnr(double amplitude, double noiseRms) {
     return 10 * std::log10(amplitude * amplitude / 2 / (1.0 / 12 + noiseRms * noiseRms));
 }
 
 }  // namespace
 
-TEST(SpectrumAnalysis, SignalToNoiseMatchesQuantisationTheoryAndRecordsWithoutAToneAreRefused)
-{
-    const std::tuple<const char*, Tone, SpectrumWindow, double> cases[] = {  // ..., tolerance in dB
+TEST(SpectrumAnalysis, SignalToNoiseMatchesQuantisationTheoryAndRecordsWithoutAToneAreRefused) {
+    const std::tuple<const char*, Tone, SpectrumWindow, double> cases[] = {
+        // ..., tolerance in dB
         {"ideal coherent", {}, SpectrumWindow::None, 0.3},
         {"1 LSB noise", {.amplitude = 2000, .noiseRms = 1}, SpectrumWindow::None, 0.4},
         {"non-coherent, Blackman-Harris", {.cycles = 1001.37}, SpectrumWindow::BlackmanHarris, 1.0},
@@ -69,14 +69,13 @@ TEST(SpectrumAnalysis, SignalToNoiseMatchesQuantisationTheoryAndRecordsWithoutAT
     EXPECT_FALSE(analyser.analyse(std::vector<double>(1024, 17.0), Span, 0).valid);
 }
 
-TEST(SpectrumAnalysis, ThirdHarmonicIsFoundWhereItFolds)
-{
+TEST(SpectrumAnalysis, ThirdHarmonicIsFoundWhereItFolds) {
     // Cycles per record, and the bin where 3 x cycles lands in 0..n/2.
     for (const auto& c : {std::pair{1001.0, 3003.0}, {1901.0, 8192.0 - 5703}}) {
         SCOPED_TRACE(c.first);
         SpectrumAnalyser analyser;
-        const SpectrumResult r =
-            analyser.analyse(quantise({.cycles = c.first, .amplitude = 2000, .h3Dbc = -60}), Span, 6000, SpectrumWindow::None);
+        const SpectrumResult r = analyser.analyse(quantise({.cycles = c.first, .amplitude = 2000, .h3Dbc = -60}), Span,
+                                                  6000, SpectrumWindow::None);
         EXPECT_NEAR(r.thd, -60, 0.3);
         EXPECT_NEAR(r.sfdrDbc, 60, 0.3);
         EXPECT_NEAR(r.sfdrDbfs, 60 - 20 * std::log10(2000.0 / 2048), 0.3);
@@ -87,3 +86,5 @@ TEST(SpectrumAnalysis, ThirdHarmonicIsFoundWhereItFolds)
         EXPECT_NEAR(r.dcCodes, 2047.5, 0.05);
     }
 }
+
+}  // namespace vx

@@ -4,6 +4,8 @@
 #include "link/RunningKit.h"
 #include "support/ScriptedDialogs.h"
 
+namespace vx {
+
 namespace {
 
 struct Fixture {
@@ -106,3 +108,5 @@ TEST(ConversionControl, VrefEntryTakesOnlyAPositiveNumber) {
 }
 
 }  // namespace
+
+}  // namespace vx

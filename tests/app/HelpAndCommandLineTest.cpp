@@ -7,6 +7,8 @@
 #include "app/HelpIndex.h"
 #include "support/ScriptedDialogs.h"
 
+namespace vx {
+
 namespace {
 
 // Every try is kept; each returns the next scripted result, then 0.
@@ -80,3 +82,5 @@ TEST(CommandLine, SimulateOptionAndLoaderFiles) {
 }
 
 }  // namespace
+
+}  // namespace vx

@@ -13,6 +13,8 @@
 #include "support/NumericLocale.h"
 #include "support/SimulatedProgram.h"
 
+namespace vx {
+
 namespace {
 
 QColor textColour(const QObject& w, const QString& name) {
@@ -231,6 +233,10 @@ TEST(MainForm, AThrowingHandlerOrACancelledCloseLeavesTheProgramRunning) {
 }
 
 }  // namespace
+
+}  // namespace vx
+
+using namespace vx;
 
 // glibc's newlocale keeps the search path it builds from LOCPATH, which only
 // this test program sets: not a leak of the program's.

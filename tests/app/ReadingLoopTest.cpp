@@ -7,6 +7,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/ThrownText.h"
 
+namespace vx {
+
 namespace {
 
 // The next reply is scripted; every query is kept.
@@ -202,3 +204,5 @@ TEST(ReadingTimer, KeepsItsRhythmThroughLateTicksAndPauses) {
     EXPECT_EQ(timer.dueMicros(), 550'000u);
     EXPECT_EQ(changes, 6);
 }
+
+}  // namespace vx

@@ -16,6 +16,8 @@
 
 extern char** environ;
 
+namespace vx {
+
 namespace {
 
 TEST(Process, VersionAndCtrlCDuringALongReadLeavingAValidFile) {
@@ -29,8 +31,8 @@ TEST(Process, VersionAndCtrlCDuringALongReadLeavingAValidFile) {
     ASSERT_GE(watch, 0);
     inotify_add_watch(watch, folder.path().c_str(), IN_MODIFY | IN_CREATE);
 
-    const char* argv[] = {VX_CLI_PATH, "--simulate=COBALT", "read", "--for", "1h", "--every", "100",
-                          "--channels", "0-3", "--out", out.c_str(), nullptr};
+    const char* argv[] = {VX_CLI_PATH, "--simulate=COBALT", "read", "--for", "1h",        "--every",
+                          "100",       "--channels",        "0-3",  "--out", out.c_str(), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, VX_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv), environ), 0);
 
@@ -59,3 +61,5 @@ TEST(Process, VersionAndCtrlCDuringALongReadLeavingAValidFile) {
 }
 
 }  // namespace
+
+}  // namespace vx

@@ -16,6 +16,8 @@
 #include "platform/ProcessOutput.h"
 #include "sim/SimulatedKit.h"
 
+namespace vx {
+
 namespace {
 
 constexpr double Levels[8] = {0.5, 1.0, 2.0, 3.0, 1.25, 0.25, 3.5, 4.0};
@@ -35,7 +37,12 @@ struct Tool {
     std::string executable = std::string(VX_LOADER_DIR) + "/vx7318";
 
     Outcome run(std::vector<std::string> arguments) {
-        ToolEnvironment env{clock, out, err, terminal, stop, executable,
+        ToolEnvironment env{clock,
+                            out,
+                            err,
+                            terminal,
+                            stop,
+                            executable,
                             [] { return std::vector<std::string>{"/dev/vx-no-such-port"}; },
                             [this](SimulatedKit& kit) {
                                 for (int c = 0; c < 8; ++c) kit.inputs().setLevel(c, Levels[c]);
@@ -74,7 +81,10 @@ TEST(Tool, ChannelListsAndDurations) {
     EXPECT_EQ(ParseChannelList("1-3,6,0"), (std::vector<int>{1, 2, 3, 6, 0}));
     for (const char* bad : {"", "8", "3-1", "1,", "-1", "a", "2,2"}) EXPECT_FALSE(ParseChannelList(bad)) << bad;
     const std::pair<const char*, uint64_t> durations[] = {
-        {"90", 90'000}, {"500ms", 500}, {"15m", 900'000}, {"12h", 43'200'000},
+        {"90", 90'000},
+        {"500ms", 500},
+        {"15m", 900'000},
+        {"12h", 43'200'000},
         {"18446744073709551ms", 18446744073709551}};  // the longest that fits in microseconds
     for (const auto& [text, ms] : durations) EXPECT_EQ(ParseDuration(text), ms) << text;
     for (const char* bad : {"0s", "h", "1.5h", "-3s"}) EXPECT_FALSE(ParseDuration(bad)) << bad;
@@ -114,11 +124,13 @@ TEST(Tool, PortsAndConnectReportWhatTheyFind) {
     WriteWholeFile(data / "HELPFILE.HTM", "<html></html>");
     EXPECT_EQ(HelpIndex::helpFilePath(root / "bin/vx7318kit"), (data / "HELPFILE.HTM").string());
     const std::tuple<std::vector<std::string>, std::string, const char*> cases[] = {
-        {{"--simulate", "ports"}, {},
+        {{"--simulate", "ports"},
+         {},
          "/dev/vx-no-such-port\tserial port\tcannot be opened: No such file or directory\n"
          "Simulated kit\tsimulated evaluation kit\tcan be opened\n"},
         {{"--simulate", "connect"}, {}, "port: Simulated kit\nmodule: ARBORD\nrate: 9600 baud\nsetup time: 8.3 s\n"},
-        {{"--simulate=COBALT", "connect"}, root / "bin/vx7318",
+        {{"--simulate=COBALT", "connect"},
+         root / "bin/vx7318",
          "port: Simulated kit\nmodule: COBALT\nrate: 115200 baud\nsetup time: 6.9 s\n"}};
     for (const auto& [args, executable, report] : cases) {
         Tool tool;
@@ -148,8 +160,10 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
     WriteWholeFile(titled, "; 1 sps probe (Sample Run 1) 640.000000 sps\n" + lines.substr(lines.find('\n') + 1));
 
     const std::tuple<std::vector<std::string>, double, double> cases[] = {
-        {{sampled}, 1000, 6000.0 / 4096}, {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096},
-        {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9}, {{titled, "--window", "none"}, 70, 1e-6}};
+        {{sampled}, 1000, 6000.0 / 4096},
+        {{sampled, "--rate", "12000"}, 2000, 12000.0 / 4096},
+        {{plain, "--window", "NONE"}, 7.0 / 64, 1e-9},
+        {{titled, "--window", "none"}, 70, 1e-6}};
     for (const auto& [files, fundamental, bin] : cases) {
         std::vector<std::string> args{"analyze", "--json"};
         args.insert(args.end(), files.begin(), files.end());
@@ -159,10 +173,11 @@ TEST(Tool, AnalyzeReportsTheSineThatWasSampled) {
             EXPECT_NE(analysed.out.find("\xE2\x82\xAC"), std::string::npos) << analysed.out;
         }
         WriteWholeFile(sampled + ".json", analysed.out);
-        const ProcessOutput figures = RunForOutput(
-            {"/usr/bin/python3", "-c", "import json,sys; a=json.load(open(sys.argv[1])); "
-                                       "print(a['fundamental']['frequency'], a['records'], a['enob_bits'])",
-             sampled + ".json"});
+        const ProcessOutput figures =
+            RunForOutput({"/usr/bin/python3", "-c",
+                          "import json,sys; a=json.load(open(sys.argv[1])); "
+                          "print(a['fundamental']['frequency'], a['records'], a['enob_bits'])",
+                          sampled + ".json"});
         double frequency = 0, enob = 0;
         size_t records = 0;
         ASSERT_EQ(std::sscanf(figures.output.c_str(), "%lf %zu %lf", &frequency, &records, &enob), 3) << analysed.out;
@@ -194,7 +209,9 @@ TEST(Tool, FailuresGiveTheirCodeAndLeaveNoEmptyFile) {
         {{"--simulate", "read", "--out", "/dev/full"}, {}, 5, "No space left on device"},
         {{"--simulate", "read", "--loader", folder / "none.arb", "--out", out}, {}, 5, "NONE.ARB"},
         {{"--simulate", "sample", "--channel", "1", "--size", "8", "--out", out},
-         [](SimulatedKit& kit) { kit.faults().silent = true; }, 4, "reset button"},
+         [](SimulatedKit& kit) { kit.faults().silent = true; },
+         4,
+         "reset button"},
         {{"analyze", out}, {}, 5, "could not be loaded"},
         {{"analyze", few}, {}, 5, "5 records are too few for a spectrum"},
         {{"analyze", flat}, {}, 5, "one steady value"},
@@ -246,3 +263,5 @@ TEST(Tool, RunsLeaveFilesTheProgramLoads) {
 }
 
 }  // namespace
+
+}  // namespace vx

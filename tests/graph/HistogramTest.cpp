@@ -8,6 +8,8 @@
 #include "support/SteppingClock.h"
 #include "support/ThrownText.h"
 
+namespace vx {
+
 class HistogramTest : public PainterFixture {
 protected:
     HistogramTest() : p(nullptr, 1, 64, clock) { p.SetPenWidth(1); }
@@ -15,8 +17,7 @@ protected:
     ZrGraphPainter p;
 };
 
-TEST_F(HistogramTest, CountsEveryCodeOfTheRangeAndFitsTheScales)
-{
+TEST_F(HistogramTest, CountsEveryCodeOfTheRangeAndFitsTheScales) {
     p.DisplayZorTape()->Channels[0].Enabled = true;  // enabled but empty: unit scales
     p.SetXScale(7);
     p.ShowHistogram();
@@ -49,8 +50,7 @@ TEST_F(HistogramTest, CountsEveryCodeOfTheRangeAndFitsTheScales)
 
 // Bars rise from count 0 in channel order; bins narrower than a pixel are
 // still one pixel wide.
-TEST_F(HistogramTest, BarsRiseFromZeroInChannelOrderAtLeastOnePixelWide)
-{
+TEST_F(HistogramTest, BarsRiseFromZeroInChannelOrderAtLeastOnePixelWide) {
     feed(p, 0, {1, 1, 1, 2});
     feed(p, 1, {2, 2});
     auto& tape = *p.DisplayZorTape();
@@ -81,8 +81,7 @@ TEST_F(HistogramTest, BarsRiseFromZeroInChannelOrderAtLeastOnePixelWide)
 // Every 50 ms of counting shows a progress text and lets events run. A view
 // command given then has the last word, and the histogram it leaves counts
 // every record once.
-TEST_F(HistogramTest, ProgressTextsAndCommandsGivenDuringABuild)
-{
+TEST_F(HistogramTest, ProgressTextsAndCommandsGivenDuringABuild) {
     SteppingClock stepping(60000);  // every build step is due for a progress text
     ZrGraphPainter q(nullptr, 1, 64, stepping);
     feed(q, 3, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1});
@@ -108,14 +107,16 @@ TEST_F(HistogramTest, ProgressTextsAndCommandsGivenDuringABuild)
 }
 
 // A range too wide to hold is refused with the view as it was.
-TEST_F(HistogramTest, WideRangesAreRefused)
-{
+TEST_F(HistogramTest, WideRangesAreRefused) {
     feed(p, 0, {0, 1000000, 1000000});
     p.ShowHistogram();
     p.ShowTimeDomain();
     feed(p, 1, {-5, int(kMaxHistogramBins) - 5});
-    EXPECT_EQ(ThrownText([&] { p.ShowHistogram(); }), "The histogram of channel 1 cannot be shown: its codes "
-                                                      "span 4194305 values, more than the 4194304 a histogram holds.");
+    EXPECT_EQ(ThrownText([&] { p.ShowHistogram(); }),
+              "The histogram of channel 1 cannot be shown: its codes "
+              "span 4194305 values, more than the 4194304 a histogram holds.");
     EXPECT_EQ(p.ViewMode(), 0);
     EXPECT_EQ(bins(0)[1000000], 2);
 }
+
+}  // namespace vx

@@ -9,6 +9,8 @@
 #include "graph/OffsetArray.h"
 #include "support/ThrownText.h"
 
+namespace vx {
+
 namespace {
 
 // Origin, capacity, and the lowest and highest index written.
@@ -16,8 +18,7 @@ std::vector<int> Shape(const OffsetArray<int>& a) { return {a.Origin(), a.Capaci
 
 }  // namespace
 
-TEST(OffsetArray, GrowsOnEitherSideReservesAndResets)
-{
+TEST(OffsetArray, GrowsOnEitherSideReservesAndResets) {
     OffsetArray<int> a;
     a.SetGrowStep(31);
     a[5] = 50;
@@ -57,8 +58,7 @@ TEST(OffsetArray, GrowsOnEitherSideReservesAndResets)
 }
 
 // Copies are deep and keep the serial number; grown channels keep their contents.
-TEST(OffsetArray, CopiesAreDeepAndKeepTheSerialNumber)
-{
+TEST(OffsetArray, CopiesAreDeepAndKeepTheSerialNumber) {
     OffsetArray<GraphChannel> channels;
     channels[2].Data[7] = 70;
     channels[2].SetSubLsbs(3);
@@ -78,8 +78,7 @@ TEST(OffsetArray, CopiesAreDeepAndKeepTheSerialNumber)
     EXPECT_EQ(copy.SubLsbDivisor, 1.0);
 }
 
-TEST(OffsetArray, FailedGrowthRaisesItsTextAndLeavesTheArrayIntact)
-{
+TEST(OffsetArray, FailedGrowthRaisesItsTextAndLeavesTheArrayIntact) {
     OffsetArray<int> a;
     a.SetGrowStep(31);
     a[0] = 7;
@@ -94,3 +93,5 @@ TEST(OffsetArray, FailedGrowthRaisesItsTextAndLeavesTheArrayIntact)
     EXPECT_EQ(ThrownText([&] { huge[0] = 1; }), "OffsetArray initial allocation (size 2147483648) failed");
     EXPECT_FALSE(huge.InUse());
 }
+
+}  // namespace vx

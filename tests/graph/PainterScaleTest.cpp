@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(PainterScale, SettersActOnlyOnARealChangeRightAndTopDeriveTheScale)
-{
+namespace vx {
+
+TEST(PainterScale, SettersActOnlyOnARealChangeRightAndTopDeriveTheScale) {
     PainterScale s;
     s.AutoScaled = true;
     for (unsigned effect : {s.SetXLeft(0), s.SetXScale(0), s.SetXScale(2), s.SetYScale(-1), s.SetGridSize(4)})
@@ -21,7 +22,7 @@ TEST(PainterScale, SettersActOnlyOnARealChangeRightAndTopDeriveTheScale)
     s.Width = 300;
     s.Height = 200;
     EXPECT_EQ(s.SetXRight(100), ScaleNone);
-    EXPECT_EQ(s.XScale(), 4);  // trunc(100 * 10 / 300 + 1.0)
+    EXPECT_EQ(s.XScale(), 4);              // trunc(100 * 10 / 300 + 1.0)
     EXPECT_EQ(s.SetYTop(135), ScaleNone);  // AutoScale off: stored, no redraw
     EXPECT_EQ(s.YScale(), 7);
     s.AutoScale = true;
@@ -37,8 +38,7 @@ TEST(PainterScale, SettersActOnlyOnARealChangeRightAndTopDeriveTheScale)
     EXPECT_EQ((std::vector{s.XScale(), s.YScale()}), (std::vector{1, 1}));
 }
 
-TEST(PainterScale, DoAutoScaleCentresTheRange)
-{
+TEST(PainterScale, DoAutoScaleCentresTheRange) {
     PainterScale s;
     s.Width = 300;
     s.Height = 200;
@@ -54,3 +54,5 @@ TEST(PainterScale, DoAutoScaleCentresTheRange)
     s.DoAutoScale(-5, -1, 10);
     EXPECT_EQ((std::vector{s.YScale(), s.YBottom()}), (std::vector{5, -5}));
 }
+
+}  // namespace vx

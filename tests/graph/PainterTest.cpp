@@ -6,12 +6,13 @@
 #include "support/Exceptions.h"
 #include "support/SteppingClock.h"
 
+namespace vx {
+
 using PainterTest = PainterFixture;
 
 // A loaded window's plot lets go of the tape while the window closes; what
 // still reaches it must neither crash nor write anywhere.
-TEST_F(PainterTest, WithoutTapeViewsStayUsableAndReadingsAreRefused)
-{
+TEST_F(PainterTest, WithoutTapeViewsStayUsableAndReadingsAreRefused) {
     ZrGraphPainter p(nullptr, 1, 64, clock);
     p.SetDisplayZorTape(nullptr);
     p.ClearData();
@@ -21,8 +22,7 @@ TEST_F(PainterTest, WithoutTapeViewsStayUsableAndReadingsAreRefused)
     EXPECT_THROW(p.DataPointCh(0, 1), Exception);
 }
 
-TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValueAndOnReset)
-{
+TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValueAndOnReset) {
     ZrGraphPainter p(nullptr, 1, 64, clock);
     auto& channels = p.DisplayZorTape()->Channels;
     p.DataPointCh(7, 100);
@@ -36,8 +36,7 @@ TEST_F(PainterTest, ChannelsTakeTheirStandardColourWithTheirFirstValueAndOnReset
 // The statistics follow every reading instead of a pass over the tape; they
 // must give what the passes give, through overwrites of a wrapped tape,
 // sub-LSB display, switched-off channels, clearing and a new length.
-TEST_F(PainterTest, RunningStatisticsEqualFullPasses)
-{
+TEST_F(PainterTest, RunningStatisticsEqualFullPasses) {
     ZrGraphPainter p(nullptr, 1, 50, clock);
     std::mt19937 random(7);
     auto& channels = p.DisplayZorTape()->Channels;
@@ -49,7 +48,8 @@ TEST_F(PainterTest, RunningStatisticsEqualFullPasses)
         full.ComputeOverallMinMax(copy);
         full.ComputeOverallStats(copy);
         EXPECT_EQ(std::tuple(p.OverallMin, p.OverallMax, p.OverallMean, p.OverallRms),
-                  std::tuple(full.OverallMin, full.OverallMax, full.OverallMean, full.OverallRms)) << step;
+                  std::tuple(full.OverallMin, full.OverallMax, full.OverallMean, full.OverallRms))
+            << step;
         EXPECT_NEAR(p.OverallStdDev, full.OverallStdDev, 1e-9 * (1 + full.OverallStdDev)) << step;
         for (int c = channels.Low(); c <= channels.High(); ++c) {
             p.ComputeChannelMinMax(std::uint32_t(c));
@@ -75,8 +75,7 @@ TEST_F(PainterTest, RunningStatisticsEqualFullPasses)
 
 // The grid is anchored bottom-left and stays when panned; traces lie over
 // grid, axes and lines.
-TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
-{
+TEST_F(PainterTest, ComposesGridAxesLinesAndTraces) {
     ZrGraphPainter p(nullptr, 1, 64, clock);
     p.resize(195, 105);
     p.SetPenWidth(1);
@@ -85,8 +84,8 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
     p.SetMinMaxColor(0x0000FF);
     p.SetBackColor(0x00FFFF);  // yellow
     p.ShowAutoScaleThreshold = true;
-    p.SetRescaleThresholdYBottom(2);  // y 40
-    p.SetRescaleThresholdYTop(-6);    // y 80
+    p.SetRescaleThresholdYBottom(2);                       // y 40
+    p.SetRescaleThresholdYTop(-6);                         // y 80
     p.DisplayZorTape()->Channels[0].PlotColor = 0xFF0000;  // blue
     for (int k = 0; k < 20; ++k) p.DataPointCh(0, 6);      // records 0..19, x 15..110
     p.OverallMin = p.OverallMax = 6;                       // min/max line under the trace
@@ -102,8 +101,14 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
     // Grid rows up from the bottom edge (95, 85, ...), columns from the left
     // (0, 10, ..., 190), the frame on the right; the trace covers the grid at
     // x 20 and the y axis at x 15.
-    for (auto [x, y, c] : {std::tuple{5, 95, fore}, {5, 100, back}, {5, 90, back}, {190, 7, fore}, {194, 7, fore},
-                           {193, 7, back}, {20, 20, trace}, {15, 20, trace}})
+    for (auto [x, y, c] : {std::tuple{5, 95, fore},
+                           {5, 100, back},
+                           {5, 90, back},
+                           {190, 7, fore},
+                           {194, 7, fore},
+                           {193, 7, back},
+                           {20, 20, trace},
+                           {15, 20, trace}})
         EXPECT_EQ(img.pixel(x, y), c) << x << "," << y;
     // Past the trace's end the dotted min/max line shows; dash-dot-dot
     // threshold lines in the grid colour (grid crossings give 20).
@@ -114,8 +119,7 @@ TEST_F(PainterTest, ComposesGridAxesLinesAndTraces)
 
 // A long redraw lets events run once a second (none while time stands still);
 // what they change makes the redraw start over.
-TEST_F(PainterTest, LongRedrawYieldsEverySecondAndStartsOverAfterAChange)
-{
+TEST_F(PainterTest, LongRedrawYieldsEverySecondAndStartsOverAfterAChange) {
     SteppingClock fast(100'000);  // every check of the drawing loop finds a second gone by soon
     ZrGraphPainter still(nullptr, 1, 4096, clock), p(nullptr, 1, 4096, fast);
     auto change = [](ZrGraphPainter& q) { q.SetPenWidth(1), q.DataPointCh(1, 3), q.ClearData(); };
@@ -126,7 +130,8 @@ TEST_F(PainterTest, LongRedrawYieldsEverySecondAndStartsOverAfterAChange)
         ch.Enabled = true;
         q->SetXRight(4096);  // every record inside the plot
         // Queued: runs in the yield of the long redraw, after the still one.
-        QMetaObject::invokeMethod(qApp, [&, q] { ++ran, q == &p ? change(p) : void(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [&, q] { ++ran, q == &p ? change(p) : void(); }, Qt::QueuedConnection);
         q->Redraw();
         EXPECT_EQ(ran, q == &p ? 2 : 0);
         QCoreApplication::processEvents();
@@ -155,3 +160,5 @@ TEST(TraceRaster, LinesAndThickPensSetTheirPixels) {
               "......###"
               "......###");
 }
+
+}  // namespace vx

@@ -7,21 +7,20 @@
 
 #include "graph/Statistics.h"
 
+namespace vx {
+
 namespace {
 
-void Store(GraphChannel& ch, std::initializer_list<int> codes, int firstRecord = 0)
-{
+void Store(GraphChannel& ch, std::initializer_list<int> codes, int firstRecord = 0) {
     for (int code : codes) ch.Data[firstRecord++] = code;
     ch.Enabled = true;
 }
 
-void ExpectNear(const std::vector<double>& got, const std::vector<double>& want)
-{
+void ExpectNear(const std::vector<double>& got, const std::vector<double>& want) {
     for (std::size_t k = 0; k < want.size(); ++k) EXPECT_NEAR(got[k], want[k], 1e-12) << "figure " << k;
 }
 
-std::vector<double> Figures(GraphChannel& ch)
-{
+std::vector<double> Figures(GraphChannel& ch) {
     ComputeMinMax(ch);
     ComputeStats(ch);
     return {ch.Min, ch.Max, ch.Sum, ch.SumSq, ch.Mean, ch.StdDev, ch.Rms};
@@ -30,8 +29,7 @@ std::vector<double> Figures(GraphChannel& ch)
 }  // namespace
 
 // Plain figures are seen in the table view's tests.
-TEST(ChannelStatistics, SignedSubLsbAndEmptyChannels)
-{
+TEST(ChannelStatistics, SignedSubLsbAndEmptyChannels) {
     const struct {
         std::initializer_list<int> codes;
         int firstRecord, subLsbs;
@@ -57,8 +55,7 @@ TEST(ChannelStatistics, SignedSubLsbAndEmptyChannels)
     EXPECT_EQ(Figures(empty), std::vector<double>(7, 0));
 }
 
-TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread)
-{
+TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread) {
     // Codes this large have squares beyond double precision. From Sum and
     // SumSq the variance of a flat signal would come out negative for one
     // set and positive for the other; both have no spread at all.
@@ -78,8 +75,7 @@ TEST(ChannelStatistics, RoundingNeverInventsOrLosesSpread)
     EXPECT_NEAR(ch.StdDev, std::sqrt(10.0 / 9.0), 1e-9);
 }
 
-TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits)
-{
+TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits) {
     OffsetArray<GraphChannel> channels;
     Store(channels[0], {1, 3});
     Store(channels[1], {5});
@@ -91,8 +87,8 @@ TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits)
     auto figures = [&] {
         overall.ComputeOverallMinMax(channels);
         overall.ComputeOverallStats(channels);
-        return std::vector<double>{overall.OverallMin, overall.OverallMax, overall.OverallMean,
-                                   overall.OverallStdDev, overall.OverallRms};
+        return std::vector<double>{overall.OverallMin, overall.OverallMax, overall.OverallMean, overall.OverallStdDev,
+                                   overall.OverallRms};
     };
     ExpectNear(figures(), {0, 5, 3, 2, std::sqrt(35.0 / 3.0)});
     EXPECT_EQ(channels[0].Mean, 2) << "channel statistics are refreshed on the way";
@@ -107,3 +103,5 @@ TEST(OverallStatistics, PoolTheEnabledChannelsInTheirOwnUnits)
     for (int c = 0; c < 4; ++c) channels[c].Enabled = false;
     ExpectNear(figures(), {1, 5.5, 0, 0, 0});
 }
+
+}  // namespace vx

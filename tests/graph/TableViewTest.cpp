@@ -1,15 +1,15 @@
 #include "PainterFixture.h"
 
+namespace vx {
+
 class TableViewTest : public PainterFixture {
 protected:
-    TableViewTest() : p(nullptr, 1, 64, clock)
-    {
+    TableViewTest() : p(nullptr, 1, 64, clock) {
         p.resize(600, 400);
         p.ShowTable();
     }
     // The text at a position, or "" when nothing is drawn there.
-    static QString textAt(const TableLayout& t, int x, int y)
-    {
+    static QString textAt(const TableLayout& t, int x, int y) {
         for (const TableCell& c : t.cells)
             if (c.x == x && c.y == y) return c.text;
         return {};
@@ -18,8 +18,7 @@ protected:
 };
 
 // The table ignores the plot background: black text and row lines on the button face.
-TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
-{
+TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels) {
     feed(p, 0, {100, 102, 104});
     p.DisplayZorTape()->Channels[0].PlotColor = 0x00FF00;
     p.ShowMin = p.ShowMax = p.ShowSum = p.ShowSumSq = p.ShowRms = true;
@@ -31,8 +30,8 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
     // Every row on: the nine in their order, then the records from the first visible one.
     const char* labels[] = {"Min",  "Max",    "Span", "Sum",     "Sum(x*x)", "N",
                             "Mean", "StdDev", "Rms",  "Data[1]", "Data[2]",  ""};
-    const char* values[] = {"100", "104", "4", "306.0", "31220.0", "3", "102.000000", "2.000000", "102.013071",
-                            "102", "104", ""};
+    const char* values[] = {"100",        "104",      "4",          "306.0", "31220.0", "3",
+                            "102.000000", "2.000000", "102.013071", "102",   "104",     ""};
     for (int i = 0; i < 12; ++i) {
         EXPECT_EQ(textAt(t, 0, (i + 1) * h), labels[i]) << i;
         EXPECT_EQ(textAt(t, x, (i + 1) * h), values[i]) << i;
@@ -49,3 +48,5 @@ TEST_F(TableViewTest, ColumnListsStatisticsThenRecordsWithLabels)
     for (auto [row, text] : {std::pair{0, "Ch0/4.000000"}, {1, "25.000000"}, {3, "1.000000"}, {10, "25.500000"}})
         EXPECT_EQ(textAt(t, x, row * h), text) << row;
 }
+
+}  // namespace vx

@@ -3,30 +3,29 @@
 
 #include "PainterFixture.h"
 
+namespace vx {
+
 class TimePlotTest : public PainterFixture {
 protected:
     // A 150 x 150 plot at 5 pixels per record and code, pen 1, channel 0 blue.
-    TimePlotTest() : p(nullptr, 1, 64, clock)
-    {
+    TimePlotTest() : p(nullptr, 1, 64, clock) {
         p.SetPenWidth(1);
         p.SetThisPlotColor(0xFF0000);
     }
-    bool drawn(int x, int y) const
-    {
+    bool drawn(int x, int y) const {
         return p.TraceBitmap.pixel(x, y) == qRgb(0, 0, 255) && p.TraceMask.pixel(x, y) == qRgb(0, 0, 0);
     }
     ZrGraphPainter p;
 };
 
-TEST_F(TimePlotTest, SegmentIsAStubThenALineToTheNextRecord)
-{
+TEST_F(TimePlotTest, SegmentIsAStubThenALineToTheNextRecord) {
     // Record 9 holds 20 (y 50), record 10 holds 10 (y 100).
     for (int k = 0; k < 10; ++k) p.DataPointCh(0, 20);
     p.DataPointCh(0, 10);
     p.Redraw();
     // (x1, y1), (x1 + 1, y1), the slope, (x2, y2) with x2 = x1 + 5, and nothing past either end.
-    for (auto [x, y, on] : {std::tuple{45, 50, true}, {46, 50, true}, {48, 75, true}, {50, 100, true},
-                            {51, 100, false}, {47, 50, false}})
+    for (auto [x, y, on] :
+         {std::tuple{45, 50, true}, {46, 50, true}, {48, 75, true}, {50, 100, true}, {51, 100, false}, {47, 50, false}})
         EXPECT_EQ(drawn(x, y), on) << x << "," << y;
     // Sub-LSB display scales codes down: 10 / 4 = 2.5 codes, y = trunc(150 - 12.5).
     p.SetSubLsbs(2);
@@ -46,8 +45,7 @@ TEST_F(TimePlotTest, SegmentIsAStubThenALineToTheNextRecord)
 // Live readings draw only the strips of their records; whatever the zoom, pen
 // and channels, the picture must be the one a full redraw of the same data
 // draws (zoomed out, many records share a column).
-TEST_F(TimePlotTest, LiveStripsDrawWhatAFullRedrawDraws)
-{
+TEST_F(TimePlotTest, LiveStripsDrawWhatAFullRedrawDraws) {
     for (auto [xScale, pen, channels, records] :
          {std::tuple{2, 1, 1, 64u}, {1, 2, 3, 40u}, {37, 2, 8, 512u}, {7, 3, 2, 200u}, {90, 1, 1, 1024u}}) {
         ZrGraphPainter q(nullptr, 1, records, clock);
@@ -70,8 +68,7 @@ TEST_F(TimePlotTest, LiveStripsDrawWhatAFullRedrawDraws)
     }
 }
 
-TEST_F(TimePlotTest, ReadingsReachTheScreenOncePerFrame)
-{
+TEST_F(TimePlotTest, ReadingsReachTheScreenOncePerFrame) {
     struct PaintCounter : QObject {
         int n = 0;
         bool eventFilter(QObject*, QEvent* e) override { return (n += e->type() == QEvent::Paint), false; }
@@ -94,11 +91,10 @@ TEST_F(TimePlotTest, ReadingsReachTheScreenOncePerFrame)
 
 // The data feed widens the overall range after each reading; this test plays
 // its part by hand. Automatic rescales are reported, manual ones not.
-TEST_F(TimePlotTest, AutoScaleFollowsDataLeavingTheFixedRange)
-{
+TEST_F(TimePlotTest, AutoScaleFollowsDataLeavingTheFixedRange) {
     int changes = 0;
     p.OnScaleChange = [&](ZrGraphPainter* sender) { changes += sender == &p; };
-    p.SetAutoScale(true);  // empty: range -7..8
+    p.SetAutoScale(true);    // empty: range -7..8
     p.DataPointCh(0, 1000);  // the overall range is still 0..0
     p.OverallMin = p.OverallMax = 1000;
     p.DataPointCh(0, 1100);  // the range of the last reading lies past 8
@@ -110,3 +106,5 @@ TEST_F(TimePlotTest, AutoScaleFollowsDataLeavingTheFixedRange)
     p.Redraw();
     EXPECT_EQ(changes, 2);
 }
+
+}  // namespace vx

@@ -6,12 +6,13 @@
 #include "graph/ZorTape.h"
 #include "support/ThrownText.h"
 
+namespace vx {
+
 namespace {
 
 using Codes = std::vector<int>;
 
-Codes Records(const TZorTape& tape, int ch, int count)
-{
+Codes Records(const TZorTape& tape, int ch, int count) {
     Codes values;
     for (int r = 0; r < count; ++r) values.push_back(tape.Channels[ch].Data[r]);
     return values;
@@ -25,8 +26,7 @@ const std::string kUsedPastEnd = "Vanto TZorTape::SetRecordsUsed -- exceeds NumR
 // The cursor moves on when a channel repeats in a record; a channel's first
 // value draws it as a flat line; a hidden channel that receives a value
 // keeps its history. A value by colour goes to the lowest channel of it.
-TEST(ZorTape, CursorFirstValuesHiddenChannelsAndColours)
-{
+TEST(ZorTape, CursorFirstValuesHiddenChannelsAndColours) {
     TZorTape tape(1, 8);
     tape.Channels[0].Data.ReserveRight(8);
     tape.DataPointCh(0, 42);
@@ -53,8 +53,7 @@ TEST(ZorTape, CursorFirstValuesHiddenChannelsAndColours)
 
 // A wrapping tape keeps the newest records; one that does not wrap refuses to
 // run past its end, and a tape of no length still holds one record.
-TEST(ZorTape, TheEndOfTheTapeWrapsOrIsRefused)
-{
+TEST(ZorTape, TheEndOfTheTapeWrapsOrIsRefused) {
     TZorTape tape(1, 4);
     for (int v = 1; v <= 6; ++v) tape.DataPointCh(0, v);
     EXPECT_EQ(Records(tape, 0, 4), (Codes{5, 6, 3, 4}));
@@ -80,3 +79,5 @@ TEST(ZorTape, TheEndOfTheTapeWrapsOrIsRefused)
     none.Wrap = false;
     EXPECT_EQ(ThrownText([&] { none.SetThisRecord(0); }), kPastEnd);
 }
+
+}  // namespace vx

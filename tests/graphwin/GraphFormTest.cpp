@@ -18,6 +18,8 @@
 #include "support/FakeGraphHost.h"
 #include "support/OffscreenApp.h"
 
+namespace vx {
+
 namespace {
 
 class GraphFormTest : public ::testing::Test, protected FakeGraphHost {
@@ -27,8 +29,7 @@ protected:
 
 }  // namespace
 
-TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
-{
+TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse) {
     TGraphForm form{host};
     control<QToolButton>(form, "ToolButtonHeaderLine")->click();
     TGraphForm later{host};  // shows the shared options as they are now
@@ -87,8 +88,7 @@ TEST_F(GraphFormTest, NewWindowHomesToItsSizeAndFollowsScaleButtonsAndTheMouse)
     EXPECT_EQ(textOf(form, "LabelTopRight"), "");
 }
 
-TEST_F(GraphFormTest, DataFeedPressesChannelButtonsAndPacesTheReadouts)
-{
+TEST_F(GraphFormTest, DataFeedPressesChannelButtonsAndPacesTheReadouts) {
     EXPECT_THROW(feed.Graph_Data_Point(0, 1), PlainTextError) << "no graph, no error";
     // (Readings routed to an upload window: the sampling tool's run.)
     TGraphForm live{host};
@@ -117,8 +117,7 @@ TEST_F(GraphFormTest, DataFeedPressesChannelButtonsAndPacesTheReadouts)
     EXPECT_EQ(textOf(live, "EditMinCode"), "-3");
 }
 
-TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
-{
+TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus) {
     TGraphForm form{host};
     feed.GraphForm = &form;
     for (int i = 0; i < 30; ++i) feed.Graph_Data_Point(0, i);
@@ -178,8 +177,7 @@ TEST_F(GraphFormTest, ViewAndChannelButtonsAndMenus)
 // Closing asks only for unsaved data and honours the answer; a saved graph
 // loads into a new window with its own title, coding and channels, while the
 // saving window and the live coding keep theirs; failures say why.
-TEST_F(GraphFormTest, CloseSaveAndLoad)
-{
+TEST_F(GraphFormTest, CloseSaveAndLoad) {
     TempFolder folder;
     TGraphForm form{host};
     feed.GraphForm = &form;
@@ -205,8 +203,9 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     dialogs.fileAnswers = {FileChoice{folder / "m", 1}, FileChoice{folder / "m.CSV", 0}};
     EXPECT_TRUE(form.close() && !form.DataUnsaved);
     const std::string file = ReadWholeFile(folder / "m.CSV");
-    EXPECT_TRUE(file.starts_with("; Bench run\r\n"
-                                 ";~ SubLsbs=2 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,2\r\n0,200\r\n"))
+    EXPECT_TRUE(
+        file.starts_with("; Bench run\r\n"
+                         ";~ SubLsbs=2 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,2\r\n0,200\r\n"))
         << file;
     form.show();
     form.DataUnsaved = true;
@@ -217,8 +216,9 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
     const auto loaded = form.findChildren<TGraphForm*>();
     ASSERT_EQ(loaded.size(), 1);
     TGraphForm& window = *loaded[0];
-    EXPECT_EQ(std::tuple(window.windowTitle(), window.Painter()->DisplayZorTape()->Channels[2].Data[1], window.SubLsbs()),
-              std::tuple(QString("Bench run"), 201, 2));
+    EXPECT_EQ(
+        std::tuple(window.windowTitle(), window.Painter()->DisplayZorTape()->Channels[2].Data[1], window.SubLsbs()),
+        std::tuple(QString("Bench run"), 201, 2));
     control<QToolButton>(window, "ToolButtonHome")->click();
     EXPECT_EQ(window.Painter()->YBottom(), -2129) << "the file's limits, not the live ones";
     for (int n = 0; n < 4; ++n) EXPECT_EQ(window.ChannelButtonVisible(n), n < 3) << n;
@@ -240,8 +240,7 @@ TEST_F(GraphFormTest, CloseSaveAndLoad)
 // Beside the grid lines: codes and volts (Vref in use) up the side, records
 // and time (reading interval) along the bottom; other windows keep the Vref
 // of their making and know no time. The print shows the plot as a whole.
-TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
-{
+TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted) {
     TGraphForm form{host};
     feed.GraphForm = &form;
     form.resize(900, 600);
@@ -253,7 +252,9 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
     p.SetXLeft(10);
     p.SetXScale(4);
     vref = 2.048;
-    auto tick = [](const TGraphForm& w, const char* ruler, int n) { return control<GraphAxisRuler>(w, ruler)->Ticks().at(n); };
+    auto tick = [](const TGraphForm& w, const char* ruler, int n) {
+        return control<GraphAxisRuler>(w, ruler)->Ticks().at(n);
+    };
     EXPECT_EQ(tick(form, "RulerY", 0).text + "|" + tick(form, "RulerX", 0).text, "-500  -0.25 V|10\n1 s");
 
     form.MenuOptionsLargerGridSquaresClick();
@@ -280,8 +281,7 @@ TEST_F(GraphFormTest, AxesAreLabelledInCodesVoltsRecordsAndTimeAndPrinted)
 // The spectrum view: the view button, the window choice, home after zooming,
 // the mouse read-out, the table's noise rows, and the saved file as pandas
 // reads it.
-TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
-{
+TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum) {
     // A coherent sine on channel 2 (127 cycles in 1024 records at 6 ksps) with a
     // third harmonic at -60 dBc.
     constexpr int Records = 1024, Cycles = 127;
@@ -346,3 +346,5 @@ TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum)
     EXPECT_EQ(dialogs.fileAnswers.size(), 1u);
     form.DataUnsaved = false;
 }
+
+}  // namespace vx

@@ -4,34 +4,34 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
 #include <csignal>
 #include <optional>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
 #include "graphwin/MeasurementFormat.h"
 #include "graphwin/MeasurementReader.h"
 #include "graphwin/MeasurementWriter.h"
 #include "graphwin/MyFile.h"
 #include "support/SteppingClock.h"
-#include "TempFolder.h"
+
+namespace vx {
 
 namespace {
 
 using Rows = std::vector<std::vector<int>>;
 
 // Record r gets rows[r][k] in channel k, as live readings fill a tape.
-void FillTape(TZorTape& tape, const Rows& rows)
-{
+void FillTape(TZorTape& tape, const Rows& rows) {
     for (const auto& row : rows)
         for (std::size_t k = 0; k < row.size(); ++k) tape.DataPointCh(std::uint32_t(k), row[k]);
 }
 
 // The codes of channels 0 to NumChannels - 1 for every record; slots that no
 // value reached read as 0.
-Rows TapeRows(const TZorTape& tape)
-{
+Rows TapeRows(const TZorTape& tape) {
     Rows rows(tape.NumRecords(), std::vector<int>(std::size_t(tape.GetNumChannels())));
     for (std::uint32_t r = 0; r < tape.NumRecords(); ++r)
         for (int c = 0; c < tape.GetNumChannels(); ++c)
@@ -39,15 +39,13 @@ Rows TapeRows(const TZorTape& tape)
     return rows;
 }
 
-SaveSettings Settings(char separator = '\t', bool header = false, bool lineNumbers = false)
-{
+SaveSettings Settings(char separator = '\t', bool header = false, bool lineNumbers = false) {
     return {"Real Time Data", 0, {}, separator, header, lineNumbers};
 }
 
 using Strings = std::vector<std::string>;
 
-Strings Fields(std::string_view line, std::size_t maxFields = 64)
-{
+Strings Fields(std::string_view line, std::size_t maxFields = 64) {
     std::vector<std::string_view> views;
     SplitFields(line, views, maxFields);
     return {views.begin(), views.end()};
@@ -55,8 +53,7 @@ Strings Fields(std::string_view line, std::size_t maxFields = 64)
 
 }  // namespace
 
-TEST(MeasurementFormat, NamesIntegersAndFieldsOfAFile)
-{
+TEST(MeasurementFormat, NamesIntegersAndFieldsOfAFile) {
     EXPECT_EQ(DefaultFileName("Real Time Data a\\b/c.d:e?f*g-h"), "Real_Time_Data_a_b_c_d_e_f_g-h");
     EXPECT_EQ(SeparatorForFilter(1), ',');
     EXPECT_EQ(SeparatorForFilter(2), '\t');
@@ -76,14 +73,12 @@ TEST(MeasurementFormat, NamesIntegersAndFieldsOfAFile)
         {"\t1\t2", {"", "1", "2"}}, {"1\t2 3", {"1\t2", "3"}},      {"", {""}},
         {", ,", {"", "", ""}},
     };
-    for (const auto& [line, fields] : splits)
-        EXPECT_EQ(Fields(line), fields) << line;
+    for (const auto& [line, fields] : splits) EXPECT_EQ(Fields(line), fields) << line;
     // Splitting stops one field past the limit, so the caller can tell.
     EXPECT_EQ(Fields("1,2,3,4,5,6", 3).size(), 4u);
 }
 
-TEST(MeasurementFormat, MetadataLineAndItsParsing)
-{
+TEST(MeasurementFormat, MetadataLineAndItsParsing) {
     const MeasurementMetadata full =
         ParseMetadata("  SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048 Channels=0,5,63 LineNumbers=1 ");
     EXPECT_EQ(FormatMetadataLine(full.SubLsbs, CodeLimits{*full.MaxPossibleCode, *full.MinPossibleCode},
@@ -115,8 +110,7 @@ TEST(MeasurementFormat, MetadataLineAndItsParsing)
     }
 }
 
-TEST(MeasurementFormat, TheWritersHeaderLineIsRecognised)
-{
+TEST(MeasurementFormat, TheWritersHeaderLineIsRecognised) {
     bool numbered = true;
     EXPECT_TRUE(IsHeaderLine(" Measurements from Vanto Evaluation Kit", numbered) && !numbered);
     EXPECT_TRUE(IsHeaderLine("Line\tMeasurements from Vanto Evaluation Kit", numbered) && numbered);
@@ -126,8 +120,7 @@ TEST(MeasurementFormat, TheWritersHeaderLineIsRecognised)
 
 // Each file holds what the options ask for, loads back into the same
 // channels, records and values, and saves again to the same bytes.
-TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
-{
+TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere) {
     TempFolder dir;
     VirtualClock clock;
     TZorTape four(1, 4);
@@ -142,19 +135,23 @@ TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
         SaveSettings settings;
         const char* bytes;
     } cases[] = {
-        {four, Settings(',', true, true), "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
-                                          "Line,Measurements from Vanto Evaluation Kit\r\n"
-                                          "0,10,20\r\n1,11,21\r\n2,12,22\r\n3,13,23\r\n"},
-        {four, sub, "; two  lines\r\n;~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n"
-                    "Measurements from Vanto Evaluation Kit\r\n10,20\r\n11,21\r\n12,22\r\n13,23\r\n"},
+        {four, Settings(',', true, true),
+         "; Real Time Data\r\n;~ MaxPossibleCode=4095 MinPossibleCode=0\r\n"
+         "Line,Measurements from Vanto Evaluation Kit\r\n"
+         "0,10,20\r\n1,11,21\r\n2,12,22\r\n3,13,23\r\n"},
+        {four, sub,
+         "; two  lines\r\n;~ SubLsbs=3 MaxPossibleCode=2047 MinPossibleCode=-2048\r\n"
+         "Measurements from Vanto Evaluation Kit\r\n10,20\r\n11,21\r\n12,22\r\n13,23\r\n"},
         // The metadata names the saved channels and the line-number column;
         // channel 0, not saved, leaves an empty first column.
-        {gap, Settings('\t', false, true), "; Real Time Data\r\n"
-                                           ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,3 LineNumbers=1\r\n"
-                                           "0\t\t-2048\t2047\r\n1\t\t-6\t8\r\n2\t\t0\t0\r\n"},
-        {gap, Settings(',', true, false), "; Real Time Data\r\n"
-                                          ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,3\r\n"
-                                          "Measurements from Vanto Evaluation Kit\r\n,-2048,2047\r\n,-6,8\r\n,0,0\r\n"},
+        {gap, Settings('\t', false, true),
+         "; Real Time Data\r\n"
+         ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,3 LineNumbers=1\r\n"
+         "0\t\t-2048\t2047\r\n1\t\t-6\t8\r\n2\t\t0\t0\r\n"},
+        {gap, Settings(',', true, false),
+         "; Real Time Data\r\n"
+         ";~ MaxPossibleCode=4095 MinPossibleCode=0 Channels=1,3\r\n"
+         "Measurements from Vanto Evaluation Kit\r\n,-2048,2047\r\n,-6,8\r\n,0,0\r\n"},
     };
     const std::string first = dir / "first.txt", second = dir / "second.txt";
     for (auto c : cases) {
@@ -171,23 +168,23 @@ TEST(MeasurementFiles, WrittenAsAskedAndLoadedBackAsTheyWere)
     EXPECT_EQ(std::pair(gap.ThisRecord(), gap.ThisChannel()), cursor);
 }
 
-TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
-{
+TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules) {
     // Mixed separators, leading spaces, a letter, a trailing TAB, blank lines
     // and all three kinds of line end. (The metadata's meaning: the window's
     // load.)
     VirtualClock clock;
     auto LoadText = [&](std::string_view text) { return ParseMeasurements(text, clock); };
-    const LoadResult r = LoadText("; My Title  \r\n"
-                                  ";~ MaxPossibleCode=x MinPossibleCode=-2048\r\n"
-                                  "1 2 3\r\n"
-                                  "\r\n"
-                                  "4,5,6\r"
-                                  "   \n"
-                                  "7\t8\t9\n"
-                                  "  12  \n"
-                                  "a,5\n"
-                                  "3\t");
+    const LoadResult r = LoadText(
+        "; My Title  \r\n"
+        ";~ MaxPossibleCode=x MinPossibleCode=-2048\r\n"
+        "1 2 3\r\n"
+        "\r\n"
+        "4,5,6\r"
+        "   \n"
+        "7\t8\t9\n"
+        "  12  \n"
+        "a,5\n"
+        "3\t");
     ASSERT_TRUE(r.Ok()) << r.Error;
     EXPECT_EQ(r.Data.Title, "My Title");
     EXPECT_EQ(TapeRows(r.Data.Tape), (Rows{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {0, 12, 0}, {0, 5, 0}, {3, 0, 0}}));
@@ -198,12 +195,17 @@ TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
     EXPECT_FALSE(noTitle.Data.HasMetadata);
 
     const std::pair<std::string, Rows> cases[] = {
-        {std::string("1,2\n3,4\n\0" "5,6\n", 13), {{1, 2}, {3, 4}}},  // nothing after a NUL is read
-        {"1\n2\n3,4\n5\n", {{1, 0}, {2, 0}, {3, 4}, {5, 0}}},        // a channel met late
+        {std::string("1,2\n3,4\n\0"
+                     "5,6\n",
+                     13),
+         {{1, 2}, {3, 4}}},                                    // nothing after a NUL is read
+        {"1\n2\n3,4\n5\n", {{1, 0}, {2, 0}, {3, 4}, {5, 0}}},  // a channel met late
         // Without the writer's notes, a disabled channel 0 leaves an empty
         // first column that loads as 0.
         {"; t\n;~ MaxPossibleCode=1\n\t20\n\t21\n", {{0, 20}, {0, 21}}},
-        {"\xEF\xBB\xBF" "7,8\n", {{7, 8}}},  // a UTF-8 byte-order mark is no part of the first value
+        {"\xEF\xBB\xBF"
+         "7,8\n",
+         {{7, 8}}},  // a UTF-8 byte-order mark is no part of the first value
     };
     for (const auto& [text, rows] : cases) {
         const LoadResult loaded = LoadText(text);
@@ -212,8 +214,7 @@ TEST(MeasurementReader, HandWrittenFilesLoadByTheSplittingRules)
     }
 }
 
-TEST(MeasurementReader, ReportsProgressOncePerSecondOfLoading)
-{
+TEST(MeasurementReader, ReportsProgressOncePerSecondOfLoading) {
     const std::string text = "; t\n0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n";
     SteppingClock clock(300'000);
     std::vector<int> percents;
@@ -223,21 +224,24 @@ TEST(MeasurementReader, ReportsProgressOncePerSecondOfLoading)
     EXPECT_EQ(percents, (std::vector<int>{30, 70}));
 }
 
-TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
-{
+TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy) {
     TempFolder dir;
     VirtualClock clock;
     std::string tall = "; t\n";  // many short lines, then one as wide as allowed
-    for (int i = 0; i < 300'000; ++i)
-        tall += "0\n";
+    for (int i = 0; i < 300'000; ++i) tall += "0\n";
     tall += "1" + std::string(63, ',') + "\n";
-    const std::string utf16 =
-        "not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
+    const std::string utf16 = "not a text file the program reads (it looks like UTF-16; save it as UTF-8 or ASCII)";
     const std::pair<std::string, std::string> cases[] = {
         {"", "it is empty"},
         {"; just a title\r\n", "it holds a title line and no data"},
-        {std::string("\xFF\xFE" "1\0\n\0", 6), "it is " + utf16},  // with its byte-order mark
-        {std::string("1\0,\0" "2\0", 6), "it is " + utf16},        // without
+        {std::string("\xFF\xFE"
+                     "1\0\n\0",
+                     6),
+         "it is " + utf16},  // with its byte-order mark
+        {std::string("1\0,\0"
+                     "2\0",
+                     6),
+         "it is " + utf16},  // without
         {"; t\n1," + std::string(1'000'000, ',') + "\n", "line 2 is longer than 4096 characters"},
         {"; t\n1\n" + std::string(100, ','), "line 3 has more than 64 columns"},
         {tall, "line 300002 makes 64 channels of 300001 records, more than the 16777216 values a graph holds"},
@@ -267,15 +271,15 @@ TEST(MeasurementReader, FilesThatCannotBeLoadedSayWhy)
     // Limits that make no sense are ignored, and the user is told.
     WriteWholeFile(path, "; t\n;~ MaxPossibleCode=1 MinPossibleCode=5\n1\n");
     const LoadResult odd = LoadMeasurementFile(path, clock);
-    EXPECT_EQ(odd.Warning, "The file " + path + " was loaded, but its MaxPossibleCode 1 is below its "
-                                                "MinPossibleCode 5, so both are ignored.");
+    EXPECT_EQ(odd.Warning, "The file " + path +
+                               " was loaded, but its MaxPossibleCode 1 is below its "
+                               "MinPossibleCode 5, so both are ignored.");
     EXPECT_FALSE(odd.Data.Metadata.MaxPossibleCode || odd.Data.Metadata.MinPossibleCode);
 }
 
 // A save that fails for any reason says why, keeps the earlier file as it
 // was, leaves nothing else in the folder and never waits.
-TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris)
-{
+TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris) {
     TempFolder dir;
     TZorTape tape(1, 4);
     FillTape(tape, {{10, 20}});
@@ -330,8 +334,7 @@ TEST(MeasurementWriter, AFailedSaveKeepsTheEarlierFileAndLeavesNoDebris)
 
 // Lines end in CR LF and reach the file at once; other text waits for 512
 // characters, a flush or Close, and is cut at a NUL.
-TEST(OutputFile, LinesReachTheFileAtOnceAndOtherTextInBatches)
-{
+TEST(OutputFile, LinesReachTheFileAtOnceAndOtherTextInBatches) {
     TempFolder dir;
     const std::string path = dir / "lines.txt";
     WriteWholeFile(path, "old content that must go\n");
@@ -369,8 +372,7 @@ TEST(OutputFile, LinesReachTheFileAtOnceAndOtherTextInBatches)
 }
 
 // (A file that cannot be opened is the measurement writer's test.)
-TEST(OutputFile, FailuresCarryTheSystemReasonToTheCaller)
-{
+TEST(OutputFile, FailuresCarryTheSystemReasonToTheCaller) {
     // A full device: the open works, the first write fails, and nothing
     // later is appended behind the gap.
     OutputFile full;
@@ -386,3 +388,5 @@ TEST(OutputFile, FailuresCarryTheSystemReasonToTheCaller)
     EXPECT_FALSE(full.Failed());
     EXPECT_TRUE(full.Close());
 }
+
+}  // namespace vx

@@ -7,16 +7,16 @@
 #include <stdexcept>
 #include <string>
 
+namespace vx {
+
 class TempFolder {
 public:
-    TempFolder()
-    {
+    TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vx-files-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
-    ~TempFolder()
-    {
+    ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
@@ -30,12 +30,12 @@ private:
     std::filesystem::path path_;
 };
 
-inline std::string ReadWholeFile(const std::string& path)
-{
+inline std::string ReadWholeFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
-inline void WriteWholeFile(const std::string& path, const std::string& text)
-{
+inline void WriteWholeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
+
+}  // namespace vx

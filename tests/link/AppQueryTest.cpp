@@ -5,6 +5,8 @@
 #include "link/RunningKit.h"
 #include "sim/ModuleApplication.h"
 
+namespace vx {
+
 namespace {
 
 uint32_t msSince(Clock& clock, uint64_t start) { return uint32_t((clock.micros() - start) / 1000); }
@@ -98,3 +100,5 @@ TEST(AppQuery, DisabledVanishedOrClosed) {
 }
 
 }  // namespace
+
+}  // namespace vx

@@ -15,6 +15,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/SpyDevice.h"
 
+namespace vx {
+
 namespace {
 
 const std::string Kit = SimulatedKit::PortName;
@@ -359,3 +361,5 @@ TEST(ConnectionSequence, LoaderLinesGoOutAsTheFileHoldsThem) {
     EXPECT_EQ(rig.spy.written, "S0030000FC\r\rS9030000FC\rS5030000FC\r");
     EXPECT_EQ(rig.seq.view().LoaderProgressBar.Position, 4);
 }
+
+}  // namespace vx

@@ -10,6 +10,8 @@
 #include "sim/ResidentFirmware.h"
 #include "sim/SimulatedKit.h"
 
+namespace vx {
+
 // Runs an action once, when time first reaches a given moment.
 class AlarmClock : public VirtualClock {
 public:
@@ -53,3 +55,5 @@ struct RunningKit {
         protocol.setAppEnabled(true);
     }
 };
+
+}  // namespace vx

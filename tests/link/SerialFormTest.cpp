@@ -15,6 +15,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/SpyDevice.h"
 
+namespace vx {
+
 namespace {
 
 const std::string KitPort = SimulatedKit::PortName;
@@ -260,3 +262,5 @@ TEST(QtDialogs, MessageBoxShowsTheRequestAndReturnsTheButtonPressed) {
     EXPECT_EQ(ask(question, [](QMessageBox& box) { box.reject(); }), MsgAnswer::No);
     EXPECT_EQ(ask(question, [](QMessageBox& box) { box.defaultButton()->click(); }), MsgAnswer::Yes);
 }
+
+}  // namespace vx

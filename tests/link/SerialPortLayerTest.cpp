@@ -8,6 +8,8 @@
 #include "sim/SimulatedKit.h"
 #include "support/SpyDevice.h"
 
+namespace vx {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -297,3 +299,5 @@ TEST(History, StaysBoundedInLinesAndCharacters) {
     EXPECT_EQ(shown, history.count());
     EXPECT_EQ(history.lastLine(), "3E80>");
 }
+
+}  // namespace vx

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <tuple>
 
+namespace vx {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -44,19 +46,22 @@ TEST(PortList, KeepsRealPortsInNaturalOrder) {
     FakeSysfs sysfs;
     for (const char* name : {"tty0", "ptmx", "console"}) sysfs.add(name);
     // A UART type of 0 is an 8250 slot without a chip; the type matters only for 8250 ports.
-    for (auto [name, driver, type] : {std::tuple{"ttyS10", "serial8250", 4}, {"ttyS0", "serial8250", 4},
-                                      {"ttyS1", "serial8250", 0}, {"ttyS2", "serial8250", 4},
-                                      {"ttyUSB1", "ftdi_sio", -1}, {"ttyUSB0", "pl2303", 0},
-                                      {"ttyACM0", "cdc_acm", -1}, {"ttyAMA0", "uart-pl011", 0}})
+    for (auto [name, driver, type] : {std::tuple{"ttyS10", "serial8250", 4},
+                                      {"ttyS0", "serial8250", 4},
+                                      {"ttyS1", "serial8250", 0},
+                                      {"ttyS2", "serial8250", 4},
+                                      {"ttyUSB1", "ftdi_sio", -1},
+                                      {"ttyUSB0", "pl2303", 0},
+                                      {"ttyACM0", "cdc_acm", -1},
+                                      {"ttyAMA0", "uart-pl011", 0}})
         sysfs.add(name, driver, type);
     // Natural order compares runs of digits as numbers.
-    for (const char* name : {"ttyUSB100", "ttyUSB9", "ttyUSB10", "ttyUSB09x", "ttyUSB"})
-        sysfs.add(name, "usbserial");
+    for (const char* name : {"ttyUSB100", "ttyUSB9", "ttyUSB10", "ttyUSB09x", "ttyUSB"}) sysfs.add(name, "usbserial");
 
     const std::vector<std::string> expected = {
-        "/devices/ttyACM0",  "/devices/ttyAMA0",  "/devices/ttyS0",     "/devices/ttyS2",
-        "/devices/ttyS10",   "/devices/ttyUSB",   "/devices/ttyUSB0",   "/devices/ttyUSB1",
-        "/devices/ttyUSB9",  "/devices/ttyUSB09x", "/devices/ttyUSB10", "/devices/ttyUSB100",
+        "/devices/ttyACM0", "/devices/ttyAMA0",   "/devices/ttyS0",    "/devices/ttyS2",
+        "/devices/ttyS10",  "/devices/ttyUSB",    "/devices/ttyUSB0",  "/devices/ttyUSB1",
+        "/devices/ttyUSB9", "/devices/ttyUSB09x", "/devices/ttyUSB10", "/devices/ttyUSB100",
     };
     EXPECT_EQ(listSerialPorts(sysfs.root(), "/devices"), expected);
     EXPECT_EQ(listSerialPorts(sysfs.root()).front(), "/dev/ttyACM0");  // the default device folder
@@ -64,3 +69,5 @@ TEST(PortList, KeepsRealPortsInNaturalOrder) {
 }
 
 }  // namespace
+
+}  // namespace vx

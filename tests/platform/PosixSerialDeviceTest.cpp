@@ -9,6 +9,8 @@
 #include <cstring>
 #include <tuple>
 
+namespace vx {
+
 namespace {
 
 // The far end of a pseudo-terminal: what a test writes here arrives at the
@@ -17,8 +19,7 @@ class PseudoTerminal {
 public:
     PseudoTerminal() {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-            deviceName_ = ptsname(master_);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) deviceName_ = ptsname(master_);
     }
     ~PseudoTerminal() { closeMaster(); }
 
@@ -77,8 +78,13 @@ TEST_F(PosixSerialDeviceTest, EverySupportedRateReadsBackAndOthersAreRefused) {
             << "8N1 without flow control at " << baud;
     }
 
-    for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1}, {2u, 8, 1}, {300u, 8, 1}, {14400u, 8, 1},
-                                            {230400u, 8, 1}, {9600u, 9, 1}, {9600u, 8, 3}}) {
+    for (auto [baud, dataBits, stopBits] : {std::tuple{0u, 8, 1},
+                                            {2u, 8, 1},
+                                            {300u, 8, 1},
+                                            {14400u, 8, 1},
+                                            {230400u, 8, 1},
+                                            {9600u, 9, 1},
+                                            {9600u, 8, 3}}) {
         const LineSettings bad{baud, uint8_t(dataBits), LineSettings::Parity::None, uint8_t(stopBits)};
         expectFailure(device.setSettings(bad), device, EINVAL);
     }
@@ -176,3 +182,5 @@ TEST_F(PosixSerialDeviceTest, WaitsRunOnTheDevicesClock) {
 }
 
 }  // namespace
+
+}  // namespace vx

@@ -13,6 +13,8 @@
 #include "support/Controls.h"
 #include "support/SimulatedProgram.h"
 
+namespace vx {
+
 namespace {
 
 // The program connected to the kit, channel 5 chosen, a 250 Hz sine on it.
@@ -125,3 +127,5 @@ TEST(SampleForm, WindowsOpenWhereTheUserLeftThemLastTime) {
 }
 
 }  // namespace
+
+}  // namespace vx

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+namespace vx {
+
 // Registered before the application's set-up, so that it describes the
 // screen the application is made on.
 class SamplingScreen : public ::testing::Environment {
@@ -27,6 +29,12 @@ private:
 };
 inline const auto* const samplingScreen = ::testing::AddGlobalTestEnvironment(new SamplingScreen);
 
+}  // namespace vx
+
 #include "support/OffscreenApp.h"
 
+namespace vx {
+
 inline QApplication& widgetApp() { return *qApp; }
+
+}  // namespace vx

@@ -9,6 +9,8 @@
 #include "sampling/SamplingTool.h"
 #include "support/ScriptedDialogs.h"
 
+namespace vx {
+
 namespace {
 
 struct RecordingTarget : ReadingTarget {
@@ -203,3 +205,5 @@ TEST(SamplingTool, UploadStepChecksEveryReply) {
 }
 
 }  // namespace
+
+}  // namespace vx

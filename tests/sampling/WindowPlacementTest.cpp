@@ -4,6 +4,8 @@
 
 #include "platform/WindowPlacement.h"
 
+namespace vx {
+
 namespace {
 
 using namespace WindowPlacement;
@@ -30,3 +32,5 @@ TEST(WindowPlacement, BesideTakesTheFirstSideThatHoldsTheWindowElseTheRoomiest) 
 }
 
 }  // namespace
+
+}  // namespace vx

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace vx {
+
 namespace {
 
 // A kit whose board runs the application at 9600 baud.
@@ -26,8 +28,8 @@ TEST(Application, EchoesQueriesAndEndsEachReplyWithThePrompt) {
     AppDriver pc;
     // Line ends and spaces only echo; unknown text and a cut-off query get "?".
     const std::pair<const char*, const char*> exchanges[] = {
-        {"R", "R0000>"}, {"XX8F", "XX8F>"}, {"Z0010", "Z0010>"}, {">", ">>"},
-        {"\r\n ", "\r\n "}, {"XA", "XA?>"}, {"Z12\r", "Z12\r?>"}, {"w", "w?>"}};
+        {"R", "R0000>"},    {"XX8F", "XX8F>"}, {"Z0010", "Z0010>"},  {">", ">>"},
+        {"\r\n ", "\r\n "}, {"XA", "XA?>"},    {"Z12\r", "Z12\r?>"}, {"w", "w?>"}};
     for (const auto& [sent, answer] : exchanges) {
         pc.send(sent);
         EXPECT_EQ(pc.readUntilQuiet(), answer) << sent;
@@ -43,14 +45,14 @@ TEST(Application, ControlWordSelectsChannelModeAndPowerAndReadAllGivesEveryChann
     for (int ch = 0; ch < 8; ++ch) pc.kit.inputs().setLevel(ch, levels[ch]);
     const std::pair<const char*, const char*> cases[] = {
         {"9F", "FFF0"}, {"DF", "0000"}, {"FF", "E100"},  // unipolar, clamped at 4095 and 0; left-justified
-        {"0F", "E100"},  // no start bit: the converter keeps its word
-        {"FC", "0000"},  // full power-down reads 0
-        {"FD", "E100"},  // fast power-down converts
-        {"D7", "E0C0"},  // ch3 bipolar: -500 as 12-bit two's complement
-        {"C7", "7FF0"},  // ch1 bipolar: 3000 clamps to 2047
-        {"C3", "7D00"},  // ch1 against ch0, bipolar differential: +2000
-        {"8B", "0000"},  // ch0 unipolar differential: negative clamps to 0
-        {"93", "7FF0"},  // ch2 - ch3 = 5.5 V bipolar: clamps to 2047
+        {"0F", "E100"},                                  // no start bit: the converter keeps its word
+        {"FC", "0000"},                                  // full power-down reads 0
+        {"FD", "E100"},                                  // fast power-down converts
+        {"D7", "E0C0"},                                  // ch3 bipolar: -500 as 12-bit two's complement
+        {"C7", "7FF0"},                                  // ch1 bipolar: 3000 clamps to 2047
+        {"C3", "7D00"},                                  // ch1 against ch0, bipolar differential: +2000
+        {"8B", "0000"},                                  // ch0 unipolar differential: negative clamps to 0
+        {"93", "7FF0"},                                  // ch2 - ch3 = 5.5 V bipolar: clamps to 2047
     };
     for (const auto& [control, reply] : cases) {
         pc.control(control);
@@ -82,3 +84,5 @@ TEST(Application, SamplingStoresAtSixThousandPerSecondAndUploadStepsBothWays) {
         EXPECT_EQ(step[0] == 'U' ? reply.substr(0, std::strlen(step + 1)) : reply, step + 1) << step;
     }
 }
+
+}  // namespace vx

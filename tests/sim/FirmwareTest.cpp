@@ -5,6 +5,8 @@
 
 #include <tuple>
 
+namespace vx {
+
 // Beacon, banner and rates are seen end to end, where the sequence meets each
 // kind and the tool reports the setup time; the firmware's echo is what the
 // download's check relies on.
@@ -23,7 +25,7 @@ TEST(Firmware, BrantLeavesItsCommandsUnechoed) {
 TEST(Firmware, DownloadsThatCannotRunHaltTheBoard) {
     auto spoilt = KitDriver::loaderLines("KIT7318.ARB");
     spoilt[5].back() = spoilt[5].back() == '0' ? '1' : '0';  // spoil the checksum
-    spoilt.insert(spoilt.begin() + 3, "");                     // empty lines are skipped
+    spoilt.insert(spoilt.begin() + 3, "");                   // empty lines are skipped
     const std::tuple<ModuleKind, std::vector<std::string>, size_t> cases[] = {
         {ModuleKind::Arbord, spoilt, 5},
         {ModuleKind::Cobalt, KitDriver::loaderLines("KIT7318.CWD"), SIZE_MAX},
@@ -44,3 +46,5 @@ TEST(Firmware, DownloadsThatCannotRunHaltTheBoard) {
         EXPECT_EQ(pc.readFor(100), "\xAA");
     }
 }
+
+}  // namespace vx

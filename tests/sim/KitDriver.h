@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace vx {
+
 struct KitDriver {
     VirtualClock clock;
     SimulatedKit kit;
@@ -82,3 +84,5 @@ struct KitDriver {
         return lines;
     }
 };
+
+}  // namespace vx

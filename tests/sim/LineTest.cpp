@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+namespace vx {
+
 // What an echo and a reply cost in line time the query tests see to the microsecond.
 
 // That the cable loops RTS to CTS is seen by the port layer's loopback check.
@@ -46,3 +48,5 @@ TEST(Line, PurgeDropsWhatHasNotStartedAndModuleTextQueuesBehindEchoes) {
     pc.kit.sendFromModule("!");
     EXPECT_EQ(pc.readFor(100), "ab!");
 }
+
+}  // namespace vx

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+namespace vx {
+
 // The shipped files are parsed by every download and formatted by their generator.
 TEST(SRecord, ParsesChecksAndFormatsRecords) {
     EXPECT_TRUE(parseSRecord("S9030000fc")->isEnd()) << "hex digits in either case";
@@ -30,3 +32,5 @@ TEST(LoaderFiles, ShippedFilesAreTheGeneratorsOutputAndPassSrecInfo) {
         }
     }
 }
+
+}  // namespace vx

@@ -4,7 +4,10 @@
 #include <QObject>
 #include <stdexcept>
 
-template <class W> W* control(const QObject& window, const QString& name) {
+namespace vx {
+
+template <class W>
+W* control(const QObject& window, const QString& name) {
     if (W* found = window.findChild<W*>(name)) return found;
     throw std::runtime_error("no control named " + name.toStdString());
 }
@@ -13,3 +16,5 @@ template <class W> W* control(const QObject& window, const QString& name) {
 inline std::string textOf(const QObject& window, const QString& name) {
     return control<QObject>(window, name)->property("text").toString().toStdString();
 }
+
+}  // namespace vx

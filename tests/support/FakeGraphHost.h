@@ -8,6 +8,8 @@
 #include "platform/Clock.h"
 #include "support/ScriptedDialogs.h"
 
+namespace vx {
+
 struct FakeGraphHost {
     FakeGraphHost() {
         host.dialogs = &dialogs;
@@ -28,3 +30,5 @@ struct FakeGraphHost {
     std::vector<bool> timerChanges;
     GraphWindowHost host;
 };
+
+}  // namespace vx

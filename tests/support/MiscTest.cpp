@@ -7,10 +7,11 @@
 
 #include "support/ThrownText.h"
 
+namespace vx {
+
 namespace {
 
-TEST(HexText, DigitsPairsAndLongTexts)
-{
+TEST(HexText, DigitsPairsAndLongTexts) {
     for (int n = 0; n < 16; ++n) EXPECT_EQ(HexCharToValue(NibbleToHexChar(n)), n);
     EXPECT_EQ(HexPairToByte('F', 'f') + HexPairToByte('x', '7') + HexCharToValue('G'), 255 + 7);
 
@@ -24,8 +25,7 @@ TEST(HexText, DigitsPairsAndLongTexts)
     EXPECT_EQ(out, "0x0D");
 }
 
-TEST(BinaryText, RoundTripAndErrors)
-{
+TEST(BinaryText, RoundTripAndErrors) {
     EXPECT_EQ(BinaryStringToByte(""), 0);
     EXPECT_EQ(BinaryStringToByte("111100001"), 225);  // only the last eight count
     char buffer[9] = "xxxxxxxx";
@@ -38,26 +38,24 @@ TEST(BinaryText, RoundTripAndErrors)
     EXPECT_EQ(ThrownText([] { BinaryStringToByte("102"); }), "Expected only 1's and 0's in this string");
 }
 
-TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
-{
+TEST(StringToByte, DecimalBinaryAndHexadecimalTexts) {
     const std::pair<std::string, int> cases[] = {
         {"-1", 255},
-        {"300", 44},              // low 8 bits
+        {"300", 44},  // low 8 bits
         {"$ff", 255},
-        {"11110000", 240},        // exactly 8 characters: binary
-        {"-11110000", 16},        // the sign is removed before the length test
+        {"11110000", 240},  // exactly 8 characters: binary
+        {"-11110000", 16},  // the sign is removed before the length test
         {"-0x01", 255},
-        {"0x1$", 0x10},           // "0x" wins over "$", which is a zero digit here
+        {"0x1$", 0x10},  // "0x" wins over "$", which is a zero digit here
         {"ab$34", 0x34},
-        {"  7z", 7},              // leading space skipped, stops at the first non-digit
-        {"--2", 2},               // one sign removed, the other read as a decimal sign
-        {"0x1F ", 0xF0},          // trailing characters are zero digits
+        {"  7z", 7},                         // leading space skipped, stops at the first non-digit
+        {"--2", 2},                          // one sign removed, the other read as a decimal sign
+        {"0x1F ", 0xF0},                     // trailing characters are zero digits
         {"99999999999", 99999999999 % 256},  // wraps instead of overflowing
         {"-99999999999", (256 - 99999999999 % 256) % 256},
         {"$" + std::string(98, '0') + "12", 1},  // the 100th digit is beyond the limit
     };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(StringToByte(text), expected) << '"' << text << '"';
+    for (const auto& [text, expected] : cases) EXPECT_EQ(StringToByte(text), expected) << '"' << text << '"';
 
     // Eight characters must be binary digits.
     for (const char* text : {"$1234567", "0x0000FF", "-1234567a"})
@@ -65,3 +63,5 @@ TEST(StringToByte, DecimalBinaryAndHexadecimalTexts)
 }
 
 }  // namespace
+
+}  // namespace vx

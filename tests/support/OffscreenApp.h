@@ -2,13 +2,14 @@
 // One application for all cases of a test program, on the offscreen platform
 // unless told otherwise. It is deleted when the tests end, before the
 // program's statics: a widget once shown leaves Qt objects that must go first.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
+
+namespace vx {
 
 class OffscreenApp : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int argc = 1;
         static char name[] = "vx_tests";
         static char* argv[] = {name, nullptr};
@@ -21,3 +22,5 @@ private:
     QApplication* app_ = nullptr;
 };
 inline const auto* const offscreenApp = ::testing::AddGlobalTestEnvironment(new OffscreenApp);
+
+}  // namespace vx

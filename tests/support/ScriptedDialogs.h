@@ -7,6 +7,8 @@
 
 #include "platform/Dialogs.h"
 
+namespace vx {
+
 class ScriptedDialogs : public Dialogs {
 public:
     std::deque<MsgAnswer> messageAnswers;
@@ -44,3 +46,5 @@ private:
         return answer;
     }
 };
+
+}  // namespace vx

@@ -15,6 +15,8 @@
 #include "sim/SimulatedKit.h"
 #include "support/ScriptedDialogs.h"
 
+namespace vx {
+
 // A desktop without a browser: nothing takes the help file.
 class NoBrowser : public Launcher {
 public:
@@ -54,3 +56,5 @@ struct SimulatedProgram {
     Kit kit{clock, dialogs};
     std::unique_ptr<ProgramWindows> windows;
 };
+
+}  // namespace vx

@@ -7,6 +7,8 @@
 
 #include "platform/SerialDevice.h"
 
+namespace vx {
+
 class SpyDevice : public SerialDevice {
 public:
     explicit SpyDevice(SerialDevice& inner) : inner_(inner) {}
@@ -26,8 +28,12 @@ public:
         written.clear();
     }
 
-    bool open(const std::string& name) override { return pass("open", [&] { return inner_.open(name); }); }
-    bool close() override { return pass("close", [&] { return inner_.close(); }); }
+    bool open(const std::string& name) override {
+        return pass("open", [&] { return inner_.open(name); });
+    }
+    bool close() override {
+        return pass("close", [&] { return inner_.close(); });
+    }
     bool isOpen() const override { return inner_.isOpen(); }
     int nativeHandle() const override { return inner_.nativeHandle(); }
     bool getSettings(LineSettings& out) override {
@@ -51,8 +57,12 @@ public:
         return count;
     }
     bool waitForInput(uint32_t timeoutMs) override { return inner_.waitForInput(timeoutMs); }
-    bool setRts(bool on) override { return pass("setRts " + std::to_string(on), [&] { return inner_.setRts(on); }); }
-    bool setDtr(bool on) override { return pass("setDtr " + std::to_string(on), [&] { return inner_.setDtr(on); }); }
+    bool setRts(bool on) override {
+        return pass("setRts " + std::to_string(on), [&] { return inner_.setRts(on); });
+    }
+    bool setDtr(bool on) override {
+        return pass("setDtr " + std::to_string(on), [&] { return inner_.setDtr(on); });
+    }
     bool getModemLines(ModemLines& out) override {
         return pass("getModemLines", [&] { return inner_.getModemLines(out); });
     }
@@ -84,3 +94,5 @@ private:
     int failCode_ = 0;
     long shortWrite_ = -1;
 };
+
+}  // namespace vx

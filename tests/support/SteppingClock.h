@@ -3,6 +3,8 @@
 // the clock between its own steps sees time pass without anyone waiting.
 #include "platform/Clock.h"
 
+namespace vx {
+
 class SteppingClock : public Clock {
 public:
     explicit SteppingClock(uint64_t stepMicros) : step_(stepMicros) {}
@@ -13,3 +15,5 @@ private:
     uint64_t step_;
     uint64_t now_ = 0;
 };
+
+}  // namespace vx

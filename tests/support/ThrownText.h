@@ -3,9 +3,10 @@
 #include <exception>
 #include <string>
 
+namespace vx {
+
 template <typename Action>
-std::string ThrownText(Action&& action)
-{
+std::string ThrownText(Action&& action) {
     try {
         action();
     } catch (const std::exception& e) {
@@ -13,3 +14,5 @@ std::string ThrownText(Action&& action)
     }
     return "(nothing thrown)";
 }
+
+}  // namespace vx

@@ -8,10 +8,11 @@
 
 #include "support/ThrownText.h"
 
+namespace vx {
+
 namespace {
 
-std::vector<double> Slots(const TZrQueue& q)
-{
+std::vector<double> Slots(const TZrQueue& q) {
     std::vector<double> slots;
     for (int i = 0; i < q.Length(); ++i) slots.push_back(q.GetPhysical(i));
     return slots;
@@ -21,16 +22,14 @@ std::vector<double> Slots(const TZrQueue& q)
 std::vector<double> Sums(const TZrQueue& q) { return {q.Sum(), q.SumSquares(), double(q.PhysicalIndex())}; }
 
 // Oldest[0] is the oldest; then Length-1 down to 1 runs from the second oldest to the newest.
-std::vector<double> OldestFirst(const TZrQueue& q)
-{
+std::vector<double> OldestFirst(const TZrQueue& q) {
     std::vector<double> values{q.GetOldest(0)};
     for (int i = q.Length() - 1; i >= 1; --i) values.push_back(q.GetOldest(i));
     return values;
 }
 
 // A queue of the given values, oldest first, with the oldest in physical slot `start`.
-TZrQueue QueueHolding(const std::vector<double>& oldestFirst, std::uint16_t start)
-{
+TZrQueue QueueHolding(const std::vector<double>& oldestFirst, std::uint16_t start) {
     TZrQueue q;
     q.SetLength(static_cast<std::uint16_t>(oldestFirst.size()));
     q.SetPhysicalIndex(start);
@@ -38,8 +37,7 @@ TZrQueue QueueHolding(const std::vector<double>& oldestFirst, std::uint16_t star
     return q;
 }
 
-TEST(ZrQueue, RunningStatisticsFromAdjustedSums)
-{
+TEST(ZrQueue, RunningStatisticsFromAdjustedSums) {
     TZrQueue q;  // ten zeros; the mean and rms the reading loop shows are seen in its tests
     q.Clear(-2.0);
     EXPECT_EQ(Sums(q), (std::vector<double>{-20.0, 40.0, 0}));
@@ -58,8 +56,7 @@ TEST(ZrQueue, RunningStatisticsFromAdjustedSums)
     EXPECT_EQ(two.Rms(), 0.0);
 }
 
-TEST(ZrQueue, IndexingMinAndMax)
-{
+TEST(ZrQueue, IndexingMinAndMax) {
     TZrQueue q = QueueHolding({1.0, 2.0, 3.0, 4.0}, 0);
     q.Add(5.0);
     q.Add(-6.0);
@@ -75,8 +72,7 @@ TEST(ZrQueue, IndexingMinAndMax)
     EXPECT_EQ(q.PhysicalIndex(), 3);
 }
 
-TEST(ZrQueue, ResizingKeepsTheNewestAndRepeatsTheOldest)
-{
+TEST(ZrQueue, ResizingKeepsTheNewestAndRepeatsTheOldest) {
     for (std::uint16_t start = 0; start < 5; ++start) {
         SCOPED_TRACE(start);
         TZrQueue shrunk = QueueHolding({1.0, 2.0, 3.0, 4.0, 5.0}, start);
@@ -115,3 +111,5 @@ TEST(ZrQueue, ResizingKeepsTheNewestAndRepeatsTheOldest)
 }
 
 }  // namespace
+
+}  // namespace vx

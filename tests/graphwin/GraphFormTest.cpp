@@ -216,6 +216,7 @@ TEST_F(GraphFormTest, CloseSaveAndLoad) {
     const auto loaded = form.findChildren<TGraphForm*>();
     ASSERT_EQ(loaded.size(), 1);
     TGraphForm& window = *loaded[0];
+    EXPECT_EQ(window.pos(), form.pos() + QPoint(20, 20));
     EXPECT_EQ(
         std::tuple(window.windowTitle(), window.Painter()->DisplayZorTape()->Channels[2].Data[1], window.SubLsbs()),
         std::tuple(QString("Bench run"), 201, 2));
@@ -322,6 +323,10 @@ TEST_F(GraphFormTest, SpectrumViewShowsChoosesHomesAndSavesTheSpectrum) {
     EXPECT_FALSE(form.SaveSpectrum()) << "the file dialog cancelled";
     dialogs.fileAnswers = {FileChoice{folder / "sine.csv", 0}};
     ASSERT_TRUE(form.SaveSpectrum());
+    dialogs.fileAnswers = {FileChoice{"/dev/full", 0}};  // a full disk shows when the file is closed
+    EXPECT_FALSE(form.SaveSpectrum());
+    EXPECT_EQ(dialogs.messages.back().text, "Could not write /dev/full.");
+    dialogs.messages.clear();
     const ProcessOutput read = RunForOutput(
         {"/usr/bin/python3", "-c",
          "import sys, pandas\n"

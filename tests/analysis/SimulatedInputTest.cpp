@@ -70,6 +70,7 @@ TEST(SimulatedInput, MistakesAreNamed) {
         "3=ramp:1V",                    // a ramp's rate is V/s
         "3=sine:1000Hz,1V,noise=-1",
         "3=level:nanV",
+        "3=level:1.5xV",  // not all a number
     };
     for (const char* text : bad) {
         std::string error;

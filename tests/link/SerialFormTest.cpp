@@ -193,11 +193,15 @@ TEST(SerialForm, NoLoadThenTheApplicationAndHardwarePanelsByHand) {
         f.btnHwSendClick();
         EXPECT_EQ(rig.clock.micros() - before, 500'000u) << open;
     }
-    auto* view = control<QAction>(f, "menuViewHardware");
-    for (int i = 0; i < 2; ++i) {  // a View item shows or hides its panel
-        view->trigger();
-        EXPECT_EQ(control<QWidget>(f, "PanelHardware")->isVisible(), view->isChecked());
-    }
+    for (const auto& [item, panel] :
+         {std::pair{"menuViewHardware", "PanelHardware"}, {"menuViewDownloader", "PanelDownloader"}})
+        for (int i = 0; i < 2; ++i) {  // a View item shows or hides its panel, and is ticked while it shows
+            control<QAction>(f, item)->trigger();
+            EXPECT_EQ(std::pair(control<QWidget>(f, panel)->isVisible(), control<QAction>(f, item)->isChecked()),
+                      std::pair(i == 0, i == 0))
+                << item;
+        }
+    EXPECT_FALSE(control<QAction>(f, "menuAdvancedDebugger")->isEnabled()) << "no debugger library";
 }
 
 // The test libraries note their calls; their own entry reads them back.

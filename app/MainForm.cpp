@@ -379,34 +379,35 @@ void TMainForm::takeSelectors() {
 }
 
 void TMainForm::showSelectors() {
-    showSelector(ComboBox1, control_.state().ComboBox1);
-    showSelector(ComboBox2, control_.state().ComboBox2);
-    showSelector(ComboBox3, control_.state().ComboBox3);
-    showSelector(ComboBox4, control_.state().ComboBox4);
-    showSelector(ComboBox5, control_.state().ComboBox5);
+    const ConversionState& s = control_.state();
+    showSelector(ComboBox1, s.ComboBox1);
+    showSelector(ComboBox2, s.ComboBox2);
+    showSelector(ComboBox3, s.ComboBox3);
+    showSelector(ComboBox4, s.ComboBox4);
+    showSelector(ComboBox5, s.ComboBox5);
 }
 
 void TMainForm::showReadings() {
+    const ReadingsView& v = loop_.view();
     for (int c = 0; c < ReadingLoop::Channels; ++c) {
-        setText(Vin[c], loop_.view().Vin[c]);
-        setText(Code[c], loop_.view().Code[c]);
+        setText(Vin[c], v.Vin[c]);
+        setText(Code[c], v.Code[c]);
     }
-    setText(StatusLabel, loop_.view().StatusLabel);
-    StatusLabel->setVisible(loop_.view().StatusVisible);
-    setText(VAvg, loop_.view().VAvg);
-    setText(CodeRms, loop_.view().CodeRms);
-    setText(VMin, loop_.view().VMin);
-    setText(VMax, loop_.view().VMax);
-    setText(CodeAvg, loop_.view().CodeAvg);
-    setText(CodeMin, loop_.view().CodeMin);
-    setText(CodeMax, loop_.view().CodeMax);
-    AUTOREADcheckbox->setChecked(loop_.view().AUTOREADcheckbox);
-    TareCheckBox->setChecked(loop_.view().TareCheckBox);
-    if (TareCheckBox->text() != qt(loop_.view().TareCheckBoxCaption))
-        TareCheckBox->setText(qt(loop_.view().TareCheckBoxCaption));
-    if (UpdateRateComboBox->currentText() != qt(loop_.view().UpdateRateComboBox)) {
+    setText(StatusLabel, v.StatusLabel);
+    StatusLabel->setVisible(v.StatusVisible);
+    setText(VAvg, v.VAvg);
+    setText(CodeRms, v.CodeRms);
+    setText(VMin, v.VMin);
+    setText(VMax, v.VMax);
+    setText(CodeAvg, v.CodeAvg);
+    setText(CodeMin, v.CodeMin);
+    setText(CodeMax, v.CodeMax);
+    AUTOREADcheckbox->setChecked(v.AUTOREADcheckbox);
+    TareCheckBox->setChecked(v.TareCheckBox);
+    if (TareCheckBox->text() != qt(v.TareCheckBoxCaption)) TareCheckBox->setText(qt(v.TareCheckBoxCaption));
+    if (UpdateRateComboBox->currentText() != qt(v.UpdateRateComboBox)) {
         const QSignalBlocker quiet(UpdateRateComboBox);
-        UpdateRateComboBox->setCurrentText(qt(loop_.view().UpdateRateComboBox));
+        UpdateRateComboBox->setCurrentText(qt(v.UpdateRateComboBox));
     }
     // A hidden serial window shows no state changes; a lost device is seen here.
     followConnection();

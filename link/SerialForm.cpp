@@ -192,87 +192,87 @@ void TSerialForm::takeInput() {
 void TSerialForm::showState() {
     if (showing_) return;  // a change reported while the state is being shown
     showing_ = true;
+    const SerialWindowState& v = sequence_.view();
     const QList<QWidget*> widgets = findChildren<QWidget*>();
     std::vector<QSignalBlocker> quiet;  // the handlers hear the user, not this
     quiet.reserve(size_t(widgets.size()));
     for (QWidget* widget : widgets) quiet.emplace_back(widget);
 
     // Friendly panel.
-    setText(LabelState, sequence_.view().LabelState);
-    setText(LabelStatus, sequence_.view().LabelStatus);
-    showProgress(MainProgressBar, sequence_.view().MainProgressBar);
-    const TextChoice& friendlyPort = sequence_.view().cbxFriendlyPort;
+    setText(LabelState, v.LabelState);
+    setText(LabelStatus, v.LabelStatus);
+    showProgress(MainProgressBar, v.MainProgressBar);
+    const TextChoice& friendlyPort = v.cbxFriendlyPort;
     showChoice(cbxFriendlyPort, qtList(friendlyPort.items), qt(friendlyPort.text));
-    cbxFriendlyPort->setEnabled(sequence_.view().cbxFriendlyPortEnabled);
-    btnOk->setEnabled(sequence_.view().btnOkEnabled);
-    btnOk->setDefault(sequence_.view().btnOkDefault);
+    cbxFriendlyPort->setEnabled(v.cbxFriendlyPortEnabled);
+    btnOk->setEnabled(v.btnOkEnabled);
+    btnOk->setDefault(v.btnOkDefault);
 
     // Firmware panel.
-    setText(LabelFirmware, sequence_.view().LabelFirmware);
-    showChoice(cbxFwBaud, qtList(sequence_.view().cbxFwBaud.items), qt(sequence_.view().cbxFwBaud.text));
-    btnFwReset->setEnabled(sequence_.view().btnFwResetEnabled);
-    btnFwSetBaud->setEnabled(sequence_.view().btnFwSetBaudEnabled);
+    setText(LabelFirmware, v.LabelFirmware);
+    showChoice(cbxFwBaud, qtList(v.cbxFwBaud.items), qt(v.cbxFwBaud.text));
+    btnFwReset->setEnabled(v.btnFwResetEnabled);
+    btnFwSetBaud->setEnabled(v.btnFwSetBaudEnabled);
 
     // Hardware panel: the port controls follow the port.
-    showChoice(cbxHwPort, qtList(sequence_.view().cbxHwPortItems), qt(port_.cbxHwPort()));
-    cbxHwPort->setEnabled(sequence_.view().HwOpenControlsEnabled);
-    btnHwOpen->setEnabled(sequence_.view().HwOpenControlsEnabled);
+    showChoice(cbxHwPort, qtList(v.cbxHwPortItems), qt(port_.cbxHwPort()));
+    cbxHwPort->setEnabled(v.HwOpenControlsEnabled);
+    btnHwOpen->setEnabled(v.HwOpenControlsEnabled);
     for (QWidget* control : std::initializer_list<QWidget*>{btnHwClose, cbRTS, cbDTR, cbxHwBaud, cbHwESC, EditHwSend,
                                                             cbHwCR, btnHwSend, btnHwRecv, EditHwRecv})
-        control->setEnabled(sequence_.view().HwPortControlsEnabled);
-    cbCTS->setChecked(sequence_.view().cbCTS);
-    cbDSR->setChecked(sequence_.view().cbDSR);
+        control->setEnabled(v.HwPortControlsEnabled);
+    cbCTS->setChecked(v.cbCTS);
+    cbDSR->setChecked(v.cbDSR);
     showChoice(cbxHwBaud, qtList(port_.cbxHwBaud().items), qt(port_.cbxHwBaud().text));
     cbSkipNulls->setChecked(port_.cbSkipNulls());
     setText(EditHwRecv, port_.EditHwRecv());
 
     // Application panel.
     cbAppEnabled->setChecked(query_.cbAppEnabled());
-    cbPreESC->setEnabled(sequence_.view().cbPreESCEnabled);
-    cbPostCR->setEnabled(sequence_.view().cbPostCREnabled);
-    cbxAppQuery->setEnabled(sequence_.view().cbxAppQueryEnabled);
-    btnAppQuery->setEnabled(sequence_.view().btnAppQueryEnabled);
+    cbPreESC->setEnabled(v.cbPreESCEnabled);
+    cbPostCR->setEnabled(v.cbPostCREnabled);
+    cbxAppQuery->setEnabled(v.cbxAppQueryEnabled);
+    btnAppQuery->setEnabled(v.btnAppQueryEnabled);
 
     // Loader panel.
-    btnDownload->setEnabled(sequence_.view().btnDownloadEnabled);
-    setText(EditDLfilename, sequence_.view().EditDLfilename);
-    showProgress(LoaderProgressBar, sequence_.view().LoaderProgressBar);
-    if (shownMemo_ != sequence_.view().DownloadMemo) {
-        shownMemo_ = sequence_.view().DownloadMemo;
+    btnDownload->setEnabled(v.btnDownloadEnabled);
+    setText(EditDLfilename, v.EditDLfilename);
+    showProgress(LoaderProgressBar, v.LoaderProgressBar);
+    if (shownMemo_ != v.DownloadMemo) {
+        shownMemo_ = v.DownloadMemo;
         std::string lines;
         for (const std::string& line : shownMemo_) (lines += line) += '\n';
         if (!lines.empty()) lines.pop_back();
         DownloadMemo->setPlainText(qt(lines));
     }
-    cbDLbusy->setChecked(sequence_.view().cbDLbusy);
-    cbDLrunning->setChecked(sequence_.view().cbDLrunning);
-    cbDLerror->setChecked(sequence_.view().cbDLerror);
+    cbDLbusy->setChecked(v.cbDLbusy);
+    cbDLrunning->setChecked(v.cbDLrunning);
+    cbDLerror->setChecked(v.cbDLerror);
     // Idle without a loader name: point the user at the browse button, but
     // leave the focus where a name is being typed.
-    if (sequence_.view().btnDLfilenameFocus && sequence_.view().PanelDownloader && !EditDLfilename->hasFocus())
-        btnDLfilename->setFocus();
+    if (v.btnDLfilenameFocus && v.PanelDownloader && !EditDLfilename->hasFocus()) btnDLfilename->setFocus();
 
     // Panels.
-    PanelFriendly->setVisible(sequence_.view().PanelFriendly);
-    PanelFirmware->setVisible(sequence_.view().PanelFirmware);
-    PanelHardware->setVisible(sequence_.view().PanelHardware);
-    PanelApplication->setVisible(sequence_.view().PanelApplication);
-    PanelDownloader->setVisible(sequence_.view().PanelDownloader);
-    MemoHistory->setVisible(sequence_.view().MemoHistoryVisible);
+    PanelFriendly->setVisible(v.PanelFriendly);
+    PanelFirmware->setVisible(v.PanelFirmware);
+    PanelHardware->setVisible(v.PanelHardware);
+    PanelApplication->setVisible(v.PanelApplication);
+    PanelDownloader->setVisible(v.PanelDownloader);
+    MemoHistory->setVisible(v.MemoHistoryVisible);
 
     // Menus.
     menuCaptureTx->setChecked(port_.menuCaptureTx());
     menuCaptureRx->setChecked(port_.menuCaptureRx());
-    menuAdvExpectBeacon->setChecked(sequence_.view().menuAdvExpectBeacon);
-    menuAdvAutoDownload->setChecked(sequence_.view().menuAdvAutoDownload);
-    menuAdvFastestBaud->setChecked(sequence_.view().menuAdvFastestBaud);
-    menuAdvAllow115200baud->setChecked(sequence_.view().menuAdvAllow115200baud);
-    menuAdvAllow115200baud->setEnabled(sequence_.view().menuAdvAllow115200baudEnabled);
+    menuAdvExpectBeacon->setChecked(v.menuAdvExpectBeacon);
+    menuAdvAutoDownload->setChecked(v.menuAdvAutoDownload);
+    menuAdvFastestBaud->setChecked(v.menuAdvFastestBaud);
+    menuAdvAllow115200baud->setChecked(v.menuAdvAllow115200baud);
+    menuAdvAllow115200baud->setEnabled(v.menuAdvAllow115200baudEnabled);
     menuAdvEndReplyAtPrompt->setChecked(query_.EndReplyAtPrompt());
 
     // Timer.
     if (Timer1->interval() != int(sequence_.nextTickMs())) Timer1->setInterval(int(sequence_.nextTickMs()));
-    const bool timerWanted = sequence_.view().Timer1Enabled && !manualTicks_;
+    const bool timerWanted = v.Timer1Enabled && !manualTicks_;
     if (timerWanted != Timer1->isActive()) timerWanted ? Timer1->start() : Timer1->stop();
 
     quiet.clear();
